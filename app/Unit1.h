@@ -1,0 +1,143 @@
+#pragma once
+// TForm1, the main window. One class; its handlers are defined in the folders of their subsystems:
+// app/ (start-up, hot keys, resize, close), capture/ (clock, marking, committing), document/ (opening,
+// resuming, saving, deriving), editing/ (edit mode), style/ (the font button and the start-up style load).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/Listing.h"
+#include "media/MediaPlayer.h"
+#include "ui/Controls.h"
+#include "ui/Window.h"
+#include "ui/WindowSystem.h"
+
+namespace titrelle {
+
+class TFontOptionForm;
+
+// The main window's capture state, all 0 or empty at program start.
+struct CaptureSession {
+  long double MarkStart = 0;
+  long double MarkEnd = 0;
+  std::string ResumeStartText;
+  long double ResumePosition = 0;
+  long double ContinuePosition = 0;
+  std::string ContinueStartText;
+  std::string ContinueEndText;
+  int LineCount = 0;
+  std::string LastPositionString;
+  std::string SubtitlePath;
+  std::string SubtitleFileName;
+  std::string MediaBaseName;
+  std::string MediaFolder;
+  int PendingSeek = 0;
+  int LoadingFile = 0;
+  int OmitClosingTag = 0;
+  int EditMode = 0;
+  int CaretLine = 0;
+  std::string CaretLineText;
+};
+
+// The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
+const WindowSpec& MainWindowSpec();
+
+class TForm1 {
+ public:
+  // Builds the window from its table and runs FormCreate.
+  explicit TForm1(WindowSystem& windowSystem);
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  WindowSystem& Ws;
+  std::unique_ptr<Window> Form;
+
+  // Controls of the table.
+  Control* Label1 = nullptr;
+  Control* Label2 = nullptr;
+  Control* Edit1 = nullptr;
+  Control* Edit2 = nullptr;
+  Control* OpenButton = nullptr;
+  Control* BitBtn1 = nullptr;
+  Control* StartTimeButton = nullptr;
+  Control* EndTimeButton = nullptr;
+  Control* InputEdit = nullptr;
+  Control* Panel2 = nullptr;
+  Control* Panel3 = nullptr;
+  Control* EditButton = nullptr;
+  Control* ContinueButton = nullptr;
+  UserViewControl* UserRichEdit = nullptr;
+  Listing TempRichEdit;   // the file view: never shown, so a plain listing
+  Listing Memo2;          // the scratch listing
+  std::unique_ptr<MediaPlayer> WP;
+  std::unique_ptr<Timer> Timer1;
+
+  CaptureSession Session;
+  std::array<std::uint16_t, 4> HotKeyAtoms{};   // F9, F10, F7, F8
+
+  // The font options dialogs; FontOptionForm is the newest, whose style strings every line writer reads.
+  std::vector<std::unique_ptr<TFontOptionForm>> FontOptionForms;
+  TFontOptionForm* FontOptionForm = nullptr;
+  const std::string& StylePart1() const;
+  const std::string& StylePart2() const;
+
+  // app/
+  void FormCreate();
+  void FormShow();
+  void FormResize();
+  void FormClose();
+  void HotKeyHandler(int id);
+  // style/
+  void CreateStartupFontOptionForm();
+  void LoadStartupStyle();   // FormShow's last step
+  void BitBtn1Click();
+
+  // capture/
+  void Timer1Timer();
+  std::string BuildTimeText();
+  void SegmentReplay();
+  void StartTimeButtonClick();
+  void EndTimeButtonClick();
+  void BeginTextEntry();
+  void ResetCaptureDisplay();
+  void InputEditKeyDown(KeyEvent& key);
+  void CommitLine();
+
+  // document/
+  void SaveSubtitleFile();
+  void TempRichEditChange();
+  void DeriveUserView();
+  void OpenButtonClick();
+  void OpenSubtitleFile();
+  void ResumeSubtitleFile();
+  void FindLastTimeLine();
+
+  // editing/
+  void EditButtonClick();
+  void EnterEditMode();
+  void UserRichEditKeyDown(KeyEvent& key);
+  void UserRichEditMouseDown();
+  void FollowCaret();
+  void UserRichEditChange();
+  void WriteBackEdit();
+  void ContinueButtonClick();
+};
+
+// Start-up: the application title, the main window, the hidden font options dialog, then the window shown.
+class Application {
+ public:
+  explicit Application(WindowSystem& windowSystem);
+  ~Application();
+  void Start();        // creates the windows and shows the main window; the shell then runs its loop
+  TForm1& Form1() { return *form1_; }
+
+ private:
+  WindowSystem& windowSystem_;
+  std::unique_ptr<TForm1> form1_;
+};
+
+}  // namespace titrelle

@@ -1,0 +1,27 @@
+#pragma once
+// Code page 936 (GBK) text: the core's texts are byte strings in it. Conversion to and from UTF-8 is for
+// the shells' edges; the double-byte-aware search is for every pass that matches patterns in a text.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace titrelle {
+
+// A byte that starts a double-byte character (0x81..0xFE).
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// UTF-8 to code page 936. A character code page 936 cannot hold becomes "?", and *lossy is set.
+std::string Cp936FromUtf8(std::string_view utf8, bool* lossy = nullptr);
+// Code page 936 to UTF-8. A byte sequence that is not valid code page 936 becomes U+FFFD.
+std::string Utf8FromCp936(std::string_view cp936);
+
+// First occurrence of `pattern` in `text` at or after `from` that does not start on the trail byte of a
+// double-byte character; npos when none (or when the pattern is empty).
+std::size_t FindCharacterAligned(std::string_view text, std::string_view pattern, std::size_t from = 0);
+
+// Every occurrence, left to right, without overlap, never starting on a trail byte, replaced; the inserted
+// text is not rescanned.
+std::string ReplaceAllCharacterAligned(std::string_view text, std::string_view pattern, std::string_view replacement);
+
+}  // namespace titrelle

@@ -1,0 +1,92 @@
+#include "document/Listing.h"
+
+#include <string>
+
+#include "ui/Error.h"
+
+namespace titrelle {
+
+namespace {
+constexpr std::string_view kBreak = "\r\n";
+}
+
+void Listing::RebuildIndex() {
+  starts_.assign(1, 0);
+  for (std::size_t i = 0; i + 1 < text_.size(); ++i) {
+    if (text_[i] == '\r' && text_[i + 1] == '\n') starts_.push_back(i + 2);
+  }
+}
+
+int Listing::Count() const {
+  // The last piece is the text after the last break; it counts only when it is not empty.
+  const bool lastEmpty = starts_.back() == text_.size();
+  return static_cast<int>(starts_.size()) - (lastEmpty ? 1 : 0);
+}
+
+std::size_t Listing::LineStart(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) > starts_.size()) {
+    throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  if (static_cast<std::size_t>(index) == starts_.size()) return text_.size();
+  return starts_[index];
+}
+
+std::string_view Listing::LineView(int index) const {
+  if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  const std::size_t begin = starts_[index];
+  const std::size_t end =
+      static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] - kBreak.size() : text_.size();
+  return std::string_view(text_).substr(begin, end - begin);
+}
+
+std::string Listing::Line(int index) const { return std::string(LineView(index)); }
+
+void Listing::Add(std::string_view line) {
+  if (starts_.back() == text_.size()) {
+    text_.append(line);
+    text_.append(kBreak);
+    starts_.push_back(text_.size());
+  } else {
+    text_.append(kBreak);
+    starts_.push_back(text_.size());
+    text_.append(line);
+  }
+  // A line holding a break of its own would split: keep the index true to the text.
+  if (line.find('\n') != std::string_view::npos) RebuildIndex();
+  Changed();
+}
+
+void Listing::Delete(int index) {
+  if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  const std::size_t begin = starts_[index];
+  const std::size_t end = static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] : text_.size();
+  text_.erase(begin, end - begin);
+  RebuildIndex();
+  Changed();
+}
+
+void Listing::Clear() {
+  text_.clear();
+  starts_.assign(1, 0);
+  Changed();
+}
+
+void Listing::SetListingText(std::string_view text) {
+  text_.assign(text);
+  RebuildIndex();
+  Changed();
+}
+
+void Listing::ReplaceLine(int index, std::string_view line) {
+  const std::string_view old = LineView(index);
+  const std::size_t begin = starts_[index];
+  text_.replace(begin, old.size(), line);
+  RebuildIndex();
+  Changed();
+}
+
+void Listing::Changed() {
+  if (OnChange) OnChange();
+}
+
+}  // namespace titrelle

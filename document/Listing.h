@@ -1,0 +1,38 @@
+#pragma once
+// A listing: one text of CR LF separated lines, as the file view, the scratch listing and (inside the
+// headless shell) the user view hold it. Count, Line and Add do not rescan the text: a line index is kept.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace titrelle {
+
+class Listing {
+ public:
+  int Count() const;                                // an empty last line is not counted
+  std::string Line(int index) const;                // without its break; throws Error when out of range
+  std::string_view LineView(int index) const;
+  void Add(std::string_view line);
+  void Delete(int index);
+  void Clear();
+  const std::string& Text() const { return text_; }
+  void SetListingText(std::string_view text);       // the text becomes exactly `text`
+  // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
+  std::size_t LineStart(int index) const;
+  // Replaces the text of one line, keeping every break: one change.
+  void ReplaceLine(int index, std::string_view line);
+
+  // Fired after every change, programmatic ones included (the file view saves from it).
+  std::function<void()> OnChange;
+
+ private:
+  void Changed();
+  void RebuildIndex();
+  std::string text_;
+  std::vector<std::size_t> starts_{0};   // start of every piece; the piece after the last break included
+};
+
+}  // namespace titrelle

@@ -1,0 +1,23 @@
+# Sourced by the other scripts: installs the Debian packages they need, once, quietly.
+
+TITRELLE_BUILD_PACKAGES="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev"
+TITRELLE_FUZZ_PACKAGES="clang libclang-rt-14-dev"
+TITRELLE_LINUX_PACKAGES="qt6-base-dev qt6-base-dev-tools libmpv-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev \
+fonts-wqy-microhei"
+TITRELLE_DISPLAY_PACKAGES="xvfb xauth xdotool ffmpeg x11-utils imagemagick"
+
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}

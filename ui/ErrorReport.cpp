@@ -1,0 +1,36 @@
+#include "ui/ErrorReport.h"
+
+#include <exception>
+
+#include "ui/WindowSystem.h"
+
+namespace titrelle {
+
+std::string ErrorReportText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.')) {
+    return message + ".";
+  }
+  return message;
+}
+
+void ShowErrorReport(WindowSystem& windowSystem, const std::string& message) {
+  MessageBoxSpec box;
+  box.caption = windowSystem.ApplicationTitle();
+  box.icon = MessageIcon::Error;
+  box.text = ErrorReportText(message);
+  box.buttons = {"OK"};
+  box.defaultButton = 0;
+  box.escapeButton = 0;
+  windowSystem.ShowMessageBox(box);
+}
+
+void DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler) {
+  if (!handler) return;
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowErrorReport(windowSystem, error.what());
+  }
+}
+
+}  // namespace titrelle
