@@ -1,0 +1,40 @@
+#pragma once
+// Documents for the benchmarks: N subtitles in the program's own layout, default style, Chinese text in code
+// page 936, as a file view's text (CR LF breaks, ending with the empty separator line).
+
+#include <cstdio>
+#include <string>
+
+namespace titrelle::bench {
+
+// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>
+inline const std::string kBenchDefaultPrefix = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
+// 这是第 ... 句字幕，测试中文文本 (a subtitle line of Chinese text)
+inline const std::string kBenchTextHead = "\xD5\xE2\xCA\xC7\xB5\xDA";
+inline const std::string kBenchTextTail = "\xBE\xE4\xD7\xD6\xC4\xBB\xA3\xAC\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE";
+
+inline std::string BenchTimeText(long long milliseconds) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld", milliseconds / 3600000, milliseconds / 60000 % 60,
+                milliseconds / 1000 % 60, milliseconds % 1000);
+  return text;
+}
+
+// The plain text of subtitle `number` (1-based).
+inline std::string BenchSubtitleText(int number) { return kBenchTextHead + std::to_string(number) + kBenchTextTail; }
+
+// A file view's text of `count` subtitles; `closingTag` false gives the layout without "</b>".
+inline std::string BenchFileViewText(int count, bool closingTag = true) {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(count) * 110);
+  for (int i = 1; i <= count; ++i) {
+    const long long start = 1 + (i - 1) * 2500LL;
+    text += std::to_string(i) + "\r\n";
+    text += BenchTimeText(start) + " --> " + BenchTimeText(start + 2000) + "\r\n";
+    text += kBenchDefaultPrefix + BenchSubtitleText(i) + (closingTag ? "</b>" : "") + "\r\n";
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace titrelle::bench
