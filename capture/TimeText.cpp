@@ -1,0 +1,124 @@
+#include "capture/TimeText.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "ui/Error.h"
+
+namespace titrelle {
+
+namespace {
+
+constexpr int kSignificantDigits = 15;
+// Below 1E-4 the decimal text would be mostly zeros; from 1E15 on it would need more digits than are kept.
+constexpr int kSmallestFixedExponent = -4;
+constexpr int kLargestFixedExponent = kSignificantDigits - 1;
+
+std::string ExponentText(int exponent) {
+  return (exponent < 0 ? "E-" : "E") + std::to_string(exponent < 0 ? -exponent : exponent);
+}
+
+// An optional sign and at least one decimal digit, nothing else: no blanks, no hexadecimal.
+bool ReadDecimalInteger(std::string_view text, int& value) {
+  std::string_view digits = text;
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
+  if (digits.empty() || digits.front() < '0' || digits.front() > '9') return false;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value);
+  if (error != std::errc() || stop != end) return false;
+  if (negative) value = -value;
+  return true;
+}
+
+int TimeField(std::string_view timeText, std::size_t offset, std::size_t length) {
+  const std::string_view field =
+      offset < timeText.size() ? timeText.substr(offset, length) : std::string_view();
+  int value = 0;
+  if (!ReadDecimalInteger(field, value))
+    throw Error("'" + std::string(field) + "' is not a valid integer value");
+  return value;
+}
+
+}  // namespace
+
+std::string PositionDecimalText(double position) {
+  if (std::isnan(position)) return "NAN";
+  if (std::isinf(position)) return position < 0 ? "-INF" : "INF";
+  if (position == 0) return "0";
+
+  // d.dddddddddddddde[+-]x: the rounding to 15 significant digits is done here, without the locale.
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, position,
+                                          std::chars_format::scientific, kSignificantDigits - 1);
+  if (error != std::errc()) return "0";
+  const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
+
+  const bool negative = scientific.front() == '-';
+  const std::size_t mantissaStart = negative ? 1 : 0;
+  const std::size_t exponentMark = scientific.find('e');
+  std::string digits;
+  for (std::size_t i = mantissaStart; i < exponentMark; ++i) {
+    if (scientific[i] != '.') digits += scientific[i];
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  int exponent = 0;
+  std::string_view exponentText = scientific.substr(exponentMark + 1);
+  if (exponentText.front() == '+') exponentText.remove_prefix(1);
+  std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+
+  std::string text = negative ? "-" : "";
+  if (exponent < kSmallestFixedExponent || exponent > kLargestFixedExponent) {
+    text += digits.front();
+    if (digits.size() > 1) text += "." + digits.substr(1);
+    return text + ExponentText(exponent);
+  }
+  if (exponent < 0) {
+    text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  } else if (digits.size() <= static_cast<std::size_t>(exponent) + 1) {
+    text += digits + std::string(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0');
+  } else {
+    text += digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+            digits.substr(static_cast<std::size_t>(exponent) + 1);
+  }
+  return text;
+}
+
+std::string ComposeTimeText(std::string_view positionString, double position) {
+  const std::string decimal = PositionDecimalText(position);
+  std::string milliseconds;
+  const std::size_t point = decimal.find('.');
+  if (point != std::string::npos) {
+    // Cut, not rounded: a position just short of the next second must not show that second's milliseconds.
+    milliseconds = decimal.substr(point + 1, 3);
+    milliseconds.resize(3, '0');
+  } else {
+    milliseconds = decimal.substr(0, 3);
+  }
+  std::string joined = std::string(positionString) + ":" + milliseconds;
+  // The player writes MM:SS below an hour; the stored layout always has hours.
+  if (joined.size() == 9) return "00:" + joined;
+  return joined;
+}
+
+long double TimeTextToSeconds(std::string_view timeText) {
+  const int hours = TimeField(timeText, 0, 2);
+  const int minutes = TimeField(timeText, 3, 2);
+  const int seconds = TimeField(timeText, 6, 2);
+  const int milliseconds = TimeField(timeText, 9, 3);
+  return static_cast<long double>(hours) * 3600 + static_cast<long double>(minutes) * 60 + seconds +
+         static_cast<long double>(milliseconds) / 1000;
+}
+
+std::string TrimText(std::string_view text) {
+  // Compared as unsigned bytes: the bytes of a double-byte character are all above 0x80 and never blanks.
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+}  // namespace titrelle
