@@ -15,10 +15,6 @@ constexpr int kSignificantDigits = 15;
 constexpr int kSmallestFixedExponent = -4;
 constexpr int kLargestFixedExponent = kSignificantDigits - 1;
 
-std::string ExponentText(int exponent) {
-  return (exponent < 0 ? "E-" : "E") + std::to_string(exponent < 0 ? -exponent : exponent);
-}
-
 // An optional sign and at least one decimal digit, nothing else: no blanks, no hexadecimal.
 bool ReadDecimalInteger(std::string_view text, int& value) {
   std::string_view digits = text;
@@ -69,18 +65,18 @@ std::string PositionDecimalText(double position) {
   std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
 
   std::string text = negative ? "-" : "";
+  const std::size_t integerDigits = exponent < 0 ? 0 : static_cast<std::size_t>(exponent) + 1;
   if (exponent < kSmallestFixedExponent || exponent > kLargestFixedExponent) {
     text += digits.front();
-    if (digits.size() > 1) text += "." + digits.substr(1);
-    return text + ExponentText(exponent);
-  }
-  if (exponent < 0) {
-    text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-  } else if (digits.size() <= static_cast<std::size_t>(exponent) + 1) {
-    text += digits + std::string(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0');
+    if (digits.size() > 1) text.append(".").append(digits, 1);
+    text += exponent < 0 ? "E-" : "E";
+    text += std::to_string(exponent < 0 ? -exponent : exponent);
+  } else if (exponent < 0) {
+    text.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+  } else if (digits.size() <= integerDigits) {
+    text.append(digits).append(integerDigits - digits.size(), '0');
   } else {
-    text += digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
-            digits.substr(static_cast<std::size_t>(exponent) + 1);
+    text.append(digits, 0, integerDigits).append(".").append(digits, integerDigits);
   }
   return text;
 }
