@@ -40,6 +40,14 @@ struct CaptureSession {
   int EditMode = 0;
   int CaretLine = 0;
   std::string CaretLineText;
+  // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
+  // continues from the marked end, not from a jump that belongs to an earlier line.
+  int ReplayJumpedSinceEndMark = 0;
+  // 1 while CommitLine appends its group to the user view: those appends are not edits to write back.
+  int AppendingCommit = 0;
+  // A subtitle file that no save may overwrite: one whose resume failed, or an old file that could not be
+  // moved to the backup name. Empty when there is none.
+  std::string ProtectedSubtitlePath;
 };
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
@@ -115,6 +123,7 @@ class TForm1 {
   void OpenSubtitleFile();
   void ResumeSubtitleFile();
   void FindLastTimeLine();
+  void DeclineSubtitleFile();
 
   // editing/
   void EditButtonClick();
@@ -125,6 +134,9 @@ class TForm1 {
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();
+  // The user view as last accepted, so that an edit joining or splitting its lines can be undone.
+  std::string UserViewSnapshot;
+  bool RestoringUserView = false;
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

@@ -1,0 +1,52 @@
+// The position clock: every tick shows the player's status and position, serves a pending seek after a
+// resume and keeps the marked segment repeating.
+#include <exception>
+#include <string>
+
+#include "app/Unit1.h"
+#include "capture/TimeText.h"
+
+namespace titrelle {
+
+void TForm1::Timer1Timer() {
+  // A player that fails now may answer again on the next tick; an error report every millisecond would
+  // bury the window, so a failing tick just shows nothing more.
+  try {
+    Label2->SetText(WP->Status() + std::string(21, ' '));
+    BuildTimeText();
+    if (!Session.LastPositionString.empty()) {
+      if (BuildTimeText().size() == 12) Label1->SetText(BuildTimeText());
+    }
+    SegmentReplay();
+  } catch (const std::exception&) {
+  }
+}
+
+std::string TForm1::BuildTimeText() {
+  // The player may take a while to open the resumed video: ask again on every build until it plays.
+  if (Session.PendingSeek == 1) {
+    WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition));
+    WP->Play();
+    if (WP->PlayState() == MediaPlayer::kPlayStatePlaying) Session.PendingSeek = 0;
+  }
+  const std::string positionString = WP->CurrentPositionString();
+  Session.LastPositionString = positionString;
+  const double position = WP->CurrentPosition();
+  std::string timeText = ComposeTimeText(positionString, position);
+  // A mark taken before any media played shows ":0" only until the next build.
+  if (Edit1->Text() == kNoPositionText) Edit1->SetText(kZeroTimeText);
+  if (Edit2->Text() == kNoPositionText) Edit2->SetText(kZeroTimeText);
+  return timeText;
+}
+
+void TForm1::SegmentReplay() {
+  if (!(Session.MarkStart > 0 && Session.MarkEnd > 0 && Session.MarkStart < Session.MarkEnd)) return;
+  const long double position = WP->CurrentPosition();
+  if (!(position > Session.MarkEnd)) return;
+  Session.ResumeStartText = BuildTimeText();
+  Session.ResumePosition = WP->CurrentPosition();
+  WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+  Session.ReplayJumpedSinceEndMark = 1;
+}
+
+}  // namespace titrelle

@@ -1,0 +1,45 @@
+// Marking a line: F9 marks its start and starts playback, F10 marks its end and moves to text entry.
+#include "app/Unit1.h"
+#include "capture/TimeText.h"
+
+namespace titrelle {
+
+void TForm1::StartTimeButtonClick() {
+  WP->Play();
+  if (TrimText(Edit1->Text()) == kNoPositionText || Edit1->Text() == kZeroTimeText) {
+    // The first line of a document starts at 00:00:00:001 whatever the position; the small offset keeps
+    // MarkStart above 0 even at position 0, which the segment replay needs.
+    Session.MarkStart = static_cast<long double>(WP->CurrentPosition()) + 0.00101L;
+    Edit1->SetText(kFirstStartTimeText);
+  } else {
+    Edit1->SetText(BuildTimeText());
+    Session.MarkStart = WP->CurrentPosition();
+  }
+}
+
+void TForm1::EndTimeButtonClick() {
+  Session.ReplayJumpedSinceEndMark = 0;
+  Session.MarkEnd = WP->CurrentPosition();
+  Edit2->SetText(BuildTimeText());
+  BeginTextEntry();
+}
+
+void TForm1::BeginTextEntry() {
+  if (!EndTimeButton->Enabled()) return;
+  InputEdit->SetFocus();
+  StartTimeButton->SetEnabled(false);
+  EndTimeButton->SetEnabled(false);
+}
+
+void TForm1::ResetCaptureDisplay() {
+  Label1->SetText(kZeroTimeText);
+  Edit1->SetText(kZeroTimeText);
+  Edit2->SetText(kZeroTimeText);
+  Session.LineCount = 0;
+  if (UserRichEdit->Count() == 0) {
+    StartTimeButton->SetEnabled(true);
+    EndTimeButton->SetEnabled(true);
+  }
+}
+
+}  // namespace titrelle

@@ -1,0 +1,89 @@
+// Opening a video: the player is pointed at it, the subtitle file beside it is chosen, and an existing one
+// is either resumed or moved aside as the backup.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "app/Unit1.h"
+#include "document/FileNames.h"
+#include "document/SubtitleFile.h"
+#include "ui/Error.h"
+#include "ui/ErrorReport.h"
+
+namespace titrelle {
+
+namespace {
+
+// SRT字幕文件已存在，是否打开编辑？
+const std::string kEditExistingQuestion =
+    "SRT\xD7\xD6\xC4\xBB\xCE\xC4\xBC\xFE\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xCA\xC7\xB7\xF1\xB4\xF2\xBF\xAA\xB1"
+    "\xE0"
+    "\xBC\xAD\xA3\xBF";
+
+constexpr int kYesButton = 0;
+constexpr int kNoButton = 1;
+
+}  // namespace
+
+void TForm1::OpenButtonClick() {
+  // Any failure ends the open where it happened; the button stays enabled so that the user can try again.
+  try {
+    const std::optional<std::string> mediaPath = Ws.ChooseFileToOpen();
+    if (!mediaPath) return;
+    WP->SetURL(*mediaPath);
+    WP->Stop();
+    const MediaNames names = DeriveMediaNames(*mediaPath);
+    Session.MediaBaseName = names.mediaBaseName;
+    Session.MediaFolder = names.mediaFolder;
+    Session.SubtitleFileName = names.subtitleFileName;
+    // Emptying the views is no edit of any file: the previous video's subtitle file, if an earlier open
+    // got that far, must not be overwritten with an empty text.
+    Session.SubtitlePath.clear();
+    TempRichEdit.Clear();
+    UserRichEdit->Clear();
+    ResetCaptureDisplay();
+    StartTimeButton->SetFocus();
+    OpenSubtitleFile();
+    OpenButton->SetEnabled(false);
+  } catch (const std::exception&) {
+  }
+}
+
+void TForm1::OpenSubtitleFile() {
+  Session.SubtitlePath = Session.MediaFolder + Session.SubtitleFileName;
+  Session.ProtectedSubtitlePath.clear();
+  if (!FileExists(Session.SubtitlePath)) return;
+
+  MessageBoxSpec question;
+  question.caption = "Information";
+  question.icon = MessageIcon::Information;
+  question.text = kEditExistingQuestion;
+  question.buttons = {"&Yes", "&No"};
+  question.defaultButton = kYesButton;
+  question.escapeButton = kNoButton;
+  if (Ws.ShowMessageBox(question) == kYesButton) {
+    ResumeSubtitleFile();
+  } else {
+    DeclineSubtitleFile();
+  }
+}
+
+void TForm1::DeclineSubtitleFile() {
+  const std::string backupPath = BackupPath(Session.SubtitlePath);
+  if (FileExists(backupPath)) std::remove(backupPath.c_str());
+  if (std::rename(Session.SubtitlePath.c_str(), backupPath.c_str()) != 0) {
+    // The old file stays where it is, and it may be the user's only copy: the new document never writes over
+    // it. The user hears of it once here; the open ends and may be repeated.
+    const std::string reason = std::strerror(errno);
+    Session.ProtectedSubtitlePath = Session.SubtitlePath;
+    ShowErrorReport(
+        Ws, "Cannot rename file \"" + Session.SubtitlePath + "\" to \"" + backupPath + "\". " + reason);
+    throw Error("The old subtitle file could not become the backup");
+  }
+  Session.OmitClosingTag = 0;
+}
+
+}  // namespace titrelle

@@ -1,0 +1,58 @@
+// Following the caret in the user view: the key guard, and the replay of the line the caret stands on.
+#include <exception>
+#include <string>
+
+#include "app/Unit1.h"
+#include "capture/TimeText.h"
+#include "editing/UserViewLines.h"
+
+namespace titrelle {
+
+// Runs on key down and on key up alike; only swallowing on key down keeps a key from the view.
+void TForm1::UserRichEditKeyDown(KeyEvent& key) {
+  Session.CaretLine = UserRichEdit->CaretLine();
+  const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
+  const bool erasing = key.key == vk::Back || key.key == vk::Delete;
+  // A line of one or two bytes (a number below 100, a single character) keeps the group's shape.
+  if (erasing && text.size() <= 2) key.swallowed = true;
+  const int column = UserRichEdit->CaretColumn();
+  // Joining or splitting lines would shift every later line against the file view.
+  if (key.key == vk::Delete && column == static_cast<int>(text.size())) key.swallowed = true;
+  if (key.key == vk::Back && column == 0) key.swallowed = true;
+  if (key.key == vk::Return) key.swallowed = true;
+  FollowCaret();
+}
+
+void TForm1::UserRichEditMouseDown() { FollowCaret(); }
+
+void TForm1::FollowCaret() {
+  // Following is a convenience: a line whose times do not parse, or a player that fails, leaves what was
+  // done so far and nothing more.
+  try {
+    Session.CaretLine = UserRichEdit->CaretLine();
+    const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
+    UserRichEdit->SetReadOnly(text.empty());
+    Session.CaretLineText = text;
+    if (IsTimeLine(text)) {
+      const std::string startText = text.substr(0, 12);
+      Edit1->SetText(startText);
+      Session.MarkStart = TimeTextToSeconds(startText);
+      WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+      const std::string endText = text.size() > 17 ? text.substr(17, 12) : std::string();
+      Edit2->SetText(endText);
+      Session.MarkEnd = TimeTextToSeconds(endText);
+    }
+    const long double before = WP->CurrentPosition();
+    if (Session.MarkStart >= before) {
+      const long double after = WP->CurrentPosition();
+      if (Session.MarkEnd <= after) {
+        WP->Pause();
+        return;
+      }
+    }
+    WP->Play();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace titrelle

@@ -1,0 +1,74 @@
+// Writing the user's edits in the user view back into the file view, which saves the subtitle file.
+#include <exception>
+#include <string>
+
+#include "app/Unit1.h"
+#include "editing/UserViewLines.h"
+#include "style/StyleStrings.h"
+
+namespace titrelle {
+
+namespace {
+
+// The number of pieces between breaks, the empty one after a final break included: two listings with the
+// same pieces hold their lines at the same indices.
+int PieceCount(int count, const std::string& text) {
+  const bool endsWithBreak = text.empty() || text.back() == '\n' || text.back() == '\r';
+  return count + (endsWithBreak ? 1 : 0);
+}
+
+}  // namespace
+
+void TForm1::UserRichEditChange() {
+  if (RestoringUserView) return;
+  std::string text = UserRichEdit->Text();
+  // Both views must keep the same lines, or every later write-back would land on the wrong line. The key
+  // guard stops typed joins and splits; whatever else changed the number of lines (a paste holding line
+  // breaks, a selection across lines) is undone here.
+  if (Session.LoadingFile == 0 && Session.AppendingCommit == 0 &&
+      PieceCount(UserRichEdit->Count(), text) != PieceCount(TempRichEdit.Count(), TempRichEdit.Text())) {
+    RestoringUserView = true;
+    try {
+      UserRichEdit->Clear();
+      UserRichEdit->SetListingText(UserViewSnapshot);
+    } catch (...) {
+      RestoringUserView = false;
+      throw;
+    }
+    RestoringUserView = false;
+    return;
+  }
+  UserViewSnapshot = std::move(text);
+  if (Session.LoadingFile != 0 || Session.AppendingCommit != 0) return;
+  WriteBackEdit();
+}
+
+void TForm1::WriteBackEdit() {
+  try {
+    const int caretLine = UserRichEdit->CaretLine();
+    Session.CaretLine = caretLine;
+    const std::string newText = UserViewLine(*UserRichEdit, caretLine);
+    const std::string above = caretLine > 0 ? UserViewLine(*UserRichEdit, caretLine - 1) : std::string();
+    bool timeLine = IsTimeLine(newText);
+    const bool textLine = caretLine > 0 && IsTimeLine(above);
+    if (timeLine && textLine) {
+      // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
+      // it holds a text line with its style markup and every other line as the user sees it.
+      timeLine = TempRichEdit.LineView(caretLine) == Session.CaretLineText;
+    }
+    if (timeLine) {
+      // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
+      TempRichEdit.ReplaceLine(caretLine, newText);
+      Session.CaretLineText = newText;
+    } else if (textLine) {
+      if (UserRichEdit->Visible()) Session.EditMode = 1;
+      if (Session.EditMode == 1) {
+        TempRichEdit.ReplaceLine(
+            caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Session.OmitClosingTag));
+      }
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace titrelle
