@@ -14,7 +14,7 @@ inline const std::string kBenchTextHead = "\xD5\xE2\xCA\xC7\xB5\xDA";
 inline const std::string kBenchTextTail = "\xBE\xE4\xD7\xD6\xC4\xBB\xA3\xAC\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE";
 
 inline std::string BenchTimeText(long long milliseconds) {
-  char text[16];
+  char text[32];  // room for any long long: no truncation warning
   std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld", milliseconds / 3600000, milliseconds / 60000 % 60,
                 milliseconds / 1000 % 60, milliseconds % 1000);
   return text;
