@@ -3,6 +3,7 @@
 // the shells' edges; the double-byte-aware search is for every pass that matches patterns in a text.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,14 @@ std::string Utf8FromCp936(std::string_view cp936);
 // double-byte character; npos when none (or when the pattern is empty).
 std::size_t FindCharacterAligned(std::string_view text, std::string_view pattern, std::size_t from = 0);
 
+// Calls onMatch(start) for every occurrence, left to right, without overlap, never starting on a trail byte.
+// Linear in the text's length.
+void ForEachCharacterAligned(std::string_view text, std::string_view pattern,
+                             const std::function<void(std::size_t)>& onMatch);
+
 // Every occurrence, left to right, without overlap, never starting on a trail byte, replaced; the inserted
 // text is not rescanned.
-std::string ReplaceAllCharacterAligned(std::string_view text, std::string_view pattern, std::string_view replacement);
+std::string ReplaceAllCharacterAligned(std::string_view text, std::string_view pattern,
+                                       std::string_view replacement);
 
 }  // namespace titrelle

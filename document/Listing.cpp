@@ -12,8 +12,15 @@ constexpr std::string_view kBreak = "\r\n";
 
 void Listing::RebuildIndex() {
   starts_.assign(1, 0);
-  for (std::size_t i = 0; i + 1 < text_.size(); ++i) {
-    if (text_[i] == '\r' && text_[i + 1] == '\n') starts_.push_back(i + 2);
+  for (std::size_t at = text_.find(kBreak); at != std::string::npos;
+       at = text_.find(kBreak, at + kBreak.size())) {
+    starts_.push_back(at + kBreak.size());
+  }
+}
+
+void Listing::ShiftStarts(std::size_t firstPiece, std::ptrdiff_t delta) {
+  for (std::size_t i = firstPiece; i < starts_.size(); ++i) {
+    starts_[i] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(starts_[i]) + delta);
   }
 }
 
@@ -34,8 +41,9 @@ std::size_t Listing::LineStart(int index) const {
 std::string_view Listing::LineView(int index) const {
   if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
   const std::size_t begin = starts_[index];
-  const std::size_t end =
-      static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] - kBreak.size() : text_.size();
+  const std::size_t end = static_cast<std::size_t>(index) + 1 < starts_.size()
+                              ? starts_[index + 1] - kBreak.size()
+                              : text_.size();
   return std::string_view(text_).substr(begin, end - begin);
 }
 
@@ -59,9 +67,15 @@ void Listing::Add(std::string_view line) {
 void Listing::Delete(int index) {
   if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
   const std::size_t begin = starts_[index];
-  const std::size_t end = static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] : text_.size();
+  const std::size_t end =
+      static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] : text_.size();
   text_.erase(begin, end - begin);
-  RebuildIndex();
+  // The byte before the line ends a break (or the text starts there), so no new break can form: the index
+  // only loses this line's entry and moves the rest.
+  if (static_cast<std::size_t>(index) + 1 < starts_.size()) {
+    starts_.erase(starts_.begin() + index + 1);
+    ShiftStarts(static_cast<std::size_t>(index) + 1, -static_cast<std::ptrdiff_t>(end - begin));
+  }
   Changed();
 }
 
@@ -80,8 +94,16 @@ void Listing::SetListingText(std::string_view text) {
 void Listing::ReplaceLine(int index, std::string_view line) {
   const std::string_view old = LineView(index);
   const std::size_t begin = starts_[index];
-  text_.replace(begin, old.size(), line);
-  RebuildIndex();
+  const std::size_t oldSize = old.size();
+  text_.replace(begin, oldSize, line);
+  // Without a LF the new text cannot complete a break (the byte before it ends one, the byte after it starts
+  // one): the index keeps its shape and the later lines move.
+  if (line.find('\n') != std::string_view::npos) {
+    RebuildIndex();
+  } else {
+    ShiftStarts(static_cast<std::size_t>(index) + 1,
+                static_cast<std::ptrdiff_t>(line.size()) - static_cast<std::ptrdiff_t>(oldSize));
+  }
   Changed();
 }
 

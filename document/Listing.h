@@ -12,14 +12,14 @@ namespace titrelle {
 
 class Listing {
  public:
-  int Count() const;                                // an empty last line is not counted
-  std::string Line(int index) const;                // without its break; throws Error when out of range
+  int Count() const;                  // an empty last line is not counted
+  std::string Line(int index) const;  // without its break; throws Error when out of range
   std::string_view LineView(int index) const;
   void Add(std::string_view line);
   void Delete(int index);
   void Clear();
   const std::string& Text() const { return text_; }
-  void SetListingText(std::string_view text);       // the text becomes exactly `text`
+  void SetListingText(std::string_view text);  // the text becomes exactly `text`
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
   // Replaces the text of one line, keeping every break: one change.
@@ -31,8 +31,9 @@ class Listing {
  private:
   void Changed();
   void RebuildIndex();
+  void ShiftStarts(std::size_t firstPiece, std::ptrdiff_t delta);
   std::string text_;
-  std::vector<std::size_t> starts_{0};   // start of every piece; the piece after the last break included
+  std::vector<std::size_t> starts_{0};  // start of every piece; the piece after the last break included
 };
 
 }  // namespace titrelle
