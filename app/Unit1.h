@@ -43,7 +43,8 @@ struct CaptureSession {
   // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
   // continues from the marked end, not from a jump that belongs to an earlier line.
   int ReplayJumpedSinceEndMark = 0;
-  // 1 while CommitLine appends its group to the user view: those appends are not edits to write back.
+  // 1 while CommitLine appends its group to the views: the appends are no edits to write back, and the
+  // group is saved once, when complete.
   int AppendingCommit = 0;
   // A subtitle file that no save may overwrite: one whose resume failed, or an old file that could not be
   // moved to the backup name. Empty when there is none.
@@ -114,6 +115,7 @@ class TForm1 {
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
   void CommitLine();
+  void SetUpNextLine();   // the commit's steps after the append
 
   // document/
   void SaveSubtitleFile();

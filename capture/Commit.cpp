@@ -37,40 +37,46 @@ void TForm1::CommitLine() {
   const std::string text = InputEdit->Text();
   {
     // In edit mode the user view is shown and its change handler would take the appended lines for the
-    // user's edits; the group is written to the file view below, after the lines already there.
+    // user's edits; and a half-written group is not worth a save of the whole file per line (10,000
+    // subtitles make every save a large write): the group is saved once, when it is complete.
     AppendingCommitGuard appending(Session);
     UserRichEdit->Add(number);
     UserRichEdit->Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
     UserRichEdit->Add(text);
     UserRichEdit->Add("");
+    TempRichEdit.Add(number);
+    TempRichEdit.Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
+    TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Session.OmitClosingTag));
+    TempRichEdit.Add("");
   }
-  TempRichEdit.Add(number);
-  TempRichEdit.Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
-  TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Session.OmitClosingTag));
-  TempRichEdit.Add("");
-  InputEdit->SetText("");
+  try {
+    SetUpNextLine();
+  } catch (...) {
+    // A failing player must not cost the line just written: it reaches the file as any change would.
+    TempRichEditChange();
+    throw;
+  }
+  SaveSubtitleFile();
+  Session.EditMode = 0;
+}
 
+void TForm1::SetUpNextLine() {
+  InputEdit->SetText("");
   // The next line starts where the replay last passed this line's end. Before the first jump since F10
   // (paused right after it) that point belongs to an earlier line, or to none: continue from the end mark.
-  std::string nextStartText = Session.ResumeStartText;
-  long double nextStart = Session.ResumePosition;
   if (Session.ReplayJumpedSinceEndMark == 0) {
-    nextStartText = TrimText(Edit2->Text());
-    nextStart = Session.MarkEnd;
-    Session.ResumeStartText = nextStartText;
-    Session.ResumePosition = nextStart;
+    Session.ResumeStartText = TrimText(Edit2->Text());
+    Session.ResumePosition = Session.MarkEnd;
   }
-  Edit1->SetText(nextStartText);
+  Edit1->SetText(Session.ResumeStartText);
   StartTimeButton->SetEnabled(true);
   EndTimeButton->SetEnabled(true);
   Edit2->SetText(kZeroTimeText);
-  Session.MarkStart = nextStart;
-  WP->SetCurrentPosition(static_cast<double>(nextStart));
+  Session.MarkStart = Session.ResumePosition;
+  WP->SetCurrentPosition(static_cast<double>(Session.ResumePosition));
   Session.ContinuePosition = WP->CurrentPosition();
   Session.ContinueStartText = Edit1->Text();
   Session.ContinueEndText = Edit2->Text();
-  SaveSubtitleFile();
-  Session.EditMode = 0;
 }
 
 }  // namespace titrelle

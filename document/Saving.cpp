@@ -20,7 +20,7 @@ void TForm1::SaveSubtitleFile() {
 }
 
 void TForm1::TempRichEditChange() {
-  if (Session.LoadingFile != 0) return;
+  if (Session.LoadingFile != 0 || Session.AppendingCommit != 0) return;
   // The automatic save must never interrupt the change that caused it; the commit's own save reports.
   try {
     SaveSubtitleFile();
