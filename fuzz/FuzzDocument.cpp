@@ -1,0 +1,99 @@
+// Arbitrary bytes through the document core: a subtitle file made elsewhere may hold anything.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/Cp936.h"
+#include "document/LastTimeLine.h"
+#include "document/Listing.h"
+#include "document/SubtitleFile.h"
+#include "document/UserViewDerivation.h"
+#include "style/Restyle.h"
+
+namespace {
+
+using titrelle::IsLeadByte;
+
+void Require(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "broken: %s\n", what);
+    std::abort();
+  }
+}
+
+std::size_t CountBreaks(std::string_view text) {
+  std::size_t breaks = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
+    ++breaks;
+  return breaks;
+}
+
+// The aligned matches worked out the slow way: every character start, in order, without overlap.
+std::vector<std::size_t> SlowAlignedMatches(std::string_view text, std::string_view pattern) {
+  std::vector<std::size_t> matches;
+  if (pattern.empty()) return matches;
+  std::size_t next = 0;  // no match may start before this
+  for (std::size_t i = 0; i < text.size(); i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+    if (i >= next && text.substr(i, pattern.size()) == pattern) {
+      matches.push_back(i);
+      next = i + pattern.size();
+    }
+  }
+  return matches;
+}
+
+// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>
+const std::string kDefaultPrefix = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
+// <font color=#FF0000>{\fn宋体\fs24\pos(190,270)\}
+const std::string kCustomPrefix = "<font color=#FF0000>{\\fn\xCB\xCE\xCC\xE5\\fs24\\pos(190,270)\\}";
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+  // Reading: every break becomes CR LF, and a second pass changes nothing.
+  const std::string text = titrelle::NormalizeLineBreaks(bytes);
+  Require(titrelle::NormalizeLineBreaks(text) == text, "normalizing twice changes the text");
+
+  // Deriving keeps every line, on a loaded text and on raw bytes alike.
+  Require(CountBreaks(titrelle::DeriveUserViewText(text)) == CountBreaks(text),
+          "derivation changed the lines");
+  Require(CountBreaks(titrelle::DeriveUserViewText(bytes)) == CountBreaks(bytes),
+          "derivation changed raw lines");
+
+  titrelle::Listing fileView;
+  fileView.SetListingText(text);
+  const titrelle::LastTimeLineBoxes boxes = titrelle::FindLastTimeLine(text, fileView.Count());
+  Require(boxes.startBoxText.size() <= 13 && boxes.endBoxText.size() <= 13, "a box holds more than 13 bytes");
+  Require(boxes.found || (boxes.startBoxText.empty() && boxes.endBoxText.empty()), "boxes without an arrow");
+  titrelle::FindLastTimeLine(bytes, static_cast<int>(size));
+
+  const int omitClosingTag = size > 0 ? data[0] & 1 : 0;
+  titrelle::RestyleText(text, kDefaultPrefix, titrelle::StyleMode::Default, omitClosingTag);
+  titrelle::RestyleText(text, kCustomPrefix, titrelle::StyleMode::Custom, omitClosingTag);
+
+  // The linear aligned search agrees with the slow one; the pattern is a piece of the input itself.
+  if (size > 1) {
+    const std::size_t patternLength = 1 + data[0] % 4;
+    const std::string_view pattern = bytes.substr(1, patternLength);
+    const std::string_view haystack = bytes.substr(1 + pattern.size());
+    std::vector<std::size_t> matches;
+    titrelle::ForEachCharacterAligned(haystack, pattern,
+                                      [&](std::size_t start) { matches.push_back(start); });
+    Require(matches == SlowAlignedMatches(haystack, pattern), "aligned search differs from the slow one");
+    const std::size_t first = titrelle::FindCharacterAligned(haystack, pattern);
+    Require(first == (matches.empty() ? std::string_view::npos : matches.front()),
+            "first aligned match differs");
+  }
+
+  // The codec at the shells' edges takes anything.
+  bool lossy = false;
+  titrelle::Cp936FromUtf8(titrelle::Utf8FromCp936(text.substr(0, 512)), &lossy);
+  return 0;
+}
