@@ -18,6 +18,7 @@ class MemoryKey : public SettingsKey {
   }
 
   bool WriteText(const std::string& name, const std::string& text) override {
+    if (registry_.failingWrites.count(name) != 0) return false;
     registry_.values[name] = {true, text};
     registry_.writes.emplace_back(name, text);
     return true;

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,10 +22,11 @@ class MemoryRegistry : public SettingsRegistry {
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
 
   // Test controls.
-  bool keyMissing = false;                               // every open fails
-  int openCount = 0;                                     // keys opened so far
-  int openKeys = 0;                                      // keys open right now
-  std::vector<std::pair<std::string, std::string>> writes;   // (name, text) in the order written
+  bool keyMissing = false;              // every open fails
+  std::set<std::string> failingWrites;  // writes of these names fail (a full or locked store)
+  int openCount = 0;                    // keys opened so far
+  int openKeys = 0;                     // keys open right now
+  std::vector<std::pair<std::string, std::string>> writes;  // (name, text) in the order written
   void SetText(const std::string& name, const std::string& text) { values[name] = {true, text}; }
   void SetNonText(const std::string& name) { values[name] = {false, {}}; }
   void Erase(const std::string& name) { values.erase(name); }
@@ -34,7 +36,7 @@ class MemoryRegistry : public SettingsRegistry {
     return found == values.end() ? std::string() : found->second.text;
   }
 
-  std::map<std::string, StoredValue> values;   // the values of "\software\" (key paths are not told apart)
+  std::map<std::string, StoredValue> values;  // the values of "\software\" (key paths are not told apart)
 };
 
 }  // namespace titrelle
