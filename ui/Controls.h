@@ -70,8 +70,9 @@ class Control {
 };
 
 // The user view: an editable multi-line text control seen line by line, so that line-break counting of a
-// toolkit never leaks into the core. Lines are numbered from 0 and hold no break.
-class UserViewControl : public Control {
+// toolkit never leaks into the core. Lines are numbered from 0 and hold no break. Control is a virtual base so
+// that a shell's user view can share its other controls' implementation.
+class UserViewControl : public virtual Control {
  public:
   virtual int Count() const = 0;                     // listing count: an empty last line is not counted
   virtual std::string Line(int index) const = 0;

@@ -41,7 +41,8 @@ struct ControlSpec {
   std::string hint;       // tool tip
   FontSpec font;
   unsigned background = kColorDefault;
-  int tabOrder = -1;      // order within the parent; -1: not a tab stop
+  int tabOrder = -1;      // order within the parent; -1: not in the order
+  bool tabStop = true;    // false: keeps its place in the order but Tab passes it by
   bool visible = true;
   bool enabled = true;
   bool readOnly = false;

@@ -1,0 +1,162 @@
+#include "platforms/headless/HeadlessWindowSystem.h"
+
+#include <algorithm>
+
+#include "ui/Error.h"
+#include "ui/ErrorReport.h"
+
+namespace titrelle {
+
+// ---------------------------------------------------------------------------------------------------------
+// Hot keys
+
+std::uint16_t HeadlessHotKeys::FindAtom(const std::string& name) {
+  // The local table holds only what this copy added locally; its values are never the global ones.
+  return localAtoms_.count(name)
+             ? static_cast<std::uint16_t>(0xB000 + std::distance(localAtoms_.begin(), localAtoms_.find(name)))
+             : 0;
+}
+
+std::uint16_t HeadlessHotKeys::GlobalAddAtom(const std::string& name) {
+  const std::uint16_t atom = system_.Desktop().AddAtom(name);
+  system_.log.push_back("GlobalAddAtom " + name + " " + std::to_string(atom));
+  return atom;
+}
+
+void HeadlessHotKeys::GlobalDeleteAtom(std::uint16_t atom) {
+  system_.Desktop().DeleteAtom(atom);
+  system_.log.push_back("GlobalDeleteAtom " + std::to_string(atom));
+}
+
+bool HeadlessHotKeys::RegisterHotKey(int id, unsigned modifiers, int virtualKey) {
+  const bool registered = system_.Desktop().RegisterKey(system_, id, modifiers, virtualKey);
+  system_.log.push_back("RegisterHotKey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
+                        std::to_string(virtualKey) + (registered ? "" : " failed"));
+  return registered;
+}
+
+bool HeadlessHotKeys::UnregisterHotKey(int id) {
+  const bool unregistered = system_.Desktop().UnregisterKey(system_, id);
+  system_.log.push_back("UnregisterHotKey " + std::to_string(id) + (unregistered ? "" : " failed"));
+  return unregistered;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Timers
+
+class HeadlessWindowSystem::HeadlessTimer : public Timer {
+ public:
+  HeadlessTimer(HeadlessWindowSystem& system, int id) : system_(system), id_(id) {}
+  ~HeadlessTimer() override { system_.timers_.erase(id_); }
+
+ private:
+  HeadlessWindowSystem& system_;
+  int id_;
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// The window system
+
+HeadlessWindowSystem::HeadlessWindowSystem() : HeadlessWindowSystem(std::make_shared<HeadlessDesktop>()) {}
+
+HeadlessWindowSystem::HeadlessWindowSystem(std::shared_ptr<HeadlessDesktop> desktop)
+    : desktop_(std::move(desktop)), hotKeys_(*this) {}
+
+HeadlessWindowSystem::~HeadlessWindowSystem() {
+  // A copy that ends loses its hot keys, as a process that exits does.
+  desktop_->ReleaseAll(*this);
+}
+
+std::unique_ptr<Window> HeadlessWindowSystem::CreateWindow(const WindowSpec& spec) {
+  return std::make_unique<HeadlessWindow>(*this, spec);
+}
+
+void HeadlessWindowSystem::WindowCreated(HeadlessWindow& window) { windows_.push_back(&window); }
+
+void HeadlessWindowSystem::WindowDestroyed(HeadlessWindow& window) { std::erase(windows_, &window); }
+
+HeadlessWindow& HeadlessWindowSystem::FindWindow(const std::string& name) {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if ((*it)->Spec().name == name) return **it;
+  }
+  throw Error("Window '" + name + "' not found");
+}
+
+bool HeadlessWindowSystem::HasWindow(const std::string& name) const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [&](const HeadlessWindow* window) { return window->Spec().name == name; });
+}
+
+std::unique_ptr<MediaPlayer> HeadlessWindowSystem::CreatePlayer(Window& window,
+                                                                const std::string& panelName) {
+  auto& panel = dynamic_cast<HeadlessWindow&>(window).Get(panelName);
+  if (panel.Kind() != ControlKind::MediaPanel)
+    throw Error("Control '" + panelName + "' is not a media panel");
+  // The player tells its own end, so that the record shows where in a shutdown it came.
+  auto player = std::make_unique<SimulatedPlayer>(playerSettings, [this](SimulatedPlayer* self) {
+    log.push_back("player destroyed");
+    players_.erase(self);
+    if (player_ == self) player_ = nullptr;
+  });
+  players_.insert(player.get());
+  player_ = player.get();
+  return player;
+}
+
+std::unique_ptr<Timer> HeadlessWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {
+  const int id = nextTimerId_++;
+  timers_[id] = {std::max(intervalMs, 1), nowMs_, std::move(onTick)};
+  return std::make_unique<HeadlessTimer>(*this, id);
+}
+
+void HeadlessWindowSystem::AdvanceMs(long long ms) {
+  for (long long step = 0; step < ms; ++step) {
+    ++nowMs_;
+    const std::vector<SimulatedPlayer*> players(players_.begin(), players_.end());
+    for (SimulatedPlayer* player : players) {
+      if (players_.count(player)) player->AdvanceOneMs();
+    }
+    std::vector<int> due;
+    for (const auto& [id, timer] : timers_) {
+      if ((nowMs_ - timer.startMs) % timer.intervalMs == 0) due.push_back(id);
+    }
+    for (int id : due) {
+      auto found = timers_.find(id);
+      if (found == timers_.end()) continue;  // stopped by an earlier tick of this millisecond
+      const std::function<void()> onTick = found->second.onTick;
+      DispatchEvent(*this, onTick);
+    }
+  }
+}
+
+std::optional<std::string> HeadlessWindowSystem::ChooseFileToOpen() {
+  ++openDialogCount;
+  if (openDialogAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = openDialogAnswers.front();
+  openDialogAnswers.pop_front();
+  return answer;
+}
+
+int HeadlessWindowSystem::ShowMessageBox(const MessageBoxSpec& spec) {
+  messageBoxes.push_back(spec);
+  if (messageBoxAnswers.empty()) return spec.defaultButton;
+  const std::function<int(const MessageBoxSpec&)> answer = std::move(messageBoxAnswers.front());
+  messageBoxAnswers.pop_front();
+  return answer(spec);
+}
+
+std::optional<unsigned> HeadlessWindowSystem::PickColor(unsigned initial) {
+  colorPickerStarts.push_back(initial);
+  if (colorAnswers.empty()) return std::nullopt;
+  std::optional<unsigned> answer = colorAnswers.front();
+  colorAnswers.pop_front();
+  return answer;
+}
+
+void HeadlessWindowSystem::DeliverHotKey(int id) {
+  DispatchEvent(*this, [&] {
+    if (hotKeys_.OnHotKey) hotKeys_.OnHotKey(id);
+  });
+}
+
+}  // namespace titrelle

@@ -1,0 +1,156 @@
+#pragma once
+// The world of a scenario: a temporary folder, the headless shell, and the program started on it, with the
+// user's actions as one-line helpers. Scenario.h wraps it as a GoogleTest fixture; benchmarks may use it as
+// it is (it needs no test framework).
+//
+//   ScenarioWorld world;                 // started: title set, main window shown
+//   world.OpenVideo("movie.avi");        // creates the video file, picks it in the open dialog
+//   world.WaitMs(500);                   // virtual time: the player opens, ticks run
+//   world.PressF9(); world.WaitMs(2000); world.PressF10();
+//   world.TypeInInput("Hello"); world.PressEnter();
+//   world.FileBytes("movie.srt");        // the subtitle file's bytes
+//
+// Texts are code page 936 bytes, as the program holds them; Gbk("黑体") converts a UTF-8 literal.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "document/Cp936.h"
+#include "platforms/headless/HeadlessWindowSystem.h"
+
+namespace titrelle {
+
+class ScenarioWorld {
+ public:
+  // Answers of the question whether to edit an existing subtitle file.
+  static constexpr int kYes = 0;
+  static constexpr int kNo = 1;
+
+  // A copy of the program on a desktop of its own, or on `desktop` beside other copies. With start false the
+  // program is not started yet: set up the registry or the player first, then call Start().
+  explicit ScenarioWorld(bool start = true, std::shared_ptr<HeadlessDesktop> desktop = nullptr)
+      : desktop_(desktop ? std::move(desktop) : std::make_shared<HeadlessDesktop>()), ws(desktop_) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-scenario-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    folder = pattern;
+    if (start) Start();
+  }
+  ~ScenarioWorld() {
+    app.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  ScenarioWorld(const ScenarioWorld&) = delete;
+  ScenarioWorld& operator=(const ScenarioWorld&) = delete;
+
+  void Start() {
+    app = std::make_unique<Application>(ws);
+    app->Start();
+  }
+
+  // --- Where things are ---
+  std::shared_ptr<HeadlessDesktop> Desktop() const { return desktop_; }
+  TForm1& Form() { return app->Form1(); }
+  CaptureSession& Session() { return Form().Session; }
+  HeadlessWindow& Window() { return ws.FindWindow("Form1"); }
+  HeadlessControl& Control(const std::string& name) { return Window().Get(name); }
+  HeadlessUserView& UserView() { return Window().UserView("UserRichEdit"); }
+  SimulatedPlayer& Player() {
+    if (!ws.Player()) throw std::runtime_error("the player is gone");
+    return *ws.Player();
+  }
+  std::string Path(const std::string& name) const { return (folder / name).string(); }
+
+  // --- Files ---
+  void WriteFile(const std::string& name, const std::string& bytes) {
+    std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+  bool FileExists(const std::string& name) const { return std::filesystem::is_regular_file(folder / name); }
+  std::string FileBytes(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    if (!in) return {};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  // --- Opening a video ---
+  // Picks `name` (in the folder; created empty when missing) in the open dialog. Should the program ask
+  // whether to edit an existing subtitle file, `answer` answers (kYes, kNo, or any button index); unset, the
+  // question must not come: a box that comes anyway gets its default button and shows in MessageBoxes().
+  void OpenVideo(const std::string& name, std::optional<int> answer = std::nullopt) {
+    if (answer) {
+      OpenVideo(name, [value = *answer](const MessageBoxSpec&) { return value; });
+    } else {
+      OpenVideo(name, std::function<int(const MessageBoxSpec&)>());
+    }
+  }
+  // The same, with an answer that may act while the question is open (press hot keys, let time pass).
+  void OpenVideo(const std::string& name, std::function<int(const MessageBoxSpec&)> answer) {
+    if (!FileExists(name)) WriteFile(name, "");
+    ws.openDialogAnswers.push_back(Path(name));
+    if (answer) ws.messageBoxAnswers.push_back(std::move(answer));
+    Control("OpenButton").Click();
+  }
+  // Lets virtual time pass until the player has opened its media.
+  void WaitUntilOpened() {
+    for (int i = 0; i < 100000 && Player().Opening(); ++i) WaitMs(1);
+  }
+
+  // --- Time and keys ---
+  void WaitMs(long long ms) { ws.AdvanceMs(ms); }
+  // The system-wide keys: false when no copy holds the key.
+  bool PressF9() { return desktop_->PressKey(vk::F9); }
+  bool PressF10() { return desktop_->PressKey(vk::F10); }
+  bool PressF7() { return desktop_->PressKey(vk::F7); }
+  bool PressF8() { return desktop_->PressKey(vk::F8); }
+  // Typing into the entry box, as the user does after clicking into it (no click events).
+  void TypeInInput(const std::string& text) { Control("InputEdit").Type(text); }
+  void PressEnter() { Control("InputEdit").PressKey(vk::Return); }
+
+  // --- The user view ---
+  std::vector<std::string> UserViewLines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < UserView().Count(); ++i) lines.push_back(UserView().Line(i));
+    return lines;
+  }
+  bool ClickUserViewLine(int line, int column = 0) { return UserView().ClickAt(line, column); }
+  bool TypeInUserView(const std::string& text) { return UserView().Type(text); }
+  bool PressInUserView(int key, unsigned shift = 0) { return UserView().PressKey(key, shift); }
+
+  // --- Message boxes ---
+  const std::vector<MessageBoxSpec>& MessageBoxes() const { return ws.messageBoxes; }
+  // The texts of the error reports shown so far.
+  std::vector<std::string> ErrorReports() const {
+    std::vector<std::string> texts;
+    for (const MessageBoxSpec& box : ws.messageBoxes) {
+      if (box.icon == MessageIcon::Error) texts.push_back(box.text);
+    }
+    return texts;
+  }
+
+  // UTF-8 to the program's code page 936.
+  static std::string Gbk(const std::string& utf8) { return Cp936FromUtf8(utf8); }
+
+  std::filesystem::path folder;
+
+ private:
+  std::shared_ptr<HeadlessDesktop> desktop_;
+
+ public:
+  HeadlessWindowSystem ws;
+  std::unique_ptr<Application> app;
+};
+
+}  // namespace titrelle
