@@ -1,0 +1,686 @@
+#include "platforms/linux/QtControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "platforms/linux/QtFonts.h"
+#include "platforms/linux/QtText.h"
+#include "platforms/linux/QtWindow.h"
+#include "ui/Error.h"
+#include "ui/ErrorReport.h"
+
+namespace titrelle {
+
+namespace {
+
+constexpr int kInputMethodKey = 229;  // what a desktop reports as the key of an input method's character
+
+// Line breaks of the core's texts (CR LF) as Qt's plain-text editors keep them (LF), and back.
+QString EditorTextFromCp936(std::string_view text) {
+  QString converted = QStringFromCp936(text);
+  converted.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  converted.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return converted;
+}
+
+std::string Cp936FromEditorText(QString text) {
+  text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return Cp936FromQString(text);
+}
+
+// Hands a widget's key, input-method and mouse events to its control.
+template <class Base>
+class HookedWidget : public Base {
+ public:
+  using Base::Base;
+  QtControl* control = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!control) return Base::keyPressEvent(event);
+    control->HandleKeyPress(event, [this](QKeyEvent* acted) { Base::keyPressEvent(acted); });
+  }
+  void keyReleaseEvent(QKeyEvent* event) override {
+    Base::keyReleaseEvent(event);
+    // A held key repeats its key down only, as on the desktop.
+    if (control && !event->isAutoRepeat()) control->HandleKeyRelease(event);
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (!control) return Base::inputMethodEvent(event);
+    control->HandleInputMethod(event, [this](QInputMethodEvent* acted) { Base::inputMethodEvent(acted); });
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    // The widget moves its caret before the program hears of the click.
+    Base::mousePressEvent(event);
+    if (control) control->HandleMouse(true);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    Base::mouseReleaseEvent(event);
+    if (control) control->HandleMouse(false);
+  }
+};
+
+using LineEditWidget = HookedWidget<QLineEdit>;
+using PlainTextWidget = HookedWidget<QPlainTextEdit>;
+
+// A push button that Enter presses too, as a focused button on the desktop does.
+class ButtonWidget : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
+// A panel: a frame with its caption in the middle, clickable.
+class PanelWidget : public QFrame {
+ public:
+  using QFrame::QFrame;
+  QtControl* control = nullptr;
+  QString caption;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    if (caption.isEmpty()) return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(contentsRect(), Qt::AlignCenter, caption);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    pressed_ = event->button() == Qt::LeftButton;
+    if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click && control) control->HandleClick();
+  }
+
+ private:
+  bool pressed_ = false;
+};
+
+QWidget* CreateWidget(ControlKind kind, QWidget* parent) {
+  switch (kind) {
+    case ControlKind::Panel:
+      return new PanelWidget(parent);
+    case ControlKind::Label:
+      return new QLabel(parent);
+    case ControlKind::Button:
+      return new ButtonWidget(parent);
+    case ControlKind::Edit:
+      return new LineEditWidget(parent);
+    case ControlKind::Memo:
+    case ControlKind::UserView:
+      return new PlainTextWidget(parent);
+    case ControlKind::CheckBox:
+      return new QCheckBox(parent);
+    case ControlKind::ComboBox:
+      return new QComboBox(parent);
+    case ControlKind::MediaPanel:
+      return new QWidget(parent);
+  }
+  return new QWidget(parent);
+}
+
+template <class Widget>
+void Hook(QWidget* widget, QtControl* control) {
+  if (auto* hooked = dynamic_cast<Widget*>(widget)) hooked->control = control;
+}
+
+}  // namespace
+
+int VirtualKeyOf(const QKeyEvent& event) {
+  const int key = event.key();
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;  // the same codes as the desktop's
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Backspace:
+      return vk::Back;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return vk::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return vk::Return;
+    case Qt::Key_Escape:
+      return vk::Escape;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return vk::End;
+    case Qt::Key_Home:
+      return vk::Home;
+    case Qt::Key_Left:
+      return vk::Left;
+    case Qt::Key_Up:
+      return vk::Up;
+    case Qt::Key_Right:
+      return vk::Right;
+    case Qt::Key_Down:
+      return vk::Down;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return vk::Delete;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+      return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+      return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+      return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+      return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+      return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+      return 191;
+    default:
+      break;
+  }
+  // A character without a key of its own on this keyboard (a Chinese character) arrives as an input method's.
+  const QString text = event.text();
+  if (!text.isEmpty() && text.at(0).unicode() > 0x7F) return kInputMethodKey;
+  return 0;
+}
+
+unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
+  unsigned shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= qtmodifier::Shift;
+  if (modifiers & Qt::AltModifier) shift |= qtmodifier::Alt;
+  if (modifiers & Qt::ControlModifier) shift |= qtmodifier::Ctrl;
+  return shift;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// QtControl
+
+QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget)
+    : window_(window), spec_(spec), parent_(parent), enabled_(spec.enabled), visible_(spec.visible) {
+  QWidget* widget = CreateWidget(spec.kind, parentWidget);
+  widget_ = widget;
+  widget->setObjectName(QString::fromStdString(spec.name));
+  Hook<LineEditWidget>(widget, this);
+  Hook<PlainTextWidget>(widget, this);
+  Hook<PanelWidget>(widget, this);
+  ApplyLook();
+  if (!spec.hint.empty()) widget->setToolTip(QStringFromCp936(spec.hint));
+
+  switch (spec.kind) {
+    case ControlKind::Panel: {
+      auto* panel = static_cast<PanelWidget*>(widget);
+      panel->setFrameStyle(spec.border ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
+      panel->caption = QStringFromCp936(spec.text);
+      break;
+    }
+    case ControlKind::Label:
+      static_cast<QLabel*>(widget)->setTextFormat(Qt::PlainText);
+      break;
+    case ControlKind::Button:
+      QObject::connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, widget,
+                       [this] { HandleClick(); });
+      break;
+    case ControlKind::Edit: {
+      auto* edit = static_cast<QLineEdit*>(widget);
+      edit->setReadOnly(spec.readOnly);
+      edit->setFrame(spec.border);
+      QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { Fire(OnChange); });
+      break;
+    }
+    case ControlKind::Memo: {
+      auto* memo = static_cast<QPlainTextEdit*>(widget);
+      memo->setReadOnly(spec.readOnly);
+      memo->setLineWrapMode(spec.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+      if (!spec.border) memo->setFrameShape(QFrame::NoFrame);
+      if (spec.scrollBars) {
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      }
+      memo->setTabChangesFocus(true);
+      QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [this] {
+        if (!settingText_) Fire(OnChange);
+      });
+      break;
+    }
+    case ControlKind::CheckBox: {
+      auto* box = static_cast<QCheckBox*>(widget);
+      box->setChecked(spec.checked);
+      // A check box tells every change of its tick as a click, whoever made it.
+      QObject::connect(box, &QCheckBox::toggled, box, [this] { Fire(OnClick); });
+      break;
+    }
+    case ControlKind::ComboBox: {
+      auto* box = static_cast<QComboBox*>(widget);
+      box->setEditable(false);
+      // Only the user's picks are changes of a drop-down list.
+      QObject::connect(box, &QComboBox::activated, box, [this] { Fire(OnChange); });
+      break;
+    }
+    case ControlKind::MediaPanel:
+      widget->setAutoFillBackground(true);
+      {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        widget->setPalette(palette);
+      }
+      break;
+    case ControlKind::UserView:
+      break;  // QtUserView sets it up
+  }
+  if (spec.kind != ControlKind::UserView) SetText(spec.text);
+
+  int height = spec.height;
+  if (height == 0 && spec.width > 0) height = widget->sizeHint().height();
+  if (spec.width == 0 && spec.height == 0) {
+    widget->move(spec.left, spec.top);
+    widget->adjustSize();
+  } else {
+    widget->setGeometry(spec.left, spec.top, spec.width, height);
+  }
+  widget->setFocusPolicy(spec.kind == ControlKind::Label || spec.kind == ControlKind::Panel ||
+                                 spec.kind == ControlKind::MediaPanel
+                             ? Qt::NoFocus
+                             : Qt::ClickFocus);
+  widget->setEnabled(enabled_);
+  if (!visible_) widget->hide();
+}
+
+QtControl::~QtControl() = default;
+
+void QtControl::ApplyLook() {
+  QWidget* widget = widget_;
+  widget->setFont(QFontFromSpec(spec_.font, window_.Frame()->font()));
+  QPalette palette = widget->palette();
+  const QColor text = QColorFromColorRef(spec_.font.color);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::WindowText, text);
+    palette.setColor(group, QPalette::Text, text);
+    palette.setColor(group, QPalette::ButtonText, text);
+  }
+  if (spec_.kind == ControlKind::Memo && !spec_.enabled) {
+    // The instructions are a disabled memo; they stay readable in their own colour.
+    palette.setColor(QPalette::Disabled, QPalette::Text, text);
+  }
+  QColor background;
+  if (spec_.background == kColorButtonFace) {
+    background = palette.color(QPalette::Active, QPalette::Button);
+  } else if (spec_.background != kColorDefault) {
+    background = QColorFromColorRef(spec_.background);
+  }
+  if (background.isValid()) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+      palette.setColor(group, QPalette::Window, background);
+      palette.setColor(group, QPalette::Base, background);
+    }
+    if (spec_.kind == ControlKind::Panel || spec_.kind == ControlKind::Label)
+      widget->setAutoFillBackground(true);
+  }
+  widget->setPalette(palette);
+}
+
+void QtControl::Fire(const std::function<void()>& handler) {
+  if (handler) DispatchEvent(window_.System(), handler);
+}
+
+void QtControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
+  if (handler) DispatchEvent(window_.System(), [&] { handler(key); });
+}
+
+std::string QtControl::Text() const {
+  QWidget* widget = widget_;
+  if (!widget) return {};
+  switch (spec_.kind) {
+    case ControlKind::Panel:
+      return Cp936FromQString(static_cast<PanelWidget*>(widget)->caption);
+    case ControlKind::Label:
+      return Cp936FromQString(static_cast<QLabel*>(widget)->text());
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+      return Cp936FromQString(static_cast<QAbstractButton*>(widget)->text());
+    case ControlKind::Edit:
+      return Cp936FromQString(static_cast<QLineEdit*>(widget)->text());
+    case ControlKind::Memo:
+    case ControlKind::UserView:
+      return Cp936FromEditorText(static_cast<QPlainTextEdit*>(widget)->toPlainText());
+    case ControlKind::ComboBox:
+      return Cp936FromQString(static_cast<QComboBox*>(widget)->currentText());
+    case ControlKind::MediaPanel:
+      return {};
+  }
+  return {};
+}
+
+void QtControl::SetText(const std::string& text) {
+  QWidget* widget = widget_;
+  if (!widget) return;
+  switch (spec_.kind) {
+    case ControlKind::Panel: {
+      auto* panel = static_cast<PanelWidget*>(widget);
+      panel->caption = QStringFromCp936(text);
+      panel->update();
+      break;
+    }
+    case ControlKind::Label: {
+      auto* label = static_cast<QLabel*>(widget);
+      label->setText(QStringFromCp936(text));
+      if (spec_.width == 0) label->adjustSize();  // labels size themselves to their caption
+      break;
+    }
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+      static_cast<QAbstractButton*>(widget)->setText(QStringFromCp936(text));
+      break;
+    case ControlKind::Edit: {
+      auto* edit = static_cast<QLineEdit*>(widget);
+      const QString converted = QStringFromCp936(text);
+      if (converted == edit->text()) return;
+      edit->setText(converted);
+      edit->setCursorPosition(0);  // where an edit box leaves its caret after its text was set
+      break;
+    }
+    case ControlKind::Memo: {
+      auto* memo = static_cast<QPlainTextEdit*>(widget);
+      const QString converted = EditorTextFromCp936(text);
+      if (converted == memo->toPlainText()) return;
+      settingText_ = true;
+      memo->setPlainText(converted);
+      settingText_ = false;
+      Fire(OnChange);
+      break;
+    }
+    case ControlKind::ComboBox: {
+      auto* box = static_cast<QComboBox*>(widget);
+      box->setCurrentIndex(box->findText(QStringFromCp936(text)));
+      break;
+    }
+    case ControlKind::UserView:
+    case ControlKind::MediaPanel:
+      break;
+  }
+}
+
+void QtControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (widget_) widget_->setEnabled(enabled);
+}
+
+void QtControl::SetVisible(bool visible) {
+  visible_ = visible;
+  if (widget_) widget_->setVisible(visible);
+}
+
+void QtControl::SetFocus() {
+  for (const QtControl* control = this; control; control = control->parent_) {
+    if (!control->visible_ || !control->enabled_) throw Error("Cannot focus a disabled or invisible window");
+  }
+  if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool QtControl::Focused() const {
+  // The window's focus widget, whether or not the window is the active one right now.
+  return widget_ && widget_->window()->focusWidget() == widget_;
+}
+
+bool QtControl::Checked() const {
+  return spec_.kind == ControlKind::CheckBox && widget_ &&
+         static_cast<QCheckBox*>(widget_.data())->isChecked();
+}
+
+void QtControl::SetChecked(bool checked) {
+  if (spec_.kind == ControlKind::CheckBox && widget_)
+    static_cast<QCheckBox*>(widget_.data())->setChecked(checked);
+}
+
+void QtControl::SetColor(unsigned colorRef) {
+  if (spec_.kind != ControlKind::Panel || !widget_) return;
+  QPalette palette = widget_->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Window, QColorFromColorRef(colorRef));
+  }
+  widget_->setPalette(palette);
+  widget_->setAutoFillBackground(true);
+}
+
+void QtControl::ClearItems() {
+  if (spec_.kind == ControlKind::ComboBox && widget_) static_cast<QComboBox*>(widget_.data())->clear();
+}
+
+void QtControl::AddItem(const std::string& item) {
+  if (spec_.kind != ControlKind::ComboBox || !widget_) return;
+  auto* box = static_cast<QComboBox*>(widget_.data());
+  const int current = box->currentIndex();
+  box->addItem(QStringFromCp936(item));
+  box->setCurrentIndex(current);  // a list shows no entry until the user picks one
+}
+
+int QtControl::ItemCount() const {
+  if (spec_.kind != ControlKind::ComboBox || !widget_) return 0;
+  return static_cast<QComboBox*>(widget_.data())->count();
+}
+
+std::string QtControl::Item(int index) const {
+  if (index < 0 || index >= ItemCount())
+    throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  return Cp936FromQString(static_cast<QComboBox*>(widget_.data())->itemText(index));
+}
+
+void QtControl::SetTabStop(bool tabStop) {
+  tabStop_ = tabStop;
+  if (!widget_) return;
+  if (tabStop) {
+    widget_->setFocusPolicy(Qt::StrongFocus);
+  } else if (spec_.kind == ControlKind::Panel) {
+    widget_->setFocusPolicy(Qt::NoFocus);
+  }
+}
+
+void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEvent*)>& act) {
+  KeyEvent down{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false};
+  FireKey(OnKeyDown, down);
+  if (down.swallowed) {
+    event->accept();
+    return;
+  }
+  // The key press: typed single-byte characters, Backspace and Enter among them; other control characters
+  // (Ctrl+V and its like) are commands, not typing.
+  const QString text = event->text();
+  std::string bytes = text.isEmpty() ? std::string() : Cp936FromQString(text);
+  const auto byte = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
+  const bool typed = (byte >= 0x20 && byte != 0x7F) || byte == vk::Back || byte == vk::Return;
+  BeforeWidgetKey();
+  if (typed && OnKeyPress) {
+    KeyPressEvent press{bytes[0]};
+    DispatchEvent(window_.System(), [&] { OnKeyPress(press); });
+    if (press.character == 0) {
+      event->accept();
+    } else if (press.character != bytes[0]) {
+      QKeyEvent replaced(event->type(), event->key(), event->modifiers(),
+                         QStringFromCp936(std::string(1, press.character)), event->isAutoRepeat(),
+                         static_cast<quint16>(event->count()));
+      act(&replaced);
+    } else {
+      act(event);
+    }
+  } else {
+    act(event);
+  }
+  AfterWidgetKey();
+}
+
+void QtControl::HandleKeyRelease(QKeyEvent* event) {
+  KeyEvent up{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false};
+  FireKey(OnKeyUp, up);
+}
+
+void QtControl::HandleInputMethod(QInputMethodEvent* event,
+                                  const std::function<void(QInputMethodEvent*)>& act) {
+  if (event->commitString().isEmpty()) {
+    act(event);
+    return;
+  }
+  KeyEvent down{kInputMethodKey, 0, false};
+  FireKey(OnKeyDown, down);
+  BeforeWidgetKey();
+  if (down.swallowed) {
+    QInputMethodEvent withoutCommit(event->preeditString(), event->attributes());
+    act(&withoutCommit);
+  } else {
+    act(event);
+  }
+  AfterWidgetKey();
+  KeyEvent up{kInputMethodKey, 0, false};
+  FireKey(OnKeyUp, up);
+}
+
+void QtControl::HandleMouse(bool) {}
+
+void QtControl::HandleClick() { Fire(OnClick); }
+
+// ---------------------------------------------------------------------------------------------------------
+// QtUserView
+
+QtUserView::QtUserView(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget)
+    : QtControl(window, spec, parent, parentWidget) {
+  QPlainTextEdit* editor = Editor();
+  editor->setLineWrapMode(spec.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  if (spec.scrollBars) {
+    editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  }
+  if (!spec.border) editor->setFrameShape(QFrame::NoFrame);
+  editor->setTabChangesFocus(true);
+  editor->setPlainText(EditorTextFromCp936(spec.text));
+  SetReadOnly(spec.readOnly);
+  QObject::connect(editor->document(), &QTextDocument::contentsChange, editor,
+                   [this](int, int removed, int added) {
+                     if (removed != 0 || added != 0) ContentsChanged();
+                   });
+}
+
+QPlainTextEdit* QtUserView::Editor() const { return static_cast<QPlainTextEdit*>(widget_.data()); }
+
+void QtUserView::ContentsChanged() {
+  if (programEdit_) return;
+  if (keyDepth_ > 0) {
+    changedDuringKey_ = true;  // told once, after the widget has acted on the whole key
+    return;
+  }
+  Fire(OnChange);
+}
+
+void QtUserView::BeforeWidgetKey() { ++keyDepth_; }
+
+void QtUserView::AfterWidgetKey() {
+  if (--keyDepth_ == 0 && changedDuringKey_) {
+    changedDuringKey_ = false;
+    Fire(OnChange);
+  }
+}
+
+template <class Edit>
+void QtUserView::ProgramEdit(Edit edit) {
+  programEdit_ = true;
+  edit();
+  programEdit_ = false;
+  Fire(OnChange);
+}
+
+std::string QtUserView::Text() const { return Cp936FromEditorText(Editor()->toPlainText()); }
+
+int QtUserView::Count() const {
+  const QTextDocument* document = Editor()->document();
+  const int blocks = document->blockCount();
+  return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
+}
+
+std::string QtUserView::Line(int index) const {
+  if (index < 0 || index >= Count()) return {};  // as a rich edit answers past the end
+  return Cp936FromQString(Editor()->document()->findBlockByNumber(index).text());
+}
+
+int QtUserView::CaretLine() const {
+  const QTextCursor cursor = Editor()->textCursor();
+  return Editor()->document()->findBlock(cursor.selectionStart()).blockNumber();
+}
+
+int QtUserView::CaretColumn() const {
+  const QTextCursor cursor = Editor()->textCursor();
+  const int start = cursor.selectionStart();
+  const QTextBlock block = Editor()->document()->findBlock(start);
+  return static_cast<int>(Cp936FromQString(block.text().left(start - block.position())).size());
+}
+
+void QtUserView::CaretToEnd() {
+  QTextCursor cursor = Editor()->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  Editor()->setTextCursor(cursor);
+}
+
+void QtUserView::Add(const std::string& line) {
+  ProgramEdit([&] {
+    QPlainTextEdit* editor = Editor();
+    QTextCursor cursor(editor->document());
+    cursor.movePosition(QTextCursor::End);
+    // As a rich edit appends: after a final break (or into an empty text) the line and a break, else a break
+    // and the line; the caret stays after the inserted text.
+    const QString text = EditorTextFromCp936(line);
+    const bool endsWithBreak = editor->document()->lastBlock().text().isEmpty();
+    cursor.insertText(endsWithBreak ? text + QLatin1Char('\n') : QLatin1Char('\n') + text);
+    editor->setTextCursor(cursor);
+  });
+}
+
+void QtUserView::Clear() {
+  ProgramEdit([&] { Editor()->clear(); });
+}
+
+void QtUserView::SetListingText(const std::string& text) {
+  ProgramEdit([&] { Editor()->setPlainText(EditorTextFromCp936(text)); });
+}
+
+bool QtUserView::ReadOnly() const { return Editor()->isReadOnly(); }
+
+void QtUserView::SetReadOnly(bool readOnly) {
+  QPlainTextEdit* editor = Editor();
+  editor->setReadOnly(readOnly);
+  // Read-only refuses edits but the caret still moves by keys and clicks.
+  if (readOnly) editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+void QtUserView::HandleMouse(bool down) { Fire(down ? OnMouseDown : OnMouseUp); }
+
+}  // namespace titrelle

@@ -1,0 +1,52 @@
+#include "platforms/linux/QtFonts.h"
+
+#include <QFontDatabase>
+#include <QRegularExpression>
+#include <set>
+
+#include "platforms/linux/QtText.h"
+
+namespace titrelle {
+
+void InstallFontSubstitutions() {
+  // Latin text reads best in DejaVu; Chinese text falls through to WenQuanYi. 宋体 is a serif face: a Song
+  // face is used where one is installed, else the same sans face as 黑体.
+  const QStringList sans = {"DejaVu Sans", "WenQuanYi Micro Hei"};
+  const QStringList hei = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
+  const QStringList song = {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Micro Hei",
+                            "Droid Sans Fallback"};
+  QFont::insertSubstitutions("MS Sans Serif", sans);
+  QFont::insertSubstitutions("Microsoft Sans Serif", sans);
+  QFont::insertSubstitutions(QString::fromUtf8("黑体"), hei);
+  QFont::insertSubstitutions("SimHei", hei);
+  QFont::insertSubstitutions(QString::fromUtf8("宋体"), song);
+  QFont::insertSubstitutions("SimSun", song);
+}
+
+QFont QFontFromSpec(const FontSpec& spec, const QFont& base) {
+  QFont font = base;
+  if (!spec.face.empty()) font.setFamilies({QStringFromCp936(spec.face)});
+  if (spec.heightPixels > 0) {
+    font.setPixelSize(spec.heightPixels);
+  } else if (spec.points > 0) {
+    font.setPointSize(spec.points);
+  }
+  if (spec.bold) font.setBold(true);
+  return font;
+}
+
+std::vector<std::string> ScreenFontFamilyNames() {
+  // Qt tells families apart by foundry ("Nimbus Sans [urw]"); the system's list names each family once.
+  static const QRegularExpression foundry(R"(\s*\[[^\]]*\]$)");
+  std::set<std::string> names;
+  for (QString family : QFontDatabase::families()) {
+    if (QFontDatabase::isPrivateFamily(family)) continue;
+    family.remove(foundry);
+    bool lossy = false;
+    std::string name = Cp936FromQString(family, &lossy);
+    if (!lossy && !name.empty()) names.insert(std::move(name));
+  }
+  return {names.begin(), names.end()};
+}
+
+}  // namespace titrelle

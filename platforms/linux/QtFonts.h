@@ -1,0 +1,21 @@
+#pragma once
+// Fonts: the window tables name Windows faces (MS Sans Serif, 黑体, 宋体); here they map to installed ones.
+
+#include <QFont>
+#include <string>
+#include <vector>
+
+#include "ui/WindowSpec.h"
+
+namespace titrelle {
+
+// Maps the Windows faces the tables use to faces Debian installs (fonts-wqy-microhei holds the Chinese).
+void InstallFontSubstitutions();
+
+// `base` with the face, size and weight of `spec` where it gives them.
+QFont QFontFromSpec(const FontSpec& spec, const QFont& base);
+
+// Family names of the screen fonts as code page 936 texts, each once, without Qt's foundry suffixes.
+std::vector<std::string> ScreenFontFamilyNames();
+
+}  // namespace titrelle

@@ -1,0 +1,111 @@
+#include "platforms/linux/QtWindowSystem.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platforms/linux/QtFonts.h"
+#include "platforms/linux/QtText.h"
+#include "platforms/linux/QtWindow.h"
+#include "ui/Error.h"
+#include "ui/ErrorReport.h"
+
+namespace titrelle {
+
+namespace {
+
+// The program's clock: a precise Qt timer. A tick whose handler is still running (showing an error report,
+// say) is not started again from inside that report's loop.
+class QtTimer : public Timer {
+ public:
+  QtTimer(WindowSystem& system, int intervalMs, std::function<void()> onTick) : onTick_(std::move(onTick)) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(intervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &system] {
+      if (ticking_) return;
+      ticking_ = true;
+      DispatchEvent(system, onTick_);
+      ticking_ = false;
+    });
+    timer_.start();
+  }
+
+ private:
+  std::function<void()> onTick_;
+  QTimer timer_;
+  bool ticking_ = false;
+};
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem(QtWindowSystemOptions options)
+    : options_(std::move(options)), hotKeys_(*this), registry_(options_.registryPath) {
+  InstallFontSubstitutions();
+}
+
+QtWindowSystem::~QtWindowSystem() = default;
+
+std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& spec) {
+  return std::make_unique<QtWindow>(*this, spec);
+}
+
+std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const std::string& panelName) {
+  auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+  if (!qtWindow) throw Error("The player needs a window of this window system");
+  return std::make_unique<MpvPlayer>(qtWindow->ControlNamed(panelName).Widget(), options_.player);
+}
+
+std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {
+  return std::make_unique<QtTimer>(*this, intervalMs, std::move(onTick));
+}
+
+std::optional<std::string> QtWindowSystem::ChooseFileToOpen() {
+  // Qt's own dialog on every desktop: it lists every file and takes a typed name of a file that does not
+  // exist, which not every native dialog does.
+  QFileDialog dialog(DialogParent());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+  return Cp936FromQString(files.first());
+}
+
+int QtWindowSystem::ShowMessageBox(const MessageBoxSpec& spec) {
+  QMessageBox box(DialogParent());
+  box.setWindowTitle(QStringFromCp936(spec.caption));
+  box.setText(QStringFromCp936(spec.text));
+  box.setTextFormat(Qt::PlainText);
+  box.setIcon(spec.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information);
+  std::vector<QPushButton*> buttons;
+  for (const std::string& caption : spec.buttons) {
+    buttons.push_back(box.addButton(QStringFromCp936(caption), QMessageBox::ActionRole));
+  }
+  if (spec.defaultButton >= 0 && spec.defaultButton < static_cast<int>(buttons.size())) {
+    box.setDefaultButton(buttons[spec.defaultButton]);
+  }
+  // Escape and the close box answer the escape button; without one they do nothing.
+  const bool hasEscape = spec.escapeButton >= 0 && spec.escapeButton < static_cast<int>(buttons.size());
+  if (hasEscape) box.setEscapeButton(buttons[spec.escapeButton]);
+  box.exec();
+  const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  if (clicked != buttons.end()) return static_cast<int>(clicked - buttons.begin());
+  return hasEscape ? spec.escapeButton : spec.defaultButton;
+}
+
+std::optional<unsigned> QtWindowSystem::PickColor(unsigned initial) {
+  const QColor picked = QColorDialog::getColor(QColorFromColorRef(initial), DialogParent());
+  if (!picked.isValid()) return std::nullopt;
+  return ColorRefFromQColor(picked);
+}
+
+std::vector<std::string> QtWindowSystem::ScreenFontFamilies() { return ScreenFontFamilyNames(); }
+
+}  // namespace titrelle

@@ -1,0 +1,49 @@
+#pragma once
+// The desktop program's window system on Linux: Qt 6 Widgets for the windows and dialogs, libmpv for the
+// player, X11 key grabs for the hot keys, the registry file for the settings. Needs a QApplication.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/X11HotKeys.h"
+#include "platforms/posix/RegistryFile.h"
+#include "ui/WindowSystem.h"
+
+namespace titrelle {
+
+struct QtWindowSystemOptions {
+  std::string registryPath = RegistryFile::DefaultPath();
+  MpvPlayerOptions player;
+};
+
+class QtWindowSystem : public WindowSystem {
+ public:
+  explicit QtWindowSystem(QtWindowSystemOptions options = {});
+  ~QtWindowSystem() override;
+
+  void SetApplicationTitle(const std::string& title) override { title_ = title; }
+  std::string ApplicationTitle() const override { return title_; }
+  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
+  std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
+  std::optional<std::string> ChooseFileToOpen() override;
+  int ShowMessageBox(const MessageBoxSpec& spec) override;
+  std::optional<unsigned> PickColor(unsigned initial) override;
+  std::vector<std::string> ScreenFontFamilies() override;
+  HotKeys& HotKeySystem() override { return hotKeys_; }
+  SettingsRegistry& Registry() override { return registry_; }
+
+  X11HotKeys& X11HotKeySystem() { return hotKeys_; }
+  RegistryFile& RegistryStore() { return registry_; }
+
+ private:
+  QtWindowSystemOptions options_;
+  std::string title_;
+  X11HotKeys hotKeys_;
+  RegistryFile registry_;
+};
+
+}  // namespace titrelle
