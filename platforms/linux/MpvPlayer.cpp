@@ -1,0 +1,569 @@
+#include "platforms/linux/MpvPlayer.h"
+
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+#include <QMetaObject>
+#include <clocale>
+#include <cmath>
+#include <filesystem>
+#include <utility>
+
+#include "document/Cp936.h"
+#include "ui/Error.h"
+
+namespace titrelle {
+namespace {
+
+// Status texts, code page 936.
+const char kOpeningText[] = "\xD5\xFD\xD4\xDA\xB4\xF2\xBF\xAA";                     // 正在打开
+const char kPlayingText[] = "\xD5\xFD\xD4\xDA\xB2\xA5\xB7\xC5";                     // 正在播放
+const char kPausedText[] = "\xD2\xD1\xD4\xDD\xCD\xA3";                              // 已暂停
+const char kStoppedText[] = "\xD2\xD1\xCD\xA3\xD6\xB9";                             // 已停止
+const char kCannotOpenText[] = "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE";  // 无法打开文件
+// Error messages, code page 936.
+const char kPlayerStartFailed[] =
+    "\xB2\xA5\xB7\xC5\xC6\xF7\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF";  // 播放器无法启动
+const char kPlayerCallFailed[] =
+    "\xB2\xA5\xB7\xC5\xC6\xF7\xB2\xD9\xD7\xF7\xCA\xA7\xB0\xDC";  // 播放器操作失败
+
+// Play states as the program knows them from the desktop player.
+constexpr int kPlayStateUndefined = 0;
+constexpr int kPlayStateStopped = 1;
+constexpr int kPlayStatePaused = 2;
+constexpr int kPlayStateTransitioning = 9;
+
+// A position string is good for the position read right after it only this long.
+constexpr auto kPinLifetime = std::chrono::milliseconds(5);
+
+enum ObservedProperty : std::uint64_t { kEofReached = 1 };
+
+void CheckMpv(int result) {
+  if (result < 0) throw Error(std::string(kPlayerCallFailed) + ": " + mpv_error_string(result));
+}
+
+}  // namespace
+
+MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
+  std::setlocale(LC_NUMERIC, "C");
+  mpv_ = mpv_create();
+  if (mpv_ == nullptr) throw Error(kPlayerStartFailed);
+  auto option = [this](const char* name, const char* value) { mpv_set_option_string(mpv_, name, value); };
+  option("vo", "libmpv");
+  option("ao", options.audioOutput.c_str());
+  // Opened media stays stopped until the program says play.
+  option("pause", "yes");
+  // At the end the last frame stays and the media stays loaded for a seek back. mpv does not pause there
+  // by itself: a seek back that races with the end (the replay of a segment near the end) plays on.
+  option("keep-open", "yes");
+  option("keep-open-pause", "no");
+  option("idle", "yes");
+  option("hr-seek", "yes");
+  // The subtitle file being written lies beside the video under its base name: never load it.
+  option("sub-auto", "no");
+  option("audio-file-auto", "no");
+  option("osd-level", "0");
+  option("osc", "no");
+  option("load-scripts", "no");
+  option("ytdl", "no");
+  option("config", "no");
+  option("input-default-bindings", "no");
+  option("input-vo-keyboard", "no");
+  option("resume-playback", "no");
+  option("terminal", "no");
+  if (mpv_initialize(mpv_) < 0) {
+    mpv_terminate_destroy(mpv_);
+    throw Error(kPlayerStartFailed);
+  }
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  if (mpv_render_context_create(&render_, mpv_, params) < 0) {
+    mpv_terminate_destroy(mpv_);
+    throw Error(kPlayerStartFailed);
+  }
+  mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+
+  video_ = new VideoWidget(videoPanel, frames_);
+  if (videoPanel != nullptr) video_->setGeometry(videoPanel->rect());
+  frames_->SetTargetSize(video_->size() * video_->devicePixelRatioF());
+  connect(video_, &VideoWidget::Resized, this, [this] { RequestRender(true); });
+  video_->show();
+
+  renderThread_ = std::thread([this] { RenderLoop(); });
+  mpv_render_context_set_update_callback(render_, &MpvPlayer::OnRenderUpdate, this);
+  mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnMpvWakeup, this);
+}
+
+MpvPlayer::~MpvPlayer() {
+  // Nothing may call back into this object once it starts going: first mpv's wake-ups, then the render
+  // thread, then the renderer, and only then mpv itself.
+  mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+  {
+    std::lock_guard lock(renderMutex_);
+    renderStop_ = true;
+  }
+  renderWake_.notify_one();
+  renderThread_.join();
+  mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+  mpv_render_context_free(render_);
+  mpv_terminate_destroy(mpv_);
+  delete video_.data();
+}
+
+// ---- Transport ----
+
+void MpvPlayer::SetURL(const std::string& path) {
+  ProcessEvents();
+  const std::string utf8 = Utf8FromCp936(path);
+  std::error_code error;
+  if (utf8.empty() || !std::filesystem::is_regular_file(std::filesystem::path(utf8), error)) {
+    // mpv would find out too, a moment later; saying so at once keeps the old media from playing on.
+    Unload(State::kFailed);
+    return;
+  }
+  SetPause(true);
+  const char* command[] = {"loadfile", utf8.c_str(), "replace", nullptr};
+  mpv_node result;
+  CheckMpv(mpv_command_ret(mpv_, command, &result));
+  entryId_ = 0;
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i) {
+      if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
+          result.u.list->values[i].format == MPV_FORMAT_INT64) {
+        entryId_ = result.u.list->values[i].u.int64;
+      }
+    }
+  }
+  mpv_free_node_contents(&result);
+  seekTarget_.reset();
+  seekAfterOpening_.reset();
+  pinnedSecond_.reset();
+  heldSeconds_ = 0;
+  stateAfterOpening_ = State::kStopped;
+  audioClock_ = true;
+  EnterState(State::kOpening);
+}
+
+void MpvPlayer::Stop() {
+  ProcessEvents();
+  pinnedSecond_.reset();
+  switch (state_) {
+    case State::kOpening:
+      // It opens at the start anyway.
+      stateAfterOpening_ = State::kStopped;
+      seekAfterOpening_.reset();
+      seekTarget_.reset();
+      return;
+    case State::kStopped:
+    case State::kPaused:
+    case State::kPlaying:
+    case State::kEnded:
+      SetPause(true);
+      heldSeconds_ = 0;
+      IssueSeek(0);
+      EnterState(State::kStopped);
+      return;
+    case State::kEmpty:
+    case State::kFailed:
+      return;
+  }
+}
+
+void MpvPlayer::Play() {
+  ProcessEvents();
+  pinnedSecond_.reset();
+  switch (state_) {
+    case State::kOpening:
+      stateAfterOpening_ = State::kPlaying;
+      return;
+    case State::kEnded:
+      // Like the desktop player: play after the end starts again from the start.
+      heldSeconds_ = 0;
+      IssueSeek(0);
+      [[fallthrough]];
+    case State::kStopped:
+    case State::kPaused:
+      SetPause(false);
+      clock_.Restart(seekTarget_.value_or(heldSeconds_));
+      audioClock_ = true;
+      EnterState(State::kPlaying);
+      return;
+    case State::kPlaying:
+    case State::kEmpty:
+    case State::kFailed:
+      return;
+  }
+}
+
+void MpvPlayer::Pause() {
+  ProcessEvents();
+  pinnedSecond_.reset();
+  switch (state_) {
+    case State::kOpening:
+      stateAfterOpening_ = State::kPaused;
+      return;
+    case State::kPlaying: {
+      // Hold what the program read last: a read after the pause gives the same position as the one before.
+      const double position = CurrentPosition();
+      SetPause(true);
+      heldSeconds_ = position;
+      EnterState(State::kPaused);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+double MpvPlayer::CurrentPosition() {
+  ProcessEvents();
+  double position = 0;
+  switch (state_) {
+    case State::kEmpty:
+    case State::kFailed:
+      return 0;
+    case State::kOpening:
+      return seekAfterOpening_.value_or(0);
+    case State::kStopped:
+    case State::kPaused:
+    case State::kEnded:
+      position = heldSeconds_;
+      break;
+    case State::kPlaying:
+      position = seekTarget_ ? *seekTarget_ : LivePosition();
+      break;
+  }
+  if (pinnedSecond_) {
+    if (PlaybackClock::TimePoint::clock::now() - pinnedAt_ < kPinLifetime) {
+      position = std::clamp(position, *pinnedSecond_, *pinnedSecond_ + 0.9999);
+    }
+    pinnedSecond_.reset();
+  }
+  return position;
+}
+
+void MpvPlayer::SetCurrentPosition(double seconds) {
+  ProcessEvents();
+  if (!std::isfinite(seconds)) return;
+  seconds = std::max(seconds, 0.0);
+  pinnedSecond_.reset();
+  switch (state_) {
+    case State::kEmpty:
+    case State::kFailed:
+      return;
+    case State::kOpening:
+      seekAfterOpening_ = seconds;
+      return;
+    case State::kEnded:
+      // Moving the position after the end stops the player there, as on the desktop.
+      heldSeconds_ = seconds;
+      IssueSeek(seconds);
+      EnterState(State::kStopped);
+      return;
+    case State::kStopped:
+    case State::kPaused:
+      heldSeconds_ = seconds;
+      IssueSeek(seconds);
+      return;
+    case State::kPlaying:
+      IssueSeek(seconds);
+      return;
+  }
+}
+
+std::string MpvPlayer::CurrentPositionString() {
+  ProcessEvents();
+  if (state_ == State::kEmpty || state_ == State::kFailed || state_ == State::kOpening) return {};
+  const double position = CurrentPosition();
+  if (state_ == State::kPlaying && !seekTarget_) {
+    pinnedSecond_ = std::floor(position);
+    pinnedAt_ = PlaybackClock::TimePoint::clock::now();
+  }
+  return FormatPositionString(position);
+}
+
+int MpvPlayer::PlayState() {
+  ProcessEvents();
+  switch (state_) {
+    case State::kEmpty:
+    case State::kFailed:
+      return kPlayStateUndefined;
+    case State::kOpening:
+      return kPlayStateTransitioning;
+    case State::kStopped:
+    case State::kEnded:
+      return kPlayStateStopped;
+    case State::kPaused:
+      return kPlayStatePaused;
+    case State::kPlaying:
+      return kPlayStatePlaying;
+  }
+  return kPlayStateUndefined;
+}
+
+std::string MpvPlayer::Status() {
+  ProcessEvents();
+  switch (state_) {
+    case State::kEmpty:
+      return {};
+    case State::kOpening:
+      return kOpeningText;
+    case State::kStopped:
+    case State::kEnded:
+      return kStoppedText;
+    case State::kPaused:
+      return kPausedText;
+    case State::kPlaying:
+      return kPlayingText;
+    case State::kFailed:
+      return kCannotOpenText;
+  }
+  return {};
+}
+
+void MpvPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
+  if (video_ == nullptr) return;
+  const QRect placement(QPoint(left, top), QSize(std::max(right - left, 0), std::max(bottom - top, 0)));
+  video_->setGeometry(placement);
+  const QRect clip = QRect(0, 0, clipRight, clipBottom).intersected(placement);
+  if (clip == placement) {
+    video_->clearMask();
+  } else {
+    video_->setMask(QRegion(clip.translated(-placement.topLeft())));
+  }
+}
+
+double MpvPlayer::PlayerClockSeconds() {
+  double seconds = 0;
+  if (mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds) >= 0) return seconds;
+  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0) return seconds;
+  return 0;
+}
+
+// ---- State ----
+
+void MpvPlayer::EnterState(State state) { state_ = state; }
+
+void MpvPlayer::SetPause(bool pause) {
+  int flag = pause ? 1 : 0;
+  CheckMpv(mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag));
+}
+
+void MpvPlayer::IssueSeek(double seconds) {
+  // The replay seeks to the same start again and again while a seek is still on its way: one is enough.
+  if (seekTarget_ && *seekTarget_ == seconds) return;
+  seekTarget_ = seconds;
+  seekAcknowledged_ = false;
+  ++seekSerial_;
+  mpv_node items[3];
+  items[0].format = MPV_FORMAT_STRING;
+  items[0].u.string = const_cast<char*>("seek");
+  items[1].format = MPV_FORMAT_DOUBLE;
+  items[1].u.double_ = seconds;
+  items[2].format = MPV_FORMAT_STRING;
+  items[2].u.string = const_cast<char*>("absolute+exact");
+  mpv_node_list list{3, items, nullptr};
+  mpv_node command;
+  command.format = MPV_FORMAT_NODE_ARRAY;
+  command.u.list = &list;
+  CheckMpv(mpv_command_node_async(mpv_, seekSerial_, &command));
+}
+
+double MpvPlayer::LivePosition() {
+  double seconds = 0;
+  if (audioClock_) {
+    if (mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+      return clock_.FromAudio(seconds);
+    // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
+    audioClock_ = false;
+  }
+  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0) {
+    return clock_.FromFrameTime(seconds, PlaybackClock::TimePoint::clock::now());
+  }
+  return clock_.Last();
+}
+
+void MpvPlayer::Unload(State state) {
+  if (state_ != State::kEmpty && state_ != State::kFailed) {
+    const char* command[] = {"stop", nullptr};
+    mpv_command_async(mpv_, 0, command);
+  }
+  entryId_ = 0;
+  seekTarget_.reset();
+  seekAfterOpening_.reset();
+  pinnedSecond_.reset();
+  heldSeconds_ = 0;
+  EnterState(state);
+}
+
+void MpvPlayer::OnFileLoaded() {
+  double fps = 0;
+  if (mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0) {
+    clock_.SetFrameDuration(1.0 / fps);
+  }
+  const std::optional<double> seek = std::exchange(seekAfterOpening_, std::nullopt);
+  heldSeconds_ = seek.value_or(0);
+  if (seek) IssueSeek(*seek);
+  switch (stateAfterOpening_) {
+    case State::kPlaying:
+      SetPause(false);
+      clock_.Restart(heldSeconds_);
+      EnterState(State::kPlaying);
+      break;
+    case State::kPaused:
+      EnterState(State::kPaused);
+      break;
+    default:
+      EnterState(State::kStopped);
+      break;
+  }
+}
+
+// ---- mpv's events ----
+
+void MpvPlayer::OnMpvWakeup(void* self) {
+  auto* player = static_cast<MpvPlayer*>(self);
+  if (player->eventsPosted_.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      player,
+      [player] {
+        player->eventsPosted_ = false;
+        player->ProcessEvents();
+      },
+      Qt::QueuedConnection);
+}
+
+void MpvPlayer::ProcessEvents() {
+  for (;;) {
+    const mpv_event* event = mpv_wait_event(mpv_, 0);
+    if (event->event_id == MPV_EVENT_NONE) return;
+    HandleEvent(*event);
+  }
+}
+
+void MpvPlayer::HandleEvent(const mpv_event& event) {
+  switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+      startedEntryId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+      break;
+    case MPV_EVENT_FILE_LOADED:
+      if (state_ == State::kOpening && entryId_ != 0 && startedEntryId_ == entryId_) OnFileLoaded();
+      break;
+    case MPV_EVENT_END_FILE: {
+      const auto& end = *static_cast<const mpv_event_end_file*>(event.data);
+      if (entryId_ == 0 || end.playlist_entry_id != entryId_) break;  // media replaced earlier
+      if (end.reason == MPV_END_FILE_REASON_ERROR) {
+        // Missing, unreadable or not media at all: the status says so.
+        entryId_ = 0;
+        seekTarget_.reset();
+        seekAfterOpening_.reset();
+        heldSeconds_ = 0;
+        EnterState(State::kFailed);
+      } else if (end.reason == MPV_END_FILE_REASON_EOF) {
+        heldSeconds_ = clock_.Last();
+        EnterState(State::kEnded);
+      }
+      break;
+    }
+    case MPV_EVENT_COMMAND_REPLY:
+      if (event.reply_userdata == seekSerial_ && seekTarget_) {
+        seekAcknowledged_ = true;
+        // A seek mpv refused (media that cannot seek) will never restart: read the real position again.
+        if (event.error < 0) seekTarget_.reset();
+      }
+      break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+      // A restart that follows mpv's acceptance of the newest seek is that seek's: the position has arrived.
+      if (seekTarget_ && seekAcknowledged_) {
+        if (state_ == State::kPlaying) {
+          clock_.Restart(*seekTarget_);
+          audioClock_ = true;
+        }
+        seekTarget_.reset();
+      }
+      break;
+    case MPV_EVENT_AUDIO_RECONFIG:
+      audioClock_ = true;
+      break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+      const auto& property = *static_cast<const mpv_event_property*>(event.data);
+      // At the end mpv holds the last frame. A seek on its way takes the media back from there and playback
+      // goes on; otherwise the media has ended and the player stops there.
+      if (event.reply_userdata == kEofReached && property.format == MPV_FORMAT_FLAG &&
+          *static_cast<const int*>(property.data) != 0 && state_ == State::kPlaying && !seekTarget_) {
+        double timePos = 0;
+        heldSeconds_ = clock_.Last();
+        if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &timePos) >= 0) {
+          heldSeconds_ = std::max(heldSeconds_, timePos);
+        }
+        SetPause(true);
+        EnterState(State::kEnded);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- Rendering ----
+
+void MpvPlayer::OnRenderUpdate(void* self) {
+  auto* player = static_cast<MpvPlayer*>(self);
+  {
+    std::lock_guard lock(player->renderMutex_);
+    player->renderUpdate_ = true;
+  }
+  player->renderWake_.notify_one();
+}
+
+void MpvPlayer::RequestRender(bool redraw) {
+  {
+    std::lock_guard lock(renderMutex_);
+    (redraw ? renderRedraw_ : renderUpdate_) = true;
+  }
+  renderWake_.notify_one();
+}
+
+void MpvPlayer::RenderLoop() {
+  std::unique_lock lock(renderMutex_);
+  for (;;) {
+    renderWake_.wait(lock, [this] { return renderStop_ || renderUpdate_ || renderRedraw_; });
+    if (renderStop_) return;
+    const bool update = std::exchange(renderUpdate_, false);
+    const bool redraw = std::exchange(renderRedraw_, false);
+    lock.unlock();
+    const std::uint64_t flags = update ? mpv_render_context_update(render_) : 0;
+    if ((flags & MPV_RENDER_UPDATE_FRAME) != 0 || redraw) RenderFrame();
+    lock.lock();
+  }
+}
+
+void MpvPlayer::RenderFrame() {
+  const QSize size = frames_->TargetSize();
+  if (size.isEmpty()) return;
+  QImage buffer = frames_->TakeBackBuffer(size);
+  int dimensions[2] = {size.width(), size.height()};
+  std::size_t stride = static_cast<std::size_t>(buffer.bytesPerLine());
+  // QImage::Format_RGB32 is 0xffRRGGBB in a native 32-bit word: bytes B, G, R, pad on little-endian.
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, dimensions},
+                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+                               {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                               {MPV_RENDER_PARAM_SW_POINTER, buffer.bits()},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  if (mpv_render_context_render(render_, params) < 0) {
+    frames_->ReturnBackBuffer(std::move(buffer));
+    return;
+  }
+  frames_->Present(std::move(buffer), size);
+  if (framePosted_.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        framePosted_ = false;
+        if (video_ != nullptr) video_->update();
+      },
+      Qt::QueuedConnection);
+}
+
+}  // namespace titrelle

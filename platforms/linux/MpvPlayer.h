@@ -1,0 +1,122 @@
+#pragma once
+// The media player of the desktop program on Linux: libmpv, drawn with mpv's software renderer on a
+// render thread of its own into a VideoWidget inside the video panel.
+//
+// Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
+// threads, which only wake the render thread or post to the GUI loop. Reading the position asks mpv
+// directly (a few microseconds; nothing on the GUI thread waits for a frame to be drawn).
+//
+// mpv needs the C numeric locale: call setlocale(LC_NUMERIC, "C") after the QApplication exists (its
+// constructor sets the locale from the environment). The constructor does it too, but the program's
+// main() should not rely on that.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "media/MediaPlayer.h"
+#include "platforms/linux/PlaybackClock.h"
+#include "platforms/linux/VideoWidget.h"
+
+struct mpv_handle;
+struct mpv_render_context;
+struct mpv_event;
+
+namespace titrelle {
+
+struct MpvPlayerOptions {
+  // mpv's audio outputs, tried in order. The last, "null", plays to nowhere in real time: a machine without
+  // a sound device shows the video in silence and the position still follows the audio clock.
+  std::string audioOutput = "pipewire,pulse,alsa,jack,null";
+};
+
+class MpvPlayer final : public QObject, public MediaPlayer {
+  Q_OBJECT
+
+ public:
+  // Plays into `videoPanel` (the video widget fills it until SetInPlaceRect places it). Throws Error when
+  // mpv cannot be started.
+  explicit MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options = {});
+  ~MpvPlayer() override;
+
+  MpvPlayer(const MpvPlayer&) = delete;
+  MpvPlayer& operator=(const MpvPlayer&) = delete;
+
+  void SetURL(const std::string& path) override;
+  void Stop() override;
+  void Play() override;
+  void Pause() override;
+  double CurrentPosition() override;
+  void SetCurrentPosition(double seconds) override;
+  std::string CurrentPositionString() override;
+  int PlayState() override;
+  std::string Status() override;
+  void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
+
+  // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames
+  // have been drawn, and mpv's own clock read directly (the audio clock, else the frame time), bypassing
+  // what this layer makes of it.
+  QWidget* VideoSurface() const { return video_; }
+  QImage ShownFrame() const { return frames_->Front(); }
+  std::uint64_t FramesShown() const { return frames_->PresentedCount(); }
+  double PlayerClockSeconds();
+
+ private:
+  enum class State { kEmpty, kOpening, kStopped, kPaused, kPlaying, kEnded, kFailed };
+
+  void ProcessEvents();
+  void HandleEvent(const mpv_event& event);
+  void OnFileLoaded();
+  void EnterState(State state);
+  void SetPause(bool pause);
+  void IssueSeek(double seconds);
+  double LivePosition();
+  void Unload(State state);
+
+  void RenderLoop();
+  void RenderFrame();
+  void RequestRender(bool redraw);
+  static void OnMpvWakeup(void* self);
+  static void OnRenderUpdate(void* self);
+
+  mpv_handle* mpv_ = nullptr;
+  mpv_render_context* render_ = nullptr;
+  std::shared_ptr<VideoFrames> frames_ = std::make_shared<VideoFrames>();
+  QPointer<VideoWidget> video_;
+
+  State state_ = State::kEmpty;
+  State stateAfterOpening_ = State::kStopped;
+  std::int64_t entryId_ = 0;          // mpv's playlist entry of the media opened last; 0 when none
+  std::int64_t startedEntryId_ = 0;   // the entry mpv is loading or playing
+  double heldSeconds_ = 0;            // the position while not playing
+  std::optional<double> seekTarget_;  // what reads return until playback has restarted there
+  std::optional<double> seekAfterOpening_;
+  std::uint64_t seekSerial_ = 0;
+  bool seekAcknowledged_ = false;
+  bool audioClock_ = true;
+  PlaybackClock clock_;
+  // The whole second of the last position string: the next position read falls in it, so a string and a
+  // position read one after the other never straddle a second.
+  std::optional<double> pinnedSecond_;
+  PlaybackClock::TimePoint pinnedAt_{};
+
+  std::atomic<bool> eventsPosted_{false};
+  std::atomic<bool> framePosted_{false};
+
+  std::mutex renderMutex_;
+  std::condition_variable renderWake_;
+  bool renderStop_ = false;
+  bool renderUpdate_ = false;
+  bool renderRedraw_ = false;
+  std::thread renderThread_;
+};
+
+}  // namespace titrelle

@@ -1,0 +1,42 @@
+#pragma once
+// The position the player reports while the media plays, made from mpv's clocks. mpv's frame time moves in
+// whole frames and runs one frame ahead of the picture; its audio clock moves smoothly but may wobble by a
+// fraction of a millisecond, and reads a little short of a seek's target just after the seek. The program
+// compares positions with its marks every millisecond, so what it reads must move smoothly and never run
+// backwards while the media plays on.
+
+#include <chrono>
+#include <string>
+
+namespace titrelle {
+
+class PlaybackClock {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+
+  // Playback (re)starts from `seconds`: no reading taken afterwards goes below it.
+  void Restart(double seconds);
+  void SetFrameDuration(double seconds);
+  double FrameDuration() const { return frameDurationSeconds_; }
+
+  // A reading of the audio clock.
+  double FromAudio(double audioSeconds);
+  // A reading of the frame time at the monotonic time `now`: the picture shown is one frame older, and the
+  // time since this frame time was first seen moves the position on, until the next frame is due.
+  double FromFrameTime(double frameSeconds, TimePoint now);
+  double Last() const { return lastSeconds_; }
+
+ private:
+  double Settle(double rawSeconds);
+
+  double frameDurationSeconds_ = 0.04;
+  double lastSeconds_ = 0;
+  double frameSeconds_ = -1;
+  TimePoint frameSeenAt_{};
+};
+
+// "MM:SS" below an hour, "HH:MM:SS" from an hour on; whole seconds cut, not rounded, as the milliseconds
+// are cut from the same position.
+std::string FormatPositionString(double seconds);
+
+}  // namespace titrelle

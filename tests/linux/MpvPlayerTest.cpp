@@ -1,0 +1,351 @@
+// The libmpv player on real media: what the program relies on when it opens, plays, seeks, stops and
+// closes. Bounds on waiting are only there so that a broken player fails instead of hanging; nothing here
+// asserts how fast anything happens.
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QWidget>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "QtTestApp.h"
+#include "TestMedia.h"
+#include "document/Cp936.h"
+#include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/PlaybackClock.h"
+
+namespace titrelle {
+namespace {
+
+const std::string kOpeningText = "\xD5\xFD\xD4\xDA\xB4\xF2\xBF\xAA";                     // 正在打开
+const std::string kPlayingText = "\xD5\xFD\xD4\xDA\xB2\xA5\xB7\xC5";                     // 正在播放
+const std::string kPausedText = "\xD2\xD1\xD4\xDD\xCD\xA3";                              // 已暂停
+const std::string kStoppedText = "\xD2\xD1\xCD\xA3\xD6\xB9";                             // 已停止
+const std::string kCannotOpenText = "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE";  // 无法打开文件
+
+constexpr int kPlayStateStopped = 1;
+constexpr int kPlayStatePaused = 2;
+constexpr int kWaitMs = 10000;
+
+class MpvPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    panel_ = std::make_unique<QWidget>();
+    panel_->resize(320, 240);
+    panel_->show();
+    player_ = std::make_unique<MpvPlayer>(panel_.get(), MpvPlayerOptions{"null"});
+  }
+  void TearDown() override {
+    player_.reset();
+    panel_.reset();
+  }
+
+  // Opens as the program does (open, then stop) and waits until the media is loaded.
+  void Open(bool withAudio) {
+    player_->SetURL(TestVideoPath(withAudio));
+    player_->Stop();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return player_->PlayState() == kPlayStateStopped; }, kWaitMs));
+  }
+  bool WaitForPosition(double seconds) {
+    return ProcessEventsUntil([&] { return player_->CurrentPosition() > seconds; }, kWaitMs);
+  }
+  // Positions read about every millisecond for `ms`, or until `count` different ones were seen.
+  std::vector<double> ReadPositions(int ms, std::size_t count) {
+    std::vector<double> positions;
+    std::set<double> distinct;
+    ProcessEventsUntil(
+        [&] {
+          positions.push_back(player_->CurrentPosition());
+          distinct.insert(positions.back());
+          return distinct.size() >= count;
+        },
+        ms);
+    return positions;
+  }
+
+  std::unique_ptr<QWidget> panel_;
+  std::unique_ptr<MpvPlayer> player_;
+};
+
+TEST_F(MpvPlayerTest, OpenedMediaStaysStoppedAtTheStartShowingItsFirstFrame) {
+  player_->SetURL(TestVideoPath(true));
+  EXPECT_EQ(player_->Status(), kOpeningText);
+  EXPECT_NE(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+  EXPECT_EQ(player_->CurrentPositionString(), "");
+  player_->Stop();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return player_->PlayState() == kPlayStateStopped; }, kWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return player_->FramesShown() > 0; }, kWaitMs));
+
+  ProcessEventsFor(300);
+  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->Status(), kStoppedText);
+  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+  EXPECT_EQ(player_->CurrentPositionString(), "00:00");
+
+  // The test pattern's colour bars, drawn at the panel's size: many colours, not a blank picture.
+  const QImage frame = player_->ShownFrame();
+  ASSERT_EQ(frame.size(), QSize(320, 240));
+  std::set<QRgb> colours;
+  for (int x = 0; x < frame.width(); x += 4) colours.insert(frame.pixel(x, frame.height() / 3) & 0xF0F0F0);
+  EXPECT_GE(colours.size(), 6u);
+}
+
+// Both clocks: the audio clock, and the frame time of a video without sound.
+class MpvPlayerClockTest : public MpvPlayerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MpvPlayerClockTest, PlayingPositionMovesOnInStepsFinerThanAFrame) {
+  Open(GetParam());
+  player_->Play();
+  EXPECT_EQ(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+  EXPECT_EQ(player_->Status(), kPlayingText);
+  ASSERT_TRUE(WaitForPosition(0.2));
+
+  const std::vector<double> positions = ReadPositions(kWaitMs, 150);
+  double smallestStep = 1;
+  std::size_t offFrameGrid = 0;
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    ASSERT_GE(positions[i], positions[i - 1]) << "read " << i;
+    if (positions[i] > positions[i - 1]) {
+      smallestStep = std::min(smallestStep, positions[i] - positions[i - 1]);
+      const double frames = positions[i] / 0.04;
+      if (std::abs(frames - std::round(frames)) > 0.05) ++offFrameGrid;
+    }
+  }
+  EXPECT_GT(positions.back(), positions.front());
+  EXPECT_LT(smallestStep, 0.02);
+  EXPECT_GT(offFrameGrid, 10u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AudioAndFrameClock, MpvPlayerClockTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "WithSound" : "WithoutSound"; });
+
+class MpvPlayerSeekTest : public MpvPlayerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MpvPlayerSeekTest, ReadRightAfterSeekGivesTheTarget) {
+  const bool playing = GetParam();
+  Open(true);
+  if (playing) {
+    player_->Play();
+    ASSERT_TRUE(WaitForPosition(0.3));
+  }
+  player_->SetCurrentPosition(5.123);
+  EXPECT_EQ(player_->CurrentPosition(), 5.123);
+  EXPECT_EQ(player_->CurrentPositionString(), "00:05");
+  // A second seek before the first has landed.
+  player_->SetCurrentPosition(3.25);
+  EXPECT_EQ(player_->CurrentPosition(), 3.25);
+  EXPECT_EQ(player_->CurrentPositionString(), "00:03");
+
+  const std::vector<double> positions = ReadPositions(400, 1000);
+  for (double position : positions) {
+    ASSERT_GE(position, 3.25);
+    ASSERT_LT(position, 5.0);
+  }
+  if (playing) {
+    EXPECT_GT(positions.back(), 3.25);
+    EXPECT_EQ(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+  } else {
+    EXPECT_EQ(positions.back(), 3.25);
+    EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+    player_->Play();
+    ASSERT_TRUE(WaitForPosition(3.3));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(PlayingAndStopped, MpvPlayerSeekTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Playing" : "Stopped"; });
+
+TEST_F(MpvPlayerTest, SeekWhileOpeningIsServedOnceLoaded) {
+  // What resuming a subtitle file does: seek and play before the media has opened.
+  player_->SetURL(TestVideoPath(true));
+  player_->SetCurrentPosition(4.0);
+  player_->Play();
+  EXPECT_EQ(player_->CurrentPosition(), 4.0);
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return player_->PlayState() == MediaPlayer::kPlayStatePlaying; }, kWaitMs));
+  ASSERT_TRUE(WaitForPosition(4.05));
+  EXPECT_LT(player_->CurrentPosition(), 6.0);
+}
+
+TEST_F(MpvPlayerTest, PauseHoldsThePositionAndPlayGoesOnFromIt) {
+  Open(true);
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.3));
+  player_->Pause();
+  const double held = player_->CurrentPosition();
+  EXPECT_EQ(player_->PlayState(), kPlayStatePaused);
+  EXPECT_EQ(player_->Status(), kPausedText);
+  ProcessEventsFor(200);
+  EXPECT_EQ(player_->CurrentPosition(), held);
+
+  player_->Play();
+  EXPECT_GE(player_->CurrentPosition(), held);
+  ASSERT_TRUE(WaitForPosition(held + 0.1));
+  EXPECT_LT(player_->CurrentPosition(), held + 5);
+}
+
+TEST_F(MpvPlayerTest, StopGoesBackToTheStartAndWaitsForPlay) {
+  Open(true);
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.3));
+  player_->Stop();
+  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->Status(), kStoppedText);
+  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+  EXPECT_EQ(player_->CurrentPositionString(), "00:00");
+  ProcessEventsFor(300);
+  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.05));
+  EXPECT_LT(player_->CurrentPosition(), 5.0);
+}
+
+TEST_F(MpvPlayerTest, EndOfMediaStopsThereAndPlayStartsOver) {
+  Open(false);
+  player_->SetCurrentPosition(9.7);
+  player_->Play();
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return player_->PlayState() != MediaPlayer::kPlayStatePlaying; }, kWaitMs));
+  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->Status(), kStoppedText);
+  EXPECT_GE(player_->CurrentPosition(), 9.7);
+  EXPECT_EQ(player_->CurrentPositionString(), "00:09");
+
+  player_->Play();
+  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+  ASSERT_TRUE(WaitForPosition(0.05));
+  EXPECT_LT(player_->CurrentPosition(), 5.0);
+  EXPECT_EQ(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+}
+
+TEST_F(MpvPlayerTest, MediaThatCannotBeOpenedShowsInTheStatus) {
+  const std::filesystem::path notMedia = TestMediaFolder() / "not-media.mp4";
+  std::ofstream(notMedia) << "This is a text file, not a video.\n";
+  const std::filesystem::path folder = TestMediaFolder();
+  for (const std::string& path :
+       {(folder / "missing.mp4").string(), notMedia.string(), folder.string(), std::string()}) {
+    SCOPED_TRACE(path);
+    player_->SetURL(TestVideoPath(true));
+    player_->Play();
+    player_->SetURL(path);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return player_->Status() == kCannotOpenText; }, kWaitMs));
+    // The program goes on using the player as usual; nothing throws and nothing plays.
+    player_->Play();
+    player_->SetCurrentPosition(3);
+    player_->Pause();
+    player_->Stop();
+    ProcessEventsFor(200);
+    EXPECT_EQ(player_->Status(), kCannotOpenText);
+    EXPECT_NE(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+    EXPECT_EQ(player_->CurrentPosition(), 0.0);
+    EXPECT_EQ(player_->CurrentPositionString(), "");
+  }
+  // And the next good file opens.
+  Open(true);
+  EXPECT_EQ(player_->Status(), kStoppedText);
+}
+
+TEST_F(MpvPlayerTest, OpeningAnotherFileReplacesThePlayingOne) {
+  Open(true);
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.5));
+  Open(false);
+  ProcessEventsFor(300);
+  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+}
+
+TEST_F(MpvPlayerTest, PathsComeInCodePage936) {
+  const std::filesystem::path chinese =
+      TestMediaFolder() / "\xE8\xA7\x86\xE9\xA2\x91 \xE6\xB5\x8B\xE8\xAF\x95.mp4";  // 视频 测试
+  std::filesystem::copy_file(TestVideoPath(false), chinese,
+                             std::filesystem::copy_options::overwrite_existing);
+  player_->SetURL(Cp936FromUtf8(chinese.string()));
+  player_->Stop();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return player_->PlayState() != 9; }, kWaitMs));
+  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+}
+
+TEST_F(MpvPlayerTest, InPlaceRectPlacesAndClipsThePicture) {
+  player_->SetInPlaceRect(10, 20, 110, 140, 32767, 32767);
+  EXPECT_EQ(player_->VideoSurface()->geometry(), QRect(10, 20, 100, 120));
+  EXPECT_TRUE(player_->VideoSurface()->mask().isEmpty());
+  player_->SetInPlaceRect(0, 0, 320, 240, 200, 100);
+  EXPECT_EQ(player_->VideoSurface()->mask(), QRegion(0, 0, 200, 100));
+}
+
+// Destroying the player is the first thing closing the window does, whatever it is doing at that moment.
+TEST_F(MpvPlayerTest, DestroyedInAnyStateWithoutTrouble) {
+  enum class Moment { kIdle, kOpening, kPlaying, kSeeking, kFailed };
+  for (Moment moment :
+       {Moment::kIdle, Moment::kOpening, Moment::kPlaying, Moment::kSeeking, Moment::kFailed}) {
+    SCOPED_TRACE(static_cast<int>(moment));
+    player_ = std::make_unique<MpvPlayer>(panel_.get(), MpvPlayerOptions{"null"});
+    if (moment != Moment::kIdle) player_->SetURL(TestVideoPath(true));
+    if (moment == Moment::kPlaying || moment == Moment::kSeeking) {
+      player_->Play();
+      ASSERT_TRUE(WaitForPosition(0.2));
+    }
+    if (moment == Moment::kSeeking) player_->SetCurrentPosition(7.5);
+    if (moment == Moment::kFailed) player_->SetURL("/no/such/video.mp4");
+    player_.reset();
+    ProcessEventsFor(50);
+    EXPECT_TRUE(panel_->findChildren<VideoWidget*>().isEmpty());
+  }
+}
+
+// ---- The clock made from mpv's readings, on its own ----
+
+TEST(PlaybackClockTest, FrameTimeIsInterpolatedOneFrameBehind) {
+  PlaybackClock clock;
+  clock.SetFrameDuration(0.04);
+  clock.Restart(1.0);
+  const auto start = PlaybackClock::TimePoint{} + std::chrono::seconds(100);
+  auto at = [&](int ms) { return start + std::chrono::milliseconds(ms); };
+  struct Reading {
+    double frameTime;
+    int atMs;
+    double expected;
+  };
+  const Reading readings[] = {
+      {1.04, 0, 1.00},    // first seen: the picture is a frame older
+      {1.04, 13, 1.013},  // moving on with the monotonic clock
+      {1.04, 55, 1.04},   // never past the next frame's time while it is late
+      {1.08, 60, 1.04},   // the late frame: its own time minus a frame, not back
+      {1.08, 70, 1.05},  {1.12, 100, 1.08},
+  };
+  for (const Reading& reading : readings) {
+    EXPECT_NEAR(clock.FromFrameTime(reading.frameTime, at(reading.atMs)), reading.expected, 1e-9)
+        << "at " << reading.atMs << " ms";
+  }
+}
+
+TEST(PlaybackClockTest, NeverRunsBackUnlessMovedFarBack) {
+  PlaybackClock clock;
+  clock.Restart(5.123);
+  EXPECT_EQ(clock.FromAudio(5.1211), 5.123);  // short of the seek target just after the seek
+  EXPECT_EQ(clock.FromAudio(5.1245), 5.1245);
+  EXPECT_EQ(clock.FromAudio(5.1244), 5.1245);  // the audio clock's wobble
+  EXPECT_EQ(clock.FromAudio(2.0), 2.0);        // moved back by something else: follow it
+  EXPECT_EQ(clock.FromAudio(std::nan("")), 2.0);
+}
+
+TEST(PositionStringTest, MinutesAndSecondsBelowAnHourHoursFromAnHourOn) {
+  const std::pair<double, const char*> cases[] = {
+      {0, "00:00"},        {0.999, "00:00"},   {59.9999, "00:59"},      {754.1234567, "12:34"},
+      {3599.999, "59:59"}, {3600, "01:00:00"}, {3723.4567, "01:02:03"}, {36000, "10:00:00"},
+      {-0.5, "00:00"},
+  };
+  for (const auto& [seconds, expected] : cases) EXPECT_EQ(FormatPositionString(seconds), expected) << seconds;
+}
+
+}  // namespace
+}  // namespace titrelle

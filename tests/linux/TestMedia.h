@@ -1,0 +1,48 @@
+#pragma once
+// Short test videos made with ffmpeg, once per test binary, in a temporary folder: 10 seconds of the test
+// pattern at 320x240, 25 frames a second, with or without a sine tone. Paths are UTF-8 (the file system's);
+// the program itself passes code page 936.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace titrelle {
+
+// Removed with everything in it when the test binary exits.
+inline const std::filesystem::path& TestMediaFolder() {
+  struct Folder {
+    std::filesystem::path path;
+    Folder() {
+      std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-media-XXXXXX").string();
+      if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+      path = pattern;
+    }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Folder folder;
+  return folder.path;
+}
+
+// The video, made on first use; throws when ffmpeg is missing or fails.
+inline std::string TestVideoPath(bool withAudio) {
+  const std::filesystem::path path = TestMediaFolder() / (withAudio ? "tone.mp4" : "silent.mp4");
+  if (!std::filesystem::exists(path)) {
+    std::string command =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y "
+        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 ";
+    if (withAudio) command += "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=10 -c:a aac ";
+    command += "-c:v mpeg4 -q:v 5 -g 25 '" + path.string() + ".part.mp4' && mv '" + path.string() +
+               ".part.mp4' '" + path.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make " + path.string());
+  }
+  return path.string();
+}
+
+}  // namespace titrelle
