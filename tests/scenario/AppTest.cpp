@@ -149,5 +149,206 @@ TEST_F(Scenario, StartUpResetsTheSessionAndLoadsTheDefaultStyle) {
   EXPECT_EQ(Form().StylePart2(), "<b>");
 }
 
+// --- Hot keys ---------------------------------------------------------------------------------------------
+
+TEST_F(Scenario, F9AndF10ActOnlyWhileTheirButtonsAreEnabled) {
+  OpenVideo("movie.avi");
+  WaitUntilOpened();
+  HeadlessControl& start = Control("StartTimeButton");
+  HeadlessControl& end = Control("EndTimeButton");
+
+  start.SetEnabled(false);
+  end.SetEnabled(false);
+  EXPECT_TRUE(PressF9());  // the key is ours, but the disabled button keeps it from acting
+  EXPECT_TRUE(PressF10());
+  EXPECT_EQ(Player().CountOf(SimulatedPlayer::Operation::Play), 0);
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:000");
+  EXPECT_EQ(Control("Edit2").Text(), "00:00:00:000");
+
+  start.SetEnabled(true);
+  end.SetEnabled(true);
+  Control("InputEdit").SetFocus();
+  PressF9();
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:001");
+  EXPECT_TRUE(Player().Playing());
+  EXPECT_TRUE(start.Focused());  // F9 leaves the focus on its button
+  WaitMs(1500);
+  PressF10();
+  EXPECT_EQ(Control("Edit2").Text(), "00:00:01:500");
+  EXPECT_TRUE(Control("InputEdit").Focused());  // F10's own reaction moves the focus, the key does not
+  EXPECT_FALSE(start.Enabled());
+  EXPECT_FALSE(end.Enabled());
+}
+
+TEST_F(Scenario, F7AndF8ActAlwaysEvenWithoutAVideo) {
+  Control("EditButton").SetEnabled(false);
+  Control("ContinueButton").SetEnabled(false);
+  EXPECT_TRUE(PressF7());
+  EXPECT_TRUE(UserView().Visible());
+  EXPECT_FALSE(Control("Panel3").Visible());
+  EXPECT_EQ(Session().EditMode, 1);
+  EXPECT_TRUE(PressF8());
+  EXPECT_FALSE(UserView().Visible());
+  EXPECT_TRUE(Control("Panel3").Visible());
+  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_TRUE(ErrorReports().empty());
+}
+
+TEST_F(Scenario, EveryMatchingAtomActsOnOneKey) {
+  OpenVideo("movie.avi");
+  WaitUntilOpened();
+  Player().Place(5);
+  // With all four atoms unnamed (0), a key registered under 0 matches every test of the handler.
+  Form().HotKeyAtoms = {0, 0, 0, 0};
+  Form().HotKeyHandler(0);
+  using Op = SimulatedPlayer::Operation;
+  EXPECT_EQ(Player().CountOf(Op::Play), 1);                     // F9 started playback
+  EXPECT_DOUBLE_EQ(static_cast<double>(Session().MarkEnd), 5);  // F10 marked the end
+  EXPECT_EQ(Player().CountOf(Op::Pause), 2);                    // F7 entered edit mode, F8 left it
+  EXPECT_TRUE(Control("Panel3").Visible());
+  EXPECT_TRUE(Control("StartTimeButton").Enabled());
+  EXPECT_EQ(Session().EditMode, 0);
+}
+
+TEST_F(Scenario, AtomsFoundLocallyStayUnnamed) {
+  ScenarioWorld copy(false);
+  copy.ws.HeadlessHotKeySystem().AddLocalAtom("MrvHotKeyRight");
+  copy.Start();
+  const auto& atoms = copy.Form().HotKeyAtoms;
+  EXPECT_NE(atoms[0], 0);
+  EXPECT_EQ(atoms[1], 0);
+  EXPECT_NE(atoms[2], 0);
+  EXPECT_EQ(copy.Desktop()->AtomReferenceCount("MrvHotKeyRight"), 0);
+}
+
+TEST_F(Scenario, ASecondCopysKeysAreInertWhileItsButtonsWork) {
+  ScenarioWorld second(true, Desktop());
+  // Both copies hold the same atoms; only the first holds the keys.
+  EXPECT_EQ(second.Form().HotKeyAtoms, Form().HotKeyAtoms);
+  for (const char* name : {"MrvHotKeyLeft", "MrvHotKeyRight", "MrvHotKeyF7", "MrvHotKeyF8"}) {
+    EXPECT_EQ(Desktop()->AtomReferenceCount(name), 2) << name;
+  }
+  const int failed = static_cast<int>(
+      std::count_if(second.ws.log.begin(), second.ws.log.end(), [](const std::string& entry) {
+        return entry.rfind("RegisterHotKey", 0) == 0 && entry.find("failed") != std::string::npos;
+      }));
+  EXPECT_EQ(failed, 4);
+
+  second.OpenVideo("other.avi");
+  OpenVideo("movie.avi");
+  second.WaitUntilOpened();
+  EXPECT_TRUE(PressF9());  // reaches the first copy only
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:001");
+  EXPECT_EQ(second.Control("Edit1").Text(), "00:00:00:000");
+  EXPECT_TRUE(second.Control("StartTimeButton").Click());  // by mouse the second copy works
+  EXPECT_EQ(second.Control("Edit1").Text(), "00:00:00:001");
+
+  // The second copy closes: the counts drop, the first copy's keys still work.
+  second.Window().Close();
+  EXPECT_EQ(Desktop()->AtomReferenceCount("MrvHotKeyLeft"), 1);
+  EXPECT_TRUE(PressF7());
+  EXPECT_TRUE(UserView().Visible());
+  // The first copy closes: the atoms are gone and nobody holds the keys.
+  Window().Close();
+  EXPECT_EQ(Desktop()->AtomReferenceCount("MrvHotKeyLeft"), 0);
+  EXPECT_FALSE(PressF8());
+}
+
+TEST_F(Scenario, HotKeysActWhileTheQuestionIsOpen) {
+  WriteFile("movie.srt", "old");
+  bool asked = false;
+  OpenVideo("movie.avi", [&](const MessageBoxSpec& box) {
+    asked = true;
+    EXPECT_EQ(box.caption, "Information");
+    WaitUntilOpened();
+    EXPECT_TRUE(PressF9());
+    WaitMs(1200);
+    EXPECT_TRUE(PressF10());
+    EXPECT_EQ(Control("Edit2").Text(), "00:00:01:200");
+    WaitMs(50);  // the marked segment already repeats behind the question
+    EXPECT_LT(Player().Position(), 1.2);
+    return kNo;
+  });
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:001");
+  EXPECT_FALSE(Control("StartTimeButton").Enabled());
+  EXPECT_EQ(FileBytes("movie.srt.bak"), "old");
+  TypeInInput("Hi");
+  PressEnter();
+  EXPECT_EQ(UserViewLines()[0], "1");
+}
+
+// --- Resizing and closing ---------------------------------------------------------------------------------
+
+TEST_F(Scenario, ResizingPlacesThePlayerAgainInItsUnchangedPanel) {
+  const int placedAtShow = Player().InPlaceRectCount();
+  EXPECT_GE(placedAtShow, 1);  // the first showing is a resize too
+  Window().Resize(1000, 700);
+  Window().Resize(500, 400);
+  EXPECT_EQ(Player().InPlaceRectCount(), placedAtShow + 2);
+  const SimulatedPlayer::Rect& rect = Player().InPlaceRect();
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, 355);
+  EXPECT_EQ(rect.bottom, 310);
+  EXPECT_EQ(rect.clipRight, 32767);
+  EXPECT_EQ(rect.clipBottom, 32767);
+  EXPECT_EQ(Control("Panel2").Spec().width, 355);
+}
+
+TEST_F(Scenario, ClosingDestroysThePlayerFirstThenReleasesKeysAndAtoms) {
+  const auto atoms = Form().HotKeyAtoms;
+  ws.log.clear();
+  Window().Close();
+  std::vector<std::string> expected = {"player destroyed"};
+  for (std::uint16_t atom : atoms) expected.push_back("UnregisterHotKey " + std::to_string(atom));
+  for (std::uint16_t atom : atoms) expected.push_back("GlobalDeleteAtom " + std::to_string(atom));
+  EXPECT_EQ(ws.log, expected);
+  EXPECT_EQ(ws.Player(), nullptr);
+  EXPECT_FALSE(Window().Visible());
+  EXPECT_EQ(Desktop()->Holder(vk::F9), nullptr);
+  EXPECT_EQ(Desktop()->AtomReferenceCount("MrvHotKeyF8"), 0);
+  WaitMs(10);  // the clock ended with the window
+  EXPECT_TRUE(ErrorReports().empty());
+}
+
+// --- The error report
+// ---------------------------------------------------------------------------------------
+
+TEST(ErrorReportText, AddsAFullStopAfterCharactersThatSortAfterIt) {
+  const struct {
+    std::string message, shown;
+  } cases[] = {
+      {"Failed to Save Stream", "Failed to Save Stream."},
+      {"Done.", "Done."},
+      {"Really?", "Really?."},         // "?" sorts after "."
+      {"Stop!", "Stop!"},              // "!" before it
+      {"(see above)", "(see above)"},  // ")" sorts before "."
+      {"path/", "path/."},
+      {"a-", "a-"},
+      {"x 12", "x 12."},
+      {"\xCE\xC4\xBC\xFE", "\xCE\xC4\xBC\xFE."},  // a double-byte character ends it
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorReportText(c.message), c.shown) << c.message;
+}
+
+TEST_F(Scenario, AFailingHandlerShowsTheErrorReportAndTheProgramGoesOn) {
+  OpenVideo("movie.avi");
+  WaitUntilOpened();
+  Player().FailNext(SimulatedPlayer::Operation::Play, 1, "Unspecified error");
+  PressF9();
+  ASSERT_EQ(MessageBoxes().size(), 1u);
+  const MessageBoxSpec& box = MessageBoxes()[0];
+  EXPECT_EQ(box.caption, "Titrelle");
+  EXPECT_EQ(box.icon, MessageIcon::Error);
+  EXPECT_EQ(box.text, "Unspecified error.");
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:000");  // the rest of the reaction was skipped
+  PressF9();                                           // and the next press works
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:001");
+  EXPECT_EQ(MessageBoxes().size(), 1u);
+}
+
 }  // namespace
 }  // namespace titrelle
