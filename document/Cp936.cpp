@@ -153,25 +153,19 @@ class AlignedMatcher {
     }
   }
 
-  // Puts the scan at `from`. A position inside a double-byte character moves on to the next character.
+  // Puts the scan at `from`; a match is still only taken where a character starts.
   void Restart(std::size_t from) {
     matched_ = 0;
     position_ = from;
-    boundary_ = from;
-    if (from == 0 || from >= text_.size()) return;
-    // The bytes before `from` that could be lead bytes pair up from the first one; an odd run means `from`
-    // is a trail byte.
-    std::size_t run = 0;
-    while (run < from && IsLeadByte(static_cast<unsigned char>(text_[from - 1 - run]))) ++run;
-    if (run % 2 == 1) boundary_ = from + 1;
+    boundary_ = 0;
   }
 
-  // Moves the scan on to `from` (not before the scan position): after an occurrence that is taken, so that
-  // the next one does not overlap it. Walks the characters forward, never back.
-  void SkipTo(std::size_t from) {
+  // Moves the scan on to `from`, the end of the occurrence at `start` that was taken, so that the next one
+  // does not overlap it.
+  void SkipTo(std::size_t start, std::size_t from) {
     matched_ = 0;
     position_ = from;
-    while (boundary_ < from) boundary_ += IsLeadByte(static_cast<unsigned char>(text_[boundary_])) ? 2 : 1;
+    boundary_ = start;
   }
 
   // The next aligned occurrence at or after the scan position, npos when none.
@@ -192,9 +186,7 @@ class AlignedMatcher {
       if (matched_ == m) {
         const std::size_t start = position_ - m;
         matched_ = failure_[m - 1];
-        while (boundary_ < start)
-          boundary_ += IsLeadByte(static_cast<unsigned char>(text_[boundary_])) ? 2 : 1;
-        if (boundary_ == start) return start;
+        if (StartsCharacter(start)) return start;
       }
     }
     position_ = text_.size();
@@ -202,12 +194,24 @@ class AlignedMatcher {
   }
 
  private:
+  // Whether `start` (not before boundary_) begins a character. Only the bytes that could be lead bytes right
+  // before it matter: they pair up from the first of them, or from boundary_. Afterwards boundary_ moves up
+  // to `start`: a byte is looked at again only inside an occurrence just taken, so the scan stays linear.
+  bool StartsCharacter(std::size_t start) {
+    std::size_t pairedFrom = start;
+    while (pairedFrom > boundary_ && IsLeadByte(static_cast<unsigned char>(text_[pairedFrom - 1])))
+      --pairedFrom;
+    const bool aligned = (start - pairedFrom) % 2 == 0;
+    boundary_ = aligned ? start : start + 1;
+    return aligned;
+  }
+
   std::string_view text_;
   std::string_view pattern_;
   std::vector<std::size_t> failure_;
   std::size_t matched_ = 0;
   std::size_t position_ = 0;
-  std::size_t boundary_ = 0;  // the start of a character, never beyond the next possible match start
+  std::size_t boundary_ = 0;  // a known start of a character, never beyond the next possible match start
 };
 
 }  // namespace
@@ -225,7 +229,7 @@ void ForEachCharacterAligned(std::string_view text, std::string_view pattern,
   AlignedMatcher matcher(text, pattern);
   for (std::size_t start = matcher.Next(); start != std::string_view::npos; start = matcher.Next()) {
     onMatch(start);
-    matcher.SkipTo(start + pattern.size());
+    matcher.SkipTo(start, start + pattern.size());
   }
 }
 

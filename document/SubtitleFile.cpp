@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "ui/Error.h"
 
@@ -203,17 +202,18 @@ void WriteSubtitleFile(const std::string& path, std::string_view text) {
 
 std::string NormalizeLineBreaks(std::string_view bytes) {
   std::string text;
-  text.reserve(bytes.size() + bytes.size() / 32);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\r') {
-      text += "\r\n";
-      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      text += "\r\n";
-    } else {
-      text += c;
-    }
+  text.reserve(bytes.size() + bytes.size() / 16);
+  const char* next = bytes.data();
+  const char* const end = bytes.data() + bytes.size();
+  while (next != end) {
+    // Copy up to the next CR or LF in one piece, then write one CR LF for the break found there.
+    const char* stop = next;
+    while (stop != end && *stop != '\r' && *stop != '\n') ++stop;
+    text.append(next, stop);
+    if (stop == end) break;
+    text += "\r\n";
+    next = stop + 1;
+    if (*stop == '\r' && next != end && *next == '\n') ++next;
   }
   return text;
 }
@@ -221,10 +221,17 @@ std::string NormalizeLineBreaks(std::string_view bytes) {
 std::string ReadSubtitleFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) throw Error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+  // One read of the size the file has now; a file that grows meanwhile is read on to its end.
   std::string bytes;
-  std::vector<char> buffer(1 << 16);
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) bytes.append(buffer.data(), read);
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size > 0) bytes.resize(static_cast<std::size_t>(size));
+    std::rewind(file);
+  }
+  std::size_t filled = std::fread(bytes.data(), 1, bytes.size(), file);
+  bytes.resize(filled);
+  char buffer[1 << 14];
+  while ((filled = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, filled);
   const bool failed = std::ferror(file) != 0;
   const int error = errno;
   std::fclose(file);

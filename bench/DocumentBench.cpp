@@ -1,0 +1,99 @@
+// The document operations a user waits for: every keystroke in edit mode saves, a resume reads, derives and
+// finds the last time line.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "BenchDocuments.h"
+#include "document/LastTimeLine.h"
+#include "document/Listing.h"
+#include "document/SubtitleFile.h"
+#include "document/UserViewDerivation.h"
+
+namespace titrelle::bench {
+namespace {
+
+// A folder of its own for each benchmark, removed afterwards.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  bool Created() const { return !path_.empty(); }
+  std::string File(const char* name) const { return (std::filesystem::path(path_) / name).string(); }
+
+ private:
+  std::string path_;
+};
+
+void Finish(benchmark::State& state, std::size_t bytes) {
+  state.SetComplexityN(state.range(0));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
+
+void BM_SaveSubtitleFile(benchmark::State& state) {
+  const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
+  TemporaryFolder folder;
+  if (!folder.Created()) return state.SkipWithError("no temporary folder");
+  const std::string path = folder.File("video.srt");
+  for (auto _ : state) WriteSubtitleFile(path, text);
+  Finish(state, text.size());
+}
+
+void BM_ReadSubtitleFile(benchmark::State& state) {
+  const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
+  TemporaryFolder folder;
+  if (!folder.Created()) return state.SkipWithError("no temporary folder");
+  const std::string path = folder.File("video.srt");
+  WriteSubtitleFile(path, text);
+  for (auto _ : state) benchmark::DoNotOptimize(ReadSubtitleFile(path));
+  Finish(state, text.size());
+}
+
+void BM_DeriveUserView(benchmark::State& state) {
+  const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(DeriveUserViewText(text));
+  Finish(state, text.size());
+}
+
+void BM_FindLastTimeLine(benchmark::State& state) {
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
+  for (auto _ : state) benchmark::DoNotOptimize(FindLastTimeLine(fileView.Text(), fileView.Count()));
+  Finish(state, fileView.Text().size());
+}
+
+// Writing one edited line back into the file view: the text line of the middle subtitle.
+void BM_ReplaceListingLine(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(count));
+  const int line = (count / 2) * 4 + 2;
+  const std::string lines[] = {kBenchDefaultPrefix + BenchSubtitleText(1) + "</b>",
+                               kBenchDefaultPrefix + BenchSubtitleText(123456) + "</b>"};
+  int turn = 0;
+  for (auto _ : state) {
+    fileView.ReplaceLine(line, lines[turn]);
+    turn ^= 1;
+  }
+  Finish(state, fileView.Text().size());
+}
+
+#define DOCUMENT_SIZES RangeMultiplier(10)->Range(100, 10000)->Unit(benchmark::kMicrosecond)->Complexity()
+
+BENCHMARK(BM_SaveSubtitleFile)->DOCUMENT_SIZES;
+BENCHMARK(BM_ReadSubtitleFile)->DOCUMENT_SIZES;
+BENCHMARK(BM_DeriveUserView)->DOCUMENT_SIZES;
+BENCHMARK(BM_FindLastTimeLine)->DOCUMENT_SIZES;
+BENCHMARK(BM_ReplaceListingLine)->DOCUMENT_SIZES;
+
+}  // namespace
+}  // namespace titrelle::bench
