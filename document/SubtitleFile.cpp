@@ -130,10 +130,21 @@ void WriteSubtitleFile(const std::string& path, std::string_view text) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) ThrowCannotCreate(path, SystemReason(ERROR_ACCESS_DENIED));
     if (attributes & FILE_ATTRIBUTE_READONLY) ThrowCannotCreate(path, SystemReason(ERROR_ACCESS_DENIED));
   }
-  const std::string temporary = path + ".tmp";
+  // A fresh, uniquely named file in the target's folder, so that the move below stays on one volume.
+  const std::size_t slash = path.find_last_of("\\/:");
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  char temporaryName[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "ttl", 0, temporaryName) == 0) {
+    ThrowCannotCreate(path, SystemReason(GetLastError()));
+  }
+  const std::string temporary = temporaryName;
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) ThrowCannotCreate(path, SystemReason(GetLastError()));
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temporary.c_str());
+    ThrowCannotCreate(path, SystemReason(error));
+  }
   DWORD written = 0;
   const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                   written == text.size() && FlushFileBuffers(file);
