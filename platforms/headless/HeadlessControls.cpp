@@ -65,6 +65,7 @@ HeadlessControl::HeadlessControl(HeadlessWindow& window, const ControlSpec& spec
     : window_(window),
       spec_(spec),
       text_(spec.text),
+      caret_(spec.text.size()),
       enabled_(spec.enabled),
       visible_(spec.visible),
       checked_(spec.checked),
@@ -76,7 +77,7 @@ std::string HeadlessControl::Text() const { return text_; }
 void HeadlessControl::SetText(const std::string& text) {
   if (text == text_) return;
   text_ = text;
-  caret_ = 0;  // as an edit box leaves its caret after its text was set
+  caret_ = text_.size();  // typing after a programmatic change goes on at the end, as after a click there
   // Edit boxes tell every change, programmatic ones included; a drop-down list tells only the user's picks.
   if (IsTextKind(spec_.kind)) FireChange();
 }
@@ -489,6 +490,7 @@ void HeadlessWindow::Fire(const std::function<void()>& handler) {
 }
 
 void HeadlessWindow::Show() {
+  if (visible_) return;  // showing a shown window changes nothing and tells nothing
   visible_ = true;
   if (!realised_) {
     // The first showing realises the window at its size, which a desktop reports as a resize.

@@ -13,6 +13,10 @@
 // not) and a paste may carry line breaks. Refusing such edits is the program's business (its key guard), not
 // the control's. Read-only refuses every edit but still moves the caret and still fires the key events.
 //
+// Changes. Edit boxes, memos and the user view fire OnChange after every change of their text, programmatic
+// ones included (setting the same text again is no change); a drop-down list fires it only for the user's
+// pick (SelectItem), as a desktop list does; a check box fires OnClick whenever its state changes.
+//
 // Focus. As on the desktop, focusing a control that is hidden or disabled (itself or a parent) fails with
 // "Cannot focus a disabled or invisible window".
 
@@ -158,8 +162,8 @@ class HeadlessWindow : public Window {
 
   Control& Find(const std::string& name) override;
   UserViewControl& FindUserView(const std::string& name) override;
-  void Show() override;
-  void ShowModal() override;
+  void Show() override;       // runs OnShow when the window was hidden (the first time a resize first)
+  void ShowModal() override;  // the same, and returns at once: the window stays open until Close
   void Close() override;
   bool Visible() const override { return visible_; }
   int ClientWidth() const override;

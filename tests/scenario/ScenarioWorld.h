@@ -86,22 +86,28 @@ class ScenarioWorld {
   }
 
   // --- Opening a video ---
-  // Picks `name` (in the folder; created empty when missing) in the open dialog. Should the program ask
-  // whether to edit an existing subtitle file, `answer` answers (kYes, kNo, or any button index); unset, the
-  // question must not come: a box that comes anyway gets its default button and shows in MessageBoxes().
-  void OpenVideo(const std::string& name, std::optional<int> answer = std::nullopt) {
-    if (answer) {
-      OpenVideo(name, [value = *answer](const MessageBoxSpec&) { return value; });
-    } else {
-      OpenVideo(name, std::function<int(const MessageBoxSpec&)>());
-    }
+  // Picks `name` (in the folder; created empty when missing) in the open dialog and tells whether the
+  // program asked whether to edit an existing subtitle file. `answer` answers that question (kYes, kNo, or
+  // any button index); unset, a question that comes anyway gets its default button (shown in MessageBoxes()).
+  bool OpenVideo(const std::string& name, std::optional<int> answer = std::nullopt) {
+    if (answer) return OpenVideo(name, [value = *answer](const MessageBoxSpec&) { return value; });
+    return OpenVideo(name, std::function<int(const MessageBoxSpec&)>());
   }
   // The same, with an answer that may act while the question is open (press hot keys, let time pass).
-  void OpenVideo(const std::string& name, std::function<int(const MessageBoxSpec&)> answer) {
+  // An answer the program did not ask for is dropped, so it cannot answer a later box.
+  bool OpenVideo(const std::string& name, std::function<int(const MessageBoxSpec&)> answer) {
     if (!FileExists(name)) WriteFile(name, "");
     ws.openDialogAnswers.push_back(Path(name));
-    if (answer) ws.messageBoxAnswers.push_back(std::move(answer));
+    const std::size_t boxesBefore = ws.messageBoxes.size();
+    const bool scripted = static_cast<bool>(answer);
+    if (scripted) ws.messageBoxAnswers.push_back(std::move(answer));
+    const std::size_t answersBefore = ws.messageBoxAnswers.size();
     Control("OpenButton").Click();
+    if (scripted && ws.messageBoxAnswers.size() == answersBefore) ws.messageBoxAnswers.pop_back();
+    for (std::size_t i = boxesBefore; i < ws.messageBoxes.size(); ++i) {
+      if (ws.messageBoxes[i].icon == MessageIcon::Information) return true;
+    }
+    return false;
   }
   // Lets virtual time pass until the player has opened its media.
   void WaitUntilOpened() {
