@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
-# Builds and starts Titrelle.
+# Builds Titrelle and starts it. On a fresh Debian 12 machine it first installs what is missing. Where there
+# is no display, it says so and plays a short scripted run on a virtual display instead (scripts/demo.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $TITRELLE_BUILD_PACKAGES
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTITRELLE_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)"
-echo "Titrelle's desktop program is not built yet: this checkout holds the portable core and its tests."
-echo "Run scripts/test.sh to exercise it."
+ensure_packages $TITRELLE_BUILD_PACKAGES $TITRELLE_LINUX_PACKAGES
+
+headless=0
+[ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && headless=1
+[ "$headless" = 1 ] && ensure_packages $TITRELLE_DISPLAY_PACKAGES
+
+echo "Building Titrelle (release) in build/release..."
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTITRELLE_TESTS=OFF -DTITRELLE_LINUX_SHELL=ON >/dev/null
+cmake --build build/release -j "$(nproc)" --target titrelle >/dev/null
+program=build/release/platforms/linux/titrelle
+
+if [ "$headless" = 1 ]; then
+  echo "There is no display here (DISPLAY and WAYLAND_DISPLAY are both empty), so Titrelle cannot open its"
+  echo "window. Playing a short scripted run on a virtual display (Xvfb) instead."
+  echo
+  exec scripts/demo.sh "$program"
+fi
+exec "$program"

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
@@ -23,6 +24,8 @@ namespace titrelle {
 namespace {
 
 constexpr int kInputMethodKey = 229;  // what a desktop reports as the key of an input method's character
+constexpr int kEditorMargin = 2;  // the text's distance from an editor's edge, as on the desktop
+constexpr int kSmallestFittedPixels = 9;
 
 // Line breaks of the core's texts (CR LF) as Qt's plain-text editors keep them (LF), and back.
 QString EditorTextFromCp936(std::string_view text) {
@@ -266,10 +269,10 @@ QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* paren
       memo->setReadOnly(spec.readOnly);
       memo->setLineWrapMode(spec.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
       if (!spec.border) memo->setFrameShape(QFrame::NoFrame);
-      if (spec.scrollBars) {
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      }
+      const Qt::ScrollBarPolicy bars = spec.scrollBars ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+      memo->setVerticalScrollBarPolicy(bars);
+      memo->setHorizontalScrollBarPolicy(bars);
+      memo->document()->setDocumentMargin(kEditorMargin);
       memo->setTabChangesFocus(true);
       QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [this] {
         if (!settingText_) Fire(OnChange);
@@ -342,12 +345,13 @@ void QtControl::ApplyLook() {
     background = QColorFromColorRef(spec_.background);
   }
   if (background.isValid()) {
+    // Text boxes paint their text area in Base; a panel's Base would reach the boxes on it, so it sets Window.
+    const bool textBox = spec_.kind == ControlKind::Edit || spec_.kind == ControlKind::Memo ||
+                         spec_.kind == ControlKind::UserView || spec_.kind == ControlKind::ComboBox;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-      palette.setColor(group, QPalette::Window, background);
-      palette.setColor(group, QPalette::Base, background);
+      palette.setColor(group, textBox ? QPalette::Base : QPalette::Window, background);
     }
-    if (spec_.kind == ControlKind::Panel || spec_.kind == ControlKind::Label)
-      widget->setAutoFillBackground(true);
+    if (!textBox) widget->setAutoFillBackground(true);
   }
   widget->setPalette(palette);
 }
@@ -419,6 +423,7 @@ void QtControl::SetText(const std::string& text) {
       settingText_ = true;
       memo->setPlainText(converted);
       settingText_ = false;
+      if (spec_.wordWrap) FitMemoFont();
       Fire(OnChange);
       break;
     }
@@ -431,6 +436,24 @@ void QtControl::SetText(const std::string& text) {
     case ControlKind::MediaPanel:
       break;
   }
+}
+
+void QtControl::FitMemoFont() {
+  // The instructions are broken into lines for the desktop's narrower Chinese glyphs; where the faces here
+  // are wider, the font shrinks until every line fits rather than breaking lines in the middle.
+  auto* memo = static_cast<QPlainTextEdit*>(widget_.data());
+  QFont font = QFontFromSpec(spec_.font, window_.Frame()->font());
+  const int available = spec_.width - 2 * memo->frameWidth() - 2 * kEditorMargin - 2;
+  const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+  auto widest = [&](const QFont& candidate) {
+    const QFontMetrics metrics(candidate);
+    int width = 0;
+    for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+    return width;
+  };
+  while (font.pixelSize() > kSmallestFittedPixels && widest(font) > available)
+    font.setPixelSize(font.pixelSize() - 1);
+  memo->setFont(font);
 }
 
 void QtControl::SetEnabled(bool enabled) {
@@ -583,6 +606,7 @@ QtUserView::QtUserView(QtWindow& window, const ControlSpec& spec, QtControl* par
   }
   if (!spec.border) editor->setFrameShape(QFrame::NoFrame);
   editor->setTabChangesFocus(true);
+  editor->document()->setDocumentMargin(kEditorMargin);
   editor->setPlainText(EditorTextFromCp936(spec.text));
   SetReadOnly(spec.readOnly);
   QObject::connect(editor->document(), &QTextDocument::contentsChange, editor,

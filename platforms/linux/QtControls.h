@@ -75,6 +75,7 @@ class QtControl : public virtual Control {
   virtual void BeforeWidgetKey() {}
   virtual void AfterWidgetKey() {}
   void ApplyLook();
+  void FitMemoFont();
 
   QtWindow& window_;
   ControlSpec spec_;

@@ -9,9 +9,10 @@
 namespace titrelle {
 
 void InstallFontSubstitutions() {
-  // Latin text reads best in DejaVu; Chinese text falls through to WenQuanYi. 宋体 is a serif face: a Song
-  // face is used where one is installed, else the same sans face as 黑体.
-  const QStringList sans = {"DejaVu Sans", "WenQuanYi Micro Hei"};
+  // WenQuanYi Micro Hei holds Latin and Chinese glyphs of one design, and its Latin letters are narrow
+  // enough for captions laid out for MS Sans Serif. 宋体 is a serif face: a Song face is used where one is
+  // installed, else the same sans face as 黑体.
+  const QStringList sans = {"WenQuanYi Micro Hei", "DejaVu Sans"};
   const QStringList hei = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
   const QStringList song = {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Micro Hei",
                             "Droid Sans Fallback"};

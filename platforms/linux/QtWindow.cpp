@@ -34,9 +34,14 @@ class QtWindow::FrameWidget : public QWidget {
 
 namespace {
 
-// A panel whose table gives it no size fills its parent (the main window's Panel1 fills the client area).
-bool FillsParent(const ControlSpec& spec) {
-  return spec.kind == ControlKind::Panel && spec.width == 0 && spec.height == 0;
+// A panel whose table gives it no size, or a panel at the window's corner as large as its client area, fills
+// its parent and follows it when the window is resized (the main window's Panel1).
+bool FillsParent(const WindowSpec& window, const ControlSpec& spec) {
+  if (spec.kind != ControlKind::Panel) return false;
+  if (spec.width == 0 && spec.height == 0) return true;
+  return spec.parent.empty() && spec.left == 0 && spec.top == 0 &&
+         spec.width == window.width - QtWindow::kFrameWidth &&
+         spec.height == window.height - QtWindow::kFrameHeight;
 }
 
 }  // namespace
@@ -78,7 +83,7 @@ QtWindow::QtWindow(WindowSystem& system, const WindowSpec& spec) : system_(syste
     } else {
       control = std::make_unique<QtControl>(*this, controlSpec, parent, parentWidget);
     }
-    if (FillsParent(controlSpec)) {
+    if (FillsParent(spec, controlSpec)) {
       fillParent_.push_back(control.get());
       control->Widget()->setGeometry(parentWidget->rect());
     }
@@ -116,7 +121,7 @@ void QtWindow::SetUpTabOrder() {
     });
   }
   auto isField = [&](const QtControl* control) {
-    if (control->Spec().tabOrder < 0) return false;
+    if (control->Spec().tabOrder < 0 || !control->Spec().tabStop) return false;
     if (control->Spec().kind != ControlKind::Panel)
       return control->Spec().kind != ControlKind::Label && control->Spec().kind != ControlKind::MediaPanel;
     auto found = children.find(control);
@@ -129,7 +134,7 @@ void QtWindow::SetUpTabOrder() {
     auto found = children.find(parent);
     if (found == children.end()) return;
     for (QtControl* control : found->second) {
-      if (control->Spec().tabOrder < 0) continue;
+      if (control->Spec().tabOrder < 0) continue;  // not in the order, nor its children
       if (isField(control)) {
         control->SetTabStop(true);
         chain.push_back(control);
