@@ -143,7 +143,24 @@ void HeadlessControl::Fire(const std::function<void()>& handler) {
 void HeadlessControl::FireChange() { Fire(OnChange); }
 
 void HeadlessControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
-  if (handler) DispatchEvent(window_.System(), [&] { handler(key); });
+  if (!handler) return;
+  bool finished = false;
+  DispatchEvent(window_.System(), [&] {
+    handler(key);
+    finished = true;
+  });
+  // A handler that failed ended the key's handling before the control could act on it.
+  if (!finished) key.swallowed = true;
+}
+
+void HeadlessControl::FirePress(KeyPressEvent& press) {
+  if (!OnKeyPress) return;
+  bool finished = false;
+  DispatchEvent(window_.System(), [&] {
+    OnKeyPress(press);
+    finished = true;
+  });
+  if (!finished) press.character = 0;
 }
 
 bool HeadlessControl::EditableByUser() const {
@@ -161,7 +178,7 @@ bool HeadlessControl::PressKey(int key, unsigned shift) {
     // Backspace and Enter are characters too: the key press sees them before the control acts.
     if (key == vk::Back || key == vk::Return) {
       KeyPressEvent press{static_cast<char>(key)};
-      if (OnKeyPress) DispatchEvent(window_.System(), [&] { OnKeyPress(press); });
+      FirePress(press);
       if (press.character != 0) changed = ApplyKey(key, shift);
     } else {
       changed = ApplyKey(key, shift);
@@ -194,7 +211,7 @@ bool HeadlessControl::TypeOne(const std::string& characters) {
     std::string typed = characters;
     if (single) {
       KeyPressEvent press{characters[0]};
-      if (OnKeyPress) DispatchEvent(window_.System(), [&] { OnKeyPress(press); });
+      FirePress(press);
       typed = press.character == 0 ? std::string() : std::string(1, press.character);
     }
     if (!typed.empty() && InsertTyped(typed)) FireChange();

@@ -94,7 +94,9 @@ class HeadlessControl : public virtual Control {
   bool TypeOne(const std::string& characters);
   void FireChange();
   void Fire(const std::function<void()>& handler);
+  // A key or key press whose handler fails is not acted on, as the failure ends its handling on a desktop.
   void FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key);
+  void FirePress(KeyPressEvent& press);
   bool EditableByUser() const;
 
   HeadlessWindow& window_;

@@ -140,6 +140,16 @@ TEST_F(HeadlessShell, SwallowedKeysAndReadOnlyLeaveTheTextAlone) {
   EXPECT_EQ(view->CaretColumn(), 1);
 }
 
+TEST_F(HeadlessShell, AKeyWhoseHandlerFailsIsNotActedOn) {
+  view->SetListingText("ab");
+  view->PlaceCaret(0, 2);
+  view->OnKeyDown = [](KeyEvent&) { throw Error("guard failed"); };
+  view->PressKey(vk::Back);
+  view->Type("c");
+  EXPECT_EQ(view->Text(), "ab");
+  EXPECT_EQ(ws.messageBoxes.size(), 2u);  // each failure reported
+}
+
 TEST_F(HeadlessShell, PasteMayCarryLineBreaks) {
   view->SetListingText("ab");
   view->PlaceCaret(0, 1);
