@@ -25,8 +25,9 @@ struct PlayerSettings {
   std::map<std::string, double> durations;  // by path, for media of another length
   std::map<std::string, bool> exists;       // by path, overriding the file system's answer
   // A media clock does not tick in step with the program's timer: once playback has run since the last seek,
-  // the position lies this far past the whole milliseconds played (0 gives exact millisecond positions).
-  double playedOffsetSeconds = 0.0004;
+  // the position lies this far past the whole milliseconds played. 0 (exact millisecond positions, so that
+  // whole seconds do occur) unless a test asks for it, e.g. 0.0004.
+  double playedOffsetSeconds = 0;
 };
 
 class SimulatedPlayer : public MediaPlayer {
