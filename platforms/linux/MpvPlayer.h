@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "media/MediaPlayer.h"
 #include "platforms/linux/PlaybackClock.h"
@@ -67,6 +68,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   QWidget* VideoSurface() const { return video_; }
   QImage ShownFrame() const { return frames_->Front(); }
   std::uint64_t FramesShown() const { return frames_->PresentedCount(); }
+  void ObserveFrames(VideoFrames::Observer observer) { frames_->SetObserver(std::move(observer)); }
   double PlayerClockSeconds();
 
  private:

@@ -45,10 +45,21 @@ void VideoFrames::ReturnBackBuffer(QImage buffer) {
 }
 
 void VideoFrames::Present(QImage buffer, QSize size) {
+  const auto now = std::chrono::steady_clock::now();
+  Observer observer;
+  {
+    std::lock_guard lock(mutex_);
+    back_ = std::exchange(front_, std::move(buffer));
+    frontSize_ = size;
+    ++presentedCount_;
+    observer = observer_;
+  }
+  if (observer) observer(Front(), now);
+}
+
+void VideoFrames::SetObserver(Observer observer) {
   std::lock_guard lock(mutex_);
-  back_ = std::exchange(front_, std::move(buffer));
-  frontSize_ = size;
-  ++presentedCount_;
+  observer_ = std::move(observer);
 }
 
 QImage VideoFrames::Front() const {

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QSize>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -30,6 +32,11 @@ class VideoFrames {
   QImage Front() const;
   std::uint64_t PresentedCount() const;
 
+  // For measurements: called on the render thread with each frame as it is handed over, and when.
+  using Observer =
+      std::function<void(const QImage& frame, std::chrono::steady_clock::time_point presentedAt)>;
+  void SetObserver(Observer observer);
+
  private:
   mutable std::mutex mutex_;
   QSize targetSize_;
@@ -37,6 +44,7 @@ class VideoFrames {
   QSize frontSize_;
   QImage back_;
   std::uint64_t presentedCount_ = 0;
+  Observer observer_;
 };
 
 class VideoWidget : public QWidget {

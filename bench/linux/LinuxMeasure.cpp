@@ -1,0 +1,442 @@
+// Measures the desktop program on Linux as a user meets it: start-up to the window shown, the clock's tick
+// rate while a video plays, how closely a mark follows the player's clock, how far the segment replay lets
+// the position and the picture run past the end mark before it jumps back, and memory. It drives the real
+// main window, timer and libmpv player on videos it makes with ffmpeg, whose frames carry their own number
+// in two grey levels so that the frame on screen can be told.
+//
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/QtWindowSystem.h"
+
+namespace titrelle {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+constexpr double kFrameSeconds = 0.04;  // the test videos run at 25 frames a second
+
+double Ms(double seconds) { return seconds * 1000.0; }
+double SecondsBetween(SteadyClock::time_point from, SteadyClock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+void Spin(
+    int ms, const std::function<bool()>& done = [] { return false; }) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (elapsed.elapsed() < ms && !done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+std::string MakeVideo(const std::filesystem::path& folder, bool withSound) {
+  const std::string path = (folder / (withSound ? "numbered-tone.mp4" : "numbered-silent.mp4")).string();
+  // Frame N is grey level 1 + N / 16 on the left half and 1 + N % 16 on the right, in steps of 13: black
+  // (level 0) is no frame of the video.
+  std::string command =
+      "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+      "\"color=c=black:s=640x360:r=25:d=10,format=yuv420p,"
+      "geq=lum='if(lt(X,W/2),29+13*floor(N/16),29+13*mod(N,16))':cb=128:cr=128\" ";
+  if (withSound) command += "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=10 -c:a aac ";
+  command += "-c:v mpeg4 -q:v 2 -g 25 '" + path + "'";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
+    std::exit(2);
+  }
+  return path;
+}
+
+// The number of the frame in `image`, or -1 when the picture is not one of the test video's frames.
+int FrameNumber(const QImage& image) {
+  if (image.isNull()) return -1;
+  const int y = image.height() / 2;
+  auto level = [&](int x) {
+    const QRgb pixel = image.pixel(x, y);
+    const double grey = (qRed(pixel) + qGreen(pixel) + qBlue(pixel)) / 3.0;
+    return static_cast<int>(std::lround(grey * 219.0 / 255.0 / 13.0)) - 1;
+  };
+  const int high = level(image.width() / 2 - image.width() / 16);
+  const int low = level(image.width() / 2 + image.width() / 16);
+  if (high < 0 || high > 15 || low < 0 || low > 15) return -1;
+  return high * 16 + low;
+}
+
+long MemoryKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
+  }
+  return 0;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+         usage.ru_stime.tv_usec / 1e6;
+}
+
+struct Stats {
+  std::vector<double> values;
+  void Add(double value) { values.push_back(value); }
+  bool Empty() const { return values.empty(); }
+  double Quantile(double q) const {
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[static_cast<std::size_t>(std::lround(q * (sorted.size() - 1)))];
+  }
+  double MaxAbs() const {
+    double worst = 0;
+    for (double value : values) worst = std::max(worst, std::abs(value));
+    return worst;
+  }
+  double Mean() const {
+    double sum = 0;
+    for (double value : values) sum += value;
+    return sum / values.size();
+  }
+};
+
+// ---- Start-up, in a fresh process each time ----
+
+std::string TemporaryRegistryPath() {
+  return (std::filesystem::temp_directory_path() / ("titrelle-measure-registry-" + std::to_string(getpid())))
+      .string();
+}
+
+std::int64_t MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// What the program's main() does, then reports when its window is on the screen (exposed and painted).
+int StartupChild(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("titrelle");
+  std::setlocale(LC_NUMERIC, "C");
+  QtWindowSystemOptions options;
+  options.registryPath = TemporaryRegistryPath();
+  QtWindowSystem windowSystem(options);
+  Application program(windowSystem);
+
+  struct ExposeWatch : QObject {
+    bool reported = false;
+    bool eventFilter(QObject* object, QEvent* event) override {
+      if (!reported && event->type() == QEvent::Expose && qobject_cast<QWindow*>(object) != nullptr &&
+          static_cast<QWindow*>(object)->isExposed()) {
+        reported = true;
+        // After the expose has been handled, that is, painted and flushed.
+        QTimer::singleShot(0, [] {
+          std::printf("%lld\n", static_cast<long long>(MonotonicNs()));
+          std::fflush(stdout);
+          QCoreApplication::quit();
+        });
+      }
+      return false;
+    }
+  } watch;
+  application.installEventFilter(&watch);
+  program.Start();
+  const int result = QApplication::exec();
+  std::filesystem::remove(options.registryPath);
+  return result;
+}
+
+Stats MeasureStartup(int runs) {
+  Stats startup;
+  for (int run = 0; run < runs; ++run) {
+    QProcess child;
+    const std::int64_t started = MonotonicNs();
+    child.start(QCoreApplication::applicationFilePath(), {"--startup-child"});
+    if (!child.waitForFinished(20000)) {
+      child.kill();
+      child.waitForFinished();
+      continue;
+    }
+    const long long shown = QString::fromLatin1(child.readAllStandardOutput()).trimmed().toLongLong();
+    if (shown > started) startup.Add((shown - started) / 1e9);
+  }
+  return startup;
+}
+
+// ---- The program itself ----
+
+// The real window system, with the open dialog answered by the measurement and every tick of the clock
+// watched.
+class MeasuringWindowSystem : public QtWindowSystem {
+ public:
+  using QtWindowSystem::QtWindowSystem;
+  std::string videoToOpen;
+  std::function<void()> beforeTick = [] {};
+  std::function<void()> afterTick = [] {};
+  long ticks = 0;
+
+  std::optional<std::string> ChooseFileToOpen() override { return videoToOpen; }
+  int ShowMessageBox(const MessageBoxSpec& spec) override { return spec.escapeButton; }
+  std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
+    return QtWindowSystem::StartTimer(intervalMs, [this, onTick = std::move(onTick)] {
+      ++ticks;
+      beforeTick();
+      onTick();
+      afterTick();
+    });
+  }
+};
+
+struct ScenarioResult {
+  bool withSound = false;
+  double openToFirstFrame = -1;
+  double ticksPerSecondPlaying = 0;
+  double cpuShare = 0;
+  Stats markVsPlayerClock;         // the position read at a tick against mpv's clock read around it
+  Stats markVsPicture;             // the same against the frame on screen and the time it has been there
+  double endMarkError = 0;         // F10's MarkEnd against mpv's clock around the key
+  Stats pastEnd;                   // the position at the jump, past MarkEnd
+  std::vector<int> framesPastEnd;  // per pass of the segment: frames later than MarkEnd handed to the screen
+  long rssKb = 0;
+};
+
+struct PresentedFrame {
+  int number;
+  SteadyClock::time_point at;
+};
+
+ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const std::string& video,
+                           bool withSound) {
+  ScenarioResult result;
+  result.withSound = withSound;
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  if (player == nullptr) {
+    std::fprintf(stderr, "the main window's player is not the libmpv player\n");
+    std::exit(2);
+  }
+
+  std::mutex framesMutex;
+  std::vector<PresentedFrame> frames;
+  player->ObserveFrames([&](const QImage& image, SteadyClock::time_point at) {
+    std::lock_guard lock(framesMutex);
+    frames.push_back({FrameNumber(image), at});
+  });
+  auto latestFrame = [&]() -> std::optional<PresentedFrame> {
+    std::lock_guard lock(framesMutex);
+    if (frames.empty()) return std::nullopt;
+    return frames.back();
+  };
+
+  // Open, as the open button does, and wait for the first frame.
+  system.videoToOpen = video;
+  {
+    std::lock_guard lock(framesMutex);
+    frames.clear();
+  }
+  const auto openedAt = SteadyClock::now();
+  form.OpenButtonClick();
+  Spin(10000, [&] {
+    const auto frame = latestFrame();
+    return frame && frame->number == 0;
+  });
+  if (const auto frame = latestFrame()) result.openToFirstFrame = SecondsBetween(openedAt, frame->at);
+  Spin(300);
+
+  // F9 at the start: playback, with the clock ticking.
+  form.StartTimeButtonClick();
+  Spin(10000, [&] { return player->CurrentPosition() > 0.3; });
+
+  long tickCounter = 0;
+  system.beforeTick = [&] {
+    // Every eighth tick, so that the measuring hardly slows the clock it measures.
+    if (++tickCounter % 8 != 0) return;
+    const double before = player->PlayerClockSeconds();
+    const auto at = SteadyClock::now();
+    const double position = player->CurrentPosition();
+    const double after = player->PlayerClockSeconds();
+    if (withSound) result.markVsPlayerClock.Add(position - (before + after) / 2);
+    if (const auto frame = latestFrame(); frame && frame->number >= 0) {
+      const double shownFor = std::min(SecondsBetween(frame->at, at), kFrameSeconds);
+      result.markVsPicture.Add(position - (frame->number * kFrameSeconds + shownFor));
+    }
+  };
+  const long ticksBefore = system.ticks;
+  const double cpuBefore = CpuSeconds();
+  const auto playingFrom = SteadyClock::now();
+  Spin(2000);
+  const double playingFor = SecondsBetween(playingFrom, SteadyClock::now());
+  result.ticksPerSecondPlaying = (system.ticks - ticksBefore) / playingFor;
+  result.cpuShare = (CpuSeconds() - cpuBefore) / playingFor;
+  system.beforeTick = [] {};
+
+  // F9 again (the start of a later line is the position itself), F10 half a second on: that half second
+  // then repeats.
+  form.StartTimeButtonClick();
+  const double markStart = static_cast<double>(form.Session.MarkStart);
+  Spin(10000, [&] { return player->CurrentPosition() > markStart + 0.5; });
+  const double before = player->PlayerClockSeconds();
+  form.EndTimeButtonClick();
+  const double after = player->PlayerClockSeconds();
+  const double markEnd = static_cast<double>(form.Session.MarkEnd);
+  result.endMarkError = withSound ? markEnd - (before + after) / 2 : 0;
+
+  std::size_t replayFramesFrom = 0;
+  {
+    std::lock_guard lock(framesMutex);
+    replayFramesFrom = frames.size();
+  }
+  std::vector<SteadyClock::time_point> jumpTimes;
+  long double lastResume = form.Session.ResumePosition;
+  system.afterTick = [&] {
+    if (form.Session.ResumePosition != lastResume) {
+      lastResume = form.Session.ResumePosition;
+      result.pastEnd.Add(static_cast<double>(form.Session.ResumePosition) - markEnd);
+      jumpTimes.push_back(SteadyClock::now());
+    }
+  };
+  Spin(8000, [&] { return result.pastEnd.values.size() >= 12; });
+  system.afterTick = [] {};
+  result.rssKb = MemoryKb("VmRSS:");
+  if (std::getenv("TITRELLE_MEASURE_VERBOSE") != nullptr) {
+    std::lock_guard lock(framesMutex);
+    std::printf("MarkStart %.4f MarkEnd %.4f\n", markStart, markEnd);
+    for (std::size_t i = replayFramesFrom; i < frames.size(); ++i) {
+      double nearest = 1e9;
+      for (const auto& jump : jumpTimes) {
+        const double since = SecondsBetween(jump, frames[i].at);
+        if (std::abs(since) < std::abs(nearest)) nearest = since;
+      }
+      if (std::abs(nearest) < 0.1)
+        std::printf("  frame %3d at %+7.1f ms from a jump\n", frames[i].number, Ms(nearest));
+    }
+  }
+
+  // Passes of the segment in the frames handed to the screen: a frame number lower than the one before
+  // starts a new pass.
+  {
+    std::lock_guard lock(framesMutex);
+    int pastInPass = 0;
+    int previous = -1;
+    for (std::size_t i = replayFramesFrom; i < frames.size(); ++i) {
+      const int number = frames[i].number;
+      if (number < 0) continue;
+      if (number < previous) {
+        result.framesPastEnd.push_back(pastInPass);
+        pastInPass = 0;
+      }
+      if (number * kFrameSeconds > markEnd + 1e-9) ++pastInPass;
+      previous = number;
+    }
+  }
+  player->ObserveFrames(nullptr);
+  form.WP->Stop();
+  Spin(200);
+  return result;
+}
+
+const char* Verdict(bool met) { return met ? "goal met" : "GOAL MISSED"; }
+
+int Measure(int argc, char** argv) {
+  QApplication application(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("titrelle-measure-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string toneVideo = MakeVideo(folder, true);
+  const std::string silentVideo = MakeVideo(folder, false);
+
+  const Stats startup = MeasureStartup(7);
+
+  QtWindowSystemOptions options;
+  options.registryPath = (folder / "registry").string();
+  std::vector<ScenarioResult> results;
+  QSize panelSize;
+  {
+    MeasuringWindowSystem system(options);
+    Application program(system);
+    program.Start();
+    Spin(500);
+    TForm1& form = program.Form1();
+    if (auto* player = dynamic_cast<MpvPlayer*>(form.WP.get())) panelSize = player->VideoSurface()->size();
+    results.push_back(RunScenario(system, form, toneVideo, true));
+    results.push_back(RunScenario(system, form, silentVideo, false));
+  }
+  const long peakKb = MemoryKb("VmHWM:");
+  std::filesystem::remove_all(folder);
+
+  std::printf("Titrelle on Linux: QPA %s, video 640x360 at 25 fps (mpeg4), drawn at %dx%d\n",
+              QGuiApplication::platformName().toUtf8().constData(), panelSize.width(), panelSize.height());
+  if (!startup.Empty()) {
+    std::printf(
+        "start-up to the window shown   median %6.1f ms  max %6.1f ms  (%zu runs)   goal < 300 ms: %s\n",
+        Ms(startup.Quantile(0.5)), Ms(startup.Quantile(1)), startup.values.size(),
+        Verdict(startup.Quantile(0.5) < 0.3));
+  }
+  for (const ScenarioResult& result : results) {
+    std::printf("-- %s\n", result.withSound ? "video with sound (the position follows the audio clock)"
+                                            : "video without sound (the position follows the frame time)");
+    std::printf("open to the first frame        %6.1f ms\n", Ms(result.openToFirstFrame));
+    std::printf(
+        "ticks a second while playing   %6.0f   (%.0f%% of a core for the whole process)   goal >= 900: %s\n",
+        result.ticksPerSecondPlaying, result.cpuShare * 100, Verdict(result.ticksPerSecondPlaying >= 900));
+    if (!result.markVsPlayerClock.Empty()) {
+      std::printf(
+          "mark vs mpv's clock            mean %+6.3f ms  max |err| %6.3f ms  (%zu ticks)   goal <= 2 ms: "
+          "%s\n",
+          Ms(result.markVsPlayerClock.Mean()), Ms(result.markVsPlayerClock.MaxAbs()),
+          result.markVsPlayerClock.values.size(), Verdict(result.markVsPlayerClock.MaxAbs() <= 0.002));
+      std::printf("F10's MarkEnd vs mpv's clock   %+6.3f ms\n", Ms(result.endMarkError));
+    }
+    if (!result.markVsPicture.Empty()) {
+      std::printf("mark vs the frame on screen    mean %+6.3f ms  p95 |err| %6.3f ms  max |err| %6.3f ms%s\n",
+                  Ms(result.markVsPicture.Mean()),
+                  Ms(std::max(std::abs(result.markVsPicture.Quantile(0.025)),
+                              std::abs(result.markVsPicture.Quantile(0.975)))),
+                  Ms(result.markVsPicture.MaxAbs()),
+                  result.withSound ? "" : "   goal <= 2 ms (no audio clock here)");
+    }
+    if (!result.pastEnd.Empty()) {
+      std::printf(
+          "position past MarkEnd at jump  median %5.2f ms  max %5.2f ms  (%zu jumps)   goal <= 2 ms: %s\n",
+          Ms(result.pastEnd.Quantile(0.5)), Ms(result.pastEnd.Quantile(1)), result.pastEnd.values.size(),
+          Verdict(result.pastEnd.Quantile(1) <= 0.002));
+    }
+    int worstFrames = 0;
+    std::string perPass;
+    for (int count : result.framesPastEnd) {
+      worstFrames = std::max(worstFrames, count);
+      perPass += (perPass.empty() ? "" : " ") + std::to_string(count);
+    }
+    std::printf("frames shown past MarkEnd      max %d  (per pass: %s)   goal <= 1: %s\n", worstFrames,
+                perPass.c_str(), Verdict(worstFrames <= 1 && !result.framesPastEnd.empty()));
+    std::printf("memory while playing           RSS %.1f MB\n", result.rssKb / 1024.0);
+  }
+  std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
+  return 0;
+}
+
+}  // namespace
+}  // namespace titrelle
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--startup-child") return titrelle::StartupChild(argc, argv);
+  return titrelle::Measure(argc, argv);
+}
