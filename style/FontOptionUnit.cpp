@@ -20,6 +20,10 @@ namespace titrelle {
 
 namespace {
 
+// srtDefault's two texts.
+const std::string kDefaultStyleFlag = "1";
+const std::string kCustomStyleFlag = "0";
+
 // Characters `count` from the 1-based `position` on, as many as there are; empty for a count below 1.
 std::string CopyFrom(std::string_view text, long long position, long long count) {
   if (position < 1) position = 1;
@@ -192,7 +196,9 @@ void TFontOptionForm::PanelColorClick() {
   const std::optional<unsigned> picked = Ws.PickColor(ColorDialog1Color);
   if (!picked) return;
   ColorDialog1Color = *picked;
-  PanelColor->SetText("#" + ColorToText(*picked));
+  std::string colorText = ColorToText(*picked);
+  colorText.insert(colorText.begin(), '#');
+  PanelColor->SetText(colorText);
   PanelColor->SetColor(*picked);
 }
 
@@ -228,14 +234,14 @@ void TFontOptionForm::ComposeStyleParts() {
   if (Mode() == StyleMode::Default) {
     StylePart1 = DefaultStylePart1;
     StylePart2 = DefaultStylePart2;
-    DefaultStyleFlag = "1";
+    DefaultStyleFlag = kDefaultStyleFlag;
     return;
   }
   // Nothing is validated: an empty field gives an empty piece.
   StylePart1 = CustomStylePart1(TrimText(PanelColor->Text()));
   StylePart2 = CustomStylePart2(TrimText(PanelName->Text()), PanelSize->Text(), TrimText(Edit1->Text()),
                                 TrimText(Edit2->Text()));
-  DefaultStyleFlag = "0";
+  DefaultStyleFlag = kCustomStyleFlag;
 }
 
 void TFontOptionForm::SaveButtonClick() {

@@ -120,7 +120,10 @@ bool KeepDamagedCopy(const std::string& path, std::string_view bytes) {
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string copy = path + ".damaged-" + stamp;
-    if (attempt > 0) copy += "-" + std::to_string(attempt);
+    if (attempt > 0) {
+      copy += '-';
+      copy += std::to_string(attempt);
+    }
     FileDescriptor fd(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd.valid()) {
       if (errno == EEXIST) continue;
