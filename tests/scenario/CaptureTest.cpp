@@ -1,0 +1,251 @@
+// Capturing lines on the headless shell: the user marks a line with F9 and F10 while the video plays, types
+// its text and presses Enter; the subtitle file beside the video holds every committed line at once.
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+
+namespace titrelle {
+namespace {
+
+// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
+const std::string kDefaultPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+
+std::string Group(int number, const std::string& timeLine, const std::string& text) {
+  return std::to_string(number) + "\r\n" + timeLine + "\r\n" + kDefaultPrefix + text + "</b>\r\n\r\n";
+}
+
+class Capture : public Scenario {
+ protected:
+  // The user opens a video without a subtitle file and waits until it is ready (stopped at 0).
+  Capture() {
+    OpenVideo("movie.avi");
+    WaitUntilOpened();
+  }
+  std::string Text(const char* name) { return Control(name).Text(); }
+  bool MarkButtonsEnabled() {
+    return Control("StartTimeButton").Enabled() && Control("EndTimeButton").Enabled();
+  }
+};
+
+TEST_F(Capture, TheFirstLineOfANewDocumentIsSavedByteForByte) {
+  PressF9();
+  EXPECT_EQ(Text("Edit1"), "00:00:00:001");
+  WaitMs(2345);
+  PressF10();
+  EXPECT_EQ(Text("Edit2"), "00:00:02:345");
+  EXPECT_FALSE(MarkButtonsEnabled());
+  EXPECT_EQ(Window().FocusedControl(), &Control("InputEdit"));
+  WaitMs(10);  // the segment has repeated once: its end was passed at 2.346 s
+  TypeInInput("Hello");
+  PressEnter();
+
+  const std::string expected =
+      "1\r\n00:00:00:001 --> 00:00:02:345\r\n" + kDefaultPrefix + "Hello</b>\r\n\r\n";
+  EXPECT_EQ(FileBytes("movie.srt"), expected);
+  EXPECT_EQ(FileBytes("movie.srt").size(), 88u);
+  EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:00:001 --> 00:00:02:345", "Hello", ""}));
+  EXPECT_EQ(Form().TempRichEdit.Text(), expected);
+  EXPECT_EQ(Session().LineCount, 1);
+  // The next line starts where the replay last passed the end, and the video goes on from there.
+  EXPECT_EQ(Text("Edit1"), "00:00:02:346");
+  EXPECT_EQ(Text("Edit2"), "00:00:00:000");
+  EXPECT_EQ(Text("InputEdit"), "");
+  EXPECT_TRUE(MarkButtonsEnabled());
+  EXPECT_NEAR(Player().Position(), 2.346, 1e-9);
+  EXPECT_TRUE(Player().Playing());
+}
+
+TEST_F(Capture, ThreeLinesInARowEachStartWhereTheLastEnded) {
+  PressF9();
+  const struct {
+    int waitMs;
+    const char* text;
+  } lines[] = {{1234, "One"}, {1111, "Two"}, {1000, "Three"}};
+  for (const auto& line : lines) {
+    WaitMs(line.waitMs);
+    PressF10();
+    WaitMs(5);
+    TypeInInput(line.text);
+    PressEnter();
+  }
+  EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:00:001 --> 00:00:01:234", "One") +
+                                        Group(2, "00:00:01:235 --> 00:00:02:346", "Two") +
+                                        Group(3, "00:00:02:347 --> 00:00:03:347", "Three"));
+  EXPECT_EQ(UserView().Count(), 12);
+  EXPECT_EQ(Form().TempRichEdit.Count(), 12);
+}
+
+TEST_F(Capture, EnterWithAnEmptyBoxDoesNothingAndTheSegmentGoesOnRepeating) {
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  PressEnter();
+  EXPECT_FALSE(FileExists("movie.srt"));
+  EXPECT_EQ(Session().LineCount, 0);
+  EXPECT_FALSE(MarkButtonsEnabled());
+
+  Player().ClearCalls();
+  WaitMs(3000);
+  EXPECT_EQ(Player().Seeks().size(), 3u);
+  EXPECT_LE(Player().Position(), 1.235);
+}
+
+TEST_F(Capture, TheSegmentRepeatsAndTheNextLineStartsWhereItsEndWasLastPassed) {
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  Player().ClearCalls();
+  WaitMs(2000);
+  // Every jump goes back to the start mark; the video stays within the segment.
+  for (double seek : Player().Seeks()) EXPECT_NEAR(seek, 0.00101, 1e-9);
+  EXPECT_GE(Player().Seeks().size(), 2u);
+  EXPECT_LE(Player().Position(), 1.235);
+
+  // The user drags the player's slider beyond the end: the replay notices it there.
+  Player().Place(1.8);
+  WaitMs(1);
+  EXPECT_EQ(Session().ResumeStartText, "00:00:01:801");
+  TypeInInput("Hello");
+  PressEnter();
+  EXPECT_EQ(Text("Edit1"), "00:00:01:801");
+  EXPECT_NEAR(Player().Position(), 1.801, 1e-9);
+  // After the commit the start lies beyond the old end: the replay rests until the next F10.
+  Player().ClearCalls();
+  WaitMs(500);
+  EXPECT_TRUE(Player().Seeks().empty());
+}
+
+TEST_F(Capture, ASecondF9BeforeF10MarksTheCurrentPosition) {
+  PressF9();
+  WaitMs(1500);
+  PressF9();
+  EXPECT_EQ(Text("Edit1"), "00:00:01:500");
+  EXPECT_NEAR(static_cast<double>(Session().MarkStart), 1.5, 1e-9);
+}
+
+// Mended: a commit before the replay has jumped since F10 (the video paused right after F10) used to take the
+// start of the next line from an earlier jump, or from none (an empty start box and the video sent to 0).
+TEST(CaptureMend, ACommitBeforeTheReplayJumpedContinuesFromTheMarkedEnd) {
+  struct Case {
+    const char* name;
+    bool earlierLine;  // a first line committed the usual way, so an older jump exists
+  };
+  for (const Case& c : {Case{"first line", false}, Case{"after an earlier line", true}}) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.OpenVideo("clip.avi");
+    world.WaitUntilOpened();
+    world.PressF9();
+    std::string expected;
+    std::string start = "00:00:00:001";
+    int number = 1;
+    if (c.earlierLine) {
+      world.WaitMs(1234);
+      world.PressF10();
+      world.WaitMs(5);
+      world.TypeInInput("Earlier");
+      world.PressEnter();
+      expected += Group(number++, "00:00:00:001 --> 00:00:01:234", "Earlier");
+      start = "00:00:01:235";
+    }
+    world.WaitMs(2345);
+    world.PressF10();
+    const std::string end = world.Control("Edit2").Text();
+    const long double markEnd = world.Session().MarkEnd;
+    world.Player().Pause();  // the user pauses the video with the player's own button
+    world.TypeInInput("Paused");
+    world.PressEnter();
+    expected += Group(number++, start + " --> " + end, "Paused");
+
+    EXPECT_EQ(world.Control("Edit1").Text(), end);
+    EXPECT_EQ(world.Session().MarkStart, markEnd);
+    EXPECT_NEAR(world.Player().Position(), static_cast<double>(markEnd), 1e-9);
+
+    // The user plays on and marks the next end: the line starts where the paused one ended.
+    world.Player().Play();
+    world.WaitMs(1000);
+    world.PressF10();
+    const std::string nextEnd = world.Control("Edit2").Text();
+    world.WaitMs(5);
+    world.TypeInInput("Next");
+    world.PressEnter();
+    expected += Group(number++, end + " --> " + nextEnd, "Next");
+    EXPECT_EQ(world.FileBytes("clip.srt"), expected);
+  }
+}
+
+TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLine) {
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("One");
+  PressEnter();
+  const std::string saved = FileBytes("movie.srt");
+  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0444), 0);
+
+  WaitMs(1000);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Two");
+  PressEnter();
+  ASSERT_EQ(ErrorReports().size(), 1u);
+  EXPECT_EQ(ErrorReports()[0].rfind("Cannot create file \"" + Path("movie.srt") + "\". ", 0), 0u);
+  EXPECT_EQ(FileBytes("movie.srt"), saved);
+  EXPECT_EQ(UserView().Count(), 8);
+  EXPECT_EQ(Form().TempRichEdit.Count(), 8);
+  EXPECT_EQ(Session().LineCount, 2);
+  EXPECT_TRUE(MarkButtonsEnabled());  // the steps before the save stand
+
+  // Once writable again, the next commit saves everything the views hold.
+  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0644), 0);
+  WaitMs(1000);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Three");
+  PressEnter();
+  EXPECT_EQ(ErrorReports().size(), 1u);
+  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
+  EXPECT_EQ(Form().TempRichEdit.Count(), 12);
+}
+
+// Chosen: a tick whose player call fails shows nothing, and the ticks after it run as before.
+TEST_F(Capture, TicksWhosePlayerCallsFailShowNothingAndLaterTicksGoOn) {
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  const std::string label = Text("Label1");
+  for (auto operation :
+       {SimulatedPlayer::Operation::Status, SimulatedPlayer::Operation::CurrentPositionString,
+        SimulatedPlayer::Operation::CurrentPosition}) {
+    Player().FailNext(operation, 50);
+    WaitMs(50);
+  }
+  EXPECT_TRUE(MessageBoxes().empty());
+  // The segment replay came back with the ticks: the video is inside the segment again.
+  Player().ClearCalls();
+  WaitMs(1300);
+  EXPECT_FALSE(Player().Seeks().empty());
+  EXPECT_LE(Player().Position(), 1.235);
+  EXPECT_NE(Text("Label1"), label);
+  EXPECT_EQ(Text("Label1").size(), 12u);
+}
+
+TEST(CaptureBeforeTheMediaOpened, NoPositionYetShowsZeroTimesInTheMarkBoxes) {
+  // Before the media opened there is no position: F9 still marks the first start, and a ":0" end box
+  // lasts only until the next tick.
+  ScenarioWorld world;
+  world.OpenVideo("slow.avi");
+  world.PressF9();
+  EXPECT_EQ(world.Control("Edit1").Text(), "00:00:00:001");
+  world.PressF10();
+  EXPECT_EQ(world.Control("Edit2").Text(), ":0");
+  world.WaitMs(1);
+  EXPECT_EQ(world.Control("Edit2").Text(), "00:00:00:000");
+}
+
+}  // namespace
+}  // namespace titrelle
