@@ -62,10 +62,12 @@ WindowSpec BuildFontOptionWindowSpec() {
   // The two lists lie over their panels, hidden until the panel is clicked; Tab skips them.
   ControlSpec names = Make("FontNameComboBox", ControlKind::ComboBox, "PanelName", 0, 5, 123, 21, "", -1);
   names.visible = false;
+  names.tabStop = false;
   c.push_back(names);
   c.push_back(Make("PanelSize", ControlKind::Panel, "Panel2", 128, 101, 123, 28, "", 3));
   ControlSpec sizes = Make("FontSizeComboBox", ControlKind::ComboBox, "PanelSize", 0, 2, 123, 21, "", -1);
   sizes.visible = false;
+  sizes.tabStop = false;
   c.push_back(sizes);
   return window;
 }

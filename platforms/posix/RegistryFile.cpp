@@ -1,5 +1,6 @@
 #include "platforms/posix/RegistryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -109,6 +110,20 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) ::fsync(folder.get());
   return true;
+}
+
+// Temporary files of saves that never finished (the program was killed between writing and renaming). Only
+// called under the save lock, so no other save is using one.
+void RemoveUnfinishedSaves(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
+  DIR* directory = ::opendir(folder.c_str());
+  if (directory == nullptr) return;
+  while (const dirent* entry = ::readdir(directory)) {
+    const std::string_view name = entry->d_name;
+    if (name.starts_with(prefix)) ::unlink((folder + "/" + std::string(name)).c_str());
+  }
+  ::closedir(directory);
 }
 
 // Keeps a damaged file's bytes beside it under a name no earlier copy has.
@@ -373,6 +388,7 @@ bool RegistryFile::WriteTextValue(const std::string& name, const std::string& te
   if (name.empty() || !MakeFolders(FolderOf(path_))) return false;
   SaveLock lock(path_);
   if (!lock.Locked()) return false;
+  RemoveUnfinishedSaves(path_);
 
   std::string bytes;
   const ReadResult read = ReadWholeFile(path_, bytes);

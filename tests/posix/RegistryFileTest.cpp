@@ -110,6 +110,14 @@ TEST_F(RegistryFileTest, ValuesKeepTheirTypes) {
   EXPECT_NE(FileText().find("\"srtDefault\"=dword:\"\\x01\\x00\\x00\\x00\""), std::string::npos);
 }
 
+TEST_F(RegistryFileTest, ASaveCleansUpAfterASaveThatWasKilled) {
+  ASSERT_TRUE(Write("srtDefault", "1"));
+  std::ofstream(path_ + ".tmp-AbC123") << "; Titrelle registry file 1\n\"srtDef";
+  ASSERT_TRUE(Write("srtBord", "bord0"));
+  EXPECT_FALSE(fs::exists(path_ + ".tmp-AbC123"));
+  EXPECT_EQ(Read("srtDefault").text, "1");
+}
+
 TEST_F(RegistryFileTest, OnlyTheSoftwareKeyOpensAndItIsNeverCreatedByReading) {
   RegistryFile file(path_);
   EXPECT_NE(file.OpenKey("\\software\\"), nullptr);
