@@ -139,14 +139,8 @@ void TFontOptionForm::LoadFieldsFromDocument() {
   if (TrimText(line).starts_with('{')) omitClosingTag = 0;
   SetDefaultTick(omitClosingTag == 0);
 
-  StyleSettingsStore store(Ws.Registry());
   if (omitClosingTag == 0) {
-    ShowColorText(store.ReadStyleValue("srtFontColorD"));
-    PanelName->SetText(store.ReadStyleValue("srtFontNameD"));
-    PanelSize->SetText(store.ReadStyleValue("srtFontSizeD"));
-    Edit1->SetText(store.ReadStyleValue("srtFontPosLD"));
-    Edit2->SetText(store.ReadStyleValue("srtFontPosUD"));
-    Panel2->SetEnabled(false);
+    FillDefaultFields();
     return;
   }
 
@@ -162,19 +156,24 @@ void TFontOptionForm::LoadFieldsFromDocument() {
   Panel2->SetEnabled(true);
 }
 
+void TFontOptionForm::FillDefaultFields() {
+  StyleSettingsStore store(Ws.Registry());
+  ShowColorText(store.ReadStyleValue("srtFontColorD"));
+  PanelName->SetText(store.ReadStyleValue("srtFontNameD"));
+  PanelSize->SetText(store.ReadStyleValue("srtFontSizeD"));
+  Edit1->SetText(store.ReadStyleValue("srtFontPosLD"));
+  Edit2->SetText(store.ReadStyleValue("srtFontPosUD"));
+  Panel2->SetEnabled(false);
+}
+
 void TFontOptionForm::CheckBoxDefaultClick() { FillFieldsForMode(); }
 
 void TFontOptionForm::FillFieldsForMode() {
-  StyleSettingsStore store(Ws.Registry());
   if (CheckBoxDefault->Checked()) {
-    ShowColorText(store.ReadStyleValue("srtFontColorD"));
-    PanelName->SetText(store.ReadStyleValue("srtFontNameD"));
-    PanelSize->SetText(store.ReadStyleValue("srtFontSizeD"));
-    Edit1->SetText(store.ReadStyleValue("srtFontPosLD"));
-    Edit2->SetText(store.ReadStyleValue("srtFontPosUD"));
-    Panel2->SetEnabled(false);
+    FillDefaultFields();
     return;
   }
+  StyleSettingsStore store(Ws.Registry());
   // The custom colour, name and size of the last save, or the defaults before any; the stored positions are
   // never offered.
   const std::string savedColor = store.ReadStyleValue("srtFontColor");

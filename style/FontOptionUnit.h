@@ -73,6 +73,8 @@ class TFontOptionForm {
  private:
   // Ticks or unticks "缺省"; a change fills the fields for the new mode, as a click does.
   void SetDefaultTick(bool ticked);
+  // The stored defaults in the fields, the rows disabled.
+  void FillDefaultFields();
   // The colour panel from a colour text: the caption as it stands, the colour from its characters 2 to 7.
   void ShowColorText(const std::string& colorText);
 };

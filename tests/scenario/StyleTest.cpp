@@ -193,6 +193,21 @@ TEST_F(StyleScenario, AResumedCustomDocumentFillsTheDialog) {
   EXPECT_EQ(Session().OmitClosingTag, 1);
 }
 
+TEST_F(StyleScenario, AColourTheProgramCannotReadIsReportedAndTheDialogStillOpens) {
+  WriteFile(
+      "movie.srt",
+      "1\r\n00:00:01:000 --> 00:00:02:000\r\n<font color=#12XY56>{\\fnArial\\fs20\\pos(1,2)\\}x\r\n\r\n");
+  OpenVideo("movie.avi", kYes);
+  OpenFontDialog();
+  EXPECT_EQ(ErrorReports(), std::vector<std::string>{"'$XY' is not a valid integer value."});
+  EXPECT_TRUE(DialogWindow().Visible());
+  EXPECT_FALSE(Field("CheckBoxDefault").Checked());
+  EXPECT_EQ(Field("PanelColor").Text(), "#12XY56");
+  // The fields after the failing conversion keep what unticking put there.
+  EXPECT_EQ(Field("PanelName").Text(), kHeiti);
+  EXPECT_EQ(Field("Edit1").Text(), "190");
+}
+
 TEST_F(StyleScenario, ADefaultThirdLineOrACustomOneWithClosingTagsOpensInDefaultMode) {
   // Closed without saving in custom mode before the first line: the lines carry the custom prefix and "</b>".
   OpenFontDialog();
