@@ -1,0 +1,240 @@
+// Opening a video on the headless shell: the subtitle file beside it, the question when one exists, the
+// backup of a declined file and the resume of an accepted one.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+
+namespace titrelle {
+namespace {
+
+// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
+const std::string kDefaultPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+
+// A file the program wrote earlier: two default-style subtitles, the last ending at 1:04.500.
+const std::string kEarlierFile = "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + kDefaultPrefix +
+                                 "Hello</b>\r\n\r\n" + "2\r\n00:01:02:003 --> 00:01:04:500\r\n" +
+                                 kDefaultPrefix + ScenarioWorld::Gbk("你好") + "</b>\r\n\r\n";
+
+using Open = Scenario;
+
+TEST_F(Open, AVideoWithoutASubtitleFileStartsAnEmptyDocument) {
+  OpenVideo("movie.avi");
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_EQ(Session().SubtitlePath, Path("movie.srt"));
+  EXPECT_EQ(Player().URL(), Path("movie.avi"));
+  EXPECT_EQ(UserView().Count(), 0);
+  EXPECT_EQ(Form().TempRichEdit.Count(), 0);
+  EXPECT_EQ(Control("Edit1").Text(), "00:00:00:000");
+  EXPECT_EQ(Window().FocusedControl(), &Control("StartTimeButton"));
+  EXPECT_FALSE(Control("OpenButton").Enabled());
+  EXPECT_FALSE(FileExists("movie.srt"));  // the file comes with the first commit
+  WaitUntilOpened();
+  EXPECT_FALSE(Player().Playing());  // the video waits for F9
+}
+
+TEST_F(Open, CancellingTheOpenDialogChangesNothing) {
+  Control("OpenButton").Click();
+  EXPECT_EQ(ws.openDialogCount, 1);
+  EXPECT_EQ(Player().URL(), "");
+  EXPECT_TRUE(Control("OpenButton").Enabled());
+  EXPECT_EQ(Session().SubtitlePath, "");
+}
+
+TEST_F(Open, AnExistingSubtitleFileBringsTheQuestion) {
+  WriteFile("movie.srt", kEarlierFile);
+  MessageBoxSpec asked;
+  OpenVideo("movie.avi", [&](const MessageBoxSpec& box) {
+    asked = box;
+    return kNo;
+  });
+  EXPECT_EQ(asked.caption, "Information");
+  EXPECT_EQ(asked.icon, MessageIcon::Information);
+  EXPECT_EQ(asked.text, Gbk("SRT字幕文件已存在，是否打开编辑？"));
+  EXPECT_EQ(asked.buttons, (std::vector<std::string>{"&Yes", "&No"}));
+  EXPECT_EQ(asked.buttons[asked.defaultButton], "&Yes");
+  EXPECT_EQ(asked.buttons[asked.escapeButton], "&No");
+}
+
+TEST_F(Open, DecliningMakesTheOldFileTheBackupAndStartsANewOne) {
+  struct Case {
+    const char* name;
+    bool olderBackup;
+    bool answerByEscape;  // closing the box or Escape
+  };
+  for (const Case& c : {Case{"no backup yet", false, false}, Case{"an older backup", true, false},
+                        Case{"box closed", false, true}}) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", kEarlierFile);
+    if (c.olderBackup) world.WriteFile("movie.srt.bak", "older backup");
+    world.OpenVideo("movie.avi",
+                    [&](const MessageBoxSpec& box) { return c.answerByEscape ? box.escapeButton : kNo; });
+
+    EXPECT_EQ(world.FileBytes("movie.srt.bak"), kEarlierFile);
+    EXPECT_FALSE(world.FileExists("movie.srt"));
+    EXPECT_EQ(world.UserView().Count(), 0);
+    EXPECT_FALSE(world.Control("OpenButton").Enabled());
+    EXPECT_TRUE(world.ErrorReports().empty());
+
+    // The first commit writes a new file, with the closing tag.
+    world.WaitUntilOpened();
+    world.PressF9();
+    world.WaitMs(1234);
+    world.PressF10();
+    world.WaitMs(5);
+    world.TypeInInput("New");
+    world.PressEnter();
+    EXPECT_EQ(world.FileBytes("movie.srt"),
+              "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "New</b>\r\n\r\n");
+    EXPECT_EQ(world.FileBytes("movie.srt.bak"), kEarlierFile);
+  }
+}
+
+TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
+  WriteFile("movie.srt", kEarlierFile);
+  OpenVideo("movie.avi", kYes);
+
+  EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:01:000 --> 00:00:02:500", "Hello", "", "2",
+                                                       "00:01:02:003 --> 00:01:04:500", Gbk("你好"), ""}));
+  EXPECT_EQ(Form().TempRichEdit.Text(), kEarlierFile);
+  EXPECT_TRUE(UserView().Visible());
+  EXPECT_FALSE(Control("Panel3").Visible());
+  EXPECT_FALSE(Control("StartTimeButton").Enabled());
+  EXPECT_FALSE(Control("EndTimeButton").Enabled());
+  EXPECT_FALSE(Control("OpenButton").Enabled());
+  EXPECT_EQ(Control("Edit1").Text(), "00:01:02:003 ");
+  EXPECT_EQ(Control("Edit2").Text(), "00:01:04:500\r");
+  EXPECT_EQ(Control("Label1").Text(), "00:01:04:500\r");
+  EXPECT_EQ(Session().ContinueStartText, "00:01:04:500\r");
+  EXPECT_EQ(Session().ContinuePosition, 64.5L);
+  EXPECT_EQ(Session().LoadingFile, 0);
+  EXPECT_EQ(Session().OmitClosingTag, 1);
+  EXPECT_TRUE(ErrorReports().empty());
+
+  // The pending seek waits for the media, then the video plays from the end of the last subtitle.
+  EXPECT_EQ(Session().PendingSeek, 1);
+  WaitUntilOpened();
+  WaitMs(1);
+  EXPECT_EQ(Session().PendingSeek, 0);
+  EXPECT_TRUE(Player().Playing());
+  EXPECT_NEAR(Player().Position(), 64.5, 0.0015);
+  Player().ClearCalls();
+  WaitMs(100);
+  EXPECT_TRUE(Player().Seeks().empty());  // served once: the video now plays on
+  EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
+
+  // Back to capturing: the next line is numbered 1 again and carries no closing tag.
+  PressF8();
+  EXPECT_EQ(Control("Edit1").Text(), "00:01:04:500\r");
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Next");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"),
+            kEarlierFile + "1\r\n00:01:04:500 --> 00:01:05:734\r\n" + kDefaultPrefix + "Next\r\n\r\n");
+}
+
+// Chosen: a resume that fails part-way goes back to saving normally, tells the user, and never lets this
+// document overwrite the file it could not load.
+TEST_F(Open, AResumeThatFailsIsReportedAndTheFileIsNeverOverwritten) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string report;
+  };
+  const Case cases[] = {
+      {"no time line", "just some text\r\n", "No time line in file \"%s\""},
+      {"a bad time", "1\r\n00:00:01:000 --> 00:0x:02:500\r\nHello\r\n\r\n",
+       "'0x' is not a valid integer value."},
+      {"an empty file", "", "No time line in file \"%s\""},
+  };
+  for (Case c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    const std::string path = world.Path("movie.srt");
+    if (const auto at = c.report.find("%s"); at != std::string::npos) c.report.replace(at, 2, path);
+    world.WriteFile("movie.srt", c.file);
+    world.OpenVideo("movie.avi", kYes);
+    EXPECT_EQ(world.ErrorReports(), std::vector<std::string>{c.report});
+    EXPECT_EQ(world.Session().LoadingFile, 0);
+    EXPECT_EQ(world.Session().PendingSeek, 0);
+    EXPECT_TRUE(world.Control("OpenButton").Enabled());
+
+    // Whatever the user does next, the file stays as it was.
+    world.WaitUntilOpened();
+    world.ClickUserViewLine(world.UserView().Count() >= 3 ? 2 : 0, 100);  // a text line where there is one
+    world.TypeInUserView("x");
+    world.PressF8();
+    world.PressF9();
+    world.WaitMs(1234);
+    world.PressF10();
+    world.WaitMs(5);
+    world.TypeInInput("New");
+    world.PressEnter();
+    EXPECT_EQ(world.FileBytes("movie.srt"), c.file);
+    // The commit's own save says why, as for a write-protected file.
+    ASSERT_EQ(world.ErrorReports().size(), 2u);
+    EXPECT_EQ(world.ErrorReports()[1].rfind("Cannot create file \"" + path + "\". ", 0), 0u);
+  }
+}
+
+// Chosen: an old file that cannot become the backup is never overwritten; the user is told and may open
+// again.
+TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
+  WriteFile("movie.srt", kEarlierFile);
+  std::filesystem::create_directory(Path("movie.srt.bak"));
+  WriteFile("movie.srt.bak/keep", "a folder in the way");
+  OpenVideo("movie.avi", kNo);
+
+  ASSERT_EQ(ErrorReports().size(), 1u);
+  EXPECT_EQ(ErrorReports()[0].rfind(
+                "Cannot rename file \"" + Path("movie.srt") + "\" to \"" + Path("movie.srt.bak") + "\". ", 0),
+            0u);
+  EXPECT_TRUE(Control("OpenButton").Enabled());
+  EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
+
+  WaitUntilOpened();
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("New");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
+  EXPECT_EQ(ErrorReports().size(), 2u);
+
+  // Once the folder is out of the way the user opens the video again and declines: now it works.
+  std::filesystem::remove_all(Path("movie.srt.bak"));
+  OpenVideo("movie.avi", kNo);
+  EXPECT_EQ(FileBytes("movie.srt.bak"), kEarlierFile);
+  EXPECT_FALSE(Control("OpenButton").Enabled());
+  WaitUntilOpened();
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Again");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"),
+            "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "Again</b>\r\n\r\n");
+}
+
+TEST_F(Open, AFailingPlayerEndsTheOpenSilentlyAndTheUserMayTryAgain) {
+  ws.openDialogAnswers.push_back(Path("movie.avi"));
+  Player().FailNext(SimulatedPlayer::Operation::Stop);
+  Control("OpenButton").Click();
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_TRUE(Control("OpenButton").Enabled());
+  OpenVideo("movie.avi");
+  EXPECT_FALSE(Control("OpenButton").Enabled());
+  EXPECT_EQ(Session().SubtitlePath, Path("movie.srt"));
+}
+
+}  // namespace
+}  // namespace titrelle
