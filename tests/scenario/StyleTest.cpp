@@ -127,6 +127,12 @@ TEST_F(StyleFromEarlierRun, AFailingStartUpLoadReportsAndStillPutsTheDefaultStyl
        "'$GG' is not a valid integer value."},
       {"flag not a text", [](MemoryRegistry& r) { r.SetNonText("srtDefault"); },
        "Invalid data type for 'srtDefault'"},
+      {"store unreachable on a first start",
+       [](MemoryRegistry& r) {
+         r.Erase("srtDefault");
+         r.keyMissing = true;
+       },
+       "Failed to set data for 'srtFontColorD'"},
   };
   for (const Case& c : cases) {
     ScenarioWorld world(false);
