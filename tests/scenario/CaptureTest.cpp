@@ -212,6 +212,20 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   EXPECT_EQ(Form().TempRichEdit.Count(), 12);
 }
 
+// The group is saved once, when complete; a player that fails after the append still leaves it in the file.
+TEST_F(Capture, ACommitWhosePlayerFailsStillSavesTheLine) {
+  PressF9();
+  WaitMs(1234);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Hello");
+  Player().FailNext(SimulatedPlayer::Operation::SetCurrentPosition);
+  PressEnter();
+  EXPECT_EQ(ErrorReports(), std::vector<std::string>{"Player call failed."});
+  EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:00:001 --> 00:00:01:234", "Hello"));
+  EXPECT_EQ(Session().LineCount, 1);
+}
+
 // Chosen: a tick whose player call fails shows nothing, and the ticks after it run as before.
 TEST_F(Capture, TicksWhosePlayerCallsFailShowNothingAndLaterTicksGoOn) {
   PressF9();
