@@ -89,8 +89,14 @@ std::string ComposeTimeText(std::string_view positionString, double position) {
     // Cut, not rounded: a position just short of the next second must not show that second's milliseconds.
     milliseconds = decimal.substr(point + 1, 3);
     milliseconds.resize(3, '0');
-  } else {
+  } else if (positionString.empty()) {
+    // No position at all: the first characters of the number, which at 0 gives the no-position text ":0".
     milliseconds = decimal.substr(0, 3);
+  } else {
+    // A whole second (or a position below a tenth of a millisecond, written as "5E-5"): its milliseconds
+    // are 000. Taking the first digits of the number instead would write 3723 s as 01:02:03:372, and
+    // 1 s as the broken time "00:00:01:1" that no later resume could read back.
+    milliseconds = "000";
   }
   std::string joined = std::string(positionString) + ":" + milliseconds;
   // The player writes MM:SS below an hour; the stored layout always has hours.

@@ -45,9 +45,10 @@ TEST(ComposeTimeText, PositionStringAndCutMilliseconds) {
       {"00:12", 12.05, "00:00:12:050"},
       {"00:12", 12.9996, "00:00:12:999"},  // cut, not rounded up to the next second
       {"", 0, ":0"},                       // no media: the no-position text
-      {"00:00", 0, "00:00:0"},             // 7 characters: not a time text, not padded
-      {"00:00", 0.00005, "00:00:00:5E-"},  // no point: the first three characters of 5E-5
-      {"01:02:03", 3723, "01:02:03:372"},
+      {"00:00", 0, "00:00:00:000"},        // a whole second has 000 milliseconds
+      {"00:00", 0.00005, "00:00:00:000"},  // below a tenth of a millisecond, written 5E-5
+      {"01:02:03", 3723, "01:02:03:000"},  // not the first digits of 3723
+      {"00:01", 1, "00:00:01:000"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ComposeTimeText(c.positionString, c.position), c.timeText)

@@ -58,6 +58,18 @@ TEST_F(Capture, TheFirstLineOfANewDocumentIsSavedByteForByte) {
   EXPECT_TRUE(Player().Playing());
 }
 
+TEST_F(Capture, AnEndMarkedOnAWholeSecondIsWrittenAsAFullTime) {
+  PressF9();
+  WaitMs(3000);
+  PressF10();  // exactly 3 s: no fraction in the player's position
+  EXPECT_EQ(Text("Edit2"), "00:00:03:000");
+  WaitMs(5);
+  TypeInInput("Hello");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:00:001 --> 00:00:03:000", "Hello"));
+  EXPECT_EQ(Text("Edit1"), "00:00:03:001");  // the replay passed the end one millisecond later
+}
+
 TEST_F(Capture, ThreeLinesInARowEachStartWhereTheLastEnded) {
   PressF9();
   const struct {
