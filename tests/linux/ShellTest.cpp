@@ -1,0 +1,301 @@
+// The desktop program whole, on the Qt window system with the real libmpv, driven by real input at the X
+// server level: the promises the shell keeps to the program. What the program does with the input is tested
+// on the headless shell; here the question is whether the input, the windows and the files get through.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRawFont>
+#include <QtTest/QTest>
+#include <filesystem>
+#include <string>
+
+#include "DesktopDriver.h"
+#include "document/Cp936.h"
+#include "style/StyleStrings.h"
+#include "ui/Controls.h"
+
+namespace titrelle {
+namespace {
+
+constexpr int kPlaying = MediaPlayer::kPlayStatePlaying;
+const std::string kHei = "\xBA\xDA\xCC\xE5";          // 黑体
+const std::string kHello = "hello \xC4\xE3\xBA\xC3";  // hello 你好
+const std::string kQuestion =
+    "SRT\xD7\xD6\xC4\xBB\xCE\xC4\xBC\xFE\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xCA\xC7\xB7\xF1\xB4\xF2\xBF\xAA\xB1"
+    "\xE0\xBC"
+    "\xAD\xA3\xBF";  // SRT字幕文件已存在，是否打开编辑？
+const std::string kZeroTime = "00:00:00:000";
+
+// A subtitle file of two lines in the default style, as the program writes it.
+std::string TwoLineDocument() {
+  const std::string first = "\xB5\xDA\xD2\xBB\xBE\xE4";   // 第一句
+  const std::string second = "\xB5\xDA\xB6\xFE\xBE\xE4";  // 第二句
+  return "1\r\n00:00:00:500 --> 00:00:01:500\r\n" + DefaultLinePrefix + first + "</b>\r\n\r\n" +
+         "2\r\n00:00:02:000 --> 00:00:03:250\r\n" + DefaultLinePrefix + second + "</b>\r\n\r\n";
+}
+
+// Opens the video through the open button, answering the dialog without typing.
+void OpenVideo(DesktopProgram& program, ModalAnswers& answers, const std::string& video) {
+  answers.ChooseFile(video);
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Form().OpenButton->Enabled(); }, kDesktopWaitMs));
+}
+
+TEST(ShellTest, MainWindowHasTheTableControlsWhereItPutsThemWithTheirCaptions) {
+  TestFolder folder;
+  DesktopProgram program(folder.Path());
+  const WindowSpec& spec = MainWindowSpec();
+  EXPECT_EQ(program.Frame()->windowTitle(), "Titrelle");
+  EXPECT_EQ(program.Main().ClientWidth(), spec.width - QtWindow::kFrameWidth);
+  EXPECT_EQ(program.Main().ClientHeight(), spec.height - QtWindow::kFrameHeight);
+  for (const ControlSpec& control : spec.controls) {
+    SCOPED_TRACE(control.name);
+    QWidget* widget = program.Widget(control.name);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->parentWidget()->objectName().toStdString(),
+              control.parent.empty() ? spec.name : control.parent);
+    EXPECT_EQ(widget->pos(), QPoint(control.left, control.top));
+    if (control.width > 0) {
+      EXPECT_EQ(widget->width(), control.width);
+    }
+    if (control.height > 0) {
+      EXPECT_EQ(widget->height(), control.height);
+    }
+    EXPECT_EQ(widget->toolTip().toStdString(), Utf8FromCp936(control.hint));
+    EXPECT_EQ(program.Main().ControlNamed(control.name).Visible(), control.visible);
+    // Labels without a caption of their own show the clock and the player's status.
+    if (control.kind == ControlKind::Button ||
+        (control.kind == ControlKind::Label && !control.text.empty())) {
+      EXPECT_EQ(program.Main().ControlNamed(control.name).Text(), control.text);
+    }
+  }
+  // The captions reach the screen as Chinese text, in a face that has the glyphs.
+  auto* open = static_cast<QPushButton*>(program.Widget("OpenButton"));
+  EXPECT_EQ(open->text(), QString::fromUtf8("打开视频[&O]"));
+  auto* label6 = static_cast<QLabel*>(program.Widget("Label6"));
+  EXPECT_TRUE(QRawFont::fromFont(label6->font()).supportsCharacter(QChar(0x64AD)));  // 播
+  EXPECT_TRUE(
+      QRawFont::fromFont(program.Widget("UserRichEdit")->font()).supportsCharacter(QChar(0x4FEE)));  // 修
+  // The time boxes: lime on black, bold.
+  QWidget* edit1 = program.Widget("Edit1");
+  EXPECT_EQ(edit1->palette().color(QPalette::Active, QPalette::Text), QColor(0, 255, 0));
+  EXPECT_EQ(edit1->palette().color(QPalette::Active, QPalette::Base), QColor(0, 0, 0));
+  EXPECT_TRUE(QFontInfo(edit1->font()).bold());
+  EXPECT_EQ(edit1->font().pixelSize(), 16);
+}
+
+TEST(ShellTest, TabVisitsTheShownControlsInTheTableOrder) {
+  TestFolder folder;
+  DesktopProgram program(folder.Path());
+  program.Form().OpenButton->SetFocus();
+  std::vector<std::string> visited;
+  for (int i = 0; i < 7; ++i) {
+    QTest::keyClick(program.Frame()->focusWidget(), Qt::Key_Tab);
+    visited.push_back(program.Frame()->focusWidget()->objectName().toStdString());
+  }
+  EXPECT_EQ(visited, (std::vector<std::string>{"BitBtn1", "StartTimeButton", "EndTimeButton", "InputEdit",
+                                               "EditButton", "ContinueButton", "OpenButton"}));
+}
+
+TEST(ShellTest, CaptureCycleWithRealKeysLeavesTheLineOnDisk) {
+  TestFolder folder;
+  const std::string video = folder.Video();
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  // The open dialog gets the path typed and Enter, from inside its own loop.
+  answers.Add([](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; },
+              [video](QWidget*) {
+                XdotoolInBackground(
+                    {"type", "--delay", "10", "--args", "1", QString::fromStdString(video), "key", "Return"});
+              });
+  ASSERT_TRUE(Xdotool({"key", "alt+o"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !form.OpenButton->Enabled(); }, kDesktopWaitMs));
+  EXPECT_TRUE(form.StartTimeButton->Focused());
+
+  ASSERT_TRUE(Xdotool({"key", "F9"}));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return form.WP->PlayState() == kPlaying && form.WP->CurrentPosition() > 0.5; }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "F10"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Focused(); }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"type", "--delay", "20", QString::fromStdString(Utf8FromCp936(kHello))}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Text() == kHello; }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "Return"}));
+
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return SplitLines(ReadBytes(subtitles)).size() >= 5; }, kDesktopWaitMs));
+  const std::vector<std::string> lines = SplitLines(ReadBytes(subtitles));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "1");
+  EXPECT_EQ(lines[1].size(), 29u);
+  EXPECT_EQ(lines[1].substr(0, 17), "00:00:00:001 --> ");
+  EXPECT_EQ(lines[2], DefaultLinePrefix + kHello + "</b>");
+  EXPECT_EQ(lines[3], "");
+  EXPECT_EQ(lines[4], "");  // the text ends with its break
+  EXPECT_EQ(form.InputEdit->Text(), "");
+}
+
+TEST(ShellTest, HotKeyReachesTheProgramWhileAnotherProgramHasTheFocus) {
+  TestFolder folder;
+  DesktopProgram program(folder.Path());
+  ModalAnswers answers;
+  OpenVideo(program, answers, folder.Video());
+  ASSERT_NE(program.Form().WP->PlayState(), kPlaying);
+
+  QProcess other;
+  other.start("xmessage", {"-name", "otherprogram", "another program"});
+  ASSERT_TRUE(other.waitForStarted());
+  QString otherWindow;
+  ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--classname", "otherprogram"}, &otherWindow));
+  otherWindow = otherWindow.split('\n').last();
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", otherWindow}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Frame()->isActiveWindow(); }, kDesktopWaitMs));
+
+  ASSERT_TRUE(Xdotool({"key", "F9"}));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return program.Form().WP->PlayState() == kPlaying; }, kDesktopWaitMs));
+  QString focused;
+  ASSERT_TRUE(Xdotool({"getwindowfocus"}, &focused));
+  EXPECT_EQ(focused, otherWindow);  // the key did not take the focus away from the other program
+  other.kill();
+  other.waitForFinished();
+}
+
+#ifdef TITRELLE_PROGRAM
+TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
+  TestFolder folder;
+  // The first copy: the program itself, in a process of its own.
+  QProcess first;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", QString::fromStdString((folder.Path() / "first").string()));
+  first.setProcessEnvironment(environment);
+  first.start(TITRELLE_PROGRAM, QStringList());
+  ASSERT_TRUE(first.waitForStarted());
+  ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Titrelle$"}));
+
+  DesktopProgram second(folder.Path());
+  TForm1& form = second.Form();
+  // The first copy holds the keys: they cannot be registered here.
+  for (int key : {vk::F9, vk::F10, vk::F7, vk::F8}) {
+    EXPECT_FALSE(second.System().HotKeySystem().RegisterHotKey(0x7000 + key, 0, key)) << key;
+  }
+  ModalAnswers answers;
+  OpenVideo(second, answers, folder.Video());
+  ASSERT_TRUE(second.Activate());
+  form.InputEdit->SetFocus();
+  // F9 goes to the first copy; the "x" typed after it comes here, so once it has arrived F9 would have too.
+  ASSERT_TRUE(Xdotool({"key", "F9"}));
+  ASSERT_TRUE(Xdotool({"type", "x"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Text() == "x"; }, kDesktopWaitMs));
+  EXPECT_NE(form.WP->PlayState(), kPlaying);
+  EXPECT_EQ(form.Edit1->Text(), kZeroTime);
+
+  // The button by mouse still works.
+  QWidget* start = second.Widget("StartTimeButton");
+  const QPoint centre = start->mapToGlobal(start->rect().center());
+  ASSERT_TRUE(Xdotool(
+      {"mousemove", "--sync", QString::number(centre.x()), QString::number(centre.y()), "click", "1"}));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return form.WP->PlayState() == kPlaying; }, kDesktopWaitMs));
+  first.terminate();
+  first.waitForFinished();
+}
+#endif
+
+struct QuestionCase {
+  const char* name;
+  const char* key;  // pressed on the question box
+  bool resumes;
+};
+
+class ExistingSubtitleFileTest : public ::testing::TestWithParam<QuestionCase> {};
+
+TEST_P(ExistingSubtitleFileTest, TheQuestionIsAnsweredByTheKeyPressed) {
+  TestFolder folder;
+  const std::string video = folder.Video();
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  WriteBytes(subtitles, TwoLineDocument());
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  QString question;
+  answers.ChooseFile(video);
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [&question](QWidget* modal) {
+                question = static_cast<QMessageBox*>(modal)->text();
+                XdotoolInBackground({"key", GetParam().key});
+              });
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !form.OpenButton->Enabled(); }, kDesktopWaitMs));
+  EXPECT_EQ(question.toStdString(), Utf8FromCp936(kQuestion));
+  ASSERT_EQ(answers.seen.size(), 2u);
+  EXPECT_EQ(answers.seen[1], "Information");
+
+  if (GetParam().resumes) {
+    EXPECT_TRUE(form.UserRichEdit->Visible());
+    EXPECT_FALSE(form.Panel3->Visible());
+    ASSERT_EQ(form.UserRichEdit->Count(), 8);
+    EXPECT_EQ(form.UserRichEdit->Line(2), "\xB5\xDA\xD2\xBB\xBE\xE4");  // 第一句, without its style
+    EXPECT_EQ(ReadBytes(subtitles), TwoLineDocument());
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clip.srt.bak"));
+  } else {
+    EXPECT_FALSE(form.UserRichEdit->Visible());
+    EXPECT_FALSE(std::filesystem::exists(subtitles));
+    EXPECT_EQ(ReadBytes(folder.Path() / "clip.srt.bak"), TwoLineDocument());
+    EXPECT_TRUE(form.StartTimeButton->Focused());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ExistingSubtitleFileTest,
+                         ::testing::Values(QuestionCase{"EnterIsYes", "Return", true},
+                                           QuestionCase{"AltNIsNo", "alt+n", false},
+                                           QuestionCase{"EscapeIsNo", "Escape", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShellTest, FontDialogSavedInCustomModeRestylesTheFile) {
+  TestFolder folder;
+  const std::string video = folder.Video();
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  WriteBytes(subtitles, TwoLineDocument());
+  DesktopProgram program(folder.Path());
+  ModalAnswers answers;
+  answers.ChooseFile(video);
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Form().OpenButton->Enabled(); }, kDesktopWaitMs));
+  ASSERT_TRUE(program.Form().UserRichEdit->Visible());
+
+  // In the dialog: untick "default" with the mouse, then Alt+S saves.
+  bool dialogSeen = false;
+  answers.Add([](QWidget* modal) { return modal->objectName() == "FontOptionForm"; },
+              [&dialogSeen](QWidget* modal) {
+                dialogSeen = true;
+                auto* box = modal->findChild<QCheckBox*>("CheckBoxDefault");
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+                XdotoolInBackground({"key", "alt+s"});
+              });
+  ASSERT_TRUE(program.Activate());
+  ASSERT_TRUE(Xdotool({"key", "alt+f"}));
+  const std::string custom = "<font color=#FFFFFF>{\\fn" + kHei + "\\fs18\\pos(190,270)\\}";
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).find(custom) != std::string::npos; },
+                                 kDesktopWaitMs));
+  EXPECT_TRUE(dialogSeen);
+  const std::vector<std::string> lines = SplitLines(ReadBytes(subtitles));
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[2].rfind(custom + "\xB5\xDA\xD2\xBB\xBE\xE4", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[6].rfind(custom + "\xB5\xDA\xB6\xFE\xBE\xE4", 0), 0u) << lines[6];
+  EXPECT_EQ(lines[1], "00:00:00:500 --> 00:00:01:500");
+  // The choice is stored in the registry file.
+  EXPECT_NE(ReadBytes(folder.Path() / "registry").find("srtDefault"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace titrelle
