@@ -35,6 +35,10 @@ constexpr int kPlayStateTransitioning = 9;
 
 // A position string is good for the position read right after it only this long.
 constexpr auto kPinLifetime = std::chrono::milliseconds(5);
+// A reading of mpv's clock serves the reads that follow it this closely.
+constexpr auto kReadingLifetime = std::chrono::microseconds(500);
+// How long the frame time stands in for an audio clock mpv did not have, before mpv is asked again.
+constexpr auto kNoAudioClockRecheck = std::chrono::milliseconds(50);
 
 enum ObservedProperty : std::uint64_t { kEofReached = 1 };
 
@@ -92,6 +96,7 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
   renderThread_ = std::thread([this] { RenderLoop(); });
   mpv_render_context_set_update_callback(render_, &MpvPlayer::OnRenderUpdate, this);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnMpvWakeup, this);
+  eventsPending_ = true;  // whatever mpv queued before the wake-up was in place
 }
 
 MpvPlayer::~MpvPlayer() {
@@ -140,7 +145,7 @@ void MpvPlayer::SetURL(const std::string& path) {
   pinnedSecond_.reset();
   heldSeconds_ = 0;
   stateAfterOpening_ = State::kStopped;
-  audioClock_ = true;
+  noAudioClockSince_.reset();
   EnterState(State::kOpening);
 }
 
@@ -184,8 +189,7 @@ void MpvPlayer::Play() {
     case State::kStopped:
     case State::kPaused:
       SetPause(false);
-      clock_.Restart(seekTarget_.value_or(heldSeconds_));
-      audioClock_ = true;
+      RestartClock(seekTarget_.value_or(heldSeconds_));
       EnterState(State::kPlaying);
       return;
     case State::kPlaying:
@@ -354,7 +358,9 @@ void MpvPlayer::IssueSeek(double seconds) {
   if (seekTarget_ && *seekTarget_ == seconds) return;
   seekTarget_ = seconds;
   seekAcknowledged_ = false;
+  reading_.reset();
   ++seekSerial_;
+  ++seekEpoch_;
   mpv_node items[3];
   items[0].format = MPV_FORMAT_STRING;
   items[0].u.string = const_cast<char*>("seek");
@@ -370,17 +376,38 @@ void MpvPlayer::IssueSeek(double seconds) {
 }
 
 double MpvPlayer::LivePosition() {
+  using SteadyClock = PlaybackClock::TimePoint::clock;
+  const auto now = SteadyClock::now();
+  if (reading_ && now - reading_->at < kReadingLifetime) {
+    if (!reading_->audio) return clock_.FromFrameTime(reading_->seconds, now);
+    return clock_.FromAudio(reading_->seconds + std::chrono::duration<double>(now - reading_->at).count());
+  }
+  reading_.reset();
   double seconds = 0;
-  if (audioClock_) {
-    if (mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+  if (noAudioClockSince_ && now - *noAudioClockSince_ >= kNoAudioClockRecheck) noAudioClockSince_.reset();
+  if (!noAudioClockSince_) {
+    const int result = mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds);
+    // The reading belongs to the middle of the round trip.
+    const auto at = now + (SteadyClock::now() - now) / 2;
+    if (result >= 0) {
+      reading_ = Reading{seconds, true, at};
       return clock_.FromAudio(seconds);
+    }
     // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
-    audioClock_ = false;
+    noAudioClockSince_ = now;
   }
   if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0) {
-    return clock_.FromFrameTime(seconds, PlaybackClock::TimePoint::clock::now());
+    const auto at = SteadyClock::now();
+    reading_ = Reading{seconds, false, at};
+    return clock_.FromFrameTime(seconds, at);
   }
   return clock_.Last();
+}
+
+void MpvPlayer::RestartClock(double seconds) {
+  clock_.Restart(seconds);
+  reading_.reset();
+  noAudioClockSince_.reset();
 }
 
 void MpvPlayer::Unload(State state) {
@@ -407,7 +434,7 @@ void MpvPlayer::OnFileLoaded() {
   switch (stateAfterOpening_) {
     case State::kPlaying:
       SetPause(false);
-      clock_.Restart(heldSeconds_);
+      RestartClock(heldSeconds_);
       EnterState(State::kPlaying);
       break;
     case State::kPaused:
@@ -423,6 +450,7 @@ void MpvPlayer::OnFileLoaded() {
 
 void MpvPlayer::OnMpvWakeup(void* self) {
   auto* player = static_cast<MpvPlayer*>(self);
+  player->eventsPending_ = true;
   if (player->eventsPosted_.exchange(true)) return;
   QMetaObject::invokeMethod(
       player,
@@ -434,6 +462,8 @@ void MpvPlayer::OnMpvWakeup(void* self) {
 }
 
 void MpvPlayer::ProcessEvents() {
+  // Cleared before draining: an event queued meanwhile sets it again.
+  if (!eventsPending_.exchange(false)) return;
   for (;;) {
     const mpv_event* event = mpv_wait_event(mpv_, 0);
     if (event->event_id == MPV_EVENT_NONE) return;
@@ -476,14 +506,13 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       // A restart that follows mpv's acceptance of the newest seek is that seek's: the position has arrived.
       if (seekTarget_ && seekAcknowledged_) {
         if (state_ == State::kPlaying) {
-          clock_.Restart(*seekTarget_);
-          audioClock_ = true;
+          RestartClock(*seekTarget_);
         }
         seekTarget_.reset();
       }
       break;
     case MPV_EVENT_AUDIO_RECONFIG:
-      audioClock_ = true;
+      noAudioClockSince_.reset();
       break;
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto& property = *static_cast<const mpv_event_property*>(event.data);
@@ -551,7 +580,11 @@ void MpvPlayer::RenderFrame() {
                                {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                {MPV_RENDER_PARAM_SW_POINTER, buffer.bits()},
                                {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_render(render_, params) < 0) {
+  // mpv hands over the next frame as soon as the one before is up, and the call returns at the new frame's
+  // time. A seek issued in between (the replay jumping back from the end mark) would still let that frame,
+  // already past the mark, reach the screen: it is dropped, and the picture holds until the seek lands.
+  const std::uint64_t epoch = seekEpoch_.load();
+  if (mpv_render_context_render(render_, params) < 0 || seekEpoch_.load() != epoch) {
     frames_->ReturnBackBuffer(std::move(buffer));
     return;
   }

@@ -81,6 +81,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void SetPause(bool pause);
   void IssueSeek(double seconds);
   double LivePosition();
+  void RestartClock(double seconds);
   void Unload(State state);
 
   void RenderLoop();
@@ -103,15 +104,31 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::optional<double> seekAfterOpening_;
   std::uint64_t seekSerial_ = 0;
   bool seekAcknowledged_ = false;
-  bool audioClock_ = true;
+  // When mpv last had no audio clock to give (none in the media, no device, or the audio not started yet):
+  // the frame time serves until it is asked again a little later.
+  std::optional<PlaybackClock::TimePoint> noAudioClockSince_;
   PlaybackClock clock_;
+  // The last reading of mpv's clock. The clock ticks reads the position several times within a few
+  // microseconds, and every read from mpv is a round trip to its core thread: one reading serves them all,
+  // moved on by the time since (the audio clock runs at the steady clock's speed while playing).
+  struct Reading {
+    double seconds;
+    bool audio;
+    PlaybackClock::TimePoint at;
+  };
+  std::optional<Reading> reading_;
   // The whole second of the last position string: the next position read falls in it, so a string and a
   // position read one after the other never straddle a second.
   std::optional<double> pinnedSecond_;
   PlaybackClock::TimePoint pinnedAt_{};
 
+  // Set by mpv's wake-up: asking mpv for events when there are none costs a timed wait (some 50 us of
+  // timer slack), which the clock's many reads a tick cannot afford.
+  std::atomic<bool> eventsPending_{false};
   std::atomic<bool> eventsPosted_{false};
   std::atomic<bool> framePosted_{false};
+  // Counts the seeks issued: a frame whose drawing began before a seek is not shown (see RenderFrame).
+  std::atomic<std::uint64_t> seekEpoch_{0};
 
   std::mutex renderMutex_;
   std::condition_variable renderWake_;

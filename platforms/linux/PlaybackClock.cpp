@@ -7,14 +7,18 @@
 namespace titrelle {
 namespace {
 
-// A clock that goes back further than this has been moved (a loop, a seek not made through us): follow
-// it. Anything less is the audio clock's own wobble, which must not show as time running backwards.
-constexpr double kJumpBackSeconds = 0.25;
+// A step back of the clock up to this much is its own wobble, and does not show. Beyond it the clock has
+// really gone back, and the position follows.
+constexpr double kWobbleSeconds = 0.0005;
+// Just after a restart the clock may read this much short of where it restarted; further back it has been
+// moved by something else.
+constexpr double kRestartShortfallSeconds = 0.25;
 
 }  // namespace
 
 void PlaybackClock::Restart(double seconds) {
   lastSeconds_ = seconds;
+  restarting_ = true;
   frameSeconds_ = -1;
 }
 
@@ -35,11 +39,14 @@ double PlaybackClock::FromFrameTime(double frameSeconds, TimePoint now) {
 
 double PlaybackClock::Settle(double rawSeconds) {
   if (!std::isfinite(rawSeconds)) return lastSeconds_;
-  if (rawSeconds < lastSeconds_ - kJumpBackSeconds) {
-    lastSeconds_ = rawSeconds;
-  } else {
-    lastSeconds_ = std::max(lastSeconds_, rawSeconds);
+  if (restarting_) {
+    if (rawSeconds < lastSeconds_ && rawSeconds >= lastSeconds_ - kRestartShortfallSeconds)
+      return lastSeconds_;
+    restarting_ = false;
+  } else if (rawSeconds < lastSeconds_ && rawSeconds >= lastSeconds_ - kWobbleSeconds) {
+    return lastSeconds_;
   }
+  lastSeconds_ = rawSeconds;
   return lastSeconds_;
 }
 

@@ -2,8 +2,10 @@
 // The position the player reports while the media plays, made from mpv's clocks. mpv's frame time moves in
 // whole frames and runs one frame ahead of the picture; its audio clock moves smoothly but may wobble by a
 // fraction of a millisecond, and reads a little short of a seek's target just after the seek. The program
-// compares positions with its marks every millisecond, so what it reads must move smoothly and never run
-// backwards while the media plays on.
+// compares positions with its marks every millisecond, so what it reads must move smoothly: it does not go
+// back for a wobble, nor below where playback restarted. A real step back of the audio clock (the audio
+// output falling behind on a busy machine, which holds the picture too) is followed: a position ahead of
+// the clock would put marks ahead of the picture.
 
 #include <chrono>
 #include <string>
@@ -14,7 +16,7 @@ class PlaybackClock {
  public:
   using TimePoint = std::chrono::steady_clock::time_point;
 
-  // Playback (re)starts from `seconds`: no reading taken afterwards goes below it.
+  // Playback (re)starts from `seconds`: readings short of it read as it until the clock gets there.
   void Restart(double seconds);
   void SetFrameDuration(double seconds);
   double FrameDuration() const { return frameDurationSeconds_; }
@@ -31,6 +33,7 @@ class PlaybackClock {
 
   double frameDurationSeconds_ = 0.04;
   double lastSeconds_ = 0;
+  bool restarting_ = false;
   double frameSeconds_ = -1;
   TimePoint frameSeenAt_{};
 };

@@ -111,7 +111,8 @@ TEST_P(MpvPlayerClockTest, PlayingPositionMovesOnInStepsFinerThanAFrame) {
   double smallestStep = 1;
   std::size_t offFrameGrid = 0;
   for (std::size_t i = 1; i < positions.size(); ++i) {
-    ASSERT_GE(positions[i], positions[i - 1]) << "read " << i;
+    // Never back, but for the audio output stalling on a busy machine (which holds the picture too).
+    ASSERT_GE(positions[i], positions[i - 1] - 0.01) << "read " << i;
     if (positions[i] > positions[i - 1]) {
       smallestStep = std::min(smallestStep, positions[i] - positions[i - 1]);
       const double frames = positions[i] / 0.04;
@@ -328,14 +329,24 @@ TEST(PlaybackClockTest, FrameTimeIsInterpolatedOneFrameBehind) {
   }
 }
 
-TEST(PlaybackClockTest, NeverRunsBackUnlessMovedFarBack) {
+TEST(PlaybackClockTest, HoldsThroughWobbleAndTheSeekLandingOnly) {
   PlaybackClock clock;
   clock.Restart(5.123);
-  EXPECT_EQ(clock.FromAudio(5.1211), 5.123);  // short of the seek target just after the seek
-  EXPECT_EQ(clock.FromAudio(5.1245), 5.1245);
-  EXPECT_EQ(clock.FromAudio(5.1244), 5.1245);  // the audio clock's wobble
-  EXPECT_EQ(clock.FromAudio(2.0), 2.0);        // moved back by something else: follow it
-  EXPECT_EQ(clock.FromAudio(std::nan("")), 2.0);
+  const std::pair<double, double> readings[] = {
+      {5.1211, 5.123},  // short of the seek target just after the seek
+      {5.1225, 5.123},
+      {5.1245, 5.1245},
+      {5.1243, 5.1245},  // the audio clock's wobble
+      {5.1250, 5.1250},
+      {5.1210, 5.1210},  // the clock really went back: a position ahead of it would be
+                         // ahead of the picture
+      {2.0, 2.0},        // moved back by something else
+      {std::nan(""), 2.0},
+  };
+  for (const auto& [raw, expected] : readings) EXPECT_EQ(clock.FromAudio(raw), expected) << raw;
+
+  clock.Restart(3.0);
+  EXPECT_EQ(clock.FromAudio(2.5), 2.5);  // far short of the restart: moved by something else
 }
 
 TEST(PositionStringTest, MinutesAndSecondsBelowAnHourHoursFromAnHourOn) {
