@@ -1,0 +1,368 @@
+// The Qt controls, dialogs and hot keys one by one: what the program reads from them and what they tell it.
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QtTest/QTest>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DesktopDriver.h"
+#include "ui/Error.h"
+
+namespace titrelle {
+namespace {
+
+const std::string kThreeChinese = "\xBC\xD7\xD2\xD2\xB1\xFB";  // 甲乙丙
+
+class QtControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    ws_ = std::make_unique<QtWindowSystem>(Options());
+    WindowSpec spec;
+    spec.name = "TestForm";
+    spec.caption = "Test";
+    spec.width = 400;
+    spec.height = 300;
+    ControlSpec view;
+    view.name = "View";
+    view.kind = ControlKind::UserView;
+    view.left = 10, view.top = 10, view.width = 200, view.height = 120;
+    view.wordWrap = false;
+    view.scrollBars = true;
+    view.tabOrder = 0;
+    ControlSpec edit;
+    edit.name = "Edit";
+    edit.kind = ControlKind::Edit;
+    edit.left = 10, edit.top = 140, edit.width = 100, edit.height = 24;
+    edit.tabOrder = 1;
+    ControlSpec panel;
+    panel.name = "Panel";
+    panel.kind = ControlKind::Panel;
+    panel.left = 10, panel.top = 170, panel.width = 100, panel.height = 28;
+    ControlSpec box;
+    box.name = "Box";
+    box.kind = ControlKind::CheckBox;
+    box.parent = "Panel";
+    box.left = 2, box.top = 2, box.width = 60, box.height = 20;
+    spec.controls = {view, edit, panel, box};
+    window_ = std::make_unique<QtWindow>(*ws_, spec);
+    view_ = &window_->FindUserView("View");
+    window_->Show();
+    ProcessEventsUntil([&] { return window_->Frame()->isActiveWindow(); }, kDesktopWaitMs);
+    view_->OnChange = [this] { ++changes_; };
+  }
+  void TearDown() override {
+    window_.reset();
+    ws_.reset();
+  }
+  QtWindowSystemOptions Options() {
+    QtWindowSystemOptions options;
+    options.registryPath = (folder_.Path() / "registry").string();
+    return options;
+  }
+  QPlainTextEdit* Editor() { return static_cast<QPlainTextEdit*>(window_->ControlNamed("View").Widget()); }
+  void PlaceCaret(int position, int anchor = -1) {
+    QTextCursor cursor = Editor()->textCursor();
+    cursor.setPosition(anchor < 0 ? position : anchor);
+    if (anchor >= 0) cursor.setPosition(position, QTextCursor::KeepAnchor);
+    Editor()->setTextCursor(cursor);
+  }
+
+  TestFolder folder_;
+  std::unique_ptr<QtWindowSystem> ws_;
+  std::unique_ptr<QtWindow> window_;
+  UserViewControl* view_ = nullptr;
+  int changes_ = 0;
+};
+
+TEST_F(QtControlsTest, UserViewCountsLinesAsAListingDoes) {
+  struct Case {
+    std::string text;
+    int count;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"", 0, {}},
+      {"a", 1, {"a"}},
+      {"a\r\n", 1, {"a"}},
+      {"a\r\nb", 2, {"a", "b"}},
+      {"a\r\n\r\n", 2, {"a", ""}},
+      {"\r\n" + kThreeChinese + "\r\nx\r\n", 3, {"", kThreeChinese, "x"}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.text);
+    view_->SetListingText(test.text);
+    EXPECT_EQ(view_->Count(), test.count);
+    for (int i = 0; i < test.count; ++i) EXPECT_EQ(view_->Line(i), test.lines[i]);
+    EXPECT_EQ(view_->Line(test.count), "");  // past the end reads empty
+    EXPECT_EQ(view_->Text(), test.text);
+  }
+  EXPECT_EQ(changes_, static_cast<int>(cases.size()));  // one change for each setting
+}
+
+TEST_F(QtControlsTest, CaretColumnCountsCodePage936BytesFromTheSelectionStart) {
+  view_->SetListingText("first\r\n" + kThreeChinese + "abc\r\nlast");
+  const int secondLine = 6;    // "first" and its break
+  PlaceCaret(secondLine + 4);  // after 甲乙丙a
+  EXPECT_EQ(view_->CaretLine(), 1);
+  EXPECT_EQ(view_->CaretColumn(), 7);
+  PlaceCaret(2, secondLine + 1);  // a selection from line 0 backwards into it: its start counts
+  EXPECT_EQ(view_->CaretLine(), 0);
+  EXPECT_EQ(view_->CaretColumn(), 2);
+  view_->CaretToEnd();
+  EXPECT_EQ(view_->CaretLine(), 2);
+  EXPECT_EQ(view_->CaretColumn(), 4);
+}
+
+TEST_F(QtControlsTest, AddAppendsAsARichEditAndLeavesTheCaretAfterIt) {
+  struct Case {
+    std::string before;
+    std::string after;
+    int caretLine;
+    int caretColumn;
+  };
+  const std::vector<Case> cases = {
+      {"", "x\r\n", 1, 0},
+      {"a\r\n", "a\r\nx\r\n", 2, 0},
+      {"a", "a\r\nx", 1, 1},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.before);
+    view_->SetListingText(test.before);
+    PlaceCaret(0);
+    changes_ = 0;
+    view_->Add("x");
+    EXPECT_EQ(view_->Text(), test.after);
+    EXPECT_EQ(view_->CaretLine(), test.caretLine);
+    EXPECT_EQ(view_->CaretColumn(), test.caretColumn);
+    EXPECT_EQ(changes_, 1);
+  }
+}
+
+TEST_F(QtControlsTest, UserViewKeysReachTheProgramBeforeAndAfterTheEditor) {
+  view_->SetListingText("one\r\ntwo");
+  view_->SetFocus();
+  PlaceCaret(3);
+  std::vector<std::string> events;
+  view_->OnKeyDown = [&](KeyEvent& key) {
+    events.push_back("down " + std::to_string(key.key) + " line " + view_->Line(0));
+    if (key.key == vk::Return) key.swallowed = true;  // the program refuses line breaks
+  };
+  view_->OnKeyUp = [&](KeyEvent& key) {
+    events.push_back("up " + std::to_string(key.key) + " line " + view_->Line(0));
+  };
+  view_->OnChange = [&] { events.push_back("change"); };
+  QTest::keyClick(Editor(), Qt::Key_Return);
+  QTest::keyClick(Editor(), Qt::Key_S);
+  EXPECT_EQ(events, (std::vector<std::string>{"down 13 line one", "up 13 line one", "down 83 line one",
+                                              "change", "up 83 line ones"}));
+  EXPECT_EQ(view_->Text(), "ones\r\ntwo");
+}
+
+TEST_F(QtControlsTest, ReadOnlyUserViewRefusesEditsButMovesItsCaret) {
+  view_->SetListingText("one\r\ntwo");
+  view_->SetReadOnly(true);
+  view_->SetFocus();
+  PlaceCaret(0);
+  QTest::keyClick(Editor(), Qt::Key_Down);
+  QTest::keyClick(Editor(), Qt::Key_X);
+  EXPECT_EQ(view_->CaretLine(), 1);
+  EXPECT_EQ(view_->Text(), "one\r\ntwo");
+  EXPECT_TRUE(view_->ReadOnly());
+}
+
+TEST_F(QtControlsTest, KeyPressHandlerFiltersTypedCharactersOnly) {
+  Control& edit = window_->Find("Edit");
+  edit.OnKeyPress = [](KeyPressEvent& press) {
+    const char c = press.character;
+    if (!(c == 8 || c == 13 || c == '.' || (c >= '0' && c <= '9'))) press.character = 0;
+  };
+  edit.SetFocus();
+  QWidget* widget = window_->ControlNamed("Edit").Widget();
+  QTest::keyClicks(widget, "1a.2- 3");
+  EXPECT_EQ(edit.Text(), "1.23");
+  QTest::keyClick(widget, Qt::Key_Backspace);
+  EXPECT_EQ(edit.Text(), "1.2");
+  edit.SetText("99");  // text set by the program is not filtered
+  EXPECT_EQ(edit.Text(), "99");
+}
+
+TEST_F(QtControlsTest, CheckBoxTellsEveryChangeOfItsTickAsAClick) {
+  Control& box = window_->Find("Box");
+  int clicks = 0;
+  box.OnClick = [&] { ++clicks; };
+  box.SetChecked(true);
+  box.SetChecked(true);
+  EXPECT_EQ(clicks, 1);
+  QTest::mouseClick(window_->ControlNamed("Box").Widget(), Qt::LeftButton, {}, QPoint(6, 10));
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(box.Checked());
+}
+
+TEST_F(QtControlsTest, FocusingAHiddenOrDisabledControlFails) {
+  Control& panel = window_->Find("Panel");
+  Control& box = window_->Find("Box");
+  panel.SetVisible(false);
+  EXPECT_TRUE(box.Visible());  // its own flag: only not showing
+  try {
+    box.SetFocus();
+    FAIL() << "focused a control inside a hidden panel";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Cannot focus a disabled or invisible window");
+  }
+  panel.SetVisible(true);
+  box.SetEnabled(false);
+  EXPECT_THROW(box.SetFocus(), Error);
+  box.SetEnabled(true);
+  box.SetFocus();
+  EXPECT_TRUE(box.Focused());
+}
+
+struct BoxAnswer {
+  const char* name;
+  std::function<void(QWidget*)> answer;
+  int expected;
+};
+
+TEST_F(QtControlsTest, QuestionBoxAnswersAsItsSpecGivesIt) {
+  const std::vector<BoxAnswer> answers = {
+      {"Enter presses the default button",
+       [](QWidget*) {
+         XdotoolInBackground({"key", "Return"});
+       },
+       0},
+      {"Escape answers the escape button",
+       [](QWidget*) {
+         XdotoolInBackground({"key", "Escape"});
+       },
+       1},
+      {"the accelerator letter",
+       [](QWidget*) {
+         XdotoolInBackground({"key", "alt+n"});
+       },
+       1},
+      {"closing answers the escape button", [](QWidget* box) { box->close(); }, 1},
+  };
+  MessageBoxSpec spec;
+  spec.caption = "Information";
+  spec.text = kThreeChinese;
+  spec.buttons = {"&Yes", "&No"};
+  spec.defaultButton = 0;
+  spec.escapeButton = 1;
+  for (const BoxAnswer& answer : answers) {
+    SCOPED_TRACE(answer.name);
+    ModalAnswers modal;
+    QString text;
+    modal.Add([](QWidget* box) { return qobject_cast<QMessageBox*>(box) != nullptr; },
+              [&](QWidget* box) {
+                text = static_cast<QMessageBox*>(box)->text();
+                answer.answer(box);
+              });
+    EXPECT_EQ(ws_->ShowMessageBox(spec), answer.expected);
+    EXPECT_EQ(text, QString::fromUtf8("甲乙丙"));
+    ASSERT_EQ(modal.seen.size(), 1u);
+    EXPECT_EQ(modal.seen[0], "Information");
+  }
+}
+
+TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
+  TestApplication();
+  TestFolder folder;
+  QtWindowSystemOptions options;
+  options.registryPath = (folder.Path() / "registry").string();
+  QtWindowSystem ws(options);
+  const std::vector<std::string> families = ws.ScreenFontFamilies();
+  ASSERT_FALSE(families.empty());
+  EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
+  EXPECT_EQ(std::adjacent_find(families.begin(), families.end()), families.end());
+  for (const std::string& family : families) EXPECT_EQ(family.find('['), std::string::npos) << family;
+  // The Chinese face the program depends on is among them.
+  EXPECT_NE(std::find(families.begin(), families.end(), "WenQuanYi Micro Hei"), families.end());
+}
+
+// Another X client holding keys, as another program does.
+class OtherClient {
+ public:
+  OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+  }
+  ~OtherClient() { xcb_disconnect(connection_); }
+  bool Grab(std::uint32_t keysym) {
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection_);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+    const xcb_keycode_t code = codes ? codes[0] : 0;
+    std::free(codes);
+    xcb_key_symbols_free(symbols);
+    xcb_generic_error_t* error = xcb_request_check(
+        connection_,
+        xcb_grab_key_checked(connection_, 0, root_, 0, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return code != 0 && error == nullptr;
+  }
+
+ private:
+  xcb_connection_t* connection_;
+  xcb_window_t root_ = 0;
+};
+
+TEST(X11HotKeysTest, AKeyAnotherClientHoldsIsNotRegisteredAndTheOthersWorkWithCapsLockOn) {
+  TestApplication();
+  TestFolder folder;
+  QtWindowSystemOptions options;
+  options.registryPath = (folder.Path() / "registry").string();
+  QtWindowSystem ws(options);
+  X11HotKeys& keys = ws.X11HotKeySystem();
+  ASSERT_TRUE(keys.SystemWide());
+  std::vector<int> delivered;
+  keys.OnHotKey = [&](int id) { delivered.push_back(id); };
+  {
+    OtherClient other;
+    ASSERT_TRUE(other.Grab(0xFFC6));  // F9
+    EXPECT_FALSE(keys.RegisterHotKey(1, 0, vk::F9));
+    EXPECT_TRUE(keys.RegisterHotKey(2, 0, vk::F10));
+    EXPECT_FALSE(keys.RegisterHotKey(3, 0, vk::F10));  // held already, by this program
+  }
+  // The other client is gone, and its grab with it.
+  EXPECT_TRUE(keys.RegisterHotKey(1, 0, vk::F9));
+  ASSERT_TRUE(Xdotool({"key", "Caps_Lock", "F10", "Caps_Lock", "F9"}));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.size() >= 2; }, kDesktopWaitMs));
+  EXPECT_EQ(delivered, (std::vector<int>{2, 1}));
+  EXPECT_TRUE(keys.UnregisterHotKey(2));
+  EXPECT_FALSE(keys.UnregisterHotKey(2));
+}
+
+TEST(X11HotKeysTest, GlobalAtomsAreCountedAndTheLocalTableIsEmpty) {
+  TestApplication();
+  TestFolder folder;
+  QtWindowSystemOptions options;
+  options.registryPath = (folder.Path() / "registry").string();
+  QtWindowSystem first(options);
+  QtWindowSystem second(options);
+  HotKeys& a = first.HotKeySystem();
+  HotKeys& b = second.HotKeySystem();
+  EXPECT_EQ(a.FindAtom("MrvHotKeyLeft"), 0);
+  const std::uint16_t atom = a.GlobalAddAtom("MrvHotKeyLeft");
+  EXPECT_GE(atom, 0xC000);
+  EXPECT_EQ(b.GlobalAddAtom("mrvhotkeyleft"), atom);  // names are compared without regard to case
+  EXPECT_NE(a.GlobalAddAtom("MrvHotKeyRight"), atom);
+  EXPECT_EQ(X11HotKeys::AtomReferenceCount("MrvHotKeyLeft"), 2);
+  a.GlobalDeleteAtom(atom);
+  EXPECT_EQ(X11HotKeys::AtomReferenceCount("MrvHotKeyLeft"), 1);
+  b.GlobalDeleteAtom(atom);
+  EXPECT_EQ(X11HotKeys::AtomReferenceCount("MrvHotKeyLeft"), 0);
+  EXPECT_EQ(a.FindAtom("MrvHotKeyLeft"), 0);
+  a.GlobalDeleteAtom(a.GlobalAddAtom("MrvHotKeyRight"));
+  EXPECT_EQ(X11HotKeys::AtomReferenceCount("MrvHotKeyRight"), 1);
+}
+
+}  // namespace
+}  // namespace titrelle
