@@ -570,7 +570,15 @@ void MpvPlayer::RenderLoop() {
 
 void MpvPlayer::RenderFrame() {
   const QSize size = frames_->TargetSize();
-  if (size.isEmpty()) return;
+  if (size.isEmpty()) {
+    // Nowhere to draw (the panel hidden or not laid out yet): mpv still has to hear that the frame was
+    // taken, or its video output waits for us on every frame.
+    int skip = 1;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(render_, params);
+    return;
+  }
   QImage buffer = frames_->TakeBackBuffer(size);
   int dimensions[2] = {size.width(), size.height()};
   std::size_t stride = static_cast<std::size_t>(buffer.bytesPerLine());

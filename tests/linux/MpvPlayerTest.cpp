@@ -95,6 +95,13 @@ TEST_F(MpvPlayerTest, OpenedMediaStaysStoppedAtTheStartShowingItsFirstFrame) {
   std::set<QRgb> colours;
   for (int x = 0; x < frame.width(); x += 4) colours.insert(frame.pixel(x, frame.height() / 3) & 0xF0F0F0);
   EXPECT_GE(colours.size(), 6u);
+  // And the widget paints it as it is (the renderer leaves the fourth byte of each pixel as it likes).
+  const QImage painted = player_->VideoSurface()->grab().toImage();
+  ASSERT_EQ(painted.size(), frame.size());
+  for (int x = 0; x < frame.width(); x += 40) {
+    EXPECT_EQ(painted.pixel(x, frame.height() / 3) & 0xFFFFFF, frame.pixel(x, frame.height() / 3) & 0xFFFFFF)
+        << x;
+  }
 }
 
 // Both clocks: the audio clock, and the frame time of a video without sound.
@@ -281,6 +288,18 @@ TEST_F(MpvPlayerTest, InPlaceRectPlacesAndClipsThePicture) {
   EXPECT_TRUE(player_->VideoSurface()->mask().isEmpty());
   player_->SetInPlaceRect(0, 0, 320, 240, 200, 100);
   EXPECT_EQ(player_->VideoSurface()->mask(), QRegion(0, 0, 200, 100));
+}
+
+TEST_F(MpvPlayerTest, PlaysOnWithNowhereToDraw) {
+  player_->SetInPlaceRect(0, 0, 0, 0, 32767, 32767);
+  Open(false);
+  const std::uint64_t framesBefore = player_->FramesShown();
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.5));
+  EXPECT_EQ(player_->FramesShown(), framesBefore);
+  // Drawn again as soon as there is room.
+  player_->SetInPlaceRect(0, 0, 160, 120, 32767, 32767);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return player_->ShownFrame().size() == QSize(160, 120); }, kWaitMs));
 }
 
 // Destroying the player is the first thing closing the window does, whatever it is doing at that moment.
