@@ -5,6 +5,8 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -362,6 +364,55 @@ TEST(X11HotKeysTest, GlobalAtomsAreCountedAndTheLocalTableIsEmpty) {
   EXPECT_EQ(a.FindAtom("MrvHotKeyLeft"), 0);
   a.GlobalDeleteAtom(a.GlobalAddAtom("MrvHotKeyRight"));
   EXPECT_EQ(X11HotKeys::AtomReferenceCount("MrvHotKeyRight"), 1);
+}
+
+}  // namespace
+}  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// Without an X11 connection (the offscreen platform here, Wayland elsewhere) the keys are shortcuts of the
+// program's own windows. The platform is chosen once per process: under X the test runs itself again in a
+// process of its own on the offscreen platform.
+TEST(ShortcutFallbackTest, WithoutX11TheKeysAreShortcutsOfTheProgramsWindows) {
+  TestApplication();
+  if (QGuiApplication::platformName() != "offscreen") {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=ShortcutFallbackTest.*"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    return;
+  }
+  TestFolder folder;
+  QtWindowSystemOptions options;
+  options.registryPath = (folder.Path() / "registry").string();
+  QtWindowSystem ws(options);
+  X11HotKeys& keys = ws.X11HotKeySystem();
+  EXPECT_FALSE(keys.SystemWide());
+  std::vector<int> delivered;
+  keys.OnHotKey = [&](int id) { delivered.push_back(id); };
+  ASSERT_TRUE(keys.RegisterHotKey(7, 0, vk::F9));
+  EXPECT_FALSE(keys.RegisterHotKey(8, 0, vk::F9));
+
+  QLineEdit edit;
+  edit.show();
+  edit.setFocus();
+  QTest::keyClick(&edit, Qt::Key_F8);
+  QTest::keyClick(&edit, Qt::Key_F9);
+  QTest::keyClick(&edit, Qt::Key_F9, Qt::ShiftModifier);   // another key: Shift+F9 is not registered
+  ProcessEventsUntil([&] { return !delivered.empty(); }, kDesktopWaitMs);
+  ProcessEventsFor(20);
+  EXPECT_EQ(delivered, std::vector<int>{7});
+  EXPECT_TRUE(keys.UnregisterHotKey(7));
+  QTest::keyClick(&edit, Qt::Key_F9);
+  ProcessEventsFor(20);
+  EXPECT_EQ(delivered, std::vector<int>{7});
 }
 
 }  // namespace
