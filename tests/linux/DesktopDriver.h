@@ -32,6 +32,7 @@ constexpr int kDesktopWaitMs = 20000;
 // Runs xdotool with `arguments` and waits until it ends, serving the GUI meanwhile; whether it succeeded.
 // Its standard output goes to *output when given.
 inline bool Xdotool(const QStringList& arguments, QString* output = nullptr) {
+  TestApplication();  // a process started before the application's event loop exists is never seen to end
   QProcess process;
   process.start("xdotool", arguments);
   if (!process.waitForStarted()) return false;

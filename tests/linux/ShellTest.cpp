@@ -169,6 +169,7 @@ TEST(ShellTest, HotKeyReachesTheProgramWhileAnotherProgramHasTheFocus) {
 
 #ifdef TITRELLE_PROGRAM
 TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
+  TestApplication();
   TestFolder folder;
   // The first copy: the program itself, in a process of its own.
   QProcess first;
@@ -212,6 +213,8 @@ struct QuestionCase {
   const char* key;  // pressed on the question box
   bool resumes;
 };
+
+void PrintTo(const QuestionCase& question, std::ostream* out) { *out << question.name; }
 
 class ExistingSubtitleFileTest : public ::testing::TestWithParam<QuestionCase> {};
 
