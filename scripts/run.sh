@@ -11,8 +11,13 @@ headless=0
 [ "$headless" = 1 ] && ensure_packages $TITRELLE_DISPLAY_PACKAGES
 
 echo "Building Titrelle (release) in build/release..."
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTITRELLE_TESTS=OFF -DTITRELLE_LINUX_SHELL=ON >/dev/null
-cmake --build build/release -j "$(nproc)" --target titrelle >/dev/null
+mkdir -p build/release
+if ! { cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTITRELLE_TESTS=OFF -DTITRELLE_LINUX_SHELL=ON &&
+       cmake --build build/release -j "$(nproc)" --target titrelle; } >build/release/build.log 2>&1; then
+  tail -n 40 build/release/build.log
+  echo "The build failed; its whole output is in build/release/build.log." >&2
+  exit 1
+fi
 program=build/release/platforms/linux/titrelle
 
 if [ "$headless" = 1 ]; then
