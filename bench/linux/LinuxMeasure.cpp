@@ -264,6 +264,11 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
     return frames.back();
   };
 
+  // Opening another video leaves the marks of the last one in the session, and an end mark left armed
+  // would make the replay jump before this run's own end mark: start each run as a fresh program does.
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+
   // Open, as the open button does, and wait for the first frame.
   system.videoToOpen = video;
   {
@@ -344,6 +349,11 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
   Spin(8000, [&] { return result.pastEnd.values.size() >= 12; });
   system.afterTick = [] {};
   result.rssKb = MemoryKb("VmRSS:");
+  if (result.pastEnd.Empty()) {
+    std::printf("no jump back: MarkStart %.4f MarkEnd %.4f, position %.4f, play state %d, status %s\n",
+                markStart, markEnd, player->CurrentPosition(), player->PlayState(),
+                player->CurrentPositionString().c_str());
+  }
   if (std::getenv("TITRELLE_MEASURE_VERBOSE") != nullptr) {
     std::lock_guard lock(framesMutex);
     std::printf("MarkStart %.4f MarkEnd %.4f\n", markStart, markEnd);
