@@ -4,7 +4,8 @@
 //
 // Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
 // threads, which only wake the render thread or post to the GUI loop. Reading the position asks mpv
-// directly (a few microseconds; nothing on the GUI thread waits for a frame to be drawn).
+// directly (a few microseconds, at most once in half a millisecond; nothing on the GUI thread waits for a
+// frame to be drawn), and mpv's event queue is read only when mpv has said it holds something.
 //
 // mpv needs the C numeric locale: call setlocale(LC_NUMERIC, "C") after the QApplication exists (its
 // constructor sets the locale from the environment). The constructor does it too, but the program's
