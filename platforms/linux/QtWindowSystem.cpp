@@ -17,26 +17,20 @@ namespace titrelle {
 
 namespace {
 
-// The program's clock: a precise Qt timer. A tick whose handler is still running (showing an error report,
-// say) is not started again from inside that report's loop.
+// The program's clock: a precise Qt timer. Qt never starts a timer's handler again while it is still running
+// (showing an error report, say), so no report opens over another.
 class QtTimer : public Timer {
  public:
   QtTimer(WindowSystem& system, int intervalMs, std::function<void()> onTick) : onTick_(std::move(onTick)) {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(intervalMs);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &system] {
-      if (ticking_) return;
-      ticking_ = true;
-      DispatchEvent(system, onTick_);
-      ticking_ = false;
-    });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &system] { DispatchEvent(system, onTick_); });
     timer_.start();
   }
 
  private:
   std::function<void()> onTick_;
   QTimer timer_;
-  bool ticking_ = false;
 };
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }

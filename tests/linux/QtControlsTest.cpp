@@ -276,6 +276,52 @@ TEST_F(QtControlsTest, QuestionBoxAnswersAsItsSpecGivesIt) {
   }
 }
 
+TEST_F(QtControlsTest, AnErrorAHandlerLetsOutBecomesTheErrorReportAndTheProgramGoesOn) {
+  ws_->SetApplicationTitle("Titrelle");
+  Control& panel = window_->Find("Panel");
+  int clicks = 0;
+  panel.OnClick = [&] {
+    ++clicks;
+    throw Error("Cannot open the file");
+  };
+  ModalAnswers modal;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  modal.Add([](QWidget* box) { return qobject_cast<QMessageBox*>(box) != nullptr; },
+            [&](QWidget* box) {
+              text = static_cast<QMessageBox*>(box)->text();
+              icon = static_cast<QMessageBox*>(box)->icon();
+              XdotoolInBackground({"key", "Return"});
+            });
+  QTest::mouseClick(window_->ControlNamed("Panel").Widget(), Qt::LeftButton, {}, QPoint(80, 14));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(modal.AllGiven());
+  EXPECT_EQ(text, "Cannot open the file.");
+  EXPECT_EQ(icon, QMessageBox::Critical);
+  ASSERT_EQ(modal.seen.size(), 1u);
+  EXPECT_EQ(modal.seen[0], "Titrelle");
+}
+
+TEST_F(QtControlsTest, ATickStillShowingItsErrorReportIsNotStartedAgain) {
+  int ticks = 0;
+  bool nested = false;
+  ModalAnswers modal;
+  modal.Add([](QWidget* box) { return qobject_cast<QMessageBox*>(box) != nullptr; },
+            [&](QWidget* box) {
+              // The clock goes on ticking inside the report's loop; no second report may open over it.
+              const int before = ticks;
+              ProcessEventsFor(50);
+              nested = QApplication::activeModalWidget() != box || ticks != before;
+              static_cast<QMessageBox*>(box)->close();
+            });
+  std::unique_ptr<Timer> timer = ws_->StartTimer(1, [&] {
+    ++ticks;
+    if (ticks == 1) throw Error("tick");
+  });
+  ASSERT_TRUE(ProcessEventsUntil([&] { return modal.AllGiven() && ticks > 3; }, kDesktopWaitMs));
+  EXPECT_FALSE(nested);
+}
+
 TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
   TestApplication();
   TestFolder folder;
@@ -405,7 +451,7 @@ TEST(ShortcutFallbackTest, WithoutX11TheKeysAreShortcutsOfTheProgramsWindows) {
   edit.setFocus();
   QTest::keyClick(&edit, Qt::Key_F8);
   QTest::keyClick(&edit, Qt::Key_F9);
-  QTest::keyClick(&edit, Qt::Key_F9, Qt::ShiftModifier);   // another key: Shift+F9 is not registered
+  QTest::keyClick(&edit, Qt::Key_F9, Qt::ShiftModifier);  // another key: Shift+F9 is not registered
   ProcessEventsUntil([&] { return !delivered.empty(); }, kDesktopWaitMs);
   ProcessEventsFor(20);
   EXPECT_EQ(delivered, std::vector<int>{7});
