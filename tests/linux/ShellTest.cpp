@@ -276,14 +276,15 @@ TEST(ShellTest, FontDialogSavedInCustomModeRestylesTheFile) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Form().OpenButton->Enabled(); }, kDesktopWaitMs));
   ASSERT_TRUE(program.Form().UserRichEdit->Visible());
 
-  // In the dialog: untick "default" with the mouse, then Alt+S saves.
+  // In the dialog: untick "default" with the mouse.
   bool dialogSeen = false;
   answers.Add([](QWidget* modal) { return modal->objectName() == "FontOptionForm"; },
               [&dialogSeen](QWidget* modal) {
                 dialogSeen = true;
                 auto* box = modal->findChild<QCheckBox*>("CheckBoxDefault");
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-                XdotoolInBackground({"key", "alt+s"});
+                // F8 behind the dialog still reaches the main window; then Alt+S saves.
+                XdotoolInBackground({"key", "F8", "alt+s"});
               });
   ASSERT_TRUE(program.Activate());
   ASSERT_TRUE(Xdotool({"key", "alt+f"}));
@@ -291,6 +292,8 @@ TEST(ShellTest, FontDialogSavedInCustomModeRestylesTheFile) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).find(custom) != std::string::npos; },
                                  kDesktopWaitMs));
   EXPECT_TRUE(dialogSeen);
+  EXPECT_FALSE(program.Form().UserRichEdit->Visible());  // F8 went back to capturing
+  EXPECT_TRUE(program.Form().Panel3->Visible());
   const std::vector<std::string> lines = SplitLines(ReadBytes(subtitles));
   ASSERT_GE(lines.size(), 8u);
   EXPECT_EQ(lines[2].rfind(custom + "\xB5\xDA\xD2\xBB\xBE\xE4", 0), 0u) << lines[2];
