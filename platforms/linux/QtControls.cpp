@@ -24,7 +24,7 @@ namespace titrelle {
 namespace {
 
 constexpr int kInputMethodKey = 229;  // what a desktop reports as the key of an input method's character
-constexpr int kEditorMargin = 2;  // the text's distance from an editor's edge, as on the desktop
+constexpr int kEditorMargin = 2;      // the text's distance from an editor's edge, as on the desktop
 constexpr int kSmallestFittedPixels = 9;
 
 // Line breaks of the core's texts (CR LF) as Qt's plain-text editors keep them (LF), and back.
@@ -345,7 +345,8 @@ void QtControl::ApplyLook() {
     background = QColorFromColorRef(spec_.background);
   }
   if (background.isValid()) {
-    // Text boxes paint their text area in Base; a panel's Base would reach the boxes on it, so it sets Window.
+    // Text boxes paint their text area in Base; a panel's Base would reach the boxes on it, so it sets
+    // Window.
     const bool textBox = spec_.kind == ControlKind::Edit || spec_.kind == ControlKind::Memo ||
                          spec_.kind == ControlKind::UserView || spec_.kind == ControlKind::ComboBox;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -412,8 +413,7 @@ void QtControl::SetText(const std::string& text) {
       auto* edit = static_cast<QLineEdit*>(widget);
       const QString converted = QStringFromCp936(text);
       if (converted == edit->text()) return;
-      edit->setText(converted);
-      edit->setCursorPosition(0);  // where an edit box leaves its caret after its text was set
+      edit->setText(converted);  // the caret goes to the end: typing after it goes on there
       break;
     }
     case ControlKind::Memo: {

@@ -196,6 +196,8 @@ TEST_F(QtControlsTest, KeyPressHandlerFiltersTypedCharactersOnly) {
   EXPECT_EQ(edit.Text(), "1.2");
   edit.SetText("99");  // text set by the program is not filtered
   EXPECT_EQ(edit.Text(), "99");
+  QTest::keyClicks(widget, "5");  // typing after a set text goes on at its end
+  EXPECT_EQ(edit.Text(), "995");
 }
 
 TEST_F(QtControlsTest, CheckBoxTellsEveryChangeOfItsTickAsAClick) {
