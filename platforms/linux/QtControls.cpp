@@ -362,7 +362,14 @@ void QtControl::Fire(const std::function<void()>& handler) {
 }
 
 void QtControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
-  if (handler) DispatchEvent(window_.System(), [&] { handler(key); });
+  if (!handler) return;
+  bool finished = false;
+  DispatchEvent(window_.System(), [&] {
+    handler(key);
+    finished = true;
+  });
+  // A handler that failed ended the key's handling before the widget could act on it.
+  if (!finished) key.swallowed = true;
 }
 
 std::string QtControl::Text() const {
@@ -547,7 +554,12 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
   BeforeWidgetKey();
   if (typed && OnKeyPress) {
     KeyPressEvent press{bytes[0]};
-    DispatchEvent(window_.System(), [&] { OnKeyPress(press); });
+    bool finished = false;
+    DispatchEvent(window_.System(), [&] {
+      OnKeyPress(press);
+      finished = true;
+    });
+    if (!finished) press.character = 0;
     if (press.character == 0) {
       event->accept();
     } else if (press.character != bytes[0]) {

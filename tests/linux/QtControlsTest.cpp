@@ -304,6 +304,22 @@ TEST_F(QtControlsTest, AnErrorAHandlerLetsOutBecomesTheErrorReportAndTheProgramG
   EXPECT_EQ(modal.seen[0], "Titrelle");
 }
 
+TEST_F(QtControlsTest, AKeyWhoseHandlerFailsIsNotActedOn) {
+  view_->SetListingText("one");
+  view_->SetFocus();
+  view_->CaretToEnd();
+  view_->OnKeyDown = [](KeyEvent& key) {
+    if (key.key == 'X') throw Error("no");
+  };
+  ModalAnswers modal;
+  modal.Add([](QWidget* box) { return qobject_cast<QMessageBox*>(box) != nullptr; },
+            [](QWidget* box) { static_cast<QMessageBox*>(box)->close(); });
+  QTest::keyClick(Editor(), Qt::Key_X);
+  QTest::keyClick(Editor(), Qt::Key_Y);
+  EXPECT_TRUE(modal.AllGiven());
+  EXPECT_EQ(view_->Text(), "oney");
+}
+
 TEST_F(QtControlsTest, ATickStillShowingItsErrorReportIsNotStartedAgain) {
   int ticks = 0;
   bool nested = false;
