@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds Titrelle with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test; then a short,
-# bounded fuzzing run of the document core.
+# Builds Titrelle with AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the document core for a short,
+# bounded time, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -13,9 +13,8 @@ cmake --build build/test -j "$jobs"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 status=0
-# The desktop program's tests need an X server: each run gets a virtual one of its own.
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/test --output-on-failure -j "$jobs" || status=$?
 
+# A short, bounded fuzzing run of the document core first, so that the test runner's summary closes the output.
 if [ -x "$(command -v clang++)" ] && [ -f fuzz/CMakeLists.txt ]; then
   CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITRELLE_FUZZ=ON \
     -DTITRELLE_TESTS=OFF -DTITRELLE_LINUX_SHELL=OFF >/dev/null
@@ -30,4 +29,7 @@ if [ -x "$(command -v clang++)" ] && [ -f fuzz/CMakeLists.txt ]; then
     status=1
   fi
 fi
+
+# The desktop program's tests need an X server: the run gets a virtual one of its own.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/test --output-on-failure -j "$jobs" || status=$?
 exit $status
