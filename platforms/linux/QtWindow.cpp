@@ -154,6 +154,7 @@ void QtWindow::Fire(const std::function<void()>& handler) {
 
 void QtWindow::Show() {
   QWidget* frame = frame_;
+  if (visible_ || !frame) return;  // showing a shown window changes nothing and tells nothing
   if (!realised_) {
     realised_ = true;
     // Centred on the screen by its outer size; the first showing realises it at its size, a resize.
@@ -176,6 +177,7 @@ void QtWindow::Show() {
 
 void QtWindow::ShowModal() {
   QWidget* frame = frame_;
+  if (visible_ || !frame) return;
   frame->setWindowModality(Qt::ApplicationModal);
   Show();
   if (visible_) {
