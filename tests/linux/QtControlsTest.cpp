@@ -320,6 +320,22 @@ TEST_F(QtControlsTest, AKeyWhoseHandlerFailsIsNotActedOn) {
   EXPECT_EQ(view_->Text(), "oney");
 }
 
+TEST_F(QtControlsTest, OpenDialogTakesATypedNameOfAFileThatDoesNotExistAndCancelGivesNothing) {
+  const std::string missing = (folder_.Path() / "not-here.avi").string();
+  ModalAnswers modal;
+  modal.Add([](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
+            [&](QWidget*) {
+              XdotoolInBackground({"type", "--args", "1", QString::fromStdString(missing), "key", "Return"});
+            });
+  EXPECT_EQ(ws_->ChooseFileToOpen(), std::optional<std::string>(missing));
+  modal.Add([](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
+            [](QWidget*) {
+              XdotoolInBackground({"key", "Escape"});
+            });
+  EXPECT_EQ(ws_->ChooseFileToOpen(), std::nullopt);
+  EXPECT_TRUE(modal.AllGiven());
+}
+
 TEST_F(QtControlsTest, ATickStillShowingItsErrorReportIsNotStartedAgain) {
   int ticks = 0;
   bool nested = false;
