@@ -115,7 +115,8 @@ class TForm1 {
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
   void CommitLine();
-  void SetUpNextLine();   // the commit's steps after the append
+  void SetUpNextLine();
+  long double EndBoxSeconds();   // the commit's steps after the append
 
   // document/
   void SaveSubtitleFile();

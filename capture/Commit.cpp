@@ -5,6 +5,7 @@
 #include "app/Unit1.h"
 #include "capture/TimeText.h"
 #include "style/StyleStrings.h"
+#include "ui/Error.h"
 
 namespace titrelle {
 
@@ -60,13 +61,23 @@ void TForm1::CommitLine() {
   Session.EditMode = 0;
 }
 
+// Right after a resume nothing has been marked: the end box shows the resumed file's last end, and that is
+// where the next line goes on, not the start of the video (a replay from 0 would follow the next F10).
+long double TForm1::EndBoxSeconds() {
+  try {
+    return TimeTextToSeconds(TrimText(Edit2->Text()));
+  } catch (const Error&) {
+    return 0;
+  }
+}
+
 void TForm1::SetUpNextLine() {
   InputEdit->SetText("");
   // The next line starts where the replay last passed this line's end. Before the first jump since F10
   // (paused right after it) that point belongs to an earlier line, or to none: continue from the end mark.
   if (Session.ReplayJumpedSinceEndMark == 0) {
     Session.ResumeStartText = TrimText(Edit2->Text());
-    Session.ResumePosition = Session.MarkEnd;
+    Session.ResumePosition = Session.MarkEnd > 0 ? Session.MarkEnd : EndBoxSeconds();
   }
   Edit1->SetText(Session.ResumeStartText);
   StartTimeButton->SetEnabled(true);

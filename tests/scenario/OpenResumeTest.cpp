@@ -140,6 +140,22 @@ TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
             kEarlierFile + "1\r\n00:01:04:500 --> 00:01:05:734\r\n" + kDefaultPrefix + "Next\r\n\r\n");
 }
 
+TEST_F(Open, ALineCommittedInEditModeRightAfterAResumeGoesOnFromTheFilesLastEnd) {
+  WriteFile("movie.srt", kEarlierFile);
+  OpenVideo("movie.avi", kYes);
+  WaitUntilOpened();
+  WaitMs(1);
+
+  // Still in edit mode, nothing marked: the boxes show the last subtitle's times.
+  TypeInInput("Again");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"),
+            kEarlierFile + "1\r\n00:01:02:003 --> 00:01:04:500\r\n" + kDefaultPrefix + "Again\r\n\r\n");
+  EXPECT_EQ(Control("Edit1").Text(), "00:01:04:500");
+  EXPECT_EQ(Session().MarkStart, 64.5L);
+  EXPECT_NEAR(Player().Position(), 64.5, 1e-9);  // not back to the start of the video
+}
+
 // Chosen: a resume that fails part-way goes back to saving normally, tells the user, and never lets this
 // document overwrite the file it could not load.
 TEST_F(Open, AResumeThatFailsIsReportedAndTheFileIsNeverOverwritten) {
