@@ -1,6 +1,7 @@
 // Committing a line: Enter in the entry box numbers the line, appends it to both views, saves the file and
 // sets up the next line to start where this one ended.
 #include <string>
+#include <string_view>
 
 #include "app/Unit1.h"
 #include "capture/TimeText.h"
@@ -23,6 +24,9 @@ class AppendingCommitGuard {
   CaptureSession& session_;
 };
 
+// Whether an append starts on the listing's last line: the text is empty or ends with a break.
+bool EndsOnEmptyLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
+
 }  // namespace
 
 void TForm1::InputEditKeyDown(KeyEvent& key) {
@@ -41,10 +45,16 @@ void TForm1::CommitLine() {
     // user's edits; and a half-written group is not worth a save of the whole file per line (10,000
     // subtitles make every save a large write): the group is saved once, when it is complete.
     AppendingCommitGuard appending(Session);
+    // A loaded file may end, without a break, on a line of markup alone: the user view shows that line as
+    // the empty one after its final break, where its append would put the number, while the file view
+    // starts the group on a new line. The user view then breaks first and, like the file view, gets no
+    // separator line, or every line of the group would sit one line off its file-view line.
+    const bool breakFirst = EndsOnEmptyLine(UserRichEdit->Text()) && !EndsOnEmptyLine(TempRichEdit.Text());
+    if (breakFirst) UserRichEdit->Add("");
     UserRichEdit->Add(number);
     UserRichEdit->Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
     UserRichEdit->Add(text);
-    UserRichEdit->Add("");
+    if (!breakFirst) UserRichEdit->Add("");
     TempRichEdit.Add(number);
     TempRichEdit.Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
     TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Session.OmitClosingTag));
