@@ -7,6 +7,7 @@
 #include "platforms/headless/HeadlessWindowSystem.h"
 #include "ui/Error.h"
 #include "ui/ErrorReport.h"
+#include "ui/TypedText.h"
 
 namespace titrelle {
 
@@ -208,12 +209,7 @@ bool HeadlessControl::TypeOne(const std::string& characters) {
   KeyEvent down{single ? VirtualKeyForCharacter(characters[0]) : kProcessKey, 0, false};
   FireKey(OnKeyDown, down);
   if (!down.swallowed) {
-    std::string typed = characters;
-    if (single) {
-      KeyPressEvent press{characters[0]};
-      FirePress(press);
-      typed = press.character == 0 ? std::string() : std::string(1, press.character);
-    }
+    const std::string typed = FilterTypedText(characters, [this](KeyPressEvent& press) { FirePress(press); });
     if (!typed.empty() && InsertTyped(typed)) FireChange();
   }
   KeyEvent up{down.key, 0, false};

@@ -18,6 +18,7 @@
 #include "platforms/linux/QtWindow.h"
 #include "ui/Error.h"
 #include "ui/ErrorReport.h"
+#include "ui/TypedText.h"
 
 namespace titrelle {
 
@@ -551,15 +552,23 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
   std::string bytes = text.isEmpty() ? std::string() : Cp936FromQString(text);
   const auto byte = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
   const bool typed = (byte >= 0x20 && byte != 0x7F) || byte == vk::Back || byte == vk::Return;
+  const bool typedText = bytes.size() > 1 && static_cast<unsigned char>(bytes[0]) >= 0x20;
   BeforeWidgetKey();
-  if (typed && OnKeyPress) {
+  if (typedText && OnKeyPress) {
+    // Several bytes (a Chinese character): each goes through the key press, as typing reaches the program.
+    const std::string kept = FilterTypedText(bytes, [this](KeyPressEvent& press) { FirePress(press); });
+    if (kept.empty()) {
+      event->accept();
+    } else if (kept != bytes) {
+      QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QStringFromCp936(kept),
+                         event->isAutoRepeat(), static_cast<quint16>(event->count()));
+      act(&replaced);
+    } else {
+      act(event);
+    }
+  } else if (typed && OnKeyPress) {
     KeyPressEvent press{bytes[0]};
-    bool finished = false;
-    DispatchEvent(window_.System(), [&] {
-      OnKeyPress(press);
-      finished = true;
-    });
-    if (!finished) press.character = 0;
+    FirePress(press);
     if (press.character == 0) {
       event->accept();
     } else if (press.character != bytes[0]) {
@@ -576,6 +585,16 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
   AfterWidgetKey();
 }
 
+void QtControl::FirePress(KeyPressEvent& press) {
+  bool finished = false;
+  DispatchEvent(window_.System(), [&] {
+    if (OnKeyPress) OnKeyPress(press);
+    finished = true;
+  });
+  // A handler that failed ended the key's handling before the control could act on it.
+  if (!finished) press.character = 0;
+}
+
 void QtControl::HandleKeyRelease(QKeyEvent* event) {
   KeyEvent up{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false};
   FireKey(OnKeyUp, up);
@@ -590,9 +609,14 @@ void QtControl::HandleInputMethod(QInputMethodEvent* event,
   KeyEvent down{kInputMethodKey, 0, false};
   FireKey(OnKeyDown, down);
   BeforeWidgetKey();
-  if (down.swallowed) {
-    QInputMethodEvent withoutCommit(event->preeditString(), event->attributes());
-    act(&withoutCommit);
+  const std::string committed = Cp936FromQString(event->commitString());
+  const std::string kept =
+      down.swallowed ? std::string()
+                     : FilterTypedText(committed, [this](KeyPressEvent& press) { FirePress(press); });
+  if (kept != committed) {
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    if (!kept.empty()) filtered.setCommitString(QStringFromCp936(kept));
+    act(&filtered);
   } else {
     act(event);
   }

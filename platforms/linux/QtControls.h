@@ -65,6 +65,7 @@ class QtControl : public virtual Control {
   // Called by the widgets. `act` runs the widget's own handling of the (possibly replaced) event.
   void HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEvent*)>& act);
   void HandleKeyRelease(QKeyEvent* event);
+  void FirePress(KeyPressEvent& press);
   void HandleInputMethod(QInputMethodEvent* event, const std::function<void(QInputMethodEvent*)>& act);
   virtual void HandleMouse(bool down);
   void HandleClick();

@@ -4,8 +4,11 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -194,6 +197,15 @@ TEST_F(QtControlsTest, KeyPressHandlerFiltersTypedCharactersOnly) {
   EXPECT_EQ(edit.Text(), "1.23");
   QTest::keyClick(widget, Qt::Key_Backspace);
   EXPECT_EQ(edit.Text(), "1.2");
+  // A Chinese character reaches the filter as its two bytes and is dropped whole, from a key or an input
+  // method.
+  QKeyEvent chinese(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\u4E8C"));
+  QApplication::sendEvent(widget, &chinese);
+  QInputMethodEvent commit;
+  commit.setCommitString(QString::fromUtf8("4\u4E8C"));
+  QApplication::sendEvent(widget, &commit);
+  EXPECT_EQ(edit.Text(), "1.24");
+  QTest::keyClick(widget, Qt::Key_Backspace);
   edit.SetText("99");  // text set by the program is not filtered
   EXPECT_EQ(edit.Text(), "99");
   QTest::keyClicks(widget, "5");  // typing after a set text goes on at its end
