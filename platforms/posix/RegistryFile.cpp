@@ -277,11 +277,18 @@ class SaveLock {
   explicit SaveLock(const std::string& path)
       : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     if (!fd_.valid()) return;
-    int result;
-    do {
-      result = ::flock(fd_.get(), LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    locked_ = result == 0;
+    // Another copy holds the lock only while it rewrites the file, a few milliseconds. One that is stopped
+    // while holding it must not freeze this program's window: give up after a bounded wait, and the write
+    // fails as any write that cannot be made.
+    constexpr int kAttempts = 400;  // 400 x 5 ms: two seconds
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) {
+        locked_ = true;
+        return;
+      }
+      if (errno != EWOULDBLOCK && errno != EINTR) return;
+      ::usleep(5000);
+    }
   }
   ~SaveLock() {
     if (locked_) ::flock(fd_.get(), LOCK_UN);

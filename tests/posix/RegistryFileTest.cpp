@@ -1,8 +1,11 @@
 #include "platforms/posix/RegistryFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -225,6 +228,34 @@ TEST_F(RegistryFileTest, AFileThatCannotBeWrittenFailsTheStoresWrite) {
   } catch (const Error& error) {
     EXPECT_STREQ(error.what(), "Failed to set data for 'srtFontColorD'");
   }
+}
+
+TEST_F(RegistryFileTest, AWriterThatNeverLetsGoOfTheLockFailsTheWriteInsteadOfHangingTheWindow) {
+  ASSERT_TRUE(Write("srtDefault", "1"));
+  // Another copy stopped in the middle of its save: it holds the lock and never lets go.
+  const int held = ::open((path_ + ".lock").c_str(), O_RDWR);
+  ASSERT_GE(held, 0);
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    ::flock(held, LOCK_EX);
+    ::pause();
+    ::_exit(0);
+  }
+  ::close(held);
+  // Wait until the other copy has the lock (a lock of our own succeeds only while it does not).
+  for (int i = 0; i < 1000; ++i) {
+    const int probe = ::open((path_ + ".lock").c_str(), O_RDWR);
+    const bool taken = ::flock(probe, LOCK_EX | LOCK_NB) != 0;
+    ::close(probe);
+    if (taken) break;
+    ::usleep(1000);
+  }
+  EXPECT_FALSE(Write("srtDefault", "0"));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(Read("srtDefault").text, "1");
+  EXPECT_TRUE(Write("srtDefault", "0"));  // the lock died with its holder
 }
 
 TEST_F(RegistryFileTest, TheStoreKeepsTheDefaultFontNameThroughTheFile) {
