@@ -115,8 +115,8 @@ class TForm1 {
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
   void CommitLine();
-  void SetUpNextLine();
-  long double EndBoxSeconds();   // the commit's steps after the append
+  void SetUpNextLine();          // the commit's steps after the append
+  long double EndBoxSeconds();   // the end box's time, 0 when it holds none
 
   // document/
   void SaveSubtitleFile();
