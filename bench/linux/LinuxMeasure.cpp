@@ -1,10 +1,12 @@
 // Measures the desktop program on Linux as a user meets it: start-up to the window shown, the clock's tick
 // rate while a video plays, how closely a mark follows the player's clock, how far the segment replay lets
-// the position and the picture run past the end mark before it jumps back, and memory. It drives the real
-// main window, timer and libmpv player on videos it makes with ffmpeg, whose frames carry their own number
-// in two grey levels so that the frame on screen can be told.
+// the position and the picture run past the end mark before it jumps back, a typed character in edit mode on
+// long documents, and memory. It drives the real main window, timer and libmpv player on videos it makes with
+// ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure [--typing-only]
+//
+// --typing-only measures the typed character alone.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -12,7 +14,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTextBlock>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -29,7 +35,9 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "bench/BenchDocuments.h"
 #include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/QtControls.h"
 #include "platforms/linux/QtWindowSystem.h"
 
 namespace titrelle {
@@ -209,8 +217,12 @@ class MeasuringWindowSystem : public QtWindowSystem {
   long ticks = 0;
   Stats* tickDurations = nullptr;
 
+  bool answerDefault = false;  // the question whether to go on with an existing subtitle file: Yes
+
   std::optional<std::string> ChooseFileToOpen() override { return videoToOpen; }
-  int ShowMessageBox(const MessageBoxSpec& spec) override { return spec.escapeButton; }
+  int ShowMessageBox(const MessageBoxSpec& spec) override {
+    return answerDefault ? spec.defaultButton : spec.escapeButton;
+  }
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
     return QtWindowSystem::StartTimer(intervalMs, [this, onTick = std::move(onTick)] {
       ++ticks;
@@ -391,9 +403,102 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
   return result;
 }
 
+// ---- Typing in edit mode ----
+
+struct TypingResult {
+  int subtitles = 0;
+  Stats keyDownToUp;  // one typed character: key down sent until key up handled, the save included
+  bool writtenBack = false;
+};
+
+void SendKey(QWidget* widget, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &release);
+}
+
+// Resumes a generated file of `subtitles` subtitles next to a copy of `video`, clicks the end of the middle
+// subtitle's text line and types characters into it one by one, the GUI loop running between them.
+TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                           const std::string& video, int subtitles) {
+  TypingResult result;
+  result.subtitles = subtitles;
+  const std::string baseName = "typing-" + std::to_string(subtitles);
+  const std::filesystem::path videoCopy = folder / (baseName + ".mp4");
+  const std::filesystem::path subtitlePath = folder / (baseName + ".srt");
+  std::filesystem::copy_file(video, videoCopy, std::filesystem::copy_options::overwrite_existing);
+  {
+    std::ofstream file(subtitlePath, std::ios::binary | std::ios::trunc);
+    file << bench::BenchFileViewText(subtitles);
+  }
+  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
+  if (view == nullptr) {
+    std::fprintf(stderr, "the main window's user view is not the Qt user view\n");
+    std::exit(2);
+  }
+  QPlainTextEdit* editor = view->Editor();
+
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  system.videoToOpen = videoCopy.string();
+  system.answerDefault = true;
+  form.OpenButtonClick();
+  system.answerDefault = false;
+  Spin(800);
+
+  // A click at the end of the middle subtitle's text line, scrolled into view first as the user would.
+  const int textLine = (subtitles / 2) * 4 + 2;
+  QTextCursor cursor(editor->document()->findBlockByNumber(textLine));
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  editor->setTextCursor(cursor);
+  editor->ensureCursorVisible();
+  Spin(100);
+  const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
+  const QPoint global = editor->viewport()->mapToGlobal(at);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(editor->viewport(), &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(editor->viewport(), &release);
+  Spin(100);
+  if (view->CaretLine() != textLine || view->ReadOnly()) {
+    std::printf("typing: the click did not reach the text line (caret line %d)\n", view->CaretLine());
+    return result;
+  }
+
+  constexpr int kCharacters = 41;
+  std::string typed;
+  for (int i = 0; i < kCharacters; ++i) {
+    const char character = static_cast<char>('a' + i % 26);
+    typed += character;
+    const auto start = SteadyClock::now();
+    SendKey(editor, Qt::Key_A + i % 26, QString(QLatin1Char(character)));
+    result.keyDownToUp.Add(SecondsBetween(start, SteadyClock::now()));
+    Spin(15);  // painting and the clock's ticks, as between a user's keys
+  }
+  std::ifstream file(subtitlePath, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  result.writtenBack = saved.find(bench::BenchSubtitleText(subtitles / 2 + 1) + typed) != std::string::npos;
+  form.WP->Stop();
+  Spin(100);
+  return result;
+}
+
+void PrintTyping(const std::vector<TypingResult>& typing) {
+  for (const TypingResult& result : typing) {
+    if (result.keyDownToUp.Empty()) continue;
+    std::printf(
+        "one typed character in edit mode, %5d subtitles   median %6.2f ms  p90 %6.2f ms  max %6.2f ms  (%zu "
+        "keys)%s\n",
+        result.subtitles, Ms(result.keyDownToUp.Quantile(0.5)), Ms(result.keyDownToUp.Quantile(0.9)),
+        Ms(result.keyDownToUp.Quantile(1)), result.keyDownToUp.values.size(),
+        result.writtenBack ? "" : "   NOT WRITTEN BACK");
+  }
+}
+
 const char* Verdict(bool met) { return met ? "goal met" : "GOAL MISSED"; }
 
-int Measure(int argc, char** argv) {
+int Measure(int argc, char** argv, bool typingOnly) {
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const std::filesystem::path folder =
@@ -402,11 +507,12 @@ int Measure(int argc, char** argv) {
   const std::string toneVideo = MakeVideo(folder, true);
   const std::string silentVideo = MakeVideo(folder, false);
 
-  const Stats startup = MeasureStartup(7);
+  const Stats startup = typingOnly ? Stats{} : MeasureStartup(7);
 
   QtWindowSystemOptions options;
   options.registryPath = (folder / "registry").string();
   std::vector<ScenarioResult> results;
+  std::vector<TypingResult> typing;
   QSize panelSize;
   {
     MeasuringWindowSystem system(options);
@@ -415,8 +521,12 @@ int Measure(int argc, char** argv) {
     Spin(500);
     TForm1& form = program.Form1();
     if (auto* player = dynamic_cast<MpvPlayer*>(form.WP.get())) panelSize = player->VideoSurface()->size();
-    results.push_back(RunScenario(system, form, toneVideo, true));
-    results.push_back(RunScenario(system, form, silentVideo, false));
+    if (!typingOnly) {
+      results.push_back(RunScenario(system, form, toneVideo, true));
+      results.push_back(RunScenario(system, form, silentVideo, false));
+    }
+    for (int subtitles : {100, 1000, 10000})
+      typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
   }
   const long peakKb = MemoryKb("VmHWM:");
   std::filesystem::remove_all(folder);
@@ -473,6 +583,7 @@ int Measure(int argc, char** argv) {
                 perPass.c_str(), Verdict(worstFrames <= 1 && !result.framesPastEnd.empty()));
     std::printf("memory while playing           RSS %.1f MB\n", result.rssKb / 1024.0);
   }
+  PrintTyping(typing);
   std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
   return 0;
 }
@@ -482,5 +593,6 @@ int Measure(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--startup-child") return titrelle::StartupChild(argc, argv);
-  return titrelle::Measure(argc, argv);
+  const bool typingOnly = argc > 1 && std::string(argv[1]) == "--typing-only";
+  return titrelle::Measure(argc, argv, typingOnly);
 }
