@@ -137,9 +137,12 @@ class TForm1 {
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();
-  // The user view as last accepted, so that an edit joining or splitting its lines can be undone.
-  std::string UserViewSnapshot;
+  // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
+  // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)
+  // update it themselves, so that no keystroke reads the whole view.
+  Listing UserViewSnapshot;
   bool RestoringUserView = false;
+  void RefreshUserViewSnapshot();  // from the whole view, for changes the snapshot cannot follow
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

@@ -50,11 +50,17 @@ void TForm1::CommitLine() {
     // starts the group on a new line. The user view then breaks first and, like the file view, gets no
     // separator line, or every line of the group would sit one line off its file-view line.
     const bool breakFirst = EndsOnEmptyLine(UserRichEdit->Text()) && !EndsOnEmptyLine(TempRichEdit.Text());
-    if (breakFirst) UserRichEdit->Add("");
-    UserRichEdit->Add(number);
-    UserRichEdit->Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
-    UserRichEdit->Add(text);
-    if (!breakFirst) UserRichEdit->Add("");
+    // The snapshot of the user view (undoing joins and splits) takes the same appends: no line of it is
+    // read back from the view.
+    const auto appendToUserView = [this](const std::string& line) {
+      UserRichEdit->Add(line);
+      UserViewSnapshot.Add(line);
+    };
+    if (breakFirst) appendToUserView("");
+    appendToUserView(number);
+    appendToUserView(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
+    appendToUserView(text);
+    if (!breakFirst) appendToUserView("");
     TempRichEdit.Add(number);
     TempRichEdit.Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
     TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Session.OmitClosingTag));

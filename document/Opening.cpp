@@ -44,6 +44,7 @@ void TForm1::OpenButtonClick() {
     Session.SubtitlePath.clear();
     TempRichEdit.Clear();
     UserRichEdit->Clear();
+    UserViewSnapshot.Clear();
     ResetCaptureDisplay();
     StartTimeButton->SetFocus();
     OpenSubtitleFile();

@@ -17,6 +17,7 @@ void TForm1::ResumeSubtitleFile() {
     TempRichEdit.SetListingText(ReadSubtitleFile(Session.SubtitlePath));
     UserRichEdit->SetListingText(TempRichEdit.Text());
     DeriveUserView();
+    RefreshUserViewSnapshot();
     EnterEditMode();
     Session.LoadingFile = 0;
     Session.PendingSeek = 1;
@@ -30,6 +31,11 @@ void TForm1::ResumeSubtitleFile() {
     Session.LoadingFile = 0;
     Session.PendingSeek = 0;
     Session.ProtectedSubtitlePath = Session.SubtitlePath;
+    // The views may hold the file's text underived: an edit joining its lines is undone back to that.
+    try {
+      RefreshUserViewSnapshot();
+    } catch (const std::exception&) {
+    }
     ShowErrorReport(Ws, error.what());
     throw;
   }

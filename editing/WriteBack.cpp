@@ -12,25 +12,39 @@ namespace {
 
 // The number of pieces between breaks, the empty one after a final break included: two listings with the
 // same pieces hold their lines at the same indices.
-int PieceCount(int count, const std::string& text) {
+int PieceCount(const Listing& listing) {
+  const std::string& text = listing.Text();
   const bool endsWithBreak = text.empty() || text.back() == '\n' || text.back() == '\r';
-  return count + (endsWithBreak ? 1 : 0);
+  return listing.Count() + (endsWithBreak ? 1 : 0);
+}
+
+// Sets piece `index` of a listing of at least index + 1 pieces: a line, or the empty piece after a final
+// break.
+void SetPiece(Listing& listing, int index, const std::string& line) {
+  if (index < listing.Count()) {
+    if (listing.LineView(index) != line) listing.ReplaceLine(index, line);
+  } else if (!line.empty()) {
+    listing.SetListingText(listing.Text() + line);
+  }
 }
 
 }  // namespace
 
+void TForm1::RefreshUserViewSnapshot() { UserViewSnapshot.SetListingText(UserRichEdit->Text()); }
+
 void TForm1::UserRichEditChange() {
   if (RestoringUserView) return;
-  std::string text = UserRichEdit->Text();
+  // The program's own changes: CommitLine and the resume keep the snapshot themselves.
+  if (Session.LoadingFile != 0 || Session.AppendingCommit != 0) return;
   // Both views must keep the same lines, or every later write-back would land on the wrong line. The key
   // guard stops typed joins and splits; whatever else changed the number of lines (a paste holding line
   // breaks, a selection across lines) is undone here.
-  if (Session.LoadingFile == 0 && Session.AppendingCommit == 0 &&
-      PieceCount(UserRichEdit->Count(), text) != PieceCount(TempRichEdit.Count(), TempRichEdit.Text())) {
+  const int pieces = UserRichEdit->BreakCount() + 1;
+  if (pieces != PieceCount(TempRichEdit)) {
     RestoringUserView = true;
     try {
       UserRichEdit->Clear();
-      UserRichEdit->SetListingText(UserViewSnapshot);
+      UserRichEdit->SetListingText(UserViewSnapshot.Text());
     } catch (...) {
       RestoringUserView = false;
       throw;
@@ -38,8 +52,14 @@ void TForm1::UserRichEditChange() {
     RestoringUserView = false;
     return;
   }
-  UserViewSnapshot = std::move(text);
-  if (Session.LoadingFile != 0 || Session.AppendingCommit != 0) return;
+  // With the lines where they were, an edit changes the caret's line. A snapshot holding another number of
+  // lines missed a change the program made (the open empties the view): it is read anew, once.
+  const int caretLine = UserRichEdit->CaretLine();
+  if (pieces == PieceCount(UserViewSnapshot) && caretLine >= 0 && caretLine < pieces) {
+    SetPiece(UserViewSnapshot, caretLine, UserViewLine(*UserRichEdit, caretLine));
+  } else {
+    RefreshUserViewSnapshot();
+  }
   WriteBackEdit();
 }
 

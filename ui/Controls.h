@@ -75,6 +75,9 @@ class Control {
 class UserViewControl : public virtual Control {
  public:
   virtual int Count() const = 0;                     // listing count: an empty last line is not counted
+  // Line breaks in the text, a final one included: lines as the control shows them, less one. Cheap, unlike
+  // Text(), so that every change can check that no break came or went.
+  virtual int BreakCount() const = 0;
   virtual std::string Line(int index) const = 0;
   virtual int CaretLine() const = 0;                 // line holding the start of the selection
   virtual int CaretColumn() const = 0;               // in code page 936 bytes from the start of that line

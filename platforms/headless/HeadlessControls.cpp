@@ -272,6 +272,13 @@ std::string HeadlessUserView::Line(int index) const {
   return listing_.Line(index);
 }
 
+int HeadlessUserView::BreakCount() const {
+  // A text ending in a CR or LF of its own reads as ending with a break, as the text of a rich edit does.
+  const std::string& text = listing_.Text();
+  const bool endsWithBreak = text.empty() || text.back() == '\n' || text.back() == '\r';
+  return endsWithBreak ? listing_.Count() : listing_.Count() - 1;
+}
+
 int HeadlessUserView::PhysicalLineCount() const {
   const int count = listing_.Count();
   const std::string& text = listing_.Text();

@@ -121,6 +121,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   void SetText(const std::string& text) override { SetListingText(text); }
 
   int Count() const override { return listing_.Count(); }
+  int BreakCount() const override;
   // A line past the end reads empty, as a rich edit answers for the empty line after a final break.
   std::string Line(int index) const override;
   int CaretLine() const override { return caretLine_; }

@@ -687,6 +687,16 @@ int QtUserView::Count() const {
   return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
 }
 
+int QtUserView::BreakCount() const {
+  const QTextDocument* document = Editor()->document();
+  // Shift+Enter puts a line separator inside its block; one that ends the text reads as a final break in
+  // Text(), so it counts as one.
+  const QString last = document->lastBlock().text();
+  const bool separatorAtEnd =
+      !last.isEmpty() && (last.back() == QChar::LineSeparator || last.back() == QChar::ParagraphSeparator);
+  return document->blockCount() - 1 + (separatorAtEnd ? 1 : 0);
+}
+
 std::string QtUserView::Line(int index) const {
   if (index < 0 || index >= Count()) return {};  // as a rich edit answers past the end
   return Cp936FromQString(Editor()->document()->findBlockByNumber(index).text());

@@ -97,6 +97,7 @@ class QtUserView : public QtControl, public UserViewControl {
   void SetText(const std::string& text) override { SetListingText(text); }
 
   int Count() const override;
+  int BreakCount() const override;
   std::string Line(int index) const override;
   int CaretLine() const override;
   int CaretColumn() const override;

@@ -94,24 +94,46 @@ TEST_F(QtControlsTest, UserViewCountsLinesAsAListingDoes) {
     std::string text;
     int count;
     std::vector<std::string> lines;
+    int breaks;
   };
   const std::vector<Case> cases = {
-      {"", 0, {}},
-      {"a", 1, {"a"}},
-      {"a\r\n", 1, {"a"}},
-      {"a\r\nb", 2, {"a", "b"}},
-      {"a\r\n\r\n", 2, {"a", ""}},
-      {"\r\n" + kThreeChinese + "\r\nx\r\n", 3, {"", kThreeChinese, "x"}},
+      {"", 0, {}, 0},
+      {"a", 1, {"a"}, 0},
+      {"a\r\n", 1, {"a"}, 1},
+      {"a\r\nb", 2, {"a", "b"}, 1},
+      {"a\r\n\r\n", 2, {"a", ""}, 2},
+      {"\r\n" + kThreeChinese + "\r\nx\r\n", 3, {"", kThreeChinese, "x"}, 3},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.text);
     view_->SetListingText(test.text);
     EXPECT_EQ(view_->Count(), test.count);
+    EXPECT_EQ(view_->BreakCount(), test.breaks);
     for (int i = 0; i < test.count; ++i) EXPECT_EQ(view_->Line(i), test.lines[i]);
     EXPECT_EQ(view_->Line(test.count), "");  // past the end reads empty
     EXPECT_EQ(view_->Text(), test.text);
   }
   EXPECT_EQ(changes_, static_cast<int>(cases.size()));  // one change for each setting
+}
+
+// Shift+Enter leaves a line separator inside its block: the view's lines stay as they were, though Text()
+// reads it as a break. At the end of the text it makes the text end with a break, and then it counts as one.
+TEST_F(QtControlsTest, UserViewBreakCountTakesALineSeparatorEndingTheTextForABreak) {
+  const struct {
+    QString text;
+    int breaks;
+    std::string read;
+  } cases[] = {
+      {QString("a") + QChar(QChar::LineSeparator), 1, "a\r\n"},
+      {QString("a") + QChar(QChar::LineSeparator) + "b", 0, "a\r\nb"},
+      {QString("a\nb") + QChar(QChar::LineSeparator), 2, "a\r\nb\r\n"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.read);
+    Editor()->setPlainText(test.text);
+    EXPECT_EQ(view_->Text(), test.read);
+    EXPECT_EQ(view_->BreakCount(), test.breaks);
+  }
 }
 
 TEST_F(QtControlsTest, CaretColumnCountsCodePage936BytesFromTheSelectionStart) {
