@@ -49,7 +49,10 @@ void TForm1::CommitLine() {
     // the empty one after its final break, where its append would put the number, while the file view
     // starts the group on a new line. The user view then breaks first and, like the file view, gets no
     // separator line, or every line of the group would sit one line off its file-view line.
-    const bool breakFirst = EndsOnEmptyLine(UserRichEdit->Text()) && !EndsOnEmptyLine(TempRichEdit.Text());
+    // (The view ends on its empty last piece when it counts as many lines as breaks: no need to read its
+    // text.)
+    const bool userViewEndsOnEmptyLine = UserRichEdit->Count() == UserRichEdit->BreakCount();
+    const bool breakFirst = userViewEndsOnEmptyLine && !EndsOnEmptyLine(TempRichEdit.Text());
     // The snapshot of the user view (undoing joins and splits) takes the same appends: no line of it is
     // read back from the view.
     const auto appendToUserView = [this](const std::string& line) {
