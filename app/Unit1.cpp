@@ -23,8 +23,8 @@ constexpr HotKeyName kHotKeys[] = {
 enum HotKeyIndex { kF9, kF10, kF7, kF8 };
 
 // The video panel never moves or changes size, so its table entry is its size.
-const ControlSpec& VideoPanelSpec() {
-  for (const ControlSpec& control : MainWindowSpec().controls) {
+const ControlEntry& VideoPanelEntry() {
+  for (const ControlEntry& control : MainWindowTable().controls) {
     if (control.name == "Panel2") return control;
   }
   throw Error("Control 'Panel2' not found");
@@ -33,7 +33,7 @@ const ControlSpec& VideoPanelSpec() {
 }  // namespace
 
 TForm1::TForm1(WindowSystem& windowSystem)
-    : Ws(windowSystem), Form(windowSystem.CreateWindow(MainWindowSpec())) {
+    : Ws(windowSystem), Form(windowSystem.CreateWindow(MainWindowTable())) {
   Label1 = &Form->Find("Label1");
   Label2 = &Form->Find("Label2");
   Edit1 = &Form->Find("Edit1");
@@ -103,7 +103,7 @@ void TForm1::FormShow() {
 void TForm1::FormResize() {
   // The video panel keeps its size and place; only the player is placed again inside it.
   if (!WP) return;
-  const ControlSpec& panel = VideoPanelSpec();
+  const ControlEntry& panel = VideoPanelEntry();
   WP->SetInPlaceRect(0, 0, panel.width, panel.height, 32767, 32767);
 }
 

@@ -52,7 +52,7 @@ struct CaptureSession {
 };
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
-const WindowSpec& MainWindowSpec();
+const WindowTable& MainWindowTable();
 
 class TForm1 {
  public:

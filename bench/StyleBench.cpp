@@ -36,7 +36,7 @@ class StyleBenchWindow {
     application_ = std::make_unique<Application>(system_);
     application_->Start();
     system_.openDialogAnswers.push_back(video);
-    system_.messageBoxAnswers.push_back([](const MessageBoxSpec&) { return kYes; });
+    system_.messageBoxAnswers.push_back([](const MessageBoxRequest&) { return kYes; });
     Main("OpenButton").Click();
     system_.AdvanceMs(500);
   }

@@ -58,7 +58,7 @@ void TForm1::OpenSubtitleFile() {
   Session.ProtectedSubtitlePath.clear();
   if (!FileExists(Session.SubtitlePath)) return;
 
-  MessageBoxSpec question;
+  MessageBoxRequest question;
   question.caption = "Information";
   question.icon = MessageIcon::Information;
   question.text = kEditExistingQuestion;

@@ -5,23 +5,23 @@ namespace titrelle {
 
 namespace {
 
-ControlSpec Make(std::string name, ControlKind kind, std::string parent, int left, int top, int width,
+ControlEntry Make(std::string name, ControlKind kind, std::string parent, int left, int top, int width,
                  int height, std::string text, int tabOrder) {
-  ControlSpec spec;
-  spec.name = std::move(name);
-  spec.kind = kind;
-  spec.parent = std::move(parent);
-  spec.left = left;
-  spec.top = top;
-  spec.width = width;
-  spec.height = height;
-  spec.text = std::move(text);
-  spec.tabOrder = tabOrder;
-  return spec;
+  ControlEntry entry;
+  entry.name = std::move(name);
+  entry.kind = kind;
+  entry.parent = std::move(parent);
+  entry.left = left;
+  entry.top = top;
+  entry.width = width;
+  entry.height = height;
+  entry.text = std::move(text);
+  entry.tabOrder = tabOrder;
+  return entry;
 }
 
-WindowSpec BuildFontOptionWindowSpec() {
-  WindowSpec window;
+WindowTable BuildFontOptionWindowTable() {
+  WindowTable window;
   window.name = "FontOptionForm";
   window.caption = "\xD7\xD6\xCC\xE5\xC9\xE8\xD6\xC3";  // 字体设置
   window.width = 387;
@@ -34,13 +34,13 @@ WindowSpec BuildFontOptionWindowSpec() {
   window.centred = true;
 
   auto& c = window.controls;
-  ControlSpec checkBox =
+  ControlEntry checkBox =
       Make("CheckBoxDefault", ControlKind::CheckBox, "", 136, 16, 51, 17, "\xC8\xB1\xCA\xA1", 0);  // 缺省
   checkBox.checked = true;
   c.push_back(checkBox);
   c.push_back(
       Make("SaveButton", ControlKind::Button, "", 145, 227, 75, 25, "\xB1\xA3\xB4\xE6[&S]", 1));  // 保存[&S]
-  ControlSpec rows = Make("Panel2", ControlKind::Panel, "", 40, 32, 297, 193, "", 2);
+  ControlEntry rows = Make("Panel2", ControlKind::Panel, "", 40, 32, 297, 193, "", 2);
   rows.border = false;
   c.push_back(rows);
   c.push_back(Make("Label7", ControlKind::Label, "Panel2", 49, 26, 0, 0,
@@ -60,12 +60,12 @@ WindowSpec BuildFontOptionWindowSpec() {
   c.push_back(Make("Edit2", ControlKind::Edit, "Panel5", 84, 3, 34, 21, "270", 1));
   c.push_back(Make("PanelName", ControlKind::Panel, "Panel2", 128, 59, 123, 28, "", 2));
   // The two lists lie over their panels, hidden until the panel is clicked; Tab skips them.
-  ControlSpec names = Make("FontNameComboBox", ControlKind::ComboBox, "PanelName", 0, 5, 123, 21, "", -1);
+  ControlEntry names = Make("FontNameComboBox", ControlKind::ComboBox, "PanelName", 0, 5, 123, 21, "", -1);
   names.visible = false;
   names.tabStop = false;
   c.push_back(names);
   c.push_back(Make("PanelSize", ControlKind::Panel, "Panel2", 128, 101, 123, 28, "", 3));
-  ControlSpec sizes = Make("FontSizeComboBox", ControlKind::ComboBox, "PanelSize", 0, 2, 123, 21, "", -1);
+  ControlEntry sizes = Make("FontSizeComboBox", ControlKind::ComboBox, "PanelSize", 0, 2, 123, 21, "", -1);
   sizes.visible = false;
   sizes.tabStop = false;
   c.push_back(sizes);
@@ -74,9 +74,9 @@ WindowSpec BuildFontOptionWindowSpec() {
 
 }  // namespace
 
-const WindowSpec& FontOptionWindowSpec() {
-  static const WindowSpec spec = BuildFontOptionWindowSpec();
-  return spec;
+const WindowTable& FontOptionWindowTable() {
+  static const WindowTable entry = BuildFontOptionWindowTable();
+  return entry;
 }
 
 }  // namespace titrelle

@@ -65,7 +65,7 @@ std::function<void()> Bind(TFontOptionForm* form, Handler handler) {
 }  // namespace
 
 TFontOptionForm::TFontOptionForm(WindowSystem& windowSystem, TForm1& form1)
-    : Ws(windowSystem), Form1(form1), Form(windowSystem.CreateWindow(FontOptionWindowSpec())) {
+    : Ws(windowSystem), Form1(form1), Form(windowSystem.CreateWindow(FontOptionWindowTable())) {
   CheckBoxDefault = &Form->Find("CheckBoxDefault");
   SaveButton = &Form->Find("SaveButton");
   Panel2 = &Form->Find("Panel2");

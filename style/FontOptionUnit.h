@@ -9,7 +9,7 @@
 #include "style/Restyle.h"
 #include "ui/Controls.h"
 #include "ui/Window.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 #include "ui/WindowSystem.h"
 
 namespace titrelle {
@@ -17,7 +17,7 @@ namespace titrelle {
 class TForm1;
 
 // The dialog's table: caption, size, and every control with its place, text and tab order.
-const WindowSpec& FontOptionWindowSpec();
+const WindowTable& FontOptionWindowTable();
 
 class TFontOptionForm {
  public:

@@ -7,7 +7,7 @@ namespace titrelle {
 
 enum class MessageIcon { Information, Error };
 
-struct MessageBoxSpec {
+struct MessageBoxRequest {
   std::string caption;
   MessageIcon icon = MessageIcon::Information;
   std::string text;

@@ -14,7 +14,7 @@ std::string ErrorReportText(const std::string& message) {
 }
 
 void ShowErrorReport(WindowSystem& windowSystem, const std::string& message) {
-  MessageBoxSpec box;
+  MessageBoxRequest box;
   box.caption = windowSystem.ApplicationTitle();
   box.icon = MessageIcon::Error;
   box.text = ErrorReportText(message);

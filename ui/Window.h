@@ -6,7 +6,7 @@
 
 namespace titrelle {
 
-// A top-level window built by a shell from a WindowSpec. Events are fired through DispatchEvent.
+// A top-level window built by a shell from a WindowTable. Events are fired through DispatchEvent.
 class Window {
  public:
   virtual ~Window() = default;

@@ -13,7 +13,7 @@
 #include "ui/HotKeys.h"
 #include "ui/SettingsRegistry.h"
 #include "ui/Window.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 
 namespace titrelle {
 
@@ -30,7 +30,7 @@ class WindowSystem {
   virtual std::string ApplicationTitle() const = 0;
 
   // Builds a window and all its controls from the table; it stays hidden until shown.
-  virtual std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<Window> CreateWindow(const WindowTable& entry) = 0;
   // The player, drawing into the MediaPanel control `panelName` of `window`.
   virtual std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) = 0;
   // Calls onTick every intervalMs (as often as the system delivers), on the GUI thread, through DispatchEvent.
@@ -39,7 +39,7 @@ class WindowSystem {
   // The file open dialog: no filter, any typed name accepted. Empty on cancel.
   virtual std::optional<std::string> ChooseFileToOpen() = 0;
   // A modal message box; the index of the button pressed, or the escape button for Escape and closing.
-  virtual int ShowMessageBox(const MessageBoxSpec& spec) = 0;
+  virtual int ShowMessageBox(const MessageBoxRequest& entry) = 0;
   // The colour picker, starting on `initial`; empty on cancel. COLORREF values, red in the lowest byte.
   virtual std::optional<unsigned> PickColor(unsigned initial) = 0;
   // Font family names of the screen fonts, in any order (the dialog sorts them).

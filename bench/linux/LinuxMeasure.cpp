@@ -220,8 +220,8 @@ class MeasuringWindowSystem : public QtWindowSystem {
   bool answerDefault = false;  // the question whether to go on with an existing subtitle file: Yes
 
   std::optional<std::string> ChooseFileToOpen() override { return videoToOpen; }
-  int ShowMessageBox(const MessageBoxSpec& spec) override {
-    return answerDefault ? spec.defaultButton : spec.escapeButton;
+  int ShowMessageBox(const MessageBoxRequest& entry) override {
+    return answerDefault ? entry.defaultButton : entry.escapeButton;
   }
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
     return QtWindowSystem::StartTimer(intervalMs, [this, onTick = std::move(onTick)] {
@@ -586,7 +586,8 @@ int Measure(int argc, char** argv, bool typingOnly) {
     std::string perPass;
     for (int count : result.framesPastEnd) {
       worstFrames = std::max(worstFrames, count);
-      perPass += (perPass.empty() ? "" : " ") + std::to_string(count);
+      if (!perPass.empty()) perPass += ' ';
+      perPass += std::to_string(count);  // appended: GCC 12 warns falsely on the joined temporaries
     }
     std::printf("frames shown past MarkEnd      max %d  (per pass: %s)   goal <= 1: %s\n", worstFrames,
                 perPass.c_str(), Verdict(worstFrames <= 1 && !result.framesPastEnd.empty()));

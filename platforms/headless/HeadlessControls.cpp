@@ -62,16 +62,16 @@ int VirtualKeyForCharacter(char character) {
 // ---------------------------------------------------------------------------------------------------------
 // HeadlessControl
 
-HeadlessControl::HeadlessControl(HeadlessWindow& window, const ControlSpec& spec)
+HeadlessControl::HeadlessControl(HeadlessWindow& window, const ControlEntry& entry)
     : window_(window),
-      spec_(spec),
-      text_(spec.text),
-      caret_(spec.text.size()),
-      enabled_(spec.enabled),
-      visible_(spec.visible),
-      checked_(spec.checked),
-      readOnly_(spec.readOnly),
-      color_(spec.background) {}
+      entry_(entry),
+      text_(entry.text),
+      caret_(entry.text.size()),
+      enabled_(entry.enabled),
+      visible_(entry.visible),
+      checked_(entry.checked),
+      readOnly_(entry.readOnly),
+      color_(entry.background) {}
 
 std::string HeadlessControl::Text() const { return text_; }
 
@@ -80,7 +80,7 @@ void HeadlessControl::SetText(const std::string& text) {
   text_ = text;
   caret_ = text_.size();  // typing after a programmatic change goes on at the end, as after a click there
   // Edit boxes tell every change, programmatic ones included; a drop-down list tells only the user's picks.
-  if (IsTextKind(spec_.kind)) FireChange();
+  if (IsTextKind(entry_.kind)) FireChange();
 }
 
 bool HeadlessControl::Showing() const {
@@ -111,7 +111,7 @@ void HeadlessControl::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
   // A check box tells a change of its state as a click, whoever made it.
-  if (spec_.kind == ControlKind::CheckBox) Fire(OnClick);
+  if (entry_.kind == ControlKind::CheckBox) Fire(OnClick);
 }
 
 std::string HeadlessControl::Item(int index) const {
@@ -122,7 +122,7 @@ std::string HeadlessControl::Item(int index) const {
 
 bool HeadlessControl::Click() {
   if (!Usable()) return false;
-  if (spec_.kind == ControlKind::CheckBox) {
+  if (entry_.kind == ControlKind::CheckBox) {
     SetChecked(!checked_);
     return true;
   }
@@ -165,8 +165,8 @@ void HeadlessControl::FirePress(KeyPressEvent& press) {
 }
 
 bool HeadlessControl::EditableByUser() const {
-  return (spec_.kind == ControlKind::Edit || spec_.kind == ControlKind::Memo ||
-          spec_.kind == ControlKind::UserView) &&
+  return (entry_.kind == ControlKind::Edit || entry_.kind == ControlKind::Memo ||
+          entry_.kind == ControlKind::UserView) &&
          !readOnly_;
 }
 
@@ -226,7 +226,7 @@ bool HeadlessControl::InsertTyped(const std::string& characters) {
 }
 
 bool HeadlessControl::ApplyKey(int key, unsigned) {
-  if (spec_.kind != ControlKind::Edit && spec_.kind != ControlKind::Memo) return false;
+  if (entry_.kind != ControlKind::Edit && entry_.kind != ControlKind::Memo) return false;
   caret_ = std::min(caret_, text_.size());
   switch (key) {
     case vk::Left:
@@ -261,10 +261,10 @@ bool HeadlessControl::ApplyKey(int key, unsigned) {
 // ---------------------------------------------------------------------------------------------------------
 // HeadlessUserView
 
-HeadlessUserView::HeadlessUserView(HeadlessWindow& window, const ControlSpec& spec)
-    : HeadlessControl(window, spec) {
+HeadlessUserView::HeadlessUserView(HeadlessWindow& window, const ControlEntry& entry)
+    : HeadlessControl(window, entry) {
   text_.clear();
-  listing_.SetListingText(spec.text);
+  listing_.SetListingText(entry.text);
 }
 
 std::string HeadlessUserView::Line(int index) const {
@@ -466,22 +466,22 @@ bool HeadlessUserView::Paste(const std::string& clipboard) {
 // ---------------------------------------------------------------------------------------------------------
 // HeadlessWindow
 
-HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const WindowSpec& spec)
-    : system_(system), spec_(spec), width_(spec.width), height_(spec.height) {
-  for (const ControlSpec& controlSpec : spec.controls) {
+HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const WindowTable& entry)
+    : system_(system), entry_(entry), width_(entry.width), height_(entry.height) {
+  for (const ControlEntry& controlEntry : entry.controls) {
     std::unique_ptr<HeadlessControl> control;
-    if (controlSpec.kind == ControlKind::UserView) {
-      control = std::make_unique<HeadlessUserView>(*this, controlSpec);
+    if (controlEntry.kind == ControlKind::UserView) {
+      control = std::make_unique<HeadlessUserView>(*this, controlEntry);
     } else {
-      control = std::make_unique<HeadlessControl>(*this, controlSpec);
+      control = std::make_unique<HeadlessControl>(*this, controlEntry);
     }
-    if (!controlSpec.parent.empty()) {
-      auto parent = byName_.find(controlSpec.parent);
-      if (parent == byName_.end()) throw Error("Control '" + controlSpec.parent + "' not found");
+    if (!controlEntry.parent.empty()) {
+      auto parent = byName_.find(controlEntry.parent);
+      if (parent == byName_.end()) throw Error("Control '" + controlEntry.parent + "' not found");
       control->SetParent(parent->second);
     }
-    if (byName_.count(controlSpec.name)) throw Error("Duplicate control name '" + controlSpec.name + "'");
-    byName_[controlSpec.name] = control.get();
+    if (byName_.count(controlEntry.name)) throw Error("Duplicate control name '" + controlEntry.name + "'");
+    byName_[controlEntry.name] = control.get();
     controls_.push_back(std::move(control));
   }
   system_.WindowCreated(*this);

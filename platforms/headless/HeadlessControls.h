@@ -29,7 +29,7 @@
 #include "document/Listing.h"
 #include "ui/Controls.h"
 #include "ui/Window.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 
 namespace titrelle {
 
@@ -48,7 +48,7 @@ int VirtualKeyForCharacter(char character);
 
 class HeadlessControl : public virtual Control {
  public:
-  HeadlessControl(HeadlessWindow& window, const ControlSpec& spec);
+  HeadlessControl(HeadlessWindow& window, const ControlEntry& entry);
 
   // Control
   std::string Text() const override;
@@ -68,9 +68,9 @@ class HeadlessControl : public virtual Control {
   std::string Item(int index) const override;
 
   // What the table made of it.
-  const ControlSpec& Spec() const { return spec_; }
-  const std::string& Name() const { return spec_.name; }
-  ControlKind Kind() const { return spec_.kind; }
+  const ControlEntry& Layout() const { return entry_; }
+  const std::string& Name() const { return entry_.name; }
+  ControlKind Kind() const { return entry_.kind; }
   unsigned Color() const { return color_; }
   HeadlessControl* Parent() const { return parent_; }
   void SetParent(HeadlessControl* parent) { parent_ = parent; }
@@ -100,7 +100,7 @@ class HeadlessControl : public virtual Control {
   bool EditableByUser() const;
 
   HeadlessWindow& window_;
-  ControlSpec spec_;
+  ControlEntry entry_;
   HeadlessControl* parent_ = nullptr;
   std::string text_;
   std::size_t caret_ = 0;  // single-line edit boxes: byte offset of the caret
@@ -115,7 +115,7 @@ class HeadlessControl : public virtual Control {
 // The user view: a rich edit seen line by line. It keeps its text in a listing (CR LF breaks).
 class HeadlessUserView : public HeadlessControl, public UserViewControl {
  public:
-  HeadlessUserView(HeadlessWindow& window, const ControlSpec& spec);
+  HeadlessUserView(HeadlessWindow& window, const ControlEntry& entry);
 
   std::string Text() const override { return listing_.Text(); }
   void SetText(const std::string& text) override { SetListingText(text); }
@@ -160,7 +160,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
 
 class HeadlessWindow : public Window {
  public:
-  HeadlessWindow(HeadlessWindowSystem& system, const WindowSpec& spec);
+  HeadlessWindow(HeadlessWindowSystem& system, const WindowTable& entry);
   ~HeadlessWindow() override;
 
   Control& Find(const std::string& name) override;
@@ -173,7 +173,7 @@ class HeadlessWindow : public Window {
   int ClientHeight() const override;
 
   // Tests.
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowTable& Layout() const { return entry_; }
   HeadlessControl& Get(const std::string& name);
   HeadlessUserView& UserView(const std::string& name);
   bool Modal() const { return modal_; }
@@ -195,7 +195,7 @@ class HeadlessWindow : public Window {
   void Fire(const std::function<void()>& handler);
 
   HeadlessWindowSystem& system_;
-  WindowSpec spec_;
+  WindowTable entry_;
   std::vector<std::unique_ptr<HeadlessControl>> controls_;
   std::map<std::string, HeadlessControl*> byName_;
   HeadlessControl* focused_ = nullptr;

@@ -67,8 +67,8 @@ HeadlessWindowSystem::~HeadlessWindowSystem() {
   desktop_->ReleaseAll(*this);
 }
 
-std::unique_ptr<Window> HeadlessWindowSystem::CreateWindow(const WindowSpec& spec) {
-  return std::make_unique<HeadlessWindow>(*this, spec);
+std::unique_ptr<Window> HeadlessWindowSystem::CreateWindow(const WindowTable& entry) {
+  return std::make_unique<HeadlessWindow>(*this, entry);
 }
 
 void HeadlessWindowSystem::WindowCreated(HeadlessWindow& window) { windows_.push_back(&window); }
@@ -77,14 +77,14 @@ void HeadlessWindowSystem::WindowDestroyed(HeadlessWindow& window) { std::erase(
 
 HeadlessWindow& HeadlessWindowSystem::FindWindow(const std::string& name) {
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if ((*it)->Spec().name == name) return **it;
+    if ((*it)->Layout().name == name) return **it;
   }
   throw Error("Window '" + name + "' not found");
 }
 
 bool HeadlessWindowSystem::HasWindow(const std::string& name) const {
   return std::any_of(windows_.begin(), windows_.end(),
-                     [&](const HeadlessWindow* window) { return window->Spec().name == name; });
+                     [&](const HeadlessWindow* window) { return window->Layout().name == name; });
 }
 
 std::unique_ptr<MediaPlayer> HeadlessWindowSystem::CreatePlayer(Window& window,
@@ -137,12 +137,12 @@ std::optional<std::string> HeadlessWindowSystem::ChooseFileToOpen() {
   return answer;
 }
 
-int HeadlessWindowSystem::ShowMessageBox(const MessageBoxSpec& spec) {
-  messageBoxes.push_back(spec);
-  if (messageBoxAnswers.empty()) return spec.defaultButton;
-  const std::function<int(const MessageBoxSpec&)> answer = std::move(messageBoxAnswers.front());
+int HeadlessWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
+  messageBoxes.push_back(entry);
+  if (messageBoxAnswers.empty()) return entry.defaultButton;
+  const std::function<int(const MessageBoxRequest&)> answer = std::move(messageBoxAnswers.front());
   messageBoxAnswers.pop_front();
-  return answer(spec);
+  return answer(entry);
 }
 
 std::optional<unsigned> HeadlessWindowSystem::PickColor(unsigned initial) {

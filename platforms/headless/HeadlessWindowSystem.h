@@ -55,11 +55,11 @@ class HeadlessWindowSystem : public WindowSystem {
   // WindowSystem
   void SetApplicationTitle(const std::string& title) override { title_ = title; }
   std::string ApplicationTitle() const override { return title_; }
-  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
   std::optional<std::string> ChooseFileToOpen() override;
-  int ShowMessageBox(const MessageBoxSpec& spec) override;
+  int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override { return fontFamilies; }
   HotKeys& HotKeySystem() override { return hotKeys_; }
@@ -86,8 +86,8 @@ class HeadlessWindowSystem : public WindowSystem {
   int openDialogCount = 0;
   // Message boxes are answered in order by these; each may act while its box is open (press hot keys, let
   // time pass) and returns the index of the button pressed. With none left the default button is pressed.
-  std::deque<std::function<int(const MessageBoxSpec&)>> messageBoxAnswers;
-  std::vector<MessageBoxSpec> messageBoxes;  // every box shown, error reports included
+  std::deque<std::function<int(const MessageBoxRequest&)>> messageBoxAnswers;
+  std::vector<MessageBoxRequest> messageBoxes;  // every box shown, error reports included
   // Answers of the colour picker, in order; with none left the user cancels.
   std::deque<std::optional<unsigned>> colorAnswers;
   std::vector<unsigned> colorPickerStarts;  // the colour each picker was opened on

@@ -233,22 +233,22 @@ unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
 // ---------------------------------------------------------------------------------------------------------
 // QtControl
 
-QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget)
-    : window_(window), spec_(spec), parent_(parent), enabled_(spec.enabled), visible_(spec.visible) {
-  QWidget* widget = CreateWidget(spec.kind, parentWidget);
+QtControl::QtControl(QtWindow& window, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget)
+    : window_(window), entry_(entry), parent_(parent), enabled_(entry.enabled), visible_(entry.visible) {
+  QWidget* widget = CreateWidget(entry.kind, parentWidget);
   widget_ = widget;
-  widget->setObjectName(QString::fromStdString(spec.name));
+  widget->setObjectName(QString::fromStdString(entry.name));
   Hook<LineEditWidget>(widget, this);
   Hook<PlainTextWidget>(widget, this);
   Hook<PanelWidget>(widget, this);
   ApplyLook();
-  if (!spec.hint.empty()) widget->setToolTip(QStringFromCp936(spec.hint));
+  if (!entry.hint.empty()) widget->setToolTip(QStringFromCp936(entry.hint));
 
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::Panel: {
       auto* panel = static_cast<PanelWidget*>(widget);
-      panel->setFrameStyle(spec.border ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
-      panel->caption = QStringFromCp936(spec.text);
+      panel->setFrameStyle(entry.border ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
+      panel->caption = QStringFromCp936(entry.text);
       break;
     }
     case ControlKind::Label:
@@ -260,17 +260,17 @@ QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* paren
       break;
     case ControlKind::Edit: {
       auto* edit = static_cast<QLineEdit*>(widget);
-      edit->setReadOnly(spec.readOnly);
-      edit->setFrame(spec.border);
+      edit->setReadOnly(entry.readOnly);
+      edit->setFrame(entry.border);
       QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { Fire(OnChange); });
       break;
     }
     case ControlKind::Memo: {
       auto* memo = static_cast<QPlainTextEdit*>(widget);
-      memo->setReadOnly(spec.readOnly);
-      memo->setLineWrapMode(spec.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-      if (!spec.border) memo->setFrameShape(QFrame::NoFrame);
-      const Qt::ScrollBarPolicy bars = spec.scrollBars ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+      memo->setReadOnly(entry.readOnly);
+      memo->setLineWrapMode(entry.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+      if (!entry.border) memo->setFrameShape(QFrame::NoFrame);
+      const Qt::ScrollBarPolicy bars = entry.scrollBars ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
       memo->setVerticalScrollBarPolicy(bars);
       memo->setHorizontalScrollBarPolicy(bars);
       memo->document()->setDocumentMargin(kEditorMargin);
@@ -282,7 +282,7 @@ QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* paren
     }
     case ControlKind::CheckBox: {
       auto* box = static_cast<QCheckBox*>(widget);
-      box->setChecked(spec.checked);
+      box->setChecked(entry.checked);
       // A check box tells every change of its tick as a click, whoever made it.
       QObject::connect(box, &QCheckBox::toggled, box, [this] { Fire(OnClick); });
       break;
@@ -305,18 +305,18 @@ QtControl::QtControl(QtWindow& window, const ControlSpec& spec, QtControl* paren
     case ControlKind::UserView:
       break;  // QtUserView sets it up
   }
-  if (spec.kind != ControlKind::UserView) SetText(spec.text);
+  if (entry.kind != ControlKind::UserView) SetText(entry.text);
 
-  int height = spec.height;
-  if (height == 0 && spec.width > 0) height = widget->sizeHint().height();
-  if (spec.width == 0 && spec.height == 0) {
-    widget->move(spec.left, spec.top);
+  int height = entry.height;
+  if (height == 0 && entry.width > 0) height = widget->sizeHint().height();
+  if (entry.width == 0 && entry.height == 0) {
+    widget->move(entry.left, entry.top);
     widget->adjustSize();
   } else {
-    widget->setGeometry(spec.left, spec.top, spec.width, height);
+    widget->setGeometry(entry.left, entry.top, entry.width, height);
   }
-  widget->setFocusPolicy(spec.kind == ControlKind::Label || spec.kind == ControlKind::Panel ||
-                                 spec.kind == ControlKind::MediaPanel
+  widget->setFocusPolicy(entry.kind == ControlKind::Label || entry.kind == ControlKind::Panel ||
+                                 entry.kind == ControlKind::MediaPanel
                              ? Qt::NoFocus
                              : Qt::ClickFocus);
   widget->setEnabled(enabled_);
@@ -327,29 +327,29 @@ QtControl::~QtControl() = default;
 
 void QtControl::ApplyLook() {
   QWidget* widget = widget_;
-  widget->setFont(QFontFromSpec(spec_.font, window_.Frame()->font()));
+  widget->setFont(QFontFromLook(entry_.font, window_.Frame()->font()));
   QPalette palette = widget->palette();
-  const QColor text = QColorFromColorRef(spec_.font.color);
+  const QColor text = QColorFromColorRef(entry_.font.color);
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
     palette.setColor(group, QPalette::WindowText, text);
     palette.setColor(group, QPalette::Text, text);
     palette.setColor(group, QPalette::ButtonText, text);
   }
-  if (spec_.kind == ControlKind::Memo && !spec_.enabled) {
+  if (entry_.kind == ControlKind::Memo && !entry_.enabled) {
     // The instructions are a disabled memo; they stay readable in their own colour.
     palette.setColor(QPalette::Disabled, QPalette::Text, text);
   }
   QColor background;
-  if (spec_.background == kColorButtonFace) {
+  if (entry_.background == kColorButtonFace) {
     background = palette.color(QPalette::Active, QPalette::Button);
-  } else if (spec_.background != kColorDefault) {
-    background = QColorFromColorRef(spec_.background);
+  } else if (entry_.background != kColorDefault) {
+    background = QColorFromColorRef(entry_.background);
   }
   if (background.isValid()) {
     // Text boxes paint their text area in Base; a panel's Base would reach the boxes on it, so it sets
     // Window.
-    const bool textBox = spec_.kind == ControlKind::Edit || spec_.kind == ControlKind::Memo ||
-                         spec_.kind == ControlKind::UserView || spec_.kind == ControlKind::ComboBox;
+    const bool textBox = entry_.kind == ControlKind::Edit || entry_.kind == ControlKind::Memo ||
+                         entry_.kind == ControlKind::UserView || entry_.kind == ControlKind::ComboBox;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
       palette.setColor(group, textBox ? QPalette::Base : QPalette::Window, background);
     }
@@ -376,7 +376,7 @@ void QtControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent&
 std::string QtControl::Text() const {
   QWidget* widget = widget_;
   if (!widget) return {};
-  switch (spec_.kind) {
+  switch (entry_.kind) {
     case ControlKind::Panel:
       return Cp936FromQString(static_cast<PanelWidget*>(widget)->caption);
     case ControlKind::Label:
@@ -400,7 +400,7 @@ std::string QtControl::Text() const {
 void QtControl::SetText(const std::string& text) {
   QWidget* widget = widget_;
   if (!widget) return;
-  switch (spec_.kind) {
+  switch (entry_.kind) {
     case ControlKind::Panel: {
       auto* panel = static_cast<PanelWidget*>(widget);
       panel->caption = QStringFromCp936(text);
@@ -410,7 +410,7 @@ void QtControl::SetText(const std::string& text) {
     case ControlKind::Label: {
       auto* label = static_cast<QLabel*>(widget);
       label->setText(QStringFromCp936(text));
-      if (spec_.width == 0) label->adjustSize();  // labels size themselves to their caption
+      if (entry_.width == 0) label->adjustSize();  // labels size themselves to their caption
       break;
     }
     case ControlKind::Button:
@@ -431,7 +431,7 @@ void QtControl::SetText(const std::string& text) {
       settingText_ = true;
       memo->setPlainText(converted);
       settingText_ = false;
-      if (spec_.wordWrap) FitMemoFont();
+      if (entry_.wordWrap) FitMemoFont();
       Fire(OnChange);
       break;
     }
@@ -450,8 +450,8 @@ void QtControl::FitMemoFont() {
   // The instructions are broken into lines for the desktop's narrower Chinese glyphs; where the faces here
   // are wider, the font shrinks until every line fits rather than breaking lines in the middle.
   auto* memo = static_cast<QPlainTextEdit*>(widget_.data());
-  QFont font = QFontFromSpec(spec_.font, window_.Frame()->font());
-  const int available = spec_.width - 2 * memo->frameWidth() - 2 * kEditorMargin - 2;
+  QFont font = QFontFromLook(entry_.font, window_.Frame()->font());
+  const int available = entry_.width - 2 * memo->frameWidth() - 2 * kEditorMargin - 2;
   const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
   auto widest = [&](const QFont& candidate) {
     const QFontMetrics metrics(candidate);
@@ -487,17 +487,17 @@ bool QtControl::Focused() const {
 }
 
 bool QtControl::Checked() const {
-  return spec_.kind == ControlKind::CheckBox && widget_ &&
+  return entry_.kind == ControlKind::CheckBox && widget_ &&
          static_cast<QCheckBox*>(widget_.data())->isChecked();
 }
 
 void QtControl::SetChecked(bool checked) {
-  if (spec_.kind == ControlKind::CheckBox && widget_)
+  if (entry_.kind == ControlKind::CheckBox && widget_)
     static_cast<QCheckBox*>(widget_.data())->setChecked(checked);
 }
 
 void QtControl::SetColor(unsigned colorRef) {
-  if (spec_.kind != ControlKind::Panel || !widget_) return;
+  if (entry_.kind != ControlKind::Panel || !widget_) return;
   QPalette palette = widget_->palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     palette.setColor(group, QPalette::Window, QColorFromColorRef(colorRef));
@@ -507,11 +507,11 @@ void QtControl::SetColor(unsigned colorRef) {
 }
 
 void QtControl::ClearItems() {
-  if (spec_.kind == ControlKind::ComboBox && widget_) static_cast<QComboBox*>(widget_.data())->clear();
+  if (entry_.kind == ControlKind::ComboBox && widget_) static_cast<QComboBox*>(widget_.data())->clear();
 }
 
 void QtControl::AddItem(const std::string& item) {
-  if (spec_.kind != ControlKind::ComboBox || !widget_) return;
+  if (entry_.kind != ControlKind::ComboBox || !widget_) return;
   auto* box = static_cast<QComboBox*>(widget_.data());
   const int current = box->currentIndex();
   box->addItem(QStringFromCp936(item));
@@ -519,7 +519,7 @@ void QtControl::AddItem(const std::string& item) {
 }
 
 int QtControl::ItemCount() const {
-  if (spec_.kind != ControlKind::ComboBox || !widget_) return 0;
+  if (entry_.kind != ControlKind::ComboBox || !widget_) return 0;
   return static_cast<QComboBox*>(widget_.data())->count();
 }
 
@@ -534,7 +534,7 @@ void QtControl::SetTabStop(bool tabStop) {
   if (!widget_) return;
   if (tabStop) {
     widget_->setFocusPolicy(Qt::StrongFocus);
-  } else if (spec_.kind == ControlKind::Panel) {
+  } else if (entry_.kind == ControlKind::Panel) {
     widget_->setFocusPolicy(Qt::NoFocus);
   }
 }
@@ -632,19 +632,19 @@ void QtControl::HandleClick() { Fire(OnClick); }
 // ---------------------------------------------------------------------------------------------------------
 // QtUserView
 
-QtUserView::QtUserView(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget)
-    : QtControl(window, spec, parent, parentWidget) {
+QtUserView::QtUserView(QtWindow& window, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget)
+    : QtControl(window, entry, parent, parentWidget) {
   QPlainTextEdit* editor = Editor();
-  editor->setLineWrapMode(spec.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  if (spec.scrollBars) {
+  editor->setLineWrapMode(entry.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  if (entry.scrollBars) {
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   }
-  if (!spec.border) editor->setFrameShape(QFrame::NoFrame);
+  if (!entry.border) editor->setFrameShape(QFrame::NoFrame);
   editor->setTabChangesFocus(true);
   editor->document()->setDocumentMargin(kEditorMargin);
-  editor->setPlainText(EditorTextFromCp936(spec.text));
-  SetReadOnly(spec.readOnly);
+  editor->setPlainText(EditorTextFromCp936(entry.text));
+  SetReadOnly(entry.readOnly);
   QObject::connect(editor->document(), &QTextDocument::contentsChange, editor,
                    [this](int, int removed, int added) {
                      if (removed != 0 || added != 0) ContentsChanged();

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "ui/Controls.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 
 class QPlainTextEdit;
 
@@ -36,7 +36,7 @@ unsigned ModifiersOf(Qt::KeyboardModifiers modifiers);
 
 class QtControl : public virtual Control {
  public:
-  QtControl(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget);
+  QtControl(QtWindow& window, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget);
   ~QtControl() override;
 
   std::string Text() const override;
@@ -55,7 +55,7 @@ class QtControl : public virtual Control {
   int ItemCount() const override;
   std::string Item(int index) const override;
 
-  const ControlSpec& Spec() const { return spec_; }
+  const ControlEntry& Layout() const { return entry_; }
   QtControl* Parent() const { return parent_; }
   QWidget* Widget() const { return widget_; }
   // Whether Tab stops here; containers pass Tab on to their children.
@@ -79,7 +79,7 @@ class QtControl : public virtual Control {
   void FitMemoFont();
 
   QtWindow& window_;
-  ControlSpec spec_;
+  ControlEntry entry_;
   QtControl* parent_;
   QPointer<QWidget> widget_;
   bool enabled_;
@@ -91,7 +91,7 @@ class QtControl : public virtual Control {
 // The user view: a plain-text editor without wrapping, seen line by line; columns in code page 936 bytes.
 class QtUserView : public QtControl, public UserViewControl {
  public:
-  QtUserView(QtWindow& window, const ControlSpec& spec, QtControl* parent, QWidget* parentWidget);
+  QtUserView(QtWindow& window, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget);
 
   std::string Text() const override;
   void SetText(const std::string& text) override { SetListingText(text); }

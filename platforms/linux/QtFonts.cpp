@@ -24,15 +24,15 @@ void InstallFontSubstitutions() {
   QFont::insertSubstitutions("SimSun", song);
 }
 
-QFont QFontFromSpec(const FontSpec& spec, const QFont& base) {
+QFont QFontFromLook(const FontLook& entry, const QFont& base) {
   QFont font = base;
-  if (!spec.face.empty()) font.setFamilies({QStringFromCp936(spec.face)});
-  if (spec.heightPixels > 0) {
-    font.setPixelSize(spec.heightPixels);
-  } else if (spec.points > 0) {
-    font.setPointSize(spec.points);
+  if (!entry.face.empty()) font.setFamilies({QStringFromCp936(entry.face)});
+  if (entry.heightPixels > 0) {
+    font.setPixelSize(entry.heightPixels);
+  } else if (entry.points > 0) {
+    font.setPointSize(entry.points);
   }
-  if (spec.bold) font.setBold(true);
+  if (entry.bold) font.setBold(true);
   return font;
 }
 

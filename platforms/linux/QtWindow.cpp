@@ -36,58 +36,58 @@ namespace {
 
 // A panel whose table gives it no size, or a panel at the window's corner as large as its client area, fills
 // its parent and follows it when the window is resized (the main window's Panel1).
-bool FillsParent(const WindowSpec& window, const ControlSpec& spec) {
-  if (spec.kind != ControlKind::Panel) return false;
-  if (spec.width == 0 && spec.height == 0) return true;
-  return spec.parent.empty() && spec.left == 0 && spec.top == 0 &&
-         spec.width == window.width - QtWindow::kFrameWidth &&
-         spec.height == window.height - QtWindow::kFrameHeight;
+bool FillsParent(const WindowTable& window, const ControlEntry& entry) {
+  if (entry.kind != ControlKind::Panel) return false;
+  if (entry.width == 0 && entry.height == 0) return true;
+  return entry.parent.empty() && entry.left == 0 && entry.top == 0 &&
+         entry.width == window.width - QtWindow::kFrameWidth &&
+         entry.height == window.height - QtWindow::kFrameHeight;
 }
 
 }  // namespace
 
-QtWindow::QtWindow(WindowSystem& system, const WindowSpec& spec) : system_(system), spec_(spec) {
+QtWindow::QtWindow(WindowSystem& system, const WindowTable& entry) : system_(system), entry_(entry) {
   auto* frame = new FrameWidget(*this);
   frame_ = frame;
-  frame->setObjectName(QString::fromStdString(spec.name));
+  frame->setObjectName(QString::fromStdString(entry.name));
   Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  if (spec.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
-  if (spec.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
+  if (entry.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+  if (entry.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
   frame->setWindowFlags(flags);
-  frame->setWindowTitle(QStringFromCp936(spec.caption));
-  frame->setFont(QFontFromSpec(spec.font, frame->font()));
+  frame->setWindowTitle(QStringFromCp936(entry.caption));
+  frame->setFont(QFontFromLook(entry.font, frame->font()));
   {
     QPalette palette = frame->palette();
-    if (spec.font.color != kColorDefault)
-      palette.setColor(QPalette::WindowText, QColorFromColorRef(spec.font.color));
+    if (entry.font.color != kColorDefault)
+      palette.setColor(QPalette::WindowText, QColorFromColorRef(entry.font.color));
     frame->setPalette(palette);
   }
-  const QSize client(std::max(spec.width - kFrameWidth, 1), std::max(spec.height - kFrameHeight, 1));
+  const QSize client(std::max(entry.width - kFrameWidth, 1), std::max(entry.height - kFrameHeight, 1));
   frame->resize(client);
-  if (!spec.resizable) frame->setFixedSize(client);
+  if (!entry.resizable) frame->setFixedSize(client);
 
-  for (const ControlSpec& controlSpec : spec.controls) {
+  for (const ControlEntry& controlEntry : entry.controls) {
     QtControl* parent = nullptr;
     QWidget* parentWidget = frame;
-    if (!controlSpec.parent.empty()) {
-      auto found = byName_.find(controlSpec.parent);
-      if (found == byName_.end()) throw Error("Control '" + controlSpec.parent + "' not found");
+    if (!controlEntry.parent.empty()) {
+      auto found = byName_.find(controlEntry.parent);
+      if (found == byName_.end()) throw Error("Control '" + controlEntry.parent + "' not found");
       parent = found->second;
       parentWidget = parent->Widget();
     }
-    if (byName_.count(controlSpec.name)) throw Error("Duplicate control name '" + controlSpec.name + "'");
+    if (byName_.count(controlEntry.name)) throw Error("Duplicate control name '" + controlEntry.name + "'");
     std::unique_ptr<QtControl> control;
-    if (controlSpec.kind == ControlKind::UserView) {
-      control = std::make_unique<QtUserView>(*this, controlSpec, parent, parentWidget);
+    if (controlEntry.kind == ControlKind::UserView) {
+      control = std::make_unique<QtUserView>(*this, controlEntry, parent, parentWidget);
     } else {
-      control = std::make_unique<QtControl>(*this, controlSpec, parent, parentWidget);
+      control = std::make_unique<QtControl>(*this, controlEntry, parent, parentWidget);
     }
-    if (FillsParent(spec, controlSpec)) {
+    if (FillsParent(entry, controlEntry)) {
       fillParent_.push_back(control.get());
       control->Widget()->setGeometry(parentWidget->rect());
     }
-    byName_[controlSpec.name] = control.get();
+    byName_[controlEntry.name] = control.get();
     controls_.push_back(std::move(control));
   }
   SetUpTabOrder();
@@ -117,24 +117,24 @@ void QtWindow::SetUpTabOrder() {
   for (const auto& control : controls_) children[control->Parent()].push_back(control.get());
   for (auto& [parent, list] : children) {
     std::stable_sort(list.begin(), list.end(), [](const QtControl* a, const QtControl* b) {
-      return a->Spec().tabOrder < b->Spec().tabOrder;
+      return a->Layout().tabOrder < b->Layout().tabOrder;
     });
   }
   auto isField = [&](const QtControl* control) {
-    if (control->Spec().tabOrder < 0 || !control->Spec().tabStop) return false;
-    if (control->Spec().kind != ControlKind::Panel)
-      return control->Spec().kind != ControlKind::Label && control->Spec().kind != ControlKind::MediaPanel;
+    if (control->Layout().tabOrder < 0 || !control->Layout().tabStop) return false;
+    if (control->Layout().kind != ControlKind::Panel)
+      return control->Layout().kind != ControlKind::Label && control->Layout().kind != ControlKind::MediaPanel;
     auto found = children.find(control);
     if (found == children.end()) return true;
     return std::all_of(found->second.begin(), found->second.end(),
-                       [](const QtControl* child) { return child->Spec().kind == ControlKind::ComboBox; });
+                       [](const QtControl* child) { return child->Layout().kind == ControlKind::ComboBox; });
   };
   std::vector<QtControl*> chain;
   std::function<void(const QtControl*)> walk = [&](const QtControl* parent) {
     auto found = children.find(parent);
     if (found == children.end()) return;
     for (QtControl* control : found->second) {
-      if (control->Spec().tabOrder < 0) continue;  // not in the order, nor its children
+      if (control->Layout().tabOrder < 0) continue;  // not in the order, nor its children
       if (isField(control)) {
         control->SetTabStop(true);
         chain.push_back(control);
@@ -160,8 +160,8 @@ void QtWindow::Show() {
     // Centred on the screen by its outer size; the first showing realises it at its size, a resize.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
       const QRect area = screen->availableGeometry();
-      frame->move(area.x() + std::max(0, (area.width() - spec_.width) / 2),
-                  area.y() + std::max(0, (area.height() - spec_.height) / 2));
+      frame->move(area.x() + std::max(0, (area.width() - entry_.width) / 2),
+                  area.y() + std::max(0, (area.height() - entry_.height) / 2));
     }
     reportedSize_ = frame->size();
     Fire(OnResize);

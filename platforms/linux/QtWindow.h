@@ -1,5 +1,5 @@
 #pragma once
-// A window built from a WindowSpec with Qt Widgets: a top-level widget holding the table's controls.
+// A window built from a WindowTable with Qt Widgets: a top-level widget holding the table's controls.
 
 #include <QPointer>
 #include <QWidget>
@@ -10,7 +10,7 @@
 
 #include "platforms/linux/QtControls.h"
 #include "ui/Window.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 
 class QEventLoop;
 
@@ -20,7 +20,7 @@ class WindowSystem;
 
 class QtWindow : public Window {
  public:
-  QtWindow(WindowSystem& system, const WindowSpec& spec);
+  QtWindow(WindowSystem& system, const WindowTable& entry);
   ~QtWindow() override;
 
   Control& Find(const std::string& name) override { return ControlNamed(name); }
@@ -33,7 +33,7 @@ class QtWindow : public Window {
   int ClientHeight() const override;
 
   WindowSystem& System() { return system_; }
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowTable& Layout() const { return entry_; }
   QWidget* Frame() const { return frame_; }
   QtControl& ControlNamed(const std::string& name);
   const std::vector<std::unique_ptr<QtControl>>& Controls() const { return controls_; }
@@ -52,7 +52,7 @@ class QtWindow : public Window {
   void Fire(const std::function<void()>& handler);
 
   WindowSystem& system_;
-  WindowSpec spec_;
+  WindowTable entry_;
   QPointer<QWidget> frame_;
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::map<std::string, QtControl*> byName_;

@@ -44,8 +44,8 @@ QtWindowSystem::QtWindowSystem(QtWindowSystemOptions options)
 
 QtWindowSystem::~QtWindowSystem() = default;
 
-std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowSpec& spec) {
-  return std::make_unique<QtWindow>(*this, spec);
+std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowTable& entry) {
+  return std::make_unique<QtWindow>(*this, entry);
 }
 
 std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const std::string& panelName) {
@@ -72,26 +72,26 @@ std::optional<std::string> QtWindowSystem::ChooseFileToOpen() {
   return Cp936FromQString(files.first());
 }
 
-int QtWindowSystem::ShowMessageBox(const MessageBoxSpec& spec) {
+int QtWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
   QMessageBox box(DialogParent());
-  box.setWindowTitle(QStringFromCp936(spec.caption));
-  box.setText(QStringFromCp936(spec.text));
+  box.setWindowTitle(QStringFromCp936(entry.caption));
+  box.setText(QStringFromCp936(entry.text));
   box.setTextFormat(Qt::PlainText);
-  box.setIcon(spec.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information);
+  box.setIcon(entry.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information);
   std::vector<QPushButton*> buttons;
-  for (const std::string& caption : spec.buttons) {
+  for (const std::string& caption : entry.buttons) {
     buttons.push_back(box.addButton(QStringFromCp936(caption), QMessageBox::ActionRole));
   }
-  if (spec.defaultButton >= 0 && spec.defaultButton < static_cast<int>(buttons.size())) {
-    box.setDefaultButton(buttons[spec.defaultButton]);
+  if (entry.defaultButton >= 0 && entry.defaultButton < static_cast<int>(buttons.size())) {
+    box.setDefaultButton(buttons[entry.defaultButton]);
   }
   // Escape and the close box answer the escape button; without one they do nothing.
-  const bool hasEscape = spec.escapeButton >= 0 && spec.escapeButton < static_cast<int>(buttons.size());
-  if (hasEscape) box.setEscapeButton(buttons[spec.escapeButton]);
+  const bool hasEscape = entry.escapeButton >= 0 && entry.escapeButton < static_cast<int>(buttons.size());
+  if (hasEscape) box.setEscapeButton(buttons[entry.escapeButton]);
   box.exec();
   const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
   if (clicked != buttons.end()) return static_cast<int>(clicked - buttons.begin());
-  return hasEscape ? spec.escapeButton : spec.defaultButton;
+  return hasEscape ? entry.escapeButton : entry.defaultButton;
 }
 
 std::optional<unsigned> QtWindowSystem::PickColor(unsigned initial) {

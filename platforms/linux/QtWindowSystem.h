@@ -26,11 +26,11 @@ class QtWindowSystem : public WindowSystem {
 
   void SetApplicationTitle(const std::string& title) override { title_ = title; }
   std::string ApplicationTitle() const override { return title_; }
-  std::unique_ptr<Window> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
   std::optional<std::string> ChooseFileToOpen() override;
-  int ShowMessageBox(const MessageBoxSpec& spec) override;
+  int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override;
   HotKeys& HotKeySystem() override { return hotKeys_; }

@@ -32,34 +32,34 @@ class QtControlsTest : public ::testing::Test {
   void SetUp() override {
     TestApplication();
     ws_ = std::make_unique<QtWindowSystem>(Options());
-    WindowSpec spec;
-    spec.name = "TestForm";
-    spec.caption = "Test";
-    spec.width = 400;
-    spec.height = 300;
-    ControlSpec view;
+    WindowTable entry;
+    entry.name = "TestForm";
+    entry.caption = "Test";
+    entry.width = 400;
+    entry.height = 300;
+    ControlEntry view;
     view.name = "View";
     view.kind = ControlKind::UserView;
     view.left = 10, view.top = 10, view.width = 200, view.height = 120;
     view.wordWrap = false;
     view.scrollBars = true;
     view.tabOrder = 0;
-    ControlSpec edit;
+    ControlEntry edit;
     edit.name = "Edit";
     edit.kind = ControlKind::Edit;
     edit.left = 10, edit.top = 140, edit.width = 100, edit.height = 24;
     edit.tabOrder = 1;
-    ControlSpec panel;
+    ControlEntry panel;
     panel.name = "Panel";
     panel.kind = ControlKind::Panel;
     panel.left = 10, panel.top = 170, panel.width = 100, panel.height = 28;
-    ControlSpec box;
+    ControlEntry box;
     box.name = "Box";
     box.kind = ControlKind::CheckBox;
     box.parent = "Panel";
     box.left = 2, box.top = 2, box.width = 60, box.height = 20;
-    spec.controls = {view, edit, panel, box};
-    window_ = std::make_unique<QtWindow>(*ws_, spec);
+    entry.controls = {view, edit, panel, box};
+    window_ = std::make_unique<QtWindow>(*ws_, entry);
     view_ = &window_->FindUserView("View");
     window_->Show();
     ProcessEventsUntil([&] { return window_->Frame()->isActiveWindow(); }, kDesktopWaitMs);
@@ -271,7 +271,7 @@ struct BoxAnswer {
   int expected;
 };
 
-TEST_F(QtControlsTest, QuestionBoxAnswersAsItsSpecGivesIt) {
+TEST_F(QtControlsTest, QuestionBoxAnswersAsItsRequestGivesIt) {
   const std::vector<BoxAnswer> answers = {
       {"Enter presses the default button",
        [](QWidget*) {
@@ -290,12 +290,12 @@ TEST_F(QtControlsTest, QuestionBoxAnswersAsItsSpecGivesIt) {
        1},
       {"closing answers the escape button", [](QWidget* box) { box->close(); }, 1},
   };
-  MessageBoxSpec spec;
-  spec.caption = "Information";
-  spec.text = kThreeChinese;
-  spec.buttons = {"&Yes", "&No"};
-  spec.defaultButton = 0;
-  spec.escapeButton = 1;
+  MessageBoxRequest entry;
+  entry.caption = "Information";
+  entry.text = kThreeChinese;
+  entry.buttons = {"&Yes", "&No"};
+  entry.defaultButton = 0;
+  entry.escapeButton = 1;
   for (const BoxAnswer& answer : answers) {
     SCOPED_TRACE(answer.name);
     ModalAnswers modal;
@@ -305,7 +305,7 @@ TEST_F(QtControlsTest, QuestionBoxAnswersAsItsSpecGivesIt) {
                 text = static_cast<QMessageBox*>(box)->text();
                 answer.answer(box);
               });
-    EXPECT_EQ(ws_->ShowMessageBox(spec), answer.expected);
+    EXPECT_EQ(ws_->ShowMessageBox(entry), answer.expected);
     EXPECT_EQ(text, QString::fromUtf8("甲乙丙"));
     ASSERT_EQ(modal.seen.size(), 1u);
     EXPECT_EQ(modal.seen[0], "Information");

@@ -50,16 +50,16 @@ void OpenVideo(DesktopProgram& program, ModalAnswers& answers, const std::string
 TEST(ShellTest, MainWindowHasTheTableControlsWhereItPutsThemWithTheirCaptions) {
   TestFolder folder;
   DesktopProgram program(folder.Path());
-  const WindowSpec& spec = MainWindowSpec();
+  const WindowTable& entry = MainWindowTable();
   EXPECT_EQ(program.Frame()->windowTitle(), "Titrelle");
-  EXPECT_EQ(program.Main().ClientWidth(), spec.width - QtWindow::kFrameWidth);
-  EXPECT_EQ(program.Main().ClientHeight(), spec.height - QtWindow::kFrameHeight);
-  for (const ControlSpec& control : spec.controls) {
+  EXPECT_EQ(program.Main().ClientWidth(), entry.width - QtWindow::kFrameWidth);
+  EXPECT_EQ(program.Main().ClientHeight(), entry.height - QtWindow::kFrameHeight);
+  for (const ControlEntry& control : entry.controls) {
     SCOPED_TRACE(control.name);
     QWidget* widget = program.Widget(control.name);
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(widget->parentWidget()->objectName().toStdString(),
-              control.parent.empty() ? spec.name : control.parent);
+              control.parent.empty() ? entry.name : control.parent);
     EXPECT_EQ(widget->pos(), QPoint(control.left, control.top));
     if (control.width > 0) {
       EXPECT_EQ(widget->width(), control.width);

@@ -16,11 +16,11 @@ TEST_F(Scenario, StartUpShowsTheMainWindowAsTheTableSays) {
   EXPECT_EQ(ws.ApplicationTitle(), "Titrelle");
   HeadlessWindow& window = Window();
   EXPECT_TRUE(window.Visible());
-  EXPECT_EQ(window.Spec().caption, "Titrelle");
+  EXPECT_EQ(window.Layout().caption, "Titrelle");
   EXPECT_EQ(window.Width(), 736);
   EXPECT_EQ(window.Height(), 538);
-  EXPECT_FALSE(window.Spec().maximizeBox);
-  EXPECT_TRUE(window.Spec().resizable);
+  EXPECT_FALSE(window.Layout().maximizeBox);
+  EXPECT_TRUE(window.Layout().resizable);
 
   struct Expected {
     const char* name;
@@ -50,28 +50,28 @@ TEST_F(Scenario, StartUpShowsTheMainWindowAsTheTableSays) {
   };
   for (const Expected& expected : table) {
     SCOPED_TRACE(expected.name);
-    const ControlSpec& spec = Control(expected.name).Spec();
-    EXPECT_EQ(spec.parent, expected.parent);
-    EXPECT_EQ(spec.left, expected.left);
-    EXPECT_EQ(spec.top, expected.top);
-    EXPECT_EQ(spec.width, expected.width);
-    EXPECT_EQ(spec.height, expected.height);
+    const ControlEntry& entry = Control(expected.name).Layout();
+    EXPECT_EQ(entry.parent, expected.parent);
+    EXPECT_EQ(entry.left, expected.left);
+    EXPECT_EQ(entry.top, expected.top);
+    EXPECT_EQ(entry.width, expected.width);
+    EXPECT_EQ(entry.height, expected.height);
     EXPECT_EQ(Control(expected.name).Text(), expected.caption);
-    EXPECT_EQ(spec.hint, expected.hint);
+    EXPECT_EQ(entry.hint, expected.hint);
   }
 
   // The start and end boxes: read-only lime bold on black, outside the tab stops.
   for (const char* name : {"Edit1", "Edit2"}) {
-    const ControlSpec& spec = Control(name).Spec();
-    EXPECT_TRUE(spec.readOnly);
-    EXPECT_FALSE(spec.tabStop);
-    EXPECT_EQ(spec.background, kColorBlack);
-    EXPECT_EQ(spec.font.color, kColorLime);
-    EXPECT_TRUE(spec.font.bold);
-    EXPECT_EQ(spec.font.heightPixels, 16);
+    const ControlEntry& entry = Control(name).Layout();
+    EXPECT_TRUE(entry.readOnly);
+    EXPECT_FALSE(entry.tabStop);
+    EXPECT_EQ(entry.background, kColorBlack);
+    EXPECT_EQ(entry.font.color, kColorLime);
+    EXPECT_TRUE(entry.font.bold);
+    EXPECT_EQ(entry.font.heightPixels, 16);
   }
-  EXPECT_EQ(Control("Label6").Spec().font.face, Gbk("黑体"));
-  EXPECT_EQ(Control("UserRichEdit").Spec().font.face, Gbk("宋体"));
+  EXPECT_EQ(Control("Label6").Layout().font.face, Gbk("黑体"));
+  EXPECT_EQ(Control("UserRichEdit").Layout().font.face, Gbk("宋体"));
 
   // Capturing at start: the instructions shown, the user view hidden.
   EXPECT_TRUE(Control("Panel3").Visible());
@@ -86,8 +86,8 @@ TEST_F(Scenario, TabOrderFollowsTheTable) {
   auto order = [&](const std::string& parent) {
     std::vector<std::pair<int, std::string>> stops;
     for (const auto& control : Window().Controls()) {
-      if (control->Spec().parent == parent && control->Spec().tabOrder >= 0) {
-        stops.emplace_back(control->Spec().tabOrder, control->Name());
+      if (control->Layout().parent == parent && control->Layout().tabOrder >= 0) {
+        stops.emplace_back(control->Layout().tabOrder, control->Name());
       }
     }
     std::sort(stops.begin(), stops.end());
@@ -257,7 +257,7 @@ TEST_F(Scenario, ASecondCopysKeysAreInertWhileItsButtonsWork) {
 TEST_F(Scenario, HotKeysActWhileTheQuestionIsOpen) {
   WriteFile("movie.srt", "old");
   bool asked = false;
-  OpenVideo("movie.avi", [&](const MessageBoxSpec& box) {
+  OpenVideo("movie.avi", [&](const MessageBoxRequest& box) {
     asked = true;
     EXPECT_EQ(box.caption, "Information");
     WaitUntilOpened();
@@ -293,7 +293,7 @@ TEST_F(Scenario, ResizingPlacesThePlayerAgainInItsUnchangedPanel) {
   EXPECT_EQ(rect.bottom, 310);
   EXPECT_EQ(rect.clipRight, 32767);
   EXPECT_EQ(rect.clipBottom, 32767);
-  EXPECT_EQ(Control("Panel2").Spec().width, 355);
+  EXPECT_EQ(Control("Panel2").Layout().width, 355);
 }
 
 TEST_F(Scenario, ClosingDestroysThePlayerFirstThenReleasesKeysAndAtoms) {
@@ -339,7 +339,7 @@ TEST_F(Scenario, AFailingHandlerShowsTheErrorReportAndTheProgramGoesOn) {
   Player().FailNext(SimulatedPlayer::Operation::Play, 1, "Unspecified error");
   PressF9();
   ASSERT_EQ(MessageBoxes().size(), 1u);
-  const MessageBoxSpec& box = MessageBoxes()[0];
+  const MessageBoxRequest& box = MessageBoxes()[0];
   EXPECT_EQ(box.caption, "Titrelle");
   EXPECT_EQ(box.icon, MessageIcon::Error);
   EXPECT_EQ(box.text, "Unspecified error.");

@@ -14,17 +14,17 @@ namespace {
 class HeadlessShell : public ::testing::Test {
  protected:
   HeadlessShell() {
-    WindowSpec spec;
-    spec.name = "Test";
-    spec.width = 400;
-    spec.height = 300;
-    spec.controls.push_back(Make("Panel", ControlKind::Panel, ""));
-    spec.controls.push_back(Make("Edit", ControlKind::Edit, "Panel"));
-    spec.controls.push_back(Make("View", ControlKind::UserView, "Panel"));
-    spec.controls.push_back(Make("Check", ControlKind::CheckBox, ""));
-    spec.controls.push_back(Make("List", ControlKind::ComboBox, ""));
-    spec.controls.push_back(Make("Video", ControlKind::MediaPanel, ""));
-    window = ws.CreateWindow(spec);
+    WindowTable entry;
+    entry.name = "Test";
+    entry.width = 400;
+    entry.height = 300;
+    entry.controls.push_back(Make("Panel", ControlKind::Panel, ""));
+    entry.controls.push_back(Make("Edit", ControlKind::Edit, "Panel"));
+    entry.controls.push_back(Make("View", ControlKind::UserView, "Panel"));
+    entry.controls.push_back(Make("Check", ControlKind::CheckBox, ""));
+    entry.controls.push_back(Make("List", ControlKind::ComboBox, ""));
+    entry.controls.push_back(Make("Video", ControlKind::MediaPanel, ""));
+    window = ws.CreateWindow(entry);
     window->Show();
     view = &Headless().UserView("View");
     view->OnChange = [this] { events.push_back("change:" + view->Text()); };
@@ -37,8 +37,8 @@ class HeadlessShell : public ::testing::Test {
       events.push_back("up:" + std::to_string(view->CaretLine()) + "," + std::to_string(view->CaretColumn()));
     };
   }
-  static ControlSpec Make(const std::string& name, ControlKind kind, const std::string& parent) {
-    ControlSpec control;
+  static ControlEntry Make(const std::string& name, ControlKind kind, const std::string& parent) {
+    ControlEntry control;
     control.name = name;
     control.kind = kind;
     control.parent = parent;
@@ -251,8 +251,8 @@ TEST_F(HeadlessShell, DialogsAnswerFromTheScript) {
   EXPECT_EQ(ws.ChooseFileToOpen(), std::nullopt);  // nothing scripted: cancel
   EXPECT_EQ(ws.openDialogCount, 3);
 
-  ws.messageBoxAnswers.push_back([](const MessageBoxSpec& box) { return box.escapeButton; });
-  MessageBoxSpec question{"Q", MessageIcon::Information, "?", {"&Yes", "&No"}, 0, 1};
+  ws.messageBoxAnswers.push_back([](const MessageBoxRequest& box) { return box.escapeButton; });
+  MessageBoxRequest question{"Q", MessageIcon::Information, "?", {"&Yes", "&No"}, 0, 1};
   EXPECT_EQ(ws.ShowMessageBox(question), 1);
   EXPECT_EQ(ws.ShowMessageBox(question), 0);  // nothing scripted: the default button
   EXPECT_EQ(ws.messageBoxes.size(), 2u);

@@ -46,8 +46,8 @@ TEST_F(Open, CancellingTheOpenDialogChangesNothing) {
 
 TEST_F(Open, AnExistingSubtitleFileBringsTheQuestion) {
   WriteFile("movie.srt", kEarlierFile);
-  MessageBoxSpec asked;
-  OpenVideo("movie.avi", [&](const MessageBoxSpec& box) {
+  MessageBoxRequest asked;
+  OpenVideo("movie.avi", [&](const MessageBoxRequest& box) {
     asked = box;
     return kNo;
   });
@@ -72,7 +72,7 @@ TEST_F(Open, DecliningMakesTheOldFileTheBackupAndStartsANewOne) {
     world.WriteFile("movie.srt", kEarlierFile);
     if (c.olderBackup) world.WriteFile("movie.srt.bak", "older backup");
     world.OpenVideo("movie.avi",
-                    [&](const MessageBoxSpec& box) { return c.answerByEscape ? box.escapeButton : kNo; });
+                    [&](const MessageBoxRequest& box) { return c.answerByEscape ? box.escapeButton : kNo; });
 
     EXPECT_EQ(world.FileBytes("movie.srt.bak"), kEarlierFile);
     EXPECT_FALSE(world.FileExists("movie.srt"));

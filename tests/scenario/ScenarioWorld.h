@@ -90,12 +90,12 @@ class ScenarioWorld {
   // program asked whether to edit an existing subtitle file. `answer` answers that question (kYes, kNo, or
   // any button index); unset, a question that comes anyway gets its default button (shown in MessageBoxes()).
   bool OpenVideo(const std::string& name, std::optional<int> answer = std::nullopt) {
-    if (answer) return OpenVideo(name, [value = *answer](const MessageBoxSpec&) { return value; });
-    return OpenVideo(name, std::function<int(const MessageBoxSpec&)>());
+    if (answer) return OpenVideo(name, [value = *answer](const MessageBoxRequest&) { return value; });
+    return OpenVideo(name, std::function<int(const MessageBoxRequest&)>());
   }
   // The same, with an answer that may act while the question is open (press hot keys, let time pass).
   // An answer the program did not ask for is dropped, so it cannot answer a later box.
-  bool OpenVideo(const std::string& name, std::function<int(const MessageBoxSpec&)> answer) {
+  bool OpenVideo(const std::string& name, std::function<int(const MessageBoxRequest&)> answer) {
     if (!FileExists(name)) WriteFile(name, "");
     ws.openDialogAnswers.push_back(Path(name));
     const std::size_t boxesBefore = ws.messageBoxes.size();
@@ -136,11 +136,11 @@ class ScenarioWorld {
   bool PressInUserView(int key, unsigned shift = 0) { return UserView().PressKey(key, shift); }
 
   // --- Message boxes ---
-  const std::vector<MessageBoxSpec>& MessageBoxes() const { return ws.messageBoxes; }
+  const std::vector<MessageBoxRequest>& MessageBoxes() const { return ws.messageBoxes; }
   // The texts of the error reports shown so far.
   std::vector<std::string> ErrorReports() const {
     std::vector<std::string> texts;
-    for (const MessageBoxSpec& box : ws.messageBoxes) {
+    for (const MessageBoxRequest& box : ws.messageBoxes) {
       if (box.icon == MessageIcon::Error) texts.push_back(box.text);
     }
     return texts;

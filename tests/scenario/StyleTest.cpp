@@ -363,7 +363,7 @@ TEST_F(StyleScenario, ThePositionBoxesTakeOnlyDigitsPointsAndTheirKeys) {
 
 TEST_F(StyleScenario, TheDialogsListsAndColourPicker) {
   OpenFontDialog();
-  EXPECT_EQ(DialogWindow().Spec().caption, Gbk("字体设置"));
+  EXPECT_EQ(DialogWindow().Layout().caption, Gbk("字体设置"));
   EXPECT_EQ(DialogWindow().Width(), 387);
   EXPECT_EQ(DialogWindow().Height(), 312);
   EXPECT_TRUE(Field("PanelColor").Focused());

@@ -2,7 +2,7 @@
 #include <tuple>
 
 #include "app/Unit1.h"
-#include "ui/WindowSpec.h"
+#include "ui/WindowTable.h"
 
 namespace titrelle {
 
@@ -11,11 +11,11 @@ namespace {
 const char* const kWindowFace = "MS Sans Serif";
 
 // "font 16": the window's face, 16 pixels high.
-FontSpec Font16(bool bold = false) { return FontSpec{kWindowFace, 16, 0, bold, kColorBlack}; }
+FontLook Font16(bool bold = false) { return FontLook{kWindowFace, 16, 0, bold, kColorBlack}; }
 
-ControlSpec Make(const std::string& name, ControlKind kind, const std::string& parent, int left, int top,
+ControlEntry Make(const std::string& name, ControlKind kind, const std::string& parent, int left, int top,
                  int width, int height) {
-  ControlSpec control;
+  ControlEntry control;
   control.name = name;
   control.kind = kind;
   control.parent = parent;
@@ -64,13 +64,13 @@ std::string InstructionsText() {
   return text;
 }
 
-WindowSpec BuildMainWindowSpec() {
-  WindowSpec window;
+WindowTable BuildMainWindowTable() {
+  WindowTable window;
   window.name = "Form1";
   window.caption = "Titrelle";
   window.width = 736;
   window.height = 538;
-  window.font = FontSpec{kWindowFace, 11, 0, false, kColorBlack};
+  window.font = FontLook{kWindowFace, 11, 0, false, kColorBlack};
   window.resizable = true;
   window.minimizeBox = true;
   window.maximizeBox = false;
@@ -79,92 +79,92 @@ WindowSpec BuildMainWindowSpec() {
   auto& controls = window.controls;
 
   // Panel1 fills the client area (the outer size less the frame of a sizeable window).
-  ControlSpec panel1 = Make("Panel1", ControlKind::Panel, "", 0, 0, 720, 499);
+  ControlEntry panel1 = Make("Panel1", ControlKind::Panel, "", 0, 0, 720, 499);
   panel1.background = kColorButtonFace;
   panel1.tabOrder = 0;
   controls.push_back(panel1);
 
-  ControlSpec label4 = Make("Label4", ControlKind::Label, "Panel1", 419, 12, 75, 16);
+  ControlEntry label4 = Make("Label4", ControlKind::Label, "Panel1", 419, 12, 75, 16);
   label4.text = "\xB5\xB1\xC7\xB0\xCE\xBB\xD6\xC3\xA3\xBA  ";  // 当前位置：
-  label4.font = FontSpec{kWindowFace, 15, 0, false, kColorBlack};
+  label4.font = FontLook{kWindowFace, 15, 0, false, kColorBlack};
   controls.push_back(label4);
 
-  ControlSpec label1 = Make("Label1", ControlKind::Label, "Panel1", 502, 11, 0, 0);
+  ControlEntry label1 = Make("Label1", ControlKind::Label, "Panel1", 502, 11, 0, 0);
   label1.font = Font16(true);
   controls.push_back(label1);
 
   for (const auto& [name, left, order] : {std::tuple{"Edit1", 419, 9}, std::tuple{"Edit2", 563, 10}}) {
-    ControlSpec box = Make(name, ControlKind::Edit, "Panel1", left, 40, 136, 28);
+    ControlEntry box = Make(name, ControlKind::Edit, "Panel1", left, 40, 136, 28);
     box.readOnly = true;
     box.tabOrder = order;
     box.tabStop = false;
     box.background = kColorBlack;
-    box.font = FontSpec{kWindowFace, 16, 0, true, kColorLime};
+    box.font = FontLook{kWindowFace, 16, 0, true, kColorLime};
     controls.push_back(box);
   }
 
-  ControlSpec open = Make("OpenButton", ControlKind::Button, "Panel1", 32, 63, 99, 38);
+  ControlEntry open = Make("OpenButton", ControlKind::Button, "Panel1", 32, 63, 99, 38);
   open.text = "\xB4\xF2\xBF\xAA\xCA\xD3\xC6\xB5[&O]";  // 打开视频[&O]
   open.font = Font16();
   open.tabOrder = 0;
   controls.push_back(open);
 
-  ControlSpec font = Make("BitBtn1", ControlKind::Button, "Panel1", 144, 63, 99, 38);
+  ControlEntry font = Make("BitBtn1", ControlKind::Button, "Panel1", 144, 63, 99, 38);
   font.text = "\xD7\xD6\xCC\xE5\xC9\xE8\xD6\xC3[&F]";  // 字体设置[&F]
   font.tabOrder = 1;
   controls.push_back(font);
 
-  ControlSpec start = Make("StartTimeButton", ControlKind::Button, "Panel1", 419, 76, 136, 38);
+  ControlEntry start = Make("StartTimeButton", ControlKind::Button, "Panel1", 419, 76, 136, 38);
   start.text = "[F9]\xB1\xBE\xBE\xE4\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4";  // [F9]本句起始时间
   start.hint = "[F9]\xBC\xFC \xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4";         // [F9]键 起始时间
   start.font = Font16();
   start.tabOrder = 2;
   controls.push_back(start);
 
-  ControlSpec end = Make("EndTimeButton", ControlKind::Button, "Panel1", 563, 76, 136, 38);
+  ControlEntry end = Make("EndTimeButton", ControlKind::Button, "Panel1", 563, 76, 136, 38);
   end.text = "[F10]\xB1\xBE\xBE\xE4\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4";  // [F10]本句终止时间
   end.hint = "[F10]\xBC\xFC \xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4";         // [F10]键 终止时间
   end.font = Font16();
   end.tabOrder = 3;
   controls.push_back(end);
 
-  ControlSpec label6 = Make("Label6", ControlKind::Label, "Panel1", 351, 92, 0, 0);
+  ControlEntry label6 = Make("Label6", ControlKind::Label, "Panel1", 351, 92, 0, 0);
   label6.text = "F9\xB2\xA5\xB7\xC5   ";                                  // F9播放
-  label6.font = FontSpec{"\xBA\xDA\xCC\xE5", 11, 0, false, kColorBlack};  // 黑体
+  label6.font = FontLook{"\xBA\xDA\xCC\xE5", 11, 0, false, kColorBlack};  // 黑体
   controls.push_back(label6);
 
-  ControlSpec panel2 = Make("Panel2", ControlKind::Panel, "Panel1", 32, 107, 355, 310);
+  ControlEntry panel2 = Make("Panel2", ControlKind::Panel, "Panel1", 32, 107, 355, 310);
   panel2.tabOrder = 8;
   controls.push_back(panel2);
 
-  ControlSpec player = Make("WP", ControlKind::MediaPanel, "Panel2", 0, 0, 355, 310);
+  ControlEntry player = Make("WP", ControlKind::MediaPanel, "Panel2", 0, 0, 355, 310);
   player.tabStop = false;
   controls.push_back(player);
 
-  ControlSpec input = Make("InputEdit", ControlKind::Edit, "Panel1", 419, 135, 279, 28);
+  ControlEntry input = Make("InputEdit", ControlKind::Edit, "Panel1", 419, 135, 279, 28);
   input.hint =
       "\xBB\xD8\xB3\xB5\xBD\xE1\xCA\xF8\xB1\xBE\xBE\xE4\xB2\xA2\xD7\xD4\xB6\xAF\xB1\xA3\xB4\xE6";  // 回车结束本句并自动保存
   input.font = Font16();
   input.tabOrder = 4;
   controls.push_back(input);
 
-  ControlSpec panel3 = Make("Panel3", ControlKind::Panel, "Panel1", 419, 172, 282, 260);
+  ControlEntry panel3 = Make("Panel3", ControlKind::Panel, "Panel1", 419, 172, 282, 260);
   panel3.tabOrder = 6;
   controls.push_back(panel3);
 
-  ControlSpec memo1 = Make("Memo1", ControlKind::Memo, "Panel3", 5, 3, 270, 241);
+  ControlEntry memo1 = Make("Memo1", ControlKind::Memo, "Panel3", 5, 3, 270, 241);
   memo1.text = InstructionsText();
   memo1.enabled = false;
   memo1.border = false;
   memo1.background = kColorButtonFace;
-  memo1.font = FontSpec{kWindowFace, 13, 0, false, kColorBlack};
+  memo1.font = FontLook{kWindowFace, 13, 0, false, kColorBlack};
   memo1.tabOrder = 0;
   controls.push_back(memo1);
 
-  ControlSpec user = Make("UserRichEdit", ControlKind::UserView, "Panel1", 419, 186, 284, 230);
+  ControlEntry user = Make("UserRichEdit", ControlKind::UserView, "Panel1", 419, 186, 284, 230);
   user.visible = false;
   user.hint = "\xD0\xDE\xB8\xC4\xBA\xF3\xD7\xD4\xB6\xAF\xB1\xA3\xB4\xE6";  // 修改后自动保存
-  user.font = FontSpec{"\xCB\xCE\xCC\xE5", 16, 0, false, kColorBlack};     // 宋体
+  user.font = FontLook{"\xCB\xCE\xCC\xE5", 16, 0, false, kColorBlack};     // 宋体
   user.scrollBars = true;
   user.wordWrap = false;
   user.tabOrder = 5;
@@ -172,33 +172,33 @@ WindowSpec BuildMainWindowSpec() {
 
   // The file view and the scratch listing are plain listings of TForm1; the table keeps their places as
   // hidden controls so that every shell lays out the same window.
-  ControlSpec file = Make("TempRichEdit", ControlKind::Memo, "Panel1", 419, 186, 284, 230);
+  ControlEntry file = Make("TempRichEdit", ControlKind::Memo, "Panel1", 419, 186, 284, 230);
   file.visible = false;
-  file.font = FontSpec{kWindowFace, 11, 0, false, kColorBlack};
+  file.font = FontLook{kWindowFace, 11, 0, false, kColorBlack};
   file.scrollBars = true;
   file.wordWrap = false;
   file.tabOrder = 11;
   file.tabStop = false;
   controls.push_back(file);
 
-  ControlSpec scratch = Make("Memo2", ControlKind::Memo, "Panel1", 334, 392, 51, 73);
+  ControlEntry scratch = Make("Memo2", ControlKind::Memo, "Panel1", 334, 392, 51, 73);
   scratch.visible = false;
   scratch.scrollBars = true;
   scratch.wordWrap = false;
   scratch.tabOrder = 7;
   controls.push_back(scratch);
 
-  ControlSpec label2 = Make("Label2", ControlKind::Label, "Panel1", 33, 432, 0, 0);
+  ControlEntry label2 = Make("Label2", ControlKind::Label, "Panel1", 33, 432, 0, 0);
   controls.push_back(label2);
 
-  ControlSpec edit = Make("EditButton", ControlKind::Button, "", 419, 434, 136, 38);
+  ControlEntry edit = Make("EditButton", ControlKind::Button, "", 419, 434, 136, 38);
   edit.text = "[F7]\xD0\xDE\xB8\xC4";           // [F7]修改
   edit.hint = "[F7]\xBC\xFC \xD0\xDE\xB8\xC4";  // [F7]键 修改
   edit.font = Font16();
   edit.tabOrder = 1;
   controls.push_back(edit);
 
-  ControlSpec resume = Make("ContinueButton", ControlKind::Button, "", 563, 434, 136, 38);
+  ControlEntry resume = Make("ContinueButton", ControlKind::Button, "", 563, 434, 136, 38);
   resume.text = "[F8]\xBC\xCC\xD0\xF8";           // [F8]继续
   resume.hint = "[F8]\xBC\xFC \xBC\xCC\xD0\xF8";  // [F8]键 继续
   resume.font = Font16();
@@ -210,9 +210,9 @@ WindowSpec BuildMainWindowSpec() {
 
 }  // namespace
 
-const WindowSpec& MainWindowSpec() {
-  static const WindowSpec spec = BuildMainWindowSpec();
-  return spec;
+const WindowTable& MainWindowTable() {
+  static const WindowTable entry = BuildMainWindowTable();
+  return entry;
 }
 
 }  // namespace titrelle

@@ -18,7 +18,7 @@ enum class ControlKind {
   MediaPanel,    // the place where the player draws
 };
 
-struct FontSpec {
+struct FontLook {
   std::string face;       // code page 936; empty: the window's font
   int heightPixels = 0;   // 0: the window's font size
   int points = 0;         // set instead of heightPixels where the size is given in points
@@ -32,14 +32,14 @@ constexpr unsigned kColorDefault = 0xFF000001u;
 constexpr unsigned kColorBlack = 0x000000u;
 constexpr unsigned kColorLime = 0x00FF00u;
 
-struct ControlSpec {
+struct ControlEntry {
   std::string name;
   ControlKind kind = ControlKind::Panel;
   std::string parent;     // empty: the window's client area
   int left = 0, top = 0, width = 0, height = 0;  // width/height 0: sized to content (labels)
   std::string text;       // caption or initial text; for a Memo, lines separated by CR LF
   std::string hint;       // tool tip
-  FontSpec font;
+  FontLook font;
   unsigned background = kColorDefault;
   int tabOrder = -1;      // order within the parent; -1: not in the order
   bool tabStop = true;    // false: keeps its place in the order but Tab passes it by
@@ -52,16 +52,16 @@ struct ControlSpec {
   bool scrollBars = false;
 };
 
-struct WindowSpec {
+struct WindowTable {
   std::string name;
   std::string caption;
   int width = 0, height = 0;   // outer size
-  FontSpec font;
+  FontLook font;
   bool resizable = true;
   bool minimizeBox = true;
   bool maximizeBox = true;
   bool centred = true;
-  std::vector<ControlSpec> controls;   // parents come before their children
+  std::vector<ControlEntry> controls;   // parents come before their children
 };
 
 }  // namespace titrelle
