@@ -14,7 +14,7 @@ const char* const kWindowFace = "MS Sans Serif";
 FontLook Font16(bool bold = false) { return FontLook{kWindowFace, 16, 0, bold, kColorBlack}; }
 
 ControlEntry Make(const std::string& name, ControlKind kind, const std::string& parent, int left, int top,
-                 int width, int height) {
+                  int width, int height) {
   ControlEntry control;
   control.name = name;
   control.kind = kind;

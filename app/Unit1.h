@@ -80,13 +80,13 @@ class TForm1 {
   Control* EditButton = nullptr;
   Control* ContinueButton = nullptr;
   UserViewControl* UserRichEdit = nullptr;
-  Listing TempRichEdit;   // the file view: never shown, so a plain listing
-  Listing Memo2;          // the scratch listing
+  Listing TempRichEdit;  // the file view: never shown, so a plain listing
+  Listing Memo2;         // the scratch listing
   std::unique_ptr<MediaPlayer> WP;
   std::unique_ptr<Timer> Timer1;
 
   CaptureSession Session;
-  std::array<std::uint16_t, 4> HotKeyAtoms{};   // F9, F10, F7, F8
+  std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
 
   // The font options dialogs; FontOptionForm is the newest, whose style strings every line writer reads.
   std::vector<std::unique_ptr<TFontOptionForm>> FontOptionForms;
@@ -102,7 +102,7 @@ class TForm1 {
   void HotKeyHandler(int id);
   // style/
   void CreateStartupFontOptionForm();
-  void LoadStartupStyle();   // FormShow's last step
+  void LoadStartupStyle();  // FormShow's last step
   void BitBtn1Click();
 
   // capture/
@@ -115,8 +115,8 @@ class TForm1 {
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
   void CommitLine();
-  void SetUpNextLine();          // the commit's steps after the append
-  long double EndBoxSeconds();   // the end box's time, 0 when it holds none
+  void SetUpNextLine();         // the commit's steps after the append
+  long double EndBoxSeconds();  // the end box's time, 0 when it holds none
 
   // document/
   void SaveSubtitleFile();
@@ -150,7 +150,7 @@ class Application {
  public:
   explicit Application(WindowSystem& windowSystem);
   ~Application();
-  void Start();        // creates the windows and shows the main window; the shell then runs its loop
+  void Start();  // creates the windows and shows the main window; the shell then runs its loop
   TForm1& Form1() { return *form1_; }
 
  private:

@@ -11,17 +11,20 @@ namespace titrelle::bench {
 inline const std::string kBenchDefaultPrefix = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
 // 这是第 ... 句字幕，测试中文文本 (a subtitle line of Chinese text)
 inline const std::string kBenchTextHead = "\xD5\xE2\xCA\xC7\xB5\xDA";
-inline const std::string kBenchTextTail = "\xBE\xE4\xD7\xD6\xC4\xBB\xA3\xAC\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE";
+inline const std::string kBenchTextTail =
+    "\xBE\xE4\xD7\xD6\xC4\xBB\xA3\xAC\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE";
 
 inline std::string BenchTimeText(long long milliseconds) {
   char text[32];  // room for any long long: no truncation warning
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld", milliseconds / 3600000, milliseconds / 60000 % 60,
-                milliseconds / 1000 % 60, milliseconds % 1000);
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld", milliseconds / 3600000,
+                milliseconds / 60000 % 60, milliseconds / 1000 % 60, milliseconds % 1000);
   return text;
 }
 
 // The plain text of subtitle `number` (1-based).
-inline std::string BenchSubtitleText(int number) { return kBenchTextHead + std::to_string(number) + kBenchTextTail; }
+inline std::string BenchSubtitleText(int number) {
+  return kBenchTextHead + std::to_string(number) + kBenchTextTail;
+}
 
 // A file view's text of `count` subtitles; `closingTag` false gives the layout without "</b>".
 inline std::string BenchFileViewText(int count, bool closingTag = true) {

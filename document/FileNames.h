@@ -18,6 +18,6 @@ struct MediaNames {
 };
 
 MediaNames DeriveMediaNames(const std::string& mediaPath, PathStyle style = kNativePathStyle);
-std::string BackupPath(const std::string& subtitlePath);   // + ".bak"
+std::string BackupPath(const std::string& subtitlePath);  // + ".bak"
 
 }  // namespace titrelle

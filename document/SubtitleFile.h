@@ -16,6 +16,6 @@ void WriteSubtitleFile(const std::string& path, std::string_view text);
 std::string ReadSubtitleFile(const std::string& path);
 std::string NormalizeLineBreaks(std::string_view bytes);
 
-bool FileExists(const std::string& path);   // a folder does not count
+bool FileExists(const std::string& path);  // a folder does not count
 
 }  // namespace titrelle

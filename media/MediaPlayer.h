@@ -10,16 +10,16 @@ class MediaPlayer {
   static constexpr int kPlayStatePlaying = 3;
 
   virtual ~MediaPlayer() = default;
-  virtual void SetURL(const std::string& path) = 0;    // full path, code page 936; the player loads it
-  virtual void Stop() = 0;                             // the opened media stays stopped until Play
-  virtual void Play() = 0;                             // runs on from the current position
+  virtual void SetURL(const std::string& path) = 0;  // full path, code page 936; the player loads it
+  virtual void Stop() = 0;                           // the opened media stays stopped until Play
+  virtual void Play() = 0;                           // runs on from the current position
   virtual void Pause() = 0;
-  virtual double CurrentPosition() = 0;                // seconds from the start
-  virtual void SetCurrentPosition(double seconds) = 0; // a read right after returns the new position
+  virtual double CurrentPosition() = 0;                 // seconds from the start
+  virtual void SetCurrentPosition(double seconds) = 0;  // a read right after returns the new position
   // "MM:SS" below an hour, "HH:MM:SS" from an hour on, empty when there is no position.
   virtual std::string CurrentPositionString() = 0;
-  virtual int PlayState() = 0;                         // 3 means playing
-  virtual std::string Status() = 0;                    // shown to the user as it comes (code page 936)
+  virtual int PlayState() = 0;       // 3 means playing
+  virtual std::string Status() = 0;  // shown to the user as it comes (code page 936)
   // In-place placement inside the video panel, with its clip rectangle.
   virtual void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) = 0;
 };

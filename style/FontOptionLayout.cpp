@@ -6,7 +6,7 @@ namespace titrelle {
 namespace {
 
 ControlEntry Make(std::string name, ControlKind kind, std::string parent, int left, int top, int width,
-                 int height, std::string text, int tabOrder) {
+                  int height, std::string text, int tabOrder) {
   ControlEntry entry;
   entry.name = std::move(name);
   entry.kind = kind;

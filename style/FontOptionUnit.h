@@ -9,8 +9,8 @@
 #include "style/Restyle.h"
 #include "ui/Controls.h"
 #include "ui/Window.h"
-#include "ui/WindowTable.h"
 #include "ui/WindowSystem.h"
+#include "ui/WindowTable.h"
 
 namespace titrelle {
 

@@ -7,9 +7,9 @@ namespace titrelle {
 enum class StyleMode { Default, Custom };
 
 struct RestyleResult {
-  bool changed = false;      // the file view's text is to be replaced by `text`
+  bool changed = false;  // the file view's text is to be replaced by `text`
   std::string text;
-  int omitClosingTag = 0;    // the flag after the restyling
+  int omitClosingTag = 0;  // the flag after the restyling
 };
 
 // Restyles the file view's text to the new prefix (StylePart1 + StylePart2). Markers that do not delimit a

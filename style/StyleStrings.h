@@ -6,8 +6,8 @@ namespace titrelle {
 
 // {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&} in code page 936.
 extern const std::string DefaultStylePart1;
-extern const std::string DefaultStylePart2;   // "<b>"
-extern const std::string DefaultLinePrefix;   // DefaultStylePart1 + DefaultStylePart2
+extern const std::string DefaultStylePart2;  // "<b>"
+extern const std::string DefaultLinePrefix;  // DefaultStylePart1 + DefaultStylePart2
 inline constexpr std::string_view kClosingTag = "</b>";
 
 // "<font color=" + colour text + ">"

@@ -27,13 +27,13 @@ constexpr int F10 = 121;
 }  // namespace vk
 
 struct KeyEvent {
-  int key = 0;              // virtual-key code
-  unsigned shift = 0;       // modifier state, as the handlers may look at it
-  bool swallowed = false;   // a key-down handler sets this to keep the key from the control
+  int key = 0;             // virtual-key code
+  unsigned shift = 0;      // modifier state, as the handlers may look at it
+  bool swallowed = false;  // a key-down handler sets this to keep the key from the control
 };
 
 struct KeyPressEvent {
-  char character = 0;       // a typed single-byte character; set to 0 by the handler to discard it
+  char character = 0;  // a typed single-byte character; set to 0 by the handler to discard it
 };
 
 // One control of a window: button, label, edit box, panel, check box, drop-down list.
@@ -42,7 +42,7 @@ class Control {
  public:
   virtual ~Control() = default;
 
-  virtual std::string Text() const = 0;                 // caption of a button, label or panel; text of an edit box
+  virtual std::string Text() const = 0;  // caption of a button, label or panel; text of an edit box
   virtual void SetText(const std::string& text) = 0;
   virtual bool Enabled() const = 0;
   virtual void SetEnabled(bool enabled) = 0;
@@ -62,27 +62,27 @@ class Control {
   virtual int ItemCount() const { return 0; }
   virtual std::string Item(int /*index*/) const { return {}; }
 
-  std::function<void()> OnClick;                     // buttons, panels, check boxes (after the tick changed)
-  std::function<void()> OnChange;                    // edit boxes and drop-down lists, after every change
-  std::function<void(KeyEvent&)> OnKeyDown;          // before the control acts on the key
-  std::function<void(KeyEvent&)> OnKeyUp;            // after it
-  std::function<void(KeyPressEvent&)> OnKeyPress;    // typed characters, before they are inserted
+  std::function<void()> OnClick;                   // buttons, panels, check boxes (after the tick changed)
+  std::function<void()> OnChange;                  // edit boxes and drop-down lists, after every change
+  std::function<void(KeyEvent&)> OnKeyDown;        // before the control acts on the key
+  std::function<void(KeyEvent&)> OnKeyUp;          // after it
+  std::function<void(KeyPressEvent&)> OnKeyPress;  // typed characters, before they are inserted
 };
 
 // The user view: an editable multi-line text control seen line by line, so that line-break counting of a
-// toolkit never leaks into the core. Lines are numbered from 0 and hold no break. Control is a virtual base so
-// that a shell's user view can share its other controls' implementation.
+// toolkit never leaks into the core. Lines are numbered from 0 and hold no break. Control is a virtual base
+// so that a shell's user view can share its other controls' implementation.
 class UserViewControl : public virtual Control {
  public:
-  virtual int Count() const = 0;                     // listing count: an empty last line is not counted
+  virtual int Count() const = 0;  // listing count: an empty last line is not counted
   // Line breaks in the text, a final one included: lines as the control shows them, less one. Cheap, unlike
   // Text(), so that every change can check that no break came or went.
   virtual int BreakCount() const = 0;
   virtual std::string Line(int index) const = 0;
-  virtual int CaretLine() const = 0;                 // line holding the start of the selection
-  virtual int CaretColumn() const = 0;               // in code page 936 bytes from the start of that line
-  virtual void CaretToEnd() = 0;                     // caret after the last character, nothing selected
-  virtual void Add(const std::string& line) = 0;     // listing Add; the caret is left as a rich edit leaves it
+  virtual int CaretLine() const = 0;              // line holding the start of the selection
+  virtual int CaretColumn() const = 0;            // in code page 936 bytes from the start of that line
+  virtual void CaretToEnd() = 0;                  // caret after the last character, nothing selected
+  virtual void Add(const std::string& line) = 0;  // listing Add; the caret is left as a rich edit leaves it
   virtual void Clear() = 0;
   virtual void SetListingText(const std::string& text) = 0;
   virtual bool ReadOnly() const = 0;

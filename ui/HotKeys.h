@@ -9,8 +9,8 @@ namespace titrelle {
 class HotKeys {
  public:
   virtual ~HotKeys() = default;
-  virtual std::uint16_t FindAtom(const std::string& name) = 0;        // the process's local table; 0 when absent
-  virtual std::uint16_t GlobalAddAtom(const std::string& name) = 0;   // creates or raises the reference count
+  virtual std::uint16_t FindAtom(const std::string& name) = 0;  // the process's local table; 0 when absent
+  virtual std::uint16_t GlobalAddAtom(const std::string& name) = 0;  // creates or raises the reference count
   virtual void GlobalDeleteAtom(std::uint16_t atom) = 0;
   virtual bool RegisterHotKey(int id, unsigned modifiers, int virtualKey) = 0;  // false when another holds it
   virtual bool UnregisterHotKey(int id) = 0;

@@ -10,11 +10,11 @@ class SettingsKey {
   enum class ValueType { Missing, Text, Other };
   struct Value {
     ValueType type = ValueType::Missing;
-    std::string text;   // for Text: up to the first zero character
+    std::string text;  // for Text: up to the first zero character
   };
   virtual ~SettingsKey() = default;
   virtual Value Read(const std::string& name) = 0;
-  virtual bool WriteText(const std::string& name, const std::string& text) = 0;   // REG_SZ
+  virtual bool WriteText(const std::string& name, const std::string& text) = 0;  // REG_SZ
 };
 
 // HKEY_CURRENT_USER, or a shell's stand-in for it.

@@ -10,11 +10,11 @@ namespace titrelle {
 class Window {
  public:
   virtual ~Window() = default;
-  virtual Control& Find(const std::string& name) = 0;                  // throws Error for an unknown name
+  virtual Control& Find(const std::string& name) = 0;  // throws Error for an unknown name
   virtual UserViewControl& FindUserView(const std::string& name) = 0;
-  virtual void Show() = 0;          // runs OnShow
-  virtual void ShowModal() = 0;     // runs OnShow; a real shell returns when the window is closed
-  virtual void Close() = 0;         // runs OnClose, then hides the window
+  virtual void Show() = 0;       // runs OnShow
+  virtual void ShowModal() = 0;  // runs OnShow; a real shell returns when the window is closed
+  virtual void Close() = 0;      // runs OnClose, then hides the window
   virtual bool Visible() const = 0;
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;

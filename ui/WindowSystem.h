@@ -19,7 +19,7 @@ namespace titrelle {
 
 class Timer {
  public:
-  virtual ~Timer() = default;   // destroying the timer stops it
+  virtual ~Timer() = default;  // destroying the timer stops it
 };
 
 class WindowSystem {
@@ -33,7 +33,8 @@ class WindowSystem {
   virtual std::unique_ptr<Window> CreateWindow(const WindowTable& entry) = 0;
   // The player, drawing into the MediaPanel control `panelName` of `window`.
   virtual std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) = 0;
-  // Calls onTick every intervalMs (as often as the system delivers), on the GUI thread, through DispatchEvent.
+  // Calls onTick every intervalMs (as often as the system delivers), on the GUI thread, through
+  // DispatchEvent.
   virtual std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) = 0;
 
   // The file open dialog: no filter, any typed name accepted. Empty on cancel.

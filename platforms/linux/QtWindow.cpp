@@ -123,7 +123,8 @@ void QtWindow::SetUpTabOrder() {
   auto isField = [&](const QtControl* control) {
     if (control->Layout().tabOrder < 0 || !control->Layout().tabStop) return false;
     if (control->Layout().kind != ControlKind::Panel)
-      return control->Layout().kind != ControlKind::Label && control->Layout().kind != ControlKind::MediaPanel;
+      return control->Layout().kind != ControlKind::Label &&
+             control->Layout().kind != ControlKind::MediaPanel;
     auto found = children.find(control);
     if (found == children.end()) return true;
     return std::all_of(found->second.begin(), found->second.end(),

@@ -342,12 +342,12 @@ TEST_F(SimulatedPlayerTest, PositionRunsWithVirtualTimeAndSeeksReadBackAtOnce) {
 TEST_F(SimulatedPlayerTest, AMediaClockOffsetAppliesOnlyToPlayedTime) {
   ws.playerSettings.playedOffsetSeconds = 0.0004;
   player->SetURL("/v/movie.avi");
-  ws.AdvanceMs(100);   // opens and plays on its own
+  ws.AdvanceMs(100);  // opens and plays on its own
   EXPECT_EQ(player->CurrentPosition(), 0);
   ws.AdvanceMs(2000);
   EXPECT_DOUBLE_EQ(player->CurrentPosition(), 2.0004);
   player->SetCurrentPosition(5);
-  EXPECT_EQ(player->CurrentPosition(), 5);   // a seek still reads back exactly
+  EXPECT_EQ(player->CurrentPosition(), 5);  // a seek still reads back exactly
 }
 
 TEST_F(SimulatedPlayerTest, AMissingFileNeverHasAPosition) {
