@@ -24,12 +24,14 @@ void ShowErrorReport(WindowSystem& windowSystem, const std::string& message) {
   windowSystem.ShowMessageBox(box);
 }
 
-void DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler) {
-  if (!handler) return;
+bool DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler) {
+  if (!handler) return true;
   try {
     handler();
+    return true;
   } catch (const std::exception& error) {
     ShowErrorReport(windowSystem, error.what());
+    return false;
   }
 }
 

@@ -14,6 +14,7 @@ void ShowErrorReport(WindowSystem& windowSystem, const std::string& message);
 
 // Every shell runs every event handler through this, in this one place: an exception the handler lets out
 // becomes the application's error report, and the program goes on.
-void DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler);
+// Returns whether the handler ran to its end: a key whose handler failed is not acted on, as on the desktop.
+bool DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler);
 
 }  // namespace titrelle

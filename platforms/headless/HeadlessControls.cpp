@@ -145,23 +145,13 @@ void HeadlessControl::FireChange() { Fire(OnChange); }
 
 void HeadlessControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
   if (!handler) return;
-  bool finished = false;
-  DispatchEvent(window_.System(), [&] {
-    handler(key);
-    finished = true;
-  });
   // A handler that failed ended the key's handling before the control could act on it.
-  if (!finished) key.swallowed = true;
+  if (!DispatchEvent(window_.System(), [&] { handler(key); })) key.swallowed = true;
 }
 
 void HeadlessControl::FirePress(KeyPressEvent& press) {
   if (!OnKeyPress) return;
-  bool finished = false;
-  DispatchEvent(window_.System(), [&] {
-    OnKeyPress(press);
-    finished = true;
-  });
-  if (!finished) press.character = 0;
+  if (!DispatchEvent(window_.System(), [&] { OnKeyPress(press); })) press.character = 0;
 }
 
 bool HeadlessControl::EditableByUser() const {

@@ -364,13 +364,8 @@ void QtControl::Fire(const std::function<void()>& handler) {
 
 void QtControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
   if (!handler) return;
-  bool finished = false;
-  DispatchEvent(window_.System(), [&] {
-    handler(key);
-    finished = true;
-  });
   // A handler that failed ended the key's handling before the widget could act on it.
-  if (!finished) key.swallowed = true;
+  if (!DispatchEvent(window_.System(), [&] { handler(key); })) key.swallowed = true;
 }
 
 std::string QtControl::Text() const {
@@ -586,13 +581,9 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
 }
 
 void QtControl::FirePress(KeyPressEvent& press) {
-  bool finished = false;
-  DispatchEvent(window_.System(), [&] {
-    if (OnKeyPress) OnKeyPress(press);
-    finished = true;
-  });
+  if (!OnKeyPress) return;
   // A handler that failed ended the key's handling before the control could act on it.
-  if (!finished) press.character = 0;
+  if (!DispatchEvent(window_.System(), [&] { OnKeyPress(press); })) press.character = 0;
 }
 
 void QtControl::HandleKeyRelease(QKeyEvent* event) {
