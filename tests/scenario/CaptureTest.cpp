@@ -10,8 +10,7 @@
 namespace titrelle {
 namespace {
 
-// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
-const std::string kDefaultPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+const std::string kDefaultPrefix = ScenarioWorld::DefaultPrefix();
 
 std::string Group(int number, const std::string& timeLine, const std::string& text) {
   return std::to_string(number) + "\r\n" + timeLine + "\r\n" + kDefaultPrefix + text + "</b>\r\n\r\n";

@@ -9,8 +9,7 @@
 namespace titrelle {
 namespace {
 
-// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
-const std::string kDefaultPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+const std::string kDefaultPrefix = ScenarioWorld::DefaultPrefix();
 
 // Three subtitles; the last two share their times, and the first text is one double-byte character.
 //   0 "1"   1 time   2 好     3 ""
@@ -23,17 +22,6 @@ const std::string kFile = "1\r\n" + kTimeLine1 + "\r\n" + kDefaultPrefix + Scena
                           "Two</b>\r\n\r\n" + "3\r\n" + kTimeLine2 + "\r\n" + kDefaultPrefix +
                           "Three</b>\r\n\r\n";
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
-    lines.push_back(text.substr(start, at - start));
-    start = at + 2;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
 class EditMode : public Scenario {
  protected:
   // The user opens the video, answers Yes, and the video has opened.
@@ -44,10 +32,10 @@ class EditMode : public Scenario {
     WaitMs(1);
     ASSERT_TRUE(ErrorReports().empty());
   }
-  std::vector<std::string> FileLines() { return SplitLines(FileBytes("movie.srt")); }
+  std::vector<std::string> FileLines() { return ScenarioWorld::SplitLines(FileBytes("movie.srt")); }
   // The original file with one line replaced.
   static std::vector<std::string> FileWith(int index, const std::string& line) {
-    std::vector<std::string> lines = SplitLines(kFile);
+    std::vector<std::string> lines = ScenarioWorld::SplitLines(kFile);
     lines[index] = line;
     return lines;
   }

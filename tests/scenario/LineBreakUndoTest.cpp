@@ -11,8 +11,7 @@
 namespace titrelle {
 namespace {
 
-// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
-const std::string kPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+const std::string kPrefix = ScenarioWorld::DefaultPrefix();
 const std::string kTimeLine1 = "00:00:01:000 --> 00:00:02:500";
 const std::string kTimeLine2 = "00:00:03:000 --> 00:00:04:000";
 //   0 "1"   1 time   2 One   3 ""
@@ -23,17 +22,6 @@ const std::string kFile = "1\r\n" + kTimeLine1 + "\r\n" + kPrefix + "One</b>\r\n
 // break: a commit then breaks the user view first.
 const std::string kFileEndingOnMarkup =
     "1\r\n" + kTimeLine1 + "\r\n" + kPrefix + "One</b>\r\n\r\n2\r\n" + kTimeLine2 + "\r\n" + kPrefix + "</b>";
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
-    lines.push_back(text.substr(start, at - start));
-    start = at + 2;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
 
 void Resume(ScenarioWorld& world, const std::string& name, const std::string& file) {
   world.WriteFile(name + ".srt", file);
@@ -79,11 +67,11 @@ void ExpectBreakEditsUndone(ScenarioWorld& world, const std::string& subtitleFil
     EXPECT_EQ(world.FileBytes(subtitleFile), file);
   }
 
-  std::vector<std::string> expected = SplitLines(file);
+  std::vector<std::string> expected = ScenarioWorld::SplitLines(file);
   expected[line] = kPrefix + text + "!" + (world.Form().Session.OmitClosingTag == 0 ? "</b>" : "");
   world.ClickUserViewLine(line, static_cast<int>(text.size()));
   world.TypeInUserView("!");
-  EXPECT_EQ(SplitLines(world.FileBytes(subtitleFile)), expected);
+  EXPECT_EQ(ScenarioWorld::SplitLines(world.FileBytes(subtitleFile)), expected);
 }
 
 TEST(LineBreakUndo, RestoresTheViewAsTheProgramLastLeftIt) {

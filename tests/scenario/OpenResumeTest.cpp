@@ -11,8 +11,7 @@
 namespace titrelle {
 namespace {
 
-// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text.
-const std::string kDefaultPrefix = ScenarioWorld::Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+const std::string kDefaultPrefix = ScenarioWorld::DefaultPrefix();
 
 // A file the program wrote earlier: two default-style subtitles, the last ending at 1:04.500.
 const std::string kEarlierFile = "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + kDefaultPrefix +

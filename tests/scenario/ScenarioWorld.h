@@ -148,6 +148,19 @@ class ScenarioWorld {
 
   // UTF-8 to the program's code page 936.
   static std::string Gbk(const std::string& utf8) { return Cp936FromUtf8(utf8); }
+  // {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>, the default style before every text, as the tests expect it.
+  static std::string DefaultPrefix() { return Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>"); }
+  // The pieces of a listing's text between CR LF breaks, the one after the last break included.
+  static std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+      lines.push_back(text.substr(start, at - start));
+      start = at + 2;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+  }
 
   std::filesystem::path folder;
 
