@@ -7,7 +7,12 @@ namespace titrelle {
 
 QString QStringFromCp936(std::string_view cp936) {
   QStringDecoder decoder("GBK");
-  return decoder.decode(QByteArrayView(cp936.data(), static_cast<qsizetype>(cp936.size())));
+  QString text = decoder.decode(QByteArrayView(cp936.data(), static_cast<qsizetype>(cp936.size())));
+  // A lead byte ending the text waits in the decoder for a trail byte that never comes, and would vanish:
+  // a NUL after it makes the decoder give it up as U+FFFD (shown and saved as "?"). The NUL goes again.
+  text += decoder.decode(QByteArrayView("\0", 1));
+  text.chop(1);
+  return text;
 }
 
 std::string Cp936FromQString(const QString& text, bool* lossy) {
