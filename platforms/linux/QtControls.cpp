@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QValidator>
 #include <algorithm>
 
 #include "platforms/linux/QtFonts.h"
@@ -70,6 +71,30 @@ class HookedWidget : public Base {
   void mouseReleaseEvent(QMouseEvent* event) override {
     Base::mouseReleaseEvent(event);
     if (control) control->HandleMouse(false);
+  }
+};
+
+// An edit box holds one line: a line break that reaches it (pasted, dropped) becomes a space, or the line
+// typed into the input box would reach the views as several lines, a lone CR or LF splitting the user
+// view's line and not the file view's.
+class SingleLineValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& position) const override {
+    QString line;
+    line.reserve(input.size());
+    int caret = position;
+    for (qsizetype i = 0; i < input.size(); ++i) {
+      const QChar c = input.at(i);
+      if (c == QLatin1Char('\r') && i + 1 < input.size() && input.at(i + 1) == QLatin1Char('\n')) {
+        if (i < position) --caret;  // CR LF is one break: one space
+        continue;
+      }
+      line += c == QLatin1Char('\r') || c == QLatin1Char('\n') ? QLatin1Char(' ') : c;
+    }
+    input = line;
+    position = caret;
+    return Acceptable;
   }
 };
 
@@ -262,6 +287,7 @@ QtControl::QtControl(QtWindow& window, const ControlEntry& entry, QtControl* par
       auto* edit = static_cast<QLineEdit*>(widget);
       edit->setReadOnly(entry.readOnly);
       edit->setFrame(entry.border);
+      edit->setValidator(new SingleLineValidator(edit));
       QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { Fire(OnChange); });
       break;
     }
