@@ -17,7 +17,14 @@ ensure_packages() {
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
   local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "These Debian packages are missing: ${missing[*]}" >&2
+      echo "Install them as root (apt-get install ${missing[*]}), or run this command as root." >&2
+      exit 1
+    fi
+    sudo="sudo"
+  fi
   $sudo apt-get update -qq >/dev/null
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }

@@ -659,6 +659,10 @@ QtUserView::QtUserView(QtWindow& window, const ControlEntry& entry, QtControl* p
   }
   if (!entry.border) editor->setFrameShape(QFrame::NoFrame);
   editor->setTabChangesFocus(true);
+  // Dragging text from one line to another changes two lines in one go, and only the caret's line would
+  // reach the file: the user view takes no drops.
+  editor->setAcceptDrops(false);
+  editor->viewport()->setAcceptDrops(false);
   editor->document()->setDocumentMargin(kEditorMargin);
   editor->setPlainText(EditorTextFromCp936(entry.text));
   SetReadOnly(entry.readOnly);

@@ -1,9 +1,14 @@
 // Titrelle's desktop program on Linux.
 #include <QApplication>
+#include <QMessageBox>
 #include <clocale>
+#include <exception>
+#include <memory>
 
 #include "app/Unit1.h"
+#include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindowSystem.h"
+#include "ui/ErrorReport.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -13,7 +18,15 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
 
   titrelle::QtWindowSystem windowSystem;
-  titrelle::Application program(windowSystem);
-  program.Start();
+  std::unique_ptr<titrelle::Application> program;
+  try {
+    program = std::make_unique<titrelle::Application>(windowSystem);
+    program->Start();
+  } catch (const std::exception& error) {
+    // Nothing can be done without the window (a player that cannot start, say): tell the user why.
+    QMessageBox::critical(nullptr, QStringLiteral("Titrelle"),
+                          titrelle::QStringFromCp936(titrelle::ErrorReportText(error.what())));
+    return 1;
+  }
   return QApplication::exec();
 }
