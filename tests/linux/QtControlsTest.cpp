@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -232,6 +233,30 @@ TEST_F(QtControlsTest, KeyPressHandlerFiltersTypedCharactersOnly) {
   EXPECT_EQ(edit.Text(), "99");
   QTest::keyClicks(widget, "5");  // typing after a set text goes on at its end
   EXPECT_EQ(edit.Text(), "995");
+}
+
+// A single-line edit box holds one line whatever reaches it: the line typed into the input box becomes one
+// line of both views, and a break inside it would split one view's line and not the other's.
+TEST_F(QtControlsTest, PastedLineBreaksBecomeSpacesAndTypingGoesOnAtTheCaret) {
+  Control& edit = window_->Find("Edit");
+  edit.SetFocus();
+  QWidget* widget = window_->ControlNamed("Edit").Widget();
+  struct Case {
+    const char* clipboard;
+    std::string text;
+  } cases[] = {
+      {"cd\nef", "abcd efZ"},
+      {"cd\r\nef", "abcd efZ"},
+      {"cd\ref\r\n", "abcd ef Z"},
+      {"\xE4\xB8\xAD\n", "ab\xD6\xD0 Z"},  // 中
+  };
+  for (const Case& c : cases) {
+    edit.SetText("ab");
+    QApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+    QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(widget, "Z");
+    EXPECT_EQ(edit.Text(), c.text) << c.clipboard;
+  }
 }
 
 TEST_F(QtControlsTest, CheckBoxTellsEveryChangeOfItsTickAsAClick) {
