@@ -63,6 +63,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
   UserRichEdit->OnKeyUp = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
+  UserRichEdit->OnKeyPress = [this](KeyPressEvent& key) { UserRichEditKeyPress(key); };
   UserRichEdit->OnMouseDown = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnMouseUp = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnChange = [this] { UserRichEditChange(); };

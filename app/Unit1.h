@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,10 +31,11 @@ struct CaptureSession {
   std::string ContinueEndText;
   int LineCount = 0;
   std::string LastPositionString;
-  std::string SubtitlePath;
-  std::string SubtitleFileName;
-  std::string MediaBaseName;
-  std::string MediaFolder;
+  // Paths and their parts are the system's own names, not texts (document/FileNames.h).
+  std::filesystem::path SubtitlePath;
+  std::filesystem::path SubtitleFileName;
+  std::filesystem::path MediaBaseName;
+  std::filesystem::path MediaFolder;
   int PendingSeek = 0;
   int LoadingFile = 0;
   int OmitClosingTag = 0;
@@ -46,9 +48,13 @@ struct CaptureSession {
   // 1 while CommitLine appends its group to the views: the appends are no edits to write back, and the
   // group is saved once, when complete.
   int AppendingCommit = 0;
-  // A subtitle file that no save may overwrite: one whose resume failed, or an old file that could not be
-  // moved to the backup name. Empty when there is none.
-  std::string ProtectedSubtitlePath;
+  // A subtitle file that no save may overwrite: one that could not be read completely when resumed, or an
+  // old file that could not be moved to the backup name. Empty when there is none.
+  std::filesystem::path ProtectedSubtitlePath;
+  // Why it is protected, for the message of every save refused.
+  std::string ProtectionReason;
+  // 1 while saves of the subtitle file fail: the first failure was reported, the caption says the rest.
+  int SaveFailing = 0;
 };
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
@@ -121,6 +127,7 @@ class TForm1 {
   // document/
   void SaveSubtitleFile();
   void TempRichEditChange();
+  void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
   void DeriveUserView();
   void OpenButtonClick();
   void OpenSubtitleFile();
@@ -132,6 +139,8 @@ class TForm1 {
   void EditButtonClick();
   void EnterEditMode();
   void UserRichEditKeyDown(KeyEvent& key);
+  void UserRichEditKeyPress(KeyPressEvent& key);
+  bool SelectionSpansLineBreak() const;
   void UserRichEditMouseDown();
   void FollowCaret();
   void UserRichEditChange();

@@ -12,6 +12,7 @@
 #include "document/Listing.h"
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
+#include "platforms/posix/PosixFileSystem.h"
 
 namespace titrelle::bench {
 namespace {
@@ -28,7 +29,7 @@ class TemporaryFolder {
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
   bool Created() const { return !path_.empty(); }
-  std::string File(const char* name) const { return (std::filesystem::path(path_) / name).string(); }
+  std::filesystem::path File(const char* name) const { return std::filesystem::path(path_) / name; }
 
  private:
   std::string path_;
@@ -39,22 +40,29 @@ void Finish(benchmark::State& state, std::size_t bytes) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
 }
 
-void BM_SaveSubtitleFile(benchmark::State& state) {
+// The save of every change: atomic for a file of one name, in place for a hard-linked one.
+void SaveSubtitleFile(benchmark::State& state, bool hardLinked) {
   const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
   TemporaryFolder folder;
   if (!folder.Created()) return state.SkipWithError("no temporary folder");
-  const std::string path = folder.File("video.srt");
-  for (auto _ : state) WriteSubtitleFile(path, text);
+  PosixFileSystem files;
+  const std::filesystem::path path = folder.File("video.srt");
+  files.Save(path, text);
+  if (hardLinked) std::filesystem::create_hard_link(path, folder.File("second name.srt"));
+  for (auto _ : state) files.Save(path, text);
   Finish(state, text.size());
 }
+void BM_SaveSubtitleFile(benchmark::State& state) { SaveSubtitleFile(state, false); }
+void BM_SaveSubtitleFileInPlace(benchmark::State& state) { SaveSubtitleFile(state, true); }
 
 void BM_ReadSubtitleFile(benchmark::State& state) {
   const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
   TemporaryFolder folder;
   if (!folder.Created()) return state.SkipWithError("no temporary folder");
-  const std::string path = folder.File("video.srt");
-  WriteSubtitleFile(path, text);
-  for (auto _ : state) benchmark::DoNotOptimize(ReadSubtitleFile(path));
+  PosixFileSystem files;
+  const std::filesystem::path path = folder.File("video.srt");
+  files.Save(path, text);
+  for (auto _ : state) benchmark::DoNotOptimize(NormalizeLineBreaks(files.ReadWhole(path)));
   Finish(state, text.size());
 }
 
@@ -90,6 +98,7 @@ void BM_ReplaceListingLine(benchmark::State& state) {
 #define DOCUMENT_SIZES RangeMultiplier(10)->Range(100, 10000)->Unit(benchmark::kMicrosecond)->Complexity()
 
 BENCHMARK(BM_SaveSubtitleFile)->DOCUMENT_SIZES;
+BENCHMARK(BM_SaveSubtitleFileInPlace)->DOCUMENT_SIZES;
 BENCHMARK(BM_ReadSubtitleFile)->DOCUMENT_SIZES;
 BENCHMARK(BM_DeriveUserView)->DOCUMENT_SIZES;
 BENCHMARK(BM_FindLastTimeLine)->DOCUMENT_SIZES;

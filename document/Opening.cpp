@@ -1,15 +1,12 @@
 // Opening a video: the player is pointed at it, the subtitle file beside it is chosen, and an existing one
 // is either resumed or moved aside as the backup.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "app/Unit1.h"
 #include "document/FileNames.h"
-#include "document/SubtitleFile.h"
 #include "ui/Error.h"
 #include "ui/ErrorReport.h"
 
@@ -31,7 +28,7 @@ constexpr int kNoButton = 1;
 void TForm1::OpenButtonClick() {
   // Any failure ends the open where it happened; the button stays enabled so that the user can try again.
   try {
-    const std::optional<std::string> mediaPath = Ws.ChooseFileToOpen();
+    const std::optional<std::filesystem::path> mediaPath = Ws.ChooseFileToOpen();
     if (!mediaPath) return;
     WP->SetURL(*mediaPath);
     WP->Stop();
@@ -42,6 +39,7 @@ void TForm1::OpenButtonClick() {
     // Emptying the views is no edit of any file: the previous video's subtitle file, if an earlier open
     // got that far, must not be overwritten with an empty text.
     Session.SubtitlePath.clear();
+    ShowSaveFailing(false);
     TempRichEdit.Clear();
     UserRichEdit->Clear();
     UserViewSnapshot.Clear();
@@ -54,9 +52,12 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::OpenSubtitleFile() {
-  Session.SubtitlePath = Session.MediaFolder + Session.SubtitleFileName;
+  Session.SubtitlePath = Session.MediaFolder;
+  Session.SubtitlePath += Session.SubtitleFileName;
   Session.ProtectedSubtitlePath.clear();
-  if (!FileExists(Session.SubtitlePath)) return;
+  Session.ProtectionReason.clear();
+  Ws.Files().RemoveUnfinishedSaves(Session.SubtitlePath);
+  if (!Ws.Files().Exists(Session.SubtitlePath)) return;
 
   MessageBoxRequest question;
   question.caption = "Information";
@@ -73,15 +74,20 @@ void TForm1::OpenSubtitleFile() {
 }
 
 void TForm1::DeclineSubtitleFile() {
-  const std::string backupPath = BackupPath(Session.SubtitlePath);
-  if (FileExists(backupPath)) std::remove(backupPath.c_str());
-  if (std::rename(Session.SubtitlePath.c_str(), backupPath.c_str()) != 0) {
+  const std::filesystem::path backupPath = BackupPath(Session.SubtitlePath);
+  try {
+    // The move replaces an older backup anyway; an older backup that cannot be removed is no failure yet.
+    if (Ws.Files().Exists(backupPath)) Ws.Files().Remove(backupPath);
+  } catch (const std::exception&) {
+  }
+  try {
+    Ws.Files().MoveOver(Session.SubtitlePath, backupPath);
+  } catch (const std::exception& error) {
     // The old file stays where it is, and it may be the user's only copy: the new document never writes over
     // it. The user hears of it once here; the open ends and may be repeated.
-    const std::string reason = std::strerror(errno);
     Session.ProtectedSubtitlePath = Session.SubtitlePath;
-    ShowErrorReport(
-        Ws, "Cannot rename file \"" + Session.SubtitlePath + "\" to \"" + backupPath + "\". " + reason);
+    Session.ProtectionReason = "it could not become the backup";
+    ShowErrorReport(Ws, error.what());
     throw Error("The old subtitle file could not become the backup");
   }
   Session.OmitClosingTag = 0;

@@ -1,21 +1,24 @@
 #pragma once
-// The subtitle file on disk: its text is the file view's text, byte for byte.
+// The subtitle file on disk: its text is the file view's text, byte for byte. Reading and saving go through
+// the file-system edge (ui/FileSystem.h); this is what the program does with the bytes.
 
 #include <string>
 #include <string_view>
 
 namespace titrelle {
 
-// Writes `text` to `path` atomically: a temporary file in the same folder, flushed, then moved over the old
-// file. Throws Error "Cannot create file "%s". %s" when it cannot be created or replaced (a read-only target
-// is not replaced) and "Failed to Save Stream" when writing fails. A failure leaves the old file untouched
-// and no temporary file behind.
-void WriteSubtitleFile(const std::string& path, std::string_view text);
-
-// Reads a file's bytes; CR LF, a lone CR and a lone LF each become one CR LF. Throws Error when unreadable.
-std::string ReadSubtitleFile(const std::string& path);
+// A file's bytes as the file view holds them: CR LF, a lone CR and a lone LF each become one CR LF.
 std::string NormalizeLineBreaks(std::string_view bytes);
 
-bool FileExists(const std::string& path);  // a folder does not count
+}  // namespace titrelle
+
+namespace titrelle {
+
+// What a subtitle file's bytes are written in, as far as they tell. The program edits code page 936 only.
+enum class FileEncoding { Cp936, Utf8, Utf16 };
+
+// A byte order mark says it; without one, text that is valid UTF-8 and not valid code page 936 is UTF-8, and
+// text with zero bytes in every other place is UTF-16. Everything else is taken for code page 936.
+FileEncoding DetectFileEncoding(std::string_view bytes);
 
 }  // namespace titrelle

@@ -15,12 +15,25 @@ void TForm1::UserRichEditKeyDown(KeyEvent& key) {
   const bool erasing = key.key == vk::Back || key.key == vk::Delete;
   // A line of one or two bytes (a number below 100, a single character) keeps the group's shape.
   if (erasing && text.size() <= 2) key.swallowed = true;
+  // Joining or splitting lines would shift every later line against the file view. A selection inside one
+  // line, wherever it starts, is erased as the user asks.
+  const bool nothingSelected = UserRichEdit->SelectionEmpty();
   const int column = UserRichEdit->CaretColumn();
-  // Joining or splitting lines would shift every later line against the file view.
-  if (key.key == vk::Delete && column == static_cast<int>(text.size())) key.swallowed = true;
-  if (key.key == vk::Back && column == 0) key.swallowed = true;
+  if (key.key == vk::Delete && nothingSelected && column == static_cast<int>(text.size()))
+    key.swallowed = true;
+  if (key.key == vk::Back && nothingSelected && column == 0) key.swallowed = true;
+  if (erasing && SelectionSpansLineBreak()) key.swallowed = true;
   if (key.key == vk::Return) key.swallowed = true;
   FollowCaret();
+}
+
+// A character typed over a selection that holds a line break would join lines too.
+void TForm1::UserRichEditKeyPress(KeyPressEvent& key) {
+  if (SelectionSpansLineBreak()) key.character = 0;
+}
+
+bool TForm1::SelectionSpansLineBreak() const {
+  return UserRichEdit->SelectionEndLine() != UserRichEdit->CaretLine();
 }
 
 void TForm1::UserRichEditMouseDown() { FollowCaret(); }

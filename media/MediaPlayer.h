@@ -1,6 +1,7 @@
 #pragma once
 // What the program needs of a media player. Every failing call throws titrelle::Error.
 
+#include <filesystem>
 #include <string>
 
 namespace titrelle {
@@ -10,9 +11,10 @@ class MediaPlayer {
   static constexpr int kPlayStatePlaying = 3;
 
   virtual ~MediaPlayer() = default;
-  virtual void SetURL(const std::string& path) = 0;  // full path, code page 936; the player loads it
-  virtual void Stop() = 0;                           // the opened media stays stopped until Play
-  virtual void Play() = 0;                           // runs on from the current position
+  virtual void SetURL(
+      const std::filesystem::path& path) = 0;  // full path, the system's own; the player loads it
+  virtual void Stop() = 0;                     // the opened media stays stopped until Play
+  virtual void Play() = 0;                     // runs on from the current position
   virtual void Pause() = 0;
   virtual double CurrentPosition() = 0;                 // seconds from the start
   virtual void SetCurrentPosition(double seconds) = 0;  // a read right after returns the new position

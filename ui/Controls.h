@@ -79,8 +79,10 @@ class UserViewControl : public virtual Control {
   // Text(), so that every change can check that no break came or went.
   virtual int BreakCount() const = 0;
   virtual std::string Line(int index) const = 0;
-  virtual int CaretLine() const = 0;              // line holding the start of the selection
-  virtual int CaretColumn() const = 0;            // in code page 936 bytes from the start of that line
+  virtual int CaretLine() const = 0;         // line holding the start of the selection
+  virtual int CaretColumn() const = 0;       // in code page 936 bytes from the start of that line
+  virtual int SelectionEndLine() const = 0;  // line holding the end of the selection (the caret's when none)
+  virtual bool SelectionEmpty() const = 0;
   virtual void CaretToEnd() = 0;                  // caret after the last character, nothing selected
   virtual void Add(const std::string& line) = 0;  // listing Add; the caret is left as a rich edit leaves it
   virtual void Clear() = 0;

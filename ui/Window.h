@@ -16,6 +16,9 @@ class Window {
   virtual void ShowModal() = 0;  // runs OnShow; a real shell returns when the window is closed
   virtual void Close() = 0;      // runs OnClose, then hides the window
   virtual bool Visible() const = 0;
+  // The title bar's text (the table's caption at first).
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
 

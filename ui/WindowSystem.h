@@ -2,6 +2,7 @@
 // Everything the program asks of a window system. A shell implements this once.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "media/MediaPlayer.h"
 #include "ui/Dialogs.h"
+#include "ui/FileSystem.h"
 #include "ui/HotKeys.h"
 #include "ui/SettingsRegistry.h"
 #include "ui/Window.h"
@@ -37,8 +39,9 @@ class WindowSystem {
   // DispatchEvent.
   virtual std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) = 0;
 
-  // The file open dialog: no filter, any typed name accepted. Empty on cancel.
-  virtual std::optional<std::string> ChooseFileToOpen() = 0;
+  // The file open dialog: no filter, any typed name accepted as it stands, a relative one in the dialog's
+  // folder. The full path in the system's own form; empty on cancel.
+  virtual std::optional<std::filesystem::path> ChooseFileToOpen() = 0;
   // A modal message box; the index of the button pressed, or the escape button for Escape and closing.
   virtual int ShowMessageBox(const MessageBoxRequest& entry) = 0;
   // The colour picker, starting on `initial`; empty on cancel. COLORREF values, red in the lowest byte.
@@ -48,6 +51,7 @@ class WindowSystem {
 
   virtual HotKeys& HotKeySystem() = 0;
   virtual SettingsRegistry& Registry() = 0;
+  virtual FileSystem& Files() = 0;
 };
 
 }  // namespace titrelle

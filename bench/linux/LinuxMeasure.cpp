@@ -219,7 +219,9 @@ class MeasuringWindowSystem : public QtWindowSystem {
 
   bool answerDefault = false;  // the question whether to go on with an existing subtitle file: Yes
 
-  std::optional<std::string> ChooseFileToOpen() override { return videoToOpen; }
+  std::optional<std::filesystem::path> ChooseFileToOpen() override {
+    return std::filesystem::path(videoToOpen);
+  }
   int ShowMessageBox(const MessageBoxRequest& entry) override {
     return answerDefault ? entry.defaultButton : entry.escapeButton;
   }

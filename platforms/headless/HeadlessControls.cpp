@@ -279,7 +279,7 @@ int HeadlessUserView::PhysicalLineCount() const {
 
 std::size_t HeadlessUserView::CaretOffset() const { return listing_.LineStart(caretLine_) + caretColumn_; }
 
-void HeadlessUserView::SetCaretOffset(std::size_t offset) {
+int HeadlessUserView::LineOfOffset(std::size_t offset) const {
   // The last line starting at or before the offset holds it.
   int low = 0, high = PhysicalLineCount() - 1;
   while (low < high) {
@@ -290,8 +290,13 @@ void HeadlessUserView::SetCaretOffset(std::size_t offset) {
       high = middle - 1;
     }
   }
-  caretLine_ = low;
-  caretColumn_ = static_cast<int>(offset - listing_.LineStart(low));
+  return low;
+}
+
+void HeadlessUserView::SetCaretOffset(std::size_t offset) {
+  caretLine_ = LineOfOffset(offset);
+  caretColumn_ = static_cast<int>(offset - listing_.LineStart(caretLine_));
+  selectionLength_ = 0;
 }
 
 void HeadlessUserView::PlaceCaret(int line, int column) {
@@ -299,6 +304,14 @@ void HeadlessUserView::PlaceCaret(int line, int column) {
   const int length = static_cast<int>(Line(line).size());
   caretLine_ = line;
   caretColumn_ = std::clamp(column, 0, length);
+  selectionLength_ = 0;
+}
+
+void HeadlessUserView::Select(int line, int column, int endLine, int endColumn) {
+  PlaceCaret(endLine, endColumn);
+  const std::size_t end = CaretOffset();
+  PlaceCaret(line, column);
+  selectionLength_ = end > CaretOffset() ? end - CaretOffset() : 0;
 }
 
 void HeadlessUserView::CaretToEnd() { SetCaretOffset(listing_.Text().size()); }
@@ -314,12 +327,14 @@ void HeadlessUserView::Add(const std::string& line) {
 void HeadlessUserView::Clear() {
   listing_.Clear();
   caretLine_ = caretColumn_ = 0;
+  selectionLength_ = 0;
   FireChange();
 }
 
 void HeadlessUserView::SetListingText(const std::string& text) {
   listing_.SetListingText(text);
   caretLine_ = caretColumn_ = 0;
+  selectionLength_ = 0;
   FireChange();
 }
 
@@ -353,7 +368,7 @@ std::size_t HeadlessUserView::PreviousCharacterStart(std::size_t lineStart, std:
 
 bool HeadlessUserView::InsertTyped(const std::string& characters) {
   if (readOnly_) return false;
-  ReplaceText(CaretOffset(), 0, characters);
+  ReplaceText(CaretOffset(), selectionLength_, characters);
   return true;
 }
 
@@ -394,11 +409,20 @@ bool HeadlessUserView::ApplyKey(int key, unsigned shift) {
       return false;
     }
     case vk::Home:
-      caretColumn_ = 0;
+      PlaceCaret(caretLine_, 0);
       return false;
     case vk::End:
-      caretColumn_ = static_cast<int>(lineLength);
+      PlaceCaret(caretLine_, static_cast<int>(lineLength));
       return false;
+    case vk::Back:
+    case vk::Delete:
+      if (readOnly_ || selectionLength_ == 0) break;
+      ReplaceText(offset, selectionLength_, {});  // the selection goes, whatever it holds
+      return true;
+    default:
+      break;
+  }
+  switch (key) {
     case vk::Back:
       if (readOnly_) return false;
       if (caretColumn_ > 0) {

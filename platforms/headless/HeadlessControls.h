@@ -126,6 +126,8 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   std::string Line(int index) const override;
   int CaretLine() const override { return caretLine_; }
   int CaretColumn() const override { return caretColumn_; }
+  int SelectionEndLine() const override { return LineOfOffset(CaretOffset() + selectionLength_); }
+  bool SelectionEmpty() const override { return selectionLength_ == 0; }
   void CaretToEnd() override;
   void Add(const std::string& line) override;
   void Clear() override;
@@ -142,6 +144,8 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   // Ctrl+V with `clipboard` (which may hold CR LF breaks): key down, the insertion, change, key up.
   bool Paste(const std::string& clipboard);
   void PlaceCaret(int line, int column);  // without any event, for setting up a test
+  // Selects from (line, column) to (endLine, endColumn), as a drag of the mouse or Shift and the arrows do.
+  void Select(int line, int column, int endLine, int endColumn);
 
  protected:
   bool ApplyKey(int key, unsigned shift) override;
@@ -149,6 +153,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
 
  private:
   std::size_t CaretOffset() const;
+  int LineOfOffset(std::size_t offset) const;
   void SetCaretOffset(std::size_t offset);
   void ReplaceText(std::size_t offset, std::size_t length, const std::string& insert);
   std::size_t PreviousCharacterStart(std::size_t lineStart, std::size_t offset) const;
@@ -156,6 +161,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   Listing listing_;
   int caretLine_ = 0;
   int caretColumn_ = 0;
+  std::size_t selectionLength_ = 0;  // bytes selected from the caret on
 };
 
 class HeadlessWindow : public Window {
@@ -169,6 +175,8 @@ class HeadlessWindow : public Window {
   void ShowModal() override;  // the same, and returns at once: the window stays open until Close
   void Close() override;
   bool Visible() const override { return visible_; }
+  std::string Caption() const override { return caption_; }
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
   int ClientWidth() const override;
   int ClientHeight() const override;
 
@@ -196,6 +204,7 @@ class HeadlessWindow : public Window {
 
   HeadlessWindowSystem& system_;
   WindowTable entry_;
+  std::string caption_ = entry_.caption;
   std::vector<std::unique_ptr<HeadlessControl>> controls_;
   std::map<std::string, HeadlessControl*> byName_;
   HeadlessControl* focused_ = nullptr;

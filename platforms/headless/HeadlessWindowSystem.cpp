@@ -129,12 +129,13 @@ void HeadlessWindowSystem::AdvanceMs(long long ms) {
   }
 }
 
-std::optional<std::string> HeadlessWindowSystem::ChooseFileToOpen() {
+std::optional<std::filesystem::path> HeadlessWindowSystem::ChooseFileToOpen() {
   ++openDialogCount;
   if (openDialogAnswers.empty()) return std::nullopt;
   std::optional<std::string> answer = openDialogAnswers.front();
   openDialogAnswers.pop_front();
-  return answer;
+  if (!answer) return std::nullopt;
+  return std::filesystem::path(*answer);
 }
 
 int HeadlessWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {

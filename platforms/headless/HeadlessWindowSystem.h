@@ -21,6 +21,7 @@
 #include "platforms/headless/HeadlessDesktop.h"
 #include "platforms/headless/MemoryRegistry.h"
 #include "platforms/headless/SimulatedPlayer.h"
+#include "platforms/posix/PosixFileSystem.h"
 #include "ui/WindowSystem.h"
 
 namespace titrelle {
@@ -58,12 +59,13 @@ class HeadlessWindowSystem : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
-  std::optional<std::string> ChooseFileToOpen() override;
+  std::optional<std::filesystem::path> ChooseFileToOpen() override;
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override { return fontFamilies; }
   HotKeys& HotKeySystem() override { return hotKeys_; }
   SettingsRegistry& Registry() override { return registry; }
+  FileSystem& Files() override { return files; }
 
   // --- The clock ---
   // Moves virtual time on by `ms` milliseconds: each millisecond the players move on, then every timer that
@@ -101,6 +103,8 @@ class HeadlessWindowSystem : public WindowSystem {
 
   // --- The settings store ---
   MemoryRegistry registry;
+  // Files are real: the tests read the bytes the program wrote.
+  PosixFileSystem files;
 
   // --- What happened, in order: player destroyed, hot keys and atoms released, for tests of the order ---
   std::vector<std::string> log;

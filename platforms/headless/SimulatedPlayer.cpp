@@ -75,7 +75,8 @@ void SimulatedPlayer::Rebase(double seconds) {
   playedMs_ = 0;
 }
 
-void SimulatedPlayer::SetURL(const std::string& path) {
+void SimulatedPlayer::SetURL(const std::filesystem::path& media) {
+  const std::string path = media.string();
   Check(Operation::SetURL);
   Record(Operation::SetURL, 0, path);
   url_ = path;

@@ -65,7 +65,7 @@ class SimulatedPlayer : public MediaPlayer {
   ~SimulatedPlayer() override;
 
   // MediaPlayer
-  void SetURL(const std::string& path) override;
+  void SetURL(const std::filesystem::path& media) override;
   void Stop() override;
   void Play() override;
   void Pause() override;

@@ -117,11 +117,12 @@ MpvPlayer::~MpvPlayer() {
 
 // ---- Transport ----
 
-void MpvPlayer::SetURL(const std::string& path) {
+void MpvPlayer::SetURL(const std::filesystem::path& path) {
   ProcessEvents();
-  const std::string utf8 = Utf8FromCp936(path);
+  // The system's own name, as mpv opens files: no conversion.
+  const std::string utf8 = path.string();
   std::error_code error;
-  if (utf8.empty() || !std::filesystem::is_regular_file(std::filesystem::path(utf8), error)) {
+  if (utf8.empty() || !std::filesystem::is_regular_file(path, error)) {
     // mpv would find out too, a moment later; saying so at once keeps the old media from playing on.
     Unload(State::kFailed);
     return;

@@ -52,7 +52,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   MpvPlayer(const MpvPlayer&) = delete;
   MpvPlayer& operator=(const MpvPlayer&) = delete;
 
-  void SetURL(const std::string& path) override;
+  void SetURL(const std::filesystem::path& path) override;
   void Stop() override;
   void Play() override;
   void Pause() override;

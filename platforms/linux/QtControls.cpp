@@ -735,6 +735,12 @@ int QtUserView::CaretColumn() const {
   return static_cast<int>(Cp936FromQString(block.text().left(start - block.position())).size());
 }
 
+int QtUserView::SelectionEndLine() const {
+  return Editor()->document()->findBlock(Editor()->textCursor().selectionEnd()).blockNumber();
+}
+
+bool QtUserView::SelectionEmpty() const { return !Editor()->textCursor().hasSelection(); }
+
 void QtUserView::CaretToEnd() {
   QTextCursor cursor = Editor()->textCursor();
   cursor.movePosition(QTextCursor::End);

@@ -101,6 +101,8 @@ class QtUserView : public QtControl, public UserViewControl {
   std::string Line(int index) const override;
   int CaretLine() const override;
   int CaretColumn() const override;
+  int SelectionEndLine() const override;
+  bool SelectionEmpty() const override;
   void CaretToEnd() override;
   void Add(const std::string& line) override;
   void Clear() override;

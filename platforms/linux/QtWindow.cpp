@@ -216,6 +216,14 @@ void QtWindow::FrameResized() {
   Fire(OnResize);
 }
 
+std::string QtWindow::Caption() const {
+  return frame_ ? Cp936FromQString(frame_->windowTitle()) : entry_.caption;
+}
+
+void QtWindow::SetCaption(const std::string& caption) {
+  if (frame_) frame_->setWindowTitle(QStringFromCp936(caption));
+}
+
 int QtWindow::ClientWidth() const { return frame_ ? frame_->width() : 0; }
 int QtWindow::ClientHeight() const { return frame_ ? frame_->height() : 0; }
 

@@ -29,6 +29,8 @@ class QtWindow : public Window {
   void ShowModal() override;
   void Close() override;
   bool Visible() const override { return visible_; }
+  std::string Caption() const override;
+  void SetCaption(const std::string& caption) override;
   int ClientWidth() const override;
   int ClientHeight() const override;
 

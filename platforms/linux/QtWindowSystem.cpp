@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -58,7 +61,7 @@ std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<
   return std::make_unique<QtTimer>(*this, intervalMs, std::move(onTick));
 }
 
-std::optional<std::string> QtWindowSystem::ChooseFileToOpen() {
+std::optional<std::filesystem::path> QtWindowSystem::ChooseFileToOpen() {
   // Qt's own dialog on every desktop: it lists every file and takes a typed name of a file that does not
   // exist, which not every native dialog does.
   QFileDialog dialog(DialogParent());
@@ -67,9 +70,19 @@ std::optional<std::string> QtWindowSystem::ChooseFileToOpen() {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-  return Cp936FromQString(files.first());
+  // The name box as the user left it: the dialog's own reading takes quotes for a list of names, so that
+  // it's "q".mp4 would become q. A name typed or picked is one name, a relative one in the dialog's folder.
+  QString chosen;
+  if (const auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+      nameBox && !nameBox->text().isEmpty()) {
+    chosen = dialog.directory().absoluteFilePath(nameBox->text());
+  } else {
+    const QStringList files = dialog.selectedFiles();
+    if (!files.isEmpty()) chosen = files.first();
+  }
+  if (chosen.isEmpty()) return std::nullopt;
+  // The system's own name (UTF-8 bytes), as every file call takes it.
+  return std::filesystem::path(QFile::encodeName(QDir::cleanPath(chosen)).toStdString());
 }
 
 int QtWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {

@@ -2,6 +2,7 @@
 // The desktop program's window system on Linux: Qt 6 Widgets for the windows and dialogs, libmpv for the
 // player, X11 key grabs for the hot keys, the registry file for the settings. Needs a QApplication.
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/X11HotKeys.h"
+#include "platforms/posix/PosixFileSystem.h"
 #include "platforms/posix/RegistryFile.h"
 #include "ui/WindowSystem.h"
 
@@ -29,12 +31,13 @@ class QtWindowSystem : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
-  std::optional<std::string> ChooseFileToOpen() override;
+  std::optional<std::filesystem::path> ChooseFileToOpen() override;
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override;
   HotKeys& HotKeySystem() override { return hotKeys_; }
   SettingsRegistry& Registry() override { return registry_; }
+  FileSystem& Files() override { return files_; }
 
   X11HotKeys& X11HotKeySystem() { return hotKeys_; }
   RegistryFile& RegistryStore() { return registry_; }
@@ -44,6 +47,7 @@ class QtWindowSystem : public WindowSystem {
   std::string title_;
   X11HotKeys hotKeys_;
   RegistryFile registry_;
+  PosixFileSystem files_;
 };
 
 }  // namespace titrelle

@@ -271,12 +271,12 @@ TEST_F(MpvPlayerTest, OpeningAnotherFileReplacesThePlayingOne) {
   EXPECT_EQ(player_->CurrentPosition(), 0.0);
 }
 
-TEST_F(MpvPlayerTest, PathsComeInCodePage936) {
-  const std::filesystem::path chinese =
-      TestMediaFolder() / "\xE8\xA7\x86\xE9\xA2\x91 \xE6\xB5\x8B\xE8\xAF\x95.mp4";  // 视频 测试
-  std::filesystem::copy_file(TestVideoPath(false), chinese,
-                             std::filesystem::copy_options::overwrite_existing);
-  player_->SetURL(Cp936FromUtf8(chinese.string()));
+// The player takes the system's own name, whatever characters it holds (视频 测试 한국).
+TEST_F(MpvPlayerTest, PathsAreTheSystemsOwnNames) {
+  const std::filesystem::path named =
+      TestMediaFolder() / "\xE8\xA7\x86\xE9\xA2\x91 \xE6\xB5\x8B\xE8\xAF\x95 \xED\x95\x9C\xEA\xB5\xAD.mp4";
+  std::filesystem::copy_file(TestVideoPath(false), named, std::filesystem::copy_options::overwrite_existing);
+  player_->SetURL(named);
   player_->Stop();
   ASSERT_TRUE(ProcessEventsUntil([&] { return player_->PlayState() != 9; }, kWaitMs));
   EXPECT_EQ(player_->PlayState(), kPlayStateStopped);

@@ -16,6 +16,8 @@
 #include <QTextCursor>
 #include <QtTest/QTest>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -379,14 +381,31 @@ TEST_F(QtControlsTest, AKeyWhoseHandlerFailsIsNotActedOn) {
   EXPECT_EQ(view_->Text(), "oney");
 }
 
-TEST_F(QtControlsTest, OpenDialogTakesATypedNameOfAFileThatDoesNotExistAndCancelGivesNothing) {
-  const std::string missing = (folder_.Path() / "not-here.avi").string();
+// Mended: a typed name with quotes came back as the piece between them, in the working folder.
+TEST_F(QtControlsTest, OpenDialogTakesATypedNameAsItStandsAndCancelGivesNothing) {
+  const std::filesystem::path missing = folder_.Path() / "not-here.avi";
+  const std::filesystem::path quoted = folder_.Path() / "it's \"q\" $x.mp4";
+  std::ofstream(quoted) << "";
+  for (const std::filesystem::path& typed : {missing, quoted}) {
+    ModalAnswers modal;
+    modal.Add([](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
+              [&](QWidget*) {
+                XdotoolInBackground(
+                    {"type", "--args", "1", QString::fromStdString(typed.string()), "key", "Return"});
+              });
+    EXPECT_EQ(ws_->ChooseFileToOpen(), std::optional<std::filesystem::path>(typed));
+  }
+  // A relative name is taken in the folder the dialog shows.
+  std::optional<std::filesystem::path> expected;
   ModalAnswers modal;
-  modal.Add([](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
-            [&](QWidget*) {
-              XdotoolInBackground({"type", "--args", "1", QString::fromStdString(missing), "key", "Return"});
-            });
-  EXPECT_EQ(ws_->ChooseFileToOpen(), std::optional<std::string>(missing));
+  modal.Add(
+      [](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
+      [&](QWidget* dialog) {
+        expected = std::filesystem::path(
+            static_cast<QFileDialog*>(dialog)->directory().absoluteFilePath("it's \"q\".mp4").toStdString());
+        XdotoolInBackground({"type", "--args", "1", "it's \"q\".mp4", "key", "Return"});
+      });
+  EXPECT_EQ(ws_->ChooseFileToOpen(), expected);
   modal.Add([](QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; },
             [](QWidget*) {
               XdotoolInBackground({"key", "Escape"});

@@ -204,7 +204,7 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   TypeInInput("Two");
   PressEnter();
   ASSERT_EQ(ErrorReports().size(), 1u);
-  EXPECT_EQ(ErrorReports()[0].rfind("Cannot create file \"" + Path("movie.srt") + "\". ", 0), 0u);
+  EXPECT_EQ(ErrorReports()[0].rfind("Cannot create file \"" + Shown("movie.srt") + "\". ", 0), 0u);
   EXPECT_EQ(FileBytes("movie.srt"), saved);
   EXPECT_EQ(UserView().Count(), 8);
   EXPECT_EQ(Form().TempRichEdit.Count(), 8);

@@ -1,5 +1,7 @@
 // Edit mode on the headless shell: the user resumes a subtitle file, moves about in the user view, corrects
 // lines, and the subtitle file follows every change at once.
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -137,6 +139,56 @@ TEST_F(EditMode, TheKeyGuardKeepsEveryGroupWhole) {
   TypeInUserView("0");
   EXPECT_EQ(UserView().Line(4), "20");
   EXPECT_EQ(FileLines(), FileWith(2, kDefaultPrefix + "a"));
+}
+
+// Mended: a selection inside one line is edited as the user asks, from its first column too; one that holds
+// a line break is refused, whatever key would replace it.
+TEST_F(EditMode, ASelectionIsEditedUnlessItHoldsALineBreak) {
+  Resume();
+  const struct {
+    const char* name;
+    int line, column, endLine, endColumn;
+    const char* typed;  // typed over the selection; nullptr: Backspace
+    const char* textLine10;
+  } cases[] = {
+      {"Backspace on a selection from column 0", 10, 0, 10, 2, nullptr, "ree"},
+      {"typing over a selection from column 0", 10, 0, 10, 1, "Th", "Thee"},
+      {"Backspace on a selection across a break", 9, 5, 10, 2, nullptr, "Thee"},
+      {"typing over a selection across a break", 10, 2, 11, 0, "x", "Thee"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClickUserViewLine(c.line, c.column);
+    UserView().Select(c.line, c.column, c.endLine, c.endColumn);
+    if (c.typed) {
+      TypeInUserView(c.typed);
+    } else {
+      PressInUserView(vk::Back);
+    }
+    EXPECT_EQ(UserView().Line(10), c.textLine10);
+    EXPECT_EQ(UserView().Count(), 12);
+    EXPECT_EQ(FileLines(), FileWith(10, kDefaultPrefix + c.textLine10));
+  }
+}
+
+// Mended: a failing save while typing was silent. The first failure is reported, the caption says that the
+// file lags behind while saves keep failing, and the next save that succeeds writes everything and clears it.
+TEST_F(EditMode, AFailingSaveWhileTypingIsReportedOnceAndMarkedUntilASaveSucceeds) {
+  Resume();
+  const std::string title = Window().Caption();
+  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0444), 0);
+  ClickUserViewLine(6, 3);
+  TypeInUserView("abc");
+  EXPECT_EQ(ErrorReports().size(), 1u);
+  EXPECT_EQ(Window().Caption(), title + Gbk(" [未保存]"));
+  EXPECT_EQ(FileBytes("movie.srt"), kFile);
+  EXPECT_EQ(UserView().Line(6), "Twoabc");
+
+  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0644), 0);
+  TypeInUserView("d");
+  EXPECT_EQ(ErrorReports().size(), 1u);
+  EXPECT_EQ(Window().Caption(), title);
+  EXPECT_EQ(FileLines(), FileWith(6, kDefaultPrefix + "Twoabcd"));
 }
 
 TEST_F(EditMode, EmptyLinesAreReadOnly) {

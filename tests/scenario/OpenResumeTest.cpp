@@ -157,31 +157,53 @@ TEST_F(Open, ALineCommittedInEditModeRightAfterAResumeGoesOnFromTheFilesLastEnd)
 
 // Chosen: a resume that fails part-way goes back to saving normally, tells the user, and never lets this
 // document overwrite the file it could not load.
-TEST_F(Open, AResumeThatFailsIsReportedAndTheFileIsNeverOverwritten) {
+// A file read whole stays an ordinary document when its last time line does not parse: the error is
+// reported, and edits and commits save. Only a file the views cannot hold (here: not code page 936) is
+// left as it was, whatever the user does next.
+TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
   struct Case {
     const char* name;
     std::string file;
-    std::string report;
+    std::string report;  // %s: the path; an empty report: the words about the encoding
+    bool protectedAfter;
   };
   const Case cases[] = {
-      {"no time line", "just some text\r\n", "No time line in file \"%s\""},
+      {"no time line", "just some text\r\n", "No time line in file \"%s\"", false},
       {"a bad time", "1\r\n00:00:01:000 --> 00:0x:02:500\r\nHello\r\n\r\n",
-       "'0x' is not a valid integer value."},
-      {"an empty file", "", "No time line in file \"%s\""},
+       "'0x' is not a valid integer value.", false},
+      {"an empty file", "", "No time line in file \"%s\"", false},
+      {"a text line holding an arrow", "1\r\n00:00:01:000 --> 00:00:02:500\r\nA --> B\r\n\r\n",
+       "'B' is not a valid integer value.", false},
+      {"UTF-8 with a byte order mark",
+       "\xEF\xBB\xBF"
+       "1\r\n00:00:01:000 --> 00:00:02:500\r\nHi\r\n\r\n",
+       "", true},
+      {"UTF-8 without one",
+       "1\r\n00:00:01:000 --> 00:00:02:500\r\n\xE4\xBD\xA0\xE5\xA5\xBD\xE5\x90\x97\r\n\r\n", "", true},
+      {"UTF-16",
+       std::string("\xFF\xFE"
+                   "1\0\r\0\n\0",
+                   8),
+       "", true},
   };
   for (Case c : cases) {
     SCOPED_TRACE(c.name);
     ScenarioWorld world;
-    const std::string path = world.Path("movie.srt");
+    const std::string path = world.Shown("movie.srt");
     if (const auto at = c.report.find("%s"); at != std::string::npos) c.report.replace(at, 2, path);
     world.WriteFile("movie.srt", c.file);
     world.OpenVideo("movie.avi", kYes);
-    EXPECT_EQ(world.ErrorReports(), std::vector<std::string>{c.report});
+    ASSERT_EQ(world.ErrorReports().size(), 1u);
+    if (c.report.empty()) {
+      // 不是 GBK 编码: "not in GBK", with the file's name.
+      EXPECT_NE(world.ErrorReports()[0].find(path + "\xA1\xB1\xB2\xBB\xCA\xC7 GBK"), std::string::npos);
+    } else {
+      EXPECT_EQ(world.ErrorReports()[0], c.report);
+    }
     EXPECT_EQ(world.Session().LoadingFile, 0);
     EXPECT_EQ(world.Session().PendingSeek, 0);
     EXPECT_TRUE(world.Control("OpenButton").Enabled());
 
-    // Whatever the user does next, the file stays as it was.
     world.WaitUntilOpened();
     world.ClickUserViewLine(world.UserView().Count() >= 3 ? 2 : 0, 100);  // a text line where there is one
     world.TypeInUserView("x");
@@ -192,10 +214,15 @@ TEST_F(Open, AResumeThatFailsIsReportedAndTheFileIsNeverOverwritten) {
     world.WaitMs(5);
     world.TypeInInput("New");
     world.PressEnter();
-    EXPECT_EQ(world.FileBytes("movie.srt"), c.file);
-    // The commit's own save says why, as for a write-protected file.
-    ASSERT_EQ(world.ErrorReports().size(), 2u);
-    EXPECT_EQ(world.ErrorReports()[1].rfind("Cannot create file \"" + path + "\". ", 0), 0u);
+    if (c.protectedAfter) {
+      EXPECT_EQ(world.FileBytes("movie.srt"), c.file);
+      // The commit's own save says why, as for a write-protected file.
+      ASSERT_EQ(world.ErrorReports().size(), 2u);
+      EXPECT_EQ(world.ErrorReports()[1].rfind("Cannot create file \"" + path + "\". ", 0), 0u);
+    } else {
+      EXPECT_NE(world.FileBytes("movie.srt").find("New"), std::string::npos);
+      EXPECT_EQ(world.ErrorReports().size(), 1u);
+    }
   }
 }
 
@@ -208,9 +235,10 @@ TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
   OpenVideo("movie.avi", kNo);
 
   ASSERT_EQ(ErrorReports().size(), 1u);
-  EXPECT_EQ(ErrorReports()[0].rfind(
-                "Cannot rename file \"" + Path("movie.srt") + "\" to \"" + Path("movie.srt.bak") + "\". ", 0),
-            0u);
+  EXPECT_EQ(
+      ErrorReports()[0].rfind(
+          "Cannot rename file \"" + Shown("movie.srt") + "\" to \"" + Shown("movie.srt.bak") + "\". ", 0),
+      0u);
   EXPECT_TRUE(Control("OpenButton").Enabled());
   EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
 
@@ -249,6 +277,56 @@ TEST_F(Open, AFailingPlayerEndsTheOpenSilentlyAndTheUserMayTryAgain) {
   OpenVideo("movie.avi");
   EXPECT_FALSE(Control("OpenButton").Enabled());
   EXPECT_EQ(Session().SubtitlePath, Path("movie.srt"));
+}
+
+}  // namespace
+}  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// Videos under the names people give them, Chinese or not, with quotes and signs: each gets its own
+// subtitle file beside it, under the system's own name, to create, resume and decline.
+TEST(OpenUnderAnyName, EachVideoHasItsOwnSubtitleFileBesideIt) {
+  const struct {
+    const char* video;     // UTF-8, as the system holds it
+    const char* subtitle;  // the subtitle file beside it
+  } names[] = {
+      {"\xE7\x94\xB5\xE5\xBD\xB1 \xE7\xAC\xAC\xE4\xB8\x80\xE9\x9B\x86.mp4",  // 电影 第一集.mp4
+       "\xE7\x94\xB5\xE5\xBD\xB1 \xE7\xAC\xAC\xE4\xB8\x80\xE9\x9B\x86.srt"},
+      {"\xED\x95\x9C\xEA\xB5\xAD.mp4", "\xED\x95\x9C\xEA\xB5\xAD.srt"},  // 한국: no code page 936 character
+      {"caf\xC3\xA9 \xF0\x9F\x8E\xAC.mkv", "caf\xC3\xA9 \xF0\x9F\x8E\xAC.srt"},
+      {"it's \"q\" $x.mp4", "it's \"q\" $x.srt"},
+  };
+  const std::string earlier =
+      "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + ScenarioWorld::DefaultPrefix() + "Old</b>\r\n\r\n";
+  for (const auto& name : names) {
+    for (const int answer : {-1, ScenarioWorld::kYes, ScenarioWorld::kNo}) {
+      SCOPED_TRACE(std::string(name.video) + " answer " + std::to_string(answer));
+      ScenarioWorld world;
+      if (answer >= 0) world.WriteFile(name.subtitle, earlier);
+      EXPECT_EQ(world.OpenVideo(name.video, answer >= 0 ? std::optional<int>(answer) : std::nullopt),
+                answer >= 0);
+      EXPECT_EQ(world.Player().URL(), world.Path(name.video));
+      world.WaitUntilOpened();
+      if (answer == ScenarioWorld::kYes) world.PressF8();
+      world.PressF9();
+      world.WaitMs(3000);
+      world.PressF10();
+      world.WaitMs(5);
+      world.TypeInInput("New");
+      world.PressEnter();
+      EXPECT_TRUE(world.ErrorReports().empty());
+      const std::string saved = world.FileBytes(name.subtitle);
+      EXPECT_NE(saved.find("New"), std::string::npos);
+      EXPECT_EQ(saved.find("Old") != std::string::npos, answer == ScenarioWorld::kYes);
+      EXPECT_EQ(world.FileBytes(std::string(name.subtitle) + ".bak"),
+                answer == ScenarioWorld::kNo ? earlier : "");
+      std::size_t entries = 0;
+      for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(world.folder)) ++entries;
+      EXPECT_EQ(entries, answer == ScenarioWorld::kNo ? 3u : 2u);  // the video, its subtitles, the backup
+    }
+  }
 }
 
 }  // namespace

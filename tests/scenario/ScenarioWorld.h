@@ -12,8 +12,6 @@
 //
 // Texts are code page 936 bytes, as the program holds them; Gbk("黑体") converts a UTF-8 literal.
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +25,7 @@
 #include "app/Unit1.h"
 #include "document/Cp936.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace titrelle {
 
@@ -40,16 +39,12 @@ class ScenarioWorld {
   // program is not started yet: set up the registry or the player first, then call Start().
   explicit ScenarioWorld(bool start = true, std::shared_ptr<HeadlessDesktop> desktop = nullptr)
       : desktop_(desktop ? std::move(desktop) : std::make_shared<HeadlessDesktop>()), ws(desktop_) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-scenario-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-    folder = pattern;
+    // Every scenario runs where our users' videos are: in a folder with a Chinese name (视频 文件夹).
+    folder = root_.Path() / "\xE8\xA7\x86\xE9\xA2\x91 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9";
+    std::filesystem::create_directory(folder);
     if (start) Start();
   }
-  ~ScenarioWorld() {
-    app.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
+  ~ScenarioWorld() { app.reset(); }
   ScenarioWorld(const ScenarioWorld&) = delete;
   ScenarioWorld& operator=(const ScenarioWorld&) = delete;
 
@@ -70,6 +65,8 @@ class ScenarioWorld {
     return *ws.Player();
   }
   std::string Path(const std::string& name) const { return (folder / name).string(); }
+  // The path as the program's messages show it (code page 936).
+  std::string Shown(const std::string& name) const { return Cp936FromUtf8(Path(name)); }
 
   // --- Files ---
   void WriteFile(const std::string& name, const std::string& bytes) {
@@ -165,6 +162,7 @@ class ScenarioWorld {
   std::filesystem::path folder;
 
  private:
+  TemporaryFolder root_{"scenario"};
   std::shared_ptr<HeadlessDesktop> desktop_;
 
  public:

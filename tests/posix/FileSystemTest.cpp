@@ -1,0 +1,308 @@
+#include "platforms/posix/PosixFileSystem.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "document/Listing.h"
+#include "document/SubtitleFile.h"
+#include "tests/support/TemporaryFolder.h"
+#include "ui/Error.h"
+
+namespace titrelle {
+namespace {
+
+namespace fs = std::filesystem;
+
+// {\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>
+const std::string kDefaultPrefix = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>";
+const std::string kOldText = "1\r\n00:00:00:001 --> 00:00:02:345\r\n" + kDefaultPrefix + "Hi</b>\r\n\r\n";
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+void Put(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+struct stat StatOf(const fs::path& path) {
+  struct stat status {};
+  ::stat(path.c_str(), &status);
+  return status;
+}
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  fs::path PathOf(const std::string& name) const { return folder_ / name; }
+  std::vector<std::string> Entries(const fs::path& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::vector<std::string> Entries() const { return Entries(folder_.Path()); }
+  // Saving must fail with `message` and leave the folder exactly as it was.
+  void ExpectSaveFails(const fs::path& path, const std::string& message) {
+    const std::vector<std::string> before = Entries();
+    try {
+      files_.Save(path, "new text\r\n");
+      ADD_FAILURE() << "saving to " << path << " succeeded";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), message);
+    }
+    EXPECT_EQ(Entries(), before);
+  }
+
+  TemporaryFolder folder_{"files"};
+  PosixFileSystem files_;
+};
+
+TEST_F(FileSystemTest, FirstCommitMakesTheFileByteForByte) {
+  const struct {
+    const char* closingTag;
+    std::size_t size;
+  } cases[] = {{"</b>", 85}, {"", 81}};
+  for (const auto& c : cases) {
+    Listing fileView;
+    fileView.Add("1");
+    fileView.Add("00:00:00:001 --> 00:00:02:345");
+    fileView.Add(kDefaultPrefix + "Hi" + c.closingTag);
+    fileView.Add("");
+    const fs::path path = PathOf("video.srt");
+    files_.Save(path, fileView.Text());
+    const std::string expected =
+        "1\r\n00:00:00:001 --> 00:00:02:345\r\n{\\fn\xBA\xDA\xCC\xE5\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>Hi" +
+        std::string(c.closingTag) + "\r\n\r\n";
+    EXPECT_EQ(Bytes(path), expected);
+    EXPECT_EQ(Bytes(path).size(), c.size);
+    EXPECT_EQ(NormalizeLineBreaks(files_.ReadWhole(path)), expected);
+  }
+  EXPECT_EQ(Entries(), std::vector<std::string>{"video.srt"});
+}
+
+TEST_F(FileSystemTest, SavingReplacesTheWholeFileAndKeepsItsMode) {
+  const fs::path path = PathOf("a.srt");
+  Put(path, std::string(1000, 'x'));
+  ::chmod(path.c_str(), 0640);
+  files_.Save(path, "short");
+  EXPECT_EQ(Bytes(path), "short");
+  EXPECT_EQ(StatOf(path).st_mode & 0777, 0640u);
+  files_.Save(path, "");
+  EXPECT_EQ(Bytes(path), "");
+  EXPECT_TRUE(files_.Exists(path));
+}
+
+TEST_F(FileSystemTest, ReadingHoldsEveryKindOfBreakAsCrLf) {
+  const struct {
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {"a\r\nb", "a\r\nb"},
+      {"a\rb\nc\r\n", "a\r\nb\r\nc\r\n"},
+      {"\n\r\r\n\n\r", "\r\n\r\n\r\n\r\n\r\n"},  // LF, CR, CR LF, LF, CR: five breaks
+      {"\xBA\r\n\x0D", "\xBA\r\n\r\n"},          // the bytes themselves are not touched
+      {std::string("a\tb\x1A\x00z", 6), std::string("a\tb\x1A\x00z", 6)},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NormalizeLineBreaks(c.bytes), c.text);
+    const fs::path path = PathOf("read.srt");
+    Put(path, c.bytes);
+    EXPECT_EQ(NormalizeLineBreaks(files_.ReadWhole(path)), c.text);
+  }
+  EXPECT_THROW(files_.ReadWhole(PathOf("missing.srt")), Error);
+  Put(PathOf("there.srt"), "x");
+  EXPECT_TRUE(files_.Exists(PathOf("there.srt")));
+  EXPECT_FALSE(files_.Exists(PathOf("missing.srt")));
+  EXPECT_FALSE(files_.Exists(folder_.Path()));
+}
+
+TEST_F(FileSystemTest, FailuresNameTheFileAndTheReason) {
+  const std::string folder = folder_.Path().string();
+  const fs::path missing = PathOf("no-such-folder") / "a.srt";
+  ExpectSaveFails(missing, "Cannot create file \"" + missing.string() + "\". No such file or directory");
+  ExpectSaveFails("/dev/full/a.srt", "Cannot create file \"/dev/full/a.srt\". Not a directory");
+  // Neither a device nor a folder is ever replaced by a file.
+  ExpectSaveFails("/dev/full", "Cannot create file \"/dev/full\". Operation not permitted");
+  fs::create_directory(PathOf("folder.srt"));
+  ExpectSaveFails(PathOf("folder.srt"), "Cannot create file \"" + folder + "/folder.srt\". Is a directory");
+  EXPECT_TRUE(fs::is_directory(PathOf("folder.srt")));
+  // A file its owner made read-only stays as it is, even for the super-user.
+  Put(PathOf("locked.srt"), kOldText);
+  ::chmod(PathOf("locked.srt").c_str(), 0444);
+  ExpectSaveFails(PathOf("locked.srt"),
+                  "Cannot create file \"" + folder + "/locked.srt\". Permission denied");
+  EXPECT_EQ(Bytes(PathOf("locked.srt")), kOldText);
+  // A name outside code page 936 shows "?" in the message, and only there.
+  const fs::path korean = PathOf("\xED\x95\x9C") / "a.srt";
+  ExpectSaveFails(korean, "Cannot create file \"" + folder + "/?/a.srt\". No such file or directory");
+  try {
+    files_.MoveOver(PathOf("gone.srt"), PathOf("gone.srt.bak"));
+    ADD_FAILURE() << "moved a missing file";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot rename file \"" + folder + "/gone.srt\" to \"" + folder +
+                                             "/gone.srt.bak\". No such file or directory");
+  }
+  EXPECT_NO_THROW(files_.Remove(PathOf("gone.srt")));
+}
+
+// What the save keeps: the same file (inode), its other names, its owner, its link.
+TEST_F(FileSystemTest, SavingKeepsWhatMakesTheFileThatFile) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& file)> arrange;  // the file exists with kOldText
+    bool keepsInode;
+  };
+  const Case cases[] = {
+      {"one name in a writable folder: replaced atomically", [](const fs::path&) {}, false},
+      {"a hard link: written in place, both names see it",
+       [this](const fs::path& file) { fs::create_hard_link(file, PathOf("other-name.srt")); }, true},
+      {"a folder that takes no new file: written in place",
+       [](const fs::path& file) { Shell("chattr +i '" + file.parent_path().string() + "' 2>/dev/null"); },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path folder = PathOf("case");
+    fs::create_directory(folder);
+    const fs::path file = folder / "\xE7\x94\xB5\xE5\xBD\xB1.srt";  // 电影.srt
+    Put(file, kOldText);
+    c.arrange(file);
+    const ino_t before = StatOf(file).st_ino;
+    const std::string longer = kOldText + kOldText + "more";
+    files_.Save(file, longer);
+    EXPECT_EQ(Bytes(file), longer);
+    EXPECT_EQ(StatOf(file).st_ino == before, c.keepsInode);
+    files_.Save(file, "short");  // shorter than what was there: nothing of the old text is left
+    EXPECT_EQ(Bytes(file), "short");
+    if (fs::exists(PathOf("other-name.srt"))) {
+      EXPECT_EQ(Bytes(PathOf("other-name.srt")), "short");
+    }
+    EXPECT_EQ(Entries(folder).size(), 1u);
+    Shell("chattr -i '" + folder.string() + "' 2>/dev/null");
+    fs::remove_all(folder);
+    fs::remove(PathOf("other-name.srt"));
+  }
+  // A symbolic link stays a link, and what it points to changes.
+  Put(PathOf("real.srt"), "old");
+  fs::create_symlink(PathOf("real.srt"), PathOf("link.srt"));
+  files_.Save(PathOf("link.srt"), "new");
+  EXPECT_TRUE(fs::is_symlink(PathOf("link.srt")));
+  EXPECT_EQ(Bytes(PathOf("real.srt")), "new");
+}
+
+// Another user's files, saved as the unprivileged user "nobody": the owner stays, and the file is saved where
+// a rename could not (a sticky folder) or would hand it to the saver.
+TEST_F(FileSystemTest, AnotherUsersFileKeepsItsOwner) {
+  if (::geteuid() != 0 || !Shell("command -v setpriv >/dev/null && id nobody >/dev/null 2>&1")) {
+    GTEST_SKIP() << "needs the super-user and setpriv to act as another user";
+  }
+  ::chmod(folder_.Path().c_str(), 0755);
+  const struct {
+    const char* folderName;
+    mode_t folderMode;
+  } cases[] = {{"sticky", 01777}, {"shared", 0777}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folderName);
+    const fs::path folder = PathOf(c.folderName);
+    fs::create_directory(folder);
+    ::chmod(folder.c_str(), c.folderMode);
+    const fs::path file = folder / "a.srt";
+    Put(file, kOldText);
+    ::chmod(file.c_str(), 0666);
+    const std::string command = "printf 'saved' | setpriv --reuid=nobody --regid=nogroup --clear-groups " +
+                                std::string(TITRELLE_SAVE_FILE_TOOL) + " '" + file.string() + "'";
+    EXPECT_TRUE(Shell(command));
+    EXPECT_EQ(Bytes(file), "saved");
+    EXPECT_EQ(StatOf(file).st_uid, 0u);
+    EXPECT_EQ(Entries(folder), std::vector<std::string>{"a.srt"});
+  }
+}
+
+// A write that fails (the file too large for the process, a full disk) leaves the old bytes whole and no
+// temporary file, whichever way the file is saved.
+TEST_F(FileSystemTest, AFailedWriteLeavesTheOldBytesWhole) {
+  for (const bool hardLinked : {false, true}) {
+    SCOPED_TRACE(hardLinked ? "in place" : "atomic");
+    const fs::path path = PathOf("full.srt");
+    Put(path, kOldText);
+    if (hardLinked) fs::create_hard_link(path, PathOf("second.srt"));
+    // A file size limit makes the disk "full" for a child process; its writes fail instead of killing it.
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{4096, 4096};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      int code = 1;
+      try {
+        PosixFileSystem().Save(path, std::string(100000, 'y'));
+      } catch (const Error& error) {
+        code = std::string(error.what()) == "Failed to Save Stream \"" + path.string() + "\". File too large"
+                   ? 0
+                   : 2;
+      }
+      ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save succeeded, 2: the wrong message";
+    EXPECT_EQ(Bytes(path), kOldText);
+    EXPECT_EQ(Entries().size(), hardLinked ? 2u : 1u);
+    fs::remove(PathOf("second.srt"));
+  }
+
+  // A real full disk: a small memory file system, filled up.
+  const fs::path disk = PathOf("disk");
+  fs::create_directory(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here";
+  }
+  for (const bool hardLinked : {false, true}) {
+    SCOPED_TRACE(hardLinked ? "in place, full disk" : "atomic, full disk");
+    const fs::path path = disk / "a.srt";
+    Put(path, kOldText);
+    if (hardLinked) fs::create_hard_link(path, disk / "b.srt");
+    Shell("dd if=/dev/zero of='" + (disk / "filler").string() + "' bs=4k 2>/dev/null");
+    try {
+      files_.Save(path, std::string(64 * 1024, 'y'));
+      ADD_FAILURE() << "saved on a full disk";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Failed to Save Stream \"" + path.string() + "\". No space left on device");
+    }
+    EXPECT_EQ(Bytes(path), kOldText);
+    fs::remove(disk / "filler");
+    fs::remove(disk / "b.srt");
+    EXPECT_EQ(Entries(disk), std::vector<std::string>{"a.srt"});
+  }
+  ::umount(disk.c_str());
+}
+
+TEST_F(FileSystemTest, ASaveOrOpenRemovesWhatAKilledSaveLeft) {
+  const fs::path path = PathOf("clip.srt");
+  Put(path, kOldText);
+  Put(PathOf(".clip.srt.titrelle-save-Ab3xYz"), "half a document");  // a save killed before its rename
+  Put(PathOf(".clip.srt.titrelle-save-notes"), "the user's own");    // not a name of ours
+  Put(PathOf(".other.srt.titrelle-save-Ab3xYz"), "another file's");
+  files_.RemoveUnfinishedSaves(path);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{".clip.srt.titrelle-save-notes",
+                                                 ".other.srt.titrelle-save-Ab3xYz", "clip.srt"}));
+}
+
+}  // namespace
+}  // namespace titrelle
