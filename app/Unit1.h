@@ -93,6 +93,12 @@ class TForm1 {
 
   CaptureSession Session;
   std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
+  // Keys another running program holds are asked for again every second, so that this copy takes them over
+  // when the other lets go; the user is told once while they are held elsewhere.
+  std::array<bool, 4> HotKeyRegistered{};
+  std::unique_ptr<Timer> HotKeyRetryTimer;
+  bool HotKeysHeldElsewhereTold = false;
+  void RetryHotKeys();
 
   // The font options dialogs; FontOptionForm is the newest, whose style strings every line writer reads.
   std::vector<std::unique_ptr<TFontOptionForm>> FontOptionForms;

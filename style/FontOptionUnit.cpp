@@ -15,6 +15,7 @@
 #include "style/RestyleDocument.h"
 #include "style/StyleSettingsStore.h"
 #include "style/StyleStrings.h"
+#include "ui/Error.h"
 
 namespace titrelle {
 
@@ -156,11 +157,21 @@ void TFontOptionForm::LoadFieldsFromDocument() {
   Panel2->SetEnabled(true);
 }
 
+void TFontOptionForm::ShowStoredLook(StyleSettingsStore& store, const std::string& colorValue,
+                                     const std::string& nameValue, const std::string& sizeValue) {
+  try {
+    ShowColorText(store.ReadStyleValue(colorValue));
+  } catch (const Error& error) {
+    // A damaged stored colour: say which value, and where it is kept.
+    throw Error(error.what() + store.Where(colorValue));
+  }
+  PanelName->SetText(store.ReadStyleValue(nameValue));
+  PanelSize->SetText(store.ReadStyleValue(sizeValue));
+}
+
 void TFontOptionForm::FillDefaultFields() {
   StyleSettingsStore store(Ws.Registry());
-  ShowColorText(store.ReadStyleValue("srtFontColorD"));
-  PanelName->SetText(store.ReadStyleValue("srtFontNameD"));
-  PanelSize->SetText(store.ReadStyleValue("srtFontSizeD"));
+  ShowStoredLook(store, "srtFontColorD", "srtFontNameD", "srtFontSizeD");
   Edit1->SetText(store.ReadStyleValue("srtFontPosLD"));
   Edit2->SetText(store.ReadStyleValue("srtFontPosUD"));
   Panel2->SetEnabled(false);
@@ -176,15 +187,10 @@ void TFontOptionForm::FillFieldsForMode() {
   StyleSettingsStore store(Ws.Registry());
   // The custom colour, name and size of the last save, or the defaults before any; the stored positions are
   // never offered.
-  const std::string savedColor = store.ReadStyleValue("srtFontColor");
-  if (!savedColor.empty()) {
-    ShowColorText(savedColor);
-    PanelName->SetText(store.ReadStyleValue("srtFontName"));
-    PanelSize->SetText(store.ReadStyleValue("srtFontSize"));
+  if (!store.ReadStyleValue("srtFontColor").empty()) {
+    ShowStoredLook(store, "srtFontColor", "srtFontName", "srtFontSize");
   } else {
-    ShowColorText(store.ReadStyleValue("srtFontColorD"));
-    PanelName->SetText(store.ReadStyleValue("srtFontNameD"));
-    PanelSize->SetText(store.ReadStyleValue("srtFontSizeD"));
+    ShowStoredLook(store, "srtFontColorD", "srtFontNameD", "srtFontSizeD");
   }
   Edit1->SetText("190");
   Edit2->SetText("270");

@@ -15,6 +15,7 @@
 namespace titrelle {
 
 class TForm1;
+class StyleSettingsStore;
 
 // The dialog's table: caption, size, and every control with its place, text and tab order.
 const WindowTable& FontOptionWindowTable();
@@ -77,6 +78,9 @@ class TFontOptionForm {
   void FillDefaultFields();
   // The colour panel from a colour text: the caption as it stands, the colour from its characters 2 to 7.
   void ShowColorText(const std::string& colorText);
+  // The colour, name and size fields from three stored values.
+  void ShowStoredLook(StyleSettingsStore& store, const std::string& colorValue, const std::string& nameValue,
+                      const std::string& sizeValue);
 };
 
 }  // namespace titrelle

@@ -47,9 +47,22 @@ void StyleSettingsStore::WriteTexts(std::initializer_list<NamedText> values) {
   const auto key = registry_.OpenKey(kStyleSettingsKeyPath);
   for (const NamedText& value : values) {
     if (!key || !key->WriteText(value.name, std::string(value.text))) {
-      throw Error(std::string("Failed to set data for '") + value.name + "'");
+      throw Error(std::string("Failed to set data for '") + value.name + "'" + WhereAndWhy());
     }
   }
+}
+
+std::string StyleSettingsStore::WhereAndWhy() const {
+  std::string detail;
+  if (const std::string location = registry_.Location(); !location.empty())
+    detail += " in \"" + location + "\"";
+  if (const std::string reason = registry_.LastFailure(); !reason.empty()) detail += ". " + reason;
+  return detail;
+}
+
+std::string StyleSettingsStore::Where(const std::string& valueName) const {
+  const std::string location = registry_.Location();
+  return location.empty() ? std::string() : " (" + valueName + " in \"" + location + "\")";
 }
 
 void StyleSettingsStore::WriteDefaultStyleValues() {

@@ -49,7 +49,11 @@ class StyleSettingsStore {
   };
   void WriteTexts(std::initializer_list<NamedText> values);
 
+  // For messages: ' (srtFontColorD in "<where the values are kept>")', empty where the store names no place.
+  std::string Where(const std::string& valueName) const;
+
  private:
+  std::string WhereAndWhy() const;  // ' in "<where>". <the system's reason>', as far as known
   SettingsRegistry& registry_;
 };
 

@@ -23,6 +23,10 @@ class SettingsRegistry {
   virtual ~SettingsRegistry() = default;
   // Opens HKEY_CURRENT_USER + path ("\software\") with full access, without creating it; nullptr on failure.
   virtual std::unique_ptr<SettingsKey> OpenKey(const std::string& path) = 0;
+  // Where the values are kept, as a message names it (code page 936); empty where there is nothing to name.
+  virtual std::string Location() const { return {}; }
+  // Why the last open or write failed, in the system's words; empty when nothing more is known.
+  virtual std::string LastFailure() const { return {}; }
 };
 
 }  // namespace titrelle

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "document/Cp936.h"
+#include "platforms/posix/PosixFileSystem.h"
 
 namespace titrelle {
 
@@ -90,41 +91,18 @@ std::string FolderOf(const std::string& path) {
 bool MakeFolders(const std::string& folder) {
   if (folder.empty() || folder == "/" || folder == ".") return true;
   struct stat info {};
-  if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (::stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  }
   if (!MakeFolders(FolderOf(folder))) return false;
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-// Writes `bytes` to a new temporary file beside `path`, flushed to disk, and renames it over `path`.
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-  std::string temporary = path + ".tmp-XXXXXX";
-  FileDescriptor fd(::mkstemp(temporary.data()));
-  if (!fd.valid()) return false;
-  const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-  const bool closed = ::close(fd.release()) == 0;
-  if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // The rename itself reaches the disk with the folder.
-  FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.valid()) ::fsync(folder.get());
-  return true;
-}
-
-// Temporary files of saves that never finished (the program was killed between writing and renaming). Only
-// called under the save lock, so no other save is using one.
-void RemoveUnfinishedSaves(const std::string& path) {
-  const std::string folder = FolderOf(path);
-  const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
-  DIR* directory = ::opendir(folder.c_str());
-  if (directory == nullptr) return;
-  while (const dirent* entry = ::readdir(directory)) {
-    const std::string_view name = entry->d_name;
-    if (name.starts_with(prefix)) ::unlink((folder + "/" + std::string(name)).c_str());
-  }
-  ::closedir(directory);
-}
+// The registry file's own naming for the save it shares with the subtitle file: "registry.tmp-XXXXXX", and
+// a new file readable by its user alone.
+SaveNaming RegistrySaveNaming() { return {"", ".tmp-", 0600}; }
 
 // Keeps a damaged file's bytes beside it under a name no earlier copy has.
 bool KeepDamagedCopy(const std::string& path, std::string_view bytes) {
@@ -391,19 +369,34 @@ SettingsKey::Value RegistryFile::ReadValue(const std::string& name) const {
   return {SettingsKey::ValueType::Text, found->data.substr(0, found->data.find('\0'))};
 }
 
+std::string RegistryFile::Location() const { return DisplayPath(path_); }
+
 bool RegistryFile::WriteTextValue(const std::string& name, const std::string& text) const {
-  if (name.empty() || !MakeFolders(FolderOf(path_))) return false;
+  lastFailure_.clear();
+  const auto fail = [this](std::string reason) {
+    lastFailure_ = std::move(reason);
+    return false;
+  };
+  if (name.empty()) return fail("A value needs a name");
+  if (!MakeFolders(FolderOf(path_))) return fail(SystemReason(errno));
   SaveLock lock(path_);
-  if (!lock.Locked()) return false;
-  RemoveUnfinishedSaves(path_);
+  // 另一个 Titrelle 正在保存设置，两秒后仍未结束: another copy is saving the settings and has not finished
+  // within two seconds.
+  if (!lock.Locked()) {
+    return fail(
+        "\xC1\xED\xD2\xBB\xB8\xF6 Titrelle "
+        "\xD5\xFD\xD4\xDA\xB1\xA3\xB4\xE6\xC9\xE8\xD6\xC3\xA3\xAC\xC1\xBD\xC3\xEB"
+        "\xBA\xF3\xC8\xD4\xCE\xB4\xBD\xE1\xCA\xF8");
+  }
+  RemoveUnfinishedSaves(path_, RegistrySaveNaming());
 
   std::string bytes;
   const ReadResult read = ReadWholeFile(path_, bytes);
   // An unreadable file is not replaced: its values would be lost.
-  if (read == ReadResult::Failed) return false;
+  if (read == ReadResult::Failed) return fail(SystemReason(errno));
   std::optional<std::vector<Entry>> entries = Parse(bytes);
   if (!entries) {
-    if (!KeepDamagedCopy(path_, bytes)) return false;
+    if (!KeepDamagedCopy(path_, bytes)) return fail(SystemReason(errno));
     entries.emplace();
   }
   const auto found = FindEntry(*entries, name);
@@ -413,7 +406,12 @@ bool RegistryFile::WriteTextValue(const std::string& name, const std::string& te
   } else {
     entries->push_back({name, "sz", text});
   }
-  return ReplaceFile(path_, Format(*entries));
+  try {
+    SaveKeepingIdentity(path_, Format(*entries), RegistrySaveNaming());
+  } catch (const std::exception& error) {
+    return fail(error.what());
+  }
+  return true;
 }
 
 }  // namespace titrelle

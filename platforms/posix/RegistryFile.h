@@ -6,8 +6,9 @@
 // a code page 936 text converts both ways, otherwise with \xHH escapes of its bytes, so that no text is ever
 // changed on its way through. Every value keeps its type; only sz and expand_sz are text to the program.
 //
-// Saving reads the file, changes one value and writes the whole file to a temporary file in the same folder,
-// flushed and then renamed over the old one, all under an exclusive lock on a lock file beside it: two copies
+// Saving reads the file, changes one value and writes the whole file as the program saves a subtitle file
+// (atomic where that keeps the file what it is, refused when its owner made it read-only; a new file is
+// readable by its user alone), all under an exclusive lock on a lock file beside it: two copies
 // of the program saving at once neither lose each other's values nor tear the file, and a reader always sees
 // a whole file. A file that cannot be parsed reads as holding no values; before the first save replaces it,
 // its bytes are kept beside it as registry.damaged-<time>, for the user.
@@ -42,6 +43,8 @@ class RegistryFile : public SettingsRegistry {
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
 
   const std::string& Path() const { return path_; }
+  std::string Location() const override;
+  std::string LastFailure() const override { return lastFailure_; }
 
   // The file's text to its values; empty when the text is damaged (an empty text holds no values).
   static std::optional<std::vector<Entry>> Parse(std::string_view fileText);
@@ -54,6 +57,7 @@ class RegistryFile : public SettingsRegistry {
 
  private:
   std::string path_;
+  mutable std::string lastFailure_;
 };
 
 }  // namespace titrelle

@@ -187,6 +187,15 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
     EXPECT_FALSE(second.System().HotKeySystem().RegisterHotKey(0x7000 + key, 0, key)) << key;
   }
   ModalAnswers answers;
+  // It is told, once, that another program holds the keys.
+  QString notice;
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [&](QWidget* modal) {
+                notice = static_cast<QMessageBox*>(modal)->text();
+                static_cast<QMessageBox*>(modal)->accept();
+              });
+  ASSERT_TRUE(ProcessEventsUntil([&] { return answers.AllGiven(); }, kDesktopWaitMs));
+  EXPECT_TRUE(notice.contains("Titrelle"));
   OpenVideo(second, answers, folder.Video());
   ASSERT_TRUE(second.Activate());
   form.InputEdit->SetFocus();
@@ -205,6 +214,12 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
   EXPECT_TRUE(ProcessEventsUntil([&] { return form.WP->PlayState() == kPlaying; }, kDesktopWaitMs));
   first.terminate();
   first.waitForFinished();
+
+  // The first copy has let the keys go: this copy takes them over within a second or so.
+  ProcessEventsUntil([] { return false; }, 1500);
+  ASSERT_TRUE(Xdotool({"key", "F7"}));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Visible(); }, kDesktopWaitMs));
+  EXPECT_TRUE(answers.AllGiven());
 }
 #endif
 

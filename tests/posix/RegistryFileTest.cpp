@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -216,18 +218,42 @@ TEST_F(RegistryFileTest, TwoProgramsSavingAtOnceLoseNothing) {
   }
 }
 
-TEST_F(RegistryFileTest, AFileThatCannotBeWrittenFailsTheStoresWrite) {
-  // The configuration folder's place is taken by a plain file: nothing can be saved.
-  std::ofstream(folder_ / "titrelle") << "in the way";
-  RegistryFile file(path_);
-  StyleSettingsStore store(file);
-  EXPECT_EQ(store.ReadStyleValue("srtDefault"), "");
-  try {
-    store.WriteDefaultStyleValues();
-    FAIL() << "the write succeeded";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "Failed to set data for 'srtFontColorD'");
+// The store's message names the file and the reason; a file its owner made read-only is refused, as a
+// read-only subtitle file is, and keeps its bytes and its mode.
+TEST_F(RegistryFileTest, AFileThatCannotBeWrittenFailsTheStoresWriteAndSaysWhy) {
+  const struct {
+    const char* name;
+    std::function<void()> arrange;
+    std::string reason;
+  } cases[] = {
+      {"the folder's place taken by a plain file",
+       [this] { std::ofstream(folder_ / "titrelle") << "in the way"; }, "Not a directory"},
+      {"a read-only file",
+       [this] {
+         ASSERT_TRUE(Write("srtFontNameD", kHeiti));
+         ::chmod(path_.c_str(), 0444);
+       },
+       "Cannot create file \"" + path_ + "\". Permission denied"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(folder_ / "titrelle");
+    c.arrange();
+    const std::string before = FileText();
+    RegistryFile file(path_);
+    StyleSettingsStore store(file);
+    EXPECT_EQ(store.ReadStyleValue("srtDefault"), "");
+    try {
+      store.WriteDefaultStyleValues();
+      FAIL() << "the write succeeded";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Failed to set data for 'srtFontColorD' in \"" + path_ + "\". " + c.reason);
+    }
+    EXPECT_EQ(FileText(), before);
   }
+  EXPECT_EQ(fs::status(path_).permissions(),
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 TEST_F(RegistryFileTest, AWriterThatNeverLetsGoOfTheLockFailsTheWriteInsteadOfHangingTheWindow) {

@@ -254,6 +254,24 @@ TEST_F(Scenario, ASecondCopysKeysAreInertWhileItsButtonsWork) {
   EXPECT_FALSE(PressF8());
 }
 
+// Mended: a second copy said nothing and never got the keys. It is told once, and takes the keys over when
+// the copy holding them lets them go.
+TEST_F(Scenario, ASecondCopyIsToldOnceAndTakesTheKeysOverWhenTheFirstLetsGo) {
+  ScenarioWorld second(true, Desktop());
+  second.WaitMs(3500);
+  std::vector<std::string> notices;
+  for (const MessageBoxRequest& box : second.MessageBoxes()) notices.push_back(box.text);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("Titrelle"), std::string::npos);
+  EXPECT_TRUE(MessageBoxes().empty());  // the copy holding the keys hears nothing
+
+  Window().Close();
+  second.WaitMs(1000);
+  EXPECT_TRUE(second.PressF7());
+  EXPECT_TRUE(second.UserView().Visible());
+  EXPECT_EQ(second.MessageBoxes().size(), 1u);
+}
+
 TEST_F(Scenario, HotKeysActWhileTheQuestionIsOpen) {
   WriteFile("movie.srt", "old");
   bool asked = false;
