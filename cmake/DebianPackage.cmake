@@ -24,10 +24,16 @@ set(TITRELLE_DEBIAN_DEPENDS
   "libqt6core6 (>= 6.4)"
   "libqt6gui6 (>= 6.4)"
   "libqt6widgets6 (>= 6.4)"
+  "libopengl0"
+  "libglx0"
   "libmpv2"
   "libx11-6"
   "libxcb1"
   "libxcb-keysyms1"
   "fonts-wqy-microhei | fonts-noto-cjk")
+if(TITRELLE_SANITIZE)
+  # A package of the test build, for checking its contents; its program carries the sanitizers' libraries.
+  list(APPEND TITRELLE_DEBIAN_DEPENDS "libasan8" "libubsan1")
+endif()
 list(JOIN TITRELLE_DEBIAN_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 include(CPack)

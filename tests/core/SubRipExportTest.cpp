@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "document/Cp936.h"
+
 namespace titrelle {
 namespace {
 
@@ -76,6 +78,22 @@ TEST(ExportStandardSubRip, WritesCommaTimesNumbersFromOneAndUtf8) {
     EXPECT_EQ(standard.utf8, c.standard) << c.what;
     EXPECT_EQ(standard.subtitleCount, c.count) << c.what;
   }
+}
+
+// The export decodes a whole document at once through its own table: every character, and every broken
+// sequence, must come out as the program's codec gives it.
+TEST(ExportStandardSubRip, DecodesEveryCharacterAsTheCodecDoes) {
+  std::string text = "a\x80" "b\xFF" "c\x81" "d\xFE ";  // alone, or a lead byte before a byte it cannot take
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFF; ++trail) {
+      text += static_cast<char>(lead);
+      text += static_cast<char>(trail);
+    }
+  }
+  text += "\x81";  // a lead byte at the end
+  const std::string timeLine = "1\r\n00:00:01:000 --> 00:00:02:000\r\n";
+  EXPECT_EQ(ExportStandardSubRip(timeLine + text).utf8,
+            "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + Utf8FromCp936(text) + "\r\n\r\n");
 }
 
 TEST(ExportStandardSubRip, NamesTheLineThatDoesNotRead) {
