@@ -15,8 +15,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kArrow = "-->";
 constexpr const char* kTimeLineLayout = "HH:MM:SS:mmm --> HH:MM:SS:mmm";
 
-// Each of CR LF, CR and LF ends a line, as when the program reads a file; a text that ends with a break has no
-// empty last line.
+// Each of CR LF, CR and LF ends a line, as when the program reads a file; a text that ends with a break has
+// no empty last line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 16 + 1);
@@ -160,9 +160,9 @@ SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
     const std::size_t timeLine = timeLines[k];
     TimeLine times;
     if (!ReadTimeLine(lines[timeLine], times)) {
-      throw SubRipExportError(static_cast<int>(timeLine) + 1, "'" + TrimText(lines[timeLine]) +
-                                                                  "' is not a time line (" + kTimeLineLayout +
-                                                                  ")");
+      throw SubRipExportError(
+          static_cast<int>(timeLine) + 1,
+          "'" + TrimText(lines[timeLine]) + "' is not a time line (" + kTimeLineLayout + ")");
     }
     // The text runs to the next subtitle: its number line, or its time line when it has no number.
     std::size_t textEnd = lines.size();

@@ -1,7 +1,7 @@
 #pragma once
 // A standard SubRip copy of a subtitle file, for today's players and video sites: a comma before the
-// milliseconds, subtitles numbered from 1 in file order, UTF-8 with CR LF breaks. The program's own files keep
-// their colon and code page 936; this copy is written beside them, never over them.
+// milliseconds, subtitles numbered from 1 in file order, UTF-8 with CR LF breaks. The program's own files
+// keep their colon and code page 936; this copy is written beside them, never over them.
 
 #include <filesystem>
 #include <stdexcept>

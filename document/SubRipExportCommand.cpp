@@ -32,7 +32,8 @@ struct ExportArguments {
 };
 
 // "--plain" anywhere; "--" ends the options, for a file whose name starts with "-".
-bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& parsed, std::string& problem) {
+bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& parsed,
+                    std::string& problem) {
   std::vector<std::string> paths;
   bool optionsEnded = false;
   for (const std::string& argument : arguments) {
@@ -191,8 +192,9 @@ int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream&
     errors << "titrelle: cannot write " << output << ": " << Reason(error) << "\n";
     return 1;
   }
-  out << "titrelle: wrote " << standard.subtitleCount << (standard.subtitleCount == 1 ? " subtitle" : " subtitles")
-      << " to " << output << " (standard SubRip, UTF-8" << (parsed.plain ? ", without markup" : "") << ")\n";
+  out << "titrelle: wrote " << standard.subtitleCount
+      << (standard.subtitleCount == 1 ? " subtitle" : " subtitles") << " to " << output
+      << " (standard SubRip, UTF-8" << (parsed.plain ? ", without markup" : "") << ")\n";
   return 0;
 }
 

@@ -17,7 +17,8 @@
 int main(int argc, char** argv) {
   // The standard SubRip copy runs in a terminal or a script, with no display: it is done before Qt starts.
   if (argc >= 2 && argv[1] == titrelle::kExportSrtOption) {
-    return titrelle::RunExportSrtCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    return titrelle::RunExportSrtCommand(arguments, std::cout, std::cerr);
   }
 
   QApplication application(argc, argv);

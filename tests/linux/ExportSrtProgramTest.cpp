@@ -42,16 +42,18 @@ TEST(ExportSrtProgramTest, TenThousandSubtitlesReadBackByFfprobeWithoutADisplay)
 
   // No display at all: a window or a QApplication would fail to start.
   std::string printed;
-  const int status = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" TITRELLE_PROGRAM
-                              "' --export-srt '" + input.string() + "'",
-                              printed);
+  const int status =
+      RunShell("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" TITRELLE_PROGRAM "' --export-srt '" +
+                   input.string() + "'",
+               printed);
   ASSERT_EQ(status, 0) << printed;
   EXPECT_NE(printed.find("wrote 10000 subtitles to " + output.string()), std::string::npos) << printed;
 
   // ffprobe gives each subtitle packet's start and duration in milliseconds (a SubRip stream's time base).
-  ASSERT_EQ(RunShell("ffprobe -v error -show_entries packet=pts,duration -of csv=p=0 '" + output.string() + "'",
-                     printed),
-            0)
+  ASSERT_EQ(
+      RunShell("ffprobe -v error -show_entries packet=pts,duration -of csv=p=0 '" + output.string() + "'",
+               printed),
+      0)
       << printed;
   std::istringstream packets(printed);
   std::string packet;
