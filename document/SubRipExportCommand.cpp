@@ -108,7 +108,10 @@ void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
 // copy, and a failure leaves nothing behind (an older copy stays as it was).
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string name = ".";  // hidden, and named after the copy
+  name += target.filename().string();
+  name += ".XXXXXX";
+  std::string temporary = (folder / name).string();
   const int descriptor = ::mkstemp(temporary.data());
   if (descriptor < 0) throw std::system_error(errno, std::generic_category());
   const auto fail = [&](int error) {
