@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "document/Cp936.h"
+#include "document/Cp936Decoder.h"
 #include "document/LastTimeLine.h"
 #include "document/Listing.h"
+#include "document/SubRipExport.h"
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
 #include "style/Restyle.h"
@@ -92,8 +94,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "first aligned match differs");
   }
 
-  // The codec at the shells' edges takes anything.
+  // The codec at the shells' edges takes anything, and the whole-document decoder agrees with it.
   bool lossy = false;
-  titrelle::Cp936FromUtf8(titrelle::Utf8FromCp936(text.substr(0, 512)), &lossy);
+  const std::string utf8 = titrelle::Utf8FromCp936(text.substr(0, 512));
+  titrelle::Cp936FromUtf8(utf8, &lossy);
+  Require(titrelle::Utf8FromCp936Document(text.substr(0, 512)) == utf8, "the document decoder differs");
+
+  // The standard SubRip copy: subtitles, or an error about a line the file has.
+  try {
+    const titrelle::SubRipExport standard = titrelle::ExportStandardSubRip(bytes, omitClosingTag);
+    Require(standard.subtitleCount > 0 && standard.utf8.ends_with("\r\n\r\n"), "a copy without subtitles");
+  } catch (const titrelle::SubRipExportError& error) {
+    Require(error.Line() >= 0 && static_cast<std::size_t>(error.Line()) <= CountBreaks(text) + 1,
+            "an export error about a line the file does not have");
+  }
   return 0;
 }

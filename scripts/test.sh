@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Titrelle with AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the document core for a short,
-# bounded time, and runs every test.
+# bounded time, and runs every test, among them the check of the Debian package made from this build
+# (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh

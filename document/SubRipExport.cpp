@@ -1,0 +1,204 @@
+#include "document/SubRipExport.h"
+
+#include <cmath>
+#include <vector>
+
+#include "capture/TimeText.h"
+#include "document/Cp936Decoder.h"
+#include "ui/Error.h"
+
+namespace titrelle {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kArrow = "-->";
+constexpr const char* kTimeLineLayout = "HH:MM:SS:mmm --> HH:MM:SS:mmm";
+
+// Each of CR LF, CR and LF ends a line, as when the program reads a file; a text that ends with a break has
+// no empty last line.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  lines.reserve(text.size() / 16 + 1);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t stop = start;
+    while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    lines.push_back(text.substr(start, stop - start));
+    if (stop == text.size()) break;
+    start = stop + 1;
+    if (text[stop] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsBlankLine(std::string_view line) {
+  for (const char c : line) {
+    if (!IsBlank(c)) return false;
+  }
+  return true;
+}
+
+bool IsNumberLine(std::string_view line) {
+  const std::string trimmed = TrimText(line);
+  if (trimmed.empty()) return false;
+  for (const char c : trimmed) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
+
+// "HH:MM:SS:mmm"; a file from elsewhere may have a comma or a point before the milliseconds.
+bool HasTimeShape(std::string_view time) {
+  if (time.size() != 12) return false;
+  for (const std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 9u, 10u, 11u}) {
+    if (!IsDigit(time[i])) return false;
+  }
+  return time[2] == ':' && time[5] == ':' && (time[8] == ':' || time[8] == ',' || time[8] == '.');
+}
+
+struct TimeLine {
+  long long startMs = 0;
+  long long endMs = 0;
+};
+
+// The start before the arrow, the end after it; anything after the end (a standard file's coordinates) is
+// not kept.
+bool ReadTimeLine(std::string_view line, TimeLine& times) {
+  const std::size_t arrow = line.find(kArrow);
+  const std::string start = TrimText(line.substr(0, arrow));
+  std::string end = TrimText(line.substr(arrow + kArrow.size()));
+  std::size_t endLength = 0;
+  while (endLength < end.size() && !IsBlank(end[endLength])) ++endLength;
+  end.resize(endLength);
+  if (!HasTimeShape(start) || !HasTimeShape(end)) return false;
+  try {
+    times.startMs = std::llround(TimeTextToSeconds(start) * 1000);
+    times.endMs = std::llround(TimeTextToSeconds(end) * 1000);
+  } catch (const Error&) {
+    return false;
+  }
+  return true;
+}
+
+void AppendDigits(std::string& out, long long value, int width) {
+  char digits[24];
+  int length = 0;
+  do {
+    digits[length++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 || length < width);
+  while (length > 0) out += digits[--length];
+}
+
+// HH:MM:SS,mmm (more hour digits from 100 hours on). Written by hand: 20,000 of these in a large document.
+void AppendTime(std::string& out, long long milliseconds) {
+  AppendDigits(out, milliseconds / 3600000, 2);
+  out += ':';
+  AppendDigits(out, milliseconds / 60000 % 60, 2);
+  out += ':';
+  AppendDigits(out, milliseconds / 1000 % 60, 2);
+  out += ',';
+  AppendDigits(out, milliseconds % 1000, 3);
+}
+
+// "<" opens a tag only before a letter or "/letter" ("<i>", "</font>"), so that "a < b" stays text; a "{" or
+// "<" that is never closed on its line is text too.
+bool OpensTag(std::string_view line, std::size_t at) {
+  std::size_t next = at + 1;
+  if (next < line.size() && line[next] == '/') ++next;
+  return next < line.size() && IsAsciiLetter(line[next]);
+}
+
+// Works on UTF-8, where no byte of a multi-byte character is "{", "}", "<" or ">" (in code page 936 a trail
+// byte can be "{" or "}").
+std::string DropMarkup(std::string_view line) {
+  std::string text;
+  text.reserve(line.size());
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    std::size_t close = std::string_view::npos;
+    if (c == '{') close = line.find('}', i + 1);
+    if (c == '<' && OpensTag(line, i)) close = line.find('>', i + 1);
+    if (close != std::string_view::npos) {
+      i = close + 1;
+      continue;
+    }
+    text += c;
+    ++i;
+  }
+  return text;
+}
+
+}  // namespace
+
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
+  // One conversion of the whole file: CR and LF are the same bytes in both encodings, so lines and their
+  // numbers stay where they were.
+  const std::string utf8 = fileBytes.starts_with(kByteOrderMark)
+                               ? std::string(fileBytes.substr(kByteOrderMark.size()))
+                               : Utf8FromCp936Document(fileBytes);
+  const std::vector<std::string_view> lines = SplitLines(utf8);
+
+  std::vector<std::size_t> timeLines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].find(kArrow) != std::string_view::npos) timeLines.push_back(i);
+  }
+  if (timeLines.empty()) {
+    throw SubRipExportError(0, std::string("no time line (") + kTimeLineLayout + ") in " +
+                                   std::to_string(lines.size()) + " lines");
+  }
+
+  SubRipExport result;
+  result.utf8.reserve(utf8.size() + utf8.size() / 8);
+  for (std::size_t k = 0; k < timeLines.size(); ++k) {
+    const std::size_t timeLine = timeLines[k];
+    TimeLine times;
+    if (!ReadTimeLine(lines[timeLine], times)) {
+      throw SubRipExportError(
+          static_cast<int>(timeLine) + 1,
+          "'" + TrimText(lines[timeLine]) + "' is not a time line (" + kTimeLineLayout + ")");
+    }
+    // The text runs to the next subtitle: its number line, or its time line when it has no number.
+    std::size_t textEnd = lines.size();
+    if (k + 1 < timeLines.size()) {
+      textEnd = timeLines[k + 1];
+      if (textEnd - 1 > timeLine && IsNumberLine(lines[textEnd - 1])) --textEnd;
+    }
+
+    ++result.subtitleCount;
+    result.utf8 += std::to_string(result.subtitleCount);
+    result.utf8 += "\r\n";
+    AppendTime(result.utf8, times.startMs);
+    result.utf8 += " --> ";
+    AppendTime(result.utf8, times.endMs);
+    result.utf8 += "\r\n";
+    // A blank line ends a subtitle for every reader: blank lines inside the text are left out.
+    for (std::size_t i = timeLine + 1; i < textEnd; ++i) {
+      if (plain) {
+        const std::string text = DropMarkup(lines[i]);
+        if (IsBlankLine(text)) continue;
+        result.utf8 += text;
+      } else {
+        if (IsBlankLine(lines[i])) continue;
+        result.utf8 += lines[i];
+      }
+      result.utf8 += "\r\n";
+    }
+    result.utf8 += "\r\n";
+  }
+  return result;
+}
+
+std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath) {
+  std::filesystem::path standard = subtitlePath;
+  standard.replace_extension(".standard.srt");
+  return standard;
+}
+
+}  // namespace titrelle

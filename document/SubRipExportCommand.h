@@ -1,0 +1,19 @@
+#pragma once
+// `titrelle --export-srt IN.srt [OUT.srt] [--plain]`: writes a standard SubRip copy of IN and exits, without
+// a window or a display. Paths are the operating system's own names, taken as they come.
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace titrelle {
+
+inline constexpr std::string_view kExportSrtOption = "--export-srt";
+
+// The arguments after "--export-srt". Prints what it wrote to `out`, or what went wrong to `errors` (naming
+// the file, and the line where there is one). Returns the exit status: 0 written, 1 bad input or a failed
+// write (no output file then), 2 wrong arguments.
+int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors);
+
+}  // namespace titrelle
