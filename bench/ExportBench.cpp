@@ -13,6 +13,7 @@
 #include "BenchDocuments.h"
 #include "document/SubRipExport.h"
 #include "document/SubRipExportCommand.h"
+#include "platforms/posix/PosixFileSystem.h"
 
 namespace titrelle::bench {
 namespace {
@@ -33,8 +34,9 @@ void BM_ExportSrtCommand(benchmark::State& state) {
   const std::vector<std::string> arguments = {(folder / "video.srt").string()};
   std::ostringstream out;
   std::ostringstream errors;
+  PosixFileSystem files;
   for (auto _ : state) {
-    if (RunExportSrtCommand(arguments, out, errors) != 0) {
+    if (RunExportSrtCommand(files, arguments, out, errors) != 0) {
       state.SkipWithError("the export failed");
       break;
     }

@@ -1,21 +1,13 @@
 #include "document/SubRipExportCommand.h"
 
-#include <cerrno>
+#include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <system_error>
 
+#include "document/Cp936.h"
 #include "document/SubRipExport.h"
-
-#ifdef _WIN32
-#include <random>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "ui/FileSystem.h"
 
 namespace titrelle {
 
@@ -61,100 +53,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& 
   return true;
 }
 
-// The file's bytes; throws std::system_error for a file that is missing, a folder, or unreadable.
-std::string ReadFileBytes(const fs::path& path) {
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (error) throw std::system_error(error);
-  if (fs::is_directory(status)) throw std::system_error(std::make_error_code(std::errc::is_a_directory));
-  errno = 0;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::system_error(errno ? errno : EIO, std::generic_category());
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw std::system_error(EIO, std::generic_category());
-  return bytes;
-}
-
-#ifdef _WIN32
-
-// A uniquely named file beside the target, moved over it when complete.
-void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::random_device random;
-  const fs::path temporary =
-      folder / (L"." + target.filename().wstring() + L"." + std::to_wstring(random()) + L".tmp");
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw std::system_error(std::make_error_code(std::errc::io_error));
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw std::system_error(error);
-  }
-}
-
-#else
-
-// A temporary file beside the target, flushed to the disk and renamed over it: a reader never sees half a
-// copy, and a failure leaves nothing behind (an older copy stays as it was).
-void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string name = ".";  // hidden, and named after the copy
-  name += target.filename().string();
-  name += ".XXXXXX";
-  std::string temporary = (folder / name).string();
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) throw std::system_error(errno, std::generic_category());
-  const auto fail = [&](int error) {
-    ::close(descriptor);
-    ::unlink(temporary.c_str());
-    throw std::system_error(error, std::generic_category());
-  };
-  // The mode a newly created file would get (mkstemp makes it private).
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(descriptor, 0666 & ~mask) != 0) fail(errno);
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) fail(written < 0 ? errno : EIO);
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  if (::fsync(descriptor) != 0) fail(errno);
-  if (::close(descriptor) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw std::system_error(error, std::generic_category());
-  }
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw std::system_error(error, std::generic_category());
-  }
-  const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (folderDescriptor >= 0) {
-    ::fsync(folderDescriptor);
-    ::close(folderDescriptor);
-  }
-}
-
-#endif
-
-// The reason alone, as the system words it: "No such file or directory".
-std::string Reason(const std::system_error& error) { return error.code().message(); }
-
 }  // namespace
 
-int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors) {
+int RunExportSrtCommand(FileSystem& files, const std::vector<std::string>& arguments, std::ostream& out,
+                        std::ostream& errors) {
   ExportArguments parsed;
   std::string problem;
   if (!ParseArguments(arguments, parsed, problem)) {
@@ -164,11 +66,12 @@ int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream&
   const std::string input = parsed.input.string();
   const std::string output = parsed.output.string();
 
+  // The edge's messages name the file and the system's reason, in code page 936; the terminal reads UTF-8.
   std::string bytes;
   try {
-    bytes = ReadFileBytes(parsed.input);
-  } catch (const std::system_error& error) {
-    errors << "titrelle: cannot read " << input << ": " << Reason(error) << "\n";
+    bytes = files.ReadWhole(parsed.input);
+  } catch (const std::exception& error) {
+    errors << "titrelle: " << Utf8FromCp936(error.what()) << "\n";
     return 1;
   }
 
@@ -190,9 +93,9 @@ int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream&
   }
 
   try {
-    WriteFileAtomically(parsed.output, standard.utf8);
-  } catch (const std::system_error& error) {
-    errors << "titrelle: cannot write " << output << ": " << Reason(error) << "\n";
+    files.Save(parsed.output, standard.utf8);
+  } catch (const std::exception& error) {
+    errors << "titrelle: " << Utf8FromCp936(error.what()) << "\n";
     return 1;
   }
   out << "titrelle: wrote " << standard.subtitleCount

@@ -9,11 +9,15 @@
 
 namespace titrelle {
 
+class FileSystem;
+
 inline constexpr std::string_view kExportSrtOption = "--export-srt";
 
 // The arguments after "--export-srt". Prints what it wrote to `out`, or what went wrong to `errors` (naming
 // the file, and the line where there is one). Returns the exit status: 0 written, 1 bad input or a failed
 // write (no output file then), 2 wrong arguments.
-int RunExportSrtCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors);
+// The files are read and written through `files`, as the program's own are.
+int RunExportSrtCommand(FileSystem& files, const std::vector<std::string>& arguments, std::ostream& out,
+                        std::ostream& errors);
 
 }  // namespace titrelle

@@ -12,13 +12,15 @@
 #include "document/SubRipExportCommand.h"
 #include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindowSystem.h"
+#include "platforms/posix/PosixFileSystem.h"
 #include "ui/ErrorReport.h"
 
 int main(int argc, char** argv) {
   // The standard SubRip copy runs in a terminal or a script, with no display: it is done before Qt starts.
   if (argc >= 2 && argv[1] == titrelle::kExportSrtOption) {
     const std::vector<std::string> arguments(argv + 2, argv + argc);
-    return titrelle::RunExportSrtCommand(arguments, std::cout, std::cerr);
+    titrelle::PosixFileSystem files;
+    return titrelle::RunExportSrtCommand(files, arguments, std::cout, std::cerr);
   }
 
   QApplication application(argc, argv);

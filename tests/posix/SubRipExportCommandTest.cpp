@@ -1,5 +1,7 @@
 #include "document/SubRipExportCommand.h"
 
+#include "platforms/posix/PosixFileSystem.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -48,10 +50,11 @@ class ExportSrtCommandTest : public ::testing::Test {
   int Run(const std::vector<std::string>& arguments) {
     out_.str("");
     errors_.str("");
-    return RunExportSrtCommand(arguments, out_, errors_);
+    return RunExportSrtCommand(files_, arguments, out_, errors_);
   }
 
   fs::path folder_;
+  PosixFileSystem files_;
   std::ostringstream out_;
   std::ostringstream errors_;
 };
@@ -85,15 +88,19 @@ TEST_F(ExportSrtCommandTest, BadInputNamesFileAndLineAndWritesNothing) {
     int status;
     std::string message;
   } cases[] = {
-      {{PathOf("missing.srt")}, 1, "cannot read " + PathOf("missing.srt") + ": No such file or directory"},
-      {{PathOf("folder.srt")}, 1, "cannot read " + PathOf("folder.srt") + ": Is a directory"},
+      {{PathOf("missing.srt")},
+       1,
+       "Cannot open file \"" + PathOf("missing.srt") + "\". No such file or directory"},
+      {{PathOf("folder.srt")}, 1, "Cannot open file \"" + PathOf("folder.srt") + "\". Is a directory"},
       {{PathOf("bad.srt")}, 1, PathOf("bad.srt") + ", line 2: '00:00:01:000 --> 00:00:0x:000' is not a time"},
       {{PathOf("empty.srt"), PathOf("out.srt")}, 1, PathOf("empty.srt") + ": no time line"},
       // Never over the input itself, under whatever name.
       {{PathOf("movie.srt"), PathOf("movie.srt")}, 1, "is the subtitle file itself"},
       {{PathOf("movie.srt"), (folder_ / "." / "movie.srt").string()}, 1, "is the subtitle file itself"},
       {{PathOf("movie.srt"), PathOf("link.srt")}, 1, "is the subtitle file itself"},
-      {{PathOf("movie.srt"), PathOf("no-folder/out.srt")}, 1, "cannot write " + PathOf("no-folder/out.srt")},
+      {{PathOf("movie.srt"), PathOf("no-folder/out.srt")},
+       1,
+       "Cannot create file \"" + PathOf("no-folder/out.srt") + "\""},
       {{}, 2, "usage: titrelle --export-srt IN.srt [OUT.srt] [--plain]"},
       {{"a.srt", "b.srt", "c.srt"}, 2, "too many file names"},
       {{"--html", "a.srt"}, 2, "unknown option --html"},
