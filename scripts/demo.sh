@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# A short scripted run of Titrelle on a virtual display: a generated sample video, real key presses for
-# opening it (Alt+O, the path typed into the dialog, Enter), then three lines each marked with F9 and F10,
-# typed and ended with Enter. Prints the subtitle file it wrote and the path of a screenshot.
+# A short scripted run of Titrelle on a virtual display: a generated sample video under a Chinese name in a
+# Chinese-named folder, real key presses for opening it (Alt+O, the path typed into the dialog, Enter), then
+# three lines each marked with F9 and F10, typed and ended with Enter. Prints the subtitle file it wrote and the path of a screenshot.
 #
 # Usage: scripts/demo.sh [path of the titrelle program]   (default: the release build of scripts/run.sh)
 set -euo pipefail
@@ -13,8 +13,10 @@ program=$(realpath "${1:-build/release/platforms/linux/titrelle}")
 [ -x "$program" ] || { echo "No program at $program: build it first (scripts/run.sh builds it)." >&2; exit 1; }
 
 work=$(mktemp -d /tmp/titrelle-demo.XXXXXX)
-video="$work/sample.mp4"
-subtitles="$work/sample.srt"
+# Where our users keep their videos: a folder and a file with Chinese names.
+mkdir -p "$work/视频 文件夹"
+video="$work/视频 文件夹/电影 第一集.mp4"
+subtitles="$work/视频 文件夹/电影 第一集.srt"
 screenshot="$work/screenshot.png"
 
 echo "Making a 20-second sample video: $video"
