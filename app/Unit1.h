@@ -136,6 +136,10 @@ class TForm1 {
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
   void DeriveUserView();
   void OpenButtonClick();
+  void OpenVideo(const std::filesystem::path& mediaPath);  // the open sequence after the dialog
+  // A video named on the command line or by the desktop: opened as if chosen in the dialog; a missing one is
+  // reported and the program goes on as usual.
+  void OpenVideoGivenAtStart(const std::filesystem::path& mediaPath);
   void OpenSubtitleFile();
   void ResumeSubtitleFile();
   void FindLastTimeLine();

@@ -26,13 +26,28 @@ constexpr int kNoButton = 1;
 }  // namespace
 
 void TForm1::OpenButtonClick() {
+  const std::optional<std::filesystem::path> mediaPath = Ws.ChooseFileToOpen();
+  if (mediaPath) OpenVideo(*mediaPath);
+}
+
+void TForm1::OpenVideoGivenAtStart(const std::filesystem::path& mediaPath) {
+  // 找不到要打开的视频文件“%s”。: the video to open cannot be found.
+  if (!Ws.Files().Exists(mediaPath)) {
+    ShowErrorReport(
+        Ws,
+        "\xD5\xD2\xB2\xBB\xB5\xBD\xD2\xAA\xB4\xF2\xBF\xAA\xB5\xC4\xCA\xD3\xC6\xB5\xCE\xC4\xBC\xFE\xA1\xB0" +
+            Ws.Files().DisplayName(mediaPath) + "\xA1\xB1\xA1\xA3");
+    return;
+  }
+  OpenVideo(mediaPath);
+}
+
+void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
   // Any failure ends the open where it happened; the button stays enabled so that the user can try again.
   try {
-    const std::optional<std::filesystem::path> mediaPath = Ws.ChooseFileToOpen();
-    if (!mediaPath) return;
-    WP->SetURL(*mediaPath);
+    WP->SetURL(mediaPath);
     WP->Stop();
-    const MediaNames names = DeriveMediaNames(*mediaPath);
+    const MediaNames names = DeriveMediaNames(mediaPath);
     Session.MediaBaseName = names.mediaBaseName;
     Session.MediaFolder = names.mediaFolder;
     Session.SubtitleFileName = names.subtitleFileName;

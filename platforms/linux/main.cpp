@@ -1,8 +1,10 @@
 // Titrelle's desktop program on Linux.
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <clocale>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -34,6 +36,13 @@ int main(int argc, char** argv) {
   try {
     program = std::make_unique<titrelle::Application>(windowSystem);
     program->Start();
+    // `titrelle VIDEO` (the desktop's "Open with"): opened once the window is up, as the open dialog would.
+    if (argc >= 2) {
+      const std::filesystem::path video = std::filesystem::absolute(argv[1]);
+      QTimer::singleShot(0, &application, [&windowSystem, &program, video] {
+        titrelle::DispatchEvent(windowSystem, [&] { program->Form1().OpenVideoGivenAtStart(video); });
+      });
+    }
   } catch (const std::exception& error) {
     // Nothing can be done without the window (a player that cannot start, say): tell the user why.
     QMessageBox::critical(nullptr, QStringLiteral("Titrelle"),

@@ -331,3 +331,30 @@ TEST(OpenUnderAnyName, EachVideoHasItsOwnSubtitleFileBesideIt) {
 
 }  // namespace
 }  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// A video named at start (`titrelle VIDEO`, the desktop's "Open with") opens as if chosen in the dialog; a
+// missing one is reported and the program goes on as usual.
+TEST(OpenGivenAtStart, OpensAsTheDialogWouldOrSaysTheVideoIsMissing) {
+  ScenarioWorld world;
+  world.WriteFile("movie.avi", "");
+  world.WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:500\r\nHi\r\n\r\n");
+  world.ws.messageBoxAnswers.push_back([](const MessageBoxRequest&) { return ScenarioWorld::kYes; });
+  world.Form().OpenVideoGivenAtStart(world.Path("movie.avi"));
+  ASSERT_EQ(world.MessageBoxes().size(), 1u);
+  EXPECT_EQ(world.MessageBoxes()[0].icon, MessageIcon::Information);  // the question
+  EXPECT_EQ(world.UserView().Line(2), "Hi");
+  EXPECT_FALSE(world.Control("OpenButton").Enabled());
+
+  ScenarioWorld missing;
+  missing.Form().OpenVideoGivenAtStart(missing.Path("gone.avi"));
+  ASSERT_EQ(missing.ErrorReports().size(), 1u);
+  EXPECT_NE(missing.ErrorReports()[0].find(missing.Shown("gone.avi")), std::string::npos);
+  EXPECT_TRUE(missing.Control("OpenButton").Enabled());
+  EXPECT_EQ(missing.Player().URL(), "");
+}
+
+}  // namespace
+}  // namespace titrelle
