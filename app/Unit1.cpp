@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <string>
 
+#include "base/Error.h"
 #include "style/FontOptionUnit.h"
-#include "ui/Error.h"
+#include "ui/ErrorReport.h"
 
 namespace titrelle {
 
@@ -54,7 +55,7 @@ const ControlEntry& VideoPanelEntry() {
 }  // namespace
 
 TForm1::TForm1(WindowSystem& windowSystem)
-    : Ws(windowSystem), Form(windowSystem.CreateWindow(MainWindowTable())) {
+    : Ws(windowSystem), Form(windowSystem.CreateWindow(MainWindowTable())), Document(windowSystem.Files()) {
   Label1 = &Form->Find("Label1");
   Label2 = &Form->Find("Label2");
   Edit1 = &Form->Find("Edit1");
@@ -80,7 +81,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
   EditButton->OnClick = [this] { EditButtonClick(); };
   ContinueButton->OnClick = [this] { ContinueButtonClick(); };
   InputEdit->OnKeyDown = [this](KeyEvent& key) { InputEditKeyDown(key); };
-  TempRichEdit.OnChange = [this] { TempRichEditChange(); };
+  Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
+  Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
   UserRichEdit->OnKeyUp = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
@@ -139,10 +141,10 @@ void TForm1::RetryHotKeys() {
 
 void TForm1::FormShow() {
   Session.LineCount = 0;
-  Session.LoadingFile = 0;
+  Document.LoadingFile = 0;
   Session.PendingSeek = 0;
   Session.EditMode = 0;
-  Session.OmitClosingTag = 0;
+  Document.OmitClosingTag = 0;
   LoadStartupStyle();
 }
 

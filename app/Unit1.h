@@ -11,10 +11,16 @@
 #include <vector>
 
 #include "document/Listing.h"
+#include "document/SubtitleDocument.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
 #include "ui/Window.h"
 #include "ui/WindowSystem.h"
+
+// The windows are no plain algorithm's business: see CMakeLists.txt.
+#ifdef TITRELLE_PLAIN_ALGORITHMS
+#error "a plain algorithm takes the document or a listing, never a window"
+#endif
 
 namespace titrelle {
 
@@ -31,30 +37,17 @@ struct CaptureSession {
   std::string ContinueEndText;
   int LineCount = 0;
   std::string LastPositionString;
-  // Paths and their parts are the system's own names, not texts (document/FileNames.h).
-  std::filesystem::path SubtitlePath;
+  // The video's names, as the system holds them (document/FileNames.h).
   std::filesystem::path SubtitleFileName;
   std::filesystem::path MediaBaseName;
   std::filesystem::path MediaFolder;
   int PendingSeek = 0;
-  int LoadingFile = 0;
-  int OmitClosingTag = 0;
   int EditMode = 0;
   int CaretLine = 0;
   std::string CaretLineText;
   // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
   // continues from the marked end, not from a jump that belongs to an earlier line.
   int ReplayJumpedSinceEndMark = 0;
-  // 1 while CommitLine appends its group to the views: the appends are no edits to write back, and the
-  // group is saved once, when complete.
-  int AppendingCommit = 0;
-  // A subtitle file that no save may overwrite: one that could not be read completely when resumed, or an
-  // old file that could not be moved to the backup name. Empty when there is none.
-  std::filesystem::path ProtectedSubtitlePath;
-  // Why it is protected, for the message of every save refused.
-  std::string ProtectionReason;
-  // 1 while saves of the subtitle file fail: the first failure was reported, the caption says the rest.
-  int SaveFailing = 0;
 };
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
@@ -86,8 +79,7 @@ class TForm1 {
   Control* EditButton = nullptr;
   Control* ContinueButton = nullptr;
   UserViewControl* UserRichEdit = nullptr;
-  Listing TempRichEdit;  // the file view: never shown, so a plain listing
-  Listing Memo2;         // the scratch listing
+  SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
   std::unique_ptr<Timer> Timer1;
 
@@ -131,8 +123,6 @@ class TForm1 {
   long double EndBoxSeconds();  // the end box's time, 0 when it holds none
 
   // document/
-  void SaveSubtitleFile();
-  void TempRichEditChange();
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
   void DeriveUserView();
   void OpenButtonClick();

@@ -13,27 +13,10 @@
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
 #include "platforms/posix/PosixFileSystem.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace titrelle::bench {
 namespace {
-
-// A folder of its own for each benchmark, removed afterwards.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  bool Created() const { return !path_.empty(); }
-  std::filesystem::path File(const char* name) const { return std::filesystem::path(path_) / name; }
-
- private:
-  std::string path_;
-};
 
 void Finish(benchmark::State& state, std::size_t bytes) {
   state.SetComplexityN(state.range(0));
@@ -43,12 +26,11 @@ void Finish(benchmark::State& state, std::size_t bytes) {
 // The save of every change: atomic for a file of one name, in place for a hard-linked one.
 void SaveSubtitleFile(benchmark::State& state, bool hardLinked) {
   const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
-  TemporaryFolder folder;
-  if (!folder.Created()) return state.SkipWithError("no temporary folder");
+  TemporaryFolder folder("bench");
   PosixFileSystem files;
-  const std::filesystem::path path = folder.File("video.srt");
+  const std::filesystem::path path = folder / "video.srt";
   files.Save(path, text);
-  if (hardLinked) std::filesystem::create_hard_link(path, folder.File("second name.srt"));
+  if (hardLinked) std::filesystem::create_hard_link(path, folder / "second name.srt");
   for (auto _ : state) files.Save(path, text);
   Finish(state, text.size());
 }
@@ -57,10 +39,9 @@ void BM_SaveSubtitleFileInPlace(benchmark::State& state) { SaveSubtitleFile(stat
 
 void BM_ReadSubtitleFile(benchmark::State& state) {
   const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
-  TemporaryFolder folder;
-  if (!folder.Created()) return state.SkipWithError("no temporary folder");
+  TemporaryFolder folder("bench");
   PosixFileSystem files;
-  const std::filesystem::path path = folder.File("video.srt");
+  const std::filesystem::path path = folder / "video.srt";
   files.Save(path, text);
   for (auto _ : state) benchmark::DoNotOptimize(NormalizeLineBreaks(files.ReadWhole(path)));
   Finish(state, text.size());

@@ -14,6 +14,7 @@
 #include "document/SubRipExport.h"
 #include "document/SubRipExportCommand.h"
 #include "platforms/posix/PosixFileSystem.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace titrelle::bench {
 namespace {
@@ -26,9 +27,8 @@ void BM_ExportStandardSubRip(benchmark::State& state) {
 }
 
 void BM_ExportSrtCommand(benchmark::State& state) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return state.SkipWithError("no temporary folder");
-  const std::filesystem::path folder = pattern;
+  const TemporaryFolder temporary("bench");
+  const std::filesystem::path& folder = temporary.Path();
   const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
   std::ofstream(folder / "video.srt", std::ios::binary) << text;
   const std::vector<std::string> arguments = {(folder / "video.srt").string()};
@@ -44,8 +44,6 @@ void BM_ExportSrtCommand(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
 }
 
 #define DOCUMENT_SIZES RangeMultiplier(10)->Range(100, 10000)->Unit(benchmark::kMicrosecond)->Complexity()

@@ -15,6 +15,7 @@
 #include "style/FontOptionUnit.h"
 #include "style/Restyle.h"
 #include "style/StyleStrings.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace titrelle::bench {
 namespace {
@@ -28,8 +29,6 @@ const std::string kUntickedPrefix = "<font color=#FFFFFF>{\\fn\xBA\xDA\xCC\xE5\\
 class StyleBenchWindow {
  public:
   explicit StyleBenchWindow(int count) {
-    char folderTemplate[] = "/tmp/titrelle-style-bench-XXXXXX";
-    folder_ = mkdtemp(folderTemplate);
     const std::string video = folder_ + "/movie.mp4";
     std::ofstream(folder_ + "/movie.srt", std::ios::binary) << BenchFileViewText(count);
     system_.playerSettings.exists[video] = true;
@@ -40,10 +39,7 @@ class StyleBenchWindow {
     Main("OpenButton").Click();
     system_.AdvanceMs(500);
   }
-  ~StyleBenchWindow() {
-    application_.reset();
-    std::filesystem::remove_all(folder_);
-  }
+  ~StyleBenchWindow() { application_.reset(); }
 
   TForm1& Form() { return application_->Form1(); }
   HeadlessControl& Main(const std::string& name) { return system_.FindWindow("Form1").Get(name); }
@@ -56,8 +52,8 @@ class StyleBenchWindow {
   }
   // The file view and the file in the given layout, as a save of the dialog leaves them.
   void SetDocument(const std::string& text, int omitClosingTag) {
-    Form().TempRichEdit.SetListingText(text);
-    Form().Session.OmitClosingTag = omitClosingTag;
+    Form().Document.TempRichEdit.SetListingText(text);
+    Form().Document.OmitClosingTag = omitClosingTag;
   }
 
   // The font button, a click on "缺省", the save button.
@@ -68,7 +64,8 @@ class StyleBenchWindow {
   }
 
  private:
-  std::string folder_;
+  TemporaryFolder folderHolder_{"style-bench"};
+  std::string folder_ = folderHolder_.Path().string();
   HeadlessWindowSystem system_;
   std::unique_ptr<Application> application_;
 };
@@ -87,7 +84,7 @@ void SaveDialog(benchmark::State& state, bool toCustom) {
     state.ResumeTiming();
     window.SaveDialogWithTickToggled();
   }
-  if (window.Form().TempRichEdit.Text() != after || window.SubtitleFile() != after) {
+  if (window.Form().Document.TempRichEdit.Text() != after || window.SubtitleFile() != after) {
     state.SkipWithError("the document was not restyled and saved");
   }
   state.SetComplexityN(count);

@@ -67,7 +67,7 @@ void BM_Commit(benchmark::State& state) {
   world->WaitMs(10);
   world->PressF8();
   world->PressF9();
-  const int linesBefore = world->Form().TempRichEdit.Count();
+  const int linesBefore = world->Form().Document.TempRichEdit.Count();
   int commits = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -80,8 +80,8 @@ void BM_Commit(benchmark::State& state) {
     world->PressEnter();
     ++commits;
   }
-  if (world->Form().TempRichEdit.Count() != linesBefore + 4 * commits ||
-      world->FileBytes("movie.srt") != world->Form().TempRichEdit.Text()) {
+  if (world->Form().Document.TempRichEdit.Count() != linesBefore + 4 * commits ||
+      world->FileBytes("movie.srt") != world->Form().Document.TempRichEdit.Text()) {
     state.SkipWithError("a line was not committed");
   }
 }

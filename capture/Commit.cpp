@@ -4,26 +4,16 @@
 #include <string_view>
 
 #include "app/Unit1.h"
+#include "base/Error.h"
+#include "base/ProgramChange.h"
 #include "capture/TimeText.h"
 #include "style/StyleStrings.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 
 namespace {
 
 // Holds AppendingCommit at 1 for the lifetime of the guard, also when an append throws.
-class AppendingCommitGuard {
- public:
-  explicit AppendingCommitGuard(CaptureSession& session) : session_(session) { session_.AppendingCommit = 1; }
-  ~AppendingCommitGuard() { session_.AppendingCommit = 0; }
-  AppendingCommitGuard(const AppendingCommitGuard&) = delete;
-  AppendingCommitGuard& operator=(const AppendingCommitGuard&) = delete;
-
- private:
-  CaptureSession& session_;
-};
-
 // Whether an append starts on the listing's last line: the text is empty or ends with a break.
 bool EndsOnEmptyLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
 
@@ -44,7 +34,7 @@ void TForm1::CommitLine() {
     // In edit mode the user view is shown and its change handler would take the appended lines for the
     // user's edits; and a half-written group is not worth a save of the whole file per line (10,000
     // subtitles make every save a large write): the group is saved once, when it is complete.
-    AppendingCommitGuard appending(Session);
+    ProgramChange appending(Document.AppendingCommit);
     // A loaded file may end, without a break, on a line of markup alone: the user view shows that line as
     // the empty one after its final break, where its append would put the number, while the file view
     // starts the group on a new line. The user view then breaks first and, like the file view, gets no
@@ -52,7 +42,7 @@ void TForm1::CommitLine() {
     // (The view ends on its empty last piece when it counts as many lines as breaks: no need to read its
     // text.)
     const bool userViewEndsOnEmptyLine = UserRichEdit->Count() == UserRichEdit->BreakCount();
-    const bool breakFirst = userViewEndsOnEmptyLine && !EndsOnEmptyLine(TempRichEdit.Text());
+    const bool breakFirst = userViewEndsOnEmptyLine && !EndsOnEmptyLine(Document.TempRichEdit.Text());
     // The snapshot of the user view (undoing joins and splits) takes the same appends: no line of it is
     // read back from the view.
     const auto appendToUserView = [this](const std::string& line) {
@@ -60,23 +50,24 @@ void TForm1::CommitLine() {
       UserViewSnapshot.Add(line);
     };
     if (breakFirst) appendToUserView("");
+    const std::string timeLine = TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text());
     appendToUserView(number);
-    appendToUserView(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
+    appendToUserView(timeLine);
     appendToUserView(text);
     if (!breakFirst) appendToUserView("");
-    TempRichEdit.Add(number);
-    TempRichEdit.Add(TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text()));
-    TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Session.OmitClosingTag));
-    TempRichEdit.Add("");
+    Document.TempRichEdit.Add(number);
+    Document.TempRichEdit.Add(timeLine);
+    Document.TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
+    Document.TempRichEdit.Add("");
   }
   try {
     SetUpNextLine();
   } catch (...) {
     // A failing player must not cost the line just written: it reaches the file as any change would.
-    TempRichEditChange();
+    Document.TempRichEditChange();
     throw;
   }
-  SaveSubtitleFile();
+  Document.SaveSubtitleFile();
   Session.EditMode = 0;
 }
 

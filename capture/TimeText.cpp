@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 

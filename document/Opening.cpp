@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/Unit1.h"
+#include "base/Error.h"
 #include "document/FileNames.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -51,11 +51,7 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
     Session.MediaBaseName = names.mediaBaseName;
     Session.MediaFolder = names.mediaFolder;
     Session.SubtitleFileName = names.subtitleFileName;
-    // Emptying the views is no edit of any file: the previous video's subtitle file, if an earlier open
-    // got that far, must not be overwritten with an empty text.
-    Session.SubtitlePath.clear();
-    ShowSaveFailing(false);
-    TempRichEdit.Clear();
+    Document.StartAnew();
     UserRichEdit->Clear();
     UserViewSnapshot.Clear();
     ResetCaptureDisplay();
@@ -67,12 +63,10 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
 }
 
 void TForm1::OpenSubtitleFile() {
-  Session.SubtitlePath = Session.MediaFolder;
-  Session.SubtitlePath += Session.SubtitleFileName;
-  Session.ProtectedSubtitlePath.clear();
-  Session.ProtectionReason.clear();
-  Ws.Files().RemoveUnfinishedSaves(Session.SubtitlePath);
-  if (!Ws.Files().Exists(Session.SubtitlePath)) return;
+  Document.SubtitlePath = Session.MediaFolder;
+  Document.SubtitlePath += Session.SubtitleFileName;
+  Ws.Files().RemoveUnfinishedSaves(Document.SubtitlePath);
+  if (!Ws.Files().Exists(Document.SubtitlePath)) return;
 
   MessageBoxRequest question;
   question.caption = "Information";
@@ -89,23 +83,22 @@ void TForm1::OpenSubtitleFile() {
 }
 
 void TForm1::DeclineSubtitleFile() {
-  const std::filesystem::path backupPath = BackupPath(Session.SubtitlePath);
+  const std::filesystem::path backupPath = BackupPath(Document.SubtitlePath);
   try {
     // The move replaces an older backup anyway; an older backup that cannot be removed is no failure yet.
     if (Ws.Files().Exists(backupPath)) Ws.Files().Remove(backupPath);
   } catch (const std::exception&) {
   }
   try {
-    Ws.Files().MoveOver(Session.SubtitlePath, backupPath);
+    Ws.Files().MoveOver(Document.SubtitlePath, backupPath);
   } catch (const std::exception& error) {
     // The old file stays where it is, and it may be the user's only copy: the new document never writes over
     // it. The user hears of it once here; the open ends and may be repeated.
-    Session.ProtectedSubtitlePath = Session.SubtitlePath;
-    Session.ProtectionReason = "it could not become the backup";
+    Document.Protect("it could not become the backup");
     ShowErrorReport(Ws, error.what());
     throw Error("The old subtitle file could not become the backup");
   }
-  Session.OmitClosingTag = 0;
+  Document.OmitClosingTag = 0;
 }
 
 }  // namespace titrelle

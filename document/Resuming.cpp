@@ -4,10 +4,11 @@
 #include <string>
 
 #include "app/Unit1.h"
+#include "base/Error.h"
+#include "base/ProgramChange.h"
 #include "capture/TimeText.h"
 #include "document/LastTimeLine.h"
 #include "document/SubtitleFile.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -34,41 +35,41 @@ std::string ForeignEncodingMessage(const std::string& shownPath, FileEncoding en
 }  // namespace
 
 void TForm1::ResumeSubtitleFile() {
-  Session.LoadingFile = 1;
+  // Loading is the program's own change: no save, no write-back, until the user view is derived.
+  ProgramChange loading(Document.LoadingFile);
   std::string text;
   try {
     // A file that cannot be read completely, or one in another encoding, is left exactly as it is: no
     // save of this document may replace it, since the views do not hold what it holds.
-    const std::string bytes = Ws.Files().ReadWhole(Session.SubtitlePath);
+    const std::string bytes = Ws.Files().ReadWhole(Document.SubtitlePath);
     const FileEncoding encoding = DetectFileEncoding(bytes);
     if (encoding != FileEncoding::Cp936) {
-      Session.ProtectionReason = "it is not in code page 936";
-      throw Error(ForeignEncodingMessage(Ws.Files().DisplayName(Session.SubtitlePath), encoding));
+      Document.Protect("it is not in code page 936");
+      throw Error(ForeignEncodingMessage(Ws.Files().DisplayName(Document.SubtitlePath), encoding));
     }
     text = NormalizeLineBreaks(bytes);
   } catch (const std::exception& error) {
-    Session.LoadingFile = 0;
-    Session.ProtectedSubtitlePath = Session.SubtitlePath;
-    if (Session.ProtectionReason.empty()) Session.ProtectionReason = "it could not be loaded";
+    loading.End();
+    if (Document.ProtectedSubtitlePath.empty()) Document.Protect("it could not be loaded");
     ShowErrorReport(Ws, error.what());
     throw;
   }
   try {
-    TempRichEdit.SetListingText(text);
-    UserRichEdit->SetListingText(TempRichEdit.Text());
+    Document.TempRichEdit.SetListingText(text);
+    UserRichEdit->SetListingText(Document.TempRichEdit.Text());
     DeriveUserView();
     RefreshUserViewSnapshot();
     EnterEditMode();
-    Session.LoadingFile = 0;
+    loading.End();
     Session.PendingSeek = 1;
-    Session.OmitClosingTag = 1;
+    Document.OmitClosingTag = 1;
     FindLastTimeLine();
     Label1->SetText(Edit2->Text());
     Session.ContinuePosition = TimeTextToSeconds(Edit2->Text());
   } catch (const std::exception& error) {
     // The file was read whole: the views hold all of it, and it stays an ordinary document whose edits and
     // commits save. Only a stale pending seek must not start the video.
-    Session.LoadingFile = 0;
+    loading.End();
     Session.PendingSeek = 0;
     // The views may hold the file's text underived: an edit joining its lines is undone back to that.
     try {
@@ -81,9 +82,10 @@ void TForm1::ResumeSubtitleFile() {
 }
 
 void TForm1::FindLastTimeLine() {
-  const LastTimeLineBoxes boxes = titrelle::FindLastTimeLine(TempRichEdit.Text(), TempRichEdit.Count());
+  const LastTimeLineBoxes boxes =
+      titrelle::FindLastTimeLine(Document.TempRichEdit.Text(), Document.TempRichEdit.Count());
   if (!boxes.found)
-    throw Error("No time line in file \"" + Ws.Files().DisplayName(Session.SubtitlePath) + "\"");
+    throw Error("No time line in file \"" + Ws.Files().DisplayName(Document.SubtitlePath) + "\"");
   Edit1->SetText(boxes.startBoxText);
   Edit2->SetText(boxes.endBoxText);
   Session.ContinueStartText = Edit2->Text();

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "base/Error.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <system_error>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "document/SubRipExport.h"
 #include "ui/FileSystem.h"
 

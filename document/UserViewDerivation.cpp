@@ -1,6 +1,6 @@
 #include "document/UserViewDerivation.h"
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 
 namespace titrelle {
 

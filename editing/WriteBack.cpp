@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Unit1.h"
+#include "base/ProgramChange.h"
 #include "editing/UserViewLines.h"
 #include "style/StyleStrings.h"
 
@@ -35,21 +36,15 @@ void TForm1::RefreshUserViewSnapshot() { UserViewSnapshot.SetListingText(UserRic
 void TForm1::UserRichEditChange() {
   if (RestoringUserView) return;
   // The program's own changes: CommitLine and the resume keep the snapshot themselves.
-  if (Session.LoadingFile != 0 || Session.AppendingCommit != 0) return;
+  if (Document.LoadingFile != 0 || Document.AppendingCommit != 0) return;
   // Both views must keep the same lines, or every later write-back would land on the wrong line. The key
   // guard stops typed joins and splits; whatever else changed the number of lines (a paste holding line
   // breaks, a selection across lines) is undone here.
   const int pieces = UserRichEdit->BreakCount() + 1;
-  if (pieces != PieceCount(TempRichEdit)) {
-    RestoringUserView = true;
-    try {
-      UserRichEdit->Clear();
-      UserRichEdit->SetListingText(UserViewSnapshot.Text());
-    } catch (...) {
-      RestoringUserView = false;
-      throw;
-    }
-    RestoringUserView = false;
+  if (pieces != PieceCount(Document.TempRichEdit)) {
+    ProgramChange restoring(RestoringUserView);
+    UserRichEdit->Clear();
+    UserRichEdit->SetListingText(UserViewSnapshot.Text());
     return;
   }
   // With the lines where they were, an edit changes the caret's line. A snapshot holding another number of
@@ -74,17 +69,17 @@ void TForm1::WriteBackEdit() {
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
-      timeLine = TempRichEdit.LineView(caretLine) == Session.CaretLineText;
+      timeLine = Document.TempRichEdit.LineView(caretLine) == Session.CaretLineText;
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
-      TempRichEdit.ReplaceLine(caretLine, newText);
+      Document.TempRichEdit.ReplaceLine(caretLine, newText);
       Session.CaretLineText = newText;
     } else if (textLine) {
       if (UserRichEdit->Visible()) Session.EditMode = 1;
       if (Session.EditMode == 1) {
-        TempRichEdit.ReplaceLine(
-            caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Session.OmitClosingTag));
+        Document.TempRichEdit.ReplaceLine(
+            caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag));
       }
     }
   } catch (const std::exception&) {

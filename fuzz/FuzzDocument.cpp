@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "document/Cp936Decoder.h"
 #include "document/LastTimeLine.h"
 #include "document/Listing.h"

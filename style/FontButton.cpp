@@ -8,16 +8,16 @@
 namespace titrelle {
 
 void TForm1::CreateStartupFontOptionForm() {
-  FontOptionForms.push_back(std::make_unique<TFontOptionForm>(Ws, *this));
+  FontOptionForms.push_back(std::make_unique<TFontOptionForm>(Ws, Document));
   FontOptionForm = FontOptionForms.back().get();
 }
 
-void TForm1::LoadStartupStyle() { StyleSettingsStore(Ws.Registry()).LoadStyleSettings(*FontOptionForm); }
+void TForm1::LoadStartupStyle() { FontOptionForm->LoadStyleSettings(); }
 
 void TForm1::BitBtn1Click() {
   // Closed dialogs are stale: only the newest one's strings are read. They go before the new one is made; a
   // dialog still open (none is, while the main window takes clicks) is kept.
-  auto dialog = std::make_unique<TFontOptionForm>(Ws, *this);
+  auto dialog = std::make_unique<TFontOptionForm>(Ws, Document);
   std::erase_if(FontOptionForms,
                 [](const std::unique_ptr<TFontOptionForm>& stale) { return !stale->Form->Visible(); });
   FontOptionForms.push_back(std::move(dialog));

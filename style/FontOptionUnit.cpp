@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "base/Cp936.h"
+#include "base/Error.h"
+#include "base/ProgramChange.h"
 #include "capture/TimeText.h"
-#include "document/Cp936.h"
 #include "style/ColorText.h"
 #include "style/RestyleDocument.h"
 #include "style/StyleSettingsStore.h"
 #include "style/StyleStrings.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 
@@ -65,8 +66,8 @@ std::function<void()> Bind(TFontOptionForm* form, Handler handler) {
 
 }  // namespace
 
-TFontOptionForm::TFontOptionForm(WindowSystem& windowSystem, TForm1& form1)
-    : Ws(windowSystem), Form1(form1), Form(windowSystem.CreateWindow(FontOptionWindowTable())) {
+TFontOptionForm::TFontOptionForm(WindowSystem& windowSystem, SubtitleDocument& document)
+    : Ws(windowSystem), Document(document), Form(windowSystem.CreateWindow(FontOptionWindowTable())) {
   CheckBoxDefault = &Form->Find("CheckBoxDefault");
   SaveButton = &Form->Find("SaveButton");
   Panel2 = &Form->Find("Panel2");
@@ -123,18 +124,18 @@ void TFontOptionForm::ShowColorText(const std::string& colorText) {
 
 void TFontOptionForm::SetDefaultTick(bool ticked) {
   if (CheckBoxDefault->Checked() == ticked) return;
-  // Whether a shell reports a tick set by the program as a click or not, the fields are filled once.
-  std::function<void()> onClick = std::move(CheckBoxDefault->OnClick);
-  CheckBoxDefault->OnClick = nullptr;
-  CheckBoxDefault->SetChecked(ticked);
-  CheckBoxDefault->OnClick = std::move(onClick);
+  {
+    // Whether a shell reports a tick set by the program as a click or not, the fields are filled once.
+    ProgramChange ticking(settingTick_);
+    CheckBoxDefault->SetChecked(ticked);
+  }
   FillFieldsForMode();
 }
 
 void TFontOptionForm::LoadFieldsFromDocument() {
-  const Listing& fileView = Form1.TempRichEdit;
+  const Listing& fileView = Document.TempRichEdit;
   const std::string line = fileView.Count() > 2 ? fileView.Line(2) : std::string();
-  int& omitClosingTag = Form1.Session.OmitClosingTag;
+  int& omitClosingTag = Document.OmitClosingTag;
   // Both tests only ever lower the flag: a line without the custom layout's markup means the default layout.
   if (FindCharacterAligned(line, "}") == std::string::npos) omitClosingTag = 0;
   if (TrimText(line).starts_with('{')) omitClosingTag = 0;
@@ -177,7 +178,9 @@ void TFontOptionForm::FillDefaultFields() {
   Panel2->SetEnabled(false);
 }
 
-void TFontOptionForm::CheckBoxDefaultClick() { FillFieldsForMode(); }
+void TFontOptionForm::CheckBoxDefaultClick() {
+  if (!settingTick_) FillFieldsForMode();
+}
 
 void TFontOptionForm::FillFieldsForMode() {
   if (CheckBoxDefault->Checked()) {
@@ -251,7 +254,7 @@ void TFontOptionForm::ComposeStyleParts() {
 
 void TFontOptionForm::SaveButtonClick() {
   ComposeStyleParts();
-  RestyleDocument(Form1, StylePart1 + StylePart2, Mode());
+  RestyleDocument(Document, StylePart1 + StylePart2, Mode());
   // A failing write stops the save here: the document is already restyled and the dialog stays open.
   StyleSettingsStore store(Ws.Registry());
   store.WriteDefaultStyleFlag(DefaultStyleFlag);
@@ -261,5 +264,21 @@ void TFontOptionForm::SaveButtonClick() {
 }
 
 void TFontOptionForm::FormClose() { ComposeStyleParts(); }
+
+void TFontOptionForm::LoadStyleSettings() {
+  StyleSettingsStore store(Ws.Registry());
+  try {
+    if (store.ReadStyleValue("srtDefault").empty()) store.WriteDefaultStyleValues();
+    LoadFieldsFromDocument();
+  } catch (...) {
+    // A damaged store must not leave the style parts empty: every line written afterwards would carry no
+    // markup and still be closed by "</b>". The error still reaches the error report.
+    StylePart1 = DefaultStylePart1;
+    StylePart2 = DefaultStylePart2;
+    throw;
+  }
+  StylePart1 = DefaultStylePart1;
+  StylePart2 = DefaultStylePart2;
+}
 
 }  // namespace titrelle

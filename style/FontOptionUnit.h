@@ -12,18 +12,23 @@
 #include "ui/WindowSystem.h"
 #include "ui/WindowTable.h"
 
+// The windows are no plain algorithm's business: see CMakeLists.txt.
+#ifdef TITRELLE_PLAIN_ALGORITHMS
+#error "a plain algorithm takes the document or a listing, never a window"
+#endif
+
 namespace titrelle {
 
-class TForm1;
 class StyleSettingsStore;
+class SubtitleDocument;
 
 // The dialog's table: caption, size, and every control with its place, text and tab order.
 const WindowTable& FontOptionWindowTable();
 
 class TFontOptionForm {
  public:
-  // Builds the dialog, hidden, from its table and wires its events.
-  TFontOptionForm(WindowSystem& windowSystem, TForm1& form1);
+  // Builds the dialog, hidden, from its table and wires its events. It works on the document alone.
+  TFontOptionForm(WindowSystem& windowSystem, SubtitleDocument& document);
   ~TFontOptionForm();
   TFontOptionForm(const TFontOptionForm&) = delete;
   TFontOptionForm& operator=(const TFontOptionForm&) = delete;
@@ -33,7 +38,7 @@ class TFontOptionForm {
   std::string DefaultStyleFlag;  // "1" default style, "0" custom; empty until the dialog first closes
 
   WindowSystem& Ws;
-  TForm1& Form1;
+  SubtitleDocument& Document;
   std::unique_ptr<Window> Form;
 
   // Controls of the table.
@@ -65,6 +70,12 @@ class TFontOptionForm {
   void Edit2KeyDown(KeyEvent& key);
   void SaveButtonClick();
 
+  // The start-up load, run on the hidden start-up dialog: writes the defaults on the first start, fills the
+  // fields from the (empty) file view, and puts the default style in force. When a step fails, the default
+  // style is still put in force before the error goes on to the error report, so that lines written
+  // afterwards never lack their markup.
+  void LoadStyleSettings();
+
   // Steps.
   void LoadFieldsFromDocument();
   void FillFieldsForMode();
@@ -81,6 +92,8 @@ class TFontOptionForm {
   // The colour, name and size fields from three stored values.
   void ShowStoredLook(StyleSettingsStore& store, const std::string& colorValue, const std::string& nameValue,
                       const std::string& sizeValue);
+
+  bool settingTick_ = false;  // the program ticks "缺省": its click handler stands aside
 };
 
 }  // namespace titrelle

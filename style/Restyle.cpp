@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "style/StyleStrings.h"
 
 namespace titrelle {

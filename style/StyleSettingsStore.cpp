@@ -5,9 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "style/FontOptionUnit.h"
-#include "style/StyleStrings.h"
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 
@@ -92,21 +90,6 @@ void StyleSettingsStore::WriteCurrentStyleValues(const std::string& colorText, c
       {"srtFontPosL", left},
       {"srtFontPosU", top},
   });
-}
-
-void StyleSettingsStore::LoadStyleSettings(TFontOptionForm& dialog) {
-  try {
-    if (ReadStyleValue("srtDefault").empty()) WriteDefaultStyleValues();
-    dialog.LoadFieldsFromDocument();
-  } catch (...) {
-    // A damaged store must not leave the style parts empty: every line written afterwards would carry no
-    // markup and still be closed by "</b>". The error still reaches the error report.
-    dialog.StylePart1 = DefaultStylePart1;
-    dialog.StylePart2 = DefaultStylePart2;
-    throw;
-  }
-  dialog.StylePart1 = DefaultStylePart1;
-  dialog.StylePart2 = DefaultStylePart2;
 }
 
 }  // namespace titrelle

@@ -11,8 +11,6 @@
 
 namespace titrelle {
 
-class TFontOptionForm;
-
 // The key every operation opens: "\software\", the leading backslash making it start at the root key.
 inline constexpr const char* kStyleSettingsKeyPath = "\\software\\";
 
@@ -34,12 +32,6 @@ class StyleSettingsStore {
   // srtFontColor, srtFontName, srtFontSize, srtFontPosL, srtFontPosU, in this order.
   void WriteCurrentStyleValues(const std::string& colorText, const std::string& fontName,
                                const std::string& fontSize, const std::string& left, const std::string& top);
-
-  // The start-up load, run on the hidden start-up dialog: writes the defaults on the first start, lets the
-  // dialog fill its fields from the (empty) file view, and puts the default style in force. When a step
-  // fails, the default style is still put in force before the error goes on to the error report, so that
-  // lines written afterwards never lack their markup.
-  void LoadStyleSettings(TFontOptionForm& dialog);
 
   // Writes (name, text) pairs in order; the first failing write throws Error "Failed to set data for '%s'"
   // and the writes after it are not attempted.

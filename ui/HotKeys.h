@@ -5,6 +5,14 @@
 
 namespace titrelle {
 
+// The modifier bits of RegisterHotKey.
+namespace hotkeymodifier {
+constexpr unsigned Alt = 1;
+constexpr unsigned Control = 2;
+constexpr unsigned Shift = 4;
+constexpr unsigned Win = 8;
+}  // namespace hotkeymodifier
+
 // System-wide hot keys and the atoms that name them, as the main window uses them.
 class HotKeys {
  public:

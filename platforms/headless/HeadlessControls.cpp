@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
+#include "base/Error.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 #include "ui/TypedText.h"
 
@@ -137,21 +137,16 @@ bool HeadlessControl::SelectItem(int index) {
   return true;
 }
 
-void HeadlessControl::Fire(const std::function<void()>& handler) {
-  if (handler) DispatchEvent(window_.System(), handler);
-}
+void HeadlessControl::Fire(const std::function<void()>& handler) { FireEvent(window_.System(), handler); }
 
 void HeadlessControl::FireChange() { Fire(OnChange); }
 
 void HeadlessControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
-  if (!handler) return;
-  // A handler that failed ended the key's handling before the control could act on it.
-  if (!DispatchEvent(window_.System(), [&] { handler(key); })) key.swallowed = true;
+  titrelle::FireKey(window_.System(), handler, key);
 }
 
 void HeadlessControl::FirePress(KeyPressEvent& press) {
-  if (!OnKeyPress) return;
-  if (!DispatchEvent(window_.System(), [&] { OnKeyPress(press); })) press.character = 0;
+  titrelle::FirePress(window_.System(), OnKeyPress, press);
 }
 
 bool HeadlessControl::EditableByUser() const {
@@ -519,9 +514,7 @@ HeadlessUserView& HeadlessWindow::UserView(const std::string& name) {
 
 UserViewControl& HeadlessWindow::FindUserView(const std::string& name) { return UserView(name); }
 
-void HeadlessWindow::Fire(const std::function<void()>& handler) {
-  if (handler) DispatchEvent(system_, handler);
-}
+void HeadlessWindow::Fire(const std::function<void()>& handler) { FireEvent(system_, handler); }
 
 void HeadlessWindow::Show() {
   if (visible_) return;  // showing a shown window changes nothing and tells nothing

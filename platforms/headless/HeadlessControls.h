@@ -28,6 +28,7 @@
 
 #include "document/Listing.h"
 #include "ui/Controls.h"
+#include "ui/EventRules.h"
 #include "ui/Window.h"
 #include "ui/WindowTable.h"
 
@@ -35,13 +36,6 @@ namespace titrelle {
 
 class HeadlessWindowSystem;
 class HeadlessWindow;
-
-// Modifier bits of KeyEvent::shift, as the desktop reports them.
-namespace modifier {
-constexpr unsigned Shift = 1;
-constexpr unsigned Alt = 2;
-constexpr unsigned Ctrl = 4;
-}  // namespace modifier
 
 // The virtual-key code of the key that types a single-byte character (letters and digits by their capital).
 int VirtualKeyForCharacter(char character);

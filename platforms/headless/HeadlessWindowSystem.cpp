@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 

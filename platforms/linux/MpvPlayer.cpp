@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "document/Cp936.h"
-#include "ui/Error.h"
+#include "base/Cp936.h"
+#include "base/Error.h"
 
 namespace titrelle {
 namespace {

@@ -14,10 +14,11 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "base/Error.h"
+#include "base/ProgramChange.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindow.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 #include "ui/TypedText.h"
 
@@ -249,9 +250,9 @@ int VirtualKeyOf(const QKeyEvent& event) {
 
 unsigned ModifiersOf(Qt::KeyboardModifiers modifiers) {
   unsigned shift = 0;
-  if (modifiers & Qt::ShiftModifier) shift |= qtmodifier::Shift;
-  if (modifiers & Qt::AltModifier) shift |= qtmodifier::Alt;
-  if (modifiers & Qt::ControlModifier) shift |= qtmodifier::Ctrl;
+  if (modifiers & Qt::ShiftModifier) shift |= modifier::Shift;
+  if (modifiers & Qt::AltModifier) shift |= modifier::Alt;
+  if (modifiers & Qt::ControlModifier) shift |= modifier::Ctrl;
   return shift;
 }
 
@@ -384,14 +385,10 @@ void QtControl::ApplyLook() {
   widget->setPalette(palette);
 }
 
-void QtControl::Fire(const std::function<void()>& handler) {
-  if (handler) DispatchEvent(window_.System(), handler);
-}
+void QtControl::Fire(const std::function<void()>& handler) { FireEvent(window_.System(), handler); }
 
 void QtControl::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
-  if (!handler) return;
-  // A handler that failed ended the key's handling before the widget could act on it.
-  if (!DispatchEvent(window_.System(), [&] { handler(key); })) key.swallowed = true;
+  titrelle::FireKey(window_.System(), handler, key);
 }
 
 std::string QtControl::Text() const {
@@ -449,9 +446,10 @@ void QtControl::SetText(const std::string& text) {
       auto* memo = static_cast<QPlainTextEdit*>(widget);
       const QString converted = EditorTextFromCp936(text);
       if (converted == memo->toPlainText()) return;
-      settingText_ = true;
-      memo->setPlainText(converted);
-      settingText_ = false;
+      {
+        ProgramChange setting(settingText_);
+        memo->setPlainText(converted);
+      }
       if (entry_.wordWrap) FitMemoFont();
       Fire(OnChange);
       break;
@@ -606,11 +604,7 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
   AfterWidgetKey();
 }
 
-void QtControl::FirePress(KeyPressEvent& press) {
-  if (!OnKeyPress) return;
-  // A handler that failed ended the key's handling before the control could act on it.
-  if (!DispatchEvent(window_.System(), [&] { OnKeyPress(press); })) press.character = 0;
-}
+void QtControl::FirePress(KeyPressEvent& press) { titrelle::FirePress(window_.System(), OnKeyPress, press); }
 
 void QtControl::HandleKeyRelease(QKeyEvent* event) {
   KeyEvent up{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false};
@@ -694,9 +688,10 @@ void QtUserView::AfterWidgetKey() {
 
 template <class Edit>
 void QtUserView::ProgramEdit(Edit edit) {
-  programEdit_ = true;
-  edit();
-  programEdit_ = false;
+  {
+    ProgramChange editing(programEdit_);
+    edit();
+  }
   Fire(OnChange);
 }
 

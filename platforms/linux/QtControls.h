@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/Controls.h"
+#include "ui/EventRules.h"
 #include "ui/WindowTable.h"
 
 class QPlainTextEdit;
@@ -22,13 +23,6 @@ class QPlainTextEdit;
 namespace titrelle {
 
 class QtWindow;
-
-// Modifier bits of KeyEvent::shift.
-namespace qtmodifier {
-constexpr unsigned Shift = 1;
-constexpr unsigned Alt = 2;
-constexpr unsigned Ctrl = 4;
-}  // namespace qtmodifier
 
 // The virtual-key code of a Qt key event (229 for a character with no key of its own, 0 for unknown keys).
 int VirtualKeyOf(const QKeyEvent& event);

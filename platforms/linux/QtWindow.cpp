@@ -7,9 +7,9 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -149,9 +149,7 @@ void QtWindow::SetUpTabOrder() {
     QWidget::setTabOrder(chain[i - 1]->Widget(), chain[i]->Widget());
 }
 
-void QtWindow::Fire(const std::function<void()>& handler) {
-  if (handler) DispatchEvent(system_, handler);
-}
+void QtWindow::Fire(const std::function<void()>& handler) { FireEvent(system_, handler); }
 
 void QtWindow::Show() {
   QWidget* frame = frame_;

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindow.h"
-#include "ui/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {

@@ -20,14 +20,6 @@ namespace titrelle {
 
 class WindowSystem;
 
-// The modifier bits of RegisterHotKey.
-namespace hotkeymodifier {
-constexpr unsigned Alt = 1;
-constexpr unsigned Control = 2;
-constexpr unsigned Shift = 4;
-constexpr unsigned Win = 8;
-}  // namespace hotkeymodifier
-
 class X11HotKeys : public HotKeys, private QAbstractNativeEventFilter {
  public:
   explicit X11HotKeys(WindowSystem& system);

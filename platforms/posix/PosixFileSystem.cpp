@@ -11,8 +11,8 @@
 #include <cstring>
 #include <utility>
 
-#include "document/Cp936.h"
-#include "ui/Error.h"
+#include "base/Cp936.h"
+#include "base/Error.h"
 
 namespace titrelle {
 

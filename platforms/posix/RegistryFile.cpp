@@ -14,7 +14,7 @@
 #include <ctime>
 #include <utility>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "platforms/posix/PosixFileSystem.h"
 
 namespace titrelle {

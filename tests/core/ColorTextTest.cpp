@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 namespace {

@@ -1,4 +1,4 @@
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "document/Cp936Decoder.h"
 
 namespace titrelle {
@@ -27,23 +27,36 @@ TEST(ExportStandardSubRip, WritesCommaTimesNumbersFromOneAndUtf8) {
     int count;
   } cases[] = {
       {"the program's own file: markup kept",
-       "1\r\n00:00:00:001 --> 00:00:02:500\r\n" + kDefaultPrefix + kHello + "</b>\r\n\r\n"
-       "2\r\n00:00:02:500 --> 01:02:03:004\r\n" + kDefaultPrefix + kWorld + "\r\n\r\n",
+       "1\r\n00:00:00:001 --> 00:00:02:500\r\n" + kDefaultPrefix + kHello +
+           "</b>\r\n\r\n"
+           "2\r\n00:00:02:500 --> 01:02:03:004\r\n" +
+           kDefaultPrefix + kWorld + "\r\n\r\n",
        false,
-       "1\r\n00:00:00,001 --> 00:00:02,500\r\n" + kDefaultPrefixUtf8 + kHelloUtf8 + "</b>\r\n\r\n"
-       "2\r\n00:00:02,500 --> 01:02:03,004\r\n" + kDefaultPrefixUtf8 + kWorldUtf8 + "\r\n\r\n",
+       "1\r\n00:00:00,001 --> 00:00:02,500\r\n" + kDefaultPrefixUtf8 + kHelloUtf8 +
+           "</b>\r\n\r\n"
+           "2\r\n00:00:02,500 --> 01:02:03,004\r\n" +
+           kDefaultPrefixUtf8 + kWorldUtf8 + "\r\n\r\n",
        2},
       {"plain: the default and the custom layouts' markup dropped",
-       "1\r\n00:00:00:001 --> 00:00:02:500\r\n" + kDefaultPrefix + kHello + "</b>\r\n\r\n"
-       "2\r\n00:00:02:500 --> 00:00:03:000\r\n<font color=#FF0000>{\\fn\xCB\xCE\xCC\xE5\\fs20\\pos(10,20)\\}" +  // 宋体
-           kWorld + "</font>\r\n\r\n",
+       "1\r\n00:00:00:001 --> 00:00:02:500\r\n" + kDefaultPrefix + kHello +
+           "</b>\r\n\r\n"
+           "2\r\n00:00:02:500 --> 00:00:03:000\r\n<font "
+           "color=#FF0000>{\\fn\xCB\xCE\xCC\xE5\\fs20\\pos(10,20)\\}" +  // 宋体
+           kWorld +
+           "</font>\r\n\r\n",
        true,
-       "1\r\n00:00:00,001 --> 00:00:02,500\r\n" + kHelloUtf8 + "\r\n\r\n"
-       "2\r\n00:00:02,500 --> 00:00:03,000\r\n" + kWorldUtf8 + "\r\n\r\n",
+       "1\r\n00:00:00,001 --> 00:00:02,500\r\n" + kHelloUtf8 +
+           "\r\n\r\n"
+           "2\r\n00:00:02,500 --> 00:00:03,000\r\n" +
+           kWorldUtf8 + "\r\n\r\n",
        2},
       {"plain: trail bytes that are braces are characters, not markup",
-       "1\r\n00:00:01:000 --> 00:00:02:000\r\n{\\an8}\x82\x7B" "ab\x82\x7D\r\n",  // {\an8}倇ab倉
-       true, "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE5\x80\x87" "ab\xE5\x80\x89\r\n\r\n", 1},
+       "1\r\n00:00:01:000 --> 00:00:02:000\r\n{\\an8}\x82\x7B"
+       "ab\x82\x7D\r\n",  // {\an8}倇ab倉
+       true,
+       "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE5\x80\x87"
+       "ab\xE5\x80\x89\r\n\r\n",
+       1},
       {"plain: text that only looks like markup stays",
        "1\r\n00:00:01:000 --> 00:00:02:000\r\na < b > c {open\r\n<i></i>{\\b1}\r\n", true,
        "1\r\n00:00:01,000 --> 00:00:02,000\r\na < b > c {open\r\n\r\n", 1},
@@ -71,8 +84,10 @@ TEST(ExportStandardSubRip, WritesCommaTimesNumbersFromOneAndUtf8) {
        "1\r\n00:00:01:000 --> 00:00:02:000\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nB\r\n", false,
        "1\r\n00:00:01,000 --> 00:00:02,000\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n", 2},
       {"UTF-8 with a byte order mark is taken as UTF-8",
-       "\xEF\xBB\xBF" "1\r\n00:00:01:000 --> 00:00:02:000\r\n" + kHelloUtf8 + "\r\n", false,
-       "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kHelloUtf8 + "\r\n\r\n", 1},
+       "\xEF\xBB\xBF"
+       "1\r\n00:00:01:000 --> 00:00:02:000\r\n" +
+           kHelloUtf8 + "\r\n",
+       false, "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + kHelloUtf8 + "\r\n\r\n", 1},
   };
   for (const auto& c : cases) {
     const SubRipExport standard = ExportStandardSubRip(c.file, c.plain);
@@ -84,7 +99,11 @@ TEST(ExportStandardSubRip, WritesCommaTimesNumbersFromOneAndUtf8) {
 // A whole document is decoded through a table: every character, and every broken sequence, must come out as
 // the program's codec gives it.
 TEST(Utf8FromCp936Document, EveryCharacterAsTheCodecGivesIt) {
-  std::string text = "a\x80" "b\xFF" "c\x81" "d\xFE \r\n";  // alone, or a lead byte before a byte it cannot take
+  std::string text =
+      "a\x80"
+      "b\xFF"
+      "c\x81"
+      "d\xFE \r\n";  // alone, or a lead byte before a byte it cannot take
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFF; ++trail) {
       text += static_cast<char>(lead);
@@ -103,10 +122,11 @@ TEST(ExportStandardSubRip, NamesTheLineThatDoesNotRead) {
   } cases[] = {
       {"", 0, "no time line"},
       {"1\r\nhello\r\n\r\n", 0, "no time line (HH:MM:SS:mmm --> HH:MM:SS:mmm) in 3 lines"},
-      {"1\r\n00:00:01:000 --> 00:00:0x:000\r\nA\r\n", 2, "'00:00:01:000 --> 00:00:0x:000' is not a time line"},
+      {"1\r\n00:00:01:000 --> 00:00:0x:000\r\nA\r\n", 2,
+       "'00:00:01:000 --> 00:00:0x:000' is not a time line"},
       {"1\r\n00:00:01:000 --> 00:00:02:000\r\nA\r\n\r\n2\r\n00:00:03 --> 00:00:04:000\r\nB\r\n", 6, "is not"},
-      {"1\n0:00:01:000 --> 00:00:02:000\n", 2, "is not"},                 // one digit of hours
-      {"1\n00:00:01:000 --> \n", 2, "is not"},                            // no end
+      {"1\n0:00:01:000 --> 00:00:02:000\n", 2, "is not"},               // one digit of hours
+      {"1\n00:00:01:000 --> \n", 2, "is not"},                          // no end
       {"1\n00:00:01:000 --> 00:00:02:000\nA --> B\n", 3, "'A --> B'"},  // an arrow in a text
       {"1\n-0:00:01:000 --> 00:00:02:000\n", 2, "is not"},
   };
@@ -130,7 +150,8 @@ TEST(StandardSubRipPath, StandardBeforeTheExtension) {
       {"/videos/a.b.srt", "/videos/a.b.standard.srt"},
       {"movie", "movie.standard.srt"},
       {"/videos.d/movie", "/videos.d/movie.standard.srt"},
-      {"\xE5\xBD\xB1\xE7\x89\x87.srt", "\xE5\xBD\xB1\xE7\x89\x87.standard.srt"},  // 影片, the file system's UTF-8
+      {"\xE5\xBD\xB1\xE7\x89\x87.srt",
+       "\xE5\xBD\xB1\xE7\x89\x87.standard.srt"},  // 影片, the file system's UTF-8
   };
   for (const auto& c : cases) EXPECT_EQ(StandardSubRipPath(c.subtitle).string(), c.standard) << c.subtitle;
 }

@@ -54,26 +54,14 @@ inline void XdotoolInBackground(const QStringList& arguments) {
 }
 
 // A folder of its own for one test, removed afterwards, with a copy of the test video in it.
-class TestFolder {
+class TestFolder : public TemporaryFolder {
  public:
-  TestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-shell-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
-  }
-  ~TestFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& Path() const { return path_; }
+  TestFolder() : TemporaryFolder("shell") {}
   std::string Video(const std::string& name = "clip.mp4") const {
-    const std::filesystem::path target = path_ / name;
+    const std::filesystem::path target = Path() / name;
     if (!std::filesystem::exists(target)) std::filesystem::copy_file(TestVideoPath(true), target);
     return target.string();
   }
-
- private:
-  std::filesystem::path path_;
 };
 
 inline std::string ReadBytes(const std::filesystem::path& path) {

@@ -13,6 +13,8 @@
 #include "bench/BenchDocuments.h"
 
 #ifdef TITRELLE_PROGRAM
+#include "tests/support/TemporaryFolder.h"
+
 namespace titrelle {
 namespace {
 
@@ -31,9 +33,8 @@ int RunShell(const std::string& command, std::string& output) {
 }
 
 TEST(ExportSrtProgramTest, TenThousandSubtitlesReadBackByFfprobeWithoutADisplay) {
-  std::string pattern = (fs::temp_directory_path() / "titrelle-export-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  const fs::path folder = pattern;
+  const TemporaryFolder temporary("export");
+  const fs::path& folder = temporary.Path();
   // 影片.srt: the name goes to the program in the file system's own bytes.
   const fs::path input = folder / "\xE5\xBD\xB1\xE7\x89\x87.srt";
   const fs::path output = folder / "\xE5\xBD\xB1\xE7\x89\x87.standard.srt";
@@ -68,9 +69,6 @@ TEST(ExportSrtProgramTest, TenThousandSubtitlesReadBackByFfprobeWithoutADisplay)
   }
   EXPECT_EQ(count, kCount);
   EXPECT_TRUE(wrong.empty()) << wrong.front();
-
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "QtTestApp.h"
 #include "TestMedia.h"
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/PlaybackClock.h"
 

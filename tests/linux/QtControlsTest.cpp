@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "DesktopDriver.h"
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace titrelle {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "DesktopDriver.h"
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "style/StyleStrings.h"
 #include "ui/Controls.h"
 

@@ -10,24 +10,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/support/TemporaryFolder.h"
+
 namespace titrelle {
 
 // Removed with everything in it when the test binary exits.
 inline const std::filesystem::path& TestMediaFolder() {
-  struct Folder {
-    std::filesystem::path path;
-    Folder() {
-      std::string pattern = (std::filesystem::temp_directory_path() / "titrelle-media-XXXXXX").string();
-      if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
-      path = pattern;
-    }
-    ~Folder() {
-      std::error_code ignored;
-      std::filesystem::remove_all(path, ignored);
-    }
-  };
-  static const Folder folder;
-  return folder.path;
+  static const TemporaryFolder folder("media");
+  return folder.Path();
 }
 
 // The video, made on first use; throws when ffmpeg is missing or fails.

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "document/Listing.h"
 #include "document/SubtitleFile.h"
 #include "tests/support/TemporaryFolder.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 namespace {

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "style/StyleSettingsStore.h"
-#include "ui/Error.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace titrelle {
 namespace {
@@ -29,13 +30,7 @@ const std::string kHeiti = "\xBA\xDA\xCC\xE5";
 
 class RegistryFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "titrelle-registry-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    path_ = (folder_ / "titrelle" / "registry").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  void SetUp() override { path_ = (folder_ / "titrelle" / "registry").string(); }
 
   std::string FileText() const {
     std::ifstream in(path_, std::ios::binary);
@@ -62,7 +57,8 @@ class RegistryFileTest : public ::testing::Test {
     return file.OpenKey("\\software\\")->WriteText(name, text);
   }
 
-  fs::path folder_;
+  TemporaryFolder folderHolder_{"registry"};
+  const fs::path folder_ = folderHolder_.Path();
   std::string path_;
 };
 

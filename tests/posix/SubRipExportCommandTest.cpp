@@ -1,6 +1,7 @@
 #include "document/SubRipExportCommand.h"
 
 #include "platforms/posix/PosixFileSystem.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -24,16 +25,6 @@ const std::string kBadFile = "1\r\n00:00:01:000 --> 00:00:0x:000\r\nA\r\n\r\n";
 
 class ExportSrtCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "titrelle-export-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(folder_ / name, std::ios::binary) << bytes;
@@ -53,7 +44,8 @@ class ExportSrtCommandTest : public ::testing::Test {
     return RunExportSrtCommand(files_, arguments, out_, errors_);
   }
 
-  fs::path folder_;
+  TemporaryFolder folderHolder_{"export"};
+  const fs::path folder_ = folderHolder_.Path();
   PosixFileSystem files_;
   std::ostringstream out_;
   std::ostringstream errors_;

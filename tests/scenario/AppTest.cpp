@@ -144,7 +144,7 @@ TEST_F(Scenario, StartUpResetsTheSessionAndLoadsTheDefaultStyle) {
   EXPECT_EQ(Session().LineCount, 0);
   EXPECT_EQ(Session().PendingSeek, 0);
   EXPECT_EQ(Session().EditMode, 0);
-  EXPECT_EQ(Session().OmitClosingTag, 0);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
   EXPECT_EQ(Form().StylePart1(), Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}"));
   EXPECT_EQ(Form().StylePart2(), "<b>");
 }

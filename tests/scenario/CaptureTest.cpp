@@ -46,7 +46,7 @@ TEST_F(Capture, TheFirstLineOfANewDocumentIsSavedByteForByte) {
   EXPECT_EQ(FileBytes("movie.srt"), expected);
   EXPECT_EQ(FileBytes("movie.srt").size(), 88u);
   EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:00:001 --> 00:00:02:345", "Hello", ""}));
-  EXPECT_EQ(Form().TempRichEdit.Text(), expected);
+  EXPECT_EQ(Form().Document.TempRichEdit.Text(), expected);
   EXPECT_EQ(Session().LineCount, 1);
   // The next line starts where the replay last passed the end, and the video goes on from there.
   EXPECT_EQ(Text("Edit1"), "00:00:02:346");
@@ -86,7 +86,7 @@ TEST_F(Capture, ThreeLinesInARowEachStartWhereTheLastEnded) {
                                         Group(2, "00:00:01:235 --> 00:00:02:346", "Two") +
                                         Group(3, "00:00:02:347 --> 00:00:03:347", "Three"));
   EXPECT_EQ(UserView().Count(), 12);
-  EXPECT_EQ(Form().TempRichEdit.Count(), 12);
+  EXPECT_EQ(Form().Document.TempRichEdit.Count(), 12);
 }
 
 TEST_F(Capture, EnterWithAnEmptyBoxDoesNothingAndTheSegmentGoesOnRepeating) {
@@ -207,7 +207,7 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   EXPECT_EQ(ErrorReports()[0].rfind("Cannot create file \"" + Shown("movie.srt") + "\". ", 0), 0u);
   EXPECT_EQ(FileBytes("movie.srt"), saved);
   EXPECT_EQ(UserView().Count(), 8);
-  EXPECT_EQ(Form().TempRichEdit.Count(), 8);
+  EXPECT_EQ(Form().Document.TempRichEdit.Count(), 8);
   EXPECT_EQ(Session().LineCount, 2);
   EXPECT_TRUE(MarkButtonsEnabled());  // the steps before the save stand
 
@@ -219,8 +219,8 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   TypeInInput("Three");
   PressEnter();
   EXPECT_EQ(ErrorReports().size(), 1u);
-  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
-  EXPECT_EQ(Form().TempRichEdit.Count(), 12);
+  EXPECT_EQ(FileBytes("movie.srt"), Form().Document.TempRichEdit.Text());
+  EXPECT_EQ(Form().Document.TempRichEdit.Count(), 12);
 }
 
 // The group is saved once, when complete; a player that fails after the append still leaves it in the file.

@@ -80,7 +80,7 @@ TEST_F(EditMode, TypingInATextLineRewritesThatLineWithTheCurrentStyle) {
   TypeInUserView("!");
   EXPECT_EQ(UserView().Line(6), "Two!");
   EXPECT_EQ(FileLines(), FileWith(6, "<font color=#FF0000>{\\fnArial\\fs20\\pos(10,20)\\}Two!"));
-  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
+  EXPECT_EQ(FileBytes("movie.srt"), Form().Document.TempRichEdit.Text());
 }
 
 // Chosen: a time line's write-back changes the caret's own line, never another one with the same text.
@@ -286,7 +286,7 @@ TEST_F(EditMode, ACommitInEditModeLeavesTheExistingLinesAlone) {
     world.TypeInInput("New");
     world.PressEnter();
     EXPECT_EQ(world.FileBytes("movie.srt"), c.file + c.appended);
-    EXPECT_EQ(world.UserView().Count(), world.Form().TempRichEdit.Count());
+    EXPECT_EQ(world.UserView().Count(), world.Form().Document.TempRichEdit.Count());
     EXPECT_TRUE(world.UserView().Visible());
 
     // The views still correspond: the new text line is written back to its own line.

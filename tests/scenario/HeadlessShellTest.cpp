@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 namespace {

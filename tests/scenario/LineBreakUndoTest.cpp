@@ -68,7 +68,7 @@ void ExpectBreakEditsUndone(ScenarioWorld& world, const std::string& subtitleFil
   }
 
   std::vector<std::string> expected = ScenarioWorld::SplitLines(file);
-  expected[line] = kPrefix + text + "!" + (world.Form().Session.OmitClosingTag == 0 ? "</b>" : "");
+  expected[line] = kPrefix + text + "!" + (world.Form().Document.OmitClosingTag == 0 ? "</b>" : "");
   world.ClickUserViewLine(line, static_cast<int>(text.size()));
   world.TypeInUserView("!");
   EXPECT_EQ(ScenarioWorld::SplitLines(world.FileBytes(subtitleFile)), expected);

@@ -23,10 +23,10 @@ using Open = Scenario;
 TEST_F(Open, AVideoWithoutASubtitleFileStartsAnEmptyDocument) {
   OpenVideo("movie.avi");
   EXPECT_TRUE(MessageBoxes().empty());
-  EXPECT_EQ(Session().SubtitlePath, Path("movie.srt"));
+  EXPECT_EQ(Form().Document.SubtitlePath, Path("movie.srt"));
   EXPECT_EQ(Player().URL(), Path("movie.avi"));
   EXPECT_EQ(UserView().Count(), 0);
-  EXPECT_EQ(Form().TempRichEdit.Count(), 0);
+  EXPECT_EQ(Form().Document.TempRichEdit.Count(), 0);
   EXPECT_EQ(Control("Edit1").Text(), "00:00:00:000");
   EXPECT_EQ(Window().FocusedControl(), &Control("StartTimeButton"));
   EXPECT_FALSE(Control("OpenButton").Enabled());
@@ -40,7 +40,7 @@ TEST_F(Open, CancellingTheOpenDialogChangesNothing) {
   EXPECT_EQ(ws.openDialogCount, 1);
   EXPECT_EQ(Player().URL(), "");
   EXPECT_TRUE(Control("OpenButton").Enabled());
-  EXPECT_EQ(Session().SubtitlePath, "");
+  EXPECT_EQ(Form().Document.SubtitlePath, "");
 }
 
 TEST_F(Open, AnExistingSubtitleFileBringsTheQuestion) {
@@ -99,7 +99,7 @@ TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
 
   EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:01:000 --> 00:00:02:500", "Hello", "", "2",
                                                        "00:01:02:003 --> 00:01:04:500", Gbk("你好"), ""}));
-  EXPECT_EQ(Form().TempRichEdit.Text(), kEarlierFile);
+  EXPECT_EQ(Form().Document.TempRichEdit.Text(), kEarlierFile);
   EXPECT_TRUE(UserView().Visible());
   EXPECT_FALSE(Control("Panel3").Visible());
   EXPECT_FALSE(Control("StartTimeButton").Enabled());
@@ -110,8 +110,8 @@ TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
   EXPECT_EQ(Control("Label1").Text(), "00:01:04:500\r");
   EXPECT_EQ(Session().ContinueStartText, "00:01:04:500\r");
   EXPECT_EQ(Session().ContinuePosition, 64.5L);
-  EXPECT_EQ(Session().LoadingFile, 0);
-  EXPECT_EQ(Session().OmitClosingTag, 1);
+  EXPECT_EQ(Form().Document.LoadingFile, 0);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 1);
   EXPECT_TRUE(ErrorReports().empty());
 
   // The pending seek waits for the media, then the video plays from the end of the last subtitle.
@@ -200,7 +200,7 @@ TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
     } else {
       EXPECT_EQ(world.ErrorReports()[0], c.report);
     }
-    EXPECT_EQ(world.Session().LoadingFile, 0);
+    EXPECT_EQ(world.Form().Document.LoadingFile, 0);
     EXPECT_EQ(world.Session().PendingSeek, 0);
     EXPECT_TRUE(world.Control("OpenButton").Enabled());
 
@@ -276,7 +276,7 @@ TEST_F(Open, AFailingPlayerEndsTheOpenSilentlyAndTheUserMayTryAgain) {
   EXPECT_TRUE(Control("OpenButton").Enabled());
   OpenVideo("movie.avi");
   EXPECT_FALSE(Control("OpenButton").Enabled());
-  EXPECT_EQ(Session().SubtitlePath, Path("movie.srt"));
+  EXPECT_EQ(Form().Document.SubtitlePath, Path("movie.srt"));
 }
 
 }  // namespace

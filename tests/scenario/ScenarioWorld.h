@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "document/Cp936.h"
+#include "base/Cp936.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Error.h"
 #include "platforms/headless/MemoryRegistry.h"
-#include "ui/Error.h"
 
 namespace titrelle {
 namespace {

@@ -46,7 +46,7 @@ class StyleScenario : public Scenario {
     TypeInInput(text);
     PressEnter();
   }
-  std::string FileViewLine(int index) { return Form().TempRichEdit.Line(index); }
+  std::string FileViewLine(int index) { return Form().Document.TempRichEdit.Line(index); }
 
   // Custom mode with every field chosen the way the user does it: colour #123456, 宋体, size 24, at 120, 40.
   void ChooseCustomStyle() {
@@ -186,7 +186,7 @@ TEST_F(StyleScenario, AResumedCustomDocumentFillsTheDialog) {
   WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:000\r\n<font color=#FF0000>{\\fn" + kSongti +
                              "\\fs8\\pos(5,1000)\\}Hello\r\n\r\n");
   OpenVideo("movie.avi", kYes);
-  ASSERT_EQ(Session().OmitClosingTag, 1);
+  ASSERT_EQ(Form().Document.OmitClosingTag, 1);
   OpenFontDialog();
   EXPECT_FALSE(Field("CheckBoxDefault").Checked());
   EXPECT_TRUE(Field("Panel2").Enabled());
@@ -196,7 +196,7 @@ TEST_F(StyleScenario, AResumedCustomDocumentFillsTheDialog) {
   EXPECT_EQ(Field("PanelSize").Text(), "8");
   EXPECT_EQ(Field("Edit1").Text(), "5");
   EXPECT_EQ(Field("Edit2").Text(), "1000");
-  EXPECT_EQ(Session().OmitClosingTag, 1);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 1);
 }
 
 TEST_F(StyleScenario, AColourTheProgramCannotReadIsReportedAndTheDialogStillOpens) {
@@ -222,11 +222,11 @@ TEST_F(StyleScenario, ADefaultThirdLineOrACustomOneWithClosingTagsOpensInDefault
   OpenNewDocument();
   CommitLine("one");
   ASSERT_EQ(FileViewLine(2), "<font color=#FFFFFF>{\\fn" + kHeiti + "\\fs18\\pos(190,270)\\}one</b>");
-  ASSERT_EQ(Session().OmitClosingTag, 0);
+  ASSERT_EQ(Form().Document.OmitClosingTag, 0);
   OpenFontDialog();
   EXPECT_TRUE(Field("CheckBoxDefault").Checked());
   EXPECT_FALSE(Field("Panel2").Enabled());
-  EXPECT_EQ(Session().OmitClosingTag, 0);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
   // Closed in default mode: the next line is in the default style.
   DialogWindow().Close();
   CommitLine("two");
@@ -237,37 +237,38 @@ TEST_F(StyleScenario, AThirdLineInTheDefaultStyleOpensInDefaultModeAndLowersTheF
   OpenNewDocument();
   CommitLine("one");
   // Whatever the flag said, a line in the default layout tells the truth about the document.
-  Session().OmitClosingTag = 1;
+  Form().Document.OmitClosingTag = 1;
   OpenFontDialog();
   EXPECT_TRUE(Field("CheckBoxDefault").Checked());
-  EXPECT_EQ(Session().OmitClosingTag, 0);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
 }
 
 TEST_F(StyleScenario, SavingCustomOnADefaultDocumentRestylesEveryLine) {
   OpenNewDocument();
   CommitLine("one");
   CommitLine("two </b> inside");
-  const std::string before = Form().TempRichEdit.Text();
+  const std::string before = Form().Document.TempRichEdit.Text();
   const std::size_t registryWrites = ws.registry.writes.size();
 
   OpenFontDialog();
   ChooseCustomStyle();
-  // Every change of the file view saves the subtitle file: the restyling changes it once, when complete.
+  // Every change of the file view saves the subtitle file, but for the program's own steps of a refill: the
+  // restyling saves it once, when complete.
   std::vector<std::string> changes;
-  Form().TempRichEdit.OnChange = [this, &changes, save = Form().TempRichEdit.OnChange] {
-    changes.push_back(Form().TempRichEdit.Text());
+  Form().Document.TempRichEdit.OnChange = [this, &changes, save = Form().Document.TempRichEdit.OnChange] {
+    if (Form().Document.Refilling == 0) changes.push_back(Form().Document.TempRichEdit.Text());
     save();
   };
   ASSERT_TRUE(Field("SaveButton").Click());
 
-  EXPECT_EQ(changes, std::vector<std::string>{Form().TempRichEdit.Text()});
+  EXPECT_EQ(changes, std::vector<std::string>{Form().Document.TempRichEdit.Text()});
   EXPECT_FALSE(DialogWindow().Visible());
   EXPECT_EQ(FileViewLine(2), kCustomPrefix + "one");
   EXPECT_EQ(FileViewLine(6), kCustomPrefix + "two  inside");
-  EXPECT_EQ(Form().TempRichEdit.Count(), 8);
-  EXPECT_EQ(Form().TempRichEdit.Text().find("</b>"), std::string::npos);
-  EXPECT_EQ(Session().OmitClosingTag, 1);
-  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
+  EXPECT_EQ(Form().Document.TempRichEdit.Count(), 8);
+  EXPECT_EQ(Form().Document.TempRichEdit.Text().find("</b>"), std::string::npos);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 1);
+  EXPECT_EQ(FileBytes("movie.srt"), Form().Document.TempRichEdit.Text());
   EXPECT_NE(FileBytes("movie.srt"), before);
   EXPECT_EQ(Writes(ws.registry.writes.begin() + registryWrites, ws.registry.writes.end()),
             (Writes{{"srtDefault", "0"},
@@ -292,8 +293,8 @@ TEST_F(StyleScenario, SavingDefaultOnACustomDocumentRestylesAndClosesLaterLines)
 
   EXPECT_EQ(FileViewLine(2), DefaultLinePrefix + "one");
   EXPECT_EQ(FileViewLine(6), DefaultLinePrefix + "two");
-  EXPECT_EQ(Session().OmitClosingTag, 0);
-  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
+  EXPECT_EQ(FileBytes("movie.srt"), Form().Document.TempRichEdit.Text());
   EXPECT_EQ(ws.registry.Text("srtDefault"), "1");
   EXPECT_EQ(ws.registry.Text("srtFontColor"), "#FFFFFF");
   EXPECT_EQ(ws.registry.Text("srtFontName"), kHeiti);
@@ -313,7 +314,7 @@ TEST_F(StyleScenario, ClosingWithoutSavingChangesOnlyTheLinesWrittenAfterwards) 
   DialogWindow().Close();
 
   EXPECT_EQ(FileBytes("movie.srt"), file);
-  EXPECT_EQ(Session().OmitClosingTag, 0);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
   EXPECT_EQ(ws.registry.writes.size(), registryWrites);
   CommitLine("two");
   EXPECT_EQ(FileViewLine(2), DefaultLinePrefix + "one</b>");
@@ -331,8 +332,8 @@ TEST_F(StyleScenario, ARegistryFailureAtSaveKeepsTheDialogOpenWithTheDocumentRes
   EXPECT_EQ(ErrorReports(), std::vector<std::string>{"Failed to set data for 'srtFontName'"});
   EXPECT_TRUE(DialogWindow().Visible());
   EXPECT_EQ(FileViewLine(2), kCustomPrefix + "one");
-  EXPECT_EQ(FileBytes("movie.srt"), Form().TempRichEdit.Text());
-  EXPECT_EQ(Session().OmitClosingTag, 1);
+  EXPECT_EQ(FileBytes("movie.srt"), Form().Document.TempRichEdit.Text());
+  EXPECT_EQ(Form().Document.OmitClosingTag, 1);
   EXPECT_EQ(Form().StylePart1(), "<font color=#123456>");
   EXPECT_EQ(ws.registry.Text("srtDefault"), "0");
   EXPECT_FALSE(ws.registry.Has("srtFontPosL")) << "the writes after the failing one are not attempted";

@@ -1,0 +1,98 @@
+// Code page 936 conversions on POSIX systems: iconv.
+#include "base/Cp936.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "base/Error.h"
+
+namespace titrelle {
+
+namespace {
+
+// Length of the UTF-8 sequence that starts with `byte`; 1 for a byte that cannot start one, so that a
+// broken sequence costs one "?" per byte and never swallows the text after it.
+std::size_t Utf8SequenceLength(unsigned char byte) {
+  if (byte >= 0xF0 && byte <= 0xF4) return 4;
+  if (byte >= 0xE0) return byte <= 0xEF ? 3 : 1;
+  if (byte >= 0xC2) return 2;
+  return 1;
+}
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
+
+// One iconv descriptor per conversion call: these run at the shells' edges, not in loops.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {
+    if (descriptor_ == reinterpret_cast<iconv_t>(-1)) {
+      throw Error(std::string("Cannot convert text from ") + from + " to " + to);
+    }
+  }
+  ~Converter() { iconv_close(descriptor_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts `input`; on a sequence it cannot take, calls onInvalid(input, position, output), which appends
+  // a substitute and returns how many input bytes to skip.
+  template <typename OnInvalid>
+  std::string Convert(std::string_view input, OnInvalid onInvalid) {
+    std::string output;
+    output.reserve(input.size() * 3 / 2 + 8);
+    std::vector<char> buffer(4096);
+    std::size_t position = 0;
+    while (position < input.size()) {
+      char* in = const_cast<char*>(input.data() + position);
+      std::size_t inLeft = input.size() - position;
+      char* out = buffer.data();
+      std::size_t outLeft = buffer.size();
+      const std::size_t result = iconv(descriptor_, &in, &inLeft, &out, &outLeft);
+      const int error = errno;
+      output.append(buffer.data(), buffer.size() - outLeft);
+      position = input.size() - inLeft;
+      if (result != static_cast<std::size_t>(-1)) continue;
+      if (error == E2BIG) continue;
+      iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+      position += onInvalid(input, position, output);
+    }
+    return output;
+  }
+
+ private:
+  iconv_t descriptor_;
+};
+
+}  // namespace
+
+std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) {
+  if (lossy) *lossy = false;
+  Converter converter("CP936", "UTF-8");
+  return converter.Convert(utf8, [&](std::string_view input, std::size_t position, std::string& output) {
+    if (lossy) *lossy = true;
+    output += '?';
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(input[position]));
+    // A well-formed character the code page lacks is skipped whole; a broken sequence one byte at a time.
+    if (length > 1 && position + length <= input.size()) {
+      for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(input[position + i]) & 0xC0) != 0x80) return std::size_t{1};
+      }
+      return length;
+    }
+    return std::size_t{1};
+  });
+}
+
+std::string Utf8FromCp936(std::string_view cp936) {
+  Converter converter("UTF-8", "CP936");
+  return converter.Convert(cp936, [](std::string_view input, std::size_t position, std::string& output) {
+    output += kReplacementCharacter;
+    // A lead byte with a byte after it that the code page does not map is one unknown character.
+    const bool pair = IsLeadByte(static_cast<unsigned char>(input[position])) &&
+                      position + 1 < input.size() && static_cast<unsigned char>(input[position + 1]) >= 0x40;
+    return std::size_t{pair ? 2u : 1u};
+  });
+}
+
+}  // namespace titrelle
