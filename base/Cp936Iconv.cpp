@@ -23,7 +23,8 @@ std::size_t Utf8SequenceLength(unsigned char byte) {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
 
-// One iconv descriptor per conversion call: these run at the shells' edges, not in loops.
+// One iconv descriptor per direction and thread, opened on first use: opening one costs far more than a
+// short conversion, and a settings file or a whole document converts many short texts.
 class Converter {
  public:
   Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {
@@ -39,9 +40,11 @@ class Converter {
   // a substitute and returns how many input bytes to skip.
   template <typename OnInvalid>
   std::string Convert(std::string_view input, OnInvalid onInvalid) {
+    iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);  // the descriptor is reused: start afresh
     std::string output;
     output.reserve(input.size() * 3 / 2 + 8);
-    std::vector<char> buffer(4096);
+    buffer_.resize(4096);
+    std::vector<char>& buffer = buffer_;
     std::size_t position = 0;
     while (position < input.size()) {
       char* in = const_cast<char*>(input.data() + position);
@@ -62,13 +65,14 @@ class Converter {
 
  private:
   iconv_t descriptor_;
+  std::vector<char> buffer_;
 };
 
 }  // namespace
 
 std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) {
   if (lossy) *lossy = false;
-  Converter converter("CP936", "UTF-8");
+  thread_local Converter converter("CP936", "UTF-8");
   return converter.Convert(utf8, [&](std::string_view input, std::size_t position, std::string& output) {
     if (lossy) *lossy = true;
     output += '?';
@@ -85,7 +89,7 @@ std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) {
 }
 
 std::string Utf8FromCp936(std::string_view cp936) {
-  Converter converter("UTF-8", "CP936");
+  thread_local Converter converter("UTF-8", "CP936");
   return converter.Convert(cp936, [](std::string_view input, std::size_t position, std::string& output) {
     output += kReplacementCharacter;
     // A lead byte with a byte after it that the code page does not map is one unknown character.

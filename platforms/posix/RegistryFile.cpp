@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <unordered_set>
 #include <utility>
 
 #include "base/Cp936.h"
@@ -25,6 +26,14 @@ constexpr std::string_view kHeader = "; Titrelle registry file 1";
 constexpr std::string_view kHeaderHelp =
     "; The values of HKEY_CURRENT_USER\\Software, kept by the program: \"name\"=type:\"data\".\n"
     "; Texts are UTF-8 where they convert both ways; other bytes of code page 936 are written as \\xHH.\n";
+
+std::string FoldedCase(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -295,6 +304,8 @@ class RegistryFileKey : public SettingsKey {
 std::optional<std::vector<RegistryFile::Entry>> RegistryFile::Parse(std::string_view fileText) {
   std::vector<Entry> entries;
   if (fileText.empty()) return entries;
+  // Names seen so far, folded to one case: a name twice makes the file damaged, found in one pass.
+  std::unordered_set<std::string> names;
   bool first = true;
   while (!fileText.empty()) {
     const std::size_t end = fileText.find('\n');
@@ -311,7 +322,7 @@ std::optional<std::vector<RegistryFile::Entry>> RegistryFile::Parse(std::string_
     SkipBlanks(line, blanks);
     if (blanks == line.size() || line[blanks] == ';' || line[blanks] == '#') continue;
     std::optional<Entry> entry = ParseEntry(line.substr(blanks));
-    if (!entry || FindEntry(entries, entry->name) != entries.end()) return std::nullopt;
+    if (!entry || !names.insert(FoldedCase(entry->name)).second) return std::nullopt;
     entries.push_back(std::move(*entry));
   }
   return entries;
