@@ -191,6 +191,10 @@ WindowTable BuildMainWindowTable() {
   ControlEntry label2 = Make("Label2", ControlKind::Label, "Panel1", 33, 432, 0, 0);
   controls.push_back(label2);
 
+  // Below the player's status line: the word after a saved line.
+  ControlEntry notice = Make("NoticeLabel", ControlKind::Label, "Panel1", 33, 454, 360, 16);
+  controls.push_back(notice);
+
   ControlEntry edit = Make("EditButton", ControlKind::Button, "", 419, 434, 136, 38);
   edit.text = "[F7]\xD0\xDE\xB8\xC4";           // [F7]修改
   edit.hint = "[F7]\xBC\xFC \xD0\xDE\xB8\xC4";  // [F7]键 修改

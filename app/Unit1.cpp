@@ -60,6 +60,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Label2 = &Form->Find("Label2");
   Edit1 = &Form->Find("Edit1");
   Edit2 = &Form->Find("Edit2");
+  NoticeLabel = &Form->Find("NoticeLabel");
   OpenButton = &Form->Find("OpenButton");
   BitBtn1 = &Form->Find("BitBtn1");
   StartTimeButton = &Form->Find("StartTimeButton");
@@ -102,6 +103,7 @@ TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
   Ws.HotKeySystem().OnHotKey = nullptr;
   HotKeyRetryTimer.reset();
+  NoticeTimer.reset();
   Timer1.reset();
 }
 
@@ -159,6 +161,7 @@ void TForm1::FormClose() {
   // The player goes first, before anything it might still call back into.
   WP.reset();
   HotKeyRetryTimer.reset();
+  NoticeTimer.reset();
   HotKeys& hotKeys = Ws.HotKeySystem();
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.UnregisterHotKey(atom);
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.GlobalDeleteAtom(atom);

@@ -78,6 +78,7 @@ class TForm1 {
   Control* Panel3 = nullptr;
   Control* EditButton = nullptr;
   Control* ContinueButton = nullptr;
+  Control* NoticeLabel = nullptr;
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
@@ -91,6 +92,14 @@ class TForm1 {
   std::unique_ptr<Timer> HotKeyRetryTimer;
   bool HotKeysHeldElsewhereTold = false;
   void RetryHotKeys();
+
+  // A word after each saved line, a failed save or a refused line, gone after a few seconds.
+  std::unique_ptr<Timer> NoticeTimer;
+  int NoticeTicksLeft = 0;
+  void ShowNotice(const std::string& text);
+  void NoticeTimerTick();
+  // After an open, until the next: a file the player cannot open gives the open button back.
+  int WatchingOpen = 0;
 
   // The font options dialogs; FontOptionForm is the newest, whose style strings every line writer reads.
   std::vector<std::unique_ptr<TFontOptionForm>> FontOptionForms;

@@ -13,7 +13,6 @@ namespace titrelle {
 
 namespace {
 
-// Holds AppendingCommit at 1 for the lifetime of the guard, also when an append throws.
 // Whether an append starts on the listing's last line: the text is empty or ends with a break.
 bool EndsOnEmptyLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
 
@@ -23,6 +22,22 @@ void TForm1::InputEditKeyDown(KeyEvent& key) {
   if (StartTimeButton->Enabled() || EndTimeButton->Enabled()) return;
   if (key.key != vk::Return) return;
   if (InputEdit->Text().empty()) return;
+  // A line whose end is not after its start would never show: it stays in the entry box until F10 marks
+  // an end. (Boxes that hold no time are left to the commit as they are.)
+  try {
+    if (TimeTextToSeconds(TrimText(Edit2->Text())) <= TimeTextToSeconds(TrimText(Edit1->Text()))) {
+      // 终止时间须晚于起始时间：请先按 F10 标出本句的终止时间。
+      ShowNotice(
+          "\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xD0\xEB\xCD\xED\xD3\xDA\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xA3\xBA"
+          "\xC7\xEB\xCF"
+          "\xC8\xB0\xB4 F10 "
+          "\xB1\xEA\xB3\xF6\xB1\xBE\xBE\xE4\xB5\xC4\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xA1\xA3");
+      EndTimeButton->SetEnabled(true);
+      key.swallowed = true;
+      return;
+    }
+  } catch (const Error&) {
+  }
   CommitLine();
 }
 
@@ -68,6 +83,9 @@ void TForm1::CommitLine() {
     throw;
   }
   Document.SaveSubtitleFile();
+  // 第N句已保存：FILE
+  ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +
+             Ws.Files().DisplayName(Document.SubtitlePath.filename()));
   Session.EditMode = 0;
 }
 

@@ -58,6 +58,7 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
     StartTimeButton->SetFocus();
     OpenSubtitleFile();
     OpenButton->SetEnabled(false);
+    WatchingOpen = 1;
   } catch (const std::exception&) {
   }
 }

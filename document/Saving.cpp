@@ -13,6 +13,11 @@ const std::string kNotSavedMark = " [\xCE\xB4\xB1\xA3\xB4\xE6]";
 
 void TForm1::ShowSaveFailing(bool failing) {
   Form->SetCaption(failing ? MainWindowTable().caption + kNotSavedMark : MainWindowTable().caption);
+  // 未能保存：FILE
+  if (failing) {
+    ShowNotice("\xCE\xB4\xC4\xDC\xB1\xA3\xB4\xE6\xA3\xBA" +
+               Ws.Files().DisplayName(Document.SubtitlePath.filename()));
+  }
 }
 
 void TForm1::DeriveUserView() {

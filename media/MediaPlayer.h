@@ -22,6 +22,8 @@ class MediaPlayer {
   virtual std::string CurrentPositionString() = 0;
   virtual int PlayState() = 0;       // 3 means playing
   virtual std::string Status() = 0;  // shown to the user as it comes (code page 936)
+  // The media last given cannot be played (a missing file, not a video); false while it opens and after.
+  virtual bool CannotOpen() = 0;
   // In-place placement inside the video panel, with its clip rectangle.
   virtual void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) = 0;
 };

@@ -66,6 +66,7 @@ class SimulatedPlayer : public MediaPlayer {
 
   // MediaPlayer
   void SetURL(const std::filesystem::path& media) override;
+  bool CannotOpen() override { return failed_; }
   void Stop() override;
   void Play() override;
   void Pause() override;

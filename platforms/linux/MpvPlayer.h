@@ -61,6 +61,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::string CurrentPositionString() override;
   int PlayState() override;
   std::string Status() override;
+  bool CannotOpen() override { return state_ == State::kFailed; }
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
 
   // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames

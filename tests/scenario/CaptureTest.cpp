@@ -274,3 +274,56 @@ TEST(CaptureBeforeTheMediaOpened, NoPositionYetShowsZeroTimesInTheMarkBoxes) {
 
 }  // namespace
 }  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// After Enter, a word beside the player names the line and the file, and goes after a few seconds; a line
+// whose end is not after its start is refused with a word saying why (mended: it was written), and stays
+// in the entry box until F10 marks an end.
+TEST(CaptureWords, ASavedLineIsNamedAndALineThatWouldNeverShowIsRefused) {
+  ScenarioWorld world;
+  world.OpenVideo("\xE7\x94\xB5\xE5\xBD\xB1.avi");  // 电影.avi
+  world.WaitUntilOpened();
+  world.PressF9();
+  world.WaitMs(2000);
+  world.PressF10();
+  world.WaitMs(5);
+  world.TypeInInput("One");
+  world.PressEnter();
+  EXPECT_EQ(world.Control("NoticeLabel").Text(), world.Gbk("第1句已保存：电影.srt"));
+  world.WaitMs(5000);
+  EXPECT_EQ(world.Control("NoticeLabel").Text(), "");
+
+  world.PressF8();  // paused where the last line ended
+  world.PressF10();
+  world.TypeInInput("Never shown");
+  world.PressEnter();
+  EXPECT_EQ(world.Form().Session.LineCount, 1);
+  EXPECT_EQ(world.Control("InputEdit").Text(), "Never shown");
+  EXPECT_NE(world.Control("NoticeLabel").Text().find("F10"), std::string::npos);
+  EXPECT_TRUE(world.Control("EndTimeButton").Enabled());
+
+  world.Player().Play();
+  world.WaitMs(1500);
+  world.PressF10();
+  world.WaitMs(5);
+  world.PressEnter();
+  EXPECT_EQ(world.Form().Session.LineCount, 2);
+  EXPECT_NE(world.FileBytes("\xE7\x94\xB5\xE5\xBD\xB1.srt").find("Never shown"), std::string::npos);
+}
+
+// Mended: a file the player cannot open left the open button disabled for good.
+TEST(CaptureWords, AFileThePlayerCannotOpenGivesTheOpenButtonBack) {
+  ScenarioWorld world;
+  world.ws.playerSettings.exists[world.Path("notes.txt")] = false;
+  world.OpenVideo("notes.txt");
+  EXPECT_FALSE(world.Control("OpenButton").Enabled());
+  world.WaitMs(10);
+  EXPECT_TRUE(world.Control("OpenButton").Enabled());
+  EXPECT_NE(world.Control("Label2").Text().find_first_not_of(' '), std::string::npos);
+  EXPECT_FALSE(world.Control("NoticeLabel").Text().empty());
+}
+
+}  // namespace
+}  // namespace titrelle
