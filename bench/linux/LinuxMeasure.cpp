@@ -10,7 +10,8 @@
 //
 // --typing-only measures the typed character alone; --cpu-only the CPU while playing alone, against the plain
 // mpv player (which it starts itself, so the Debian package mpv must be installed) on the same clips, in
-// N rounds (3 unless told).
+// N rounds (3 unless told). --program-only plays the CPU comparison's clips in the program alone, for a
+// profiler.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -617,7 +618,8 @@ struct CpuComparison {
 // Rounds of the player alone and the program one after the other on each clip, the order swapped from
 // round to round, so that what else the machine does falls on both alike.
 std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& form,
-                                      const std::filesystem::path& folder, QSize panel, int rounds) {
+                                      const std::filesystem::path& folder, QSize panel, int rounds,
+                                      bool programOnly) {
   std::vector<CpuComparison> comparisons;
   for (QSize size : {QSize(320, 240), QSize(1280, 720)}) {
     for (bool withSound : {true, false}) {
@@ -632,7 +634,9 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
     for (CpuComparison& comparison : comparisons) {
       for (int turn = 0; turn < 2; ++turn) {
         if ((turn == 0) == (round % 2 == 0)) {
-          if (const auto share = PlayerAloneCpuShare(comparison.clip, panel)) comparison.alone.Add(*share);
+          if (!programOnly) {
+            if (const auto share = PlayerAloneCpuShare(comparison.clip, panel)) comparison.alone.Add(*share);
+          }
         } else {
           comparison.program.Add(ProgramCpuShare(system, form, comparison.clip));
         }
@@ -663,7 +667,8 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
     std::snprintf(clip, sizeof clip, "%dx%d %s", comparison.clipSize.width(), comparison.clipSize.height(),
                   comparison.withSound ? "with sound" : "without sound");
     if (comparison.alone.Empty()) {
-      std::printf("%-24s  the player alone could not be measured (is mpv installed?)\n", clip);
+      std::printf("%-24s  Titrelle %5.1f%%   the player alone not measured (is mpv installed?)   (Titrelle: %s)\n",
+                  clip, comparison.program.Quantile(0.5) * 100, Percentages(comparison.program).c_str());
       continue;
     }
     const double alone = comparison.alone.Quantile(0.5);
@@ -682,6 +687,7 @@ struct MeasureOptions {
   bool timing = true;  // start-up, the clock and the marks, the replay
   bool cpu = true;
   int cpuRounds = 3;
+  bool programOnly = false;  // the program's side of the comparison alone: for a profiler
 };
 
 int Measure(int argc, char** argv, const MeasureOptions& what) {
@@ -712,7 +718,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       results.push_back(RunScenario(system, form, toneVideo, true));
       results.push_back(RunScenario(system, form, silentVideo, false));
     }
-    if (what.cpu) cpu = CompareCpu(system, form, folder, panelSize, what.cpuRounds);
+    if (what.cpu) cpu = CompareCpu(system, form, folder, panelSize, what.cpuRounds, what.programOnly);
     if (what.typing) {
       for (int subtitles : {100, 1000, 10000})
         typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
@@ -792,6 +798,9 @@ int main(int argc, char** argv) {
       what.timing = what.cpu = false;
     } else if (argument == "--cpu-only") {
       what.timing = what.typing = false;
+    } else if (argument == "--program-only") {
+      what.timing = what.typing = false;
+      what.programOnly = true;
     } else if (argument.rfind("--rounds=", 0) == 0) {
       what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));
     }
