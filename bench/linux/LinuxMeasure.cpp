@@ -34,9 +34,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,13 +97,12 @@ std::string MakeVideo(const std::filesystem::path& folder, bool withSound) {
 std::string MakeCpuClip(const std::filesystem::path& folder, int width, int height, bool withSound,
                         int seconds) {
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  const std::string path =
-      (folder / ("cpu-" + size + (withSound ? "-tone.mp4" : "-silent.mp4"))).string();
+  const std::string path = (folder / ("cpu-" + size + (withSound ? "-tone.mp4" : "-silent.mp4"))).string();
   std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=s=" + size +
                         ":r=25:d=" + std::to_string(seconds) + " ";
   if (withSound) {
-    command += "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + std::to_string(seconds) +
-               " -c:a aac ";
+    command +=
+        "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + std::to_string(seconds) + " -c:a aac ";
   }
   command += "-c:v mpeg4 -q:v 2 -g 25 -pix_fmt yuv420p '" + path + "'";
   if (std::system(command.c_str()) != 0) {
@@ -667,8 +666,9 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
     std::snprintf(clip, sizeof clip, "%dx%d %s", comparison.clipSize.width(), comparison.clipSize.height(),
                   comparison.withSound ? "with sound" : "without sound");
     if (comparison.alone.Empty()) {
-      std::printf("%-24s  Titrelle %5.1f%%   the player alone not measured (is mpv installed?)   (Titrelle: %s)\n",
-                  clip, comparison.program.Quantile(0.5) * 100, Percentages(comparison.program).c_str());
+      std::printf(
+          "%-24s  Titrelle %5.1f%%   the player alone not measured (is mpv installed?)   (Titrelle: %s)\n",
+          clip, comparison.program.Quantile(0.5) * 100, Percentages(comparison.program).c_str());
       continue;
     }
     const double alone = comparison.alone.Quantile(0.5);
@@ -680,7 +680,6 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
         Percentages(comparison.alone).c_str(), Percentages(comparison.program).c_str());
   }
 }
-
 
 struct MeasureOptions {
   bool typing = true;

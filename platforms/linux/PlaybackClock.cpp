@@ -28,10 +28,10 @@ void PlaybackClock::SetFrameDuration(double seconds) {
 
 double PlaybackClock::FromAudio(double audioSeconds) { return Settle(audioSeconds); }
 
-double PlaybackClock::FromFrameTime(double frameSeconds, TimePoint now) {
+double PlaybackClock::FromFrameTime(double frameSeconds, TimePoint seenAt, TimePoint now) {
   if (frameSeconds != frameSeconds_) {
     frameSeconds_ = frameSeconds;
-    frameSeenAt_ = now;
+    frameSeenAt_ = seenAt;
   }
   const double sinceSeen = std::chrono::duration<double>(now - frameSeenAt_).count();
   return Settle(frameSeconds - frameDurationSeconds_ + std::clamp(sinceSeen, 0.0, frameDurationSeconds_));
