@@ -606,12 +606,22 @@ double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::s
   return share;
 }
 
+// The program with its window open and the player stopped: the 1 ms clock ticking and nothing else.
+double IdleCpuShare() {
+  Spin(kCpuSettleMs);
+  const double before = CpuSeconds();
+  const auto from = SteadyClock::now();
+  Spin(kCpuWindowMs);
+  return (CpuSeconds() - before) / SecondsBetween(from, SteadyClock::now());
+}
+
 struct CpuComparison {
   std::string clip;
   QSize clipSize;
   bool withSound = false;
   Stats alone;
   Stats program;
+  Stats idle;  // the program's window open, the player stopped, between this clip's windows
 };
 
 // Rounds of the player alone and the program one after the other on each clip, the order swapped from
@@ -631,6 +641,7 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
   }
   for (int round = 0; round < rounds; ++round) {
     for (CpuComparison& comparison : comparisons) {
+      comparison.idle.Add(IdleCpuShare());
       for (int turn = 0; turn < 2; ++turn) {
         if ((turn == 0) == (round % 2 == 0)) {
           if (!programOnly) {
@@ -661,6 +672,11 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       "-- CPU while playing, %% of a core: the player alone (mpv, x11 output, the same clip in a %dx%d "
       "window) and Titrelle (the whole process), medians of %d windows of %d s\n",
       panel.width(), panel.height(), rounds, kCpuWindowMs / 1000);
+  Stats idle;
+  for (const CpuComparison& comparison : comparisons)
+    idle.values.insert(idle.values.end(), comparison.idle.values.begin(), comparison.idle.values.end());
+  std::printf("Titrelle with its window open, the player stopped (the clock alone)   %.1f%%   (%s)\n",
+              idle.Quantile(0.5) * 100, Percentages(idle).c_str());
   for (const CpuComparison& comparison : comparisons) {
     char clip[64];
     std::snprintf(clip, sizeof clip, "%dx%d %s", comparison.clipSize.width(), comparison.clipSize.height(),

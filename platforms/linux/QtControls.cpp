@@ -408,8 +408,15 @@ std::string QtControl::Text() const {
     case ControlKind::Button:
     case ControlKind::CheckBox:
       return Cp936FromQString(static_cast<QAbstractButton*>(widget)->text());
-    case ControlKind::Edit:
-      return Cp936FromQString(static_cast<QLineEdit*>(widget)->text());
+    case ControlKind::Edit: {
+      // The clock looks at the time boxes on every tick: converted again only when their text changed.
+      const QString text = static_cast<QLineEdit*>(widget)->text();
+      if (text != convertedText_) {
+        convertedText_ = text;
+        convertedCp936_ = Cp936FromQString(text);
+      }
+      return convertedCp936_;
+    }
     case ControlKind::Memo:
     case ControlKind::UserView:
       return Cp936FromEditorText(static_cast<QPlainTextEdit*>(widget)->toPlainText());

@@ -94,6 +94,9 @@ class QtControl : public virtual Control {
   std::string caption_;
   std::chrono::steady_clock::time_point captionShownAt_{};
   std::unique_ptr<QTimer> captionTimer_;
+  // An edit box's text as last converted to code page 936 (see Text).
+  mutable QString convertedText_;
+  mutable std::string convertedCp936_;
 };
 
 // The user view: a plain-text editor without wrapping, seen line by line; columns in code page 936 bytes.

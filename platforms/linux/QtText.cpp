@@ -33,9 +33,14 @@ QString QStringFromCp936(std::string_view cp936) {
 }
 
 std::string Cp936FromQString(const QString& text, bool* lossy) {
-  QStringEncoder& encoder = Cp936Encoder();
-  const QByteArray bytes = encoder.encode(text);
-  if (lossy) *lossy = encoder.hasError();
+  if (lossy != nullptr) {
+    // An encoder's error stays once set, whatever resets it: a fresh one tells about this text alone.
+    QStringEncoder encoder("GBK");
+    const QByteArray bytes = encoder.encode(text);
+    *lossy = encoder.hasError();
+    return bytes.toStdString();
+  }
+  const QByteArray bytes = Cp936Encoder().encode(text);
   return bytes.toStdString();
 }
 
