@@ -182,6 +182,7 @@ std::int64_t MonotonicNs() {
 
 // What the program's main() does, then reports when its window is on the screen (exposed and painted).
 int StartupChild(int argc, char** argv) {
+  PrepareQtApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName("titrelle");
   std::setlocale(LC_NUMERIC, "C");
@@ -706,6 +707,7 @@ struct MeasureOptions {
 };
 
 int Measure(int argc, char** argv, const MeasureOptions& what) {
+  PrepareQtApplication();  // as the program's main() does
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const std::filesystem::path folder =

@@ -29,8 +29,8 @@ namespace {
 constexpr int kInputMethodKey = 229;  // what a desktop reports as the key of an input method's character
 constexpr int kEditorMargin = 2;      // the text's distance from an editor's edge, as on the desktop
 constexpr int kSmallestFittedPixels = 9;
-// A label's caption reaches the screen at most this often: about a display refresh.
-constexpr auto kCaptionInterval = std::chrono::milliseconds(16);
+// A label's caption reaches the screen at most this often: the pace of a video's frames, 25 a second.
+constexpr auto kCaptionInterval = std::chrono::milliseconds(40);
 
 // Line breaks of the core's texts (CR LF) as Qt's plain-text editors keep them (LF), and back.
 QString EditorTextFromCp936(std::string_view text) {
@@ -441,7 +441,7 @@ void QtControl::SetText(const std::string& text) {
     case ControlKind::Label: {
       // The clock's label changes on every tick, a thousand times a second, and each change lays the caption
       // out and paints the window: far more than a screen can show, and most of what playing used to cost.
-      // A caption reaches the widget at once after a quiet spell, else at the next display refresh, and
+      // A caption reaches the widget at once after a quiet spell, else with the next video frame or so, and
       // the newest always gets there.
       caption_ = text;
       const auto sinceShown = std::chrono::steady_clock::now() - captionShownAt_;

@@ -11,6 +11,7 @@
 #include "ui/ErrorReport.h"
 
 int main(int argc, char** argv) {
+  titrelle::PrepareQtApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName("titrelle");
   QApplication::setDesktopFileName("titrelle");
