@@ -1,12 +1,17 @@
 // Measures the desktop program on Linux as a user meets it: start-up to the window shown, the clock's tick
 // rate while a video plays, how closely a mark follows the player's clock, how far the segment replay lets
 // the position and the picture run past the end mark before it jumps back, a typed character in edit mode on
-// long documents, and memory. It drives the real main window, timer and libmpv player on videos it makes with
+// long documents, memory, and the CPU the program uses while playing next to what the plain mpv player uses
+// on the same clip. It drives the real main window, timer and libmpv player on videos it makes with
 // ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure [--typing-only]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
+//       [--typing-only | --cpu-only] [--rounds=N]
 //
-// --typing-only measures the typed character alone.
+// --typing-only measures the typed character alone; --cpu-only the CPU while playing alone, against the plain
+// mpv player (which it starts itself, so the Debian package mpv must be installed) on the same clips, in
+// N rounds (3 unless told). --program-only plays the CPU comparison's clips in the program alone, for a
+// profiler.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -31,6 +36,7 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,6 +85,26 @@ std::string MakeVideo(const std::filesystem::path& folder, bool withSound) {
       ",if(lt(X,W/2),29+13*floor(N/16),29+13*mod(N,16)))':cb=128:cr=128\" ";
   if (withSound) command += "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=10 -c:a aac ";
   command += "-c:v mpeg4 -q:v 2 -g 25 '" + path + "'";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
+    std::exit(2);
+  }
+  return path;
+}
+
+// A clip for the CPU comparison: a moving test pattern of `width` x `height` at 25 fps, with a tone or
+// without, long enough for the settling and the window.
+std::string MakeCpuClip(const std::filesystem::path& folder, int width, int height, bool withSound,
+                        int seconds) {
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  const std::string path = (folder / ("cpu-" + size + (withSound ? "-tone.mp4" : "-silent.mp4"))).string();
+  std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=s=" + size +
+                        ":r=25:d=" + std::to_string(seconds) + " ";
+  if (withSound) {
+    command +=
+        "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + std::to_string(seconds) + " -c:a aac ";
+  }
+  command += "-c:v mpeg4 -q:v 2 -g 25 -pix_fmt yuv420p '" + path + "'";
   if (std::system(command.c_str()) != 0) {
     std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
     std::exit(2);
@@ -156,6 +182,7 @@ std::int64_t MonotonicNs() {
 
 // What the program's main() does, then reports when its window is on the screen (exposed and painted).
 int StartupChild(int argc, char** argv) {
+  PrepareQtApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName("titrelle");
   std::setlocale(LC_NUMERIC, "C");
@@ -509,7 +536,180 @@ void PrintTyping(const std::vector<TypingResult>& typing) {
 
 const char* Verdict(bool met) { return met ? "goal met" : "GOAL MISSED"; }
 
-int Measure(int argc, char** argv, bool typingOnly) {
+// ---- CPU while playing: the player alone against the program, side by side ----
+
+// The CPU time a process has used, all its threads, from /proc (in clock ticks of 10 ms).
+double ProcessCpuSeconds(qint64 pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // The command name, in parentheses, may hold spaces: fields are counted from after its closing one.
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(text.substr(close + 1));
+  std::string field;
+  double ticks = 0;
+  // Third to fifteenth fields of the line: the state first, user time the twelfth after it, system time next.
+  for (int index = 1; index <= 13 && fields >> field; ++index) {
+    if (index == 12 || index == 13) ticks += std::atof(field.c_str());
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+constexpr int kCpuSettleMs = 1500;
+constexpr int kCpuWindowMs = 5000;
+constexpr int kCpuClipSeconds = 10;
+
+// The plain mpv player on `clip` in a window the size of the program's video panel, with the same audio
+// outputs, looping so that it plays the whole window: its share of a core over the window.
+std::optional<double> PlayerAloneCpuShare(const std::string& clip, QSize window) {
+  QProcess mpv;
+  mpv.setProgram("mpv");
+  mpv.setArguments({"--no-config", "--really-quiet", "--vo=x11",
+                    QString::fromStdString("--ao=" + MpvPlayerOptions{}.audioOutput),
+                    QString("--geometry=%1x%2+0+0").arg(window.width()).arg(window.height()),
+                    "--keepaspect-window=no", "--loop-file=inf", "--osd-level=0", "--no-osc",
+                    "--load-scripts=no", "--input-default-bindings=no", "--force-window=yes",
+                    QString::fromStdString(clip)});
+  mpv.start();
+  if (!mpv.waitForStarted(5000)) return std::nullopt;
+  Spin(kCpuSettleMs);
+  std::optional<double> share;
+  if (mpv.state() == QProcess::Running) {
+    const double before = ProcessCpuSeconds(mpv.processId());
+    const auto from = SteadyClock::now();
+    Spin(kCpuWindowMs);
+    const double after = ProcessCpuSeconds(mpv.processId());
+    if (before >= 0 && after >= 0) share = (after - before) / SecondsBetween(from, SteadyClock::now());
+  }
+  mpv.terminate();
+  if (!mpv.waitForFinished(3000)) {
+    mpv.kill();
+    mpv.waitForFinished();
+  }
+  return share;
+}
+
+// The program playing `clip` as a user starts it (open, F9), the whole process's share of a core over the
+// window: the GUI thread with its 1 ms clock, the player's threads, the drawing.
+double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip) {
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  system.videoToOpen = clip;
+  form.OpenButtonClick();
+  Spin(10000, [&] { return form.WP->PlayState() == 1; });
+  Spin(200);
+  form.StartTimeButtonClick();
+  Spin(kCpuSettleMs);
+  const double before = CpuSeconds();
+  const auto from = SteadyClock::now();
+  Spin(kCpuWindowMs);
+  const double share = (CpuSeconds() - before) / SecondsBetween(from, SteadyClock::now());
+  form.WP->Stop();
+  Spin(200);
+  return share;
+}
+
+// The program with its window open and the player stopped: the 1 ms clock ticking and nothing else.
+double IdleCpuShare() {
+  Spin(kCpuSettleMs);
+  const double before = CpuSeconds();
+  const auto from = SteadyClock::now();
+  Spin(kCpuWindowMs);
+  return (CpuSeconds() - before) / SecondsBetween(from, SteadyClock::now());
+}
+
+struct CpuComparison {
+  std::string clip;
+  QSize clipSize;
+  bool withSound = false;
+  Stats alone;
+  Stats program;
+  Stats idle;  // the program's window open, the player stopped, between this clip's windows
+};
+
+// Rounds of the player alone and the program one after the other on each clip, the order swapped from
+// round to round, so that what else the machine does falls on both alike.
+std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& form,
+                                      const std::filesystem::path& folder, QSize panel, int rounds,
+                                      bool programOnly) {
+  std::vector<CpuComparison> comparisons;
+  for (QSize size : {QSize(320, 240), QSize(1280, 720)}) {
+    for (bool withSound : {true, false}) {
+      CpuComparison comparison;
+      comparison.clipSize = size;
+      comparison.withSound = withSound;
+      comparison.clip = MakeCpuClip(folder, size.width(), size.height(), withSound, kCpuClipSeconds);
+      comparisons.push_back(std::move(comparison));
+    }
+  }
+  for (int round = 0; round < rounds; ++round) {
+    for (CpuComparison& comparison : comparisons) {
+      comparison.idle.Add(IdleCpuShare());
+      for (int turn = 0; turn < 2; ++turn) {
+        if ((turn == 0) == (round % 2 == 0)) {
+          if (!programOnly) {
+            if (const auto share = PlayerAloneCpuShare(comparison.clip, panel)) comparison.alone.Add(*share);
+          }
+        } else {
+          comparison.program.Add(ProgramCpuShare(system, form, comparison.clip));
+        }
+      }
+    }
+  }
+  return comparisons;
+}
+
+std::string Percentages(const Stats& stats) {
+  std::string text;
+  for (double value : stats.values) {
+    char one[16];
+    std::snprintf(one, sizeof one, "%s%.1f", text.empty() ? "" : " ", value * 100);
+    text += one;
+  }
+  return text;
+}
+
+void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int rounds) {
+  if (comparisons.empty()) return;
+  std::printf(
+      "-- CPU while playing, %% of a core: the player alone (mpv, x11 output, the same clip in a %dx%d "
+      "window) and Titrelle (the whole process), medians of %d windows of %d s\n",
+      panel.width(), panel.height(), rounds, kCpuWindowMs / 1000);
+  Stats idle;
+  for (const CpuComparison& comparison : comparisons)
+    idle.values.insert(idle.values.end(), comparison.idle.values.begin(), comparison.idle.values.end());
+  std::printf("Titrelle with its window open, the player stopped (the clock alone)   %.1f%%   (%s)\n",
+              idle.Quantile(0.5) * 100, Percentages(idle).c_str());
+  for (const CpuComparison& comparison : comparisons) {
+    char clip[64];
+    std::snprintf(clip, sizeof clip, "%dx%d %s", comparison.clipSize.width(), comparison.clipSize.height(),
+                  comparison.withSound ? "with sound" : "without sound");
+    if (comparison.alone.Empty()) {
+      std::printf(
+          "%-24s  Titrelle %5.1f%%   the player alone not measured (is mpv installed?)   (Titrelle: %s)\n",
+          clip, comparison.program.Quantile(0.5) * 100, Percentages(comparison.program).c_str());
+      continue;
+    }
+    const double alone = comparison.alone.Quantile(0.5);
+    const double program = comparison.program.Quantile(0.5);
+    std::printf(
+        "%-24s  player alone %5.1f%%  Titrelle %5.1f%%  ratio %4.2f   goal <= 2: %s   (alone: %s; Titrelle: "
+        "%s)\n",
+        clip, alone * 100, program * 100, program / alone, Verdict(program <= 2 * alone),
+        Percentages(comparison.alone).c_str(), Percentages(comparison.program).c_str());
+  }
+}
+
+struct MeasureOptions {
+  bool typing = true;
+  bool timing = true;  // start-up, the clock and the marks, the replay
+  bool cpu = true;
+  int cpuRounds = 3;
+  bool programOnly = false;  // the program's side of the comparison alone: for a profiler
+};
+
+int Measure(int argc, char** argv, const MeasureOptions& what) {
+  PrepareQtApplication();  // as the program's main() does
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const std::filesystem::path folder =
@@ -518,12 +718,13 @@ int Measure(int argc, char** argv, bool typingOnly) {
   const std::string toneVideo = MakeVideo(folder, true);
   const std::string silentVideo = MakeVideo(folder, false);
 
-  const Stats startup = typingOnly ? Stats{} : MeasureStartup(7);
+  const Stats startup = what.timing ? MeasureStartup(7) : Stats{};
 
   QtWindowSystemOptions options;
   options.registryPath = (folder / "registry").string();
   std::vector<ScenarioResult> results;
   std::vector<TypingResult> typing;
+  std::vector<CpuComparison> cpu;
   QSize panelSize;
   {
     MeasuringWindowSystem system(options);
@@ -532,12 +733,15 @@ int Measure(int argc, char** argv, bool typingOnly) {
     Spin(500);
     TForm1& form = program.Form1();
     if (auto* player = dynamic_cast<MpvPlayer*>(form.WP.get())) panelSize = player->VideoSurface()->size();
-    if (!typingOnly) {
+    if (what.timing) {
       results.push_back(RunScenario(system, form, toneVideo, true));
       results.push_back(RunScenario(system, form, silentVideo, false));
     }
-    for (int subtitles : {100, 1000, 10000})
-      typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
+    if (what.cpu) cpu = CompareCpu(system, form, folder, panelSize, what.cpuRounds, what.programOnly);
+    if (what.typing) {
+      for (int subtitles : {100, 1000, 10000})
+        typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
+    }
   }
   const long peakKb = MemoryKb("VmHWM:");
   std::filesystem::remove_all(folder);
@@ -595,6 +799,7 @@ int Measure(int argc, char** argv, bool typingOnly) {
                 perPass.c_str(), Verdict(worstFrames <= 1 && !result.framesPastEnd.empty()));
     std::printf("memory while playing           RSS %.1f MB\n", result.rssKb / 1024.0);
   }
+  PrintCpu(cpu, panelSize, what.cpuRounds);
   PrintTyping(typing);
   std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
   return 0;
@@ -605,6 +810,19 @@ int Measure(int argc, char** argv, bool typingOnly) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--startup-child") return titrelle::StartupChild(argc, argv);
-  const bool typingOnly = argc > 1 && std::string(argv[1]) == "--typing-only";
-  return titrelle::Measure(argc, argv, typingOnly);
+  titrelle::MeasureOptions what;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--typing-only") {
+      what.timing = what.cpu = false;
+    } else if (argument == "--cpu-only") {
+      what.timing = what.typing = false;
+    } else if (argument == "--program-only") {
+      what.timing = what.typing = false;
+      what.programOnly = true;
+    } else if (argument.rfind("--rounds=", 0) == 0) {
+      what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));
+    }
+  }
+  return titrelle::Measure(argc, argv, what);
 }

@@ -35,12 +35,13 @@ constexpr int kPlayStateTransitioning = 9;
 
 // A position string is good for the position read right after it only this long.
 constexpr auto kPinLifetime = std::chrono::milliseconds(5);
-// A reading of mpv's clock serves the reads that follow it this closely.
-constexpr auto kReadingLifetime = std::chrono::microseconds(500);
+// A reading of mpv's audio clock serves the reads that follow it this closely. Longer saves round trips
+// into mpv's core, but a stall of the audio output would show that much later.
+constexpr auto kAudioReadingLifetime = std::chrono::milliseconds(10);
 // How long the frame time stands in for an audio clock mpv did not have, before mpv is asked again.
 constexpr auto kNoAudioClockRecheck = std::chrono::milliseconds(50);
 
-enum ObservedProperty : std::uint64_t { kEofReached = 1 };
+enum ObservedProperty : std::uint64_t { kEofReached = 1, kTimePos = 2 };
 
 void CheckMpv(int result) {
   if (result < 0) throw Error(std::string(kPlayerCallFailed) + ": " + mpv_error_string(result));
@@ -86,6 +87,7 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
     throw Error(kPlayerStartFailed);
   }
   mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
 
   video_ = new VideoWidget(videoPanel, frames_);
   if (videoPanel != nullptr) video_->setGeometry(videoPanel->rect());
@@ -359,7 +361,8 @@ void MpvPlayer::IssueSeek(double seconds) {
   if (seekTarget_ && *seekTarget_ == seconds) return;
   seekTarget_ = seconds;
   seekAcknowledged_ = false;
-  reading_.reset();
+  audioReading_.reset();
+  frameReading_.reset();
   ++seekSerial_;
   ++seekEpoch_;
   mpv_node items[3];
@@ -379,35 +382,37 @@ void MpvPlayer::IssueSeek(double seconds) {
 double MpvPlayer::LivePosition() {
   using SteadyClock = PlaybackClock::TimePoint::clock;
   const auto now = SteadyClock::now();
-  if (reading_ && now - reading_->at < kReadingLifetime) {
-    if (!reading_->audio) return clock_.FromFrameTime(reading_->seconds, now);
-    return clock_.FromAudio(reading_->seconds + std::chrono::duration<double>(now - reading_->at).count());
-  }
-  reading_.reset();
-  double seconds = 0;
   if (noAudioClockSince_ && now - *noAudioClockSince_ >= kNoAudioClockRecheck) noAudioClockSince_.reset();
   if (!noAudioClockSince_) {
+    if (audioReading_ && now - audioReading_->at < kAudioReadingLifetime) {
+      return clock_.FromAudio(audioReading_->seconds +
+                              std::chrono::duration<double>(now - audioReading_->at).count());
+    }
+    audioReading_.reset();
+    double seconds = 0;
     const int result = mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds);
     // The reading belongs to the middle of the round trip.
     const auto at = now + (SteadyClock::now() - now) / 2;
     if (result >= 0) {
-      reading_ = Reading{seconds, true, at};
+      audioReading_ = AudioReading{seconds, at};
       return clock_.FromAudio(seconds);
     }
     // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
     noAudioClockSince_ = now;
   }
-  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0) {
-    const auto at = SteadyClock::now();
-    reading_ = Reading{seconds, false, at};
-    return clock_.FromFrameTime(seconds, at);
+  if (!frameReading_) {
+    // Nothing observed since playback (re)started: ask.
+    double seconds = 0;
+    if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0) return clock_.Last();
+    frameReading_ = FrameReading{seconds, SteadyClock::now()};
   }
-  return clock_.Last();
+  return clock_.FromFrameTime(frameReading_->seconds, frameReading_->seenAt, SteadyClock::now());
 }
 
 void MpvPlayer::RestartClock(double seconds) {
   clock_.Restart(seconds);
-  reading_.reset();
+  audioReading_.reset();
+  frameReading_.reset();
   noAudioClockSince_.reset();
 }
 
@@ -517,6 +522,15 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       break;
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto& property = *static_cast<const mpv_event_property*>(event.data);
+      if (event.reply_userdata == kTimePos) {
+        // Events are read as soon as mpv wakes the GUI loop, and on every read of the position: the moment
+        // one is read is the moment the frame time changed, give or take the tick in hand.
+        if (property.format == MPV_FORMAT_DOUBLE && state_ == State::kPlaying && !seekTarget_) {
+          frameReading_ = FrameReading{*static_cast<const double*>(property.data),
+                                       PlaybackClock::TimePoint::clock::now()};
+        }
+        break;
+      }
       // At the end mpv holds the last frame. A seek on its way takes the media back from there and playback
       // goes on; otherwise the media has ended and the player stops there.
       if (event.reply_userdata == kEofReached && property.format == MPV_FORMAT_FLAG &&

@@ -3,9 +3,10 @@
 // render thread of its own into a VideoWidget inside the video panel.
 //
 // Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
-// threads, which only wake the render thread or post to the GUI loop. Reading the position asks mpv
-// directly (a few microseconds, at most once in half a millisecond; nothing on the GUI thread waits for a
-// frame to be drawn), and mpv's event queue is read only when mpv has said it holds something.
+// threads, which only wake the render thread or post to the GUI loop. Reading the position asks mpv's audio
+// clock directly (a few microseconds, at most once in a few milliseconds) and follows the frame time mpv
+// reports as it changes; nothing on the GUI thread waits for a frame to be drawn, and mpv's event queue is
+// read only when mpv has said it holds something.
 //
 // mpv needs the C numeric locale: call setlocale(LC_NUMERIC, "C") after the QApplication exists (its
 // constructor sets the locale from the environment). The constructor does it too, but the program's
@@ -110,15 +111,22 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   // the frame time serves until it is asked again a little later.
   std::optional<PlaybackClock::TimePoint> noAudioClockSince_;
   PlaybackClock clock_;
-  // The last reading of mpv's clock. The clock ticks reads the position several times within a few
-  // microseconds, and every read from mpv is a round trip to its core thread: one reading serves them all,
-  // moved on by the time since (the audio clock runs at the steady clock's speed while playing).
-  struct Reading {
+  // The last reading of mpv's audio clock. Every read from mpv is a round trip to its core thread, which
+  // the clock's thousand ticks a second cannot each afford: one reading serves the reads of the next few
+  // milliseconds, moved on by the time since (the audio clock runs at the steady clock's speed while
+  // playing).
+  struct AudioReading {
     double seconds;
-    bool audio;
     PlaybackClock::TimePoint at;
   };
-  std::optional<Reading> reading_;
+  std::optional<AudioReading> audioReading_;
+  // The frame time, observed: mpv says when it changes, which is when a new frame is due, and the clock
+  // moves it on from the moment it came in (see PlaybackClock::FromFrameTime).
+  struct FrameReading {
+    double seconds;
+    PlaybackClock::TimePoint seenAt;
+  };
+  std::optional<FrameReading> frameReading_;
   // The whole second of the last position string: the next position read falls in it, so a string and a
   // position read one after the other never straddle a second.
   std::optional<double> pinnedSecond_;

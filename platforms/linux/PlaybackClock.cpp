@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace titrelle {
 namespace {
@@ -28,10 +27,10 @@ void PlaybackClock::SetFrameDuration(double seconds) {
 
 double PlaybackClock::FromAudio(double audioSeconds) { return Settle(audioSeconds); }
 
-double PlaybackClock::FromFrameTime(double frameSeconds, TimePoint now) {
+double PlaybackClock::FromFrameTime(double frameSeconds, TimePoint seenAt, TimePoint now) {
   if (frameSeconds != frameSeconds_) {
     frameSeconds_ = frameSeconds;
-    frameSeenAt_ = now;
+    frameSeenAt_ = seenAt;
   }
   const double sinceSeen = std::chrono::duration<double>(now - frameSeenAt_).count();
   return Settle(frameSeconds - frameDurationSeconds_ + std::clamp(sinceSeen, 0.0, frameDurationSeconds_));
@@ -54,14 +53,21 @@ std::string FormatPositionString(double seconds) {
   if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
   const long long whole = static_cast<long long>(std::floor(seconds));
   const long long hours = whole / 3600;
-  const int minutes = static_cast<int>(whole / 60 % 60);
-  const int secs = static_cast<int>(whole % 60);
-  char text[32];
+  // Built by hand: the clock asks for it twice a tick, and a formatted print costs more than the rest of
+  // the tick together.
+  auto twoDigits = [](std::string& text, long long value) {
+    text += static_cast<char>('0' + value / 10 % 10);
+    text += static_cast<char>('0' + value % 10);
+  };
+  std::string text;
   if (hours > 0) {
-    std::snprintf(text, sizeof text, "%02lld:%02d:%02d", hours, minutes, secs);
-  } else {
-    std::snprintf(text, sizeof text, "%02d:%02d", minutes, secs);
+    if (hours >= 100) text = std::to_string(hours / 100);
+    twoDigits(text, hours % 100);
+    text += ':';
   }
+  twoDigits(text, whole / 60 % 60);
+  text += ':';
+  twoDigits(text, whole % 60);
   return text;
 }
 

@@ -25,7 +25,9 @@ class PlaybackClock {
   double FromAudio(double audioSeconds);
   // A reading of the frame time at the monotonic time `now`: the picture shown is one frame older, and the
   // time since this frame time was first seen moves the position on, until the next frame is due.
-  double FromFrameTime(double frameSeconds, TimePoint now);
+  double FromFrameTime(double frameSeconds, TimePoint now) { return FromFrameTime(frameSeconds, now, now); }
+  // The same, for a frame time that came in at `seenAt`, read at `now`.
+  double FromFrameTime(double frameSeconds, TimePoint seenAt, TimePoint now);
   double Last() const { return lastSeconds_; }
 
  private:

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <QValidator>
 #include <algorithm>
 
@@ -29,6 +30,8 @@ namespace {
 constexpr int kInputMethodKey = 229;  // what a desktop reports as the key of an input method's character
 constexpr int kEditorMargin = 2;      // the text's distance from an editor's edge, as on the desktop
 constexpr int kSmallestFittedPixels = 9;
+// A label's caption reaches the screen at most this often: the pace of a video's frames, 25 a second.
+constexpr auto kCaptionInterval = std::chrono::milliseconds(40);
 
 // Line breaks of the core's texts (CR LF) as Qt's plain-text editors keep them (LF), and back.
 QString EditorTextFromCp936(std::string_view text) {
@@ -398,12 +401,19 @@ std::string QtControl::Text() const {
     case ControlKind::Panel:
       return Cp936FromQString(static_cast<PanelWidget*>(widget)->caption);
     case ControlKind::Label:
-      return Cp936FromQString(static_cast<QLabel*>(widget)->text());
+      return caption_;
     case ControlKind::Button:
     case ControlKind::CheckBox:
       return Cp936FromQString(static_cast<QAbstractButton*>(widget)->text());
-    case ControlKind::Edit:
-      return Cp936FromQString(static_cast<QLineEdit*>(widget)->text());
+    case ControlKind::Edit: {
+      // The clock looks at the time boxes on every tick: converted again only when their text changed.
+      const QString text = static_cast<QLineEdit*>(widget)->text();
+      if (text != convertedText_) {
+        convertedText_ = text;
+        convertedCp936_ = Cp936FromQString(text);
+      }
+      return convertedCp936_;
+    }
     case ControlKind::Memo:
     case ControlKind::UserView:
       return Cp936FromEditorText(static_cast<QPlainTextEdit*>(widget)->toPlainText());
@@ -426,9 +436,24 @@ void QtControl::SetText(const std::string& text) {
       break;
     }
     case ControlKind::Label: {
-      auto* label = static_cast<QLabel*>(widget);
-      label->setText(QStringFromCp936(text));
-      if (entry_.width == 0) label->adjustSize();  // labels size themselves to their caption
+      // The clock's label changes on every tick, a thousand times a second, and each change lays the caption
+      // out and paints the window: far more than a screen can show, and most of what playing used to cost.
+      // A caption reaches the widget at once after a quiet spell, else with the next video frame or so, and
+      // the newest always gets there.
+      caption_ = text;
+      const auto sinceShown = std::chrono::steady_clock::now() - captionShownAt_;
+      if (sinceShown >= kCaptionInterval) {
+        ShowCaption();
+        break;
+      }
+      if (!captionTimer_) {
+        captionTimer_ = std::make_unique<QTimer>();
+        captionTimer_->setSingleShot(true);
+        QObject::connect(captionTimer_.get(), &QTimer::timeout, [this] { ShowCaption(); });
+      }
+      if (!captionTimer_->isActive()) {
+        captionTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(kCaptionInterval - sinceShown));
+      }
       break;
     }
     case ControlKind::Button:
@@ -463,6 +488,16 @@ void QtControl::SetText(const std::string& text) {
     case ControlKind::MediaPanel:
       break;
   }
+}
+
+void QtControl::ShowCaption() {
+  auto* label = static_cast<QLabel*>(widget_.data());
+  if (label == nullptr) return;
+  captionShownAt_ = std::chrono::steady_clock::now();
+  const QString caption = QStringFromCp936(caption_);
+  if (caption == label->text()) return;
+  label->setText(caption);
+  if (entry_.width == 0) label->adjustSize();  // labels size themselves to their caption
 }
 
 void QtControl::FitMemoFont() {

@@ -10,8 +10,11 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/Controls.h"
@@ -71,6 +74,7 @@ class QtControl : public virtual Control {
   virtual void AfterWidgetKey() {}
   void ApplyLook();
   void FitMemoFont();
+  void ShowCaption();
 
   QtWindow& window_;
   ControlEntry entry_;
@@ -80,6 +84,13 @@ class QtControl : public virtual Control {
   bool visible_;
   bool tabStop_ = false;
   bool settingText_ = false;
+  // A label's caption as the program set it last, and when a caption last reached the widget (see SetText).
+  std::string caption_;
+  std::chrono::steady_clock::time_point captionShownAt_{};
+  std::unique_ptr<QTimer> captionTimer_;
+  // An edit box's text as last converted to code page 936 (see Text).
+  mutable QString convertedText_;
+  mutable std::string convertedCp936_;
 };
 
 // The user view: a plain-text editor without wrapping, seen line by line; columns in code page 936 bytes.

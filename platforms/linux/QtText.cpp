@@ -4,9 +4,26 @@
 #include <QStringEncoder>
 
 namespace titrelle {
+namespace {
+
+// Opening a converter looks the code page up in ICU's tables, which costs more than converting a short text:
+// the clock's labels and time boxes are converted on every tick. One of each a thread, reset between texts.
+QStringDecoder& Cp936Decoder() {
+  thread_local QStringDecoder decoder("GBK");
+  decoder.resetState();
+  return decoder;
+}
+
+QStringEncoder& Cp936Encoder() {
+  thread_local QStringEncoder encoder("GBK");
+  encoder.resetState();
+  return encoder;
+}
+
+}  // namespace
 
 QString QStringFromCp936(std::string_view cp936) {
-  QStringDecoder decoder("GBK");
+  QStringDecoder& decoder = Cp936Decoder();
   QString text = decoder.decode(QByteArrayView(cp936.data(), static_cast<qsizetype>(cp936.size())));
   // A lead byte ending the text waits in the decoder for a trail byte that never comes, and would vanish:
   // a NUL after it makes the decoder give it up as U+FFFD (shown and saved as "?"). The NUL goes again.
@@ -16,9 +33,14 @@ QString QStringFromCp936(std::string_view cp936) {
 }
 
 std::string Cp936FromQString(const QString& text, bool* lossy) {
-  QStringEncoder encoder("GBK");
-  const QByteArray bytes = encoder.encode(text);
-  if (lossy) *lossy = encoder.hasError();
+  if (lossy != nullptr) {
+    // An encoder's error stays once set, whatever resets it: a fresh one tells about this text alone.
+    QStringEncoder encoder("GBK");
+    const QByteArray bytes = encoder.encode(text);
+    *lossy = encoder.hasError();
+    return bytes.toStdString();
+  }
+  const QByteArray bytes = Cp936Encoder().encode(text);
   return bytes.toStdString();
 }
 

@@ -40,6 +40,10 @@ QWidget* DialogParent() { return QApplication::activeWindow(); }
 
 }  // namespace
 
+void PrepareQtApplication() {
+  if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+}
+
 QtWindowSystem::QtWindowSystem(QtWindowSystemOptions options)
     : options_(std::move(options)), hotKeys_(*this), registry_(options_.registryPath) {
   InstallFontSubstitutions();

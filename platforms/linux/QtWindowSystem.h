@@ -16,6 +16,12 @@
 
 namespace titrelle {
 
+// Call before the QApplication is made. The program's clock ticks a thousand times a second, and the GLib
+// event loop Qt uses by default costs half as much again per tick as Qt's own, which the program runs on
+// instead. Nothing here needs GLib's: the open dialog is Qt's own, and a desktop's native colour dialog
+// runs a loop of its own while it is open. QT_NO_GLIB set beforehand (to empty, say) has the last word.
+void PrepareQtApplication();
+
 struct QtWindowSystemOptions {
   std::string registryPath = RegistryFile::DefaultPath();
   MpvPlayerOptions player;

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     return titrelle::RunExportSrtCommand(files, arguments, std::cout, std::cerr);
   }
 
+  titrelle::PrepareQtApplication();
   QApplication application(argc, argv);
   QApplication::setApplicationName("titrelle");
   QApplication::setDesktopFileName("titrelle");

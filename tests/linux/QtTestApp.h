@@ -11,6 +11,8 @@
 #include <clocale>
 #include <functional>
 
+#include "platforms/linux/QtWindowSystem.h"
+
 namespace titrelle {
 
 inline QApplication& TestApplication() {
@@ -19,6 +21,7 @@ inline QApplication& TestApplication() {
   static char* argv[] = {name, nullptr};
   // Never destroyed: Qt's teardown after main() has returned is not worth the risk in a test binary.
   static QApplication* application = [] {
+    PrepareQtApplication();  // the event loop the program runs on
     auto* made = new QApplication(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     return made;
