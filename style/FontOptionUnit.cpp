@@ -93,6 +93,23 @@ TFontOptionForm::TFontOptionForm(WindowSystem& windowSystem, SubtitleDocument& d
   Edit2->OnKeyPress = [this](KeyPressEvent& key) { Edit1KeyPress(key); };
   Edit1->OnKeyDown = [this](KeyEvent& key) { Edit1KeyDown(key); };
   Edit2->OnKeyDown = [this](KeyEvent& key) { Edit2KeyDown(key); };
+  PanelColor->OnKeyDown = [this](KeyEvent& key) {
+    FieldKeyDown(key, &TFontOptionForm::PanelColorClick, nullptr);
+  };
+  PanelName->OnKeyDown = [this](KeyEvent& key) {
+    FieldKeyDown(key, &TFontOptionForm::PanelNameClick, FontNameComboBox);
+  };
+  PanelSize->OnKeyDown = [this](KeyEvent& key) {
+    FieldKeyDown(key, &TFontOptionForm::PanelSizeClick, FontSizeComboBox);
+  };
+}
+
+void TFontOptionForm::FieldKeyDown(KeyEvent& key, void (TFontOptionForm::*click)(), Control* list) {
+  // Space or Enter on a focused field opens its picker or list, as a click does; a list then takes the keys.
+  if (key.key != vk::Space && key.key != vk::Return) return;
+  key.swallowed = true;
+  (this->*click)();
+  if (list != nullptr && list->Visible()) list->SetFocus();
 }
 
 TFontOptionForm::~TFontOptionForm() = default;

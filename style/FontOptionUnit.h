@@ -69,6 +69,7 @@ class TFontOptionForm {
   void Edit1KeyDown(KeyEvent& key);
   void Edit2KeyDown(KeyEvent& key);
   void SaveButtonClick();
+  void FieldKeyDown(KeyEvent& key, void (TFontOptionForm::*click)(), Control* list);
 
   // The start-up load, run on the hidden start-up dialog: writes the defaults on the first start, fills the
   // fields from the (empty) file view, and puts the default style in force. When a step fails, the default

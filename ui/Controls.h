@@ -13,6 +13,7 @@ constexpr int Back = 8;
 constexpr int Tab = 9;
 constexpr int Return = 13;
 constexpr int Escape = 27;
+constexpr int Space = 32;
 constexpr int End = 35;
 constexpr int Home = 36;
 constexpr int Left = 37;

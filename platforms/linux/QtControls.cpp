@@ -139,6 +139,15 @@ class PanelWidget : public QFrame {
     pressed_ = event->button() == Qt::LeftButton;
     if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
   }
+  // A panel that takes the focus hears its keys, as the program's other controls do.
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!control) return QFrame::keyPressEvent(event);
+    control->HandleKeyPress(event, [this](QKeyEvent* acted) { QFrame::keyPressEvent(acted); });
+  }
+  void keyReleaseEvent(QKeyEvent* event) override {
+    QFrame::keyReleaseEvent(event);
+    if (control && !event->isAutoRepeat()) control->HandleKeyRelease(event);
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
     const bool click =
         pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());

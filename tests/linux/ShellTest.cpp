@@ -13,6 +13,7 @@
 #include <QRawFont>
 #include <QtTest/QTest>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "DesktopDriver.h"
@@ -140,6 +141,39 @@ TEST(ShellTest, CaptureCycleWithRealKeysLeavesTheLineOnDisk) {
   EXPECT_EQ(lines[3], "");
   EXPECT_EQ(lines[4], "");  // the text ends with its break
   EXPECT_EQ(form.InputEdit->Text(), "");
+}
+
+// A file the player cannot open gives the open button back; after Enter the word beside the player names the
+// line; a line whose end is not after its start is not written.
+TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
+  TestFolder folder;
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  std::ofstream(folder.Path() / "notes.txt") << "not a video\n";
+  OpenVideo(program, answers, (folder.Path() / "notes.txt").string());
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.OpenButton->Enabled(); }, kDesktopWaitMs));
+  EXPECT_FALSE(form.NoticeLabel->Text().empty());
+
+  OpenVideo(program, answers, folder.Video());
+  form.StartTimeButton->OnClick();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 0.5; }, kDesktopWaitMs));
+  form.EndTimeButton->OnClick();
+  form.InputEdit->SetText("One");
+  ASSERT_TRUE(Xdotool({"key", "Return"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount == 1; }, kDesktopWaitMs));
+  EXPECT_EQ(form.NoticeLabel->Text(),
+            Cp936FromUtf8("\xE7\xAC\xAC"
+                          "1\xE5\x8F\xA5\xE5\xB7\xB2\xE4\xBF\x9D\xE5\xAD\x98\xEF\xBC\x9A"
+                          "clip.srt"));
+
+  form.ContinueButtonClick();  // paused where the line ended
+  form.EndTimeButton->OnClick();
+  form.InputEdit->SetText("Never shown");
+  ASSERT_TRUE(Xdotool({"key", "Return"}));
+  ProcessEventsUntil([] { return false; }, 300);
+  EXPECT_EQ(form.Session.LineCount, 1);
+  EXPECT_EQ(form.InputEdit->Text(), "Never shown");
 }
 
 TEST(ShellTest, HotKeyReachesTheProgramWhileAnotherProgramHasTheFocus) {

@@ -407,3 +407,30 @@ TEST_F(StyleScenario, TheNewestDialogsStringsAreUsedAndStaleDialogsGo) {
 
 }  // namespace
 }  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// Mended: the fields took the focus but not the keys. Space or Enter on a field opens its picker or list as
+// a click does, and a list then has the focus.
+TEST_F(StyleScenario, TheDialogsFieldsOpenByKeyboard) {
+  OpenFontDialog();
+  ASSERT_TRUE(Field("CheckBoxDefault").Click());  // custom mode: the fields can be changed
+  ws.colorAnswers.push_back(0x563412);
+  ASSERT_TRUE(Field("PanelColor").PressKey(vk::Space));
+  EXPECT_EQ(Field("PanelColor").Text(), "#123456");
+  const struct {
+    const char* field;
+    const char* list;
+    int key;
+  } cases[] = {{"PanelName", "FontNameComboBox", vk::Return}, {"PanelSize", "FontSizeComboBox", vk::Space}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    ASSERT_TRUE(Field(c.field).PressKey(c.key));
+    EXPECT_TRUE(Field(c.list).Visible());
+    EXPECT_EQ(DialogWindow().FocusedControl(), &Field(c.list));
+  }
+}
+
+}  // namespace
+}  // namespace titrelle
