@@ -13,6 +13,7 @@
 
 #include "base/Cp936.h"
 #include "base/Error.h"
+#include "platforms/posix/FileDescriptor.h"
 
 namespace titrelle {
 
@@ -20,23 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file descriptor closed on every path out.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now, telling whether the close (the last chance for a delayed write error) succeeded.
-  bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
- private:
-  int fd_;
-};
 
 [[noreturn]] void ThrowCannotCreate(const fs::path& path, int error) {
   throw Error("Cannot create file \"" + DisplayPath(path) + "\". " + SystemReason(error));
@@ -110,7 +94,7 @@ std::string TemporaryPrefix(const fs::path& target, const SaveNaming& naming) {
 }
 
 void SyncFolder(const fs::path& folder) {
-  Descriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  FileDescriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (descriptor.valid()) ::fsync(descriptor.get());
 }
 
@@ -183,7 +167,7 @@ Replaced ReplaceAtomically(const fs::path& path, const fs::path& target, std::st
 // Writes over the file itself. The new size is reserved before the first byte changes, so a full disk fails
 // while the old text is still whole; any later failure puts the old bytes back before it is reported.
 void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes) {
-  Descriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+  FileDescriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
   if (!file.valid()) ThrowCannotCreate(path, errno);
   std::string old;
   if (!ReadAll(file.get(), old)) ThrowFailedToSave(path, errno);
@@ -263,7 +247,7 @@ bool PosixFileSystem::Exists(const fs::path& path) const {
 }
 
 std::string PosixFileSystem::ReadWhole(const fs::path& path) const {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   std::string bytes;
   if (!file.valid() || !ReadAll(file.get(), bytes)) {
     throw Error("Cannot open file \"" + DisplayPath(path) + "\". " + SystemReason(errno));

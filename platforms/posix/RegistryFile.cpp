@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "base/Cp936.h"
+#include "platforms/posix/FileDescriptor.h"
 #include "platforms/posix/PosixFileSystem.h"
 
 namespace titrelle {
@@ -44,22 +45,6 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-// A file descriptor closed on every path out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
