@@ -358,3 +358,19 @@ TEST(OpenGivenAtStart, OpensAsTheDialogWouldOrSaysTheVideoIsMissing) {
 
 }  // namespace
 }  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// Mended: a save killed before its rename left a whole copy of the document beside the video for good.
+TEST(OpenCleansUp, OpeningAVideoRemovesWhatAKilledSaveLeftBesideItsSubtitleFile) {
+  ScenarioWorld world;
+  world.WriteFile(".movie.srt.titrelle-save-Ab3xYz", "half a document");
+  world.WriteFile(".other.srt.titrelle-save-Ab3xYz", "another video's");
+  world.OpenVideo("movie.avi");
+  EXPECT_FALSE(world.FileExists(".movie.srt.titrelle-save-Ab3xYz"));
+  EXPECT_TRUE(world.FileExists(".other.srt.titrelle-save-Ab3xYz"));
+}
+
+}  // namespace
+}  // namespace titrelle
