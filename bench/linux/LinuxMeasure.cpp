@@ -34,6 +34,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -589,9 +590,32 @@ std::optional<double> PlayerAloneCpuShare(const std::string& clip, QSize window)
   return share;
 }
 
+// The CPU time of each of this process's threads, by the thread's name (threads of one name summed).
+std::map<std::string, double> ThreadCpuSeconds() {
+  std::map<std::string, double> byName;
+  const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    std::ifstream stat(task.path() / "stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    std::istringstream fields(text.substr(close + 1));
+    std::string field;
+    double ticks = 0;
+    for (int index = 1; index <= 13 && fields >> field; ++index) {
+      if (index == 12 || index == 13) ticks += std::atof(field.c_str());
+    }
+    byName[text.substr(open + 1, close - open - 1)] += ticks / ticksPerSecond;
+  }
+  return byName;
+}
+
 // The program playing `clip` as a user starts it (open, F9), the whole process's share of a core over the
 // window: the GUI thread with its 1 ms clock, the player's threads, the drawing.
-double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip) {
+double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip,
+                       std::map<std::string, Stats>& threads) {
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;
   system.videoToOpen = clip;
@@ -600,10 +624,16 @@ double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::s
   Spin(200);
   form.StartTimeButtonClick();
   Spin(kCpuSettleMs);
+  const auto threadsBefore = ThreadCpuSeconds();
   const double before = CpuSeconds();
   const auto from = SteadyClock::now();
   Spin(kCpuWindowMs);
-  const double share = (CpuSeconds() - before) / SecondsBetween(from, SteadyClock::now());
+  const double seconds = SecondsBetween(from, SteadyClock::now());
+  const double share = (CpuSeconds() - before) / seconds;
+  for (const auto& [name, after] : ThreadCpuSeconds()) {
+    const auto was = threadsBefore.find(name);
+    threads[name].Add((after - (was == threadsBefore.end() ? 0 : was->second)) / seconds);
+  }
   form.WP->Stop();
   Spin(200);
   return share;
@@ -625,6 +655,7 @@ struct CpuComparison {
   Stats alone;
   Stats program;
   Stats idle;  // the program's window open, the player stopped, between this clip's windows
+  std::map<std::string, Stats> threads;  // the program's threads while playing, by name
 };
 
 // Rounds of the player alone and the program one after the other on each clip, the order swapped from
@@ -651,7 +682,7 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
             if (const auto share = PlayerAloneCpuShare(comparison.clip, panel)) comparison.alone.Add(*share);
           }
         } else {
-          comparison.program.Add(ProgramCpuShare(system, form, comparison.clip));
+          comparison.program.Add(ProgramCpuShare(system, form, comparison.clip, comparison.threads));
         }
       }
     }
@@ -688,15 +719,28 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       std::printf(
           "%-24s  Titrelle %5.1f%%   the player alone not measured (is mpv installed?)   (Titrelle: %s)\n",
           clip, comparison.program.Quantile(0.5) * 100, Percentages(comparison.program).c_str());
-      continue;
+    } else {
+      const double alone = comparison.alone.Quantile(0.5);
+      const double program = comparison.program.Quantile(0.5);
+      std::printf(
+          "%-24s  player alone %5.1f%%  Titrelle %5.1f%%  ratio %4.2f   goal <= 2: %s   (alone: %s; "
+          "Titrelle: "
+          "%s)\n",
+          clip, alone * 100, program * 100, program / alone, Verdict(program <= 2 * alone),
+          Percentages(comparison.alone).c_str(), Percentages(comparison.program).c_str());
     }
-    const double alone = comparison.alone.Quantile(0.5);
-    const double program = comparison.program.Quantile(0.5);
-    std::printf(
-        "%-24s  player alone %5.1f%%  Titrelle %5.1f%%  ratio %4.2f   goal <= 2: %s   (alone: %s; Titrelle: "
-        "%s)\n",
-        clip, alone * 100, program * 100, program / alone, Verdict(program <= 2 * alone),
-        Percentages(comparison.alone).c_str(), Percentages(comparison.program).c_str());
+    // Where Titrelle's share goes: its threads, the busiest first (the GUI thread has the program's name).
+    std::vector<std::pair<double, std::string>> threads;
+    for (const auto& [name, shares] : comparison.threads) threads.emplace_back(shares.Quantile(0.5), name);
+    std::sort(threads.rbegin(), threads.rend());
+    std::string line;
+    for (const auto& [share, name] : threads) {
+      if (share < 0.0005) continue;
+      char one[64];
+      std::snprintf(one, sizeof one, "  %s %.1f", name.c_str(), share * 100);
+      line += one;
+    }
+    std::printf("%-24s  by thread:%s\n", "", line.c_str());
   }
 }
 

@@ -458,8 +458,19 @@ void QtControl::SetText(const std::string& text) {
       if (!captionTimer_) {
         captionTimer_ = std::make_unique<QTimer>();
         captionTimer_->setSingleShot(true);
-        QObject::connect(captionTimer_.get(), &QTimer::timeout, [this] { ShowCaption(); });
+        QObject::connect(captionTimer_.get(), &QTimer::timeout, [this] {
+          if (captionPending_) ShowCaption();
+        });
+        // A window about to be painted anyway (a video frame, say) takes the caption along, one paint
+        // instead of two, if the caption has waited a while: a caption's own paint must not call up the next.
+        captionRide_ = std::make_unique<WindowPaintWatch>([this] {
+          if (captionPending_ && std::chrono::steady_clock::now() - captionShownAt_ >= kCaptionInterval / 2) {
+            ShowCaption();
+          }
+        });
+        if (QWidget* window = widget->window()) window->installEventFilter(captionRide_.get());
       }
+      captionPending_ = true;
       if (!captionTimer_->isActive()) {
         captionTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(kCaptionInterval - sinceShown));
       }
@@ -502,6 +513,8 @@ void QtControl::SetText(const std::string& text) {
 void QtControl::ShowCaption() {
   auto* label = static_cast<QLabel*>(widget_.data());
   if (label == nullptr) return;
+  captionPending_ = false;
+  if (captionTimer_) captionTimer_->stop();
   captionShownAt_ = std::chrono::steady_clock::now();
   const QString caption = QStringFromCp936(caption_);
   if (caption == label->text()) return;

@@ -31,6 +31,19 @@ class QtWindow;
 int VirtualKeyOf(const QKeyEvent& event);
 unsigned ModifiersOf(Qt::KeyboardModifiers modifiers);
 
+// Calls `beforePaint` whenever the window it watches is about to paint what has changed in it.
+class WindowPaintWatch : public QObject {
+ public:
+  explicit WindowPaintWatch(std::function<void()> beforePaint) : beforePaint_(std::move(beforePaint)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::UpdateRequest) beforePaint_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> beforePaint_;
+};
+
 class QtControl : public virtual Control {
  public:
   QtControl(QtWindow& window, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget);
@@ -88,6 +101,8 @@ class QtControl : public virtual Control {
   std::string caption_;
   std::chrono::steady_clock::time_point captionShownAt_{};
   std::unique_ptr<QTimer> captionTimer_;
+  bool captionPending_ = false;
+  std::unique_ptr<WindowPaintWatch> captionRide_;
   // An edit box's text as last converted to code page 936 (see Text).
   mutable QString convertedText_;
   mutable std::string convertedCp936_;
