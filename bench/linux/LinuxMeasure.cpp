@@ -44,7 +44,7 @@
 #include "app/Unit1.h"
 #include "bench/BenchDocuments.h"
 #include "platforms/linux/MpvPlayer.h"
-#include "platforms/linux/QtControls.h"
+#include "platforms/linux/QtControl.h"
 #include "platforms/linux/QtWindowSystem.h"
 
 namespace titrelle {

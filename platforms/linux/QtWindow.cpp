@@ -11,6 +11,7 @@
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "ui/ErrorReport.h"
+#include "ui/EventRules.h"
 
 namespace titrelle {
 
@@ -77,12 +78,8 @@ QtWindow::QtWindow(WindowSystem& system, const WindowTable& entry) : system_(sys
       parentWidget = parent->Widget();
     }
     if (byName_.count(controlEntry.name)) throw Error("Duplicate control name '" + controlEntry.name + "'");
-    std::unique_ptr<QtControl> control;
-    if (controlEntry.kind == ControlKind::UserView) {
-      control = std::make_unique<QtUserView>(*this, controlEntry, parent, parentWidget);
-    } else {
-      control = std::make_unique<QtControl>(*this, controlEntry, parent, parentWidget);
-    }
+    std::unique_ptr<QtControl> control =
+        CreateQtControl(ControlHost{system_, frame->font()}, controlEntry, parent, parentWidget);
     if (FillsParent(entry, controlEntry)) {
       fillParent_.push_back(control.get());
       control->Widget()->setGeometry(parentWidget->rect());

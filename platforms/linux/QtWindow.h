@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platforms/linux/QtControls.h"
+#include "platforms/linux/QtControl.h"
+#include "platforms/linux/QtUserView.h"
 #include "ui/Window.h"
 #include "ui/WindowTable.h"
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "platforms/linux/QtControls.h"
+#include "platforms/linux/QtKeys.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {

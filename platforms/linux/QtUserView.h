@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "platforms/linux/QtControl.h"
+
+class QPlainTextEdit;
+
+namespace titrelle {
+
+// The user view: a plain-text editor without wrapping, seen line by line; columns in code page 936 bytes.
+class QtUserView : public QtControl, public UserViewControl {
+ public:
+  QtUserView(ControlHost host, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget);
+
+  std::string Text() const override;
+  void SetText(const std::string& text) override { SetListingText(text); }
+
+  int Count() const override;
+  int BreakCount() const override;
+  std::string Line(int index) const override;
+  int CaretLine() const override;
+  int CaretColumn() const override;
+  int SelectionEndLine() const override;
+  bool SelectionEmpty() const override;
+  void CaretToEnd() override;
+  void Add(const std::string& line) override;
+  void Clear() override;
+  void SetListingText(const std::string& text) override;
+  bool ReadOnly() const override;
+  void SetReadOnly(bool readOnly) override;
+
+  void HandleMouse(bool down) override;
+  QPlainTextEdit* Editor() const;
+
+ protected:
+  void BeforeWidgetKey() override;
+  void AfterWidgetKey() override;
+
+ private:
+  void ContentsChanged();
+  // The program's own edits tell one change each, however Qt splits them.
+  template <class Edit>
+  void ProgramEdit(Edit edit);
+
+  bool programEdit_ = false;
+  int keyDepth_ = 0;
+  bool changedDuringKey_ = false;
+};
+
+}  // namespace titrelle
