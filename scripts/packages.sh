@@ -5,6 +5,10 @@ TITRELLE_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 TITRELLE_LINUX_PACKAGES="qt6-base-dev qt6-base-dev-tools libmpv-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev \
 fonts-wqy-microhei"
 TITRELLE_DISPLAY_PACKAGES="xvfb xauth xdotool ffmpeg x11-utils imagemagick"
+# The Windows program: the mingw-w64 cross compilers (the -posix ones come with g++-mingw-w64-x86-64), Wine to
+# run it and its driver, a Chinese locale for Wine's code page 936, a CJK font.
+TITRELLE_WINDOWS_PACKAGES="g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool locales \
+fonts-wqy-microhei"
 
 ensure_packages() {
   local missing=()
