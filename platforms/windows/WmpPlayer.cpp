@@ -306,7 +306,16 @@ void WmpPlayer::Play() {
 
 void WmpPlayer::Pause() {
   Held<IWMPControls> controls(Controls());
-  Check(controls->pause(), "controls.pause");
+  const HRESULT result = controls->pause();
+  if (result == E_NOTIMPL) {
+    // A control that cannot pause is stopped where it is and left there, so that play goes on from that point.
+    double seconds = 0;
+    Check(controls->get_currentPosition(&seconds), "controls.currentPosition");
+    Check(controls->stop(), "controls.stop");
+    Check(controls->put_currentPosition(seconds), "controls.currentPosition");
+  } else {
+    Check(result, "controls.pause");
+  }
   trackedState_ = kPaused;
 }
 

@@ -217,8 +217,18 @@ bool OpenThroughDialog(Program& program, const std::wstring& path) {
   Click(open);
   HWND dialog = nullptr;
   if (!WaitFor([&] { return (dialog = TopWindow(program.Id(), L"#32770")) != nullptr; })) return false;
-  HWND nameBox = GetDlgItem(dialog, 0x47C);  // the explorer dialog's file name box (cmb13)
-  HWND edit = nameBox ? FindWindowExW(nameBox, nullptr, L"Edit", nullptr) : GetDlgItem(dialog, 0x480);
+  // The name box: an edit box, inside the dialog's combo box (cmb13) or on its own (edt1).
+  std::pair<HWND, HWND> search{nullptr, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        const int id = GetDlgCtrlID(child);
+        if (lstrcmpiW(ClassOf(child).c_str(), L"Edit") != 0 || (id != 0x47C && id != 0x480)) return TRUE;
+        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  HWND edit = search.first;
   if (!edit) return false;
   SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
   PressDialogButton(dialog, IDOK);
@@ -269,7 +279,7 @@ void CheckWindowFromTable(Program& program) {
     if (lstrcmpiW(className.c_str(), expectedClass.c_str()) != 0) wrong += " " + entry.name + "(class)";
     const bool captioned = entry.kind == titrelle::ControlKind::Button || entry.kind == titrelle::ControlKind::Label ||
                            entry.kind == titrelle::ControlKind::Memo;
-    if (captioned && TextOf(control) != entry.text) wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
+    if (captioned && !entry.text.empty() && TextOf(control) != entry.text) wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
     const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     if (shown != entry.visible) wrong += " " + entry.name + "(visibility)";
   }
@@ -322,7 +332,7 @@ bool KeyHeldElsewhere(int virtualKey) {
   return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
-void CheckHotKeysAndSecondCopy(Program& first, const std::wstring& exe, const std::wstring& folder) {
+void CheckHotKeysAndSecondCopy(const std::wstring& exe, const std::wstring& folder) {
   bool atoms = true;
   bool held = true;
   for (int i = 0; i < 4; ++i) {
@@ -346,7 +356,6 @@ void CheckHotKeysAndSecondCopy(Program& first, const std::wstring& exe, const st
   bool stillHeld = true;
   for (int i = 0; i < 4; ++i) stillHeld = stillHeld && AtomOf(i) != 0 && KeyHeldElsewhere(kKeys[i]);
   Check(stillHeld, "hot keys: the first copy keeps its atoms and keys after the second closes");
-  (void)first;
 }
 
 // F9 and F10 as WM_HOTKEY, a line typed into the input box and committed with Enter; the file's bytes.
@@ -358,7 +367,12 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
   const bool marked = WaitFor([&] { return !TextOf(start).empty(); });
   DismissUnexpectedBoxes(program.Id(), "F9");
-  Sleep(300);
+  // The player under Wine is a smoke test: it plays, and the clock shows its status and position.
+  HWND status = Control(program.window, table, "Label2");
+  HWND position = Control(program.window, table, "Label1");
+  const bool playing = WaitFor([&] { return TextOf(status).rfind("Playing", 0) == 0 && TextOf(position).size() == 12; }, 5000);
+  Check(playing, "player: after F9 the clock shows the status and the position",
+        Readable(TextOf(status)) + "/ " + Readable(TextOf(position)));
   PostMessageW(program.window, WM_HOTKEY, AtomOf(1), MAKELPARAM(0, VK_F10));
   const bool ended = WaitFor([&] { return !TextOf(end).empty(); });
   DismissUnexpectedBoxes(program.Id(), "F10");
@@ -413,9 +427,16 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
 }
 
 bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std::string* text) {
-  if (!OpenThroughDialog(program, video)) return false;
+  text->clear();
+  if (!OpenThroughDialog(program, video)) {
+    *text = "<the open dialog did not take the name>";
+    return false;
+  }
   HWND question = nullptr;
-  if (!WaitFor([&] { return (question = MessageBoxOf(program.Id(), L"Information")) != nullptr; })) return false;
+  if (!WaitFor([&] { return (question = MessageBoxOf(program.Id(), L"Information")) != nullptr; })) {
+    *text = "<no question>";
+    return false;
+  }
   *text = MessageBoxText(question);
   PressDialogButton(question, answer);
   return WaitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); });
@@ -497,7 +518,7 @@ int wmain(int argc, wchar_t** argv) {
   DismissUnexpectedBoxes(program.Id(), "start-up");
   CheckWindowFromTable(program);
   CheckRegistryAtFirstStart();
-  CheckHotKeysAndSecondCopy(program, exe, work);
+  CheckHotKeysAndSecondCopy(exe, work);
 
   const bool opened = OpenThroughDialog(program, video);
   DismissUnexpectedBoxes(program.Id(), "opening the video");
@@ -507,7 +528,6 @@ int wmain(int argc, wchar_t** argv) {
     group = CaptureLine(program, subtitle);
     EditInUserView(program, subtitle, group);
   }
-  const std::string saved = FileBytes(subtitle);
   Check(program.Close(), "close: the program ends when its window is closed");
   bool atomsGone = true;
   for (int i = 0; i < 4; ++i) atomsGone = atomsGone && AtomOf(i) == 0;
@@ -527,14 +547,15 @@ int wmain(int argc, wchar_t** argv) {
     const std::string restyled = FileBytes(subtitle);
     const bool no = AnswerQuestion(again, video, IDNO, &question);
     DismissUnexpectedBoxes(again.Id(), "declining");
-    Check(no && WaitFor([&] { return FileBytes(subtitle + L".bak") == restyled; }) &&
-              !IsWindowVisible(view),
-          "question: No keeps the old file as the backup and starts afresh");
+    const bool declined = no && WaitFor([&] { return FileBytes(subtitle + L".bak") == restyled; }) &&
+                          FileBytes(subtitle) == "<missing>" && TextOf(view).empty();
+    Check(declined, "question: No keeps the old file as the backup and starts afresh",
+          Readable(question) + " / backup: " + Readable(FileBytes(subtitle + L".bak")) + " / user view: " +
+              Readable(TextOf(view)));
     Check(again.Close(), "close: the second run ends cleanly");
   } else {
     Check(false, "start: the program starts a second time");
   }
-  (void)saved;
 
   std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
   std::printf("%d passed, %d failed\n", passed, failed);
