@@ -6,9 +6,10 @@ TITRELLE_LINUX_PACKAGES="qt6-base-dev qt6-base-dev-tools libmpv-dev libx11-dev l
 fonts-wqy-microhei"
 TITRELLE_DISPLAY_PACKAGES="xvfb xauth xdotool ffmpeg x11-utils imagemagick"
 # The Windows program: the mingw-w64 cross compilers (the -posix ones come with g++-mingw-w64-x86-64), Wine to
-# run it and its driver, a Chinese locale for Wine's code page 936, a CJK font.
+# run it and its driver, a Chinese locale for Wine's code page 936, a CJK font, and the GStreamer plugins with
+# which Wine's Media Player control decodes the test video.
 TITRELLE_WINDOWS_PACKAGES="g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool locales \
-fonts-wqy-microhei"
+fonts-wqy-microhei gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav"
 
 ensure_packages() {
   local missing=()

@@ -43,14 +43,16 @@ int CALLBACK CollectFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPAR
 }  // namespace
 
 // A multimedia timer ticks on its own thread; the tick only posts to the tick window, so that the handler
-// runs on the GUI thread. A tick that finds the last one still waiting in the queue is dropped, and a handler
-// still running (showing an error report, say) is not started again.
+// runs on the GUI thread. Two ticks may wait in the queue, so that a moment's delay of the GUI thread loses
+// none; more are dropped, so that a busy program is not buried under them afterwards. A handler still running
+// (showing an error report, say) is not started again.
 struct Win32WindowSystem::TimerState {
+  static constexpr int kMostQueued = 2;
   std::function<void()> onTick;
   HWND window = nullptr;
   int id = 0;
   UINT timer = 0;
-  std::atomic<bool> posted{false};
+  std::atomic<int> queued{0};
   bool running = false;
 };
 
@@ -114,8 +116,9 @@ std::unique_ptr<Timer> Win32WindowSystem::StartTimer(int intervalMs, std::functi
       static_cast<UINT>(std::max(intervalMs, 1)), 1,
       [](UINT, UINT, DWORD_PTR data, DWORD_PTR, DWORD_PTR) {
         auto* ticking = reinterpret_cast<TimerState*>(data);
-        if (!ticking->posted.exchange(true))
-          PostMessageW(ticking->window, kTickMessage, static_cast<WPARAM>(ticking->id), 0);
+        if (ticking->queued.load() >= TimerState::kMostQueued) return;
+        ++ticking->queued;
+        if (!PostMessageW(ticking->window, kTickMessage, static_cast<WPARAM>(ticking->id), 0)) --ticking->queued;
       },
       reinterpret_cast<DWORD_PTR>(state.get()), TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
   if (state->timer == 0) throw Error("Cannot start the clock");
@@ -136,7 +139,7 @@ LRESULT Win32WindowSystem::TickProc(HWND handle, UINT message, WPARAM wParam, LP
   auto found = timers_.find(static_cast<int>(wParam));
   if (found == timers_.end()) return 0;  // stopped since
   std::shared_ptr<TimerState> state = found->second;
-  state->posted = false;
+  --state->queued;
   if (state->running) return 0;
   state->running = true;
   DispatchEvent(*this, state->onTick);

@@ -486,6 +486,10 @@ double MeasureClockTicks() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--clock") {
+    std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
+    return 0;
+  }
   if (argc < 3) {
     std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO]\n");
     return 2;
