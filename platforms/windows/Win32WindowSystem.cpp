@@ -204,7 +204,7 @@ std::optional<unsigned> Win32WindowSystem::PickColor(unsigned initial) {
   dialog.hwndOwner = DialogOwner();
   dialog.rgbResult = static_cast<COLORREF>(initial & 0xFFFFFF);
   dialog.lpCustColors = customColors;
-  dialog.Flags = CC_RGBINIT | CC_ANYCOLOR;
+  dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
   if (!ChooseColorW(&dialog)) return std::nullopt;
   return static_cast<unsigned>(dialog.rgbResult);
 }

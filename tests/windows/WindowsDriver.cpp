@@ -32,10 +32,30 @@ constexpr wchar_t kWindowClass[] = L"TitrelleWindow";
 
 int passed = 0;
 int failed = 0;
+DWORD programProcess = 0;  // the copy of the program the checks are looking at, for the notes of a failure
+
+std::wstring ClassOf(HWND window);
+
+// What the program shows when a check fails: its visible top-level windows.
+void NoteWindows() {
+  EnumWindows(
+      [](HWND window, LPARAM) -> BOOL {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != programProcess || !IsWindowVisible(window)) return TRUE;
+        wchar_t caption[256] = {};
+        GetWindowTextW(window, caption, 256);
+        std::printf("note   a window of the program: %ls \"%ls\"%s\n", ClassOf(window).c_str(), caption,
+                    IsWindowEnabled(window) ? "" : " (disabled)");
+        return TRUE;
+      },
+      0);
+}
 
 void Check(bool ok, const std::string& what, const std::string& detail = {}) {
   ++(ok ? passed : failed);
   std::printf("%s %s%s%s\n", ok ? "ok    " : "FAILED", what.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  if (!ok) NoteWindows();
   std::fflush(stdout);
 }
 
@@ -178,6 +198,7 @@ void DismissUnexpectedBoxes(DWORD process, const std::string& during) {
 struct Program {
   PROCESS_INFORMATION process{};
   HWND window = nullptr;
+  DWORD watchedBefore = 0;
   double startMs = 0;
 
   bool Start(const std::wstring& exe, const std::wstring& folder) {
@@ -191,12 +212,15 @@ struct Program {
     }
     WaitFor([&] { return (window = TopWindow(process.dwProcessId, kWindowClass, L"Titrelle")) != nullptr; });
     startMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
+    watchedBefore = programProcess;
+    programProcess = process.dwProcessId;
     return window != nullptr;
   }
 
   // Closes the main window as the user does and waits for the program to end.
   bool Close() {
     if (!process.hProcess) return true;
+    programProcess = watchedBefore;
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     const bool ended = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
     if (!ended) TerminateProcess(process.hProcess, 1);
@@ -358,6 +382,20 @@ void CheckHotKeysAndSecondCopy(const std::wstring& exe, const std::wstring& fold
   Check(stillHeld, "hot keys: the first copy keeps its atoms and keys after the second closes");
 }
 
+// Temporary files of saves (".NAME.titrelle-save-XXXXXX") beside the file.
+int SavesLeftBeside(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  const std::wstring pattern = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-*";
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
 // F9 and F10 as WM_HOTKEY, a line typed into the input box and committed with Enter; the file's bytes.
 std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   const titrelle::WindowTable& table = titrelle::MainWindowTable();
@@ -389,6 +427,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(saved, "capture: Enter commits the typed line and the file holds its group, byte for byte",
         Readable(FileBytes(subtitlePath)));
   Check(TextOf(input).empty(), "capture: the input box is empty for the next line");
+  Check(SavesLeftBeside(subtitlePath) == 0, "capture: no temporary file of a save is left beside the file");
   return expected;
 }
 
@@ -417,6 +456,9 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   DismissUnexpectedBoxes(program.Id(), "typing in edit mode");
   Check(written, "edit mode: a character typed at the start of line 2 reaches that line of the file",
         Readable(FileBytes(subtitlePath)));
+  const DWORD attributes = GetFileAttributesW(subtitlePath.c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) && SavesLeftBeside(subtitlePath) == 0,
+        "edit mode: the file replaced by the save is not hidden, and no temporary file is left");
 
   // Enter inserts no line break in the user view.
   Key(view, VK_RETURN);
@@ -443,6 +485,7 @@ bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std
 }
 
 void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
+  DismissUnexpectedBoxes(program.Id(), "edit mode");
   Click(Control(program.window, titrelle::MainWindowTable(), "BitBtn1"));
   HWND dialog = nullptr;
   WaitFor([&] { return (dialog = TopWindow(program.Id(), kWindowClass, L"\x5B57\x4F53\x8BBE\x7F6E")) != nullptr; });
@@ -455,6 +498,31 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
   Click(Control(dialog, table, "CheckBoxDefault"));  // the custom style, from the stored defaults
   WaitFor([&] { return SendMessageW(Control(dialog, table, "CheckBoxDefault"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; });
   Sleep(200);
+
+  // The colour picker: a colour chosen in it is where the next one starts.
+  HWND colorPanel = Control(dialog, table, "PanelColor");
+  const std::string colorBefore = TextOf(colorPanel);
+  auto pickColor = [&](const wchar_t* red, const wchar_t* green, const wchar_t* blue, int button) {
+    PostMessageW(colorPanel, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    HWND picker = nullptr;
+    if (!WaitFor([&] { return (picker = TopWindow(program.Id(), L"#32770")) != nullptr; })) return std::string("<no picker>");
+    const std::string shown = TextOf(GetDlgItem(picker, 706)) + "," + TextOf(GetDlgItem(picker, 707)) + "," +
+                              TextOf(GetDlgItem(picker, 708));
+    if (red) {
+      SendMessageTimeoutW(GetDlgItem(picker, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(red), SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 707), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(green), SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 708), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blue), SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
+    PressDialogButton(picker, button);
+    WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+    return shown;
+  };
+  pickColor(L"18", L"52", L"86", IDOK);
+  const bool recoloured = WaitFor([&] { return TextOf(colorPanel) != colorBefore; }, 5000);
+  const std::string again = pickColor(nullptr, nullptr, nullptr, IDCANCEL);
+  Check(recoloured && again == "18,52,86", "font dialog: the colour picker starts from the colour picked last",
+        Readable(colorBefore) + " -> " + Readable(TextOf(colorPanel)) + ", then " + again);
+
   Click(Control(dialog, table, "SaveButton"));
   const bool closed = WaitFor([&] { return !IsWindowVisible(dialog); });
   DismissUnexpectedBoxes(program.Id(), "the font dialog");
@@ -464,7 +532,8 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
         "font dialog: Save closes it and stores the custom style (srtDefault \"0\", srtFontName 黑体, 190, 270)",
         Readable(RegistryText("srtFontName", &type)));
   const std::string file = FileBytes(subtitlePath);
-  Check(file.find(titrelle::DefaultLinePrefix) == std::string::npos && file.find(kBlackFace) != std::string::npos,
+  Check(file.find(titrelle::DefaultLinePrefix) == std::string::npos && file.find(kBlackFace) != std::string::npos &&
+            file.find(RegistryText("srtFontColor", &type)) != std::string::npos,
         "font dialog: the lines already written are restyled and saved", Readable(file));
 }
 
