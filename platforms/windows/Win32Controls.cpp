@@ -294,9 +294,8 @@ void Win32Control::SetFocus() {
     if (!control->visible_ || !control->enabled_) throw Error("Cannot focus a disabled or invisible window");
   }
   window_.SetFocusedControl(this);
-  // The focus moves now when the window is the active one, and when it is next activated otherwise.
-  if (GetActiveWindow() == window_.Handle() || GetForegroundWindow() == window_.Handle() || !IsWindowVisible(window_.Handle()))
-    ::SetFocus(handle_);
+  // The focus moves now when the window is the active one, and when it is next shown or activated otherwise.
+  if (GetActiveWindow() == window_.Handle()) ::SetFocus(handle_);
 }
 
 bool Win32Control::Focused() const { return window_.FocusedControl() == this; }

@@ -537,6 +537,71 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
         "font dialog: the lines already written are restyled and saved", Readable(file));
 }
 
+// The file-system edge on its own, in this process: the save policy on Windows paths.
+void CheckFileSystem(const std::wstring& folder) {
+  titrelle::WindowsFileSystem files;
+  const std::wstring path = folder + L"\\\x5B57\x5E55 \xD55C.srt";  // 字幕 한.srt: a character code page 936 lacks
+  DeleteFileW(path.c_str());
+  std::string failure;
+  try {
+    files.Save(path, "one\r\n");
+    files.Save(path, "two\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.empty() && FileBytes(path) == "two\r\n" && files.ReadWhole(path) == "two\r\n" && SavesLeftBeside(path) == 0,
+        "files: a new file and its replacement under a name with Chinese and Korean characters", Readable(failure));
+  Check(files.DisplayName(path).find("\xD7\xD6\xC4\xBB ?.srt") != std::string::npos,
+        "files: a message shows the name in code page 936, \"?\" for what it cannot hold", Readable(files.DisplayName(path)));
+
+  // A hard link stays shared: the file is written in place.
+  const std::wstring link = folder + L"\\link.srt";
+  DeleteFileW(link.c_str());
+  const bool linked = CreateHardLinkW(link.c_str(), path.c_str(), nullptr) != FALSE;
+  failure.clear();
+  try {
+    files.Save(path, "three\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(linked && failure.empty() && FileBytes(link) == "three\r\n", "files: a hard link still shares the saved bytes",
+        Readable(failure));
+  DeleteFileW(link.c_str());
+
+  // A read-only file is refused and keeps its bytes.
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  failure.clear();
+  try {
+    files.Save(path, "four\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Check(failure.rfind("Cannot create file \"", 0) == 0 && FileBytes(path) == "three\r\n",
+        "files: a read-only file is refused with \"Cannot create file\" and keeps its bytes", Readable(failure));
+
+  // What a killed save left is removed when the file is next opened; other files stay.
+  const std::size_t slash = path.rfind(L'\\');
+  const std::wstring leftover = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-Ab12Cd";
+  const std::wstring unrelated = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-keep";
+  for (const std::wstring& name : {leftover, unrelated}) CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  files.RemoveUnfinishedSaves(path);
+  Check(FileBytes(leftover) == "<missing>" && FileBytes(unrelated) == "", "files: a killed save's leftover is removed, nothing else");
+  DeleteFileW(unrelated.c_str());
+
+  failure.clear();
+  try {
+    files.MoveOver(path, path + L".bak");
+    files.Remove(path + L".bak");
+    files.Remove(path + L".bak");  // a missing file is no failure
+    files.ReadWhole(path);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.rfind("Cannot open file \"", 0) == 0 && !files.Exists(path),
+        "files: rename, delete, and \"Cannot open file\" for a missing one", Readable(failure));
+}
+
 // The shell's clock: ticks in one second of a message loop, as the program's own loop delivers them.
 double MeasureClockTicks() {
   titrelle::Win32WindowSystem system;
@@ -630,6 +695,7 @@ int wmain(int argc, wchar_t** argv) {
     Check(false, "start: the program starts a second time");
   }
 
+  CheckFileSystem(work);
   std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
