@@ -486,10 +486,11 @@ bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std
 
 void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
   DismissUnexpectedBoxes(program.Id(), "edit mode");
-  Click(Control(program.window, titrelle::MainWindowTable(), "BitBtn1"));
+  // Alt+F, the letter the font button's caption marks ("[&F]").
+  PostMessageW(program.window, WM_SYSCHAR, L'f', 1 << 29);
   HWND dialog = nullptr;
   WaitFor([&] { return (dialog = TopWindow(program.Id(), kWindowClass, L"\x5B57\x4F53\x8BBE\x7F6E")) != nullptr; });
-  Check(dialog != nullptr, "font dialog: the font button shows the dialog \"字体设置\"");
+  Check(dialog != nullptr, "font dialog: Alt+F presses the font button, which shows the dialog \"字体设置\"");
   if (!dialog) return;
   const titrelle::WindowTable& table = titrelle::FontOptionWindowTable();
   HWND names = Control(dialog, table, "FontNameComboBox");
