@@ -134,10 +134,9 @@ Win32Control::Win32Control(Win32Window& window, const ControlEntry& entry, Win32
   }
   if (TakesFocus(entry.kind)) SetWindowSubclass(handle_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (entry.kind == ControlKind::CheckBox && entry.checked) SendMessageW(handle_, BM_SETCHECK, BST_CHECKED, 0);
-  if (entry.kind == ControlKind::Edit || entry.kind == ControlKind::Memo) {
-    // The text is given by SetText below: no change to tell yet.
-    SendMessageW(handle_, EM_SETLIMITTEXT, 0, 0);
-  }
+  // Edit boxes take any length of text, as the program's listings do.
+  if (entry.kind == ControlKind::Edit || entry.kind == ControlKind::Memo) SendMessageW(handle_, EM_SETLIMITTEXT, 0, 0);
+  // The table's text is where the control starts, no change to tell.
   if (entry.kind != ControlKind::UserView) {
     settingText_ = true;
     SetText(entry.text);

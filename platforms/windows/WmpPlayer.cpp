@@ -254,6 +254,7 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
 WmpPlayer::~WmpPlayer() { Shutdown(); }
 
 void WmpPlayer::Shutdown() {
+  // Taking the control down: a step that fails leaves nothing else to do, so the results are not looked at.
   if (connection_ && cookie_) connection_->Unadvise(cookie_);
   ReleaseAndClear(connection_);
   if (events_) {
