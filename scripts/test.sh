@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages $TITRELLE_BUILD_PACKAGES $TITRELLE_FUZZ_PACKAGES $TITRELLE_LINUX_PACKAGES $TITRELLE_DISPLAY_PACKAGES
+ensure_packages $TITRELLE_BUILD_PACKAGES $TITRELLE_FUZZ_PACKAGES $TITRELLE_LINUX_PACKAGES $TITRELLE_DISPLAY_PACKAGES \
+  $TITRELLE_WINDOWS_PACKAGES
 
 jobs=$(nproc)
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DTITRELLE_SANITIZE=ON >/dev/null
@@ -33,4 +34,8 @@ fi
 
 # The desktop program's tests need an X server: the run gets a virtual one of its own.
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/test --output-on-failure -j "$jobs" || status=$?
+
+# The Windows program: cross-built, its imports and zip checked, driven under Wine.
+echo "The Windows program under Wine..."
+scripts/test-windows.sh || status=1
 exit $status

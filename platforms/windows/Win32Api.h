@@ -1,0 +1,4 @@
+#pragma once
+// <windows.h> for the shell: its CreateWindow macro would rename WindowSystem::CreateWindow.
+#include <windows.h>
+#undef CreateWindow

@@ -1,0 +1,83 @@
+#pragma once
+// A window built from a WindowTable with the Win32 API: a top-level window holding the table's controls, each
+// a child window whose control identifier is 1000 + its place in the table.
+
+#include "platforms/windows/Win32Api.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platforms/windows/Win32Controls.h"
+#include "ui/Window.h"
+#include "ui/WindowTable.h"
+
+namespace titrelle {
+
+class Win32WindowSystem;
+
+class Win32Window : public Window {
+ public:
+  static constexpr int kFirstControlId = 1000;
+  static constexpr wchar_t kWindowClass[] = L"TitrelleWindow";
+  static constexpr wchar_t kPanelClass[] = L"TitrellePanel";
+  static void RegisterClasses(HINSTANCE instance);
+
+  Win32Window(Win32WindowSystem& system, const WindowTable& entry, HWND owner);
+  ~Win32Window() override;
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+
+  Control& Find(const std::string& name) override { return ControlNamed(name); }
+  UserViewControl& FindUserView(const std::string& name) override;
+  void Show() override;
+  void ShowModal() override;
+  void Close() override;
+  bool Visible() const override { return visible_; }
+  std::string Caption() const override;
+  void SetCaption(const std::string& caption) override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+
+  Win32WindowSystem& System() { return system_; }
+  HWND Handle() const { return handle_; }
+  bool Alive() const { return handle_ != nullptr && !destroying_; }
+  Win32Control& ControlNamed(const std::string& name);
+  HFONT FontFor(const FontLook& look);
+  void SetFocusedControl(Win32Control* control) { focused_ = control; }
+  Win32Control* FocusedControl() const { return focused_; }
+  // Tab and Shift+Tab: the next control that takes the focus, in the table's tab order.
+  void MoveFocus(HWND from, bool backwards);
+  // Alt+letter: clicks the button whose caption marks the letter; false when none does.
+  bool Mnemonic(wchar_t letter);
+
+  // WM_COMMAND and WM_CTLCOLOR* of a child, from the window or a panel; false when not the program's.
+  bool RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT Proc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void Fire(const std::function<void()>& handler);
+  void Closing();
+  void FitPanels();
+  void SetUpTabOrder();
+
+  Win32WindowSystem& system_;
+  WindowTable entry_;
+  HWND handle_ = nullptr;
+  HWND toolTip_ = nullptr;
+  std::vector<std::unique_ptr<Win32Control>> controls_;
+  std::map<std::string, Win32Control*> byName_;
+  std::map<HWND, Win32Control*> byHandle_;
+  std::vector<Win32Control*> fillParent_;
+  std::vector<HWND> tabChain_;
+  std::map<std::string, HFONT> fontByLook_;
+  Win32Control* focused_ = nullptr;
+  bool visible_ = false;
+  bool realised_ = false;
+  bool closing_ = false;
+  bool destroying_ = false;
+  bool modal_ = false;
+};
+
+}  // namespace titrelle

@@ -1,0 +1,25 @@
+#pragma once
+// Files on Windows: paths are UTF-16 from the open dialog to every call, and a save keeps the file what it
+// was, as on Linux. A file with one name in a folder that takes new files is replaced atomically: written to a
+// hidden temporary file beside it (".clip.srt.titrelle-save-XXXXXX"), flushed, and put in its place with
+// ReplaceFileW (which keeps the old file's attributes, security and creation time) or, for a new file,
+// MoveFileExW with MOVEFILE_WRITE_THROUGH. A hard link, or a folder that takes no new files, is written in
+// place, its space reserved first, and the old bytes are put back if writing fails. A read-only file is
+// refused. The temporary file is removed on every path but success.
+
+#include "ui/FileSystem.h"
+
+namespace titrelle {
+
+class WindowsFileSystem : public FileSystem {
+ public:
+  bool Exists(const std::filesystem::path& path) const override;
+  std::string ReadWhole(const std::filesystem::path& path) const override;
+  void Save(const std::filesystem::path& path, std::string_view bytes) override;
+  void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  void Remove(const std::filesystem::path& path) override;
+  void RemoveUnfinishedSaves(const std::filesystem::path& path) override;
+  std::string DisplayName(const std::filesystem::path& path) const override;
+};
+
+}  // namespace titrelle

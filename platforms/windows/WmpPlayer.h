@@ -1,0 +1,58 @@
+#pragma once
+// The player: the Windows Media Player ActiveX control, hosted in the video panel by a small OLE container of
+// our own and driven through IWMPPlayer4 and IWMPControls (fetched for each operation). Every call's result is
+// tested; a failing one throws Error. Where the control has no answer for a property (E_NOTIMPL, as under
+// emulation), the answer is kept from the control's events and from the program's own calls.
+
+#include "platforms/windows/Win32Api.h"
+
+#include "media/MediaPlayer.h"
+
+struct IOleObject;
+struct IWMPPlayer4;
+struct IWMPControls;
+struct IConnectionPoint;
+
+namespace titrelle {
+
+class WmpPlayer : public MediaPlayer {
+ public:
+  explicit WmpPlayer(HWND panel);
+  ~WmpPlayer() override;
+  WmpPlayer(const WmpPlayer&) = delete;
+  WmpPlayer& operator=(const WmpPlayer&) = delete;
+
+  void SetURL(const std::filesystem::path& path) override;
+  void Stop() override;
+  void Play() override;
+  void Pause() override;
+  double CurrentPosition() override;
+  void SetCurrentPosition(double seconds) override;
+  std::string CurrentPositionString() override;
+  int PlayState() override;
+  std::string Status() override;
+  bool CannotOpen() override { return cannotOpen_; }
+  void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
+
+  // From the control's events.
+  void PlayStateChanged(int state) { trackedState_ = state; }
+
+ private:
+  class Site;
+  class Events;
+  IWMPControls* Controls();  // a new reference, released by the caller
+  void Shutdown();
+
+  HWND panel_;
+  Site* site_ = nullptr;
+  Events* events_ = nullptr;
+  IOleObject* object_ = nullptr;
+  IWMPPlayer4* player_ = nullptr;
+  IConnectionPoint* connection_ = nullptr;
+  DWORD cookie_ = 0;
+  bool hasMedia_ = false;
+  bool cannotOpen_ = false;  // the last media given is no file the control can open
+  int trackedState_ = 0;  // wmppsUndefined
+};
+
+}  // namespace titrelle

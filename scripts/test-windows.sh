@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows program (titrelle.exe) and its driver with mingw-w64, checks that the .exe needs
+# only the system's own DLLs and that the zip holds it, then runs the driver under Wine on a virtual X server.
+# The driver prints one line a check and "N passed, N failed"; this script fails when a check fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+ensure_packages $TITRELLE_WINDOWS_PACKAGES
+
+# Wine takes code page 936 from a Chinese locale.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+
+build=build/windows
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DTITRELLE_TESTS=OFF -DTITRELLE_LINUX_SHELL=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" --target titrelle titrelle_windows_driver
+exe="$build/platforms/windows/titrelle.exe"
+driver="$build/tests/windows/titrelle_windows_driver.exe"
+status=0
+
+# One static .exe: every DLL it names is one of the system's own.
+system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll \
+user32.dll winmm.dll"
+for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}'); do
+  if ! grep -qw "$dll" <<<"$system_dlls"; then
+    echo "titrelle.exe needs $dll, which is not a system DLL"
+    status=1
+  fi
+done
+[ $status -eq 0 ] && echo "ok     titrelle.exe imports only system DLLs"
+
+# The zip for Windows users: the .exe and its read-me.
+(cd "$build" && cpack -G ZIP >/dev/null)
+zip=$(ls "$build"/titrelle-*-windows-x86_64.zip)
+listing=$(cmake -E tar tf "$zip")
+if grep -q "titrelle.exe" <<<"$listing" && grep -q "README-Windows.txt" <<<"$listing"; then
+  echo "ok     $zip holds titrelle.exe and README-Windows.txt"
+else
+  echo "FAILED $zip: $listing"
+  status=1
+fi
+
+# A fresh Wine prefix each run, in the build folder.
+export WINEPREFIX="$PWD/$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"  # a crash exits instead of waiting in the debugger
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+rm -rf "$WINEPREFIX"
+video="$PWD/$build/clip.mp4"
+if command -v ffmpeg >/dev/null 2>&1; then
+  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440 -t 6 \
+    -pix_fmt yuv420p -shortest "$video"
+fi
+windows_path() { echo "Z:${1//\//\\}"; }
+arguments=("$(windows_path "$PWD/$exe")" 'C:\titrelle-test')
+[ -f "$video" ] && arguments+=("$(windows_path "$video")")
+
+if ! xvfb-run -a -s "-screen 0 1280x1024x24" tests/windows/run-under-wine.sh "$driver" "${arguments[@]}"; then
+  echo "FAILED the Windows program's driver under Wine"
+  status=1
+fi
+exit $status

@@ -1,0 +1,705 @@
+// Drives titrelle.exe from outside, as a user's desktop would, and checks what it does: the window built from
+// the table, the registry at first start, atoms and hot keys (and a second copy that cannot have them), a line
+// captured with F9 and F10 and committed with Enter (the file's bytes), edit mode in the rich edit, the
+// question box answered both ways, and the font dialog saved. It also measures how fast the program starts
+// and how often the shell's clock ticks; those figures are reported, never asserted.
+//
+// titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
+// Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
+#include "platforms/windows/Win32Api.h"
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "platforms/windows/WinText.h"
+#include "platforms/windows/Win32Window.h"
+#include "platforms/windows/Win32WindowSystem.h"
+#include "style/FontOptionUnit.h"
+#include "style/StyleStrings.h"
+
+using titrelle::Cp936FromWide;
+using titrelle::WideFromCp936;
+
+namespace {
+
+constexpr int kWaitMs = 30000;  // generous: a wait ends as soon as its condition holds
+constexpr wchar_t kWindowClass[] = L"TitrelleWindow";
+
+int passed = 0;
+int failed = 0;
+DWORD programProcess = 0;  // the copy of the program the checks are looking at, for the notes of a failure
+
+std::wstring ClassOf(HWND window);
+
+// What the program shows when a check fails: its visible top-level windows.
+void NoteWindows() {
+  EnumWindows(
+      [](HWND window, LPARAM) -> BOOL {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != programProcess || !IsWindowVisible(window)) return TRUE;
+        wchar_t caption[256] = {};
+        GetWindowTextW(window, caption, 256);
+        std::printf("note   a window of the program: %ls \"%ls\"%s\n", ClassOf(window).c_str(), caption,
+                    IsWindowEnabled(window) ? "" : " (disabled)");
+        return TRUE;
+      },
+      0);
+}
+
+void Check(bool ok, const std::string& what, const std::string& detail = {}) {
+  ++(ok ? passed : failed);
+  std::printf("%s %s%s%s\n", ok ? "ok    " : "FAILED", what.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  if (!ok) NoteWindows();
+  std::fflush(stdout);
+}
+
+// Shown in the output as readable text: code page 936 bytes as UTF-8.
+std::string Readable(const std::string& cp936) {
+  const std::wstring wide = WideFromCp936(cp936);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
+  std::string shown;
+  for (char c : utf8) {
+    if (c == '\r') shown += "\\r";
+    else if (c == '\n') shown += "\\n";
+    else shown += c;
+  }
+  return shown;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = kWaitMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
+    if (condition()) return true;
+    Sleep(20);
+  }
+  return condition();
+}
+
+std::string TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "<no answer>";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &got);
+  text.resize(got);
+  return Cp936FromWide(text);
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+struct Search {
+  DWORD process;
+  std::wstring className;
+  std::wstring caption;
+  HWND found;
+};
+
+HWND TopWindow(DWORD process, const std::wstring& className, const std::wstring& caption = {}) {
+  Search search{process, className, caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != wanted->process || !IsWindowVisible(window) || ClassOf(window) != wanted->className) return TRUE;
+        if (!wanted->caption.empty()) {
+          wchar_t text[256] = {};
+          GetWindowTextW(window, text, 256);
+          if (wanted->caption != text) return TRUE;
+        }
+        wanted->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Child(HWND root, int id) {
+  std::pair<int, HWND> search{id, nullptr};
+  EnumChildWindows(
+      root,
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(data);
+        if (GetDlgCtrlID(window) != wanted->first) return TRUE;
+        wanted->second = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+// A control of a window built from `table`, by name.
+HWND Control(HWND root, const titrelle::WindowTable& table, const std::string& name) {
+  for (std::size_t i = 0; i < table.controls.size(); ++i) {
+    if (table.controls[i].name == name) return Child(root, titrelle::Win32Window::kFirstControlId + static_cast<int>(i));
+  }
+  return nullptr;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// Presses a dialog's button by its identifier, as a click does.
+void PressDialogButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void Type(HWND control, const std::wstring& text) {
+  for (wchar_t c : text) PostMessageW(control, WM_CHAR, c, 1);
+}
+
+void Key(HWND control, int virtualKey) {
+  PostMessageW(control, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1);
+  PostMessageW(control, WM_KEYUP, static_cast<WPARAM>(virtualKey), 0xC0000001);
+}
+
+// A message box of the program: its #32770 window and the text it shows.
+HWND MessageBoxOf(DWORD process, const std::wstring& caption) { return TopWindow(process, L"#32770", caption); }
+
+std::string MessageBoxText(HWND box) {
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? TextOf(text) : std::string();
+}
+
+// Every message box the program shows that a check did not expect is answered and named in the output.
+void DismissUnexpectedBoxes(DWORD process, const std::string& during) {
+  for (int i = 0; i < 5; ++i) {
+    HWND box = TopWindow(process, L"#32770");
+    if (!box) return;
+    std::printf("note   a message box during %s: %s\n", during.c_str(), Readable(MessageBoxText(box)).c_str());
+    PressDialogButton(box, IDOK);
+    WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000);
+  }
+}
+
+struct Program {
+  PROCESS_INFORMATION process{};
+  HWND window = nullptr;
+  DWORD watchedBefore = 0;
+  double startMs = 0;
+
+  bool Start(const std::wstring& exe, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + exe + L"\"";
+    const auto begun = std::chrono::steady_clock::now();
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+      return false;
+    }
+    WaitFor([&] { return (window = TopWindow(process.dwProcessId, kWindowClass, L"Titrelle")) != nullptr; });
+    startMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
+    watchedBefore = programProcess;
+    programProcess = process.dwProcessId;
+    return window != nullptr;
+  }
+
+  // Closes the main window as the user does and waits for the program to end.
+  bool Close() {
+    if (!process.hProcess) return true;
+    programProcess = watchedBefore;
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    const bool ended = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    process = {};
+    return ended && status == 0;
+  }
+
+  DWORD Id() const { return process.dwProcessId; }
+};
+
+// The open dialog: the name typed into its name box, then Open.
+bool OpenThroughDialog(Program& program, const std::wstring& path) {
+  HWND open = Control(program.window, titrelle::MainWindowTable(), "OpenButton");
+  Click(open);
+  HWND dialog = nullptr;
+  if (!WaitFor([&] { return (dialog = TopWindow(program.Id(), L"#32770")) != nullptr; })) return false;
+  // The name box: an edit box, inside the dialog's combo box (cmb13) or on its own (edt1).
+  std::pair<HWND, HWND> search{nullptr, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        const int id = GetDlgCtrlID(child);
+        if (lstrcmpiW(ClassOf(child).c_str(), L"Edit") != 0 || (id != 0x47C && id != 0x480)) return TRUE;
+        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  HWND edit = search.first;
+  if (!edit) return false;
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+  PressDialogButton(dialog, IDOK);
+  return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+std::string RegistryText(const char* name, DWORD* type) {
+  HKEY key = nullptr;
+  *type = REG_NONE;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  char data[512] = {};
+  DWORD size = sizeof data - 1;
+  // The ANSI interface, in the system's code page 936: what another program of the users' systems reads.
+  const LONG result = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return "<missing>";
+  return std::string(data);
+}
+
+const std::string kBlackFace = "\xBA\xDA\xCC\xE5";  // 黑体
+
+void CheckWindowFromTable(Program& program) {
+  const titrelle::WindowTable& table = titrelle::MainWindowTable();
+  int found = 0;
+  int hints = 0;
+  std::string wrong;
+  for (std::size_t i = 0; i < table.controls.size(); ++i) {
+    const titrelle::ControlEntry& entry = table.controls[i];
+    HWND control = Child(program.window, titrelle::Win32Window::kFirstControlId + static_cast<int>(i));
+    if (!entry.hint.empty()) ++hints;
+    if (!control) {
+      wrong += " " + entry.name + "(missing)";
+      continue;
+    }
+    ++found;
+    const std::wstring className = ClassOf(control);
+    std::wstring expectedClass;
+    switch (entry.kind) {
+      case titrelle::ControlKind::Button:
+      case titrelle::ControlKind::CheckBox: expectedClass = L"Button"; break;
+      case titrelle::ControlKind::Label: expectedClass = L"Static"; break;
+      case titrelle::ControlKind::Edit:
+      case titrelle::ControlKind::Memo: expectedClass = L"Edit"; break;
+      case titrelle::ControlKind::UserView: expectedClass = L"RICHEDIT50W"; break;
+      case titrelle::ControlKind::ComboBox: expectedClass = L"ComboBox"; break;
+      default: expectedClass = L"TitrellePanel"; break;
+    }
+    if (lstrcmpiW(className.c_str(), expectedClass.c_str()) != 0) wrong += " " + entry.name + "(class)";
+    const bool captioned = entry.kind == titrelle::ControlKind::Button || entry.kind == titrelle::ControlKind::Label ||
+                           entry.kind == titrelle::ControlKind::Memo;
+    if (captioned && !entry.text.empty() && TextOf(control) != entry.text) wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
+    const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != entry.visible) wrong += " " + entry.name + "(visibility)";
+  }
+  Check(found == static_cast<int>(table.controls.size()) && wrong.empty(),
+        "window: " + std::to_string(found) + " controls of the table, their kinds, captions and visibility", wrong);
+
+  HWND view = Control(program.window, table, "UserRichEdit");
+  const LONG style = GetWindowLongW(view, GWL_STYLE);
+  Check((style & ES_MULTILINE) && (style & ES_NOHIDESEL) && (style & WS_HSCROLL) && (style & WS_VSCROLL),
+        "window: the user view is a multi-line rich edit with both scroll bars that keeps its selection shown");
+
+  int tools = 0;
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(tip, &owner);
+    if (owner == program.Id()) tools += static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+  }
+  Check(tools == hints, "window: a tool tip for each of the " + std::to_string(hints) + " hints",
+        std::to_string(tools) + " tools");
+  Check(TextOf(program.window) == "Titrelle", "window: caption \"Titrelle\"");
+}
+
+void CheckRegistryAtFirstStart() {
+  DWORD type = 0;
+  const std::string face = RegistryText("srtFontNameD", &type);
+  Check(type == REG_SZ && face == kBlackFace, "registry: srtFontNameD written at first start reads back as 黑体 in code page 936",
+        Readable(face));
+  const char* const names[] = {"srtFontColorD", "srtFontSizeD", "srtFontPosLD", "srtFontPosUD", "srtDefault", "srtBord", "srtShad"};
+  std::string wrong;
+  for (const char* name : names) {
+    const std::string value = RegistryText(name, &type);
+    if (type != REG_SZ || value.size() > 16 || value == "<missing>") wrong += std::string(" ") + name;
+  }
+  Check(wrong.empty() && RegistryText("srtDefault", &type) == "1" && RegistryText("srtFontColorD", &type) == "#FFFFFF",
+        "registry: the default style's values are REG_SZ texts, srtDefault \"1\"", wrong);
+}
+
+const char* const kAtomNames[] = {"MrvHotKeyLeft", "MrvHotKeyRight", "MrvHotKeyF7", "MrvHotKeyF8"};
+const int kKeys[] = {VK_F9, VK_F10, VK_F7, VK_F8};
+
+ATOM AtomOf(int index) { return GlobalFindAtomA(kAtomNames[index]); }
+
+bool KeyHeldElsewhere(int virtualKey) {
+  constexpr int kProbeId = 0xB000;
+  if (RegisterHotKey(nullptr, kProbeId, 0, static_cast<UINT>(virtualKey))) {
+    UnregisterHotKey(nullptr, kProbeId);
+    return false;
+  }
+  return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+void CheckHotKeysAndSecondCopy(const std::wstring& exe, const std::wstring& folder) {
+  bool atoms = true;
+  bool held = true;
+  for (int i = 0; i < 4; ++i) {
+    atoms = atoms && AtomOf(i) != 0;
+    held = held && KeyHeldElsewhere(kKeys[i]);
+  }
+  Check(atoms, "hot keys: the four global atoms exist while the program runs");
+  Check(held, "hot keys: F9, F10, F7 and F8 are registered (another registration fails with error 1409)");
+
+  Program second;
+  const bool started = second.Start(exe, folder);
+  Check(started, "second copy: starts and shows its window");
+  if (!started) return;
+  HWND notice = nullptr;
+  WaitFor([&] { return (notice = MessageBoxOf(second.Id(), L"Information")) != nullptr; });
+  const std::string text = notice ? MessageBoxText(notice) : std::string();
+  Check(notice && text.find("F9") != std::string::npos && text.find("Titrelle") != std::string::npos,
+        "second copy: its registrations fail and it says so once", Readable(text));
+  if (notice) PressDialogButton(notice, IDOK);
+  Check(second.Close(), "second copy: closes cleanly");
+  bool stillHeld = true;
+  for (int i = 0; i < 4; ++i) stillHeld = stillHeld && AtomOf(i) != 0 && KeyHeldElsewhere(kKeys[i]);
+  Check(stillHeld, "hot keys: the first copy keeps its atoms and keys after the second closes");
+}
+
+// Temporary files of saves (".NAME.titrelle-save-XXXXXX") beside the file.
+int SavesLeftBeside(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  const std::wstring pattern = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-*";
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+// F9 and F10 as WM_HOTKEY, a line typed into the input box and committed with Enter; the file's bytes.
+std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
+  const titrelle::WindowTable& table = titrelle::MainWindowTable();
+  HWND start = Control(program.window, table, "Edit1");
+  HWND end = Control(program.window, table, "Edit2");
+  HWND input = Control(program.window, table, "InputEdit");
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
+  const bool marked = WaitFor([&] { return !TextOf(start).empty(); });
+  DismissUnexpectedBoxes(program.Id(), "F9");
+  // The player under Wine is a smoke test: it plays, and the clock shows its status and position.
+  HWND status = Control(program.window, table, "Label2");
+  HWND position = Control(program.window, table, "Label1");
+  const bool playing = WaitFor([&] { return TextOf(status).rfind("Playing", 0) == 0 && TextOf(position).size() == 12; }, 5000);
+  Check(playing, "player: after F9 the clock shows the status and the position",
+        Readable(TextOf(status)) + "/ " + Readable(TextOf(position)));
+  // A line ends after it starts: F10 once the video has moved on from the start mark.
+  WaitFor([&] { return TextOf(position).size() == 12 && TextOf(position) > TextOf(start); }, 5000);
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(1), MAKELPARAM(0, VK_F10));
+  const bool ended = WaitFor([&] { return !TextOf(end).empty(); });
+  DismissUnexpectedBoxes(program.Id(), "F10");
+  Check(marked && ended, "capture: F9 and F10 by WM_HOTKEY mark the start and the end",
+        Readable(TextOf(start)) + " / " + Readable(TextOf(end)));
+  const std::string timeLine = TextOf(start) + " --> " + TextOf(end);
+  Type(input, L"\u4F60\u597D Titrelle");  // 你好 Titrelle
+  WaitFor([&] { return TextOf(input).size() == 13; }, 5000);
+  Key(input, VK_RETURN);
+  const std::string expected =
+      "1\r\n" + timeLine + "\r\n" + titrelle::DefaultLinePrefix + "\xC4\xE3\xBA\xC3 Titrelle</b>\r\n\r\n";
+  const bool saved = WaitFor([&] { return FileBytes(subtitlePath) == expected; });
+  DismissUnexpectedBoxes(program.Id(), "Enter");
+  Check(saved, "capture: Enter commits the typed line and the file holds its group, byte for byte",
+        Readable(FileBytes(subtitlePath)));
+  Check(TextOf(input).empty(), "capture: the input box is empty for the next line");
+  Check(SavesLeftBeside(subtitlePath) == 0, "capture: no temporary file of a save is left beside the file");
+  return expected;
+}
+
+// F7: the user view in the rich edit; the caret's line is the file's line however the control counts breaks.
+void EditInUserView(Program& program, const std::wstring& subtitlePath, const std::string& group) {
+  const titrelle::WindowTable& table = titrelle::MainWindowTable();
+  HWND view = Control(program.window, table, "UserRichEdit");
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(2), MAKELPARAM(0, VK_F7));
+  const bool shown = WaitFor([&] { return IsWindowVisible(view) != FALSE; });
+  DismissUnexpectedBoxes(program.Id(), "F7");
+  Check(shown && !IsWindowVisible(Control(program.window, table, "Panel3")),
+        "edit mode: F7 shows the user view in place of the instructions");
+  const LRESULT lines = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
+  Check(lines >= 3, "edit mode: the user view holds the line's group", std::to_string(lines) + " lines");
+
+  // The caret at the start of the text line (line 2), by the control's own positions.
+  const LRESULT textLineStart = SendMessageW(view, EM_LINEINDEX, 2, 0);
+  SetForegroundWindow(program.window);
+  PostMessageW(view, EM_SETSEL, static_cast<WPARAM>(textLineStart), textLineStart);
+  Key(view, VK_HOME);
+  Sleep(200);
+  Type(view, L"X");
+  std::string expected = group;
+  expected.insert(expected.find(titrelle::DefaultLinePrefix) + titrelle::DefaultLinePrefix.size(), "X");
+  const bool written = WaitFor([&] { return FileBytes(subtitlePath) == expected; });
+  DismissUnexpectedBoxes(program.Id(), "typing in edit mode");
+  Check(written, "edit mode: a character typed at the start of line 2 reaches that line of the file",
+        Readable(FileBytes(subtitlePath)));
+  const DWORD attributes = GetFileAttributesW(subtitlePath.c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) && SavesLeftBeside(subtitlePath) == 0,
+        "edit mode: the file replaced by the save is not hidden, and no temporary file is left");
+
+  // Enter inserts no line break in the user view.
+  Key(view, VK_RETURN);
+  PostMessageW(view, WM_CHAR, L'\r', 1);
+  Sleep(500);
+  Check(SendMessageW(view, EM_GETLINECOUNT, 0, 0) == lines && FileBytes(subtitlePath) == expected,
+        "edit mode: Enter is refused in the user view");
+}
+
+bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std::string* text) {
+  text->clear();
+  if (!OpenThroughDialog(program, video)) {
+    *text = "<the open dialog did not take the name>";
+    return false;
+  }
+  HWND question = nullptr;
+  if (!WaitFor([&] { return (question = MessageBoxOf(program.Id(), L"Information")) != nullptr; })) {
+    *text = "<no question>";
+    return false;
+  }
+  *text = MessageBoxText(question);
+  PressDialogButton(question, answer);
+  return WaitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); });
+}
+
+void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
+  DismissUnexpectedBoxes(program.Id(), "edit mode");
+  // Alt+F, the letter the font button's caption marks ("[&F]").
+  PostMessageW(program.window, WM_SYSCHAR, L'f', 1 << 29);
+  HWND dialog = nullptr;
+  WaitFor([&] { return (dialog = TopWindow(program.Id(), kWindowClass, L"\x5B57\x4F53\x8BBE\x7F6E")) != nullptr; });
+  Check(dialog != nullptr, "font dialog: Alt+F presses the font button, which shows the dialog \"字体设置\"");
+  if (!dialog) return;
+  const titrelle::WindowTable& table = titrelle::FontOptionWindowTable();
+  HWND names = Control(dialog, table, "FontNameComboBox");
+  const LRESULT families = SendMessageW(names, CB_GETCOUNT, 0, 0);
+  Check(families > 1, "font dialog: the font list holds the screen's families and \"Default\"", std::to_string(families));
+  Click(Control(dialog, table, "CheckBoxDefault"));  // the custom style, from the stored defaults
+  WaitFor([&] { return SendMessageW(Control(dialog, table, "CheckBoxDefault"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; });
+  Sleep(200);
+
+  // The colour picker: a colour chosen in it is where the next one starts.
+  HWND colorPanel = Control(dialog, table, "PanelColor");
+  const std::string colorBefore = TextOf(colorPanel);
+  auto pickColor = [&](const wchar_t* red, const wchar_t* green, const wchar_t* blue, int button) {
+    PostMessageW(colorPanel, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    HWND picker = nullptr;
+    if (!WaitFor([&] { return (picker = TopWindow(program.Id(), L"#32770")) != nullptr; })) return std::string("<no picker>");
+    const std::string shown = TextOf(GetDlgItem(picker, 706)) + "," + TextOf(GetDlgItem(picker, 707)) + "," +
+                              TextOf(GetDlgItem(picker, 708));
+    if (red) {
+      SendMessageTimeoutW(GetDlgItem(picker, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(red), SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 707), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(green), SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 708), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blue), SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
+    PressDialogButton(picker, button);
+    WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+    return shown;
+  };
+  pickColor(L"18", L"52", L"86", IDOK);
+  const bool recoloured = WaitFor([&] { return TextOf(colorPanel) != colorBefore; }, 5000);
+  const std::string again = pickColor(nullptr, nullptr, nullptr, IDCANCEL);
+  Check(recoloured && again == "18,52,86", "font dialog: the colour picker starts from the colour picked last",
+        Readable(colorBefore) + " -> " + Readable(TextOf(colorPanel)) + ", then " + again);
+
+  Click(Control(dialog, table, "SaveButton"));
+  const bool closed = WaitFor([&] { return !IsWindowVisible(dialog); });
+  DismissUnexpectedBoxes(program.Id(), "the font dialog");
+  DWORD type = 0;
+  Check(closed && RegistryText("srtDefault", &type) == "0" && RegistryText("srtFontName", &type) == kBlackFace &&
+            RegistryText("srtFontPosL", &type) == "190" && RegistryText("srtFontPosU", &type) == "270",
+        "font dialog: Save closes it and stores the custom style (srtDefault \"0\", srtFontName 黑体, 190, 270)",
+        Readable(RegistryText("srtFontName", &type)));
+  const std::string file = FileBytes(subtitlePath);
+  Check(file.find(titrelle::DefaultLinePrefix) == std::string::npos && file.find(kBlackFace) != std::string::npos &&
+            file.find(RegistryText("srtFontColor", &type)) != std::string::npos,
+        "font dialog: the lines already written are restyled and saved", Readable(file));
+}
+
+// The file-system edge on its own, in this process: the save policy on Windows paths.
+void CheckFileSystem(const std::wstring& folder) {
+  titrelle::WindowsFileSystem files;
+  const std::wstring path = folder + L"\\\x5B57\x5E55 \xD55C.srt";  // 字幕 한.srt: a character code page 936 lacks
+  DeleteFileW(path.c_str());
+  std::string failure;
+  try {
+    files.Save(path, "one\r\n");
+    files.Save(path, "two\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.empty() && FileBytes(path) == "two\r\n" && files.ReadWhole(path) == "two\r\n" && SavesLeftBeside(path) == 0,
+        "files: a new file and its replacement under a name with Chinese and Korean characters", Readable(failure));
+  Check(files.DisplayName(path).find("\xD7\xD6\xC4\xBB ?.srt") != std::string::npos,
+        "files: a message shows the name in code page 936, \"?\" for what it cannot hold", Readable(files.DisplayName(path)));
+
+  // A hard link stays shared: the file is written in place.
+  const std::wstring link = folder + L"\\link.srt";
+  DeleteFileW(link.c_str());
+  const bool linked = CreateHardLinkW(link.c_str(), path.c_str(), nullptr) != FALSE;
+  failure.clear();
+  try {
+    files.Save(path, "three\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(linked && failure.empty() && FileBytes(link) == "three\r\n", "files: a hard link still shares the saved bytes",
+        Readable(failure));
+  DeleteFileW(link.c_str());
+
+  // A read-only file is refused and keeps its bytes.
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  failure.clear();
+  try {
+    files.Save(path, "four\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Check(failure.rfind("Cannot create file \"", 0) == 0 && FileBytes(path) == "three\r\n",
+        "files: a read-only file is refused with \"Cannot create file\" and keeps its bytes", Readable(failure));
+
+  // What a killed save left is removed when the file is next opened; other files stay.
+  const std::size_t slash = path.rfind(L'\\');
+  const std::wstring leftover = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-Ab12Cd";
+  const std::wstring unrelated = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-keep";
+  for (const std::wstring& name : {leftover, unrelated}) CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  files.RemoveUnfinishedSaves(path);
+  Check(FileBytes(leftover) == "<missing>" && FileBytes(unrelated) == "", "files: a killed save's leftover is removed, nothing else");
+  DeleteFileW(unrelated.c_str());
+
+  failure.clear();
+  try {
+    files.MoveOver(path, path + L".bak");
+    files.Remove(path + L".bak");
+    files.Remove(path + L".bak");  // a missing file is no failure
+    files.ReadWhole(path);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.rfind("Cannot open file \"", 0) == 0 && !files.Exists(path),
+        "files: rename, delete, and \"Cannot open file\" for a missing one", Readable(failure));
+}
+
+// The shell's clock: ticks in one second of a message loop, as the program's own loop delivers them.
+double MeasureClockTicks() {
+  titrelle::Win32WindowSystem system;
+  int ticks = 0;
+  auto timer = system.StartTimer(1, [&] { ++ticks; });
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  MSG message;
+  while (std::chrono::steady_clock::now() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  timer.reset();
+  return ticks;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--clock") {
+    std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
+    return 0;
+  }
+  if (argc < 3) {
+    std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO]\n");
+    return 2;
+  }
+  const std::wstring exe = argv[1];
+  const std::wstring work = argv[2];
+  // The video lies in a Chinese-named folder under a Chinese name: 视频\片段.mp4.
+  const std::wstring folder = work + L"\\\x89C6\x9891";
+  CreateDirectoryW(work.c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring video = folder + L"\\\x7247\x6BB5.mp4";
+  const std::wstring subtitle = folder + L"\\\x7247\x6BB5.srt";
+  if (argc >= 4) {
+    CopyFileW(argv[3], video.c_str(), FALSE);
+  } else {
+    HANDLE file = CreateFileW(video.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+  }
+  DeleteFileW(subtitle.c_str());
+  DeleteFileW((subtitle + L".bak").c_str());
+
+  Program program;
+  const bool started = program.Start(exe, work);
+  Check(started, "start: the main window appears", std::to_string(static_cast<int>(program.startMs)) + " ms");
+  if (!started) {
+    std::printf("%d passed, %d failed\n", passed, failed + 1);
+    return 1;
+  }
+  std::printf("figure start-up to the main window: %.0f ms\n", program.startMs);
+  DismissUnexpectedBoxes(program.Id(), "start-up");
+  CheckWindowFromTable(program);
+  CheckRegistryAtFirstStart();
+  CheckHotKeysAndSecondCopy(exe, work);
+
+  const bool opened = OpenThroughDialog(program, video);
+  DismissUnexpectedBoxes(program.Id(), "opening the video");
+  Check(opened, "open: the open dialog takes the video's name");
+  std::string group;
+  if (opened) {
+    group = CaptureLine(program, subtitle);
+    EditInUserView(program, subtitle, group);
+  }
+  Check(program.Close(), "close: the program ends when its window is closed");
+  bool atomsGone = true;
+  for (int i = 0; i < 4; ++i) atomsGone = atomsGone && AtomOf(i) == 0;
+  Check(atomsGone, "close: the atoms are deleted");
+
+  // Opening the video again finds its subtitle file: Yes resumes it, No makes it the backup.
+  Program again;
+  if (again.Start(exe, work)) {
+    std::string question;
+    const bool yes = AnswerQuestion(again, video, IDYES, &question);
+    HWND view = Control(again.window, titrelle::MainWindowTable(), "UserRichEdit");
+    const bool resumed = yes && WaitFor([&] { return IsWindowVisible(view) != FALSE; });
+    DismissUnexpectedBoxes(again.Id(), "resuming");
+    Check(resumed && TextOf(view).find("X\xC4\xE3\xBA\xC3 Titrelle") != std::string::npos,
+          "question: Yes resumes the file in edit mode", Readable(question));
+    CheckFontDialog(again, subtitle);
+    const std::string restyled = FileBytes(subtitle);
+    const bool no = AnswerQuestion(again, video, IDNO, &question);
+    DismissUnexpectedBoxes(again.Id(), "declining");
+    const bool declined = no && WaitFor([&] { return FileBytes(subtitle + L".bak") == restyled; }) &&
+                          FileBytes(subtitle) == "<missing>" && TextOf(view).empty();
+    Check(declined, "question: No keeps the old file as the backup and starts afresh",
+          Readable(question) + " / backup: " + Readable(FileBytes(subtitle + L".bak")) + " / user view: " +
+              Readable(TextOf(view)));
+    Check(again.Close(), "close: the second run ends cleanly");
+  } else {
+    Check(false, "start: the program starts a second time");
+  }
+
+  CheckFileSystem(work);
+  std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}
