@@ -6,9 +6,9 @@
 // ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
-//       [--typing-only | --cpu-only] [--rounds=N]
+//       [--typing-only | --timing-only | --cpu-only] [--rounds=N]
 //
-// --typing-only measures the typed character alone; --cpu-only the CPU while playing alone, against the plain
+// --typing-only measures the typed character alone; --timing-only start-up, the clock and the replay alone; --cpu-only the CPU while playing alone, against the plain
 // mpv player (which it starts itself, so the Debian package mpv must be installed) on the same clips, in
 // N rounds (3 unless told). --program-only plays the CPU comparison's clips in the program alone, for a
 // profiler.
@@ -859,6 +859,8 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--typing-only") {
       what.timing = what.cpu = false;
+    } else if (argument == "--timing-only") {
+      what.typing = what.cpu = false;
     } else if (argument == "--cpu-only") {
       what.timing = what.typing = false;
     } else if (argument == "--program-only") {

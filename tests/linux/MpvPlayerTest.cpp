@@ -348,6 +348,18 @@ TEST(PlaybackClockTest, FrameTimeIsInterpolatedOneFrameBehind) {
   }
 }
 
+TEST(PlaybackClockTest, FrameTimeMovesOnFromWhenItCameInNotFromWhenItIsRead) {
+  PlaybackClock clock;
+  clock.SetFrameDuration(0.04);
+  clock.Restart(1.0);
+  const auto start = PlaybackClock::TimePoint{} + std::chrono::seconds(100);
+  auto at = [&](int ms) { return start + std::chrono::milliseconds(ms); };
+  EXPECT_NEAR(clock.FromFrameTime(1.04, at(0), at(10)), 1.01, 1e-9);
+  // The same frame time told again later: still from when it first came in.
+  EXPECT_NEAR(clock.FromFrameTime(1.04, at(15), at(20)), 1.02, 1e-9);
+  EXPECT_NEAR(clock.FromFrameTime(1.08, at(40), at(41)), 1.041, 1e-9);
+}
+
 TEST(PlaybackClockTest, HoldsThroughWobbleAndTheSeekLandingOnly) {
   PlaybackClock clock;
   clock.Restart(5.123);
@@ -370,8 +382,15 @@ TEST(PlaybackClockTest, HoldsThroughWobbleAndTheSeekLandingOnly) {
 
 TEST(PositionStringTest, MinutesAndSecondsBelowAnHourHoursFromAnHourOn) {
   const std::pair<double, const char*> cases[] = {
-      {0, "00:00"},        {0.999, "00:00"},   {59.9999, "00:59"},      {754.1234567, "12:34"},
-      {3599.999, "59:59"}, {3600, "01:00:00"}, {3723.4567, "01:02:03"}, {36000, "10:00:00"},
+      {0, "00:00"},
+      {0.999, "00:00"},
+      {59.9999, "00:59"},
+      {754.1234567, "12:34"},
+      {3599.999, "59:59"},
+      {3600, "01:00:00"},
+      {3723.4567, "01:02:03"},
+      {36000, "10:00:00"},
+      {363723.5, "101:02:03"},
       {-0.5, "00:00"},
   };
   for (const auto& [seconds, expected] : cases) EXPECT_EQ(FormatPositionString(seconds), expected) << seconds;

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -24,6 +25,7 @@
 
 #include "DesktopDriver.h"
 #include "base/Error.h"
+#include "platforms/linux/QtText.h"
 
 namespace titrelle {
 namespace {
@@ -432,6 +434,45 @@ TEST_F(QtControlsTest, ATickStillShowingItsErrorReportIsNotStartedAgain) {
   });
   ASSERT_TRUE(ProcessEventsUntil([&] { return modal.AllGiven() && ticks > 3; }, kDesktopWaitMs));
   EXPECT_FALSE(nested);
+}
+
+// The clock sets its label on every tick, far faster than a screen shows it: the program reads back what it
+// set at once, and the label on the screen ends with the newest caption, sized to it.
+TEST_F(QtControlsTest, ALabelSetEveryTickShowsItsNewestCaption) {
+  WindowTable entry;
+  entry.name = "ClockForm";
+  entry.caption = "Clock";
+  entry.width = 300;
+  entry.height = 100;
+  ControlEntry label;
+  label.name = "Clock";
+  label.kind = ControlKind::Label;
+  label.left = 10, label.top = 10, label.width = 0, label.height = 0;  // sized to its caption
+  label.text = "00:00";
+  entry.controls = {label};
+  QtWindow window(*ws_, entry);
+  window.Show();
+  Control& clock = window.ControlNamed("Clock");
+  auto* widget = static_cast<QLabel*>(window.ControlNamed("Clock").Widget());
+  EXPECT_EQ(widget->text(), "00:00");
+
+  std::string caption;
+  int tick = 0;
+  std::unique_ptr<Timer> timer = ws_->StartTimer(1, [&] {
+    caption = "00:01:" + std::to_string(100 + tick++ % 900) + " " + kThreeChinese;
+    clock.SetText(caption);
+    EXPECT_EQ(clock.Text(), caption);
+  });
+  ProcessEventsFor(200);
+  timer.reset();
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return widget->text() == QStringFromCp936(caption); }, kDesktopWaitMs));
+  EXPECT_GE(widget->width(), widget->fontMetrics().horizontalAdvance(widget->text()));
+
+  // A caption set after a quiet spell reaches the screen at once.
+  ProcessEventsFor(100);
+  clock.SetText("\xCD\xA3");  // 停
+  EXPECT_EQ(widget->text(), QString::fromUtf8("停"));
 }
 
 TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
