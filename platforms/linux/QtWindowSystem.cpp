@@ -112,7 +112,10 @@ int QtWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
 }
 
 std::optional<unsigned> QtWindowSystem::PickColor(unsigned initial) {
-  const QColor picked = QColorDialog::getColor(QColorFromColorRef(initial), DialogParent());
+  // Qt's own picker: a desktop's native one would run a loop of its own, in which the program's clock and hot
+  // keys stop while it is open.
+  const QColor picked = QColorDialog::getColor(QColorFromColorRef(initial), DialogParent(), QString(),
+                                               QColorDialog::DontUseNativeDialog);
   if (!picked.isValid()) return std::nullopt;
   return ColorRefFromQColor(picked);
 }
