@@ -168,6 +168,7 @@ TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
                           "clip.srt"));
 
   form.ContinueButtonClick();  // paused where the line ended
+  form.WP->SetCurrentPosition(0.1);  // an end before that start
   form.EndTimeButton->OnClick();
   form.InputEdit->SetText("Never shown");
   ASSERT_TRUE(Xdotool({"key", "Return"}));
