@@ -1,0 +1,86 @@
+// The subtitles over the video: the lines already written, as the player draws them, and the line being
+// typed over its looping segment, in the current style. The clock takes up every change on its next tick.
+#include <string>
+
+#include "app/Unit1.h"
+#include "document/PreviewSetting.h"
+#include "document/PreviewTrack.h"
+#include "style/StyleStrings.h"
+
+namespace titrelle {
+
+void TForm1::LoadPreviewChoice() {
+  Preview.On = ReadPreviewChoice(Ws.Registry());
+  // The check box tells its change as a click; the handler sees nothing new in it.
+  PreviewCheckBox->SetChecked(Preview.On);
+}
+
+void TForm1::PreviewCheckBoxClick() {
+  const bool on = PreviewCheckBox->Checked();
+  if (on == Preview.On) return;
+  Preview.On = on;
+  // Shown or gone at once, whatever the store makes of the choice.
+  RefreshPreview();
+  WritePreviewChoice(Ws.Registry(), on);
+}
+
+// Whether the line being typed shows otherwise than it did. Text entry runs from F10 to the commit: both
+// mark buttons are disabled then, and the segment MarkStart..MarkEnd repeats.
+bool TForm1::TypedLineChanged() {
+  const bool entering = !StartTimeButton->Enabled() && !EndTimeButton->Enabled();
+  if (entering != Preview.TypedEntering) return true;
+  if (!entering) return false;
+  return Preview.TypedInputRevision != Preview.InputRevision || Preview.TypedStart != Session.MarkStart ||
+         Preview.TypedEnd != Session.MarkEnd || Preview.TypedStylePart1 != StylePart1() ||
+         Preview.TypedStylePart2 != StylePart2() || Preview.TypedOmitClosingTag != Document.OmitClosingTag;
+}
+
+void TForm1::RefreshPreview() {
+  // Halfway through a change of its own (a commit's group, a load, a refill) the file view is not what it
+  // will be: the next tick finds it complete.
+  if (!WP || FontOptionForm == nullptr || Document.ChangingFileView()) return;
+  if (!Preview.On) {
+    if (Preview.ShowingNothing) return;
+    WP->ShowNothing();
+    Preview.ShowingNothing = true;
+    Preview.ShowingScript = false;
+    return;
+  }
+  const bool documentChanged = !Preview.EventsValid || Preview.EventsRevision != Document.FileViewRevision();
+  const bool typedChanged = TypedLineChanged();
+  if (Preview.ShowingScript && !documentChanged && !typedChanged) return;
+
+  if (documentChanged) {
+    // The whole file view again: an edit may change any line, and 10,000 subtitles take a few
+    // milliseconds, once per change.
+    Preview.Events = PreviewEvents(Document.TempRichEdit.Text());
+    Preview.EventsRevision = Document.FileViewRevision();
+    Preview.EventsValid = true;
+  }
+  if (typedChanged) {
+    const bool entering = !StartTimeButton->Enabled() && !EndTimeButton->Enabled();
+    Preview.TypedEntering = entering;
+    Preview.TypedInputRevision = Preview.InputRevision;
+    Preview.TypedStart = Session.MarkStart;
+    Preview.TypedEnd = Session.MarkEnd;
+    Preview.TypedStylePart1 = StylePart1();
+    Preview.TypedStylePart2 = StylePart2();
+    Preview.TypedOmitClosingTag = Document.OmitClosingTag;
+    Preview.TypedEvent.clear();
+    if (entering) {
+      const std::string text = InputEdit->Text();
+      if (!text.empty()) {
+        // As the commit will write it.
+        Preview.TypedEvent =
+            PreviewTypedEvent(Session.MarkStart, Session.MarkEnd,
+                              ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
+      }
+    }
+  }
+  Preview.ShowingScript = false;
+  Preview.ShowingNothing = false;
+  WP->ShowSubtitles(PreviewScript(Preview.Events, Preview.TypedEvent));
+  Preview.ShowingScript = true;
+}
+
+}  // namespace titrelle

@@ -1,0 +1,71 @@
+// The subtitles as the player's renderer takes them: every subtitle one event, its look kept.
+#include "document/PreviewTrack.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/Cp936.h"
+
+namespace titrelle {
+namespace {
+
+std::string Event(const std::string& start, const std::string& end, const std::string& text) {
+  return "Dialogue: 0," + start + "," + end + ",Default,,0,0,0,," + text + "\n";
+}
+
+TEST(PreviewTrack, TagsBecomeOverrideCodesAndOverrideBlocksStayAsTheyAre) {
+  struct Case {
+    std::string subRip, event;
+  };
+  const Case cases[] = {
+      // The default style and a custom one, as the program writes them (UTF-8 here).
+      {"{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>Hello</b>",
+       "{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}{\\b1}Hello{\\b0}"},
+      {"<font color=#123456>{\\fn宋体\\fs24\\pos(120,40)\\}Hi",
+       "{\\c&H563412&}{\\fn宋体\\fs24\\pos(120,40)\\}Hi"},
+      {"<I>a</i><u>b</u><s>c</s>", "{\\i1}a{\\i0}{\\u1}b{\\u0}{\\s1}c{\\s0}"},
+      // Font tags nest: closing one gives back what the enclosing one set, or the style's own.
+      {"<font color=\"red\" face='Serif' size=30>a<font color=#00FF00>b</font>c</font>d",
+       "{\\c&H0000FF&\\fnSerif\\fs30}a{\\c&H00FF00&}b{\\c&H0000FF&}c{\\c\\fn\\fs}d"},
+      // What is no tag the renderer knows stays text; so does a "</font>" that closes nothing.
+      {"a < b <br> <font color=nocolour>x</font></font>", "a < b <br> x"},
+      // The lines of a subtitle, one event.
+      {"one\r\n<b>two</b>", "one\\N{\\b1}two{\\b0}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EventTextFromSubRip(c.subRip), c.event) << c.subRip;
+}
+
+TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
+  const std::string prefix = Cp936FromUtf8("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
+  const std::string fileView = "1\r\n00:00:00:001 --> 00:00:02:345\r\n" + prefix + Cp936FromUtf8("你好") +
+                               "</b>\r\n\r\n"
+                               // A time line being typed over: only its own subtitle is left out.
+                               "2\r\n00:00:0 --> 00:00:04:000\r\n" +
+                               prefix + "gone</b>\r\n\r\n" +
+                               "3\r\n01:02:03:994 --> 99:59:59:999\r\n" + prefix + "Three\r\n\r\n";
+  const std::string utf8Prefix = "{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}{\\b1}";
+  EXPECT_EQ(PreviewEvents(fileView), Event("0:00:00.00", "0:00:02.35", utf8Prefix + "你好{\\b0}") +
+                                         Event("1:02:03.99", "100:00:00.00", utf8Prefix + "Three"));
+  // Nothing that reads as a subtitle: no events, and no error either.
+  EXPECT_EQ(PreviewEvents(""), "");
+  EXPECT_EQ(PreviewEvents("just text\r\n"), "");
+}
+
+TEST(PreviewTrack, TheTypedLineAndTheScript) {
+  const std::string line = Cp936FromUtf8("<font color=#FFFFFF>{\\fn黑体\\fs18\\pos(,)\\}字幕");
+  EXPECT_EQ(PreviewTypedEvent(1.2344L, 3.5L, line),
+            Event("0:00:01.23", "0:00:03.50", "{\\c&HFFFFFF&}{\\fn黑体\\fs18\\pos(,)\\}字幕"));
+  // No segment, no event.
+  EXPECT_EQ(PreviewTypedEvent(3.5L, 3.5L, line), "");
+  EXPECT_EQ(PreviewTypedEvent(4.0L, 3.5L, line), "");
+
+  const std::string script = PreviewScript("E1\n", "E2\n");
+  EXPECT_TRUE(script.starts_with("[Script Info]\n"));
+  EXPECT_NE(script.find("PlayResX: 384\nPlayResY: 288\n"), std::string::npos);
+  EXPECT_TRUE(script.ends_with(
+      "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nE1\nE2\n"));
+}
+
+}  // namespace
+}  // namespace titrelle
