@@ -1,0 +1,38 @@
+// The preview over the video: what the program does on the tick after a change before it hands the script
+// to the player. A change of the file view converts every subtitle again; a typed character of a new line
+// only puts the script together again around its one event.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "BenchDocuments.h"
+#include "document/PreviewTrack.h"
+#include "style/StyleStrings.h"
+
+namespace titrelle::bench {
+namespace {
+
+void BM_PreviewEvents(benchmark::State& state) {
+  const std::string text = BenchFileViewText(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(PreviewEvents(text));
+  state.SetComplexityN(state.range(0));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
+void BM_PreviewScriptWithTypedLine(benchmark::State& state) {
+  const std::string events = PreviewEvents(BenchFileViewText(static_cast<int>(state.range(0))));
+  const std::string styled = ComposeStyledLine(DefaultStylePart1, DefaultStylePart2, BenchSubtitleText(1), 0);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(PreviewScript(events, PreviewTypedEvent(1.5L, 3.25L, styled)));
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+#define DOCUMENT_SIZES RangeMultiplier(10)->Range(100, 10000)->Unit(benchmark::kMicrosecond)->Complexity()
+
+BENCHMARK(BM_PreviewEvents)->DOCUMENT_SIZES;
+BENCHMARK(BM_PreviewScriptWithTypedLine)->DOCUMENT_SIZES;
+
+}  // namespace
+}  // namespace titrelle::bench
