@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/Listing.h"
+#include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
@@ -33,8 +34,12 @@ struct SubtitlePreview {
   bool ShowingScript = false;
   bool ShowingNothing = false;
   bool EventsValid = false;
-  std::uint64_t EventsRevision = 0;  // the file view's revision the events were made from
-  std::string Events;                // the file view's subtitles as script events
+  std::uint64_t EventsRevision = 0;     // the file view's revision the events were made from
+  std::vector<PreviewEvent> Events;     // the file view's subtitles as script events
+  // The stretch of the video whose events the player holds, around the position last read.
+  long long WindowFromMs = 0;
+  long long WindowToMs = -1;
+  double PositionSeconds = 0;
   std::uint64_t InputRevision = 0;   // counts the entry box's changes
   // The line being typed, as last shown: its event and what it was made from.
   bool TypedEntering = false;

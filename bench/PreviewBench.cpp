@@ -1,10 +1,11 @@
 // The preview over the video: what the program does on the tick after a change before it hands the script
 // to the player. A change of the file view converts every subtitle again; a typed character of a new line
-// only puts the script together again around its one event.
+// only puts the script of the three minutes around the position together again with its one event.
 
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 #include "BenchDocuments.h"
 #include "document/PreviewTrack.h"
@@ -21,10 +22,10 @@ void BM_PreviewEvents(benchmark::State& state) {
 }
 
 void BM_PreviewScriptWithTypedLine(benchmark::State& state) {
-  const std::string events = PreviewEvents(BenchFileViewText(static_cast<int>(state.range(0))));
+  const std::vector<PreviewEvent> events = PreviewEvents(BenchFileViewText(static_cast<int>(state.range(0))));
   const std::string styled = ComposeStyledLine(DefaultStylePart1, DefaultStylePart2, BenchSubtitleText(1), 0);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(PreviewScript(events, PreviewTypedEvent(1.5L, 3.25L, styled)));
+    benchmark::DoNotOptimize(PreviewScript(events, 0, 180000, PreviewTypedEvent(1.5L, 3.25L, styled)));
   }
   state.SetComplexityN(state.range(0));
 }

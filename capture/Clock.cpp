@@ -48,6 +48,7 @@ std::string TForm1::BuildTimeText() {
   const std::string positionString = WP->CurrentPositionString();
   Session.LastPositionString = positionString;
   const double position = WP->CurrentPosition();
+  Preview.PositionSeconds = position;
   std::string timeText = ComposeTimeText(positionString, position);
   // A mark taken before any media played shows ":0" only until the next build.
   if (Edit1->Text() == kNoPositionText) Edit1->SetText(kZeroTimeText);

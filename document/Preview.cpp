@@ -1,5 +1,7 @@
 // The subtitles over the video: the lines already written, as the player draws them, and the line being
 // typed over its looping segment, in the current style. The clock takes up every change on its next tick.
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "app/Unit1.h"
@@ -8,6 +10,23 @@
 #include "style/StyleStrings.h"
 
 namespace titrelle {
+
+namespace {
+
+// The player is handed the events from a minute before the position to two minutes after it, and the
+// stretch moves when the position comes within half a minute of its start or a minute of its end (a seek,
+// or a minute of playing).
+constexpr long long kWindowBeforeMs = 60000;
+constexpr long long kWindowAfterMs = 120000;
+constexpr long long kWindowStartMarginMs = 30000;
+constexpr long long kWindowEndMarginMs = 60000;
+
+bool OutsideWindow(long long positionMs, long long fromMs, long long toMs) {
+  if (toMs < fromMs) return true;
+  return (fromMs > 0 && positionMs < fromMs + kWindowStartMarginMs) || positionMs > toMs - kWindowEndMarginMs;
+}
+
+}  // namespace
 
 void TForm1::LoadPreviewChoice() {
   Preview.On = ReadPreviewChoice(Ws.Registry());
@@ -48,11 +67,13 @@ void TForm1::RefreshPreview() {
   }
   const bool documentChanged = !Preview.EventsValid || Preview.EventsRevision != Document.FileViewRevision();
   const bool typedChanged = TypedLineChanged();
-  if (Preview.ShowingScript && !documentChanged && !typedChanged) return;
+  const long long positionMs = std::llround(Preview.PositionSeconds * 1000);
+  const bool windowMoved = OutsideWindow(positionMs, Preview.WindowFromMs, Preview.WindowToMs);
+  if (Preview.ShowingScript && !documentChanged && !typedChanged && !windowMoved) return;
 
   if (documentChanged) {
-    // The whole file view again: an edit may change any line, and 10,000 subtitles take a few
-    // milliseconds, once per change.
+    // The whole file view again: an edit may change any line, and a line may be anywhere in the file (the
+    // user writes them in any order). 10,000 subtitles take a few milliseconds, once per change.
     Preview.Events = PreviewEvents(Document.TempRichEdit.Text());
     Preview.EventsRevision = Document.FileViewRevision();
     Preview.EventsValid = true;
@@ -77,9 +98,14 @@ void TForm1::RefreshPreview() {
       }
     }
   }
+  if (windowMoved) {
+    Preview.WindowFromMs = std::max(positionMs - kWindowBeforeMs, 0LL);
+    Preview.WindowToMs = positionMs + kWindowAfterMs;
+  }
   Preview.ShowingScript = false;
   Preview.ShowingNothing = false;
-  WP->ShowSubtitles(PreviewScript(Preview.Events, Preview.TypedEvent));
+  WP->ShowSubtitles(
+      PreviewScript(Preview.Events, Preview.WindowFromMs, Preview.WindowToMs, Preview.TypedEvent));
   Preview.ShowingScript = true;
 }
 

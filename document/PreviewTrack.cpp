@@ -240,11 +240,11 @@ std::string EventTextFromSubRip(std::string_view textLines) {
   return text;
 }
 
-std::string PreviewEvents(std::string_view fileViewText) {
+std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
   const SubRipExport standard = ExportStandardSubRip(fileViewText, false, true);
   const std::string_view copy = standard.utf8;
-  std::string events;
-  events.reserve(copy.size() + copy.size() / 2);
+  std::vector<PreviewEvent> events;
+  events.reserve(static_cast<std::size_t>(standard.subtitleCount));
   // The copy's own layout: a number line, a time line, the text lines, an empty line.
   std::size_t at = 0;
   const auto nextLine = [&]() -> std::optional<std::string_view> {
@@ -269,7 +269,10 @@ std::string PreviewEvents(std::string_view fileViewText) {
     const std::optional<long long> start = ReadStandardTime(timeLine->substr(0, arrow));
     const std::optional<long long> end = ReadStandardTime(timeLine->substr(arrow + 5));
     if (!start || !end) continue;
-    AppendEvent(events, *start, *end, EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
+    PreviewEvent& event = events.emplace_back();
+    event.startMs = *start;
+    event.endMs = *end;
+    AppendEvent(event.line, *start, *end, EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
   }
   return events;
 }
@@ -283,11 +286,12 @@ std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, 
   return event;
 }
 
-std::string PreviewScript(std::string_view events, std::string_view moreEvents) {
-  std::string script;
-  script.reserve(kScriptHeader.size() + events.size() + moreEvents.size());
-  script += kScriptHeader;
-  script += events;
+std::string PreviewScript(const std::vector<PreviewEvent>& events, long long fromMs, long long toMs,
+                          std::string_view moreEvents) {
+  std::string script(kScriptHeader);
+  for (const PreviewEvent& event : events) {
+    if (event.startMs <= toMs && event.endMs >= fromMs) script += event.line;
+  }
   script += moreEvents;
   return script;
 }

@@ -9,20 +9,31 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace titrelle {
 
+// One subtitle as the script holds it: its "Dialogue:" line (times in hundredths of a second) and its span.
+struct PreviewEvent {
+  long long startMs = 0;
+  long long endMs = 0;
+  std::string line;  // with its "\n"
+};
+
 // The events of every subtitle of a file view (code page 936, the program's own layout or any SubRip file),
-// one "Dialogue:" line each, in file order; a subtitle whose time line does not read is left out. Times
-// are in hundredths of a second, as the script holds them.
-std::string PreviewEvents(std::string_view fileViewText);
+// in file order; a subtitle whose time line does not read is left out.
+std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText);
 
 // One event for the line being typed: its styled text (code page 936, as the file will hold it) from
 // `startSeconds` to `endSeconds`. Empty when the times give no span.
 std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, std::string_view styledLine);
 
-// The whole script (UTF-8): the header, then the events as given.
-std::string PreviewScript(std::string_view events, std::string_view moreEvents = {});
+// The whole script (UTF-8): the header, the events that show at some time from `fromMs` to `toMs`, in
+// their order, then `moreEvents` as given. The player reads a script in time proportional to its events
+// (a tenth of a second for 10,000): the program hands it the stretch around the position, not the whole
+// file.
+std::string PreviewScript(const std::vector<PreviewEvent>& events, long long fromMs, long long toMs,
+                          std::string_view moreEvents = {});
 
 // One subtitle's text lines (UTF-8, standard SubRip markup), as the text of an event: the lines joined by
 // "\N", "<b>", "<i>", "<u>", "<s>" and "<font color/face/size>" turned into override codes, anything else as

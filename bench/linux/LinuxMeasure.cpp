@@ -514,7 +514,7 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
   // What of a key is the save, which has to write the whole file whatever the key.
   for (int i = 0; i < 21; ++i) {
     const auto start = SteadyClock::now();
-    form.SaveSubtitleFile();
+    form.Document.SaveSubtitleFile();
     result.save.Add(SecondsBetween(start, SteadyClock::now()));
   }
   form.WP->Stop();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/Cp936.h"
 
@@ -36,6 +37,13 @@ TEST(PreviewTrack, TagsBecomeOverrideCodesAndOverrideBlocksStayAsTheyAre) {
   for (const Case& c : cases) EXPECT_EQ(EventTextFromSubRip(c.subRip), c.event) << c.subRip;
 }
 
+// The events' lines, one after the other.
+std::string Lines(const std::vector<PreviewEvent>& events) {
+  std::string lines;
+  for (const PreviewEvent& event : events) lines += event.line;
+  return lines;
+}
+
 TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
   const std::string prefix = Cp936FromUtf8("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}<b>");
   const std::string fileView = "1\r\n00:00:00:001 --> 00:00:02:345\r\n" + prefix + Cp936FromUtf8("你好") +
@@ -45,11 +53,16 @@ TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
                                prefix + "gone</b>\r\n\r\n" +
                                "3\r\n01:02:03:994 --> 99:59:59:999\r\n" + prefix + "Three\r\n\r\n";
   const std::string utf8Prefix = "{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}{\\b1}";
-  EXPECT_EQ(PreviewEvents(fileView), Event("0:00:00.00", "0:00:02.35", utf8Prefix + "你好{\\b0}") +
+  const std::vector<PreviewEvent> events = PreviewEvents(fileView);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].startMs, 1);
+  EXPECT_EQ(events[0].endMs, 2345);
+  EXPECT_EQ(events[1].endMs, 359999999);
+  EXPECT_EQ(Lines(events), Event("0:00:00.00", "0:00:02.35", utf8Prefix + "你好{\\b0}") +
                                          Event("1:02:03.99", "100:00:00.00", utf8Prefix + "Three"));
   // Nothing that reads as a subtitle: no events, and no error either.
-  EXPECT_EQ(PreviewEvents(""), "");
-  EXPECT_EQ(PreviewEvents("just text\r\n"), "");
+  EXPECT_TRUE(PreviewEvents("").empty());
+  EXPECT_TRUE(PreviewEvents("just text\r\n").empty());
 }
 
 TEST(PreviewTrack, TheTypedLineAndTheScript) {
@@ -60,11 +73,15 @@ TEST(PreviewTrack, TheTypedLineAndTheScript) {
   EXPECT_EQ(PreviewTypedEvent(3.5L, 3.5L, line), "");
   EXPECT_EQ(PreviewTypedEvent(4.0L, 3.5L, line), "");
 
-  const std::string script = PreviewScript("E1\n", "E2\n");
+  // The script holds the events that show at some time of the stretch asked for, and the typed line.
+  const std::vector<PreviewEvent> events = {
+      {0, 1000, "A\n"}, {5000, 6000, "B\n"}, {2000, 2500, "C\n"}, {9000, 12000, "D\n"}};
+  const std::string script = PreviewScript(events, 1000, 5000, "T\n");
   EXPECT_TRUE(script.starts_with("[Script Info]\n"));
   EXPECT_NE(script.find("PlayResX: 384\nPlayResY: 288\n"), std::string::npos);
   EXPECT_TRUE(script.ends_with(
-      "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nE1\nE2\n"));
+      "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nA\nB\nC\nT\n"));
+  EXPECT_TRUE(PreviewScript(events, 10000, 11000).ends_with("Text\nD\n"));
 }
 
 }  // namespace

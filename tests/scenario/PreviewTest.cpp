@@ -120,6 +120,29 @@ TEST_F(Preview, AResumedFileShowsAndEveryEditInEditModeFollows) {
   EXPECT_EQ(Shown()[1], Event("0:00:05.00", "0:00:04.00", kDefaultLook + "Two!"));
 }
 
+TEST_F(Preview, ThePlayerHoldsTheMinutesAroundThePositionAndTheyMoveWithIt) {
+  WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:000\r\nnear\r\n\r\n"
+                         "2\r\n01:00:00:000 --> 01:00:01:000\r\nfar\r\n\r\n"
+                         "3\r\n00:02:30:000 --> 00:02:31:000\r\nlater\r\n\r\n");
+  OpenVideo("movie.avi", kYes);
+  WaitUntilOpened();
+  // The resume goes on at the last line's end, an hour in.
+  Player().Place(1.0);
+  WaitMs(2);
+  EXPECT_EQ(Shown(), std::vector<std::string>{Event("0:00:01.00", "0:00:02.00", "near")});
+  // Playing on into the stretch's last minute brings the next minutes, and lets the first go.
+  Player().Place(90.0);
+  WaitMs(2);
+  EXPECT_EQ(Shown(), std::vector<std::string>{Event("0:02:30.00", "0:02:31.00", "later")});
+  const int updates = Updates();
+  WaitMs(1000);
+  EXPECT_EQ(Updates(), updates);
+  // A jump far away: the lines there.
+  Player().Place(3599.5);
+  WaitMs(2);
+  EXPECT_EQ(Shown(), std::vector<std::string>{Event("1:00:00.00", "1:00:01.00", "far")});
+}
+
 TEST_F(Preview, ARestyleFromTheFontDialogShowsAtOnce) {
   OpenNewDocument();
   MarkAndType(700, "one");
