@@ -71,10 +71,14 @@ void TForm1::RefreshPreview() {
   const bool windowMoved = OutsideWindow(positionMs, Preview.WindowFromMs, Preview.WindowToMs);
   if (Preview.ShowingScript && !documentChanged && !typedChanged && !windowMoved) return;
 
-  if (documentChanged) {
-    // The whole file view again: an edit may change any line, and a line may be anywhere in the file (the
-    // user writes them in any order). 10,000 subtitles take a few milliseconds, once per change.
-    Preview.Events = PreviewEvents(Document.TempRichEdit.Text());
+  if (windowMoved) {
+    Preview.WindowFromMs = std::max(positionMs - kWindowBeforeMs, 0LL);
+    Preview.WindowToMs = positionMs + kWindowAfterMs;
+  }
+  if (documentChanged || windowMoved) {
+    // A pass over the time lines and the subtitles of the stretch: an edit may change any line, and a line
+    // may be anywhere in the file (the user writes them in any order).
+    Preview.Events = PreviewEventsBetween(Document.TempRichEdit, Preview.WindowFromMs, Preview.WindowToMs);
     Preview.EventsRevision = Document.FileViewRevision();
     Preview.EventsValid = true;
   }
@@ -97,10 +101,6 @@ void TForm1::RefreshPreview() {
                               ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
       }
     }
-  }
-  if (windowMoved) {
-    Preview.WindowFromMs = std::max(positionMs - kWindowBeforeMs, 0LL);
-    Preview.WindowToMs = positionMs + kWindowAfterMs;
   }
   Preview.ShowingScript = false;
   Preview.ShowingNothing = false;

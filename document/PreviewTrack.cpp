@@ -5,7 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
+#include "document/Listing.h"
 #include "document/SubRipExport.h"
 
 namespace titrelle {
@@ -87,6 +89,25 @@ std::optional<long long> ReadStandardTime(std::string_view time) {
   }
   if (field != 3 || !digits) return std::nullopt;
   return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 1000 + fields[3];
+}
+
+// A time of a time line as the file view may hold it: "HH:MM:SS:mmm", or with a comma or a point before the
+// milliseconds.
+std::optional<long long> ReadFileTime(std::string_view time) {
+  std::string standard(time);
+  const std::size_t lastColon = standard.rfind(':');
+  if (lastColon != std::string::npos && standard.find(':') != lastColon &&
+      std::count(standard.begin(), standard.end(), ':') == 3) {
+    standard[lastColon] = ',';
+  }
+  if (const std::size_t point = standard.rfind('.'); point != std::string::npos) standard[point] = ',';
+  return ReadStandardTime(standard);
+}
+
+// A line of digits alone: a subtitle's number.
+bool IsNumberLine(std::string_view line) {
+  const std::string trimmed = TrimText(line);
+  return !trimmed.empty() && trimmed.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // "#RRGGBB" (or without the "#") or one of the basic colour names, as "&HBBGGRR&".
@@ -275,6 +296,37 @@ std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
     AppendEvent(event.line, *start, *end, EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
   }
   return events;
+}
+
+std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long long fromMs, long long toMs) {
+  // "-" and ">" are below every trail byte of code page 936: a plain search finds only real arrows.
+  constexpr std::string_view kArrow = "-->";
+  const int count = fileView.Count();
+  std::vector<int> timeLines;
+  for (int i = 0; i < count; ++i) {
+    if (fileView.LineView(i).find(kArrow) != std::string_view::npos) timeLines.push_back(i);
+  }
+  // The subtitles in the stretch, as a file of their own: each from its time line to the next subtitle's
+  // number or time line, as the standard copy reads them.
+  const std::string& text = fileView.Text();
+  std::string pieces;
+  for (std::size_t k = 0; k < timeLines.size(); ++k) {
+    const std::string_view line = fileView.LineView(timeLines[k]);
+    const std::size_t arrow = line.find(kArrow);
+    const std::string end = TrimText(line.substr(arrow + kArrow.size()));
+    const std::optional<long long> startMs = ReadFileTime(TrimText(line.substr(0, arrow)));
+    const std::optional<long long> endMs = ReadFileTime(end.substr(0, end.find_first_of(" \t")));
+    if (!startMs || !endMs || *startMs > toMs || *endMs < fromMs) continue;
+    int stop = count;
+    if (k + 1 < timeLines.size()) {
+      stop = timeLines[k + 1];
+      if (stop - 1 > timeLines[k] && IsNumberLine(fileView.LineView(stop - 1))) --stop;
+    }
+    const std::size_t from = fileView.LineStart(timeLines[k]);
+    pieces.append(text, from, fileView.LineStart(stop) - from);
+    if (!pieces.ends_with(kBreak)) pieces += kBreak;
+  }
+  return PreviewEvents(pieces);
 }
 
 std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, std::string_view styledLine) {

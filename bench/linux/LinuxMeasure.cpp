@@ -544,6 +544,8 @@ struct PreviewResult {
   int subtitles = 0;
   Stats enterToTrack;  // Enter until mpv has taken the track holding the new line
   Stats enterToDrawn;  // Enter until the first frame drawn with it is handed to the screen
+  Stats keyToSeen;     // in edit mode, a key typed into the text of the line on the picture until the frame
+                       // handed to the screen shows the longer text
   bool seen = false;   // the last line committed, held in the middle of its segment, lights the picture
   double cpuOff = 0, cpuOn = 0;  // the whole process's share of a core while the video plays
   long rssOffKb = 0, rssOnKb = 0;
@@ -570,6 +572,85 @@ int LitPixelsBelow(const QImage& frame) {
     for (int x = 0; x < frame.width(); ++x) lit += qGray(row[x]) > 160 ? 1 : 0;
   }
   return lit;
+}
+
+// How wide the lit part of the lower half of a frame is: the line's width.
+int LitWidthBelow(const QImage& frame) {
+  int left = frame.width(), right = -1;
+  for (int y = frame.height() / 2; y < frame.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+    for (int x = 0; x < frame.width(); ++x) {
+      if (qGray(row[x]) > 160) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+  }
+  return right < left ? 0 : right - left + 1;
+}
+
+// In edit mode, with the last line's segment repeating, types into its text one key at a time: from the key
+// to the first frame on the screen that shows the longer line.
+void MeasureEditSeen(TForm1& form, MpvPlayer& player, PreviewResult& result) {
+  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
+  form.EditButtonClick();
+  Spin(300);
+  QPlainTextEdit* editor = view->Editor();
+  int textLine = -1;
+  for (int line = editor->document()->blockCount() - 1; line >= 0 && textLine < 0; --line) {
+    if (editor->document()->findBlockByNumber(line).text().startsWith("MEASURED LINE")) textLine = line;
+  }
+  if (textLine < 1) return;
+  const auto click = [&](int line) {
+    QTextCursor cursor(editor->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    editor->setTextCursor(cursor);
+    editor->ensureCursorVisible();
+    Spin(50);
+    const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
+    const QPoint global = editor->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &release);
+    Spin(100);
+  };
+  click(textLine - 1);  // its time line: the segment repeats
+  click(textLine);
+  std::mutex widthsMutex;
+  std::vector<std::pair<SteadyClock::time_point, int>> widths;
+  player.ObserveFrames([&](const QImage& frame, SteadyClock::time_point at) {
+    const int width = LitWidthBelow(frame);
+    std::lock_guard lock(widthsMutex);
+    widths.emplace_back(at, width);
+  });
+  Spin(500);
+  for (int key = 0; key < 8; ++key) {
+    int before = 0;
+    {
+      std::lock_guard lock(widthsMutex);
+      for (const auto& [at, width] : widths) before = std::max(before, width);
+      widths.clear();
+    }
+    const auto sent = SteadyClock::now();
+    SendKey(editor, Qt::Key_W, "W");
+    std::optional<SteadyClock::time_point> seen;
+    Spin(2000, [&] {
+      std::lock_guard lock(widthsMutex);
+      for (const auto& [at, width] : widths) {
+        if (at > sent && width > before + 4) {
+          seen = at;
+          return true;
+        }
+      }
+      return false;
+    });
+    if (seen) result.keyToSeen.Add(SecondsBetween(sent, *seen));
+    Spin(300);
+  }
+  player.ObserveFrames(nullptr);
+  form.ContinueButtonClick();
+  Spin(200);
 }
 
 double PlayingCpuShare(TForm1& form, int windowMs) {
@@ -653,6 +734,7 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
     if (drawn) result.enterToDrawn.Add(SecondsBetween(enter, *drawn));
   }
   player->ObserveFrames(nullptr);
+  MeasureEditSeen(form, *player, result);
 
   // The last line on the picture, held in the middle of its segment.
   form.WP->Pause();
@@ -689,6 +771,11 @@ void PrintPreview(const std::vector<PreviewResult>& previews) {
         result.subtitles == 10000
             ? (std::string("   goal < 50 ms: ") + Verdict(result.enterToDrawn.Quantile(0.5) < 0.05)).c_str()
             : "");
+    if (!result.keyToSeen.Empty()) {
+      std::printf("  a key in edit mode to the longer line on the screen   median %6.1f ms  max %6.1f ms  (%zu keys)\n",
+                  Ms(result.keyToSeen.Quantile(0.5)), Ms(result.keyToSeen.Quantile(1)),
+                  result.keyToSeen.values.size());
+    }
     std::printf(
         "  the preview while playing: %.0f%% of a core off, %.0f%% on; RSS %.1f MB off, %.1f MB on; the line "
         "%s on the picture\n",

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Cp936.h"
+#include "document/Listing.h"
 
 namespace titrelle {
 namespace {
@@ -63,6 +64,27 @@ TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
   // Nothing that reads as a subtitle: no events, and no error either.
   EXPECT_TRUE(PreviewEvents("").empty());
   EXPECT_TRUE(PreviewEvents("just text\r\n").empty());
+}
+
+TEST(PreviewTrack, TheSubtitlesOfAStretchAreTheWholeFilesEventsThatShowInIt) {
+  // Out of order, with two text lines, a comma time from elsewhere, a number-less subtitle, no final break.
+  Listing fileView;
+  fileView.SetListingText(
+      "1\r\n00:00:10:000 --> 00:00:12:000\r\nten\r\nand more\r\n\r\n"
+      "2\r\n00:00:01:000 --> 00:00:02:000\r\n<b>one</b>\r\n\r\n"
+      "00:01:00,500 --> 00:01:02,000\r\nminute\r\n"
+      "4\r\n00:00:11:500 --> 00:00:20:000\r\n" + Cp936FromUtf8("十一") + "\r\n\r\n"
+      "5\r\n00:00:30:000 --> 00:00:31:000\r\nlast");
+  const std::vector<PreviewEvent> whole = PreviewEvents(fileView.Text());
+  ASSERT_EQ(whole.size(), 5u);
+  for (const auto& [fromMs, toMs] : {std::pair{0LL, 100000LL}, {11000LL, 12000LL}, {0LL, 1500LL},
+                                     {60000LL, 60000LL}, {25000LL, 29000LL}, {20000LL, 30000LL}}) {
+    std::string expected;
+    for (const PreviewEvent& event : whole) {
+      if (event.startMs <= toMs && event.endMs >= fromMs) expected += event.line;
+    }
+    EXPECT_EQ(Lines(PreviewEventsBetween(fileView, fromMs, toMs)), expected) << fromMs << ".." << toMs;
+  }
 }
 
 TEST(PreviewTrack, TheTypedLineAndTheScript) {
