@@ -38,6 +38,8 @@ void TForm1::PreviewCheckBoxClick() {
   const bool on = PreviewCheckBox->Checked();
   if (on == Preview.On) return;
   Preview.On = on;
+  // A click while typing a line leaves the typing where it was.
+  if (!StartTimeButton->Enabled() && !EndTimeButton->Enabled()) InputEdit->SetFocus();
   // Shown or gone at once, whatever the store makes of the choice.
   RefreshPreview();
   WritePreviewChoice(Ws.Registry(), on);

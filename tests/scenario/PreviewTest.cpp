@@ -196,9 +196,12 @@ TEST_F(Preview, TheCheckBoxTurnsThePreviewOffAndOnAndTheChoiceIsKept) {
   EXPECT_EQ(Updates(), updates);
   EXPECT_FALSE(Player().ShowingSubtitles());
 
+  // Turned on while a line is typed: the typed line shows too, and the typing goes on in the entry box.
+  MarkAndType(500, "three");
   ASSERT_TRUE(CheckBox().Click());
   EXPECT_EQ(ws.registry.Text("srtPreview"), "1");
-  EXPECT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown().size(), 3u);
+  EXPECT_EQ(Window().FocusedControl(), &Control("InputEdit"));
   EXPECT_TRUE(ErrorReports().empty());
 }
 
