@@ -516,6 +516,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       }
       break;
     }
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+      if (MpvSubtitles::IsOwnReply(event.reply_userdata)) subtitles_->HandleReply(event);
+      break;
     case MPV_EVENT_COMMAND_REPLY:
       if (MpvSubtitles::IsOwnReply(event.reply_userdata)) {
         subtitles_->HandleReply(event);

@@ -2,7 +2,7 @@
 
 #include <mpv/client.h>
 
-#include <string_view>
+#include <string>
 #include <utility>
 
 namespace titrelle {
@@ -10,21 +10,6 @@ namespace titrelle {
 namespace {
 
 constexpr std::uint64_t kGenerationMask = (std::uint64_t{1} << 52) - 1;
-
-// mpv 0.35 answers sub-add with the new track's id in a map; otherwise the selected track is the new one.
-std::int64_t AddedTrack(mpv_handle* mpv, const mpv_node& result) {
-  if (result.format == MPV_FORMAT_NODE_MAP) {
-    for (int i = 0; i < result.u.list->num; ++i) {
-      if (std::string_view(result.u.list->keys[i]) == "track_id" &&
-          result.u.list->values[i].format == MPV_FORMAT_INT64) {
-        return result.u.list->values[i].u.int64;
-      }
-    }
-  }
-  std::int64_t selected = 0;
-  if (mpv_get_property(mpv, "sid", MPV_FORMAT_INT64, &selected) < 0) return 0;
-  return selected;
-}
 
 }  // namespace
 
@@ -87,17 +72,24 @@ void MpvSubtitles::Remove(std::int64_t track) {
 }
 
 void MpvSubtitles::HandleReply(const mpv_event& event) {
-  addInFlight_ = false;
   const bool sameMedia = (event.reply_userdata & kGenerationMask) == (mediaGeneration_ & kGenerationMask);
-  if (sameMedia && event.error >= 0) {
-    const auto& reply = *static_cast<const mpv_event_command*>(event.data);
-    const std::int64_t added = AddedTrack(mpv_, reply.result);
-    if (added > 0 && added != shownTrack_) {
-      Remove(shownTrack_);
-      shownTrack_ = added;
-      ++tracksTaken_;
+  if (event.event_id == MPV_EVENT_COMMAND_REPLY && sameMedia && event.error >= 0) {
+    // The new track is the selected one. mpv does not say its id with the reply: it is asked for, without
+    // waiting, and the track goes on counting as on its way until the answer.
+    if (mpv_get_property_async(mpv_, event.reply_userdata, "sid", MPV_FORMAT_INT64) >= 0) return;
+  }
+  if (event.event_id == MPV_EVENT_GET_PROPERTY_REPLY && sameMedia && event.error >= 0) {
+    const auto& property = *static_cast<const mpv_event_property*>(event.data);
+    if (property.format == MPV_FORMAT_INT64) {
+      const std::int64_t added = *static_cast<const std::int64_t*>(property.data);
+      if (added > 0 && added != shownTrack_) {
+        Remove(shownTrack_);
+        shownTrack_ = added;
+        ++tracksTaken_;
+      }
     }
   }
+  addInFlight_ = false;
   Send();
 }
 

@@ -31,7 +31,7 @@ class MpvSubtitles {
   void MediaLoaded();
   void MediaGone();
 
-  // Replies to commands carry this tag in the top bits of their user data.
+  // Replies to its commands and property requests carry this tag in the top bits of their user data.
   static constexpr std::uint64_t kReplyTag = std::uint64_t{0x5EB} << 52;
   static bool IsOwnReply(std::uint64_t userdata) { return (userdata >> 52) == (kReplyTag >> 52); }
   void HandleReply(const mpv_event& event);

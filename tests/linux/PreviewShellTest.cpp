@@ -13,6 +13,7 @@
 #include <string>
 
 #include "DesktopDriver.h"
+#include "document/PreviewTrack.h"
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/QtControls.h"
 #include "style/RestyleDocument.h"
@@ -155,6 +156,57 @@ TEST_F(PreviewShell, ACommittedLineShowsOverThePictureFollowsAnEditAndARestyleAn
   EXPECT_GT(restyled.reddish, 20);
   EXPECT_LT(restyled.box.top(), size.height() / 3);
   EXPECT_LT(restyled.box.left(), size.width() / 3);
+}
+
+// The player alone: a script given before the media is there, scripts given faster than mpv reads them, a
+// second media, nothing.
+TEST(MpvSubtitlesTest, TheNewestScriptIsDrawnOverEveryMediaAndNothingTakesItAway) {
+  TestApplication();
+  QWidget panel;
+  panel.resize(320, 240);
+  panel.show();
+  MpvPlayer player(&panel, MpvPlayerOptions{"null"});
+  const auto script = [](const std::string& text) {
+    return PreviewScript({{0, 10000, "Dialogue: 0,0:00:00.00,0:00:10.00,Default,,0,0,0,," + text + "\n"}}, 0,
+                         10000);
+  };
+  const auto litPixels = [&] {
+    const QImage frame = player.ShownFrame();
+    int lit = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+      for (int x = 0; x < frame.width(); ++x) lit += qGray(frame.pixel(x, y)) > 160 ? 1 : 0;
+    }
+    return lit;
+  };
+  const auto open = [&] {
+    player.SetURL(BlackVideoPath());
+    player.Stop();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return player.PlayState() == 1 && player.FramesShown() > 0; },
+                                   kDesktopWaitMs));
+  };
+
+  player.ShowSubtitles(script("{\\fs40}BEFORE"));
+  open();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return litPixels() > 50; }, kDesktopWaitMs));
+  EXPECT_EQ(player.Subtitles().TracksTaken(), 1u);
+
+  // Ten scripts at once: mpv reads one at a time, most of those in between are never sent (the first goes
+  // at once, the newest when mpv has it), the last is drawn.
+  for (int i = 1; i <= 10; ++i) player.ShowSubtitles(script(std::string(static_cast<std::size_t>(i), 'W')));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !player.Subtitles().Busy(); }, kDesktopWaitMs));
+  const std::uint64_t taken = player.Subtitles().TracksTaken();
+  EXPECT_GE(taken, 3u);
+  EXPECT_LE(taken, 4u);
+  EXPECT_GT(player.Subtitles().ShownTrack(), 0);
+
+  // The media opened again drops its tracks: the script comes back with it.
+  open();
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return player.Subtitles().TracksTaken() == taken + 1 && litPixels() > 50; }, kDesktopWaitMs));
+
+  player.ShowNothing();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return litPixels() == 0; }, kDesktopWaitMs));
+  EXPECT_EQ(player.Subtitles().ShownTrack(), 0);
 }
 
 }  // namespace
