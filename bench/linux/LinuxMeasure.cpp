@@ -598,7 +598,7 @@ void MeasureEditSeen(TForm1& form, MpvPlayer& player, PreviewResult& result) {
   QPlainTextEdit* editor = view->Editor();
   int textLine = -1;
   for (int line = editor->document()->blockCount() - 1; line >= 0 && textLine < 0; --line) {
-    if (editor->document()->findBlockByNumber(line).text().startsWith("MEASURED LINE")) textLine = line;
+    if (editor->document()->findBlockByNumber(line).text().startsWith("LINE ")) textLine = line;
   }
   if (textLine < 1) return;
   const auto click = [&](int line) {
@@ -706,7 +706,7 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
     Spin(400);
     form.EndTimeButtonClick();
     lastEnd = static_cast<double>(form.Session.MarkEnd);
-    form.InputEdit->SetText("MEASURED LINE " + std::to_string(round));
+    form.InputEdit->SetText("LINE " + std::to_string(round));
     Spin(3000, settled);
     Spin(50);
     const std::uint64_t tracksBefore = player->Subtitles().TracksTaken();
