@@ -30,17 +30,17 @@ class TFontOptionForm;
 // What the player was last told to draw over the video, and what it was made of, so that a tick with
 // nothing new costs a few comparisons.
 struct SubtitlePreview {
-  bool On = true;           // the user's choice (the check box under the video)
+  bool On = true;  // the user's choice (the check box under the video)
   bool ShowingScript = false;
   bool ShowingNothing = false;
   bool EventsValid = false;
-  std::uint64_t EventsRevision = 0;     // the file view's revision the events were made from
-  std::vector<PreviewEvent> Events;     // the file view's subtitles as script events
+  std::uint64_t EventsRevision = 0;  // the file view's revision the events were made from
+  std::vector<PreviewEvent> Events;  // the file view's subtitles as script events
   // The stretch of the video whose events the player holds, around the position last read.
   long long WindowFromMs = 0;
   long long WindowToMs = -1;
   double PositionSeconds = 0;
-  std::uint64_t InputRevision = 0;   // counts the entry box's changes
+  std::uint64_t InputRevision = 0;  // counts the entry box's changes
   // The line being typed, as last shown: its event and what it was made from.
   bool TypedEntering = false;
   std::uint64_t TypedInputRevision = 0;

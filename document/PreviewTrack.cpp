@@ -114,10 +114,10 @@ bool IsNumberLine(std::string_view line) {
 std::optional<std::string> ScriptColor(std::string_view value) {
   static constexpr struct {
     std::string_view name, hex;
-  } kNames[] = {{"white", "FFFFFF"}, {"black", "000000"},  {"red", "FF0000"},    {"lime", "00FF00"},
-                {"green", "008000"}, {"blue", "0000FF"},   {"yellow", "FFFF00"}, {"cyan", "00FFFF"},
+  } kNames[] = {{"white", "FFFFFF"}, {"black", "000000"},   {"red", "FF0000"},     {"lime", "00FF00"},
+                {"green", "008000"}, {"blue", "0000FF"},    {"yellow", "FFFF00"},  {"cyan", "00FFFF"},
                 {"aqua", "00FFFF"},  {"magenta", "FF00FF"}, {"fuchsia", "FF00FF"}, {"gray", "808080"},
-                {"grey", "808080"},  {"silver", "C0C0C0"}, {"orange", "FFA500"}};
+                {"grey", "808080"},  {"silver", "C0C0C0"},  {"orange", "FFA500"}};
   std::string lowered;
   for (const char c : value) lowered += Lower(c);
   std::string_view hex = lowered;
@@ -171,7 +171,8 @@ FontTag ReadFontTag(std::string_view inside) {
       tag.color = ScriptColor(value);
     } else if (name == "face" && !value.empty()) {
       tag.face = value;
-    } else if (name == "size" && !value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
+    } else if (name == "size" && !value.empty() &&
+               value.find_first_not_of("0123456789") == std::string::npos) {
       tag.size = value;
     }
   }

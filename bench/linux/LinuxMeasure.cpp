@@ -9,10 +9,10 @@
 //       [--typing-only | --cpu-only | --preview-only] [--rounds=N]
 //
 // --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
-// costs while the video plays); --typing-only measures the typed character alone; --cpu-only the CPU while playing alone, against the plain
-// mpv player (which it starts itself, so the Debian package mpv must be installed) on the same clips, in
-// N rounds (3 unless told). --program-only plays the CPU comparison's clips in the program alone, for a
-// profiler.
+// costs while the video plays); --typing-only measures the typed character alone; --cpu-only the CPU while
+// playing alone, against the plain mpv player (which it starts itself, so the Debian package mpv must be
+// installed) on the same clips, in N rounds (3 unless told). --program-only plays the CPU comparison's clips
+// in the program alone, for a profiler.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -556,7 +556,8 @@ std::string MakeBlackVideo(const std::filesystem::path& folder) {
   const std::string path = (folder / "black.mp4").string();
   const std::string command =
       "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i color=c=black:s=640x360:r=25:d=10 "
-      "-c:v mpeg4 -q:v 2 -g 5 '" + path + "'";
+      "-c:v mpeg4 -q:v 2 -g 5 '" +
+      path + "'";
   if (std::system(command.c_str()) != 0) {
     std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
     std::exit(2);
@@ -772,9 +773,11 @@ void PrintPreview(const std::vector<PreviewResult>& previews) {
             ? (std::string("   goal < 50 ms: ") + Verdict(result.enterToDrawn.Quantile(0.5) < 0.05)).c_str()
             : "");
     if (!result.keyToSeen.Empty()) {
-      std::printf("  a key in edit mode to the longer line on the screen   median %6.1f ms  max %6.1f ms  (%zu keys)\n",
-                  Ms(result.keyToSeen.Quantile(0.5)), Ms(result.keyToSeen.Quantile(1)),
-                  result.keyToSeen.values.size());
+      std::printf(
+          "  a key in edit mode to the longer line on the screen   median %6.1f ms  max %6.1f ms  (%zu "
+          "keys)\n",
+          Ms(result.keyToSeen.Quantile(0.5)), Ms(result.keyToSeen.Quantile(1)),
+          result.keyToSeen.values.size());
     }
     std::printf(
         "  the preview while playing: %.0f%% of a core off, %.0f%% on; RSS %.1f MB off, %.1f MB on; the line "

@@ -51,8 +51,8 @@ TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
                                "</b>\r\n\r\n"
                                // A time line being typed over: only its own subtitle is left out.
                                "2\r\n00:00:0 --> 00:00:04:000\r\n" +
-                               prefix + "gone</b>\r\n\r\n" +
-                               "3\r\n01:02:03:994 --> 99:59:59:999\r\n" + prefix + "Three\r\n\r\n";
+                               prefix + "gone</b>\r\n\r\n" + "3\r\n01:02:03:994 --> 99:59:59:999\r\n" +
+                               prefix + "Three\r\n\r\n";
   const std::string utf8Prefix = "{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}{\\b1}";
   const std::vector<PreviewEvent> events = PreviewEvents(fileView);
   ASSERT_EQ(events.size(), 2u);
@@ -60,7 +60,7 @@ TEST(PreviewTrack, EverySubtitleOfTheFileViewIsOneEventInHundredths) {
   EXPECT_EQ(events[0].endMs, 2345);
   EXPECT_EQ(events[1].endMs, 359999999);
   EXPECT_EQ(Lines(events), Event("0:00:00.00", "0:00:02.35", utf8Prefix + "你好{\\b0}") +
-                                         Event("1:02:03.99", "100:00:00.00", utf8Prefix + "Three"));
+                               Event("1:02:03.99", "100:00:00.00", utf8Prefix + "Three"));
   // Nothing that reads as a subtitle: no events, and no error either.
   EXPECT_TRUE(PreviewEvents("").empty());
   EXPECT_TRUE(PreviewEvents("just text\r\n").empty());
@@ -73,12 +73,18 @@ TEST(PreviewTrack, TheSubtitlesOfAStretchAreTheWholeFilesEventsThatShowInIt) {
       "1\r\n00:00:10:000 --> 00:00:12:000\r\nten\r\nand more\r\n\r\n"
       "2\r\n00:00:01:000 --> 00:00:02:000\r\n<b>one</b>\r\n\r\n"
       "00:01:00,500 --> 00:01:02,000\r\nminute\r\n"
-      "4\r\n00:00:11:500 --> 00:00:20:000\r\n" + Cp936FromUtf8("十一") + "\r\n\r\n"
+      "4\r\n00:00:11:500 --> 00:00:20:000\r\n" +
+      Cp936FromUtf8("十一") +
+      "\r\n\r\n"
       "5\r\n00:00:30:000 --> 00:00:31:000\r\nlast");
   const std::vector<PreviewEvent> whole = PreviewEvents(fileView.Text());
   ASSERT_EQ(whole.size(), 5u);
-  for (const auto& [fromMs, toMs] : {std::pair{0LL, 100000LL}, {11000LL, 12000LL}, {0LL, 1500LL},
-                                     {60000LL, 60000LL}, {25000LL, 29000LL}, {20000LL, 30000LL}}) {
+  for (const auto& [fromMs, toMs] : {std::pair{0LL, 100000LL},
+                                     {11000LL, 12000LL},
+                                     {0LL, 1500LL},
+                                     {60000LL, 60000LL},
+                                     {25000LL, 29000LL},
+                                     {20000LL, 30000LL}}) {
     std::string expected;
     for (const PreviewEvent& event : whole) {
       if (event.startMs <= toMs && event.endMs >= fromMs) expected += event.line;

@@ -27,7 +27,8 @@ std::string BlackVideoPath() {
   const std::filesystem::path path = TestMediaFolder() / "black.mp4";
   if (!std::filesystem::exists(path)) {
     const std::string command =
-        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i color=black:size=320x240:rate=25:duration=10 "
+        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+        "color=black:size=320x240:rate=25:duration=10 "
         "-c:v mpeg4 -q:v 2 -g 5 '" +
         path.string() + ".part.mp4' && mv '" + path.string() + ".part.mp4' '" + path.string() + "'";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make " + path.string());

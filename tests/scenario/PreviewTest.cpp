@@ -102,8 +102,9 @@ TEST_F(Preview, AResumedFileShowsAndEveryEditInEditModeFollows) {
   OpenVideo("movie.avi", kYes);
   WaitUntilOpened();
   WaitMs(1);
-  EXPECT_EQ(Shown(), (std::vector<std::string>{Event("0:00:01.00", "0:00:02.50", kDefaultLook + "好{\\b0}"),
-                                               Event("0:00:03.00", "0:00:04.00", kDefaultLook + "Two{\\b0}")}));
+  EXPECT_EQ(Shown(),
+            (std::vector<std::string>{Event("0:00:01.00", "0:00:02.50", kDefaultLook + "好{\\b0}"),
+                                      Event("0:00:03.00", "0:00:04.00", kDefaultLook + "Two{\\b0}")}));
 
   // A text line: the resumed file's lines are written back without a closing tag.
   ASSERT_TRUE(ClickUserViewLine(6, 3));
@@ -121,9 +122,10 @@ TEST_F(Preview, AResumedFileShowsAndEveryEditInEditModeFollows) {
 }
 
 TEST_F(Preview, ThePlayerHoldsTheMinutesAroundThePositionAndTheyMoveWithIt) {
-  WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:000\r\nnear\r\n\r\n"
-                         "2\r\n01:00:00:000 --> 01:00:01:000\r\nfar\r\n\r\n"
-                         "3\r\n00:02:30:000 --> 00:02:31:000\r\nlater\r\n\r\n");
+  WriteFile("movie.srt",
+            "1\r\n00:00:01:000 --> 00:00:02:000\r\nnear\r\n\r\n"
+            "2\r\n01:00:00:000 --> 01:00:01:000\r\nfar\r\n\r\n"
+            "3\r\n00:02:30:000 --> 00:02:31:000\r\nlater\r\n\r\n");
   OpenVideo("movie.avi", kYes);
   WaitUntilOpened();
   // The resume goes on at the last line's end, an hour in.
