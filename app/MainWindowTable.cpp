@@ -191,6 +191,16 @@ WindowTable BuildMainWindowTable() {
   ControlEntry label2 = Make("Label2", ControlKind::Label, "Panel1", 33, 432, 0, 0);
   controls.push_back(label2);
 
+  // Under the video's right corner: whether the subtitles show over the video. Not in the Tab order: Tab
+  // goes where it went before.
+  ControlEntry preview = Make("PreviewCheckBox", ControlKind::CheckBox, "Panel1", 307, 430, 80, 20);
+  preview.text = "\xD7\xD6\xC4\xBB\xD4\xA4\xC0\xC0";  // 字幕预览
+  preview.hint =
+      "\xD4\xDA\xCA\xD3\xC6\xB5\xC9\xCF\xCF\xD4\xCA\xBE\xD2\xD1\xD0\xB4\xB5\xC4\xD7\xD6\xC4\xBB";  // 在视频上显示已写的字幕
+  preview.checked = true;
+  preview.tabStop = false;
+  controls.push_back(preview);
+
   // Below the player's status line: the word after a saved line.
   ControlEntry notice = Make("NoticeLabel", ControlKind::Label, "Panel1", 33, 454, 360, 16);
   controls.push_back(notice);

@@ -61,6 +61,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Edit1 = &Form->Find("Edit1");
   Edit2 = &Form->Find("Edit2");
   NoticeLabel = &Form->Find("NoticeLabel");
+  PreviewCheckBox = &Form->Find("PreviewCheckBox");
   OpenButton = &Form->Find("OpenButton");
   BitBtn1 = &Form->Find("BitBtn1");
   StartTimeButton = &Form->Find("StartTimeButton");
@@ -82,6 +83,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
   EditButton->OnClick = [this] { EditButtonClick(); };
   ContinueButton->OnClick = [this] { ContinueButtonClick(); };
   InputEdit->OnKeyDown = [this](KeyEvent& key) { InputEditKeyDown(key); };
+  InputEdit->OnChange = [this] { ++Preview.InputRevision; };
+  PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   // One handler for key down and key up, and one for mouse down and mouse up.
@@ -147,6 +150,7 @@ void TForm1::FormShow() {
   Session.PendingSeek = 0;
   Session.EditMode = 0;
   Document.OmitClosingTag = 0;
+  LoadPreviewChoice();
   LoadStartupStyle();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/Listing.h"
+#include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
@@ -25,6 +26,31 @@
 namespace titrelle {
 
 class TFontOptionForm;
+
+// What the player was last told to draw over the video, and what it was made of, so that a tick with
+// nothing new costs a few comparisons.
+struct SubtitlePreview {
+  bool On = true;  // the user's choice (the check box under the video)
+  bool ShowingScript = false;
+  bool ShowingNothing = false;
+  bool EventsValid = false;
+  std::uint64_t EventsRevision = 0;  // the file view's revision the events were made from
+  std::vector<PreviewEvent> Events;  // the file view's subtitles as script events
+  // The stretch of the video whose events the player holds, around the position last read.
+  long long WindowFromMs = 0;
+  long long WindowToMs = -1;
+  double PositionSeconds = 0;
+  std::uint64_t InputRevision = 0;  // counts the entry box's changes
+  // The line being typed, as last shown: its event and what it was made from.
+  bool TypedEntering = false;
+  std::uint64_t TypedInputRevision = 0;
+  long double TypedStart = 0;
+  long double TypedEnd = 0;
+  std::string TypedStylePart1;
+  std::string TypedStylePart2;
+  int TypedOmitClosingTag = 0;
+  std::string TypedEvent;
+};
 
 // The main window's capture state, all 0 or empty at program start.
 struct CaptureSession {
@@ -79,6 +105,7 @@ class TForm1 {
   Control* EditButton = nullptr;
   Control* ContinueButton = nullptr;
   Control* NoticeLabel = nullptr;
+  Control* PreviewCheckBox = nullptr;
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
@@ -130,6 +157,13 @@ class TForm1 {
   void CommitLine();
   void SetUpNextLine();         // the commit's steps after the append
   long double EndBoxSeconds();  // the end box's time, 0 when it holds none
+
+  // document/: the subtitles over the video, following the file view and the line being typed.
+  SubtitlePreview Preview;
+  void LoadPreviewChoice();
+  void PreviewCheckBoxClick();
+  void RefreshPreview();
+  bool TypedLineChanged();
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail

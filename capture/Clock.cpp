@@ -9,6 +9,12 @@
 namespace titrelle {
 
 void TForm1::Timer1Timer() {
+  // The preview takes up the changes since the last tick: a commit, an edit, a restyle, a resume, a typed
+  // character. A player that cannot take it now is asked again on the next change.
+  try {
+    RefreshPreview();
+  } catch (const std::exception&) {
+  }
   // A player that fails now may answer again on the next tick; an error report every millisecond would
   // bury the window, so a failing tick just shows nothing more.
   try {
@@ -42,6 +48,7 @@ std::string TForm1::BuildTimeText() {
   const std::string positionString = WP->CurrentPositionString();
   Session.LastPositionString = positionString;
   const double position = WP->CurrentPosition();
+  Preview.PositionSeconds = position;
   std::string timeText = ComposeTimeText(positionString, position);
   // A mark taken before any media played shows ":0" only until the next build.
   if (Edit1->Text() == kNoPositionText) Edit1->SetText(kZeroTimeText);

@@ -1,5 +1,5 @@
 #pragma once
-// Code page 936 to UTF-8 for a whole document: the same result as Utf8FromCp936 (document/Cp936.h), several
+// Code page 936 to UTF-8 for a whole document: the same result as Utf8FromCp936 (base/Cp936.h), several
 // times faster, through a table of every double-byte character made once, on first use, from that codec.
 
 #include <string>

@@ -137,7 +137,7 @@ std::string DropMarkup(std::string_view line) {
 
 }  // namespace
 
-SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain, bool skipUnreadable) {
   // One conversion of the whole file: CR and LF are the same bytes in both encodings, so lines and their
   // numbers stay where they were.
   const std::string utf8 = fileBytes.starts_with(kByteOrderMark)
@@ -150,6 +150,7 @@ SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
     if (lines[i].find(kArrow) != std::string_view::npos) timeLines.push_back(i);
   }
   if (timeLines.empty()) {
+    if (skipUnreadable) return {};
     throw SubRipExportError(0, std::string("no time line (") + kTimeLineLayout + ") in " +
                                    std::to_string(lines.size()) + " lines");
   }
@@ -160,6 +161,7 @@ SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
     const std::size_t timeLine = timeLines[k];
     TimeLine times;
     if (!ReadTimeLine(lines[timeLine], times)) {
+      if (skipUnreadable) continue;
       throw SubRipExportError(
           static_cast<int>(timeLine) + 1,
           "'" + TrimText(lines[timeLine]) + "' is not a time line (" + kTimeLineLayout + ")");

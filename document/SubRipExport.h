@@ -30,8 +30,10 @@ struct SubRipExport {
 // CR LF, CR and LF as breaks). A subtitle starts at its time line ("HH:MM:SS:mmm --> HH:MM:SS:mmm", or with a
 // comma or point before the milliseconds); a number line right before it is its number, and its text is every
 // non-blank line up to the next subtitle's number or time line. `plain` drops "{...}" and "<...>" markup.
-// Throws SubRipExportError for a time line that does not read, and for a file with no time line at all.
-SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false);
+// Throws SubRipExportError for a time line that does not read, and for a file with no time line at all;
+// with `skipUnreadable` (a document being edited, whose time line may be half typed) such a subtitle is left
+// out and a file without one gives an empty copy.
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false, bool skipUnreadable = false);
 
 // "movie.srt" gives "movie.standard.srt", in the same folder.
 std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath);

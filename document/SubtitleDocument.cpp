@@ -10,7 +10,10 @@
 namespace titrelle {
 
 SubtitleDocument::SubtitleDocument(FileSystem& files) : files_(files) {
-  TempRichEdit.OnChange = [this] { TempRichEditChange(); };
+  TempRichEdit.OnChange = [this] {
+    ++fileViewRevision_;
+    TempRichEditChange();
+  };
 }
 
 void SubtitleDocument::SaveSubtitleFile() {

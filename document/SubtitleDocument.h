@@ -3,6 +3,7 @@
 // refilled through, the file it is saved to, and the states that decide when it is saved. The main window
 // holds one; the font options dialog and the restyling work on it alone.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -49,8 +50,16 @@ class SubtitleDocument {
   // Replaces the file view's text through the scratch listing; saved once, when complete.
   void Refill(const std::string& text);
 
+  // Counts every change of the file view, the program's own included: whoever shows the file view elsewhere
+  // (the preview over the video) compares it instead of the text.
+  std::uint64_t FileViewRevision() const { return fileViewRevision_; }
+  // Whether the program is in the middle of a change of its own (a load, a commit's group, a refill): the
+  // file view is not what it will be.
+  bool ChangingFileView() const { return LoadingFile != 0 || AppendingCommit != 0 || Refilling != 0; }
+
  private:
   void SetSaveFailing(bool failing);
+  std::uint64_t fileViewRevision_ = 0;
 
   FileSystem& files_;
 };

@@ -26,6 +26,15 @@ class MediaPlayer {
   virtual bool CannotOpen() = 0;
   // In-place placement inside the video panel, with its clip rectangle.
   virtual void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) = 0;
+  // Draws `assScript` (an Advanced SubStation Alpha script, UTF-8: document/PreviewTrack.h) over the video
+  // with the player's own subtitle renderer, in place of what it drew before, and keeps drawing it over
+  // media opened later until told otherwise. Returns at once: the player takes it up when it can.
+  virtual void ShowSubtitles(const std::string& assScript) = 0;
+  // No subtitles over the video.
+  virtual void ShowNothing() = 0;
+  // Whether this player can draw subtitles over its video at all; where it cannot, the program offers no
+  // preview.
+  virtual bool DrawsSubtitles() const = 0;
 };
 
 }  // namespace titrelle

@@ -6,16 +6,18 @@
 // ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
-//       [--typing-only | --timing-only | --cpu-only] [--rounds=N]
+//       [--typing-only | --timing-only | --cpu-only | --preview-only] [--rounds=N]
 //
-// --typing-only measures the typed character alone; --timing-only start-up, the clock and the replay alone; --cpu-only the CPU while playing alone, against the plain
-// mpv player (which it starts itself, so the Debian package mpv must be installed) on the same clips, in
-// N rounds (3 unless told). --program-only plays the CPU comparison's clips in the program alone, for a
-// profiler.
+// --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
+// costs while the video plays); --typing-only measures the typed character alone; --timing-only start-up,
+// the clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which
+// it starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless
+// told). --program-only plays the CPU comparison's clips in the program alone, for a profiler.
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -513,7 +515,7 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
   // What of a key is the save, which has to write the whole file whatever the key.
   for (int i = 0; i < 21; ++i) {
     const auto start = SteadyClock::now();
-    form.SaveSubtitleFile();
+    form.Document.SaveSubtitleFile();
     result.save.Add(SecondsBetween(start, SteadyClock::now()));
   }
   form.WP->Stop();
@@ -536,6 +538,255 @@ void PrintTyping(const std::vector<TypingResult>& typing) {
 }
 
 const char* Verdict(bool met) { return met ? "goal met" : "GOAL MISSED"; }
+
+// ---- The subtitles over the video ----
+
+struct PreviewResult {
+  int subtitles = 0;
+  Stats enterToTrack;  // Enter until mpv has taken the track holding the new line
+  Stats enterToDrawn;  // Enter until the first frame drawn with it is handed to the screen
+  Stats keyToSeen;     // in edit mode, a key typed into the text of the line on the picture until the frame
+                       // handed to the screen shows the longer text
+  bool seen = false;   // the last line committed, held in the middle of its segment, lights the picture
+  double cpuOff = 0, cpuOn = 0;  // the whole process's share of a core while the video plays
+  long rssOffKb = 0, rssOnKb = 0;
+};
+
+// Ten seconds of black at 640x360, 25 fps, a key frame every 5 frames.
+std::string MakeBlackVideo(const std::filesystem::path& folder) {
+  const std::string path = (folder / "black.mp4").string();
+  const std::string command =
+      "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i color=c=black:s=640x360:r=25:d=10 "
+      "-c:v mpeg4 -q:v 2 -g 5 '" +
+      path + "'";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
+    std::exit(2);
+  }
+  return path;
+}
+
+// Lit pixels in the lower half of a frame: where a default-style line shows.
+int LitPixelsBelow(const QImage& frame) {
+  int lit = 0;
+  for (int y = frame.height() / 2; y < frame.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+    for (int x = 0; x < frame.width(); ++x) lit += qGray(row[x]) > 160 ? 1 : 0;
+  }
+  return lit;
+}
+
+// How wide the lit part of the lower half of a frame is: the line's width.
+int LitWidthBelow(const QImage& frame) {
+  int left = frame.width(), right = -1;
+  for (int y = frame.height() / 2; y < frame.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+    for (int x = 0; x < frame.width(); ++x) {
+      if (qGray(row[x]) > 160) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+  }
+  return right < left ? 0 : right - left + 1;
+}
+
+// In edit mode, with the last line's segment repeating, types into its text one key at a time: from the key
+// to the first frame on the screen that shows the longer line.
+void MeasureEditSeen(TForm1& form, MpvPlayer& player, PreviewResult& result) {
+  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
+  form.EditButtonClick();
+  Spin(300);
+  QPlainTextEdit* editor = view->Editor();
+  int textLine = -1;
+  for (int line = editor->document()->blockCount() - 1; line >= 0 && textLine < 0; --line) {
+    if (editor->document()->findBlockByNumber(line).text().startsWith("LINE ")) textLine = line;
+  }
+  if (textLine < 1) return;
+  const auto click = [&](int line) {
+    QTextCursor cursor(editor->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    editor->setTextCursor(cursor);
+    editor->ensureCursorVisible();
+    Spin(50);
+    const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
+    const QPoint global = editor->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &release);
+    Spin(100);
+  };
+  click(textLine - 1);  // its time line: the segment repeats
+  click(textLine);
+  std::mutex widthsMutex;
+  std::vector<std::pair<SteadyClock::time_point, int>> widths;
+  player.ObserveFrames([&](const QImage& frame, SteadyClock::time_point at) {
+    const int width = LitWidthBelow(frame);
+    std::lock_guard lock(widthsMutex);
+    widths.emplace_back(at, width);
+  });
+  Spin(500);
+  for (int key = 0; key < 8; ++key) {
+    int before = 0;
+    {
+      std::lock_guard lock(widthsMutex);
+      for (const auto& [at, width] : widths) before = std::max(before, width);
+      widths.clear();
+    }
+    const auto sent = SteadyClock::now();
+    SendKey(editor, Qt::Key_W, "W");
+    std::optional<SteadyClock::time_point> seen;
+    Spin(2000, [&] {
+      std::lock_guard lock(widthsMutex);
+      for (const auto& [at, width] : widths) {
+        if (at > sent && width > before + 4) {
+          seen = at;
+          return true;
+        }
+      }
+      return false;
+    });
+    if (seen) result.keyToSeen.Add(SecondsBetween(sent, *seen));
+    Spin(300);
+  }
+  player.ObserveFrames(nullptr);
+  form.ContinueButtonClick();
+  Spin(200);
+}
+
+double PlayingCpuShare(TForm1& form, int windowMs) {
+  form.WP->SetCurrentPosition(0.5);
+  form.WP->Play();
+  Spin(300);
+  const double before = CpuSeconds();
+  const auto from = SteadyClock::now();
+  Spin(windowMs);
+  return (CpuSeconds() - before) / SecondsBetween(from, SteadyClock::now());
+}
+
+// Resumes a generated file of `subtitles` subtitles beside a black video, goes on capturing (F8) and
+// commits lines with real Enter keys while the video plays: from the key to the first frame drawn with the
+// line in the player's track. Then the cost of the preview: the video playing with it off and on.
+PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                             const std::string& video, int subtitles) {
+  PreviewResult result;
+  result.subtitles = subtitles;
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  const std::string baseName = "preview-" + std::to_string(subtitles);
+  const std::filesystem::path videoCopy = folder / (baseName + ".mp4");
+  std::filesystem::copy_file(video, videoCopy, std::filesystem::copy_options::overwrite_existing);
+  {
+    std::ofstream file(folder / (baseName + ".srt"), std::ios::binary | std::ios::trunc);
+    file << bench::BenchFileViewText(subtitles);
+  }
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  system.videoToOpen = videoCopy.string();
+  system.answerDefault = true;
+  form.OpenButtonClick();
+  system.answerDefault = false;
+  Spin(800);
+  form.ContinueButtonClick();
+  Spin(200);
+  const auto settled = [&] { return !player->Subtitles().Busy(); };
+
+  std::mutex framesMutex;
+  std::vector<SteadyClock::time_point> frames;
+  player->ObserveFrames([&](const QImage&, SteadyClock::time_point at) {
+    std::lock_guard lock(framesMutex);
+    frames.push_back(at);
+  });
+  QWidget* input = dynamic_cast<QtControl&>(*form.InputEdit).Widget();
+  double lastStart = 0, lastEnd = 0;
+  for (int round = 0; round < 15; ++round) {
+    form.WP->SetCurrentPosition(1.0 + (round % 5) * 1.5);
+    form.WP->Play();
+    Spin(100);
+    form.StartTimeButtonClick();
+    lastStart = static_cast<double>(form.Session.MarkStart);
+    Spin(400);
+    form.EndTimeButtonClick();
+    lastEnd = static_cast<double>(form.Session.MarkEnd);
+    form.InputEdit->SetText("LINE " + std::to_string(round));
+    Spin(3000, settled);
+    Spin(50);
+    const std::uint64_t tracksBefore = player->Subtitles().TracksTaken();
+    const auto enter = SteadyClock::now();
+    SendKey(input, Qt::Key_Return, "\r");
+    Spin(5000, [&] { return player->Subtitles().TracksTaken() > tracksBefore; });
+    const auto taken = SteadyClock::now();
+    if (player->Subtitles().TracksTaken() == tracksBefore) continue;
+    std::optional<SteadyClock::time_point> drawn;
+    Spin(1000, [&] {
+      std::lock_guard lock(framesMutex);
+      for (const auto at : frames) {
+        if (at > taken) {
+          drawn = at;
+          return true;
+        }
+      }
+      return false;
+    });
+    {
+      std::lock_guard lock(framesMutex);
+      frames.clear();
+    }
+    result.enterToTrack.Add(SecondsBetween(enter, taken));
+    if (drawn) result.enterToDrawn.Add(SecondsBetween(enter, *drawn));
+  }
+  player->ObserveFrames(nullptr);
+  MeasureEditSeen(form, *player, result);
+
+  // The last line on the picture, held in the middle of its segment.
+  form.WP->Pause();
+  form.WP->SetCurrentPosition((lastStart + lastEnd) / 2);
+  Spin(3000, [&] { return LitPixelsBelow(player->ShownFrame()) > 50; });
+  result.seen = LitPixelsBelow(player->ShownFrame()) > 50;
+
+  // What it costs while the video plays: off, then on (memory only grows, so off comes first).
+  auto* box = dynamic_cast<QtControl&>(*form.PreviewCheckBox).Widget();
+  static_cast<QAbstractButton*>(box)->click();
+  Spin(500);
+  result.cpuOff = PlayingCpuShare(form, 3000);
+  result.rssOffKb = MemoryKb("VmRSS:");
+  static_cast<QAbstractButton*>(box)->click();
+  Spin(5000, settled);
+  result.cpuOn = PlayingCpuShare(form, 3000);
+  result.rssOnKb = MemoryKb("VmRSS:");
+  form.WP->Stop();
+  Spin(100);
+  return result;
+}
+
+void PrintPreview(const std::vector<PreviewResult>& previews) {
+  for (const PreviewResult& result : previews) {
+    if (result.enterToDrawn.Empty()) {
+      std::printf("preview, %5d subtitles: no line reached the player\n", result.subtitles);
+      continue;
+    }
+    std::printf(
+        "Enter to the line drawn, %5d subtitles   median %6.1f ms  max %6.1f ms  (the track taken: median "
+        "%5.1f ms; %zu lines)%s\n",
+        result.subtitles, Ms(result.enterToDrawn.Quantile(0.5)), Ms(result.enterToDrawn.Quantile(1)),
+        Ms(result.enterToTrack.Quantile(0.5)), result.enterToDrawn.values.size(),
+        result.subtitles == 10000
+            ? (std::string("   goal < 50 ms: ") + Verdict(result.enterToDrawn.Quantile(0.5) < 0.05)).c_str()
+            : "");
+    if (!result.keyToSeen.Empty()) {
+      std::printf(
+          "  a key in edit mode to the longer line on the screen   median %6.1f ms  max %6.1f ms  (%zu "
+          "keys)\n",
+          Ms(result.keyToSeen.Quantile(0.5)), Ms(result.keyToSeen.Quantile(1)),
+          result.keyToSeen.values.size());
+    }
+    std::printf(
+        "  the preview while playing: %.0f%% of a core off, %.0f%% on; RSS %.1f MB off, %.1f MB on; the line "
+        "%s on the picture\n",
+        result.cpuOff * 100, result.cpuOn * 100, result.rssOffKb / 1024.0, result.rssOnKb / 1024.0,
+        result.seen ? "seen" : "NOT SEEN");
+  }
+}
 
 // ---- CPU while playing: the player alone against the program, side by side ----
 
@@ -750,6 +1001,7 @@ struct MeasureOptions {
   bool cpu = true;
   int cpuRounds = 3;
   bool programOnly = false;  // the program's side of the comparison alone: for a profiler
+  bool preview = true;       // the subtitles over the video
 };
 
 int Measure(int argc, char** argv, const MeasureOptions& what) {
@@ -769,6 +1021,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   std::vector<ScenarioResult> results;
   std::vector<TypingResult> typing;
   std::vector<CpuComparison> cpu;
+  std::vector<PreviewResult> previews;
   QSize panelSize;
   {
     MeasuringWindowSystem system(options);
@@ -785,6 +1038,11 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
     if (what.typing) {
       for (int subtitles : {100, 1000, 10000})
         typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
+    }
+    if (what.preview) {
+      const std::string blackVideo = MakeBlackVideo(folder);
+      for (int subtitles : {100, 1000, 10000})
+        previews.push_back(MeasurePreview(system, form, folder, blackVideo, subtitles));
     }
   }
   const long peakKb = MemoryKb("VmHWM:");
@@ -845,6 +1103,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   }
   PrintCpu(cpu, panelSize, what.cpuRounds);
   PrintTyping(typing);
+  PrintPreview(previews);
   std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
   return 0;
 }
@@ -858,13 +1117,15 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--typing-only") {
-      what.timing = what.cpu = false;
+      what.timing = what.cpu = what.preview = false;
     } else if (argument == "--timing-only") {
-      what.typing = what.cpu = false;
+      what.typing = what.cpu = what.preview = false;
+    } else if (argument == "--preview-only") {
+      what.timing = what.cpu = what.typing = false;
     } else if (argument == "--cpu-only") {
-      what.timing = what.typing = false;
+      what.timing = what.typing = what.preview = false;
     } else if (argument == "--program-only") {
-      what.timing = what.typing = false;
+      what.timing = what.typing = what.preview = false;
       what.programOnly = true;
     } else if (argument.rfind("--rounds=", 0) == 0) {
       what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));

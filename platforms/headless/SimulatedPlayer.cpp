@@ -194,6 +194,20 @@ void SimulatedPlayer::SetInPlaceRect(int left, int top, int right, int bottom, i
   ++rectCount_;
 }
 
+void SimulatedPlayer::ShowSubtitles(const std::string& assScript) {
+  Check(Operation::ShowSubtitles);
+  Record(Operation::ShowSubtitles);
+  subtitles_ = assScript;
+  showingSubtitles_ = true;
+}
+
+void SimulatedPlayer::ShowNothing() {
+  Check(Operation::ShowNothing);
+  Record(Operation::ShowNothing);
+  subtitles_.clear();
+  showingSubtitles_ = false;
+}
+
 void SimulatedPlayer::AdvanceOneMs() {
   if (openRemainingMs_ > 0) {
     if (--openRemainingMs_ == 0) state_ = stateAfterOpening_;

@@ -43,6 +43,8 @@ class SimulatedPlayer : public MediaPlayer {
     PlayState,
     Status,
     SetInPlaceRect,
+    ShowSubtitles,
+    ShowNothing,
   };
   struct Call {
     Operation operation;
@@ -66,6 +68,7 @@ class SimulatedPlayer : public MediaPlayer {
 
   // MediaPlayer
   void SetURL(const std::filesystem::path& media) override;
+  bool DrawsSubtitles() const override { return true; }
   bool CannotOpen() override { return failed_; }
   void Stop() override;
   void Play() override;
@@ -76,6 +79,8 @@ class SimulatedPlayer : public MediaPlayer {
   int PlayState() override;
   std::string Status() override;
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
+  void ShowSubtitles(const std::string& assScript) override;
+  void ShowNothing() override;
 
   // The virtual clock moves on by one millisecond.
   void AdvanceOneMs();
@@ -95,6 +100,10 @@ class SimulatedPlayer : public MediaPlayer {
   bool Playing() const { return state_ == kPlayStatePlaying; }
   double Position() const;  // without going through the failing interface
   double Duration() const { return durationSeconds_; }
+  // The script drawn over the video now; empty when nothing is (the calls record only that it was given:
+  // a large document's script is megabytes).
+  const std::string& Subtitles() const { return subtitles_; }
+  bool ShowingSubtitles() const { return showingSubtitles_; }
   // Moves the position as the user would with the player's own slider (no seek is recorded).
   void Place(double seconds);
 
@@ -124,6 +133,8 @@ class SimulatedPlayer : public MediaPlayer {
   std::vector<Call> calls_;
   Rect rect_;
   int rectCount_ = 0;
+  std::string subtitles_;
+  bool showingSubtitles_ = false;
 };
 
 }  // namespace titrelle

@@ -88,6 +88,7 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
     mpv_terminate_destroy(mpv_);
     throw Error(kPlayerStartFailed);
   }
+  subtitles_ = std::make_unique<MpvSubtitles>(mpv_);
   mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
 
@@ -146,6 +147,7 @@ void MpvPlayer::SetURL(const std::filesystem::path& path) {
     }
   }
   mpv_free_node_contents(&result);
+  subtitles_->MediaGone();
   seekTarget_.reset();
   seekAfterOpening_.reset();
   pinnedSecond_.reset();
@@ -343,6 +345,16 @@ void MpvPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int cli
   }
 }
 
+void MpvPlayer::ShowSubtitles(const std::string& assScript) {
+  ProcessEvents();
+  subtitles_->Show(assScript);
+}
+
+void MpvPlayer::ShowNothing() {
+  ProcessEvents();
+  subtitles_->ShowNothing();
+}
+
 double MpvPlayer::PlayerClockSeconds() {
   double seconds = 0;
   if (mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds) >= 0) return seconds;
@@ -425,6 +437,7 @@ void MpvPlayer::Unload(State state) {
     mpv_command_async(mpv_, 0, command);
   }
   entryId_ = 0;
+  subtitles_->MediaGone();
   seekTarget_.reset();
   seekAfterOpening_.reset();
   pinnedSecond_.reset();
@@ -453,6 +466,7 @@ void MpvPlayer::OnFileLoaded() {
       EnterState(State::kStopped);
       break;
   }
+  subtitles_->MediaLoaded();
 }
 
 // ---- mpv's events ----
@@ -494,6 +508,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       if (end.reason == MPV_END_FILE_REASON_ERROR) {
         // Missing, unreadable or not media at all: the status says so.
         entryId_ = 0;
+        subtitles_->MediaGone();
         seekTarget_.reset();
         seekAfterOpening_.reset();
         heldSeconds_ = 0;
@@ -504,7 +519,14 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       }
       break;
     }
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+      if (MpvSubtitles::IsOwnReply(event.reply_userdata)) subtitles_->HandleReply(event);
+      break;
     case MPV_EVENT_COMMAND_REPLY:
+      if (MpvSubtitles::IsOwnReply(event.reply_userdata)) {
+        subtitles_->HandleReply(event);
+        break;
+      }
       if (event.reply_userdata == seekSerial_ && seekTarget_) {
         seekAcknowledged_ = true;
         // A seek mpv refused (media that cannot seek) will never restart: read the real position again.

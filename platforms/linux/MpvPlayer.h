@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "media/MediaPlayer.h"
+#include "platforms/linux/MpvSubtitles.h"
 #include "platforms/linux/PlaybackClock.h"
 #include "platforms/linux/VideoWidget.h"
 
@@ -62,8 +63,11 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::string CurrentPositionString() override;
   int PlayState() override;
   std::string Status() override;
+  bool DrawsSubtitles() const override { return true; }
   bool CannotOpen() override { return state_ == State::kFailed; }
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
+  void ShowSubtitles(const std::string& assScript) override;
+  void ShowNothing() override;
 
   // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames
   // have been drawn, and mpv's own clock read directly (the audio clock, else the frame time), bypassing
@@ -73,6 +77,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::uint64_t FramesShown() const { return frames_->PresentedCount(); }
   void ObserveFrames(VideoFrames::Observer observer) { frames_->SetObserver(std::move(observer)); }
   double PlayerClockSeconds();
+  const MpvSubtitles& Subtitles() const { return *subtitles_; }
 
  private:
   enum class State { kEmpty, kOpening, kStopped, kPaused, kPlaying, kEnded, kFailed };
@@ -95,6 +100,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
 
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;
+  std::unique_ptr<MpvSubtitles> subtitles_;
   std::shared_ptr<VideoFrames> frames_ = std::make_shared<VideoFrames>();
   QPointer<VideoWidget> video_;
 

@@ -32,6 +32,11 @@ class WmpPlayer : public MediaPlayer {
   int PlayState() override;
   std::string Status() override;
   bool CannotOpen() override { return cannotOpen_; }
+  // The control draws no script of the program's over its video: the program offers no preview here, and
+  // these are never asked for anything to draw.
+  bool DrawsSubtitles() const override { return false; }
+  void ShowSubtitles(const std::string&) override {}
+  void ShowNothing() override {}
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
 
   // From the control's events.

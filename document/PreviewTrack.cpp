@@ -1,0 +1,352 @@
+#include "document/PreviewTrack.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "capture/TimeText.h"
+#include "document/Cp936Decoder.h"
+#include "document/Listing.h"
+#include "document/SubRipExport.h"
+
+namespace titrelle {
+
+namespace {
+
+// The script size and default style a SubRip reader gives a file: a style line of our own would make the
+// preview differ from what a player shows of the file.
+constexpr std::string_view kScriptHeader =
+    "[Script Info]\n"
+    "ScriptType: v4.00+\n"
+    "PlayResX: 384\n"
+    "PlayResY: 288\n"
+    "ScaledBorderAndShadow: yes\n"
+    "\n"
+    "[V4+ Styles]\n"
+    "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, "
+    "Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, "
+    "Alignment, MarginL, MarginR, MarginV, Encoding\n"
+    "Style: Default,Arial,16,&Hffffff,&Hffffff,&H0,&H0,0,0,0,0,100,100,0,0,1,1,0,2,10,10,10,0\n"
+    "\n"
+    "[Events]\n"
+    "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
+
+constexpr std::string_view kBreak = "\r\n";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+void AppendDigits(std::string& out, long long value, int width) {
+  char digits[24];
+  int length = 0;
+  do {
+    digits[length++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 || length < width);
+  while (length > 0) out += digits[--length];
+}
+
+// H:MM:SS.cc, from milliseconds rounded to the nearest hundredth.
+void AppendScriptTime(std::string& out, long long milliseconds) {
+  const long long hundredths = (std::max(milliseconds, 0LL) + 5) / 10;
+  AppendDigits(out, hundredths / 360000, 1);
+  out += ':';
+  AppendDigits(out, hundredths / 6000 % 60, 2);
+  out += ':';
+  AppendDigits(out, hundredths / 100 % 60, 2);
+  out += '.';
+  AppendDigits(out, hundredths % 100, 2);
+}
+
+void AppendEvent(std::string& out, long long startMs, long long endMs, std::string_view text) {
+  out += "Dialogue: 0,";
+  AppendScriptTime(out, startMs);
+  out += ',';
+  AppendScriptTime(out, endMs);
+  out += ",Default,,0,0,0,,";
+  out += text;
+  out += '\n';
+}
+
+// "HH:MM:SS,mmm" as the standard copy writes it (more hour digits from 100 hours on).
+std::optional<long long> ReadStandardTime(std::string_view time) {
+  long long fields[4] = {0, 0, 0, 0};
+  int field = 0;
+  bool digits = false;
+  for (const char c : time) {
+    if (IsDigit(c)) {
+      fields[field] = fields[field] * 10 + (c - '0');
+      digits = true;
+    } else if ((c == ':' && field < 2) || (c == ',' && field == 2)) {
+      if (!digits) return std::nullopt;
+      ++field;
+      digits = false;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (field != 3 || !digits) return std::nullopt;
+  return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 1000 + fields[3];
+}
+
+// A time of a time line as the file view may hold it: "HH:MM:SS:mmm", or with a comma or a point before the
+// milliseconds.
+std::optional<long long> ReadFileTime(std::string_view time) {
+  std::string standard(time);
+  const std::size_t lastColon = standard.rfind(':');
+  if (lastColon != std::string::npos && standard.find(':') != lastColon &&
+      std::count(standard.begin(), standard.end(), ':') == 3) {
+    standard[lastColon] = ',';
+  }
+  if (const std::size_t point = standard.rfind('.'); point != std::string::npos) standard[point] = ',';
+  return ReadStandardTime(standard);
+}
+
+// A line of digits alone: a subtitle's number.
+bool IsNumberLine(std::string_view line) {
+  const std::string trimmed = TrimText(line);
+  return !trimmed.empty() && trimmed.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// "#RRGGBB" (or without the "#") or one of the basic colour names, as "&HBBGGRR&".
+std::optional<std::string> ScriptColor(std::string_view value) {
+  static constexpr struct {
+    std::string_view name, hex;
+  } kNames[] = {{"white", "FFFFFF"}, {"black", "000000"},   {"red", "FF0000"},     {"lime", "00FF00"},
+                {"green", "008000"}, {"blue", "0000FF"},    {"yellow", "FFFF00"},  {"cyan", "00FFFF"},
+                {"aqua", "00FFFF"},  {"magenta", "FF00FF"}, {"fuchsia", "FF00FF"}, {"gray", "808080"},
+                {"grey", "808080"},  {"silver", "C0C0C0"},  {"orange", "FFA500"}};
+  std::string lowered;
+  for (const char c : value) lowered += Lower(c);
+  std::string_view hex = lowered;
+  for (const auto& named : kNames) {
+    if (lowered == named.name) hex = named.hex;
+  }
+  if (hex.starts_with('#')) hex.remove_prefix(1);
+  if (hex.size() != 6) return std::nullopt;
+  for (const char c : hex) {
+    if (!IsDigit(c) && !(Lower(c) >= 'a' && Lower(c) <= 'f')) return std::nullopt;
+  }
+  std::string color = "&H";
+  color += hex.substr(4, 2);
+  color += hex.substr(2, 2);
+  color += hex.substr(0, 2);
+  color += '&';
+  for (char& c : color) c = c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+  return color;
+}
+
+// What one "<font>" set, so that its "</font>" gives back what was there before.
+struct FontTag {
+  std::optional<std::string> color, face, size;  // the override codes' values
+};
+
+// The attributes of a "<font ...>" tag's inside (after "font"): name=value, the value quoted or not.
+FontTag ReadFontTag(std::string_view inside) {
+  FontTag tag;
+  std::size_t i = 0;
+  while (i < inside.size()) {
+    while (i < inside.size() && IsSpace(inside[i])) ++i;
+    std::string name;
+    while (i < inside.size() && inside[i] != '=' && !IsSpace(inside[i])) name += Lower(inside[i++]);
+    while (i < inside.size() && IsSpace(inside[i])) ++i;
+    if (i >= inside.size() || inside[i] != '=') {
+      // A word without a value: nothing to take from it.
+      if (name.empty()) ++i;
+      continue;
+    }
+    ++i;
+    while (i < inside.size() && IsSpace(inside[i])) ++i;
+    std::string value;
+    if (i < inside.size() && (inside[i] == '"' || inside[i] == '\'')) {
+      const char quote = inside[i++];
+      while (i < inside.size() && inside[i] != quote) value += inside[i++];
+      ++i;
+    } else {
+      while (i < inside.size() && !IsSpace(inside[i])) value += inside[i++];
+    }
+    if (name == "color") {
+      tag.color = ScriptColor(value);
+    } else if (name == "face" && !value.empty()) {
+      tag.face = value;
+    } else if (name == "size" && !value.empty() &&
+               value.find_first_not_of("0123456789") == std::string::npos) {
+      tag.size = value;
+    }
+  }
+  return tag;
+}
+
+// The override codes that give back, for what `closed` set, the value of the nearest font tag still open
+// that set it, or the style's own.
+std::string RestoreCodes(const FontTag& closed, const std::vector<FontTag>& open) {
+  std::string codes;
+  const auto restore = [&](const std::optional<std::string> FontTag::*member, std::string_view code) {
+    if (!(closed.*member)) return;
+    codes += '\\';
+    codes += code;
+    for (auto enclosing = open.rbegin(); enclosing != open.rend(); ++enclosing) {
+      if ((*enclosing).*member) {
+        codes += *((*enclosing).*member);
+        return;
+      }
+    }
+  };
+  restore(&FontTag::color, "c");
+  restore(&FontTag::face, "fn");
+  restore(&FontTag::size, "fs");
+  return codes.empty() ? codes : "{" + codes + "}";
+}
+
+}  // namespace
+
+std::string EventTextFromSubRip(std::string_view textLines) {
+  std::string text;
+  text.reserve(textLines.size() + 16);
+  std::vector<FontTag> fonts;
+  std::size_t i = 0;
+  while (i < textLines.size()) {
+    const char c = textLines[i];
+    if (textLines.substr(i).starts_with(kBreak)) {
+      text += "\\N";
+      i += kBreak.size();
+      continue;
+    }
+    if (c == '<') {
+      const std::size_t close = textLines.find('>', i + 1);
+      const std::size_t nextBreak = textLines.find(kBreak, i + 1);
+      if (close != std::string_view::npos && close < nextBreak) {
+        std::string_view inside = textLines.substr(i + 1, close - i - 1);
+        const bool closing = inside.starts_with('/');
+        if (closing) inside.remove_prefix(1);
+        std::string name;
+        std::size_t nameEnd = 0;
+        while (nameEnd < inside.size() && !IsSpace(inside[nameEnd])) name += Lower(inside[nameEnd++]);
+        std::string codes;
+        if ((name == "b" || name == "i" || name == "u" || name == "s") && nameEnd == inside.size()) {
+          codes = "{\\" + name + (closing ? "0}" : "1}");
+        } else if (name == "font" && closing) {
+          if (!fonts.empty()) {
+            const FontTag closed = fonts.back();
+            fonts.pop_back();
+            codes = RestoreCodes(closed, fonts);
+          }
+          // A "</font>" that closes nothing changes nothing.
+          i = close + 1;
+          text += codes;
+          continue;
+        } else if (name == "font") {
+          FontTag tag = ReadFontTag(inside.substr(nameEnd));
+          if (tag.color) codes += "\\c" + *tag.color;
+          if (tag.face) codes += "\\fn" + *tag.face;
+          if (tag.size) codes += "\\fs" + *tag.size;
+          if (!codes.empty()) codes = "{" + codes + "}";
+          fonts.push_back(std::move(tag));
+          i = close + 1;
+          text += codes;
+          continue;
+        }
+        if (!codes.empty()) {
+          text += codes;
+          i = close + 1;
+          continue;
+        }
+      }
+    }
+    // Override blocks and everything else go as they stand.
+    text += c;
+    ++i;
+  }
+  return text;
+}
+
+std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
+  const SubRipExport standard = ExportStandardSubRip(fileViewText, false, true);
+  const std::string_view copy = standard.utf8;
+  std::vector<PreviewEvent> events;
+  events.reserve(static_cast<std::size_t>(standard.subtitleCount));
+  // The copy's own layout: a number line, a time line, the text lines, an empty line.
+  std::size_t at = 0;
+  const auto nextLine = [&]() -> std::optional<std::string_view> {
+    if (at >= copy.size()) return std::nullopt;
+    std::size_t end = copy.find(kBreak, at);
+    if (end == std::string_view::npos) end = copy.size();
+    const std::string_view line = copy.substr(at, end - at);
+    at = end + kBreak.size();
+    return line;
+  };
+  while (nextLine()) {
+    const std::optional<std::string_view> timeLine = nextLine();
+    if (!timeLine) break;
+    const std::size_t arrow = timeLine->find(" --> ");
+    const std::size_t textStart = at;
+    std::size_t textEnd = at;
+    while (const std::optional<std::string_view> line = nextLine()) {
+      if (line->empty()) break;
+      textEnd = at - kBreak.size();
+    }
+    if (arrow == std::string_view::npos) continue;
+    const std::optional<long long> start = ReadStandardTime(timeLine->substr(0, arrow));
+    const std::optional<long long> end = ReadStandardTime(timeLine->substr(arrow + 5));
+    if (!start || !end) continue;
+    PreviewEvent& event = events.emplace_back();
+    event.startMs = *start;
+    event.endMs = *end;
+    AppendEvent(event.line, *start, *end, EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
+  }
+  return events;
+}
+
+std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long long fromMs, long long toMs) {
+  // "-" and ">" are below every trail byte of code page 936: a plain search finds only real arrows.
+  constexpr std::string_view kArrow = "-->";
+  const int count = fileView.Count();
+  std::vector<int> timeLines;
+  for (int i = 0; i < count; ++i) {
+    if (fileView.LineView(i).find(kArrow) != std::string_view::npos) timeLines.push_back(i);
+  }
+  // The subtitles in the stretch, as a file of their own: each from its time line to the next subtitle's
+  // number or time line, as the standard copy reads them.
+  const std::string& text = fileView.Text();
+  std::string pieces;
+  for (std::size_t k = 0; k < timeLines.size(); ++k) {
+    const std::string_view line = fileView.LineView(timeLines[k]);
+    const std::size_t arrow = line.find(kArrow);
+    const std::string end = TrimText(line.substr(arrow + kArrow.size()));
+    const std::optional<long long> startMs = ReadFileTime(TrimText(line.substr(0, arrow)));
+    const std::optional<long long> endMs = ReadFileTime(end.substr(0, end.find_first_of(" \t")));
+    if (!startMs || !endMs || *startMs > toMs || *endMs < fromMs) continue;
+    int stop = count;
+    if (k + 1 < timeLines.size()) {
+      stop = timeLines[k + 1];
+      if (stop - 1 > timeLines[k] && IsNumberLine(fileView.LineView(stop - 1))) --stop;
+    }
+    const std::size_t from = fileView.LineStart(timeLines[k]);
+    pieces.append(text, from, fileView.LineStart(stop) - from);
+    if (!pieces.ends_with(kBreak)) pieces += kBreak;
+  }
+  return PreviewEvents(pieces);
+}
+
+std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, std::string_view styledLine) {
+  if (!(startSeconds < endSeconds) || !std::isfinite(static_cast<double>(endSeconds))) return {};
+  std::string event;
+  AppendEvent(event, std::llround(static_cast<double>(startSeconds) * 1000),
+              std::llround(static_cast<double>(endSeconds) * 1000),
+              EventTextFromSubRip(Utf8FromCp936Document(styledLine)));
+  return event;
+}
+
+std::string PreviewScript(const std::vector<PreviewEvent>& events, long long fromMs, long long toMs,
+                          std::string_view moreEvents) {
+  std::string script(kScriptHeader);
+  for (const PreviewEvent& event : events) {
+    if (event.startMs <= toMs && event.endMs >= fromMs) script += event.line;
+  }
+  script += moreEvents;
+  return script;
+}
+
+}  // namespace titrelle
