@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "media/PlayerTimeline.h"
+
 namespace titrelle {
 
 class MediaPlayer {
@@ -26,6 +28,9 @@ class MediaPlayer {
   virtual bool CannotOpen() = 0;
   // In-place placement inside the video panel, with its clip rectangle.
   virtual void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) = 0;
+  // What a player that draws a timeline beside its picture shows there; null for nothing. The timeline
+  // outlives the player's use of it: the program sets null before it goes. A player without one ignores it.
+  virtual void SetTimeline(PlayerTimeline* timeline) { (void)timeline; }
 };
 
 }  // namespace titrelle
