@@ -28,13 +28,12 @@ PlayerPanel::PlayerPanel(QWidget* parent, MpvPlayer& player) : QWidget(parent), 
   strip_ = new WaveformStrip(this, *peaks_);
   // Posted, not called: a file is opened from inside the player's own calls.
   connect(peaks_, &AudioPeaksLoader::Changed, this, [this] { Refresh(); }, Qt::QueuedConnection);
-  connect(strip_, &WaveformStrip::SeekRequested, this, [this](double seconds) { SeekTo(seconds); });
-  connect(transport_, &TransportBar::PlayPauseClicked, this, [this] { TogglePlay(); });
-  connect(transport_, &TransportBar::StopClicked, this, [this] {
-    player_.Stop();
-    Refresh();
-  });
-  connect(transport_, &TransportBar::SeekRequested, this, [this](double seconds) { SeekTo(seconds); });
+  connect(strip_, &WaveformStrip::SeekRequested, this,
+          [this](double seconds) { Act([this, seconds] { SeekTo(seconds); }); });
+  connect(transport_, &TransportBar::PlayPauseClicked, this, [this] { Act([this] { TogglePlay(); }); });
+  connect(transport_, &TransportBar::StopClicked, this, [this] { Act([this] { player_.Stop(); }); });
+  connect(transport_, &TransportBar::SeekRequested, this,
+          [this](double seconds) { Act([this, seconds] { SeekTo(seconds); }); });
   connect(transport_, &TransportBar::VolumeChanged, this, [this](int percent) { player_.SetVolume(percent); });
   connect(transport_, &TransportBar::MuteToggled, this, [this](bool muted) { player_.SetMuted(muted); });
   slowRefresh_.setTimerType(Qt::CoarseTimer);
@@ -80,24 +79,31 @@ void PlayerPanel::LayOut() {
 
 void PlayerPanel::keyPressEvent(QKeyEvent* event) {
   const bool fine = (event->modifiers() & Qt::ShiftModifier) != 0;
-  try {
-    switch (event->key()) {
-      case Qt::Key_Space:
-        if (!event->isAutoRepeat()) TogglePlay();
-        break;
-      case Qt::Key_Left:
-        Step(fine ? -kFineStepSeconds : -kStepSeconds);
-        break;
-      case Qt::Key_Right:
-        Step(fine ? kFineStepSeconds : kStepSeconds);
-        break;
-      default:
-        QWidget::keyPressEvent(event);
-        return;
-    }
-  } catch (const std::exception&) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+      if (!event->isAutoRepeat()) Act([this] { TogglePlay(); });
+      break;
+    case Qt::Key_Left:
+      Act([this, fine] { Step(fine ? -kFineStepSeconds : -kStepSeconds); });
+      break;
+    case Qt::Key_Right:
+      Act([this, fine] { Step(fine ? kFineStepSeconds : kStepSeconds); });
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   event->accept();
+}
+
+void PlayerPanel::Act(const std::function<void()>& action) {
+  // A player call that fails (mpv refusing a command) leaves the player as it was; the status line shows
+  // what the player reports, as after any other call the program makes. No exception may cross Qt's loop.
+  try {
+    action();
+  } catch (const std::exception&) {
+  }
+  Refresh();
 }
 
 void PlayerPanel::TogglePlay() {
@@ -106,7 +112,6 @@ void PlayerPanel::TogglePlay() {
   } else {
     player_.Play();
   }
-  Refresh();
 }
 
 void PlayerPanel::Step(double seconds) { SeekTo(player_.CurrentPosition() + seconds); }
@@ -116,7 +121,6 @@ void PlayerPanel::SeekTo(double seconds) {
   seconds = std::max(seconds, 0.0);
   if (duration > 0) seconds = std::min(seconds, duration);
   player_.SetCurrentPosition(seconds);
-  Refresh();
 }
 
 }  // namespace titrelle

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 
 #include "media/PlayerTimeline.h"
 
@@ -59,6 +60,8 @@ class PlayerPanel : public QWidget {
 
  private:
   void LayOut();
+  // Runs what the user asked for, then shows the player as it is.
+  void Act(const std::function<void()>& action);
   void TogglePlay();
   void Step(double seconds);
   void SeekTo(double seconds);

@@ -1,5 +1,6 @@
 #include "platforms/linux/TransportBar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -55,6 +56,19 @@ void SeekSlider::mousePressEvent(QMouseEvent* event) {
 }
 
 TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
+  // The video panel is black behind the picture; the transport has the window's own colours.
+  // (Each colour set explicitly: the application's palette counts as set by nobody, so the panel's black
+  // would win.)
+  const QPalette application = QApplication::palette();
+  QPalette own;
+  for (int role = 0; role < QPalette::NColorRoles; ++role) {
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+      own.setBrush(group, static_cast<QPalette::ColorRole>(role),
+                   application.brush(group, static_cast<QPalette::ColorRole>(role)));
+    }
+  }
+  setPalette(own);
+  setAutoFillBackground(true);
   play_ = MakeButton(this, QStyle::SP_MediaPlay);
   stop_ = MakeButton(this, QStyle::SP_MediaStop);
   seek_ = new SeekSlider(this);
