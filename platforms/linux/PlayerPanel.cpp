@@ -38,7 +38,11 @@ PlayerPanel::PlayerPanel(QWidget* parent, MpvPlayer& player) : QWidget(parent), 
   connect(transport_, &TransportBar::MuteToggled, this, [this](bool muted) { player_.SetMuted(muted); });
   slowRefresh_.setTimerType(Qt::CoarseTimer);
   slowRefresh_.setInterval(kSlowRefreshMs);
-  connect(&slowRefresh_, &QTimer::timeout, this, [this] { Refresh(); });
+  connect(&slowRefresh_, &QTimer::timeout, this, [this] {
+    // While frames come, they set the pace: one picture a frame, no more.
+    if (sinceFrame_.isValid() && sinceFrame_.elapsed() < kSlowRefreshMs) return;
+    Refresh();
+  });
   slowRefresh_.start();
   LayOut();
 }
@@ -54,7 +58,10 @@ void PlayerPanel::SetTimeline(PlayerTimeline* timeline) { strip_->SetTimeline(ti
 
 void PlayerPanel::MediaOpened(const std::filesystem::path& path) { peaks_->Load(path); }
 
-void PlayerPanel::FrameShown() { Refresh(); }
+void PlayerPanel::FrameShown() {
+  sinceFrame_.start();
+  Refresh();
+}
 
 void PlayerPanel::Refresh() {
   // The player's calls throw when mpv fails; the panel just shows nothing new then.

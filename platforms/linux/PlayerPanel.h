@@ -12,6 +12,7 @@
 // changes without a frame (a pause, a mark), a few times a second; each part draws again only when its
 // picture changes.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -72,6 +73,7 @@ class PlayerPanel : public QWidget {
   AudioPeaksLoader* peaks_;
   WaveformStrip* strip_;
   QTimer slowRefresh_;
+  QElapsedTimer sinceFrame_;  // since the last frame was shown
 };
 
 }  // namespace titrelle
