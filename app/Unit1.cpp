@@ -97,6 +97,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
+  WP->SetTimeline(&Timeline);
   Timer1 = Ws.StartTimer(1, [this] { Timer1Timer(); });
 
   FormCreate();
@@ -104,6 +105,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
 
 TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
+  if (WP) WP->SetTimeline(nullptr);
   Ws.HotKeySystem().OnHotKey = nullptr;
   HotKeyRetryTimer.reset();
   NoticeTimer.reset();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/CaptureTimeline.h"
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
@@ -112,6 +113,8 @@ class TForm1 {
   std::unique_ptr<Timer> Timer1;
 
   CaptureSession Session;
+  // What the player panel draws beside the picture: the marks and the lines written (capture/).
+  CaptureTimeline Timeline{Session, Document.TempRichEdit};
   std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
   // Keys another running program holds are asked for again every second, so that this copy takes them over
   // when the other lets go; the user is told once while they are held elsewhere.

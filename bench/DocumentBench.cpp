@@ -12,6 +12,7 @@
 #include "document/Listing.h"
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
+#include "document/WrittenSpans.h"
 #include "platforms/posix/PosixFileSystem.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -60,6 +61,19 @@ void BM_FindLastTimeLine(benchmark::State& state) {
   Finish(state, fileView.Text().size());
 }
 
+// The lines written, read again for the player panel's strip after the file view changed (once a frame at
+// most, while the user types in edit mode), with the index made from them.
+void BM_ReadWrittenSpans(benchmark::State& state) {
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
+  WrittenSpanIndex index;
+  for (auto _ : state) {
+    index.Assign(ReadWrittenSpans(fileView.Text()));
+    benchmark::DoNotOptimize(index.Size());
+  }
+  Finish(state, fileView.Text().size());
+}
+
 // Writing one edited line back into the file view: the text line of the middle subtitle.
 void BM_ReplaceListingLine(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
@@ -83,6 +97,7 @@ BENCHMARK(BM_SaveSubtitleFileInPlace)->DOCUMENT_SIZES;
 BENCHMARK(BM_ReadSubtitleFile)->DOCUMENT_SIZES;
 BENCHMARK(BM_DeriveUserView)->DOCUMENT_SIZES;
 BENCHMARK(BM_FindLastTimeLine)->DOCUMENT_SIZES;
+BENCHMARK(BM_ReadWrittenSpans)->DOCUMENT_SIZES;
 BENCHMARK(BM_ReplaceListingLine)->DOCUMENT_SIZES;
 
 }  // namespace

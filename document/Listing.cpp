@@ -108,6 +108,7 @@ void Listing::ReplaceLine(int index, std::string_view line) {
 }
 
 void Listing::Changed() {
+  ++revision_;
   if (OnChange) OnChange();
 }
 

@@ -3,6 +3,7 @@
 // headless shell) the user view hold it. Count, Line and Add do not rescan the text: a line index is kept.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,13 +28,16 @@ class Listing {
 
   // Fired after every change, programmatic ones included (the file view saves from it).
   std::function<void()> OnChange;
+  // Counts the changes: a reader that keeps something made from the text knows when to make it again.
+  std::uint64_t Revision() const { return revision_; }
 
  private:
   void Changed();
   void RebuildIndex();
   void ShiftStarts(std::size_t firstPiece, std::ptrdiff_t delta);
   std::string text_;
-  std::vector<std::size_t> starts_{0};  // start of every piece; the piece after the last break included
+  std::vector<std::size_t> starts_{0};
+  std::uint64_t revision_ = 0;  // start of every piece; the piece after the last break included
 };
 
 }  // namespace titrelle

@@ -15,6 +15,7 @@
 #include "document/SubRipExport.h"
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
+#include "document/WrittenSpans.h"
 #include "style/Restyle.h"
 
 namespace {
@@ -75,6 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(boxes.startBoxText.size() <= 13 && boxes.endBoxText.size() <= 13, "a box holds more than 13 bytes");
   Require(boxes.found || (boxes.startBoxText.empty() && boxes.endBoxText.empty()), "boxes without an arrow");
   titrelle::FindLastTimeLine(bytes, static_cast<int>(size));
+
+  // The lines written, as the player panel's strip reads them: times as the file gives them, and every span
+  // the index holds is found again in a stretch that covers it.
+  const std::vector<titrelle::TimelineSpan> spans = titrelle::ReadWrittenSpans(text);
+  titrelle::WrittenSpanIndex index;
+  index.Assign(spans);
+  std::vector<titrelle::TimelineSpan> found;
+  for (const titrelle::TimelineSpan& span : spans) {
+    Require(span.startSeconds >= 0 && span.endSeconds >= 0 && span.number >= 0, "a span before the start");
+    index.Between(span.startSeconds, span.startSeconds, found);
+    Require(!found.empty() || span.endSeconds < span.startSeconds, "a span the index does not find");
+  }
 
   const int omitClosingTag = size > 0 ? data[0] & 1 : 0;
   titrelle::RestyleText(text, kDefaultPrefix, titrelle::StyleMode::Default, omitClosingTag);

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "media/PlayerTimeline.h"
+
 namespace titrelle {
 
 class MediaPlayer {
@@ -35,6 +37,9 @@ class MediaPlayer {
   // Whether this player can draw subtitles over its video at all; where it cannot, the program offers no
   // preview.
   virtual bool DrawsSubtitles() const = 0;
+  // What a player that draws a timeline beside its picture shows there; null for nothing. The timeline
+  // outlives the player's use of it: the program sets null before it goes. A player without one ignores it.
+  virtual void SetTimeline(PlayerTimeline* timeline) { (void)timeline; }
 };
 
 }  // namespace titrelle

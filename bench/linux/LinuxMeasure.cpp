@@ -6,13 +6,15 @@
 // ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
-//       [--typing-only | --timing-only | --cpu-only | --preview-only] [--rounds=N]
+//       [--typing-only | --timing-only | --cpu-only | --preview-only | --panel-only] [--rounds=N]
 //
 // --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
-// costs while the video plays); --typing-only measures the typed character alone; --timing-only start-up,
-// the clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which
-// it starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless
-// told). --program-only plays the CPU comparison's clips in the program alone, for a profiler.
+// costs while the video plays); --panel-only the video panel's waveform alone: the strip's drawing a frame
+// while a video plays, and the decoding of a generated two-hour sound track's peaks (FFmpeg's libraries, on
+// the calling thread here); --typing-only measures the typed character alone; --timing-only start-up, the
+// clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which it
+// starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless told).
+// --program-only plays the CPU comparison's clips in the program alone, for a profiler.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -45,8 +47,11 @@
 
 #include "app/Unit1.h"
 #include "bench/BenchDocuments.h"
+#include "platforms/linux/AudioPeaks.h"
 #include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/PlayerPanel.h"
 #include "platforms/linux/QtControl.h"
+#include "platforms/linux/WaveformStrip.h"
 #include "platforms/linux/QtWindowSystem.h"
 
 namespace titrelle {
@@ -995,10 +1000,111 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
   }
 }
 
+// ---- The video panel's waveform ----
+
+struct PanelResult {
+  Stats stripPaint;           // one frame of the strip: painted and handed to the screen
+  double playedSeconds = 0;   // while playing: how long, how many frames, how many strip paints
+  std::uint64_t framesShown = 0;
+  std::uint64_t stripPaints = 0;
+  double decodeSeconds = 0;   // the two-hour track's peaks
+  double trackSeconds = 0;
+  std::size_t peakCount = 0;
+  bool decoded = false;
+};
+
+// A film's length of sound: stereo AAC at 48 kHz, as films carry it, with a small picture beside it that
+// the decoding must pass over.
+std::string MakeLongTrack(const std::filesystem::path& folder, int seconds) {
+  const std::string path = (folder / "two-hours.mp4").string();
+  const std::string length = std::to_string(seconds);
+  const std::string command =
+      "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i color=c=gray:s=64x36:r=1:d=" + length +
+      " -f lavfi -i \"aevalsrc='0.5*sin(2*PI*440*t)*lt(mod(t,4),1)|0.5*sin(2*PI*660*t)':s=48000:d=" + length +
+      "\" -c:v mpeg4 -g 250 -c:a aac -b:a 128k '" + path + "'";
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "ffmpeg failed: %s\n", command.c_str());
+    std::exit(2);
+  }
+  return path;
+}
+
+PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
+  PanelResult result;
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  if (player == nullptr || player->Panel() == nullptr) return result;
+  PlayerPanel& panel = *player->Panel();
+  WaveformStrip& strip = *panel.Strip();
+  form.OpenButtonClick();
+  Spin(10000, [&] { return form.WP->PlayState() == 1; });
+  Spin(10000, [&] { return panel.Peaks()->Track().state == AudioPeakTrack::State::kReady; });
+  // A line written and a line marked, as while timing, so that every part of the strip is drawn.
+  form.Document.TempRichEdit.Add("1");
+  form.Document.TempRichEdit.Add("00:00:01:000 --> 00:00:02:500");
+  form.Document.TempRichEdit.Add("x");
+  form.Session.MarkStart = 3.0L;
+  form.Session.MarkEnd = 4.0L;
+
+  // The strip alone, a frame at a time: each position 40 ms on, drawn and handed to the screen.
+  for (int frame = 0; frame < 200; ++frame) {
+    strip.ShowPosition(1.0 + frame * kFrameSeconds);
+    const auto start = SteadyClock::now();
+    strip.repaint();
+    result.stripPaint.Add(SecondsBetween(start, SteadyClock::now()));
+  }
+  // While the video plays, how often the strip is drawn against the frames shown.
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  form.WP->SetCurrentPosition(0);
+  form.WP->Play();
+  Spin(500);
+  const std::uint64_t framesBefore = player->FramesShown();
+  const std::uint64_t paintsBefore = strip.PaintCount();
+  const auto playStart = SteadyClock::now();
+  Spin(5000);
+  result.playedSeconds = SecondsBetween(playStart, SteadyClock::now());
+  result.framesShown = player->FramesShown() - framesBefore;
+  result.stripPaints = strip.PaintCount() - paintsBefore;
+  form.WP->Stop();
+
+  // The peaks of a two-hour track, decoded as the worker decodes them.
+  const std::string longTrack = MakeLongTrack(folder, 7200);
+  std::atomic<bool> cancel{false};
+  std::size_t peaks = 0;
+  double trackSeconds = 0;
+  const auto decodeStart = SteadyClock::now();
+  const AudioPeaksOutcome outcome = DecodeAudioPeaks(longTrack, cancel, [&](AudioPeaksChunk chunk) {
+    peaks = std::max(peaks, chunk.firstPeak + chunk.peaks.size());
+    trackSeconds = chunk.decodedSeconds;
+  });
+  result.decodeSeconds = SecondsBetween(decodeStart, SteadyClock::now());
+  result.decoded = outcome == AudioPeaksOutcome::kDone;
+  result.trackSeconds = trackSeconds;
+  result.peakCount = peaks;
+  std::filesystem::remove(longTrack);
+  return result;
+}
+
+void PrintPanel(const std::optional<PanelResult>& panel) {
+  if (!panel) return;
+  if (!panel->stripPaint.Empty()) {
+    std::printf("waveform strip, one frame      median %5.3f ms  p99 %5.3f ms  max %5.3f ms   goal < 2 ms: %s\n",
+                Ms(panel->stripPaint.Quantile(0.5)), Ms(panel->stripPaint.Quantile(0.99)),
+                Ms(panel->stripPaint.Quantile(1)), Verdict(panel->stripPaint.Quantile(0.99) < 0.002));
+  }
+  std::printf("strip drawn while playing      %llu times for %llu frames in %.1f s   goal at most once a frame: %s\n",
+              static_cast<unsigned long long>(panel->stripPaints),
+              static_cast<unsigned long long>(panel->framesShown), panel->playedSeconds,
+              Verdict(panel->stripPaints <= panel->framesShown + 2));
+  std::printf("waveform of a two-hour track   %.2f s to decode (%s, %.0f s of sound, %zu peaks)\n",
+              panel->decodeSeconds, panel->decoded ? "done" : "FAILED", panel->trackSeconds, panel->peakCount);
+}
+
 struct MeasureOptions {
   bool typing = true;
   bool timing = true;  // start-up, the clock and the marks, the replay
   bool cpu = true;
+  bool panel = true;
   int cpuRounds = 3;
   bool programOnly = false;  // the program's side of the comparison alone: for a profiler
   bool preview = true;       // the subtitles over the video
@@ -1022,6 +1128,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   std::vector<TypingResult> typing;
   std::vector<CpuComparison> cpu;
   std::vector<PreviewResult> previews;
+  std::optional<PanelResult> panel;
   QSize panelSize;
   {
     MeasuringWindowSystem system(options);
@@ -1035,6 +1142,10 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       results.push_back(RunScenario(system, form, silentVideo, false));
     }
     if (what.cpu) cpu = CompareCpu(system, form, folder, panelSize, what.cpuRounds, what.programOnly);
+    if (what.panel) {
+      system.videoToOpen = toneVideo;
+      panel = MeasurePanel(form, folder);
+    }
     if (what.typing) {
       for (int subtitles : {100, 1000, 10000})
         typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
@@ -1102,6 +1213,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
     std::printf("memory while playing           RSS %.1f MB\n", result.rssKb / 1024.0);
   }
   PrintCpu(cpu, panelSize, what.cpuRounds);
+  PrintPanel(panel);
   PrintTyping(typing);
   PrintPreview(previews);
   std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
@@ -1117,15 +1229,17 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--typing-only") {
-      what.timing = what.cpu = what.preview = false;
+      what.timing = what.cpu = what.preview = what.panel = false;
     } else if (argument == "--timing-only") {
-      what.typing = what.cpu = what.preview = false;
+      what.typing = what.cpu = what.preview = what.panel = false;
     } else if (argument == "--preview-only") {
-      what.timing = what.cpu = what.typing = false;
+      what.timing = what.cpu = what.typing = what.panel = false;
+    } else if (argument == "--panel-only") {
+      what.timing = what.cpu = what.typing = what.preview = false;
     } else if (argument == "--cpu-only") {
-      what.timing = what.typing = what.preview = false;
+      what.timing = what.typing = what.preview = what.panel = false;
     } else if (argument == "--program-only") {
-      what.timing = what.typing = what.preview = false;
+      what.timing = what.typing = what.preview = what.panel = false;
       what.programOnly = true;
     } else if (argument.rfind("--rounds=", 0) == 0) {
       what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));

@@ -92,11 +92,14 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
   mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
 
-  video_ = new VideoWidget(videoPanel, frames_);
-  if (videoPanel != nullptr) video_->setGeometry(videoPanel->rect());
+  // The picture sits in the panel, above the panel's waveform and transport.
+  panel_ = new PlayerPanel(videoPanel, *this);
+  video_ = new VideoWidget(panel_, frames_);
+  panel_->SetPicture(video_);
+  if (videoPanel != nullptr) panel_->setGeometry(videoPanel->rect());
   frames_->SetTargetSize(video_->size() * video_->devicePixelRatioF());
   connect(video_, &VideoWidget::Resized, this, [this] { RequestRender(true); });
-  video_->show();
+  panel_->show();
 
   renderThread_ = std::thread([this] { RenderLoop(); });
   pthread_setname_np(renderThread_.native_handle(), "titrelle/render");  // for profilers and top -H
@@ -118,7 +121,7 @@ MpvPlayer::~MpvPlayer() {
   mpv_render_context_set_update_callback(render_, nullptr, nullptr);
   mpv_render_context_free(render_);
   mpv_terminate_destroy(mpv_);
-  delete video_.data();
+  delete panel_.data();  // and the picture in it
 }
 
 // ---- Transport ----
@@ -128,11 +131,14 @@ void MpvPlayer::SetURL(const std::filesystem::path& path) {
   // The system's own name, as mpv opens files: no conversion.
   const std::string utf8 = path.string();
   std::error_code error;
+  durationSeconds_ = 0;
   if (utf8.empty() || !std::filesystem::is_regular_file(path, error)) {
     // mpv would find out too, a moment later; saying so at once keeps the old media from playing on.
     Unload(State::kFailed);
+    if (panel_) panel_->MediaOpened({});
     return;
   }
+  if (panel_) panel_->MediaOpened(path);
   SetPause(true);
   const char* command[] = {"loadfile", utf8.c_str(), "replace", nullptr};
   mpv_node result;
@@ -334,14 +340,15 @@ std::string MpvPlayer::Status() {
 }
 
 void MpvPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
-  if (video_ == nullptr) return;
+  // The whole control is placed: the panel lays out the picture, waveform and transport inside.
+  if (panel_ == nullptr) return;
   const QRect placement(QPoint(left, top), QSize(std::max(right - left, 0), std::max(bottom - top, 0)));
-  video_->setGeometry(placement);
+  panel_->setGeometry(placement);
   const QRect clip = QRect(0, 0, clipRight, clipBottom).intersected(placement);
   if (clip == placement) {
-    video_->clearMask();
+    panel_->clearMask();
   } else {
-    video_->setMask(QRegion(clip.translated(-placement.topLeft())));
+    panel_->setMask(QRegion(clip.translated(-placement.topLeft())));
   }
 }
 
@@ -353,6 +360,20 @@ void MpvPlayer::ShowSubtitles(const std::string& assScript) {
 void MpvPlayer::ShowNothing() {
   ProcessEvents();
   subtitles_->ShowNothing();
+}
+
+void MpvPlayer::SetTimeline(PlayerTimeline* timeline) {
+  if (panel_) panel_->SetTimeline(timeline);
+}
+
+void MpvPlayer::SetVolume(int percent) {
+  double volume = std::clamp(percent, 0, 100);
+  mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+void MpvPlayer::SetMuted(bool muted) {
+  int flag = muted ? 1 : 0;
+  mpv_set_property_async(mpv_, 0, "mute", MPV_FORMAT_FLAG, &flag);
 }
 
 double MpvPlayer::PlayerClockSeconds() {
@@ -446,6 +467,7 @@ void MpvPlayer::Unload(State state) {
 }
 
 void MpvPlayer::OnFileLoaded() {
+  if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &durationSeconds_) < 0) durationSeconds_ = 0;
   double fps = 0;
   if (mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0) {
     clock_.SetFrameDuration(1.0 / fps);
@@ -643,6 +665,7 @@ void MpvPlayer::RenderFrame() {
       [this] {
         framePosted_ = false;
         if (video_ != nullptr) video_->update();
+        if (panel_ != nullptr) panel_->FrameShown();
       },
       Qt::QueuedConnection);
 }

@@ -28,6 +28,7 @@
 #include "media/MediaPlayer.h"
 #include "platforms/linux/MpvSubtitles.h"
 #include "platforms/linux/PlaybackClock.h"
+#include "platforms/linux/PlayerPanel.h"
 #include "platforms/linux/VideoWidget.h"
 
 struct mpv_handle;
@@ -68,6 +69,14 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
   void ShowSubtitles(const std::string& assScript) override;
   void ShowNothing() override;
+  void SetTimeline(PlayerTimeline* timeline) override;
+
+  // For the panel's transport: the media's length (0 until it is known), the volume (0-100) and muting.
+  double Duration() const { return durationSeconds_; }
+  void SetVolume(int percent);
+  void SetMuted(bool muted);
+  // The panel drawn around the picture: transport, waveform.
+  PlayerPanel* Panel() const { return panel_; }
 
   // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames
   // have been drawn, and mpv's own clock read directly (the audio clock, else the frame time), bypassing
@@ -103,6 +112,8 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::unique_ptr<MpvSubtitles> subtitles_;
   std::shared_ptr<VideoFrames> frames_ = std::make_shared<VideoFrames>();
   QPointer<VideoWidget> video_;
+  QPointer<PlayerPanel> panel_;
+  double durationSeconds_ = 0;
 
   State state_ = State::kEmpty;
   State stateAfterOpening_ = State::kStopped;

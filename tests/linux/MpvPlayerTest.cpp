@@ -32,6 +32,8 @@ const std::string kCannotOpenText = "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xB
 constexpr int kPlayStateStopped = 1;
 constexpr int kPlayStatePaused = 2;
 constexpr int kWaitMs = 10000;
+// The player control's waveform strip and transport, under the picture.
+constexpr int kPartsUnderThePicture = PlayerPanel::kStripHeight + PlayerPanel::kTransportHeight;
 
 class MpvPlayerTest : public ::testing::Test {
  protected:
@@ -89,9 +91,10 @@ TEST_F(MpvPlayerTest, OpenedMediaStaysStoppedAtTheStartShowingItsFirstFrame) {
   EXPECT_EQ(player_->CurrentPosition(), 0.0);
   EXPECT_EQ(player_->CurrentPositionString(), "00:00");
 
-  // The test pattern's colour bars, drawn at the panel's size: many colours, not a blank picture.
+  // The test pattern's colour bars, drawn at the picture's size (the panel less its waveform strip and
+  // transport): many colours, not a blank picture.
   const QImage frame = player_->ShownFrame();
-  ASSERT_EQ(frame.size(), QSize(320, 240));
+  ASSERT_EQ(frame.size(), QSize(320, 240 - kPartsUnderThePicture));
   std::set<QRgb> colours;
   for (int x = 0; x < frame.width(); x += 4) colours.insert(frame.pixel(x, frame.height() / 3) & 0xF0F0F0);
   EXPECT_GE(colours.size(), 6u);
@@ -283,11 +286,13 @@ TEST_F(MpvPlayerTest, PathsAreTheSystemsOwnNames) {
 }
 
 TEST_F(MpvPlayerTest, InPlaceRectPlacesAndClipsThePicture) {
+  // The whole control is placed; the picture takes what its strip and transport leave.
   player_->SetInPlaceRect(10, 20, 110, 140, 32767, 32767);
-  EXPECT_EQ(player_->VideoSurface()->geometry(), QRect(10, 20, 100, 120));
-  EXPECT_TRUE(player_->VideoSurface()->mask().isEmpty());
+  EXPECT_EQ(player_->Panel()->geometry(), QRect(10, 20, 100, 120));
+  EXPECT_EQ(player_->VideoSurface()->geometry(), QRect(0, 0, 100, 120 - kPartsUnderThePicture));
+  EXPECT_TRUE(player_->Panel()->mask().isEmpty());
   player_->SetInPlaceRect(0, 0, 320, 240, 200, 100);
-  EXPECT_EQ(player_->VideoSurface()->mask(), QRegion(0, 0, 200, 100));
+  EXPECT_EQ(player_->Panel()->mask(), QRegion(0, 0, 200, 100));
 }
 
 TEST_F(MpvPlayerTest, PlaysOnWithNowhereToDraw) {
@@ -299,7 +304,8 @@ TEST_F(MpvPlayerTest, PlaysOnWithNowhereToDraw) {
   EXPECT_EQ(player_->FramesShown(), framesBefore);
   // Drawn again as soon as there is room.
   player_->SetInPlaceRect(0, 0, 160, 120, 32767, 32767);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return player_->ShownFrame().size() == QSize(160, 120); }, kWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return player_->ShownFrame().size() == QSize(160, 120 - kPartsUnderThePicture); }, kWaitMs));
 }
 
 // Destroying the player is the first thing closing the window does, whatever it is doing at that moment.

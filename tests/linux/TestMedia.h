@@ -35,4 +35,21 @@ inline std::string TestVideoPath(bool withAudio) {
   return path.string();
 }
 
+// 10 seconds of the test pattern whose sound is silent but for two bursts of a loud tone, at
+// kBurstSeconds: what the waveform must show where it is.
+inline constexpr double kBurstSeconds[2][2] = {{2.0, 2.5}, {6.0, 6.5}};
+inline std::string TestBurstVideoPath() {
+  const std::filesystem::path path = TestMediaFolder() / "bursts.mp4";
+  if (!std::filesystem::exists(path)) {
+    const std::string command =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y "
+        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 "
+        "-f lavfi -i \"aevalsrc='0.8*sin(2*PI*440*t)*(between(t,2,2.5)+between(t,6,6.5))':s=48000:d=10\" "
+        "-c:a aac -c:v mpeg4 -q:v 5 -g 25 '" +
+        path.string() + ".part.mp4' && mv '" + path.string() + ".part.mp4' '" + path.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make " + path.string());
+  }
+  return path.string();
+}
+
 }  // namespace titrelle

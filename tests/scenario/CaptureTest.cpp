@@ -327,3 +327,72 @@ TEST(CaptureWords, AFileThePlayerCannotOpenGivesTheOpenButtonBack) {
 
 }  // namespace
 }  // namespace titrelle
+
+namespace titrelle {
+namespace {
+
+// What the player panel's strip is given: the marks of the line being timed, and each line written as a
+// numbered span, as the user goes.
+TEST_F(Capture, TheTimelineFollowsTheMarksAndTheLinesWritten) {
+  TimelineMarks marks = Form().Timeline.Marks();
+  EXPECT_EQ(marks, TimelineMarks{});
+  PressF9();
+  marks = Form().Timeline.Marks();
+  ASSERT_TRUE(marks.startSeconds.has_value());
+  EXPECT_NEAR(*marks.startSeconds, 0.00101, 1e-9);
+  EXPECT_FALSE(marks.endSeconds.has_value());
+  WaitMs(1500);
+  PressF10();
+  marks = Form().Timeline.Marks();
+  EXPECT_NEAR(*marks.startSeconds, 0.00101, 1e-9);
+  ASSERT_TRUE(marks.endSeconds.has_value());
+  EXPECT_NEAR(*marks.endSeconds, 1.5, 1e-9);
+  WaitMs(5);
+  TypeInInput("One");
+  PressEnter();
+  // The next line starts where the replay passed the end; its end is not marked yet.
+  marks = Form().Timeline.Marks();
+  EXPECT_NEAR(*marks.startSeconds, 1.501, 1e-9);
+  EXPECT_FALSE(marks.endSeconds.has_value());
+  std::vector<TimelineSpan> spans;
+  Form().Timeline.SpansBetween(0, 10, spans);
+  EXPECT_EQ(spans, (std::vector<TimelineSpan>{{1, 0.001, 1.5}}));
+
+  PressF9();
+  WaitMs(1000);
+  PressF10();
+  WaitMs(5);
+  TypeInInput("Two");
+  PressEnter();
+  Form().Timeline.SpansBetween(0, 10, spans);
+  ASSERT_EQ(spans.size(), 2u);
+  EXPECT_EQ(spans[1].number, 2);
+  Form().Timeline.SpansBetween(1.6, 10, spans);
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_EQ(spans[0].number, 2);
+  // An edit in edit mode reaches it too: the line is read again from the file view after a change.
+  Form().Document.TempRichEdit.ReplaceLine(1, "00:00:00:500 --> 00:00:01:500");
+  Form().Timeline.SpansBetween(0, 1, spans);
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_DOUBLE_EQ(spans[0].startSeconds, 0.5);
+}
+
+TEST(CaptureTimelineMarks, AnEndIsShownOnlyAfterItsStart) {
+  const struct {
+    long double start, end;
+    TimelineMarks marks;
+  } cases[] = {
+      {0, 0, {}},
+      {1.5L, 0, {1.5, std::nullopt}},
+      {1.5L, 2.5L, {1.5, 2.5}},
+      {2.5L, 2.5L, {2.5, std::nullopt}},  // after a commit, before the replay jumped
+      {2.6L, 2.5L, {2.6, std::nullopt}},  // after a commit, the replay having passed the end
+      {0, 2.5L, {std::nullopt, 2.5}},
+  };
+  for (const auto& entry : cases) {
+    EXPECT_EQ(MarksToShow(entry.start, entry.end), entry.marks) << static_cast<double>(entry.start);
+  }
+}
+
+}  // namespace
+}  // namespace titrelle

@@ -1,0 +1,30 @@
+#pragma once
+// The lines already written, as spans of time, read from the file view's text: every time line
+// ("HH:MM:SS:mmm --> HH:MM:SS:mmm") is one, numbered by the number line right before it (else by its place
+// among the time lines). A time line that does not read is passed over: the user may be halfway through
+// typing it in edit mode.
+
+#include <string_view>
+#include <vector>
+
+#include "media/PlayerTimeline.h"
+
+namespace titrelle {
+
+// In file order. Linear in the text.
+std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText);
+
+// The spans ordered by start, for finding those that show in a stretch of time without going through all.
+class WrittenSpanIndex {
+ public:
+  void Assign(std::vector<TimelineSpan> spans);
+  // Those showing at some time in [fromSeconds, toSeconds], by start, into `out` (cleared first).
+  void Between(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& out) const;
+  std::size_t Size() const { return spans_.size(); }
+
+ private:
+  std::vector<TimelineSpan> spans_;
+  double longestSeconds_ = 0;
+};
+
+}  // namespace titrelle

@@ -1,0 +1,342 @@
+#include "platforms/linux/AudioPeaks.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+}
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace titrelle {
+
+namespace {
+
+constexpr int kPeaksPerSecond = 100;
+// A frame whose time stamp lies further than this from the samples counted so far starts a new count there
+// (a gap in the sound, or a stream that starts late); smaller differences are the stamps' own rounding.
+constexpr double kResyncSeconds = 0.02;
+
+struct FormatCloser {
+  void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
+};
+struct DecoderCloser {
+  void operator()(AVCodecContext* decoder) const { avcodec_free_context(&decoder); }
+};
+struct PacketFreer {
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct FrameFreer {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+
+int Interrupted(void* cancel) { return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0; }
+
+// Turns a stream of mono samples into the lowest and highest of every 10 ms.
+class PeakAccumulator {
+ public:
+  explicit PeakAccumulator(int sampleRate) : rate_(sampleRate) { Restart(0); }
+
+  void Add(float sample) {
+    if (sample_ >= nextBoundary_) Flush();
+    low_ = std::min(low_, sample);
+    high_ = std::max(high_, sample);
+    ++sample_;
+  }
+
+  std::int64_t SampleIndex() const { return sample_; }
+
+  // The samples that follow belong from sample `index` on.
+  void MoveTo(std::int64_t index) {
+    if (sample_ > BucketStart(bucket_)) Flush();
+    Restart(std::max<std::int64_t>(index, 0));
+    undelivered_ = std::min(undelivered_, static_cast<std::size_t>(bucket_));
+  }
+
+  // The peaks finished since the last take (the one still filling stays).
+  AudioPeaksChunk TakeFinished(bool all) {
+    if (all && sample_ > BucketStart(bucket_)) Flush();
+    AudioPeaksChunk chunk;
+    const std::size_t end = all ? peaks_.size() : std::min(peaks_.size(), static_cast<std::size_t>(bucket_));
+    chunk.firstPeak = std::min(undelivered_, end);
+    chunk.peaks.assign(peaks_.begin() + static_cast<std::ptrdiff_t>(chunk.firstPeak),
+                       peaks_.begin() + static_cast<std::ptrdiff_t>(end));
+    chunk.decodedSeconds = static_cast<double>(sample_) / rate_;
+    undelivered_ = end;
+    return chunk;
+  }
+
+ private:
+  // Bucket b holds the samples from ceil(b * rate / 100) on: 10 ms each, whatever the rate.
+  std::int64_t BucketStart(std::int64_t bucket) const {
+    return (bucket * rate_ + kPeaksPerSecond - 1) / kPeaksPerSecond;
+  }
+
+  void Restart(std::int64_t index) {
+    sample_ = index;
+    bucket_ = index * kPeaksPerSecond / rate_;
+    nextBoundary_ = BucketStart(bucket_ + 1);
+    low_ = std::numeric_limits<float>::max();
+    high_ = std::numeric_limits<float>::lowest();
+  }
+
+  void Flush() {
+    const auto scaled = [](float value) {
+      return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767));
+    };
+    const auto index = static_cast<std::size_t>(bucket_);
+    if (peaks_.size() <= index) peaks_.resize(index + 1);
+    // A bucket met again (the stamps went back a little) keeps what it had too.
+    if (low_ <= high_) {
+      peaks_[index].low = std::min(peaks_[index].low, scaled(low_));
+      peaks_[index].high = std::max(peaks_[index].high, scaled(high_));
+    }
+    Restart(sample_);
+  }
+
+  int rate_;
+  std::int64_t sample_ = 0;
+  std::int64_t bucket_ = 0;
+  std::int64_t nextBoundary_ = 0;
+  float low_ = 0;
+  float high_ = 0;
+  std::vector<AudioPeak> peaks_;
+  std::size_t undelivered_ = 0;
+};
+
+template <typename Sample>
+float Normal(Sample value);
+template <>
+float Normal(std::uint8_t value) {
+  return (static_cast<float>(value) - 128.0f) / 128.0f;
+}
+template <>
+float Normal(std::int16_t value) {
+  return static_cast<float>(value) / 32768.0f;
+}
+template <>
+float Normal(std::int32_t value) {
+  return static_cast<float>(value) / 2147483648.0f;
+}
+template <>
+float Normal(float value) {
+  return value;
+}
+template <>
+float Normal(double value) {
+  return static_cast<float>(value);
+}
+
+// Interleaved samples: the channels of one instant side by side.
+template <typename Sample>
+void AddPacked(const AVFrame& frame, int channels, PeakAccumulator& peaks) {
+  const auto* samples = reinterpret_cast<const Sample*>(frame.extended_data[0]);
+  const float share = 1.0f / static_cast<float>(channels);
+  for (int i = 0; i < frame.nb_samples; ++i) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += Normal(samples[i * channels + c]);
+    peaks.Add(sum * share);
+  }
+}
+
+// Planar samples: one plane a channel.
+template <typename Sample>
+void AddPlanar(const AVFrame& frame, int channels, PeakAccumulator& peaks) {
+  const float share = 1.0f / static_cast<float>(channels);
+  for (int i = 0; i < frame.nb_samples; ++i) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += Normal(reinterpret_cast<const Sample*>(frame.extended_data[c])[i]);
+    peaks.Add(sum * share);
+  }
+}
+
+bool AddFrame(const AVFrame& frame, PeakAccumulator& peaks) {
+  const int channels = frame.ch_layout.nb_channels;
+  if (channels <= 0) return false;
+  switch (static_cast<AVSampleFormat>(frame.format)) {
+    case AV_SAMPLE_FMT_U8: AddPacked<std::uint8_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_S16: AddPacked<std::int16_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_S32: AddPacked<std::int32_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_FLT: AddPacked<float>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_DBL: AddPacked<double>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_U8P: AddPlanar<std::uint8_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_S16P: AddPlanar<std::int16_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_S32P: AddPlanar<std::int32_t>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_FLTP: AddPlanar<float>(frame, channels, peaks); return true;
+    case AV_SAMPLE_FMT_DBLP: AddPlanar<double>(frame, channels, peaks); return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
+                                   const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs) {
+  AVFormatContext* opened = avformat_alloc_context();
+  if (opened == nullptr) return AudioPeaksOutcome::kUnreadable;
+  // Reads stop as soon as the caller cancels, a slow disk or network folder included.
+  opened->interrupt_callback.callback = &Interrupted;
+  opened->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&cancel);
+  if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) {  // frees `opened` when it fails
+    return cancel ? AudioPeaksOutcome::kCancelled : AudioPeaksOutcome::kUnreadable;
+  }
+  const std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
+  if (avformat_find_stream_info(format.get(), nullptr) < 0) {
+    return cancel ? AudioPeaksOutcome::kCancelled : AudioPeaksOutcome::kUnreadable;
+  }
+  const AVCodec* codec = nullptr;
+  const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+  if (index == AVERROR_STREAM_NOT_FOUND) return AudioPeaksOutcome::kNoAudio;
+  if (index < 0 || codec == nullptr) return AudioPeaksOutcome::kUnreadable;
+  // Only the sound is read: the demuxer passes over every other stream's packets.
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
+  }
+  const AVStream& stream = *format->streams[index];
+
+  const std::unique_ptr<AVCodecContext, DecoderCloser> decoder(avcodec_alloc_context3(codec));
+  if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0 ||
+      avcodec_open2(decoder.get(), codec, nullptr) < 0 || decoder->sample_rate <= 0) {
+    return AudioPeaksOutcome::kUnreadable;
+  }
+  const int rate = decoder->sample_rate;
+  // Times as the player shows them: from the file's start.
+  const double fileStart =
+      format->start_time != AV_NOPTS_VALUE ? static_cast<double>(format->start_time) / AV_TIME_BASE : 0;
+  double duration = 0;
+  if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
+    duration = static_cast<double>(stream.duration) * av_q2d(stream.time_base);
+  } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
+    duration = static_cast<double>(format->duration) / AV_TIME_BASE;
+  }
+
+  PeakAccumulator peaks(rate);
+  using Clock = std::chrono::steady_clock;
+  auto lastDelivery = Clock::now();
+  const auto deliverChunk = [&](bool all) {
+    AudioPeaksChunk chunk = peaks.TakeFinished(all);
+    chunk.durationSeconds = duration;
+    deliver(std::move(chunk));
+    lastDelivery = Clock::now();
+  };
+
+  const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+  const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+  if (!packet || !frame) return AudioPeaksOutcome::kUnreadable;
+  const auto drainFrames = [&] {
+    while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
+      if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+        const double seconds =
+            static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.time_base) - fileStart;
+        const auto expected = static_cast<std::int64_t>(std::llround(seconds * rate));
+        if (std::abs(expected - peaks.SampleIndex()) > static_cast<std::int64_t>(kResyncSeconds * rate)) {
+          peaks.MoveTo(expected);
+        }
+      }
+      AddFrame(*frame, peaks);
+      av_frame_unref(frame.get());
+    }
+  };
+
+  bool sending = true;
+  while (sending) {
+    if (cancel) return AudioPeaksOutcome::kCancelled;
+    const int read = av_read_frame(format.get(), packet.get());
+    if (read < 0) {
+      if (cancel) return AudioPeaksOutcome::kCancelled;
+      // The end (or a file cut short): what the decoder still holds comes out.
+      avcodec_send_packet(decoder.get(), nullptr);
+      sending = false;
+    } else {
+      const bool ours = packet->stream_index == index;
+      // A damaged packet is passed over, as a player would.
+      if (ours) avcodec_send_packet(decoder.get(), packet.get());
+      av_packet_unref(packet.get());
+      if (!ours) continue;
+    }
+    drainFrames();
+    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+  }
+  deliverChunk(true);
+  return AudioPeaksOutcome::kDone;
+}
+
+double AudioPeakTrack::Progress() const {
+  if (state == State::kReady) return 1;
+  if (durationSeconds <= 0) return 0;
+  return std::clamp(decodedSeconds / durationSeconds, 0.0, 1.0);
+}
+
+AudioPeaksLoader::AudioPeaksLoader(QObject* parent) : QObject(parent) {}
+
+AudioPeaksLoader::~AudioPeaksLoader() { StopJob(); }
+
+void AudioPeaksLoader::StopJob() {
+  if (!job_) return;
+  // The worker looks at the flag between packets and inside every file read: it ends at once.
+  job_->cancel = true;
+  job_->thread.join();
+  job_.reset();
+}
+
+void AudioPeaksLoader::Load(const std::filesystem::path& path) {
+  StopJob();
+  ++generation_;
+  track_ = AudioPeakTrack{};
+  if (!path.empty()) {
+    track_.state = AudioPeakTrack::State::kReading;
+    job_ = std::make_unique<Job>();
+    Job* job = job_.get();
+    const std::uint64_t generation = generation_;
+    job_->thread = std::thread([this, job, path, generation] {
+      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); },
+            Qt::QueuedConnection);
+      });
+      QMetaObject::invokeMethod(
+          this, [this, generation, outcome] { Finish(generation, outcome); }, Qt::QueuedConnection);
+    });
+  }
+  emit Changed();
+}
+
+void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
+  if (generation != generation_) return;  // from a file left since
+  const std::size_t end = chunk.firstPeak + chunk.peaks.size();
+  if (track_.peaks.size() < end) track_.peaks.resize(end);
+  std::copy(chunk.peaks.begin(), chunk.peaks.end(),
+            track_.peaks.begin() + static_cast<std::ptrdiff_t>(chunk.firstPeak));
+  track_.decodedSeconds = chunk.decodedSeconds;
+  track_.durationSeconds = chunk.durationSeconds;
+  emit Changed();
+}
+
+void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
+  if (generation != generation_) return;
+  switch (outcome) {
+    case AudioPeaksOutcome::kDone:
+      track_.state = AudioPeakTrack::State::kReady;
+      break;
+    case AudioPeaksOutcome::kNoAudio:
+      track_.state = AudioPeakTrack::State::kNoAudio;
+      break;
+    case AudioPeaksOutcome::kUnreadable:
+      track_.state = AudioPeakTrack::State::kUnreadable;
+      break;
+    case AudioPeaksOutcome::kCancelled:
+      return;
+  }
+  // The worker posted this as its last act: it has ended, or is a return away from it.
+  if (job_) {
+    job_->thread.join();
+    job_.reset();
+  }
+  emit Changed();
+}
+
+}  // namespace titrelle

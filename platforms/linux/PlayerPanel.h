@@ -1,0 +1,79 @@
+#pragma once
+// The player control as the program's video panel holds it: the picture, under it the waveform strip, and
+// under that the transport. The picture takes what the parts under it leave; the control keeps the place and
+// size it is given. The strip's peaks are decoded on a worker thread when the player opens a file.
+//
+// While the panel (or the picture in it) has the focus, Space pauses and plays, Left and Right go back and
+// forward 2 seconds, 0.2 with Shift. Everything here talks to the player through the calls the program
+// uses too, so the program reads the position as before: a seek during the segment replay is brought back
+// by the replay at the end mark, as a seek with the control's own bar would be.
+//
+// The panel follows the player at the pace of the frames it shows (at most once a frame) and, for what
+// changes without a frame (a pause, a mark), a few times a second; each part draws again only when its
+// picture changes.
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+
+#include "media/PlayerTimeline.h"
+
+namespace titrelle {
+
+class AudioPeaksLoader;
+class MpvPlayer;
+class TransportBar;
+class WaveformStrip;
+
+class PlayerPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTransportHeight = 26;
+  static constexpr int kStripHeight = 48;
+  static constexpr double kStepSeconds = 2.0;
+  static constexpr double kFineStepSeconds = 0.2;
+
+  PlayerPanel(QWidget* parent, MpvPlayer& player);
+  ~PlayerPanel() override;
+
+  // The widget the player draws into: placed above the parts under it.
+  void SetPicture(QWidget* picture);
+  void SetTimeline(PlayerTimeline* timeline);
+  // The player opens `path` (empty: nothing, or a file that is not there).
+  void MediaOpened(const std::filesystem::path& path);
+  // A frame has been handed to the screen.
+  void FrameShown();
+  // Reads the player and shows what changed.
+  void Refresh();
+
+  TransportBar* Transport() const { return transport_; }
+  WaveformStrip* Strip() const { return strip_; }
+  AudioPeaksLoader* Peaks() const { return peaks_; }
+  QWidget* Picture() const { return picture_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void LayOut();
+  // Runs what the user asked for, then shows the player as it is.
+  void Act(const std::function<void()>& action);
+  void TogglePlay();
+  void Step(double seconds);
+  void SeekTo(double seconds);
+
+  MpvPlayer& player_;
+  QPointer<QWidget> picture_;
+  TransportBar* transport_;
+  AudioPeaksLoader* peaks_;
+  WaveformStrip* strip_;
+  QTimer slowRefresh_;
+  QElapsedTimer sinceFrame_;  // since the last frame was shown
+};
+
+}  // namespace titrelle

@@ -1,0 +1,261 @@
+// The video panel's own parts in the whole desktop program, driven by real input at the X server level: the
+// transport and the keys pause and seek the player (positions read from the player, as the program reads
+// them), the waveform strip shows the sound, the marks and the lines written, and the panel keeps its place.
+// Bounds on waiting only make a broken panel fail instead of hanging; nothing here asserts how fast.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <string>
+
+#include "DesktopDriver.h"
+#include "platforms/linux/AudioPeaks.h"
+#include "platforms/linux/MpvPlayer.h"
+#include "platforms/linux/PlayerPanel.h"
+#include "platforms/linux/TransportBar.h"
+#include "platforms/linux/WaveformStrip.h"
+
+namespace titrelle {
+namespace {
+
+constexpr int kPlaying = MediaPlayer::kPlayStatePlaying;
+constexpr int kPaused = 2;
+constexpr int kStopped = 1;
+const QRgb kWave = qRgb(0x5f, 0xd3, 0x8d);
+const QRgb kStartMark = qRgb(0x33, 0xdd, 0x55);
+const QRgb kEndMark = qRgb(0xff, 0x55, 0x55);
+
+class PlayerPanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override { program_ = std::make_unique<DesktopProgram>(folder_.Path()); }
+  void TearDown() override { program_.reset(); }
+
+  TForm1& Form() { return program_->Form(); }
+  MpvPlayer& Player() { return dynamic_cast<MpvPlayer&>(*Form().WP); }
+  PlayerPanel& Panel() { return *Player().Panel(); }
+  TransportBar& Transport() { return *Panel().Transport(); }
+  WaveformStrip& Strip() { return *Panel().Strip(); }
+
+  // Opens a video through the open button and waits until it is ready, stopped at the start.
+  void Open(const std::string& source, const std::string& name) {
+    const std::filesystem::path video = folder_.Path() / name;
+    std::filesystem::copy_file(source, video);
+    ModalAnswers answers;
+    answers.ChooseFile(video.string());
+    static_cast<QPushButton*>(program_->Widget("OpenButton"))->click();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->PlayState() == kStopped; }, kDesktopWaitMs));
+  }
+  // A real click at `point` inside `widget`.
+  static bool Click(QWidget* widget, QPoint point) {
+    const QPoint global = widget->mapToGlobal(point);
+    return Xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "click", "1"});
+  }
+  static bool Click(QWidget* widget) { return Click(widget, widget->rect().center()); }
+  bool WaitForPlayState(int state) {
+    return ProcessEventsUntil([&] { return Form().WP->PlayState() == state; }, kDesktopWaitMs);
+  }
+  // Waits until the strip has drawn the newest picture, and grabs it.
+  QImage StripPicture() {
+    Panel().Refresh();
+    ProcessEventsFor(50);
+    return Strip().grab().toImage();
+  }
+  // How many pixels of the waveform's colour are in column x.
+  static int WaveHeight(const QImage& picture, int x) {
+    int height = 0;
+    for (int y = 0; y < picture.height(); ++y) height += (picture.pixel(x, y) & 0xFFFFFF) == (kWave & 0xFFFFFF);
+    return height;
+  }
+
+  TestFolder folder_;
+  std::unique_ptr<DesktopProgram> program_;
+};
+
+TEST_F(PlayerPanelTest, ThePanelKeepsItsPlaceWithTheStripAndTransportUnderThePicture) {
+  QWidget* panel2 = program_->Widget("Panel2");
+  EXPECT_EQ(panel2->geometry(), QRect(32, 107, 355, 310));
+  // The player control fills the panel: picture, strip and transport, top to bottom, full width.
+  EXPECT_EQ(Panel().parentWidget(), program_->Widget("WP"));
+  EXPECT_EQ(Panel().geometry(), QRect(0, 0, 355, 310));
+  const QRect transport = Transport().geometry();
+  const QRect strip = Strip().geometry();
+  const QRect picture = Player().VideoSurface()->geometry();
+  EXPECT_EQ(transport, QRect(0, 310 - PlayerPanel::kTransportHeight, 355, PlayerPanel::kTransportHeight));
+  EXPECT_EQ(strip, QRect(0, transport.top() - PlayerPanel::kStripHeight, 355, PlayerPanel::kStripHeight));
+  EXPECT_EQ(picture, QRect(0, 0, 355, strip.top()));
+  for (QWidget* part : {static_cast<QWidget*>(Transport().PlayButton()), static_cast<QWidget*>(Transport().StopButton()),
+                        static_cast<QWidget*>(Transport().SeekBar()), static_cast<QWidget*>(Transport().MuteButton()),
+                        static_cast<QWidget*>(Transport().VolumeBar()), static_cast<QWidget*>(Transport().TimeLabel())}) {
+    EXPECT_TRUE(part->isVisible());
+    EXPECT_TRUE(Transport().rect().contains(part->geometry())) << part->metaObject()->className();
+  }
+  // A resize of the window places the player again, as it always did: nothing moves.
+  program_->Frame()->resize(program_->Frame()->size() + QSize(40, 30));
+  ProcessEventsFor(50);
+  EXPECT_EQ(panel2->geometry(), QRect(32, 107, 355, 310));
+  EXPECT_EQ(Panel().geometry(), QRect(0, 0, 355, 310));
+  EXPECT_EQ(Player().VideoSurface()->geometry(), picture);
+}
+
+TEST_F(PlayerPanelTest, TheTransportAndTheKeysPauseAndSeekThePlayer) {
+  Open(TestVideoPath(true), "clip.mp4");
+  EXPECT_TRUE(ProcessEventsUntil([&] { return Transport().TimeLabel()->text() == "00:00 / 00:10"; }, kDesktopWaitMs))
+      << Transport().TimeLabel()->text().toStdString();
+  // A click on the picture gives the panel the keys.
+  ASSERT_TRUE(Click(Player().VideoSurface()));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Panel().hasFocus(); }, kDesktopWaitMs));
+
+  ASSERT_TRUE(Xdotool({"key", "space"}));
+  ASSERT_TRUE(WaitForPlayState(kPlaying));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->CurrentPosition() > 3; }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "space"}));
+  ASSERT_TRUE(WaitForPlayState(kPaused));
+  const double paused = Form().WP->CurrentPosition();
+  EXPECT_GT(paused, 3);
+
+  const struct {
+    const char* key;
+    double step;
+  } steps[] = {{"Left", -2}, {"Right", 2}, {"shift+Left", -0.2}, {"shift+Left", -0.2}, {"shift+Right", 0.2}};
+  double expected = paused;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.key);
+    expected += step.step;
+    ASSERT_TRUE(Xdotool({"key", step.key}));
+    EXPECT_TRUE(
+        ProcessEventsUntil([&] { return std::abs(Form().WP->CurrentPosition() - expected) < 1e-6; }, kDesktopWaitMs))
+        << Form().WP->CurrentPosition() << " " << expected;
+    EXPECT_EQ(Form().WP->PlayState(), kPaused);
+  }
+
+  // The buttons: stop goes back to the start, the bar goes where it is clicked, play plays from there.
+  ASSERT_TRUE(Click(Transport().StopButton()));
+  ASSERT_TRUE(WaitForPlayState(kStopped));
+  EXPECT_EQ(Form().WP->CurrentPosition(), 0.0);
+  SeekSlider* bar = Transport().SeekBar();
+  ASSERT_TRUE(Click(bar, QPoint(bar->width() * 3 / 4, bar->height() / 2)));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->CurrentPosition() > 0; }, kDesktopWaitMs));
+  EXPECT_NEAR(Form().WP->CurrentPosition(), 7.5, 0.6);
+  EXPECT_EQ(Form().WP->PlayState(), kStopped);
+  const double chosen = Form().WP->CurrentPosition();
+  ASSERT_TRUE(Click(Transport().PlayButton()));
+  ASSERT_TRUE(WaitForPlayState(kPlaying));
+  EXPECT_GE(Form().WP->CurrentPosition(), chosen);
+  ASSERT_TRUE(Click(Transport().PlayButton()));
+  ASSERT_TRUE(WaitForPlayState(kPaused));
+  // The bar shows where the player is.
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return std::abs(bar->value() - Form().WP->CurrentPosition() * 1000) < 10000.0 / bar->width(); },
+      kDesktopWaitMs));
+  // The keys went to the panel and to nothing else.
+  EXPECT_EQ(Form().InputEdit->Text(), "");
+}
+
+TEST_F(PlayerPanelTest, ASeekPastTheEndMarkDuringTheReplayIsBroughtBackByTheReplay) {
+  Open(TestVideoPath(true), "clip.mp4");
+  TForm1& form = Form();
+  form.StartTimeButtonClick();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 1.0; }, kDesktopWaitMs));
+  form.EndTimeButtonClick();
+  const double markStart = static_cast<double>(form.Session.MarkStart);
+  const double markEnd = static_cast<double>(form.Session.MarkEnd);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
+
+  ASSERT_TRUE(Click(Player().VideoSurface()));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Panel().hasFocus(); }, kDesktopWaitMs));
+  form.Session.ReplayJumpedSinceEndMark = 0;
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
+  const double jumpsBefore = static_cast<double>(form.Session.ResumePosition);
+  EXPECT_LT(jumpsBefore, markEnd + 0.5);  // the replay's own jump, just past the end
+  ASSERT_TRUE(Xdotool({"key", "Right"}));
+  // The replay saw the position 2 s on, past the end, and took the video back to the start mark.
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ResumePosition > markEnd + 0.5; }, kDesktopWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return form.WP->CurrentPosition() >= markStart && form.WP->CurrentPosition() <= markEnd + 0.1; },
+      kDesktopWaitMs));
+  EXPECT_EQ(form.WP->PlayState(), kPlaying);
+}
+
+TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
+  Open(TestBurstVideoPath(), "bursts.mp4");
+  const AudioPeaksLoader& peaks = *Panel().Peaks();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state == AudioPeakTrack::State::kReady; }, kDesktopWaitMs));
+  TForm1& form = Form();
+  // A line written from 1.0 to 1.8 s, and the line being timed marked from 3.0 to 3.6 s, with the player
+  // paused at 2.25 s, in the middle of the first burst.
+  form.Document.TempRichEdit.Add("7");
+  form.Document.TempRichEdit.Add("00:00:01:000 --> 00:00:01:800");
+  form.Document.TempRichEdit.Add("x");
+  form.Session.MarkStart = 3.0L;
+  form.Session.MarkEnd = 3.6L;
+  form.WP->SetCurrentPosition(2.25);
+  const QImage picture = StripPicture();
+  const int h = picture.height();
+  EXPECT_EQ(Strip().ColumnOf(2.25), picture.width() / 2);
+
+  // The burst's columns are loud, the columns before and after it quiet.
+  const int burstFrom = Strip().ColumnOf(kBurstSeconds[0][0] + 0.05);
+  const int burstTo = Strip().ColumnOf(kBurstSeconds[0][1] - 0.05);
+  ASSERT_LT(burstFrom, burstTo);
+  for (int x = burstFrom; x <= burstTo; ++x) {
+    if (x == picture.width() / 2) continue;  // the play head
+    EXPECT_GT(WaveHeight(picture, x), h / 2) << x;
+  }
+  for (double seconds : {0.5, 1.2, 1.9, 2.6, 4.5, 5.5}) {
+    const int x = Strip().ColumnOf(seconds);
+    EXPECT_GT(x, 2);
+    EXPECT_LE(WaveHeight(picture, x), 3) << seconds;
+  }
+  // The marks at their times, the line written shaded with its number.
+  EXPECT_EQ(picture.pixel(Strip().ColumnOf(3.0), h / 4) & 0xFFFFFF, kStartMark & 0xFFFFFF);
+  EXPECT_EQ(picture.pixel(Strip().ColumnOf(3.6) - 1, h / 4) & 0xFFFFFF, kEndMark & 0xFFFFFF);
+  const QRgb outside = picture.pixel(Strip().ColumnOf(0.5), h / 4);
+  const QRgb inside = picture.pixel(Strip().ColumnOf(1.6), h / 4);
+  EXPECT_NE(inside, outside);
+  int numberPixels = 0;
+  for (int x = Strip().ColumnOf(1.0) + 1; x < Strip().ColumnOf(1.0) + 10; ++x) {
+    for (int y = 0; y < 12; ++y) numberPixels += qGray(picture.pixel(x, y)) > 140;
+  }
+  EXPECT_GT(numberPixels, 3);
+
+  // The same picture is not drawn again; seeking moves it. (No marks now: the replay would take the
+  // position back to the start mark.)
+  const std::uint64_t paints = Strip().PaintCount();
+  Panel().Refresh();
+  ProcessEventsFor(50);
+  EXPECT_EQ(Strip().PaintCount(), paints);
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  form.WP->SetCurrentPosition(6.25);
+  const QImage later = StripPicture();
+  EXPECT_GT(WaveHeight(later, later.width() / 2 - 3), h / 2);
+  EXPECT_LE(WaveHeight(later, Strip().ColumnOf(4.5)), 3);
+  // A click on the strip goes where it points.
+  ASSERT_TRUE(Click(&Strip(), QPoint(Strip().ColumnOf(4.0), h / 2)));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() < 5; }, kDesktopWaitMs));
+  EXPECT_NEAR(form.WP->CurrentPosition(), 4.0, 0.1);
+}
+
+TEST_F(PlayerPanelTest, AVideoWithoutSoundHasNoWaveformButAWordSayingSo) {
+  Open(TestVideoPath(false), "silent.mp4");
+  const AudioPeaksLoader& peaks = *Panel().Peaks();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state != AudioPeakTrack::State::kReading; }, kDesktopWaitMs));
+  EXPECT_EQ(peaks.Track().state, AudioPeakTrack::State::kNoAudio);
+  Form().Session.MarkStart = 0.5L;
+  const QImage picture = StripPicture();
+  int wave = 0;
+  int text = 0;
+  for (int x = 0; x < picture.width(); ++x) {
+    wave += WaveHeight(picture, x);
+    for (int y = 0; y < picture.height(); ++y) text += qGray(picture.pixel(x, y)) > 120;
+  }
+  EXPECT_EQ(wave, 0);
+  EXPECT_GT(text, 20);
+  // Nor a mark, nor a play head: no strip at all.
+  EXPECT_NE(picture.pixel(picture.width() / 2, 2) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace titrelle
