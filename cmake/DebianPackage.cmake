@@ -16,7 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Listed by hand rather than found by dpkg-shlibdeps: the test build links the sanitizers, and the program
-# needs more than its libraries say: the CJK font that shows the default 黑体 text.
+# needs more than its libraries say: the CJK font that shows the default 黑体 text. FFmpeg's libraries read
+# the sound for the waveform.
 set(TITRELLE_DEBIAN_DEPENDS
   "libc6 (>= 2.34)"
   "libstdc++6 (>= 12)"
@@ -27,6 +28,9 @@ set(TITRELLE_DEBIAN_DEPENDS
   "libopengl0"
   "libglx0"
   "libmpv2"
+  "libavformat59"
+  "libavcodec59"
+  "libavutil57"
   "libx11-6"
   "libxcb1"
   "libxcb-keysyms1"
