@@ -1,13 +1,13 @@
 // Drives titrelle.exe from outside, as a user's desktop would, and checks what it does: the window built from
-// the table, the registry at first start, atoms and hot keys (and a second copy that cannot have them), a line
-// captured with F9 and F10 and committed with Enter (the file's bytes), edit mode in the rich edit, the
+// the table, the registry at first start, atoms and hot keys (and a second copy that cannot have them), a
+// line captured with F9 and F10 and committed with Enter (the file's bytes), edit mode in the rich edit, the
 // question box answered both ways, and the font dialog saved. It also measures how fast the program starts
 // and how often the shell's clock ticks; those figures are reported, never asserted.
 //
 // titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
-#include "platforms/windows/Win32Api.h"
 #include <commctrl.h>
+#include "platforms/windows/Win32Api.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "platforms/windows/WinText.h"
 #include "platforms/windows/Win32Window.h"
 #include "platforms/windows/Win32WindowSystem.h"
+#include "platforms/windows/WinText.h"
 #include "style/FontOptionUnit.h"
 #include "style/StyleStrings.h"
 
@@ -54,7 +54,8 @@ void NoteWindows() {
 
 void Check(bool ok, const std::string& what, const std::string& detail = {}) {
   ++(ok ? passed : failed);
-  std::printf("%s %s%s%s\n", ok ? "ok    " : "FAILED", what.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  std::printf("%s %s%s%s\n", ok ? "ok    " : "FAILED", what.c_str(), detail.empty() ? "" : ": ",
+              detail.c_str());
   if (!ok) NoteWindows();
   std::fflush(stdout);
 }
@@ -62,14 +63,19 @@ void Check(bool ok, const std::string& what, const std::string& detail = {}) {
 // Shown in the output as readable text: code page 936 bytes as UTF-8.
 std::string Readable(const std::string& cp936) {
   const std::wstring wide = WideFromCp936(cp936);
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
   std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
+                      nullptr);
   std::string shown;
   for (char c : utf8) {
-    if (c == '\r') shown += "\\r";
-    else if (c == '\n') shown += "\\n";
-    else shown += c;
+    if (c == '\r')
+      shown += "\\r";
+    else if (c == '\n')
+      shown += "\\n";
+    else
+      shown += c;
   }
   return shown;
 }
@@ -85,10 +91,12 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = kWaitMs) {
 
 std::string TextOf(HWND window) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "<no answer>";
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    return "<no answer>";
   std::wstring text(length + 1, L'\0');
   DWORD_PTR got = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &got);
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &got);
   text.resize(got);
   return Cp936FromWide(text);
 }
@@ -113,7 +121,8 @@ HWND TopWindow(DWORD process, const std::wstring& className, const std::wstring&
         auto* wanted = reinterpret_cast<Search*>(data);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != wanted->process || !IsWindowVisible(window) || ClassOf(window) != wanted->className) return TRUE;
+        if (owner != wanted->process || !IsWindowVisible(window) || ClassOf(window) != wanted->className)
+          return TRUE;
         if (!wanted->caption.empty()) {
           wchar_t text[256] = {};
           GetWindowTextW(window, text, 256);
@@ -143,14 +152,16 @@ HWND Child(HWND root, int id) {
 // A control of a window built from `table`, by name.
 HWND Control(HWND root, const titrelle::WindowTable& table, const std::string& name) {
   for (std::size_t i = 0; i < table.controls.size(); ++i) {
-    if (table.controls[i].name == name) return Child(root, titrelle::Win32Window::kFirstControlId + static_cast<int>(i));
+    if (table.controls[i].name == name)
+      return Child(root, titrelle::Win32Window::kFirstControlId + static_cast<int>(i));
   }
   return nullptr;
 }
 
 std::string FileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "<missing>";
   std::string bytes;
   char buffer[4096];
@@ -162,7 +173,8 @@ std::string FileBytes(const std::wstring& path) {
 
 // Presses a dialog's button by its identifier, as a click does.
 void PressDialogButton(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
@@ -177,7 +189,9 @@ void Key(HWND control, int virtualKey) {
 }
 
 // A message box of the program: its #32770 window and the text it shows.
-HWND MessageBoxOf(DWORD process, const std::wstring& caption) { return TopWindow(process, L"#32770", caption); }
+HWND MessageBoxOf(DWORD process, const std::wstring& caption) {
+  return TopWindow(process, L"#32770", caption);
+}
 
 std::string MessageBoxText(HWND box) {
   HWND text = GetDlgItem(box, 0xFFFF);
@@ -189,7 +203,8 @@ void DismissUnexpectedBoxes(DWORD process, const std::string& during) {
   for (int i = 0; i < 5; ++i) {
     HWND box = TopWindow(process, L"#32770");
     if (!box) return;
-    std::printf("note   a message box during %s: %s\n", during.c_str(), Readable(MessageBoxText(box)).c_str());
+    std::printf("note   a message box during %s: %s\n", during.c_str(),
+                Readable(MessageBoxText(box)).c_str());
     PressDialogButton(box, IDOK);
     WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000);
   }
@@ -206,8 +221,8 @@ struct Program {
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
     const auto begun = std::chrono::steady_clock::now();
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
       return false;
     }
     WaitFor([&] { return (window = TopWindow(process.dwProcessId, kWindowClass, L"Titrelle")) != nullptr; });
@@ -254,7 +269,8 @@ bool OpenThroughDialog(Program& program, const std::wstring& path) {
       reinterpret_cast<LPARAM>(&search));
   HWND edit = search.first;
   if (!edit) return false;
-  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
   PressDialogButton(dialog, IDOK);
   return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
 }
@@ -292,30 +308,46 @@ void CheckWindowFromTable(Program& program) {
     std::wstring expectedClass;
     switch (entry.kind) {
       case titrelle::ControlKind::Button:
-      case titrelle::ControlKind::CheckBox: expectedClass = L"Button"; break;
-      case titrelle::ControlKind::Label: expectedClass = L"Static"; break;
+      case titrelle::ControlKind::CheckBox:
+        expectedClass = L"Button";
+        break;
+      case titrelle::ControlKind::Label:
+        expectedClass = L"Static";
+        break;
       case titrelle::ControlKind::Edit:
-      case titrelle::ControlKind::Memo: expectedClass = L"Edit"; break;
-      case titrelle::ControlKind::UserView: expectedClass = L"RICHEDIT50W"; break;
-      case titrelle::ControlKind::ComboBox: expectedClass = L"ComboBox"; break;
-      default: expectedClass = L"TitrellePanel"; break;
+      case titrelle::ControlKind::Memo:
+        expectedClass = L"Edit";
+        break;
+      case titrelle::ControlKind::UserView:
+        expectedClass = L"RICHEDIT50W";
+        break;
+      case titrelle::ControlKind::ComboBox:
+        expectedClass = L"ComboBox";
+        break;
+      default:
+        expectedClass = L"TitrellePanel";
+        break;
     }
     if (lstrcmpiW(className.c_str(), expectedClass.c_str()) != 0) wrong += " " + entry.name + "(class)";
-    const bool captioned = entry.kind == titrelle::ControlKind::Button || entry.kind == titrelle::ControlKind::Label ||
+    const bool captioned = entry.kind == titrelle::ControlKind::Button ||
+                           entry.kind == titrelle::ControlKind::Label ||
                            entry.kind == titrelle::ControlKind::Memo;
-    if (captioned && !entry.text.empty() && TextOf(control) != entry.text) wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
+    if (captioned && !entry.text.empty() && TextOf(control) != entry.text)
+      wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
     const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     // The control draws no subtitles of the program's: the preview's check box is hidden here.
     const bool expectedShown = entry.visible && entry.name != "PreviewCheckBox";
     if (shown != expectedShown) wrong += " " + entry.name + "(visibility)";
   }
   Check(found == static_cast<int>(table.controls.size()) && wrong.empty(),
-        "window: " + std::to_string(found) + " controls of the table, their kinds, captions and visibility", wrong);
+        "window: " + std::to_string(found) + " controls of the table, their kinds, captions and visibility",
+        wrong);
 
   HWND view = Control(program.window, table, "UserRichEdit");
   const LONG style = GetWindowLongW(view, GWL_STYLE);
-  Check((style & ES_MULTILINE) && (style & ES_NOHIDESEL) && (style & WS_HSCROLL) && (style & WS_VSCROLL),
-        "window: the user view is a multi-line rich edit with both scroll bars that keeps its selection shown");
+  Check(
+      (style & ES_MULTILINE) && (style & ES_NOHIDESEL) && (style & WS_HSCROLL) && (style & WS_VSCROLL),
+      "window: the user view is a multi-line rich edit with both scroll bars that keeps its selection shown");
 
   int tools = 0;
   HWND tip = nullptr;
@@ -332,15 +364,17 @@ void CheckWindowFromTable(Program& program) {
 void CheckRegistryAtFirstStart() {
   DWORD type = 0;
   const std::string face = RegistryText("srtFontNameD", &type);
-  Check(type == REG_SZ && face == kBlackFace, "registry: srtFontNameD written at first start reads back as 黑体 in code page 936",
-        Readable(face));
-  const char* const names[] = {"srtFontColorD", "srtFontSizeD", "srtFontPosLD", "srtFontPosUD", "srtDefault", "srtBord", "srtShad"};
+  Check(type == REG_SZ && face == kBlackFace,
+        "registry: srtFontNameD written at first start reads back as 黑体 in code page 936", Readable(face));
+  const char* const names[] = {"srtFontColorD", "srtFontSizeD", "srtFontPosLD", "srtFontPosUD",
+                               "srtDefault",    "srtBord",      "srtShad"};
   std::string wrong;
   for (const char* name : names) {
     const std::string value = RegistryText(name, &type);
     if (type != REG_SZ || value.size() > 16 || value == "<missing>") wrong += std::string(" ") + name;
   }
-  Check(wrong.empty() && RegistryText("srtDefault", &type) == "1" && RegistryText("srtFontColorD", &type) == "#FFFFFF",
+  Check(wrong.empty() && RegistryText("srtDefault", &type) == "1" &&
+            RegistryText("srtFontColorD", &type) == "#FFFFFF",
         "registry: the default style's values are REG_SZ texts, srtDefault \"1\"", wrong);
 }
 
@@ -387,7 +421,8 @@ void CheckHotKeysAndSecondCopy(const std::wstring& exe, const std::wstring& fold
 // Temporary files of saves (".NAME.titrelle-save-XXXXXX") beside the file.
 int SavesLeftBeside(const std::wstring& path) {
   const std::size_t slash = path.rfind(L'\\');
-  const std::wstring pattern = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-*";
+  const std::wstring pattern =
+      path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-*";
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
@@ -410,7 +445,8 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   // The player under Wine is a smoke test: it plays, and the clock shows its status and position.
   HWND status = Control(program.window, table, "Label2");
   HWND position = Control(program.window, table, "Label1");
-  const bool playing = WaitFor([&] { return TextOf(status).rfind("Playing", 0) == 0 && TextOf(position).size() == 12; }, 5000);
+  const bool playing =
+      WaitFor([&] { return TextOf(status).rfind("Playing", 0) == 0 && TextOf(position).size() == 12; }, 5000);
   Check(playing, "player: after F9 the clock shows the status and the position",
         Readable(TextOf(status)) + "/ " + Readable(TextOf(position)));
   // A line ends after it starts: F10 once the video has moved on from the start mark.
@@ -461,7 +497,8 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   Check(written, "edit mode: a character typed at the start of line 2 reaches that line of the file",
         Readable(FileBytes(subtitlePath)));
   const DWORD attributes = GetFileAttributesW(subtitlePath.c_str());
-  Check(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) && SavesLeftBeside(subtitlePath) == 0,
+  Check(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) &&
+            SavesLeftBeside(subtitlePath) == 0,
         "edit mode: the file replaced by the save is not hidden, and no temporary file is left");
 
   // Enter inserts no line break in the user view.
@@ -493,15 +530,20 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
   // Alt+F, the letter the font button's caption marks ("[&F]").
   PostMessageW(program.window, WM_SYSCHAR, L'f', 1 << 29);
   HWND dialog = nullptr;
-  WaitFor([&] { return (dialog = TopWindow(program.Id(), kWindowClass, L"\x5B57\x4F53\x8BBE\x7F6E")) != nullptr; });
+  WaitFor([&] {
+    return (dialog = TopWindow(program.Id(), kWindowClass, L"\x5B57\x4F53\x8BBE\x7F6E")) != nullptr;
+  });
   Check(dialog != nullptr, "font dialog: Alt+F presses the font button, which shows the dialog \"字体设置\"");
   if (!dialog) return;
   const titrelle::WindowTable& table = titrelle::FontOptionWindowTable();
   HWND names = Control(dialog, table, "FontNameComboBox");
   const LRESULT families = SendMessageW(names, CB_GETCOUNT, 0, 0);
-  Check(families > 1, "font dialog: the font list holds the screen's families and \"Default\"", std::to_string(families));
+  Check(families > 1, "font dialog: the font list holds the screen's families and \"Default\"",
+        std::to_string(families));
   Click(Control(dialog, table, "CheckBoxDefault"));  // the custom style, from the stored defaults
-  WaitFor([&] { return SendMessageW(Control(dialog, table, "CheckBoxDefault"), BM_GETCHECK, 0, 0) == BST_UNCHECKED; });
+  WaitFor([&] {
+    return SendMessageW(Control(dialog, table, "CheckBoxDefault"), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+  });
   Sleep(200);
 
   // The colour picker: a colour chosen in it is where the next one starts.
@@ -510,13 +552,17 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
   auto pickColor = [&](const wchar_t* red, const wchar_t* green, const wchar_t* blue, int button) {
     PostMessageW(colorPanel, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
     HWND picker = nullptr;
-    if (!WaitFor([&] { return (picker = TopWindow(program.Id(), L"#32770")) != nullptr; })) return std::string("<no picker>");
+    if (!WaitFor([&] { return (picker = TopWindow(program.Id(), L"#32770")) != nullptr; }))
+      return std::string("<no picker>");
     const std::string shown = TextOf(GetDlgItem(picker, 706)) + "," + TextOf(GetDlgItem(picker, 707)) + "," +
                               TextOf(GetDlgItem(picker, 708));
     if (red) {
-      SendMessageTimeoutW(GetDlgItem(picker, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(red), SMTO_ABORTIFHUNG, 5000, nullptr);
-      SendMessageTimeoutW(GetDlgItem(picker, 707), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(green), SMTO_ABORTIFHUNG, 5000, nullptr);
-      SendMessageTimeoutW(GetDlgItem(picker, 708), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blue), SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 706), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(red),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 707), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(green),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutW(GetDlgItem(picker, 708), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blue),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
     }
     PressDialogButton(picker, button);
     WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
@@ -525,19 +571,23 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
   pickColor(L"18", L"52", L"86", IDOK);
   const bool recoloured = WaitFor([&] { return TextOf(colorPanel) != colorBefore; }, 5000);
   const std::string again = pickColor(nullptr, nullptr, nullptr, IDCANCEL);
-  Check(recoloured && again == "18,52,86", "font dialog: the colour picker starts from the colour picked last",
+  Check(recoloured && again == "18,52,86",
+        "font dialog: the colour picker starts from the colour picked last",
         Readable(colorBefore) + " -> " + Readable(TextOf(colorPanel)) + ", then " + again);
 
   Click(Control(dialog, table, "SaveButton"));
   const bool closed = WaitFor([&] { return !IsWindowVisible(dialog); });
   DismissUnexpectedBoxes(program.Id(), "the font dialog");
   DWORD type = 0;
-  Check(closed && RegistryText("srtDefault", &type) == "0" && RegistryText("srtFontName", &type) == kBlackFace &&
-            RegistryText("srtFontPosL", &type) == "190" && RegistryText("srtFontPosU", &type) == "270",
-        "font dialog: Save closes it and stores the custom style (srtDefault \"0\", srtFontName 黑体, 190, 270)",
+  Check(closed && RegistryText("srtDefault", &type) == "0" &&
+            RegistryText("srtFontName", &type) == kBlackFace && RegistryText("srtFontPosL", &type) == "190" &&
+            RegistryText("srtFontPosU", &type) == "270",
+        "font dialog: Save closes it and stores the custom style (srtDefault \"0\", srtFontName 黑体, 190, "
+        "270)",
         Readable(RegistryText("srtFontName", &type)));
   const std::string file = FileBytes(subtitlePath);
-  Check(file.find(titrelle::DefaultLinePrefix) == std::string::npos && file.find(kBlackFace) != std::string::npos &&
+  Check(file.find(titrelle::DefaultLinePrefix) == std::string::npos &&
+            file.find(kBlackFace) != std::string::npos &&
             file.find(RegistryText("srtFontColor", &type)) != std::string::npos,
         "font dialog: the lines already written are restyled and saved", Readable(file));
 }
@@ -545,7 +595,8 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
 // The file-system edge on its own, in this process: the save policy on Windows paths.
 void CheckFileSystem(const std::wstring& folder) {
   titrelle::WindowsFileSystem files;
-  const std::wstring path = folder + L"\\\x5B57\x5E55 \xD55C.srt";  // 字幕 한.srt: a character code page 936 lacks
+  const std::wstring path =
+      folder + L"\\\x5B57\x5E55 \xD55C.srt";  // 字幕 한.srt: a character code page 936 lacks
   DeleteFileW(path.c_str());
   std::string failure;
   try {
@@ -554,10 +605,13 @@ void CheckFileSystem(const std::wstring& folder) {
   } catch (const std::exception& error) {
     failure = error.what();
   }
-  Check(failure.empty() && FileBytes(path) == "two\r\n" && files.ReadWhole(path) == "two\r\n" && SavesLeftBeside(path) == 0,
-        "files: a new file and its replacement under a name with Chinese and Korean characters", Readable(failure));
+  Check(failure.empty() && FileBytes(path) == "two\r\n" && files.ReadWhole(path) == "two\r\n" &&
+            SavesLeftBeside(path) == 0,
+        "files: a new file and its replacement under a name with Chinese and Korean characters",
+        Readable(failure));
   Check(files.DisplayName(path).find("\xD7\xD6\xC4\xBB ?.srt") != std::string::npos,
-        "files: a message shows the name in code page 936, \"?\" for what it cannot hold", Readable(files.DisplayName(path)));
+        "files: a message shows the name in code page 936, \"?\" for what it cannot hold",
+        Readable(files.DisplayName(path)));
 
   // A hard link stays shared: the file is written in place.
   const std::wstring link = folder + L"\\link.srt";
@@ -569,8 +623,8 @@ void CheckFileSystem(const std::wstring& folder) {
   } catch (const std::exception& error) {
     failure = error.what();
   }
-  Check(linked && failure.empty() && FileBytes(link) == "three\r\n", "files: a hard link still shares the saved bytes",
-        Readable(failure));
+  Check(linked && failure.empty() && FileBytes(link) == "three\r\n",
+        "files: a hard link still shares the saved bytes", Readable(failure));
   DeleteFileW(link.c_str());
 
   // A read-only file is refused and keeps its bytes.
@@ -583,15 +637,20 @@ void CheckFileSystem(const std::wstring& folder) {
   }
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   Check(failure.rfind("Cannot create file \"", 0) == 0 && FileBytes(path) == "three\r\n",
-        "files: a read-only file is refused with \"Cannot create file\" and keeps its bytes", Readable(failure));
+        "files: a read-only file is refused with \"Cannot create file\" and keeps its bytes",
+        Readable(failure));
 
   // What a killed save left is removed when the file is next opened; other files stay.
   const std::size_t slash = path.rfind(L'\\');
-  const std::wstring leftover = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-Ab12Cd";
-  const std::wstring unrelated = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-keep";
-  for (const std::wstring& name : {leftover, unrelated}) CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::wstring leftover =
+      path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-Ab12Cd";
+  const std::wstring unrelated =
+      path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-save-keep";
+  for (const std::wstring& name : {leftover, unrelated})
+    CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   files.RemoveUnfinishedSaves(path);
-  Check(FileBytes(leftover) == "<missing>" && FileBytes(unrelated) == "", "files: a killed save's leftover is removed, nothing else");
+  Check(FileBytes(leftover) == "<missing>" && FileBytes(unrelated) == "",
+        "files: a killed save's leftover is removed, nothing else");
   DeleteFileW(unrelated.c_str());
 
   failure.clear();
@@ -693,8 +752,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool declined = no && WaitFor([&] { return FileBytes(subtitle + L".bak") == restyled; }) &&
                           FileBytes(subtitle) == "<missing>" && TextOf(view).empty();
     Check(declined, "question: No keeps the old file as the backup and starts afresh",
-          Readable(question) + " / backup: " + Readable(FileBytes(subtitle + L".bak")) + " / user view: " +
-              Readable(TextOf(view)));
+          Readable(question) + " / backup: " + Readable(FileBytes(subtitle + L".bak")) +
+              " / user view: " + Readable(TextOf(view)));
     Check(again.Close(), "close: the second run ends cleanly");
   } else {
     Check(false, "start: the program starts a second time");
