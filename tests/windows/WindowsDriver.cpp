@@ -6,8 +6,10 @@
 //
 // titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
-#include <commctrl.h>
 #include "platforms/windows/Win32Api.h"
+
+// After the window system's own header, whose types it uses.
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
