@@ -38,16 +38,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
-void AppendDigits(std::string& out, long long value, int width) {
-  char digits[24];
-  int length = 0;
-  do {
-    digits[length++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value > 0 || length < width);
-  while (length > 0) out += digits[--length];
-}
-
 // H:MM:SS.cc, from milliseconds rounded to the nearest hundredth.
 void AppendScriptTime(std::string& out, long long milliseconds) {
   const long long hundredths = (std::max(milliseconds, 0LL) + 5) / 10;

@@ -85,6 +85,8 @@ bool ReadTimeLine(std::string_view line, TimeLine& times) {
   return true;
 }
 
+}  // namespace
+
 void AppendDigits(std::string& out, long long value, int width) {
   char digits[24];
   int length = 0;
@@ -94,6 +96,8 @@ void AppendDigits(std::string& out, long long value, int width) {
   } while (value > 0 || length < width);
   while (length > 0) out += digits[--length];
 }
+
+namespace {
 
 // HH:MM:SS,mmm (more hour digits from 100 hours on). Written by hand: 20,000 of these in a large document.
 void AppendTime(std::string& out, long long milliseconds) {

@@ -33,9 +33,14 @@ struct SubRipExport {
 // Throws SubRipExportError for a time line that does not read, and for a file with no time line at all;
 // with `skipUnreadable` (a document being edited, whose time line may be half typed) such a subtitle is left
 // out and a file without one gives an empty copy.
-SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false, bool skipUnreadable = false);
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false,
+                                  bool skipUnreadable = false);
 
 // "movie.srt" gives "movie.standard.srt", in the same folder.
 std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath);
+
+// Appends `value` in decimal, at least `width` digits (zeros in front): the times of the copies are written
+// by hand, tens of thousands of them in a large document.
+void AppendDigits(std::string& out, long long value, int width);
 
 }  // namespace titrelle
