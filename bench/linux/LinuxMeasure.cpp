@@ -51,8 +51,8 @@
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/PlayerPanel.h"
 #include "platforms/linux/QtControl.h"
-#include "platforms/linux/WaveformStrip.h"
 #include "platforms/linux/QtWindowSystem.h"
+#include "platforms/linux/WaveformStrip.h"
 
 namespace titrelle {
 namespace {
@@ -79,6 +79,23 @@ void Spin(
   poll.start(1);
   QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();
+}
+
+// A click at the end of a line of the user view, scrolled into view first as the user would; `settleMs` lets
+// the scrolling show before the click.
+void ClickLineEnd(QPlainTextEdit* editor, int line, int settleMs) {
+  QTextCursor cursor(editor->document()->findBlockByNumber(line));
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  editor->setTextCursor(cursor);
+  editor->ensureCursorVisible();
+  Spin(settleMs);
+  const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
+  const QPoint global = editor->viewport()->mapToGlobal(at);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(editor->viewport(), &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(editor->viewport(), &release);
+  Spin(100);
 }
 
 std::string MakeVideo(const std::filesystem::path& folder, bool withSound) {
@@ -487,18 +504,7 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
 
   // A click at the end of the middle subtitle's text line, scrolled into view first as the user would.
   const int textLine = (subtitles / 2) * 4 + 2;
-  QTextCursor cursor(editor->document()->findBlockByNumber(textLine));
-  cursor.movePosition(QTextCursor::EndOfBlock);
-  editor->setTextCursor(cursor);
-  editor->ensureCursorVisible();
-  Spin(100);
-  const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
-  const QPoint global = editor->viewport()->mapToGlobal(at);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(editor->viewport(), &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(editor->viewport(), &release);
-  Spin(100);
+  ClickLineEnd(editor, textLine, 100);
   if (view->CaretLine() != textLine || view->ReadOnly()) {
     std::printf("typing: the click did not reach the text line (caret line %d)\n", view->CaretLine());
     return result;
@@ -608,20 +614,7 @@ void MeasureEditSeen(TForm1& form, MpvPlayer& player, PreviewResult& result) {
     if (editor->document()->findBlockByNumber(line).text().startsWith("LINE ")) textLine = line;
   }
   if (textLine < 1) return;
-  const auto click = [&](int line) {
-    QTextCursor cursor(editor->document()->findBlockByNumber(line));
-    cursor.movePosition(QTextCursor::EndOfBlock);
-    editor->setTextCursor(cursor);
-    editor->ensureCursorVisible();
-    Spin(50);
-    const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
-    const QPoint global = editor->viewport()->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(editor->viewport(), &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(editor->viewport(), &release);
-    Spin(100);
-  };
+  const auto click = [&](int line) { ClickLineEnd(editor, line, 50); };
   click(textLine - 1);  // its time line: the segment repeats
   click(textLine);
   std::mutex widthsMutex;
@@ -1003,11 +996,11 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
 // ---- The video panel's waveform ----
 
 struct PanelResult {
-  Stats stripPaint;           // one frame of the strip: painted and handed to the screen
-  double playedSeconds = 0;   // while playing: how long, how many frames, how many strip paints
+  Stats stripPaint;          // one frame of the strip: painted and handed to the screen
+  double playedSeconds = 0;  // while playing: how long, how many frames, how many strip paints
   std::uint64_t framesShown = 0;
   std::uint64_t stripPaints = 0;
-  double decodeSeconds = 0;   // the two-hour track's peaks
+  double decodeSeconds = 0;  // the two-hour track's peaks
   double trackSeconds = 0;
   std::size_t peakCount = 0;
   bool decoded = false;
@@ -1088,16 +1081,19 @@ PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
 void PrintPanel(const std::optional<PanelResult>& panel) {
   if (!panel) return;
   if (!panel->stripPaint.Empty()) {
-    std::printf("waveform strip, one frame      median %5.3f ms  p99 %5.3f ms  max %5.3f ms   goal < 2 ms: %s\n",
-                Ms(panel->stripPaint.Quantile(0.5)), Ms(panel->stripPaint.Quantile(0.99)),
-                Ms(panel->stripPaint.Quantile(1)), Verdict(panel->stripPaint.Quantile(0.99) < 0.002));
+    std::printf(
+        "waveform strip, one frame      median %5.3f ms  p99 %5.3f ms  max %5.3f ms   goal < 2 ms: %s\n",
+        Ms(panel->stripPaint.Quantile(0.5)), Ms(panel->stripPaint.Quantile(0.99)),
+        Ms(panel->stripPaint.Quantile(1)), Verdict(panel->stripPaint.Quantile(0.99) < 0.002));
   }
-  std::printf("strip drawn while playing      %llu times for %llu frames in %.1f s   goal at most once a frame: %s\n",
-              static_cast<unsigned long long>(panel->stripPaints),
-              static_cast<unsigned long long>(panel->framesShown), panel->playedSeconds,
-              Verdict(panel->stripPaints <= panel->framesShown + 2));
+  std::printf(
+      "strip drawn while playing      %llu times for %llu frames in %.1f s   goal at most once a frame: %s\n",
+      static_cast<unsigned long long>(panel->stripPaints),
+      static_cast<unsigned long long>(panel->framesShown), panel->playedSeconds,
+      Verdict(panel->stripPaints <= panel->framesShown + 2));
   std::printf("waveform of a two-hour track   %.2f s to decode (%s, %.0f s of sound, %zu peaks)\n",
-              panel->decodeSeconds, panel->decoded ? "done" : "FAILED", panel->trackSeconds, panel->peakCount);
+              panel->decodeSeconds, panel->decoded ? "done" : "FAILED", panel->trackSeconds,
+              panel->peakCount);
 }
 
 struct MeasureOptions {
