@@ -51,6 +51,7 @@
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/PlayerPanel.h"
 #include "platforms/linux/QtControl.h"
+#include "platforms/linux/QtUserView.h"
 #include "platforms/linux/QtWindowSystem.h"
 #include "platforms/linux/WaveformStrip.h"
 
