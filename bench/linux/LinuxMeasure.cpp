@@ -66,18 +66,20 @@ double SecondsBetween(SteadyClock::time_point from, SteadyClock::time_point to) 
   return std::chrono::duration<double>(to - from).count();
 }
 
-// Runs the event loop as the program's own loop runs it (blocking between events), for `ms` or until
-// `done` holds (tested every millisecond).
-void Spin(
-    int ms, const std::function<bool()>& done = [] { return false; }) {
-  if (done()) return;
+// Runs the event loop as the program's own loop runs it (blocking between events), for `ms` or until `done`
+// holds (asked every millisecond). Without `done` nothing of the measuring program's own wakes the GUI
+// thread meanwhile, so that a CPU window counts the program alone.
+void Spin(int ms, const std::function<bool()>& done = {}) {
+  if (done && done()) return;
   QEventLoop loop;
   QTimer poll;
-  poll.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done()) loop.quit();
-  });
-  poll.start(1);
+  if (done) {
+    poll.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (done()) loop.quit();
+    });
+    poll.start(1);
+  }
   QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();
 }
@@ -840,6 +842,60 @@ std::optional<double> PlayerAloneCpuShare(const std::string& clip, QSize window)
   return share;
 }
 
+// A process that does nothing but wake every millisecond, on absolute deadlines as a precise timer does:
+// what a 1 ms clock costs on this machine before any program does anything with its ticks. Runs for
+// `settleMs` + `windowMs` and prints its wake-ups a second and its share of a core over the window.
+int BareClockChild(int settleMs, int windowMs) {
+  const auto cpuSeconds = [] {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  };
+  timespec next{};
+  clock_gettime(CLOCK_MONOTONIC, &next);
+  const auto wait = [&next] {
+    next.tv_nsec += 1000000;
+    if (next.tv_nsec >= 1000000000) {
+      next.tv_nsec -= 1000000000;
+      ++next.tv_sec;
+    }
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+  };
+  for (const auto until = SteadyClock::now() + std::chrono::milliseconds(settleMs);
+       SteadyClock::now() < until;)
+    wait();
+  const double before = cpuSeconds();
+  const auto from = SteadyClock::now();
+  long wakeUps = 0;
+  for (const auto until = from + std::chrono::milliseconds(windowMs); SteadyClock::now() < until; ++wakeUps)
+    wait();
+  const double seconds = SecondsBetween(from, SteadyClock::now());
+  std::printf("%.1f %.6f\n", wakeUps / seconds, (cpuSeconds() - before) / seconds);
+  return 0;
+}
+
+struct BareClock {
+  double wakeUpsPerSecond = 0;
+  double share = 0;
+};
+
+std::optional<BareClock> BareClockCpuShare() {
+  QProcess child;
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--bare-clock-child", QString::number(kCpuSettleMs), QString::number(kCpuWindowMs)});
+  if (!child.waitForFinished(kCpuSettleMs + kCpuWindowMs + 5000) || child.exitCode() != 0) {
+    child.kill();
+    child.waitForFinished();
+    return std::nullopt;
+  }
+  BareClock clock;
+  if (std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf", &clock.wakeUpsPerSecond,
+                  &clock.share) != 2)
+    return std::nullopt;
+  return clock;
+}
+
 // The CPU time of each of this process's threads, by the thread's name (threads of one name summed).
 std::map<std::string, double> ThreadCpuSeconds() {
   std::map<std::string, double> byName;
@@ -904,7 +960,9 @@ struct CpuComparison {
   bool withSound = false;
   Stats alone;
   Stats program;
-  Stats idle;  // the program's window open, the player stopped, between this clip's windows
+  Stats idle;              // the program's window open, the player stopped, between this clip's windows
+  Stats bareClock;         // a process that only wakes every millisecond, in the same rounds
+  Stats bareClockWakeUps;  // and how often it woke
   std::map<std::string, Stats> threads;  // the program's threads while playing, by name
 };
 
@@ -926,6 +984,12 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
   for (int round = 0; round < rounds; ++round) {
     for (CpuComparison& comparison : comparisons) {
       comparison.idle.Add(IdleCpuShare());
+      if (!programOnly) {
+        if (const auto clock = BareClockCpuShare()) {
+          comparison.bareClock.Add(clock->share);
+          comparison.bareClockWakeUps.Add(clock->wakeUpsPerSecond);
+        }
+      }
       for (int turn = 0; turn < 2; ++turn) {
         if ((turn == 0) == (round % 2 == 0)) {
           if (!programOnly) {
@@ -961,6 +1025,21 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
     idle.values.insert(idle.values.end(), comparison.idle.values.begin(), comparison.idle.values.end());
   std::printf("Titrelle with its window open, the player stopped (the clock alone)   %.1f%%   (%s)\n",
               idle.Quantile(0.5) * 100, Percentages(idle).c_str());
+  Stats bareClock;
+  Stats bareClockWakeUps;
+  for (const CpuComparison& comparison : comparisons) {
+    bareClock.values.insert(bareClock.values.end(), comparison.bareClock.values.begin(),
+                            comparison.bareClock.values.end());
+    bareClockWakeUps.values.insert(bareClockWakeUps.values.end(), comparison.bareClockWakeUps.values.begin(),
+                                   comparison.bareClockWakeUps.values.end());
+  }
+  if (!bareClock.Empty()) {
+    std::printf(
+        "a process that only wakes every millisecond (what a 1 ms clock costs here)   %.1f%% at %.0f "
+        "wake-ups a "
+        "second   (%s)\n",
+        bareClock.Quantile(0.5) * 100, bareClockWakeUps.Quantile(0.5), Percentages(bareClock).c_str());
+  }
   for (const CpuComparison& comparison : comparisons) {
     char clip[64];
     std::snprintf(clip, sizeof clip, "%dx%d %s", comparison.clipSize.width(), comparison.clipSize.height(),
@@ -1222,6 +1301,8 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--startup-child") return titrelle::StartupChild(argc, argv);
+  if (argc > 3 && std::string(argv[1]) == "--bare-clock-child")
+    return titrelle::BareClockChild(std::atoi(argv[2]), std::atoi(argv[3]));
   titrelle::MeasureOptions what;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
