@@ -73,6 +73,11 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
   option("osc", "no");
   option("load-scripts", "no");
   option("ytdl", "no");
+  // mpv's built-in scripts each run a thread of their own that every event of the player wakes; the
+  // program uses none of them (an mpv without one of these options refuses it, and that is all).
+  option("load-stats-overlay", "no");
+  option("load-osd-console", "no");
+  option("load-auto-profiles", "no");
   option("config", "no");
   option("input-default-bindings", "no");
   option("input-vo-keyboard", "no");

@@ -24,6 +24,26 @@ constexpr int kSmallestFittedPixels = 9;
 // How often a label's caption may reach the screen: about a video frame's time.
 constexpr auto kCaptionInterval = std::chrono::milliseconds(40);
 
+// Whether `after` is `before` with only some of its ASCII digits changed, each in its place.
+bool OnlyDigitsChanged(const QString& before, const QString& after) {
+  if (before.size() != after.size()) return false;
+  const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  for (qsizetype i = 0; i < before.size(); ++i) {
+    if (before[i] != after[i] && !(isDigit(before[i]) && isDigit(after[i]))) return false;
+  }
+  return true;
+}
+
+// Whether the ten digits of `font` are all as wide as each other, as they are in most fonts.
+bool DigitsOfOneWidth(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  const qreal zero = metrics.horizontalAdvance(QChar(u'0'));
+  for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+    if (metrics.horizontalAdvance(QChar(digit)) != zero) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::unique_ptr<QtControl> CreateQtControl(ControlHost host, const ControlEntry& entry, QtControl* parent,
@@ -150,9 +170,19 @@ void QtLabel::ShowCaption() {
   if (captionTimer_) captionTimer_->stop();
   captionShownAt_ = std::chrono::steady_clock::now();
   const QString caption = QStringFromCp936(caption_);
-  if (caption == label->text()) return;
+  const QString before = label->text();
+  if (caption == before) return;
   label->setText(caption);
-  if (entry_.width == 0) label->adjustSize();  // labels size themselves to their caption
+  if (entry_.width != 0) return;
+  // Labels size themselves to their caption. Laying the caption out to measure it is most of what showing
+  // the clock's time costs; a time differs from the one before only in digits, which in most fonts leaves
+  // the width as it was.
+  const bool fontChanged = label->font() != digitsMeasuredFor_;
+  if (fontChanged) {
+    digitsMeasuredFor_ = label->font();
+    digitsOfOneWidth_ = DigitsOfOneWidth(digitsMeasuredFor_);
+  }
+  if (fontChanged || !digitsOfOneWidth_ || !OnlyDigitsChanged(before, caption)) label->adjustSize();
 }
 
 // ---- Buttons and check boxes ----

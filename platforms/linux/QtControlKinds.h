@@ -1,6 +1,7 @@
 #pragma once
 // One small class per kind of control, on what every control shares (QtControl.h).
 
+#include <QFont>
 #include <QString>
 #include <QTimer>
 #include <chrono>
@@ -65,6 +66,8 @@ class QtLabel : public QtControl {
   std::unique_ptr<QTimer> captionTimer_;
   bool captionPending_ = false;
   std::unique_ptr<WindowPaintWatch> captionRide_;
+  QFont digitsMeasuredFor_;        // the font whose digits were measured last
+  bool digitsOfOneWidth_ = false;  // and whether they all have the same width
 };
 
 // A push button that Enter presses too.

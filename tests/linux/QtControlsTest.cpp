@@ -468,11 +468,16 @@ TEST_F(QtControlsTest, ALabelSetEveryTickShowsItsNewestCaption) {
   ASSERT_TRUE(
       ProcessEventsUntil([&] { return widget->text() == QStringFromCp936(caption); }, kDesktopWaitMs));
   EXPECT_GE(widget->width(), widget->fontMetrics().horizontalAdvance(widget->text()));
+  EXPECT_EQ(widget->size(), widget->sizeHint());
 
-  // A caption set after a quiet spell reaches the screen at once.
-  ProcessEventsFor(100);
-  clock.SetText("\xCD\xA3");  // 停
-  EXPECT_EQ(widget->text(), QString::fromUtf8("停"));
+  // A caption set after a quiet spell reaches the screen at once, the label sized to it again: a caption
+  // that differs from the last in more than its digits is measured anew.
+  for (const char* next : {"\xCD\xA3", "12:34:56:789", "98:76:54:321", "98:76:54:321 \xCD\xA3"}) {  // 停
+    ProcessEventsFor(100);
+    clock.SetText(next);
+    EXPECT_EQ(widget->text(), QStringFromCp936(next));
+    EXPECT_EQ(widget->size(), widget->sizeHint()) << next;
+  }
 }
 
 TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
