@@ -20,9 +20,11 @@ class MemoryRegistry : public SettingsRegistry {
   };
 
   std::unique_ptr<SettingsKey> OpenKey(const std::string& path) override;
+  std::string Location() const override { return location; }
 
   // Test controls.
   bool keyMissing = false;              // every open fails
+  std::string location;                 // where the values are said to be kept (code page 936)
   std::set<std::string> failingWrites;  // writes of these names fail (a full or locked store)
   int openCount = 0;                    // keys opened so far
   int openKeys = 0;                     // keys open right now

@@ -182,6 +182,18 @@ TEST_F(StyleScenario, UntickingAfterACustomSaveOffersItsColourFontAndSizeButNotI
   EXPECT_EQ(Field("Edit2").Text(), "270");
 }
 
+// A stored colour the dialog cannot read is reported with its value's name and the settings file's.
+TEST_F(StyleScenario, ADamagedStoredColourNamesItsValueAndWhereItIsKept) {
+  ws.registry.location = "/home/u/.config/titrelle/registry";
+  ws.registry.SetText("srtFontColorD", "#GG0000");
+  OpenFontDialog();
+  EXPECT_EQ(
+      ErrorReports(),
+      std::vector<std::string>{
+          "'$GG' is not a valid integer value (srtFontColorD in \"/home/u/.config/titrelle/registry\")"});
+  EXPECT_TRUE(DialogWindow().Visible());
+}
+
 TEST_F(StyleScenario, AResumedCustomDocumentFillsTheDialog) {
   WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:000\r\n<font color=#FF0000>{\\fn" + kSongti +
                              "\\fs8\\pos(5,1000)\\}Hello\r\n\r\n");
