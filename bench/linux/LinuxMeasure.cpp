@@ -476,13 +476,11 @@ void SendKey(QWidget* widget, int key, const QString& text) {
   QApplication::sendEvent(widget, &release);
 }
 
-// Resumes a generated file of `subtitles` subtitles next to a copy of `video`, clicks the end of the middle
-// subtitle's text line and types characters into it one by one, the GUI loop running between them.
-TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
-                           const std::string& video, int subtitles) {
-  TypingResult result;
-  result.subtitles = subtitles;
-  const std::string baseName = "typing-" + std::to_string(subtitles);
+// Writes a generated file of `subtitles` subtitles as `baseName`.srt beside a copy of `video` and opens the
+// copy, answering Yes to going on with the file, as a user resumes work; the subtitle file's path.
+std::filesystem::path ResumeGeneratedDocument(MeasuringWindowSystem& system, TForm1& form,
+                                              const std::filesystem::path& folder, const std::string& video,
+                                              const std::string& baseName, int subtitles) {
   const std::filesystem::path videoCopy = folder / (baseName + ".mp4");
   const std::filesystem::path subtitlePath = folder / (baseName + ".srt");
   std::filesystem::copy_file(video, videoCopy, std::filesystem::copy_options::overwrite_existing);
@@ -490,13 +488,6 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
     std::ofstream file(subtitlePath, std::ios::binary | std::ios::trunc);
     file << bench::BenchFileViewText(subtitles);
   }
-  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
-  if (view == nullptr) {
-    std::fprintf(stderr, "the main window's user view is not the Qt user view\n");
-    std::exit(2);
-  }
-  QPlainTextEdit* editor = view->Editor();
-
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;
   system.videoToOpen = videoCopy.string();
@@ -504,6 +495,23 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
   form.OpenButtonClick();
   system.answerDefault = false;
   Spin(800);
+  return subtitlePath;
+}
+
+// Resumes a generated file of `subtitles` subtitles next to a copy of `video`, clicks the end of the middle
+// subtitle's text line and types characters into it one by one, the GUI loop running between them.
+TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                           const std::string& video, int subtitles) {
+  TypingResult result;
+  result.subtitles = subtitles;
+  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
+  if (view == nullptr) {
+    std::fprintf(stderr, "the main window's user view is not the Qt user view\n");
+    std::exit(2);
+  }
+  QPlainTextEdit* editor = view->Editor();
+  const std::filesystem::path subtitlePath =
+      ResumeGeneratedDocument(system, form, folder, video, "typing-" + std::to_string(subtitles), subtitles);
 
   // A click at the end of the middle subtitle's text line, scrolled into view first as the user would.
   const int textLine = (subtitles / 2) * 4 + 2;
@@ -674,20 +682,7 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
   PreviewResult result;
   result.subtitles = subtitles;
   auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
-  const std::string baseName = "preview-" + std::to_string(subtitles);
-  const std::filesystem::path videoCopy = folder / (baseName + ".mp4");
-  std::filesystem::copy_file(video, videoCopy, std::filesystem::copy_options::overwrite_existing);
-  {
-    std::ofstream file(folder / (baseName + ".srt"), std::ios::binary | std::ios::trunc);
-    file << bench::BenchFileViewText(subtitles);
-  }
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
-  system.videoToOpen = videoCopy.string();
-  system.answerDefault = true;
-  form.OpenButtonClick();
-  system.answerDefault = false;
-  Spin(800);
+  ResumeGeneratedDocument(system, form, folder, video, "preview-" + std::to_string(subtitles), subtitles);
   form.ContinueButtonClick();
   Spin(200);
   const auto settled = [&] { return !player->Subtitles().Busy(); };
@@ -791,10 +786,14 @@ void PrintPreview(const std::vector<PreviewResult>& previews) {
 
 // ---- CPU while playing: the player alone against the program, side by side ----
 
-// The CPU time a process has used, all its threads, from /proc (in clock ticks of 10 ms).
-double ProcessCpuSeconds(qint64 pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+// A /proc stat file's text, and the user and system time in it (in clock ticks of 10 ms); -1 for a text
+// that is none.
+std::string StatText(const std::filesystem::path& path) {
+  std::ifstream stat(path);
+  return std::string((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+}
+
+double StatCpuSeconds(const std::string& text) {
   // The command name, in parentheses, may hold spaces: fields are counted from after its closing one.
   const std::size_t close = text.rfind(')');
   if (close == std::string::npos) return -1;
@@ -806,6 +805,11 @@ double ProcessCpuSeconds(qint64 pid) {
     if (index == 12 || index == 13) ticks += std::atof(field.c_str());
   }
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The CPU time a process has used, all its threads.
+double ProcessCpuSeconds(qint64 pid) {
+  return StatCpuSeconds(StatText("/proc/" + std::to_string(pid) + "/stat"));
 }
 
 constexpr int kCpuSettleMs = 1500;
@@ -846,12 +850,6 @@ std::optional<double> PlayerAloneCpuShare(const std::string& clip, QSize window)
 // what a 1 ms clock costs on this machine before any program does anything with its ticks. Runs for
 // `settleMs` + `windowMs` and prints its wake-ups a second and its share of a core over the window.
 int BareClockChild(int settleMs, int windowMs) {
-  const auto cpuSeconds = [] {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  };
   timespec next{};
   clock_gettime(CLOCK_MONOTONIC, &next);
   const auto wait = [&next] {
@@ -865,13 +863,13 @@ int BareClockChild(int settleMs, int windowMs) {
   for (const auto until = SteadyClock::now() + std::chrono::milliseconds(settleMs);
        SteadyClock::now() < until;)
     wait();
-  const double before = cpuSeconds();
+  const double before = CpuSeconds();
   const auto from = SteadyClock::now();
   long wakeUps = 0;
   for (const auto until = from + std::chrono::milliseconds(windowMs); SteadyClock::now() < until; ++wakeUps)
     wait();
   const double seconds = SecondsBetween(from, SteadyClock::now());
-  std::printf("%.1f %.6f\n", wakeUps / seconds, (cpuSeconds() - before) / seconds);
+  std::printf("%.1f %.6f\n", wakeUps / seconds, (CpuSeconds() - before) / seconds);
   return 0;
 }
 
@@ -899,21 +897,13 @@ std::optional<BareClock> BareClockCpuShare() {
 // The CPU time of each of this process's threads, by the thread's name (threads of one name summed).
 std::map<std::string, double> ThreadCpuSeconds() {
   std::map<std::string, double> byName;
-  const double ticksPerSecond = static_cast<double>(sysconf(_SC_CLK_TCK));
   std::error_code error;
   for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
-    std::ifstream stat(task.path() / "stat");
-    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = StatText(task.path() / "stat");
     const std::size_t open = text.find('(');
     const std::size_t close = text.rfind(')');
     if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream fields(text.substr(close + 1));
-    std::string field;
-    double ticks = 0;
-    for (int index = 1; index <= 13 && fields >> field; ++index) {
-      if (index == 12 || index == 13) ticks += std::atof(field.c_str());
-    }
-    byName[text.substr(open + 1, close - open - 1)] += ticks / ticksPerSecond;
+    byName[text.substr(open + 1, close - open - 1)] += StatCpuSeconds(text);
   }
   return byName;
 }

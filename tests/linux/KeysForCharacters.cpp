@@ -26,7 +26,7 @@ KeysForCharacters::KeysForCharacters(const QString& text) {
   int symbolsPerKey = 0;
   KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &symbolsPerKey);
   if (map == nullptr) return;
-  // Keys without any symbol, from the top, are free to take the characters.
+  // Keys without any symbol are free to take the characters.
   std::vector<int> free;
   for (int code = last; code >= first; --code) {
     const KeySym* symbols = map + (code - first) * symbolsPerKey;
