@@ -75,6 +75,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
 
   Form->OnShow = [this] { FormShow(); };
   Form->OnResize = [this] { FormResize(); };
+  Form->OnCloseQuery = [this] { return FormCloseQuery(); };
   Form->OnClose = [this] { FormClose(); };
   BitBtn1->OnClick = [this] { BitBtn1Click(); };
   StartTimeButton->OnClick = [this] { StartTimeButtonClick(); };
@@ -161,6 +162,14 @@ void TForm1::FormResize() {
   if (!WP) return;
   const ControlEntry& panel = VideoPanelEntry();
   WP->SetInPlaceRect(0, 0, panel.width, panel.height, 32767, 32767);
+}
+
+bool TForm1::FormCloseQuery() {
+  // The file is always saved, unless saves fail: then closing would lose what the disk lacks.
+  // 继续：仍然关闭，这些修改将丢失。
+  return MayDropUnsavedLines(
+      "\xBC\xCC\xD0\xF8\xA3\xBA\xC8\xD4\xC8\xBB\xB9\xD8\xB1\xD5\xA3\xAC\xD5\xE2\xD0\xA9\xD0\xDE\xB8\xC4\xBD\xAB\xB6\xAA"
+      "\xCA\xA7\xA1\xA3");
 }
 
 void TForm1::FormClose() {

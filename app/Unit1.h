@@ -141,6 +141,7 @@ class TForm1 {
   void FormCreate();
   void FormShow();
   void FormResize();
+  bool FormCloseQuery();  // false keeps the window open
   void FormClose();
   void HotKeyHandler(int id);
   // style/
@@ -170,6 +171,9 @@ class TForm1 {
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
+  // While saves fail, asks whether to try the save again, go on and lose what the disk lacks (goOnMeaning
+  // says what going on does), or cancel; true when nothing is lost or the user goes on.
+  bool MayDropUnsavedLines(const std::string& goOnMeaning);
   void DeriveUserView();
   void OpenButtonClick();
   void OpenVideo(const std::filesystem::path& mediaPath);  // the open sequence after the dialog

@@ -1,6 +1,14 @@
 // What the window shows of the document's saves, and deriving the user view from a loaded file.
+#include <exception>
+#include <optional>
+#include <string>
+
 #include "app/Unit1.h"
+#include "document/SubtitleFile.h"
+#include "document/UnsavedSubtitles.h"
 #include "document/UserViewDerivation.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
 
 namespace titrelle {
 
@@ -9,7 +17,59 @@ namespace {
 // The caption's mark while the file on disk lags behind the views: " [未保存]" (not saved).
 const std::string kNotSavedMark = " [\xCE\xB4\xB1\xA3\xB4\xE6]";
 
+// 字幕文件“FILE”没有保存成功，第 A 至 B 条字幕还不在磁盘上。
+std::string NotOnDiskText(const std::string& shownPath, std::optional<SubtitleRange> range) {
+  std::string text = "\xD7\xD6\xC4\xBB\xCE\xC4\xBC\xFE\xA1\xB0" + shownPath +
+                     "\xA1\xB1\xC3\xBB\xD3\xD0\xB1\xA3\xB4\xE6\xB3\xC9\xB9\xA6\xA3\xAC";
+  if (range && range->last > 0) {
+    text += "\xB5\xDA " + std::to_string(range->first);                          // 第 A
+    if (range->last != range->first) text += " \xD6\xC1 " + std::to_string(range->last);  // 至 B
+    text += " \xCC\xF5\xD7\xD6\xC4\xBB\xBB\xB9\xB2\xBB\xD4\xDA\xB4\xC5\xC5\xCC\xC9\xCF\xA1\xA3";  // 条字幕还不在磁盘上。
+  } else {
+    text += "\xD7\xEE\xBD\xFC\xB5\xC4\xD0\xDE\xB8\xC4\xBB\xB9\xB2\xBB\xD4\xDA\xB4\xC5\xC5\xCC\xC9\xCF\xA1\xA3";  // 最近的修改还不在磁盘上。
+  }
+  return text;
+}
+
 }  // namespace
+
+bool TForm1::MayDropUnsavedLines(const std::string& goOnMeaning) {
+  while (Document.SaveFailing != 0) {
+    // What the disk holds decides what would be lost: a file view the disk already holds loses nothing.
+    std::string onDisk;
+    try {
+      onDisk = NormalizeLineBreaks(Ws.Files().ReadWhole(Document.SubtitlePath));
+    } catch (const std::exception&) {
+      // Unreadable or gone: none of the lines is safe.
+    }
+    const std::optional<SubtitleRange> lost = SubtitlesNotOnDisk(onDisk, Document.TempRichEdit.Text());
+    if (!lost) return true;
+
+    MessageBoxRequest question;
+    question.caption = "Information";
+    question.icon = MessageIcon::Information;
+    question.text = NotOnDiskText(Ws.Files().DisplayName(Document.SubtitlePath), lost) +
+                    "\n\n"
+                    "\xD6\xD8\xCA\xD4\xA3\xBA\xD4\xD9\xB1\xA3\xB4\xE6\xD2\xBB\xB4\xCE\xA1\xA3\n" +  // 重试：再保存一次。
+                    goOnMeaning +
+                    "\n"
+                    // 取消：回到程序，一行也不会丢。
+                    "\xC8\xA1\xCF\xFB\xA3\xBA\xBB\xD8\xB5\xBD\xB3\xCC\xD0\xF2\xA3\xAC\xD2\xBB\xD0\xD0\xD2\xB2\xB2\xBB\xBB\xE1"
+                    "\xB6\xAA\xA1\xA3";
+    question.buttons = TryContinueCancelButtons();
+    question.defaultButton = 0;
+    question.escapeButton = 2;
+    const int answer = Ws.ShowMessageBox(question);
+    if (answer == 1) return true;
+    if (answer != 0) return false;
+    try {
+      Document.SaveSubtitleFile();
+    } catch (const std::exception& error) {
+      ShowErrorReport(Ws, error.what());
+    }
+  }
+  return true;
+}
 
 void TForm1::ShowSaveFailing(bool failing) {
   Form->SetCaption(failing ? MainWindowTable().caption + kNotSavedMark : MainWindowTable().caption);

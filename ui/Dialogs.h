@@ -16,4 +16,15 @@ struct MessageBoxRequest {
   int escapeButton = -1;             // index answered by Escape; -1: Escape does nothing
 };
 
+// The buttons of a question answered by "try again", "go on anyway" or "cancel" (Escape): a shell with such
+// a box of its own (the Windows message box) shows that, in the system's language.
+inline const std::vector<std::string>& TryContinueCancelButtons() {
+  static const std::vector<std::string> buttons{
+      "\xD6\xD8\xCA\xD4(&T)",  // 重试(&T)
+      "\xBC\xCC\xD0\xF8(&C)",  // 继续(&C)
+      "\xC8\xA1\xCF\xFB",      // 取消
+  };
+  return buttons;
+}
+
 }  // namespace titrelle

@@ -19,4 +19,11 @@ void FirePress(WindowSystem& system, const std::function<void(KeyPressEvent&)>& 
   if (!DispatchEvent(system, [&] { handler(press); })) press.character = 0;
 }
 
+bool MayClose(WindowSystem& system, const std::function<bool()>& query) {
+  if (!query) return true;
+  bool may = false;
+  DispatchEvent(system, [&] { may = query(); });
+  return may;
+}
+
 }  // namespace titrelle

@@ -26,4 +26,8 @@ void FireKey(WindowSystem& system, const std::function<void(KeyEvent&)>& handler
 void FirePress(WindowSystem& system, const std::function<void(KeyPressEvent&)>& handler,
                KeyPressEvent& press);
 
+// Whether a window may close: its close query decides; one that fails keeps the window open (the failure is
+// reported), since closing may lose what the query was about to keep.
+bool MayClose(WindowSystem& system, const std::function<bool()>& query);
+
 }  // namespace titrelle

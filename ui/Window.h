@@ -25,6 +25,9 @@ class Window {
   std::function<void()> OnShow;
   std::function<void()> OnResize;
   std::function<void()> OnClose;
+  // Asked before a close the user or the program starts: false keeps the window open, and OnClose does not
+  // run.
+  std::function<bool()> OnCloseQuery;
 };
 
 }  // namespace titrelle

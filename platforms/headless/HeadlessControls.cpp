@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
 #include "ui/ErrorReport.h"
+#include "ui/EventRules.h"
 #include "ui/TypedText.h"
 
 namespace titrelle {
@@ -534,6 +535,7 @@ void HeadlessWindow::ShowModal() {
 
 void HeadlessWindow::Close() {
   if (!visible_) return;
+  if (!MayClose(system_, OnCloseQuery)) return;
   Fire(OnClose);
   visible_ = false;
   modal_ = false;

@@ -21,7 +21,10 @@ class QtWindow::FrameWidget : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
-    window_.FrameClosing();
+    if (!window_.FrameClosing()) {
+      event->ignore();
+      return;
+    }
     event->accept();
   }
   void resizeEvent(QResizeEvent* event) override {
@@ -191,13 +194,15 @@ void QtWindow::Close() {
   frame_->close();
 }
 
-void QtWindow::FrameClosing() {
-  if (closing_ || !visible_) return;
+bool QtWindow::FrameClosing() {
+  if (closing_ || !visible_) return true;
+  if (!MayClose(system_, OnCloseQuery)) return false;
   closing_ = true;
   Fire(OnClose);
   closing_ = false;
   visible_ = false;
   if (modalLoop_) modalLoop_->quit();
+  return true;
 }
 
 void QtWindow::FrameResized() {

@@ -46,7 +46,7 @@ class QtWindow : public Window {
   static constexpr int kFrameHeight = 39;
 
   // Called by the frame widget.
-  void FrameClosing();
+  bool FrameClosing();  // false: the window stays open
   void FrameResized();
 
  private:

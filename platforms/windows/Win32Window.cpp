@@ -338,6 +338,7 @@ void Win32Window::Close() {
 
 void Win32Window::Closing() {
   if (closing_ || !visible_) return;
+  if (!MayClose(system_, OnCloseQuery)) return;
   closing_ = true;
   Fire(OnClose);
   closing_ = false;

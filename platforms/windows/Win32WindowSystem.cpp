@@ -184,7 +184,11 @@ int Win32WindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
     answers = {IDYES, IDNO};
   } else if (buttons == std::vector<std::string>{"Yes", "No", "Cancel"}) {
     type = MB_YESNOCANCEL;
-    answers = {IDYES, IDNO, IDCANCEL};
+    answers = {IDYES, IDNO, IDCANCEL};  } else if (entry.buttons == TryContinueCancelButtons()) {
+    // Try again, go on, or cancel: the system's own buttons in the system's language; the text says what
+    // each one does here.
+    type = MB_CANCELTRYCONTINUE;
+    answers = {IDTRYAGAIN, IDCONTINUE, IDCANCEL};
   }
   type |= entry.icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
   if (entry.defaultButton == 1) type |= MB_DEFBUTTON2;

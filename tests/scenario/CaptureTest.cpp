@@ -223,6 +223,55 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   EXPECT_EQ(Form().Document.TempRichEdit.Count(), 12);
 }
 
+// Closing while saves fail would lose what the disk lacks: the user is asked, and may try again, go on or stay.
+TEST(CaptureClose, ClosingWhileSavesFailAsksFirstAndLosesNothingUnlessTheUserGoesOn) {
+  for (const int finalAnswer : {0, 1}) {  // try again once the file is writable; go on without it
+    SCOPED_TRACE(finalAnswer);
+    ScenarioWorld world;
+    world.OpenVideo("movie.avi");
+    world.WaitUntilOpened();
+    world.PressF9();
+    world.WaitMs(1234);
+    world.PressF10();
+    world.TypeInInput("One");
+    world.PressEnter();
+    const std::string first = world.FileBytes("movie.srt");
+    ASSERT_EQ(chmod(world.Path("movie.srt").c_str(), 0444), 0);
+    world.WaitMs(1000);
+    world.PressF10();
+    world.TypeInInput("Two");
+    world.PressEnter();
+    const std::size_t boxesBefore = world.MessageBoxes().size();
+    auto answer = [&world](int button) {
+      world.ws.messageBoxAnswers.push_back([button](const MessageBoxRequest&) { return button; });
+    };
+
+    // Cancel keeps the window; trying again while the file is still protected reports and asks again.
+    answer(2);
+    world.Window().Close();
+    ASSERT_TRUE(world.Window().Visible());
+    ASSERT_EQ(world.MessageBoxes().size(), boxesBefore + 1);
+    // ”没有保存成功，第 2 条字幕
+    EXPECT_NE(world.MessageBoxes().back().text.find(world.Gbk("\u201D\u6CA1\u6709\u4FDD\u5B58\u6210\u529F\uFF0C\u7B2C 2 \u6761\u5B57\u5E55")),
+              std::string::npos)
+        << world.MessageBoxes().back().text;
+    answer(0);
+    answer(0);  // the failed save's report
+    answer(2);
+    world.Window().Close();
+    ASSERT_TRUE(world.Window().Visible());
+    EXPECT_EQ(world.MessageBoxes().size(), boxesBefore + 4);  // the question, the failed save's report, the question
+    EXPECT_EQ(world.FileBytes("movie.srt"), first);
+
+    ASSERT_EQ(chmod(world.Path("movie.srt").c_str(), 0644), 0);
+    const std::string views = world.Form().Document.TempRichEdit.Text();
+    answer(finalAnswer);
+    world.Window().Close();
+    EXPECT_FALSE(world.Window().Visible());
+    EXPECT_EQ(world.FileBytes("movie.srt"), finalAnswer == 0 ? views : first);
+  }
+}
+
 // The group is saved once, when complete; a player that fails after the append still leaves it in the file.
 TEST_F(Capture, ACommitWhosePlayerFailsStillSavesTheLine) {
   PressF9();
