@@ -45,9 +45,10 @@ void TForm1::OpenVideoGivenAtStart(const std::filesystem::path& mediaPath) {
     // “%s”是文件夹，不是视频文件。: a folder was given where a video was meant.
     std::error_code error;
     if (std::filesystem::is_directory(mediaPath, error)) {
-      ShowErrorReport(Ws, "\xA1\xB0" + Ws.Files().DisplayName(mediaPath) +
-                              "\xA1\xB1\xCA\xC7\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xAC\xB2\xBB\xCA\xC7\xCA\xD3\xC6\xB5"
-                              "\xCE\xC4\xBC\xFE\xA1\xA3");
+      ShowErrorReport(Ws,
+                      "\xA1\xB0" + Ws.Files().DisplayName(mediaPath) +
+                          "\xA1\xB1\xCA\xC7\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xAC\xB2\xBB\xCA\xC7\xCA\xD3\xC6\xB5"
+                          "\xCE\xC4\xBC\xFE\xA1\xA3");
       return;
     }
     // 找不到要打开的视频文件“%s”。: the video to open cannot be found.

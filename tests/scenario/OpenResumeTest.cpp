@@ -404,7 +404,8 @@ TEST(OpenPastTheEnd, AResumeWhoseLastEndLiesPastTheVideoStopsAtTheVideosEnd) {
   world.WaitUntilOpened();
   world.WaitMs(10);
   EXPECT_EQ(world.Control("NoticeLabel").Text(),
-            ScenarioWorld::Gbk("字幕文件的最后一句结束于 00:01:04:500，晚于视频的结尾 00:01:00:000：视频停在结尾处。"));
+            ScenarioWorld::Gbk(
+                "字幕文件的最后一句结束于 00:01:04:500，晚于视频的结尾 00:01:00:000：视频停在结尾处。"));
   EXPECT_FALSE(world.Player().Playing());
   EXPECT_EQ(world.Player().Position(), 60);
   EXPECT_EQ(world.Control("Label1").Text(), "00:01:00:000");
