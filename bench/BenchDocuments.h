@@ -26,14 +26,21 @@ inline std::string BenchSubtitleText(int number) {
   return kBenchTextHead + std::to_string(number) + kBenchTextTail;
 }
 
+// Where subtitle `number` (1-based) starts, and how long each shows.
+inline long long BenchSubtitleStartMs(int number) { return 1 + (number - 1) * 2500LL; }
+inline constexpr long long kBenchSubtitleMs = 2000;
+
+// Where a document of `count` subtitles ends: its last subtitle's end.
+inline long long BenchDocumentEndMs(int count) { return BenchSubtitleStartMs(count) + kBenchSubtitleMs; }
+
 // A file view's text of `count` subtitles; `closingTag` false gives the layout without "</b>".
 inline std::string BenchFileViewText(int count, bool closingTag = true) {
   std::string text;
   text.reserve(static_cast<std::size_t>(count) * 110);
   for (int i = 1; i <= count; ++i) {
-    const long long start = 1 + (i - 1) * 2500LL;
+    const long long start = BenchSubtitleStartMs(i);
     text += std::to_string(i) + "\r\n";
-    text += BenchTimeText(start) + " --> " + BenchTimeText(start + 2000) + "\r\n";
+    text += BenchTimeText(start) + " --> " + BenchTimeText(start + kBenchSubtitleMs) + "\r\n";
     text += kBenchDefaultPrefix + BenchSubtitleText(i) + (closingTag ? "</b>" : "") + "\r\n";
     text += "\r\n";
   }

@@ -14,11 +14,14 @@ namespace titrelle::bench {
 namespace {
 
 // The program with a video whose subtitle file holds `count` subtitles written without the closing tag, as
-// a resumed document writes them: a typed and erased character leaves the file as it was.
+// a resumed document writes them: a typed and erased character leaves the file as it was. The video runs an
+// hour past the document's last subtitle: room for every line a benchmark commits after it.
 std::unique_ptr<ScenarioWorld> WorldWithSubtitles(int count) {
   auto world = std::make_unique<ScenarioWorld>();
   world->WriteFile("movie.srt", BenchFileViewText(count, false));
   world->WriteFile("movie.avi", "");
+  world->ws.playerSettings.durations[world->Path("movie.avi")] =
+      static_cast<double>(BenchDocumentEndMs(count)) / 1000.0 + 3600.0;
   return world;
 }
 

@@ -38,12 +38,46 @@ void TForm1::Timer1Timer() {
   }
 }
 
+namespace {
+
+// The play states of a player that has run to the end of its media and stays there: stopped (a player that
+// reports no end of its own) and media ended. A stop of the program's own goes back to the start.
+constexpr int kPlayStateStopped = 1;
+constexpr int kPlayStateMediaEnded = 8;
+
+bool StandsAtTheEnd(int playState) {
+  return playState == kPlayStateStopped || playState == kPlayStateMediaEnded;
+}
+
+// A resumed file whose last line ends after the video's end: the pending seek reached the end instead, where
+// the video would stop on its own and F8 would continue at a time the video never reaches. The user hears of
+// it, and the video waits at its end, where capturing goes on.
+void StopAtTheVideosEndIfShorter(TForm1& form) {
+  constexpr long double kOneMs = 0.001L;
+  if (!(form.WP->CurrentPosition() < form.Session.ContinuePosition - kOneMs)) return;
+  form.WP->Pause();
+  const std::string lastEnd = TrimText(form.Session.ContinueStartText);
+  form.Session.ContinuePosition = form.WP->CurrentPosition();
+  form.Session.ContinueStartText = form.BuildTimeText();
+  // 字幕文件的最后一句结束于 %s，晚于视频的结尾 %s：视频停在结尾处。
+  form.ShowNotice(
+      "\xD7\xD6\xC4\xBB\xCE\xC4\xBC\xFE\xB5\xC4\xD7\xEE\xBA\xF3\xD2\xBB\xBE\xE4\xBD\xE1\xCA\xF8\xD3\xDA " +
+      lastEnd + "\xA3\xAC\xCD\xED\xD3\xDA\xCA\xD3\xC6\xB5\xB5\xC4\xBD\xE1\xCE\xB2 " +
+      form.Session.ContinueStartText +
+      "\xA3\xBA\xCA\xD3\xC6\xB5\xCD\xA3\xD4\xDA\xBD\xE1\xCE\xB2\xB4\xA6\xA1\xA3");
+}
+
+}  // namespace
+
 std::string TForm1::BuildTimeText() {
   // The player may take a while to open the resumed video: ask again on every build until it plays.
   if (Session.PendingSeek == 1) {
     WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition));
     WP->Play();
-    if (WP->PlayState() == MediaPlayer::kPlayStatePlaying) Session.PendingSeek = 0;
+    if (WP->PlayState() == MediaPlayer::kPlayStatePlaying) {
+      Session.PendingSeek = 0;
+      StopAtTheVideosEndIfShorter(*this);
+    }
   }
   const std::string positionString = WP->CurrentPositionString();
   Session.LastPositionString = positionString;
@@ -59,10 +93,15 @@ std::string TForm1::BuildTimeText() {
 void TForm1::SegmentReplay() {
   if (!(Session.MarkStart > 0 && Session.MarkEnd > 0 && Session.MarkStart < Session.MarkEnd)) return;
   const long double position = WP->CurrentPosition();
-  if (!(position > Session.MarkEnd)) return;
+  if (position < Session.MarkEnd) return;
+  // A line marked up to the video's end is never passed: the player stops on the mark. It repeats all the
+  // same, from its start, playing again.
+  const bool ended = StandsAtTheEnd(WP->PlayState());
+  if (!(position > Session.MarkEnd) && !ended) return;
   Session.ResumeStartText = BuildTimeText();
   Session.ResumePosition = WP->CurrentPosition();
   WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+  if (ended) WP->Play();
   Session.ReplayJumpedSinceEndMark = 1;
 }
 

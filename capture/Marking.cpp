@@ -4,11 +4,20 @@
 
 namespace titrelle {
 
+namespace {
+
+// A position below this is the video's first frame (a frame lasts 40 ms at 25 frames a second).
+constexpr long double kFirstFrameSeconds = 0.04L;
+
+}  // namespace
+
 void TForm1::StartTimeButtonClick() {
   WP->Play();
-  if (TrimText(Edit1->Text()) == kNoPositionText || Edit1->Text() == kZeroTimeText) {
-    // The first line of a document starts at 00:00:00:001 whatever the position; the small offset keeps
-    // MarkStart above 0 even at position 0, which the segment replay needs.
+  const bool firstMark = TrimText(Edit1->Text()) == kNoPositionText || Edit1->Text() == kZeroTimeText;
+  if (firstMark && WP->CurrentPosition() < kFirstFrameSeconds) {
+    // The first line of a document marked at the start of the video starts at 00:00:00:001; the small
+    // offset keeps MarkStart above 0 even at position 0, which the segment replay needs. Anywhere else the
+    // first mark is the position, as every later mark is.
     Session.MarkStart = static_cast<long double>(WP->CurrentPosition()) + 0.00101L;
     Edit1->SetText(kFirstStartTimeText);
   } else {

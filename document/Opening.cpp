@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/Unit1.h"
 #include "base/Error.h"
@@ -23,6 +24,15 @@ const std::string kEditExistingQuestion =
 constexpr int kYesButton = 0;
 constexpr int kNoButton = 1;
 
+// A new video is a new document: nothing of what the last open, resume or capture left may act on it (marks
+// that replay, a continue position or start text for F8, the layout of the last file's lines, edit mode).
+void StartNewSession(TForm1& form) {
+  form.Session = CaptureSession{};
+  form.Document.OmitClosingTag = 0;
+  form.UserRichEdit->SetVisible(false);
+  form.Panel3->SetVisible(true);
+}
+
 }  // namespace
 
 void TForm1::OpenButtonClick() {
@@ -31,8 +41,17 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::OpenVideoGivenAtStart(const std::filesystem::path& mediaPath) {
-  // 找不到要打开的视频文件“%s”。: the video to open cannot be found.
   if (!Ws.Files().Exists(mediaPath)) {
+    // “%s”是文件夹，不是视频文件。: a folder was given where a video was meant.
+    std::error_code error;
+    if (std::filesystem::is_directory(mediaPath, error)) {
+      ShowErrorReport(Ws,
+                      "\xA1\xB0" + Ws.Files().DisplayName(mediaPath) +
+                          "\xA1\xB1\xCA\xC7\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xAC\xB2\xBB\xCA\xC7\xCA\xD3\xC6\xB5"
+                          "\xCE\xC4\xBC\xFE\xA1\xA3");
+      return;
+    }
+    // 找不到要打开的视频文件“%s”。: the video to open cannot be found.
     ShowErrorReport(
         Ws,
         "\xD5\xD2\xB2\xBB\xB5\xBD\xD2\xAA\xB4\xF2\xBF\xAA\xB5\xC4\xCA\xD3\xC6\xB5\xCE\xC4\xBC\xFE\xA1\xB0" +
@@ -45,8 +64,11 @@ void TForm1::OpenVideoGivenAtStart(const std::filesystem::path& mediaPath) {
 void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
   // Any failure ends the open where it happened; the button stays enabled so that the user can try again.
   try {
+    // A pending seek of the last resume would start the new video by itself.
+    Session.PendingSeek = 0;
     WP->SetURL(mediaPath);
     WP->Stop();
+    StartNewSession(*this);
     const MediaNames names = DeriveMediaNames(mediaPath);
     Session.MediaBaseName = names.mediaBaseName;
     Session.MediaFolder = names.mediaFolder;

@@ -129,6 +129,67 @@ TEST_F(Capture, TheSegmentRepeatsAndTheNextLineStartsWhereItsEndWasLastPassed) {
   EXPECT_TRUE(Player().Seeks().empty());
 }
 
+// Mended: the first F9 wrote 00:00:00:001 wherever the video stood, while the replay looped from there.
+TEST(CaptureFirstMark, StartsAt001OnlyAtTheVideosStart) {
+  const struct {
+    const char* name;
+    bool play;  // played there with the player's own button (no F9); else placed with its slider
+    double seconds;
+    const char* startBox;
+    double markStart;
+  } cases[] = {
+      {"on the first frame", false, 0.02, "00:00:00:001", 0.02101},
+      {"placed further on", false, 2.5, "00:00:02:500", 2.5},
+      {"played to 5 s", true, 5, "00:00:05:000", 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.OpenVideo("movie.avi");
+    world.WaitUntilOpened();
+    if (c.play) {
+      world.Player().Play();
+      world.WaitMs(static_cast<long long>(c.seconds * 1000));
+    } else {
+      world.Player().Place(c.seconds);
+    }
+    world.PressF9();
+    EXPECT_EQ(world.Control("Edit1").Text(), c.startBox);
+    EXPECT_NEAR(static_cast<double>(world.Session().MarkStart), c.markStart, 1e-9);
+    world.WaitMs(1000);
+    world.PressF10();
+    world.WaitMs(5);
+    world.TypeInInput("Hi");
+    world.PressEnter();
+    EXPECT_EQ(world.FileBytes("movie.srt").substr(0, 19), std::string("1\r\n") + c.startBox + " -->");
+  }
+}
+
+// Mended: a line marked up to the video's end never repeated, the player standing at the end for good.
+TEST(CaptureAtTheEnd, ALineMarkedUpToTheVideosEndRepeatsFromItsStart) {
+  ScenarioWorld world;
+  world.ws.playerSettings.durations[world.Path("movie.avi")] = 3;
+  world.OpenVideo("movie.avi");
+  world.WaitUntilOpened();
+  world.PressF9();
+  world.WaitMs(1500);
+  world.PressF9();  // the line starts at 1.5 s
+  world.WaitMs(2000);
+  ASSERT_FALSE(world.Player().Playing());  // ended at 3 s
+  world.PressF10();
+  EXPECT_EQ(world.Control("Edit2").Text(), "00:00:03:000");
+  world.Player().ClearCalls();
+  world.WaitMs(5);
+  EXPECT_EQ(world.Player().Seeks(), std::vector<double>{1.5});
+  EXPECT_TRUE(world.Player().Playing());
+  world.WaitMs(3100);  // ended twice more, back at the start each time
+  EXPECT_EQ(world.Player().Seeks().size(), 3u);
+  EXPECT_TRUE(world.Player().Playing());
+  world.TypeInInput("Last");
+  world.PressEnter();
+  EXPECT_NE(world.FileBytes("movie.srt").find("00:00:01:500 --> 00:00:03:000"), std::string::npos);
+}
+
 TEST_F(Capture, ASecondF9BeforeF10MarksTheCurrentPosition) {
   PressF9();
   WaitMs(1500);

@@ -348,12 +348,71 @@ TEST(OpenGivenAtStart, OpensAsTheDialogWouldOrSaysTheVideoIsMissing) {
   EXPECT_EQ(world.UserView().Line(2), "Hi");
   EXPECT_FALSE(world.Control("OpenButton").Enabled());
 
-  ScenarioWorld missing;
-  missing.Form().OpenVideoGivenAtStart(missing.Path("gone.avi"));
-  ASSERT_EQ(missing.ErrorReports().size(), 1u);
-  EXPECT_NE(missing.ErrorReports()[0].find(missing.Shown("gone.avi")), std::string::npos);
-  EXPECT_TRUE(missing.Control("OpenButton").Enabled());
-  EXPECT_EQ(missing.Player().URL(), "");
+  // A missing video is not found; a folder is said to be one (是文件夹), not reported missing.
+  for (const bool folder : {false, true}) {
+    ScenarioWorld missing;
+    if (folder) std::filesystem::create_directory(missing.Path("gone.avi"));
+    missing.Form().OpenVideoGivenAtStart(missing.Path("gone.avi"));
+    ASSERT_EQ(missing.ErrorReports().size(), 1u);
+    const std::string report = missing.ErrorReports()[0];
+    EXPECT_NE(report.find(missing.Shown("gone.avi")), std::string::npos);
+    EXPECT_EQ(report.find(ScenarioWorld::Gbk("是文件夹")) != std::string::npos, folder);
+    EXPECT_EQ(report.find(ScenarioWorld::Gbk("找不到")) != std::string::npos, !folder);
+    EXPECT_TRUE(missing.Control("OpenButton").Enabled());
+    EXPECT_EQ(missing.Player().URL(), "");
+  }
+}
+
+// Mended: a second open went on with what the first one's resume had left: its pending seek started the
+// new video, its marks and continue position were F8's, and new lines lost their closing tag.
+TEST(OpenAgain, ASecondVideoStartsAFreshDocument) {
+  ScenarioWorld world;
+  world.ws.playerSettings.exists[world.Path("notes.txt")] = false;  // the player cannot play it
+  world.WriteFile("notes.srt", kEarlierFile);
+  world.OpenVideo("notes.txt", ScenarioWorld::kYes);
+  ASSERT_EQ(world.UserView().Count(), 8);
+  world.WaitMs(10);
+  ASSERT_TRUE(world.Control("OpenButton").Enabled());
+
+  world.OpenVideo("movie.avi");
+  world.WaitUntilOpened();
+  world.WaitMs(100);
+  EXPECT_FALSE(world.Player().Playing());  // it waits for F9
+  EXPECT_EQ(world.Player().Position(), 0);
+  EXPECT_FALSE(world.UserView().Visible());  // not in edit mode: marking
+  EXPECT_TRUE(world.Control("Panel3").Visible());
+  world.PressF8();
+  EXPECT_EQ(world.Control("Edit1").Text(), "00:00:00:000");
+  world.PressF9();
+  world.WaitMs(1234);
+  world.PressF10();
+  world.WaitMs(5);
+  world.TypeInInput("New");
+  world.PressEnter();
+  EXPECT_EQ(world.FileBytes("movie.srt"),
+            "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "New</b>\r\n\r\n");
+  EXPECT_EQ(world.FileBytes("notes.srt"), kEarlierFile);
+}
+
+// Mended: a file running past its video's end parked the video at the end with a continue position beyond
+// it, so that F9, F10 and Enter did nothing. The user is told, and the video waits at its end.
+TEST(OpenPastTheEnd, AResumeWhoseLastEndLiesPastTheVideoStopsAtTheVideosEnd) {
+  ScenarioWorld world;
+  world.ws.playerSettings.durations[world.Path("movie.avi")] = 60;  // the file's last line ends at 64.5 s
+  world.WriteFile("movie.srt", kEarlierFile);
+  world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+  world.WaitUntilOpened();
+  world.WaitMs(10);
+  EXPECT_EQ(world.Control("NoticeLabel").Text(),
+            ScenarioWorld::Gbk(
+                "字幕文件的最后一句结束于 00:01:04:500，晚于视频的结尾 00:01:00:000：视频停在结尾处。"));
+  EXPECT_FALSE(world.Player().Playing());
+  EXPECT_EQ(world.Player().Position(), 60);
+  EXPECT_EQ(world.Control("Label1").Text(), "00:01:00:000");
+  world.PressF8();
+  EXPECT_EQ(world.Control("Edit1").Text(), "00:01:00:000");
+  EXPECT_EQ(world.Session().MarkStart, 60);
+  EXPECT_EQ(world.FileBytes("movie.srt"), kEarlierFile);
 }
 
 }  // namespace
