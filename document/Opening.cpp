@@ -37,7 +37,11 @@ void StartNewSession(TForm1& form) {
 
 void TForm1::OpenButtonClick() {
   const std::optional<std::filesystem::path> mediaPath = Ws.ChooseFileToOpen();
-  if (mediaPath) OpenVideo(*mediaPath);
+  // A new video empties the views: while saves fail, that would lose what the disk lacks.
+  // 继续：仍然打开另一个视频，这些修改将丢失。
+  if (mediaPath && MayDropUnsavedLines("\xBC\xCC\xD0\xF8\xA3\xBA\xC8\xD4\xC8\xBB\xB4\xF2\xBF\xAA\xC1\xED\xD2\xBB\xB8\xF6"
+                                       "\xCA\xD3\xC6\xB5\xA3\xAC\xD5\xE2\xD0\xA9\xD0\xDE\xB8\xC4\xBD\xAB\xB6\xAA\xCA\xA7\xA1\xA3"))
+    OpenVideo(*mediaPath);
 }
 
 void TForm1::OpenVideoGivenAtStart(const std::filesystem::path& mediaPath) {

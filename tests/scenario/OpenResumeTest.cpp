@@ -252,9 +252,15 @@ TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
   EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
   EXPECT_EQ(ErrorReports().size(), 2u);
 
-  // Once the folder is out of the way the user opens the video again and declines: now it works.
+  // Once the folder is out of the way the user opens the video again and declines: now it works. The line
+  // the file refused would be lost by the open: the user is asked first, and goes on.
   std::filesystem::remove_all(Path("movie.srt.bak"));
+  ws.messageBoxAnswers.push_back([](const MessageBoxRequest& question) {
+    EXPECT_EQ(question.buttons, TryContinueCancelButtons());
+    return 1;
+  });
   OpenVideo("movie.avi", kNo);
+  EXPECT_TRUE(ws.messageBoxAnswers.empty());
   EXPECT_EQ(FileBytes("movie.srt.bak"), kEarlierFile);
   EXPECT_FALSE(Control("OpenButton").Enabled());
   WaitUntilOpened();
