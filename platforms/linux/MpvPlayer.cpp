@@ -268,7 +268,9 @@ double MpvPlayer::CurrentPosition() {
 void MpvPlayer::SetCurrentPosition(double seconds) {
   ProcessEvents();
   if (!std::isfinite(seconds)) return;
+  // A position past the end is the end, as the program reads it back: mpv itself would report the target.
   seconds = std::max(seconds, 0.0);
+  if (durationSeconds_ > 0) seconds = std::min(seconds, durationSeconds_);
   pinnedSecond_.reset();
   switch (state_) {
     case State::kEmpty:
@@ -477,7 +479,8 @@ void MpvPlayer::OnFileLoaded() {
   if (mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0) {
     clock_.SetFrameDuration(1.0 / fps);
   }
-  const std::optional<double> seek = std::exchange(seekAfterOpening_, std::nullopt);
+  std::optional<double> seek = std::exchange(seekAfterOpening_, std::nullopt);
+  if (seek && durationSeconds_ > 0) seek = std::min(*seek, durationSeconds_);
   heldSeconds_ = seek.value_or(0);
   if (seek) IssueSeek(*seek);
   switch (stateAfterOpening_) {

@@ -185,6 +185,23 @@ TEST_F(MpvPlayerTest, SeekWhileOpeningIsServedOnceLoaded) {
   EXPECT_LT(player_->CurrentPosition(), 6.0);
 }
 
+// A resume whose last line ends past the video: the position read back is the video's end, opened or not.
+TEST_F(MpvPlayerTest, APositionPastTheEndReadsAsTheEnd) {
+  for (const bool whileOpening : {false, true}) {
+    SCOPED_TRACE(whileOpening);
+    if (whileOpening) {
+      player_->SetURL(TestVideoPath(false));
+      player_->Stop();
+    } else {
+      Open(false);
+    }
+    player_->SetCurrentPosition(20000.0);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return player_->PlayState() == kPlayStateStopped; }, kWaitMs));
+    EXPECT_GE(player_->CurrentPosition(), 9.9);
+    EXPECT_LE(player_->CurrentPosition(), 10.1);
+  }
+}
+
 TEST_F(MpvPlayerTest, PauseHoldsThePositionAndPlayGoesOnFromIt) {
   Open(true);
   player_->Play();
