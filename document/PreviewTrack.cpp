@@ -253,7 +253,7 @@ std::string EventTextFromSubRip(std::string_view textLines) {
 }
 
 std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
-  const SubRipExport standard = ExportStandardSubRip(fileViewText, false, true);
+  const SubRipExport standard = ExportStandardSubRipOfFileView(fileViewText);
   const std::string_view copy = standard.utf8;
   std::vector<PreviewEvent> events;
   events.reserve(static_cast<std::size_t>(standard.subtitleCount));
