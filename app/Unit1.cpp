@@ -85,6 +85,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   ContinueButton->OnClick = [this] { ContinueButtonClick(); };
   InputEdit->OnKeyDown = [this](KeyEvent& key) { InputEditKeyDown(key); };
   InputEdit->OnChange = [this] { ++Preview.InputRevision; };
+  InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
@@ -95,6 +96,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   UserRichEdit->OnMouseDown = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnMouseUp = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnChange = [this] { UserRichEditChange(); };
+  UserRichEdit->OnCharactersRefused = [this] { CharactersRefused(); };
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");

@@ -127,6 +127,7 @@ class TForm1 {
   std::unique_ptr<Timer> NoticeTimer;
   int NoticeTicksLeft = 0;
   void ShowNotice(const std::string& text);
+  void CharactersRefused();
   void NoticeTimerTick();
   // After an open, until the next: a file the player cannot open gives the open button back.
   int WatchingOpen = 0;

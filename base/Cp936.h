@@ -14,6 +14,9 @@ constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0
 
 // UTF-8 to code page 936. A character code page 936 cannot hold becomes "?", and *lossy is set.
 std::string Cp936FromUtf8(std::string_view utf8, bool* lossy = nullptr);
+// UTF-8 to code page 936 for text the user typed or pasted: a character code page 936 cannot hold (Korean,
+// an emoji, a rare ideograph, a broken sequence) is left out instead of becoming "?", and *refused is set.
+std::string Cp936FromUtf8Refusing(std::string_view utf8, bool* refused);
 // Code page 936 to UTF-8. A byte sequence that is not valid code page 936 becomes U+FFFD.
 std::string Utf8FromCp936(std::string_view cp936);
 

@@ -70,12 +70,15 @@ class Converter {
 
 }  // namespace
 
-std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) {
+namespace {
+
+// `substitute` takes the place of each character the code page lacks; *lossy tells whether there was one.
+std::string Cp936FromUtf8With(std::string_view utf8, bool* lossy, std::string_view substitute) {
   if (lossy) *lossy = false;
   thread_local Converter converter("CP936", "UTF-8");
   return converter.Convert(utf8, [&](std::string_view input, std::size_t position, std::string& output) {
     if (lossy) *lossy = true;
-    output += '?';
+    output += substitute;
     const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(input[position]));
     // A well-formed character the code page lacks is skipped whole; a broken sequence one byte at a time.
     if (length > 1 && position + length <= input.size()) {
@@ -86,6 +89,14 @@ std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) {
     }
     return std::size_t{1};
   });
+}
+
+}  // namespace
+
+std::string Cp936FromUtf8(std::string_view utf8, bool* lossy) { return Cp936FromUtf8With(utf8, lossy, "?"); }
+
+std::string Cp936FromUtf8Refusing(std::string_view utf8, bool* refused) {
+  return Cp936FromUtf8With(utf8, refused, "");
 }
 
 std::string Utf8FromCp936(std::string_view cp936) {

@@ -60,24 +60,26 @@ void AppendEvent(std::string& out, long long startMs, long long endMs, std::stri
   out += '\n';
 }
 
-// "HH:MM:SS,mmm" as the standard copy writes it (more hour digits from 100 hours on).
+// "HH:MM:SS,mmm" as the standard copy writes it (more hour digits from 100 hours on). A field of more than
+// nine digits makes no time: the milliseconds of a billion hours still fit, and nothing longer is summed.
 std::optional<long long> ReadStandardTime(std::string_view time) {
+  constexpr int kMostFieldDigits = 9;
   long long fields[4] = {0, 0, 0, 0};
   int field = 0;
-  bool digits = false;
+  int digits = 0;
   for (const char c : time) {
     if (IsDigit(c)) {
+      if (++digits > kMostFieldDigits) return std::nullopt;
       fields[field] = fields[field] * 10 + (c - '0');
-      digits = true;
     } else if ((c == ':' && field < 2) || (c == ',' && field == 2)) {
-      if (!digits) return std::nullopt;
+      if (digits == 0) return std::nullopt;
       ++field;
-      digits = false;
+      digits = 0;
     } else {
       return std::nullopt;
     }
   }
-  if (field != 3 || !digits) return std::nullopt;
+  if (field != 3 || digits == 0) return std::nullopt;
   return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 1000 + fields[3];
 }
 
@@ -253,7 +255,7 @@ std::string EventTextFromSubRip(std::string_view textLines) {
 }
 
 std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
-  const SubRipExport standard = ExportStandardSubRip(fileViewText, false, true);
+  const SubRipExport standard = ExportStandardSubRipOfFileView(fileViewText);
   const std::string_view copy = standard.utf8;
   std::vector<PreviewEvent> events;
   events.reserve(static_cast<std::size_t>(standard.subtitleCount));

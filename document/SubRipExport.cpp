@@ -6,6 +6,7 @@
 #include "base/Error.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
+#include "document/SubtitleFile.h"
 
 namespace titrelle {
 
@@ -139,14 +140,7 @@ std::string DropMarkup(std::string_view line) {
   return text;
 }
 
-}  // namespace
-
-SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain, bool skipUnreadable) {
-  // One conversion of the whole file: CR and LF are the same bytes in both encodings, so lines and their
-  // numbers stay where they were.
-  const std::string utf8 = fileBytes.starts_with(kByteOrderMark)
-                               ? std::string(fileBytes.substr(kByteOrderMark.size()))
-                               : Utf8FromCp936Document(fileBytes);
+SubRipExport ExportUtf8(std::string_view utf8, bool plain, bool skipUnreadable) {
   const std::vector<std::string_view> lines = SplitLines(utf8);
 
   std::vector<std::size_t> timeLines;
@@ -199,6 +193,27 @@ SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain, bool s
     result.utf8 += "\r\n";
   }
   return result;
+}
+
+}  // namespace
+
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
+  // One conversion of the whole file: CR and LF are the same bytes in both encodings, so lines and their
+  // numbers stay where they were.
+  switch (DetectFileEncoding(fileBytes)) {
+    case FileEncoding::Utf8:
+      if (fileBytes.starts_with(kByteOrderMark)) fileBytes.remove_prefix(kByteOrderMark.size());
+      return ExportUtf8(fileBytes, plain, false);
+    case FileEncoding::Utf16:
+      throw SubRipExportError(0, "the file is in UTF-16, which the copy does not read (only UTF-8 and code page 936)");
+    case FileEncoding::Cp936:
+      break;
+  }
+  return ExportUtf8(Utf8FromCp936Document(fileBytes), plain, false);
+}
+
+SubRipExport ExportStandardSubRipOfFileView(std::string_view fileViewText) {
+  return ExportUtf8(Utf8FromCp936Document(fileViewText), false, true);
 }
 
 std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath) {

@@ -26,15 +26,18 @@ struct SubRipExport {
   int subtitleCount = 0;  // how many subtitles it holds
 };
 
-// Converts a subtitle file's bytes (code page 936, or UTF-8 when they start with its byte order mark; any of
-// CR LF, CR and LF as breaks). A subtitle starts at its time line ("HH:MM:SS:mmm --> HH:MM:SS:mmm", or with a
-// comma or point before the milliseconds); a number line right before it is its number, and its text is every
-// non-blank line up to the next subtitle's number or time line. `plain` drops "{...}" and "<...>" markup.
-// Throws SubRipExportError for a time line that does not read, and for a file with no time line at all;
-// with `skipUnreadable` (a document being edited, whose time line may be half typed) such a subtitle is left
-// out and a file without one gives an empty copy.
-SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false,
-                                  bool skipUnreadable = false);
+// Converts a subtitle file's bytes (code page 936, or UTF-8 as DetectFileEncoding tells it; any of CR LF,
+// CR and LF as breaks); a file in UTF-16 is refused. A subtitle starts at its time line ("HH:MM:SS:mmm -->
+// HH:MM:SS:mmm", or with a comma or point before the milliseconds); a number line right before it is its
+// number, and its text is every non-blank line up to the next subtitle's number or time line. `plain` drops
+// "{...}" and "<...>" markup. Throws SubRipExportError for a time line that does not read, and for a file
+// with no time line at all.
+SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain = false);
+
+// The same of the file view's text, which is code page 936 whatever its bytes look like. It is a document
+// being edited, whose time line may be half typed: a subtitle whose time line does not read is left out,
+// and a text without one gives an empty copy.
+SubRipExport ExportStandardSubRipOfFileView(std::string_view fileViewText);
 
 // "movie.srt" gives "movie.standard.srt", in the same folder.
 std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath);

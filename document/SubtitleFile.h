@@ -17,8 +17,9 @@ namespace titrelle {
 // What a subtitle file's bytes are written in, as far as they tell. The program edits code page 936 only.
 enum class FileEncoding { Cp936, Utf8, Utf16 };
 
-// A byte order mark says it; without one, text that is valid UTF-8 and not valid code page 936 is UTF-8, and
-// text with zero bytes in every other place is UTF-16. Everything else is taken for code page 936.
+// A byte order mark says it. Without one, text whose zero bytes sit nearly all in the odd places, or nearly all
+// in the even ones, and that reads as UTF-16 code units is UTF-16 (so is text that is a quarter zero bytes);
+// well-formed UTF-8 holding a character of several bytes is UTF-8. Everything else is taken for code page 936.
 FileEncoding DetectFileEncoding(std::string_view bytes);
 
 }  // namespace titrelle

@@ -12,6 +12,7 @@
 #include "document/Cp936Decoder.h"
 #include "document/LastTimeLine.h"
 #include "document/Listing.h"
+#include "document/PreviewTrack.h"
 #include "document/SubRipExport.h"
 #include "document/SubtitleFile.h"
 #include "document/UserViewDerivation.h"
@@ -87,6 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(span.startSeconds >= 0 && span.endSeconds >= 0 && span.number >= 0, "a span before the start");
     index.Between(span.startSeconds, span.startSeconds, found);
     Require(!found.empty() || span.endSeconds < span.startSeconds, "a span the index does not find");
+  }
+
+  // The preview's events of the whole file: each one's times as its time line gives them.
+  for (const titrelle::PreviewEvent& event : titrelle::PreviewEventsBetween(fileView, 0, 1LL << 60)) {
+    Require(event.startMs >= 0 && event.endMs >= 0 && !event.line.empty(), "a preview event out of shape");
   }
 
   const int omitClosingTag = size > 0 ? data[0] & 1 : 0;

@@ -68,6 +68,8 @@ class Control {
   std::function<void(KeyEvent&)> OnKeyDown;        // before the control acts on the key
   std::function<void(KeyEvent&)> OnKeyUp;          // after it
   std::function<void(KeyPressEvent&)> OnKeyPress;  // typed characters, before they are inserted
+  // Typed or pasted characters that code page 936 cannot hold were left out (ui/TypedText.h).
+  std::function<void()> OnCharactersRefused;
 };
 
 // The user view: an editable multi-line text control seen line by line, so that line-break counting of a

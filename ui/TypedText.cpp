@@ -26,4 +26,11 @@ std::string FilterTypedText(std::string_view typed, const std::function<void(Key
   return kept;
 }
 
+std::string TakeTypedText(std::string_view utf8, const std::function<void()>& refused) {
+  bool lost = false;
+  std::string taken = Cp936FromUtf8Refusing(utf8, &lost);
+  if (lost && refused) refused();
+  return taken;
+}
+
 }  // namespace titrelle

@@ -15,6 +15,7 @@ namespace titrelle {
 namespace {
 
 constexpr std::string_view kBreak = "\r\n";
+constexpr int kProcessKey = 229;  // what the key down of an input method's character reports
 
 bool IsTextKind(ControlKind kind) {
   return kind == ControlKind::Edit || kind == ControlKind::Memo || kind == ControlKind::UserView;
@@ -190,17 +191,51 @@ bool HeadlessControl::Type(const std::string& text) {
 }
 
 bool HeadlessControl::TypeOne(const std::string& characters) {
-  constexpr int kProcessKey = 229;  // what the key down of an input method's character reports
-  const bool single = characters.size() == 1;
-  KeyEvent down{single ? VirtualKeyForCharacter(characters[0]) : kProcessKey, 0, false};
+  // A single byte has a key of its own.
+  TypeInput(characters.size() == 1 ? VirtualKeyForCharacter(characters[0]) : kProcessKey,
+            [&] { return characters; });
+  return true;
+}
+
+bool HeadlessControl::CommitInputMethod(const std::string& utf8) {
+  if (!Usable()) return false;
+  TypeInput(kProcessKey, [&] { return TakeTypedText(utf8, [this] { Fire(OnCharactersRefused); }); });
+  return true;
+}
+
+void HeadlessControl::TypeInput(int key, const std::function<std::string()>& take) {
+  KeyEvent down{key, 0, false};
   FireKey(OnKeyDown, down);
   if (!down.swallowed) {
-    const std::string typed = FilterTypedText(characters, [this](KeyPressEvent& press) { FirePress(press); });
+    const std::string typed = FilterTypedText(take(), [this](KeyPressEvent& press) { FirePress(press); });
     if (!typed.empty() && InsertTyped(typed)) FireChange();
   }
   KeyEvent up{down.key, 0, false};
   FireKey(OnKeyUp, up);
+}
+
+bool HeadlessControl::Paste(const std::string& clipboard) {
+  if (!Usable()) return false;
+  constexpr int kKeyV = 'V';
+  KeyEvent down{kKeyV, modifier::Ctrl, false};
+  FireKey(OnKeyDown, down);
+  if (!down.swallowed && EditableByUser()) {
+    const std::string taken = TakeTypedText(clipboard, [this] { Fire(OnCharactersRefused); });
+    if (!taken.empty() && InsertPasted(taken)) FireChange();
+  }
+  KeyEvent up{kKeyV, modifier::Ctrl, false};
+  FireKey(OnKeyUp, up);
   return true;
+}
+
+bool HeadlessControl::InsertPasted(const std::string& text) {
+  // One line: CR LF, a lone CR and a lone LF each become one blank, as the desktop shells have it.
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  return InsertTyped(line);
 }
 
 bool HeadlessControl::InsertTyped(const std::string& characters) {
@@ -368,6 +403,12 @@ bool HeadlessUserView::InsertTyped(const std::string& characters) {
   return true;
 }
 
+bool HeadlessUserView::InsertPasted(const std::string& text) {
+  // Pasted at the caret; a selection stays.
+  ReplaceText(CaretOffset(), 0, text);
+  return true;
+}
+
 bool HeadlessUserView::ApplyKey(int key, unsigned shift) {
   const std::string& text = listing_.Text();
   const std::size_t lineStart = listing_.LineStart(caretLine_);
@@ -456,20 +497,6 @@ bool HeadlessUserView::ClickAt(int line, int column) {
   // The control moves its caret before the program hears of the click, so both events see the new line.
   Fire(OnMouseDown);
   Fire(OnMouseUp);
-  return true;
-}
-
-bool HeadlessUserView::Paste(const std::string& clipboard) {
-  if (!Usable()) return false;
-  constexpr int kKeyV = 'V';
-  KeyEvent down{kKeyV, modifier::Ctrl, false};
-  FireKey(OnKeyDown, down);
-  if (!down.swallowed && !readOnly_ && !clipboard.empty()) {
-    ReplaceText(CaretOffset(), 0, clipboard);
-    FireChange();
-  }
-  KeyEvent up{kKeyV, modifier::Ctrl, false};
-  FireKey(OnKeyUp, up);
   return true;
 }
 

@@ -79,13 +79,21 @@ class HeadlessControl : public virtual Control {
   bool SelectItem(int index);                  // drop-down list: picks an item, fires OnChange
   bool PressKey(int key, unsigned shift = 0);  // one key, down and up
   bool Type(const std::string& text);          // every character of `text` typed in turn (code page 936)
+  // What the desktop hands over in UTF-8, before the program converts it: an input method's commit, and
+  // Ctrl+V with `clipboard` (key down, the insertion, change, key up; breaks become blanks in an edit box).
+  bool CommitInputMethod(const std::string& utf8);
+  bool Paste(const std::string& clipboard);
 
  protected:
   // The control's own action on a key that was not swallowed; true when its text changed.
   virtual bool ApplyKey(int key, unsigned shift);
   // The control's own action on a typed character or double-byte character; true when its text changed.
   virtual bool InsertTyped(const std::string& characters);
+  // The control's own action on pasted text; true when its text changed.
+  virtual bool InsertPasted(const std::string& text);
   bool TypeOne(const std::string& characters);
+  // Typing through an input method: key down, the key press of each byte, the insertion, key up.
+  void TypeInput(int key, const std::function<std::string()>& take);
   void FireChange();
   void Fire(const std::function<void()>& handler);
   // A key or key press whose handler fails is not acted on, as the failure ends its handling on a desktop.
@@ -135,8 +143,6 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   // A mouse click at (line, byte column), clamped into the text: the caret moves, then mouse down and mouse
   // up.
   bool ClickAt(int line, int column);
-  // Ctrl+V with `clipboard` (which may hold CR LF breaks): key down, the insertion, change, key up.
-  bool Paste(const std::string& clipboard);
   void PlaceCaret(int line, int column);  // without any event, for setting up a test
   // Selects from (line, column) to (endLine, endColumn), as a drag of the mouse or Shift and the arrows do.
   void Select(int line, int column, int endLine, int endColumn);
@@ -144,6 +150,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
  protected:
   bool ApplyKey(int key, unsigned shift) override;
   bool InsertTyped(const std::string& characters) override;
+  bool InsertPasted(const std::string& text) override;
 
  private:
   std::size_t CaretOffset() const;

@@ -1,5 +1,6 @@
 #include "platforms/linux/QtControl.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/Error.h"
@@ -115,42 +116,48 @@ void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEv
     return;
   }
   // The key press: typed single-byte characters, Backspace and Enter among them; other control characters
-  // (Ctrl+V and its like) are commands, not typing.
-  const QString text = event->text();
-  std::string bytes = text.isEmpty() ? std::string() : Cp936FromQString(text);
+  // (Ctrl+V and its like) are commands, not typing. A character code page 936 cannot hold is refused first.
+  bool refused = false;
+  const std::string bytes = TakeTypedText(event->text().toStdString(), [&] {
+    refused = true;
+    Fire(OnCharactersRefused);
+  });
   const auto byte = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
   const bool typed = (byte >= 0x20 && byte != 0x7F) || byte == vk::Back || byte == vk::Return;
   const bool typedText = bytes.size() > 1 && static_cast<unsigned char>(bytes[0]) >= 0x20;
   BeforeWidgetKey();
+  // What the key is to type, when that is not what it came with.
+  std::optional<std::string> kept;
   if (typedText && OnKeyPress) {
     // Several bytes (a Chinese character): each goes through the key press, as typing reaches the program.
-    const std::string kept = FilterTypedText(bytes, [this](KeyPressEvent& press) { FirePress(press); });
-    if (kept.empty()) {
-      event->accept();
-    } else if (kept != bytes) {
-      QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QStringFromCp936(kept),
-                         event->isAutoRepeat(), static_cast<quint16>(event->count()));
-      act(&replaced);
-    } else {
-      act(event);
-    }
+    kept = FilterTypedText(bytes, [this](KeyPressEvent& press) { FirePress(press); });
   } else if (typed && OnKeyPress) {
     KeyPressEvent press{bytes[0]};
     FirePress(press);
-    if (press.character == 0) {
-      event->accept();
-    } else if (press.character != bytes[0]) {
-      QKeyEvent replaced(event->type(), event->key(), event->modifiers(),
-                         QStringFromCp936(std::string(1, press.character)), event->isAutoRepeat(),
-                         static_cast<quint16>(event->count()));
-      act(&replaced);
-    } else {
-      act(event);
-    }
-  } else {
+    kept = press.character == 0 ? std::string() : std::string(1, press.character);
+  } else if (refused) {
+    kept = bytes;
+  }
+  if (!kept || (*kept == bytes && !refused)) {
     act(event);
+  } else if (kept->empty()) {
+    event->accept();
+  } else {
+    QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QStringFromCp936(*kept),
+                       event->isAutoRepeat(), static_cast<quint16>(event->count()));
+    act(&replaced);
   }
   AfterWidgetKey();
+}
+
+std::optional<QString> QtControl::RefuseUntakable(const QString& text) {
+  bool refused = false;
+  const std::string taken = TakeTypedText(text.toStdString(), [&] {
+    refused = true;
+    Fire(OnCharactersRefused);
+  });
+  if (!refused) return std::nullopt;
+  return QStringFromCp936(taken);
 }
 
 void QtControl::FirePress(KeyPressEvent& press) { titrelle::FirePress(host_.system, OnKeyPress, press); }
@@ -169,11 +176,16 @@ void QtControl::HandleInputMethod(QInputMethodEvent* event,
   KeyEvent down{kInputMethodKey, 0, false};
   FireKey(OnKeyDown, down);
   BeforeWidgetKey();
-  const std::string committed = Cp936FromQString(event->commitString());
+  bool refused = false;
+  const std::string committed = down.swallowed ? std::string()
+                                               : TakeTypedText(event->commitString().toStdString(), [&] {
+                                                   refused = true;
+                                                   Fire(OnCharactersRefused);
+                                                 });
   const std::string kept =
       down.swallowed ? std::string()
                      : FilterTypedText(committed, [this](KeyPressEvent& press) { FirePress(press); });
-  if (kept != committed) {
+  if (down.swallowed || refused || kept != committed) {
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     if (!kept.empty()) filtered.setCommitString(QStringFromCp936(kept));
     act(&filtered);

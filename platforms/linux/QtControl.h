@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/Controls.h"
@@ -57,6 +58,9 @@ class QtControl : public virtual Control {
   void HandleKeyRelease(QKeyEvent* event);
   void FirePress(KeyPressEvent& press);
   void HandleInputMethod(QInputMethodEvent* event, const std::function<void(QInputMethodEvent*)>& act);
+  // Text the user pasted or dropped, as the program takes it (ui/TypedText.h): nothing when all of it, else
+  // the text without the characters code page 936 cannot hold, the core told of them.
+  std::optional<QString> RefuseUntakable(const QString& text);
   virtual void HandleMouse(bool down);
   void HandleClick();
 

@@ -232,7 +232,7 @@ QtEdit::QtEdit(ControlHost host, const ControlEntry& entry, QtControl* parent, Q
   QLineEdit* edit = Edit();
   edit->setReadOnly(entry.readOnly);
   edit->setFrame(entry.border);
-  edit->setValidator(new SingleLineValidator(edit));
+  edit->setValidator(new SingleLineValidator(this, edit));
   QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { Fire(OnChange); });
   SetText(entry.text);
   Place(Qt::ClickFocus);

@@ -5,11 +5,13 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QValidator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,10 +69,11 @@ class HookedWidget : public Base {
 
 // An edit box holds one line: a line break that reaches it (pasted, dropped) becomes a space, or the line
 // typed into the input box would reach the views as several lines, a lone CR or LF splitting the user
-// view's line and not the file view's.
+// view's line and not the file view's. Its characters are those the program takes (a paste or a drop
+// reaches the box past the key handling).
 class SingleLineValidator : public QValidator {
  public:
-  using QValidator::QValidator;
+  SingleLineValidator(QtControl* control, QObject* parent) : QValidator(parent), control_(control) {}
   State validate(QString& input, int& position) const override {
     QString line;
     line.reserve(input.size());
@@ -83,14 +86,40 @@ class SingleLineValidator : public QValidator {
       }
       line += c == QLatin1Char('\r') || c == QLatin1Char('\n') ? QLatin1Char(' ') : c;
     }
+    // Taken in two pieces, so that the caret stays after what was pasted.
+    const std::optional<QString> head = control_->RefuseUntakable(line.left(caret));
+    const std::optional<QString> tail = control_->RefuseUntakable(line.mid(caret));
+    if (head || tail) {
+      const QString before = head.value_or(line.left(caret));
+      line = before + tail.value_or(line.mid(caret));
+      caret = static_cast<int>(before.size());
+    }
     input = line;
     position = caret;
     return Acceptable;
   }
+
+ private:
+  QtControl* control_;
 };
 
 using LineEditWidget = HookedWidget<QLineEdit>;
-using PlainTextWidget = HookedWidget<QPlainTextEdit>;
+
+// A paste or a drop into a plain-text editor brings what the program takes of it.
+class PlainTextWidget : public HookedWidget<QPlainTextEdit> {
+ public:
+  using HookedWidget::HookedWidget;
+
+ protected:
+  void insertFromMimeData(const QMimeData* source) override {
+    const std::optional<QString> taken =
+        control && source->hasText() ? control->RefuseUntakable(source->text()) : std::nullopt;
+    if (!taken) return QPlainTextEdit::insertFromMimeData(source);
+    QMimeData kept;
+    kept.setText(*taken);
+    QPlainTextEdit::insertFromMimeData(&kept);
+  }
+};
 
 // A push button that Enter presses too, as a focused button on the desktop does.
 class ButtonWidget : public QPushButton {

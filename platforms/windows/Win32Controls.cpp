@@ -389,13 +389,16 @@ LRESULT Win32Control::CallOriginal(HWND handle, UINT message, WPARAM wParam, LPA
 LRESULT Win32Control::TypedCharacter(HWND handle, WPARAM wParam, LPARAM lParam) {
   const wchar_t typed = static_cast<wchar_t>(wParam);
   if (typed == L'\t') return 0;  // Tab moved the focus on its key down
+  // A character code page 936 cannot hold is refused here (each half of a surrogate pair comes alone).
+  const std::string bytes =
+      TakeTypedText(Utf8FromWide(std::wstring_view(&typed, 1)), [this] { Fire(OnCharactersRefused); });
+  if (bytes.empty()) return 0;
   // An edit box holds one line.
   const bool oneLine = entry_.kind == ControlKind::Edit;
   if (!OnKeyPress) {
     if (oneLine && (typed == L'\r' || typed == L'\n')) return 0;
     return CallOriginal(handle, WM_CHAR, wParam, lParam);
   }
-  const std::string bytes = Cp936FromWide(std::wstring(1, typed));
   const auto byte = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
   // Typed single-byte characters, Backspace and Enter among them; other control characters (Ctrl+V and its
   // like) are commands, not typing.
@@ -418,6 +421,30 @@ LRESULT Win32Control::TypedCharacter(HWND handle, WPARAM wParam, LPARAM lParam) 
   return result;
 }
 
+bool Win32Control::PasteRefusing(HWND handle) {
+  if (GetWindowLongW(handle, GWL_STYLE) & ES_READONLY) return false;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(handle)) return false;
+  std::wstring clipboard;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      clipboard = text;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  bool refused = false;
+  const std::string taken = TakeTypedText(Utf8FromWide(clipboard), [&] {
+    refused = true;
+    Fire(OnCharactersRefused);
+  });
+  if (!refused || !IsWindow(handle)) return false;
+  std::wstring kept = WideFromCp936(taken);
+  // An edit box takes a paste up to its first line break.
+  if (entry_.kind == ControlKind::Edit) kept = kept.substr(0, kept.find_first_of(L"\r\n"));
+  SendMessageW(handle, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
+  return true;
+}
+
 LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS:
@@ -435,6 +462,13 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
         return 0;
       }
       if (!IsWindow(handle)) return 0;
+      // A rich edit pastes on the key itself, without a WM_PASTE.
+      const bool pasteKey = (wParam == 'V' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) ||
+                            (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0);
+      if (entry_.kind == ControlKind::UserView && pasteKey && PasteRefusing(handle)) {
+        suppressCharacter_ = true;
+        return 0;
+      }
       if (entry_.kind == ControlKind::Button && wParam == VK_RETURN) {
         // Enter presses a focused button, as on the desktop.
         suppressCharacter_ = true;
@@ -468,6 +502,9 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
       Mouse(message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN);
       return result;
     }
+    case WM_PASTE:
+      if (PasteRefusing(handle)) return 0;
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(handle, SubclassProc, kSubclassId);
       break;

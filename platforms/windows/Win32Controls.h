@@ -64,6 +64,8 @@ class Win32Control : public virtual Control {
   void FirePress(KeyPressEvent& press);
   LRESULT CallOriginal(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT TypedCharacter(HWND handle, WPARAM wParam, LPARAM lParam);
+  // A paste whose clipboard holds characters code page 936 cannot hold: the rest is pasted here, and true.
+  bool PasteRefusing(HWND handle);
   virtual void BeforeControlKey() {}
   virtual void AfterControlKey() {}
   virtual void Mouse(bool /*down*/) {}

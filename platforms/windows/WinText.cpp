@@ -28,6 +28,16 @@ std::string Cp936FromWide(std::wstring_view text) {
   return bytes;
 }
 
+std::string Utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
 std::string SystemMessage(unsigned long error) {
   wchar_t* buffer = nullptr;
   const DWORD length =

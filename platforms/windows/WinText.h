@@ -10,6 +10,8 @@ namespace titrelle {
 std::wstring WideFromCp936(std::string_view text);
 // A character code page 936 cannot hold becomes "?".
 std::string Cp936FromWide(std::wstring_view text);
+// The user's text as the core judges it (ui/TypedText.h); half a surrogate pair becomes U+FFFD.
+std::string Utf8FromWide(std::wstring_view text);
 // The system's words for an error code (GetLastError, a registry result), without the final line break.
 std::string SystemMessage(unsigned long error);
 

@@ -93,6 +93,25 @@ TEST(PreviewTrack, TheSubtitlesOfAStretchAreTheWholeFilesEventsThatShowInIt) {
   }
 }
 
+TEST(PreviewTrack, ATimeLineWhoseTimesDoNotReadIsNoEvent) {
+  // A resumed file may hold anything on a time line; too many digits are no time at all.
+  const std::string good = "1\r\n00:00:01:000 --> 00:00:02:000\r\ngood\r\n\r\n";
+  const char* const badTimeLines[] = {
+      "00:00:01:000 --> 99999999999999999999:00:00:000",
+      "99999999999999999999:00:00:000 --> 00:00:02:000",
+      "00:00:01:000 --> 00:00:02:99999999999999999999",
+      "00:00:01:000 --> 00:99999999999999999999:00,000",
+      "00:00:01:000 --> 00:00:0",
+  };
+  for (const char* badTimeLine : badTimeLines) {
+    Listing fileView;
+    fileView.SetListingText(good + "2\r\n" + badTimeLine + "\r\nbad\r\n\r\n");
+    EXPECT_EQ(Lines(PreviewEventsBetween(fileView, 0, 1LL << 60)),
+              Event("0:00:01.00", "0:00:02.00", "good"))
+        << badTimeLine;
+  }
+}
+
 TEST(PreviewTrack, TheTypedLineAndTheScript) {
   const std::string line = Cp936FromUtf8("<font color=#FFFFFF>{\\fn黑体\\fs18\\pos(,)\\}字幕");
   EXPECT_EQ(PreviewTypedEvent(1.2344L, 3.5L, line),

@@ -83,6 +83,9 @@ TEST(ExportStandardSubRip, WritesCommaTimesNumbersFromOneAndUtf8) {
       {"a subtitle without text stays, numbered",
        "1\r\n00:00:01:000 --> 00:00:02:000\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nB\r\n", false,
        "1\r\n00:00:01,000 --> 00:00:02,000\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nB\r\n\r\n", 2},
+      {"UTF-8 without one too, though its letters are code page 936 pairs as well",
+       "1\r\n00:00:01:000 --> 00:00:02:000\r\ncaf\xC3\xA9 " + kHelloUtf8 + "\r\n", false,
+       "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xC3\xA9 " + kHelloUtf8 + "\r\n\r\n", 1},
       {"UTF-8 with a byte order mark is taken as UTF-8",
        "\xEF\xBB\xBF"
        "1\r\n00:00:01:000 --> 00:00:02:000\r\n" +
@@ -129,6 +132,7 @@ TEST(ExportStandardSubRip, NamesTheLineThatDoesNotRead) {
       {"1\n00:00:01:000 --> \n", 2, "is not"},                          // no end
       {"1\n00:00:01:000 --> 00:00:02:000\nA --> B\n", 3, "'A --> B'"},  // an arrow in a text
       {"1\n-0:00:01:000 --> 00:00:02:000\n", 2, "is not"},
+      {std::string("1\0\r\0\n\0" "0\0000\0:\0", 12), 0, "UTF-16"},  // without a byte order mark
   };
   for (const auto& c : cases) {
     try {

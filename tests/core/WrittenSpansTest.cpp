@@ -35,6 +35,9 @@ TEST(WrittenSpansTest, WhatDoesNotReadIsPassedOverAndAMissingNumberIsTheTimeLine
       {"1\r\n00:00:01:000 --> 00:00:0\r\n", {}},
       {"1\r\n00:00:01:000 -->\r\n", {}},
       {"1\r\n-1:00:01:000 --> 00:00:02:000\r\n", {}},
+      // Too many digits are no time and no number.
+      {"1\r\n00:00:01:000 --> 99999999999999999999:00:00:000\r\n", {}},
+      {"99999999999999999999\r\n00:00:01:000 --> 00:00:02:000\r\n", {{1, 1, 2}}},
       // No number line: its place among the time lines.
       {"00:00:01:000 --> 00:00:02:000\r\nx\r\n\r\n00:00:03:000 --> 00:00:04:000", {{1, 1, 2}, {2, 3, 4}}},
       // Blanks around the times, and a last line without a break.

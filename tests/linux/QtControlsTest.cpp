@@ -18,6 +18,7 @@
 #include <QtTest/QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -260,6 +261,56 @@ TEST_F(QtControlsTest, PastedLineBreaksBecomeSpacesAndTypingGoesOnAtTheCaret) {
     QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClicks(widget, "Z");
     EXPECT_EQ(edit.Text(), c.text) << c.clipboard;
+  }
+}
+
+// A character code page 936 cannot hold never reaches a text control, pasted, typed or committed by an input
+// method: the rest of the text does, and the program is told.
+TEST_F(QtControlsTest, CharactersCodePage936CannotHoldAreRefusedWhereverTheyArrive) {
+  const auto paste = [](const char* clipboard) {
+    return [clipboard](QWidget* widget) {
+      QApplication::clipboard()->setText(QString::fromUtf8(clipboard));
+      QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+    };
+  };
+  const auto key = [](const char* text) {
+    return [text](QWidget* widget) {
+      QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(text));
+      QApplication::sendEvent(widget, &typed);
+    };
+  };
+  const auto commit = [](const char* text) {
+    return [text](QWidget* widget) {
+      QInputMethodEvent committed;
+      committed.setCommitString(QString::fromUtf8(text));
+      QApplication::sendEvent(widget, &committed);
+    };
+  };
+  const struct {
+    const char* control;
+    std::function<void(QWidget*)> act;
+    std::string text;
+    int refused;
+  } cases[] = {
+      {"Edit", paste("a\U0001F600b"), "ab", 1},
+      {"View", paste("a\U0001F600b"), "ab", 1},
+      {"View", paste("a?\u4E2D"), "a?\xD6\xD0", 0},  // a question mark of the user's own, and 中
+      {"Edit", key("\uD55C"), "", 1},                  // 한
+      {"View", key("\U0001F600"), "", 1},
+      {"Edit", commit("\U00020000x"), "x", 1},  // 𠀀
+      {"View", commit("\uD55C\uAD6D\u4E2D"), "\xD6\xD0", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.control) + ": " + c.text);
+    Control& control = window_->Find(c.control);
+    control.SetText("");
+    control.SetFocus();
+    int refused = 0;
+    control.OnCharactersRefused = [&] { ++refused; };
+    c.act(window_->ControlNamed(c.control).Widget());
+    EXPECT_EQ(control.Text(), c.text);
+    EXPECT_EQ(refused, c.refused);
+    control.OnCharactersRefused = nullptr;
   }
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,7 +151,7 @@ TEST(ShellTest, CaptureCycleWithRealKeysLeavesTheLineOnDisk) {
 }
 
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the
-// line; a line whose end is not after its start is not written.
+// line; a line whose end is not after its start is not written; a paste the file cannot hold is answered too.
 TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
   TestFolder folder;
   DesktopProgram program(folder.Path());
@@ -180,6 +182,15 @@ TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
   ProcessEventsUntil([] { return false; }, 300);
   EXPECT_EQ(form.Session.LineCount, 1);
   EXPECT_EQ(form.InputEdit->Text(), "Never shown");
+
+  // A pasted character the file could only hold as "?" is refused with a word; the rest is pasted.
+  form.InputEdit->SetText("");
+  QApplication::clipboard()->setText(QString::fromUtf8("a\U0001F600b"));
+  QTest::keyClick(program.Widget("InputEdit"), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(form.InputEdit->Text(), "ab");
+  EXPECT_EQ(form.NoticeLabel->Text(), Cp936FromUtf8("\xE8\xBF\x99\xE4\xB8\xAA\xE5\xAD\x97\xE7\xAC\xA6"
+                                                    "\xE6\x97\xA0\xE6\xB3\x95\xE4\xBB\xA5 GBK "
+                                                    "\xE4\xBF\x9D\xE5\xAD\x98"));  // 这个字符无法以 GBK 保存
 }
 
 TEST(ShellTest, HotKeyReachesTheProgramWhileAnotherProgramHasTheFocus) {

@@ -2,6 +2,7 @@
 // its text and presses Enter; the subtitle file beside the video holds every committed line at once.
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -421,6 +422,53 @@ TEST(CaptureWords, ASavedLineIsNamedAndALineThatWouldNeverShowIsRefused) {
   world.PressEnter();
   EXPECT_EQ(world.Form().Session.LineCount, 2);
   EXPECT_NE(world.FileBytes("\xE7\x94\xB5\xE5\xBD\xB1.srt").find("Never shown"), std::string::npos);
+}
+
+// Mended: a character code page 936 cannot hold was shown where it was typed and saved as "?".
+TEST(CaptureWords, ACharacterCodePage936CannotHoldIsRefusedWhereItIsTypedOrPastedAndTheRestKept) {
+  const std::string refused = ScenarioWorld::Gbk("这个字符无法以 GBK 保存");
+  const struct {
+    const char* what;
+    bool userView;  // else the entry box
+    std::function<void(HeadlessControl&)> act;
+    std::string kept;  // the entry box's text, or the user view's text line after "Hi"
+    bool refusedOne;
+  } cases[] = {
+      {"a paste into the entry box", false, [](HeadlessControl& c) { c.Paste("a\U0001F600b"); }, "ab", true},
+      {"Korean from an input method", false, [](HeadlessControl& c) { c.CommitInputMethod("한국어x"); }, "x",
+       true},
+      {"Chinese from an input method", false, [](HeadlessControl& c) { c.CommitInputMethod("你好"); },
+       ScenarioWorld::Gbk("你好"), false},
+      {"a question mark of the user's own", false, [](HeadlessControl& c) { c.Paste("a?b"); }, "a?b", false},
+      {"a paste into the user view", true, [](HeadlessControl& c) { c.Paste("a\U00020000b"); }, "Hiab", true},
+      {"an emoji from an input method into the user view", true,
+       [](HeadlessControl& c) { c.CommitInputMethod("\U0001F600"); }, "Hi", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScenarioWorld world;
+    world.OpenVideo("movie.avi");
+    world.WaitUntilOpened();
+    world.PressF9();
+    world.WaitMs(2000);
+    world.PressF10();
+    world.WaitMs(5);
+    if (c.userView) {
+      world.TypeInInput("Hi");
+      world.PressEnter();
+      world.PressF7();
+      world.ClickUserViewLine(2, 2);
+      c.act(world.UserView());
+      EXPECT_EQ(world.UserView().Line(2), c.kept);
+    } else {
+      c.act(world.Control("InputEdit"));
+      EXPECT_EQ(world.Control("InputEdit").Text(), c.kept);
+    }
+    EXPECT_EQ(world.Control("NoticeLabel").Text() == refused, c.refusedOne);
+    if (!c.userView) world.PressEnter();
+    EXPECT_NE(world.FileBytes("movie.srt").find("\r\n" + kDefaultPrefix + c.kept + "</b>\r\n"), std::string::npos)
+        << world.FileBytes("movie.srt");
+  }
 }
 
 // Mended: a file the player cannot open left the open button disabled for good.

@@ -180,6 +180,8 @@ TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
        "", true},
       {"UTF-8 without one",
        "1\r\n00:00:01:000 --> 00:00:02:500\r\n\xE4\xBD\xA0\xE5\xA5\xBD\xE5\x90\x97\r\n\r\n", "", true},
+      {"UTF-8 whose characters are code page 936 pairs too",
+       "1\r\n00:00:01:000 --> 00:00:02:500\r\ncaf\xC3\xA9 \xE4\xBD\xA0\xE5\xA5\xBD\r\n\r\n", "", true},
       {"UTF-16",
        std::string("\xFF\xFE"
                    "1\0\r\0\n\0",

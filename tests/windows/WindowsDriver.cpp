@@ -459,8 +459,13 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(marked && ended, "capture: F9 and F10 by WM_HOTKEY mark the start and the end",
         Readable(TextOf(start)) + " / " + Readable(TextOf(end)));
   const std::string timeLine = TextOf(start) + " --> " + TextOf(end);
-  Type(input, L"\u4F60\u597D Titrelle");  // 你好 Titrelle
-  WaitFor([&] { return TextOf(input).size() == 13; }, 5000);
+  // 你好 Titrelle, with 한 and 😀 (two WM_CHARs, a surrogate pair) that code page 936 cannot hold.
+  Type(input, L"\u4F60\u597D \uD55C\U0001F600Titrelle");
+  const bool typed = WaitFor([&] { return TextOf(input).size() == 13; }, 5000);
+  const std::string notice = TextOf(Control(program.window, table, "NoticeLabel"));
+  Check(typed && notice == "\xD5\xE2\xB8\xF6\xD7\xD6\xB7\xFB\xCE\xDE\xB7\xA8\xD2\xD4 GBK \xB1\xA3\xB4\xE6",
+        "capture: typed characters code page 936 cannot hold are refused with a word, the rest typed",
+        Readable(TextOf(input)) + " / " + Readable(notice));
   Key(input, VK_RETURN);
   const std::string expected =
       "1\r\n" + timeLine + "\r\n" + titrelle::DefaultLinePrefix + "\xC4\xE3\xBA\xC3 Titrelle</b>\r\n\r\n";
