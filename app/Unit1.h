@@ -170,6 +170,7 @@ class TForm1 {
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
+  void FinishUnfinishedSaves();        // the open's first look at the subtitle file: what a killed save left
   void DeriveUserView();
   void OpenButtonClick();
   void OpenVideo(const std::filesystem::path& mediaPath);  // the open sequence after the dialog
