@@ -23,7 +23,8 @@ inline std::string NotRegularFileReason(std::string_view kind) {
          std::string(kind) + "\xA1\xA3";
 }
 // 命名管道（FIFO）, 字符设备, 块设备, 套接字, 文件夹, 特殊文件
-inline constexpr std::string_view kFifoKind = "\xC3\xFC\xC3\xFB\xB9\xDC\xB5\xC0\xA3\xA8\x46\x49\x46\x4F\xA3\xA9";
+inline constexpr std::string_view kFifoKind =
+    "\xC3\xFC\xC3\xFB\xB9\xDC\xB5\xC0\xA3\xA8\x46\x49\x46\x4F\xA3\xA9";
 inline constexpr std::string_view kCharacterDeviceKind = "\xD7\xD6\xB7\xFB\xC9\xE8\xB1\xB8";
 inline constexpr std::string_view kBlockDeviceKind = "\xBF\xE9\xC9\xE8\xB1\xB8";
 inline constexpr std::string_view kSocketKind = "\xCC\xD7\xBD\xD3\xD7\xD6";
@@ -43,16 +44,17 @@ class FileSystem {
 
   // Something other than a folder stands at `path`.
   virtual bool Exists(const std::filesystem::path& path) const = 0;
-  // The file's bytes as they are. Error "Cannot open file "%s". %s" when it cannot be read completely, when it
-  // is no regular file (opened without waiting, so a FIFO never blocks), when it is larger than
+  // The file's bytes as they are. Error "Cannot open file "%s". %s" when it cannot be read completely, when
+  // it is no regular file (opened without waiting, so a FIFO never blocks), when it is larger than
   // kLargestReadBytes, or when it is a symbolic link another user planted in a folder everyone may write to.
   virtual std::string ReadWhole(const std::filesystem::path& path) const = 0;
   // Replaces the file's content with `bytes`, never leaving it truncated or half written, and keeping what
   // makes it that file: a symbolic link stays a link, a hard link stays shared, owner, group and mode stay.
   // A file written in place (a hard link, a folder that takes no new files) has the new bytes kept beside it
   // first, so that a save killed in the middle is completed at the next open (CompleteInterruptedSave).
-  // A file its owner made read-only, one that is no regular file, and a planted link are refused. Errors: "Cannot create file "%s". %s" when the file cannot
-  // be made or replaced, "Failed to Save Stream "%s". %s" when writing fails; the old bytes stay whole.
+  // A file its owner made read-only, one that is no regular file, and a planted link are refused. Errors:
+  // "Cannot create file "%s". %s" when the file cannot be made or replaced, "Failed to Save Stream "%s". %s"
+  // when writing fails; the old bytes stay whole.
   virtual void Save(const std::filesystem::path& path, std::string_view bytes) = 0;
   // Renames `from` to `to`, replacing a file there. Error "Cannot rename file "%s" to "%s". %s".
   virtual void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) = 0;

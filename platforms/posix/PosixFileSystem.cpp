@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -34,7 +34,9 @@ const std::string kPlantedLinkReason =
 [[noreturn]] void ThrowCannotCreate(const fs::path& path, const std::string& reason) {
   throw Error("Cannot create file \"" + DisplayPath(path) + "\". " + reason);
 }
-[[noreturn]] void ThrowCannotCreate(const fs::path& path, int error) { ThrowCannotCreate(path, SystemReason(error)); }
+[[noreturn]] void ThrowCannotCreate(const fs::path& path, int error) {
+  ThrowCannotCreate(path, SystemReason(error));
+}
 
 [[noreturn]] void ThrowFailedToSave(const fs::path& path, int error) {
   throw Error("Failed to Save Stream \"" + DisplayPath(path) + "\". " + SystemReason(error));
@@ -313,9 +315,12 @@ void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view
   if (!file.valid()) ThrowCannotCreate(path, reason);
   std::string old;
   switch (ReadAll(file.get(), old)) {
-    case ReadResult::Read: break;
-    case ReadResult::Failed: ThrowFailedToSave(path, errno);
-    case ReadResult::TooLarge: ThrowCannotCreate(path, TooLargeReason(file.get()));
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowFailedToSave(path, errno);
+    case ReadResult::TooLarge:
+      ThrowCannotCreate(path, TooLargeReason(file.get()));
   }
   RecoveryFile recovery;
   if (naming) recovery.Write(path, target, bytes, *naming);
@@ -411,9 +416,12 @@ bool CompleteInterruptedSave(const fs::path& path, const SaveNaming& naming) {
   if (!file.valid()) ThrowCannotOpen(recovery, reason);
   std::string bytes;
   switch (ReadAll(file.get(), bytes)) {
-    case ReadResult::Read: break;
-    case ReadResult::Failed: ThrowCannotOpen(recovery, SystemReason(errno));
-    case ReadResult::TooLarge: ThrowCannotOpen(recovery, TooLargeReason(file.get()));
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotOpen(recovery, SystemReason(errno));
+    case ReadResult::TooLarge:
+      ThrowCannotOpen(recovery, TooLargeReason(file.get()));
   }
   WriteInPlace(path, target, bytes, nullptr);
   ::unlink(recovery.c_str());
@@ -433,9 +441,12 @@ std::string PosixFileSystem::ReadWhole(const fs::path& path) const {
   if (!file.valid()) ThrowCannotOpen(path, reason);
   std::string bytes;
   switch (ReadAll(file.get(), bytes)) {
-    case ReadResult::Read: break;
-    case ReadResult::Failed: ThrowCannotOpen(path, SystemReason(errno));
-    case ReadResult::TooLarge: ThrowCannotOpen(path, TooLargeReason(file.get()));
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotOpen(path, SystemReason(errno));
+    case ReadResult::TooLarge:
+      ThrowCannotOpen(path, TooLargeReason(file.get()));
   }
   return bytes;
 }

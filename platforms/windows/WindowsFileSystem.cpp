@@ -45,7 +45,9 @@ std::string Display(const fs::path& path) { return Cp936FromWide(path.wstring())
 [[noreturn]] void ThrowCannotCreate(const fs::path& path, const std::string& reason) {
   throw Error("Cannot create file \"" + Display(path) + "\". " + reason);
 }
-[[noreturn]] void ThrowCannotCreate(const fs::path& path, DWORD error) { ThrowCannotCreate(path, SystemMessage(error)); }
+[[noreturn]] void ThrowCannotCreate(const fs::path& path, DWORD error) {
+  ThrowCannotCreate(path, SystemMessage(error));
+}
 
 [[noreturn]] void ThrowFailedToSave(const fs::path& path, DWORD error) {
   throw Error("Failed to Save Stream \"" + Display(path) + "\". " + SystemMessage(error));
@@ -266,9 +268,12 @@ void SaveInPlace(const fs::path& target, std::string_view bytes, bool withRecove
   if (!IsDiskFile(file.get(), reason)) ThrowCannotCreate(target, reason);
   std::string old;
   switch (ReadAll(file.get(), old)) {
-    case ReadResult::Read: break;
-    case ReadResult::Failed: ThrowCannotCreate(target, GetLastError());
-    case ReadResult::TooLarge: ThrowCannotCreate(target, TooLargeReason(file.get()));
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotCreate(target, GetLastError());
+    case ReadResult::TooLarge:
+      ThrowCannotCreate(target, TooLargeReason(file.get()));
   }
   RecoveryFile recovery;
   if (withRecovery) recovery.Write(target, bytes);
@@ -318,9 +323,12 @@ std::string WindowsFileSystem::ReadWhole(const fs::path& path) const {
   if (!IsDiskFile(file.get(), reason)) fail(reason);
   std::string bytes;
   switch (ReadAll(file.get(), bytes)) {
-    case ReadResult::Read: break;
-    case ReadResult::Failed: fail(SystemMessage(GetLastError()));
-    case ReadResult::TooLarge: fail(TooLargeReason(file.get()));
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      fail(SystemMessage(GetLastError()));
+    case ReadResult::TooLarge:
+      fail(TooLargeReason(file.get()));
   }
   return bytes;
 }
@@ -329,7 +337,8 @@ void WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
   const fs::path target = ResolveTarget(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) ThrowCannotCreate(path, ERROR_ACCESS_DENIED);
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    ThrowCannotCreate(path, NotRegularFileReason(kFolderKind));
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) ThrowCannotCreate(path, ERROR_ACCESS_DENIED);
   if (exists && !ReplacingKeepsIdentity(target)) return SaveInPlace(target, bytes);
 
@@ -390,7 +399,8 @@ void WindowsFileSystem::RemoveUnfinishedSaves(const fs::path& path) {
     if (search == INVALID_HANDLE_VALUE) continue;
     do {
       const std::wstring name = found.cFileName;
-      if (name.size() != prefix.size() + kTemporaryRandomLength || name.compare(0, prefix.size(), prefix) != 0)
+      if (name.size() != prefix.size() + kTemporaryRandomLength ||
+          name.compare(0, prefix.size(), prefix) != 0)
         continue;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       DeleteFileW((target.parent_path() / name).c_str());

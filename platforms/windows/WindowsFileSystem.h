@@ -1,7 +1,7 @@
 #pragma once
 // Files on Windows: paths are UTF-16 from the open dialog to every call, and a save keeps the file what it
-// was, as on Linux. A file with one name in a folder that takes new files is replaced atomically: written to a
-// hidden temporary file beside it (".clip.srt.titrelle-save-XXXXXX"), flushed, and put in its place with
+// was, as on Linux. A file with one name in a folder that takes new files is replaced atomically: written to
+// a hidden temporary file beside it (".clip.srt.titrelle-save-XXXXXX"), flushed, and put in its place with
 // ReplaceFileW (which keeps the old file's attributes, security and creation time) or, for a new file,
 // MoveFileExW with MOVEFILE_WRITE_THROUGH. A hard link, or a folder that takes no new files, is written in
 // place: the new bytes first go to a hidden recovery file beside it (".clip.srt.titrelle-recover", written

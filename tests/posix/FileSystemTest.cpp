@@ -59,7 +59,9 @@ bool SaveKilledBy(const std::string& injection, const fs::path& path, const std:
   fs::remove(input);
   return WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGKILL;
 }
-bool CanKillWithStrace() { return Shell("strace -qq -o /dev/null -e inject=getpid:retval=0 true 2>/dev/null"); }
+bool CanKillWithStrace() {
+  return Shell("strace -qq -o /dev/null -e inject=getpid:retval=0 true 2>/dev/null");
+}
 
 class FileSystemTest : public ::testing::Test {
  protected:
@@ -154,7 +156,8 @@ TEST_F(FileSystemTest, FailuresNameTheFileAndTheReason) {
   ExpectSaveFails(missing, "Cannot create file \"" + missing.string() + "\". No such file or directory");
   ExpectSaveFails("/dev/full/a.srt", "Cannot create file \"/dev/full/a.srt\". Not a directory");
   // Neither a device nor a folder is ever replaced by a file.
-  ExpectSaveFails("/dev/full", "Cannot create file \"/dev/full\". " + NotRegularFileReason(kCharacterDeviceKind));
+  ExpectSaveFails("/dev/full",
+                  "Cannot create file \"/dev/full\". " + NotRegularFileReason(kCharacterDeviceKind));
   fs::create_directory(PathOf("folder.srt"));
   ExpectSaveFails(PathOf("folder.srt"),
                   "Cannot create file \"" + folder + "/folder.srt\". " + NotRegularFileReason(kFolderKind));
@@ -323,8 +326,9 @@ TEST_F(FileSystemTest, ASaveOrOpenRemovesWhatAKilledSaveLeft) {
                                                  ".other.srt.titrelle-save-Ab3xYz", "clip.srt"}));
 }
 
-// A save in place killed in the middle: the file is torn, and the next open completes it from the recovery file
-// beside it, byte for byte. A kill before the recovery file is whole leaves the old text and nothing else.
+// A save in place killed in the middle: the file is torn, and the next open completes it from the recovery
+// file beside it, byte for byte. A kill before the recovery file is whole leaves the old text and nothing
+// else.
 TEST_F(FileSystemTest, ASaveInPlaceKilledInTheMiddleIsCompletedAtTheNextOpen) {
   if (!CanKillWithStrace()) GTEST_SKIP() << "needs strace and the right to trace a child";
   // 83 × 字 + "ab.srt": a name of 255 bytes, the most the system takes.
@@ -339,12 +343,12 @@ TEST_F(FileSystemTest, ASaveInPlaceKilledInTheMiddleIsCompletedAtTheNextOpen) {
     std::string bytes;
     bool torn;
   } cases[] = {
-      {"killed at its first write into the file", "a.srt", "-P TARGET -e inject=pwrite64:signal=SIGKILL:when=1",
-       longer, true},
-      {"killed before cutting a shorter text to size", "a.srt", "-P TARGET -e inject=ftruncate:signal=SIGKILL",
-       "short\r\n", true},
-      {"killed while the recovery file is written", "a.srt", "-e inject=pwrite64:signal=SIGKILL:when=1", longer,
-       false},
+      {"killed at its first write into the file", "a.srt",
+       "-P TARGET -e inject=pwrite64:signal=SIGKILL:when=1", longer, true},
+      {"killed before cutting a shorter text to size", "a.srt",
+       "-P TARGET -e inject=ftruncate:signal=SIGKILL", "short\r\n", true},
+      {"killed while the recovery file is written", "a.srt", "-e inject=pwrite64:signal=SIGKILL:when=1",
+       longer, false},
       {"a name of 255 bytes", longest, "-P TARGET -e inject=pwrite64:signal=SIGKILL:when=1", longer, true},
   };
   for (const auto& c : cases) {
@@ -355,7 +359,8 @@ TEST_F(FileSystemTest, ASaveInPlaceKilledInTheMiddleIsCompletedAtTheNextOpen) {
     Put(path, kOldText);
     fs::create_hard_link(path, folder / "second.srt");  // written in place
     std::string injection = c.injection;
-    if (const auto at = injection.find("TARGET"); at != std::string::npos) injection.replace(at, 6, Quoted(path));
+    if (const auto at = injection.find("TARGET"); at != std::string::npos)
+      injection.replace(at, 6, Quoted(path));
     ASSERT_TRUE(SaveKilledBy(injection, path, c.bytes, folder_.Path()));
     EXPECT_EQ(Bytes(path) != kOldText, c.torn);
     EXPECT_NE(Bytes(path), c.bytes);
@@ -381,12 +386,12 @@ TEST_F(FileSystemTest, OnlyRegularFilesAreReadOrSaved) {
     std::string reason;
     bool saveRefused;
   } cases[] = {
-      {"fifo.srt", [](const fs::path& path) { ::mkfifo(path.c_str(), 0644); }, NotRegularFileReason(kFifoKind),
-       true},
+      {"fifo.srt", [](const fs::path& path) { ::mkfifo(path.c_str(), 0644); },
+       NotRegularFileReason(kFifoKind), true},
       {"zero.srt", [](const fs::path& path) { fs::create_symlink("/dev/zero", path); },
        NotRegularFileReason(kCharacterDeviceKind), true},
-      {"folder.srt", [](const fs::path& path) { fs::create_directory(path); }, NotRegularFileReason(kFolderKind),
-       true},
+      {"folder.srt", [](const fs::path& path) { fs::create_directory(path); },
+       NotRegularFileReason(kFolderKind), true},
       {"socket.srt",
        [](const fs::path& path) {
          sockaddr_un address{};
@@ -475,7 +480,8 @@ TEST_F(FileSystemTest, ALinkPlantedByAnotherUserInASharedFolderIsRefused) {
       EXPECT_EQ(files_.ReadWhole(link), "new\r\n");
     } catch (const Error& error) {
       EXPECT_TRUE(c.refused) << error.what();
-      EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + link.string() + "\". " + reason, 0), 0u);
+      EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + link.string() + "\". " + reason, 0),
+                0u);
       EXPECT_EQ(Bytes(PathOf("victim.srt")), kOldText);
       EXPECT_THROW(files_.ReadWhole(link), Error);
     }

@@ -87,8 +87,10 @@ TEST_F(ExportSrtCommandTest, BadInputNamesFileAndLineAndWritesNothing) {
       // 它不是普通文件，而是文件夹。/ 字符设备。: not a regular file but a folder / a character device.
       {{PathOf("folder.srt")},
        1,
-       "Cannot open file \"" + PathOf("folder.srt") + "\". \xE5\xAE\x83\xE4\xB8\x8D\xE6\x98\xAF\xE6\x99\xAE\xE9\x80\x9A"
-       "\xE6\x96\x87\xE4\xBB\xB6\xEF\xBC\x8C\xE8\x80\x8C\xE6\x98\xAF\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9"},
+       "Cannot open file \"" + PathOf("folder.srt") +
+           "\". \xE5\xAE\x83\xE4\xB8\x8D\xE6\x98\xAF\xE6\x99\xAE\xE9\x80\x9A"
+           "\xE6\x96\x87\xE4\xBB\xB6\xEF\xBC\x8C\xE8\x80\x8C\xE6\x98\xAF\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4"
+           "\xB9"},
       {{PathOf("zero.srt")}, 1, "Cannot open file \"" + PathOf("zero.srt") + "\". \xE5\xAE\x83\xE4\xB8\x8D"},
       {{PathOf("bad.srt")}, 1, PathOf("bad.srt") + ", line 2: '00:00:01:000 --> 00:00:0x:000' is not a time"},
       {{PathOf("empty.srt"), PathOf("out.srt")}, 1, PathOf("empty.srt") + ": no time line"},
