@@ -175,6 +175,7 @@ class TForm1 {
   // While saves fail, asks whether to try the save again, go on and lose what the disk lacks (goOnMeaning
   // says what going on does), or cancel; true when nothing is lost or the user goes on.
   bool MayDropUnsavedLines(const std::string& goOnMeaning);
+  void FinishUnfinishedSaves();        // the open's first look at the subtitle file: what a killed save left
   void DeriveUserView();
   void OpenButtonClick();
   void OpenVideo(const std::filesystem::path& mediaPath);  // the open sequence after the dialog

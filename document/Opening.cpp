@@ -92,7 +92,7 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
 void TForm1::OpenSubtitleFile() {
   Document.SubtitlePath = Session.MediaFolder;
   Document.SubtitlePath += Session.SubtitleFileName;
-  Ws.Files().RemoveUnfinishedSaves(Document.SubtitlePath);
+  FinishUnfinishedSaves();
   if (!Ws.Files().Exists(Document.SubtitlePath)) return;
 
   MessageBoxRequest question;

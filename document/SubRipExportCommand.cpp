@@ -93,6 +93,8 @@ int RunExportSrtCommand(FileSystem& files, const std::vector<std::string>& argum
   }
 
   try {
+    // What an export killed before its end left beside this name goes, as an open does for a subtitle file.
+    files.RemoveUnfinishedSaves(parsed.output);
     files.Save(parsed.output, standard.utf8);
   } catch (const std::exception& error) {
     errors << "titrelle: " << Utf8FromCp936(error.what()) << "\n";

@@ -1,6 +1,6 @@
 # Sourced by the other scripts: installs the Debian packages they need, once, quietly.
 
-TITRELLE_BUILD_PACKAGES="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev"
+TITRELLE_BUILD_PACKAGES="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev strace"
 TITRELLE_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 TITRELLE_LINUX_PACKAGES="qt6-base-dev qt6-base-dev-tools libmpv-dev libavformat-dev libavcodec-dev libavutil-dev \
 libx11-dev libxcb1-dev libxcb-keysyms1-dev fonts-wqy-microhei"

@@ -5,11 +5,38 @@
 //
 // Every failure is an Error whose text names the file and the system's reason.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace titrelle {
+
+// The largest file the program reads: a subtitle file of this size is far beyond any film, and a larger one
+// (or a device that never ends) would only fill the memory.
+inline constexpr std::uintmax_t kLargestReadBytes = std::uintmax_t{256} << 20;
+
+// The reasons the edge gives in its messages where the system has no words of its own (code page 936).
+// 它不是普通文件，而是KIND。: not a regular file but a KIND (a FIFO, a device, a socket, a folder).
+inline std::string NotRegularFileReason(std::string_view kind) {
+  return "\xCB\xFC\xB2\xBB\xCA\xC7\xC6\xD5\xCD\xA8\xCE\xC4\xBC\xFE\xA3\xAC\xB6\xF8\xCA\xC7" +
+         std::string(kind) + "\xA1\xA3";
+}
+// 命名管道（FIFO）, 字符设备, 块设备, 套接字, 文件夹, 特殊文件
+inline constexpr std::string_view kFifoKind =
+    "\xC3\xFC\xC3\xFB\xB9\xDC\xB5\xC0\xA3\xA8\x46\x49\x46\x4F\xA3\xA9";
+inline constexpr std::string_view kCharacterDeviceKind = "\xD7\xD6\xB7\xFB\xC9\xE8\xB1\xB8";
+inline constexpr std::string_view kBlockDeviceKind = "\xBF\xE9\xC9\xE8\xB1\xB8";
+inline constexpr std::string_view kSocketKind = "\xCC\xD7\xBD\xD3\xD7\xD6";
+inline constexpr std::string_view kFolderKind = "\xCE\xC4\xBC\xFE\xBC\xD0";
+inline constexpr std::string_view kSpecialFileKind = "\xCC\xD8\xCA\xE2\xCE\xC4\xBC\xFE";
+// 它有 N MB，超过了本程序能打开的 256 MB。: it has N MB, more than the 256 MB the program opens.
+inline std::string TooLargeFileReason(std::uintmax_t sizeBytes) {
+  const std::uintmax_t megabytes = (sizeBytes + (std::uintmax_t{1} << 20) - 1) >> 20;
+  return "\xCB\xFC\xD3\xD0 " + std::to_string(megabytes) +
+         " MB\xA3\xAC\xB3\xAC\xB9\xFD\xC1\xCB\xB1\xBE\xB3\xCC\xD0\xF2\xC4\xDC\xB4\xF2\xBF\xAA\xB5\xC4 256 "
+         "MB\xA1\xA3";
+}
 
 class FileSystem {
  public:
@@ -17,12 +44,17 @@ class FileSystem {
 
   // Something other than a folder stands at `path`.
   virtual bool Exists(const std::filesystem::path& path) const = 0;
-  // The file's bytes as they are. Error "Cannot open file "%s". %s" when it cannot be read completely.
+  // The file's bytes as they are. Error "Cannot open file "%s". %s" when it cannot be read completely, when
+  // it is no regular file (opened without waiting, so a FIFO never blocks), when it is larger than
+  // kLargestReadBytes, or when it is a symbolic link another user planted in a folder everyone may write to.
   virtual std::string ReadWhole(const std::filesystem::path& path) const = 0;
   // Replaces the file's content with `bytes`, never leaving it truncated or half written, and keeping what
   // makes it that file: a symbolic link stays a link, a hard link stays shared, owner, group and mode stay.
-  // A file its owner made read-only is refused. Errors: "Cannot create file "%s". %s" when the file cannot
-  // be made or replaced, "Failed to Save Stream "%s". %s" when writing fails; the old bytes stay whole.
+  // A file written in place (a hard link, a folder that takes no new files) has the new bytes kept beside it
+  // first, so that a save killed in the middle is completed at the next open (CompleteInterruptedSave).
+  // A file its owner made read-only, one that is no regular file, and a planted link are refused. Errors:
+  // "Cannot create file "%s". %s" when the file cannot be made or replaced, "Failed to Save Stream "%s". %s"
+  // when writing fails; the old bytes stay whole.
   virtual void Save(const std::filesystem::path& path, std::string_view bytes) = 0;
   // Renames `from` to `to`, replacing a file there. Error "Cannot rename file "%s" to "%s". %s".
   virtual void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
@@ -30,6 +62,10 @@ class FileSystem {
   virtual void Remove(const std::filesystem::path& path) = 0;
   // Removes what saves of `path` that never finished (the program killed in the middle) left beside it.
   virtual void RemoveUnfinishedSaves(const std::filesystem::path& path) = 0;
+  // Completes a save of `path` that was killed while it wrote the file in place: the bytes it was writing,
+  // kept beside the file, are written into it. True when there was such a save. Run before anything reads
+  // the file. Errors as for Save.
+  virtual bool CompleteInterruptedSave(const std::filesystem::path& path) = 0;
 
   // The path as a message shows it, in code page 936; a character it cannot hold shows as "?".
   virtual std::string DisplayName(const std::filesystem::path& path) const = 0;

@@ -19,6 +19,8 @@ class FileDescriptor {
   bool valid() const { return fd_ >= 0; }
   // Closes now, telling whether the close (the last chance for a delayed write error) succeeded.
   bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+  // Hands the descriptor over to the caller, who closes it.
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;

@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -21,13 +24,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// 它是别的用户在人人都能写入的文件夹里建立的符号链接，本程序不跟随这样的链接。: a symbolic link another user
+// made in a folder everyone may write to; the program does not follow such a link.
+const std::string kPlantedLinkReason =
+    "\xCB\xFC\xCA\xC7\xB1\xF0\xB5\xC4\xD3\xC3\xBB\xA7\xD4\xDA\xC8\xCB\xC8\xCB\xB6\xBC\xC4\xDC\xD0\xB4\xC8\xEB"
+    "\xB5\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xC0\xEF\xBD\xA8\xC1\xA2\xB5\xC4\xB7\xFB\xBA\xC5\xC1\xB4\xBD\xD3\xA3\xAC"
+    "\xB1\xBE\xB3\xCC\xD0\xF2\xB2\xBB\xB8\xFA\xCB\xE6\xD5\xE2\xD1\xF9\xB5\xC4\xC1\xB4\xBD\xD3\xA1\xA3";
 
+[[noreturn]] void ThrowCannotCreate(const fs::path& path, const std::string& reason) {
+  throw Error("Cannot create file \"" + DisplayPath(path) + "\". " + reason);
+}
 [[noreturn]] void ThrowCannotCreate(const fs::path& path, int error) {
-  throw Error("Cannot create file \"" + DisplayPath(path) + "\". " + SystemReason(error));
+  ThrowCannotCreate(path, SystemReason(error));
 }
 
 [[noreturn]] void ThrowFailedToSave(const fs::path& path, int error) {
   throw Error("Failed to Save Stream \"" + DisplayPath(path) + "\". " + SystemReason(error));
+}
+
+[[noreturn]] void ThrowCannotOpen(const fs::path& path, const std::string& reason) {
+  throw Error("Cannot open file \"" + DisplayPath(path) + "\". " + reason);
+}
+
+std::string NotRegularReason(mode_t mode) {
+  if (S_ISFIFO(mode)) return NotRegularFileReason(kFifoKind);
+  if (S_ISCHR(mode)) return NotRegularFileReason(kCharacterDeviceKind);
+  if (S_ISBLK(mode)) return NotRegularFileReason(kBlockDeviceKind);
+  if (S_ISSOCK(mode)) return NotRegularFileReason(kSocketKind);
+  if (S_ISDIR(mode)) return NotRegularFileReason(kFolderKind);
+  return NotRegularFileReason(kSpecialFileKind);
 }
 
 // Writes all of `bytes` at `offset`; false with errno set when the system takes no more.
@@ -48,27 +73,76 @@ bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
   return true;
 }
 
-bool ReadAll(int fd, std::string& bytes) {
+enum class ReadResult { Read, Failed, TooLarge };
+
+// Reads the whole of a regular file, never more than kLargestReadBytes (a file may grow while it is read).
+ReadResult ReadAll(int fd, std::string& bytes) {
   bytes.clear();
   struct stat status;
-  if (::fstat(fd, &status) == 0 && status.st_size > 0)
+  if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+    if (static_cast<std::uintmax_t>(status.st_size) > kLargestReadBytes) return ReadResult::TooLarge;
     bytes.reserve(static_cast<std::size_t>(status.st_size));
+  }
   char buffer[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) return true;
+    if (got == 0) return ReadResult::Read;
     if (got < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return ReadResult::Failed;
     }
+    if (bytes.size() + static_cast<std::size_t>(got) > kLargestReadBytes) return ReadResult::TooLarge;
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
+}
+
+// Opens a file that must be a regular one without waiting for anything (a FIFO would block the open until a
+// writer comes), and looks at what was opened, not at what the name meant a moment before.
+int OpenRegular(const fs::path& path, int flags, std::string& reason) {
+  FileDescriptor file(::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  struct stat status;
+  if (!file.valid()) {
+    const int error = errno;
+    // A socket cannot be opened at all: say what it is rather than the system's "No such device".
+    reason = ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) ? NotRegularReason(status.st_mode)
+                                                                            : SystemReason(error);
+    return -1;
+  }
+  if (::fstat(file.get(), &status) != 0) {
+    reason = SystemReason(errno);
+    return -1;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    reason = NotRegularReason(status.st_mode);
+    return -1;
+  }
+  ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+  return file.Release();
+}
+
+// What a message says of a file too large to read: its size as it stands, and at least the limit.
+std::string TooLargeReason(int fd) {
+  struct stat status;
+  const std::uintmax_t size = ::fstat(fd, &status) == 0 ? static_cast<std::uintmax_t>(status.st_size) : 0;
+  return TooLargeFileReason(std::max(size, kLargestReadBytes + 1));
 }
 
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return mask;
+}
+
+// A symbolic link that another user made in a folder everyone may write to: following it would let that
+// user aim the program's reads and writes at any file of ours. The kernel refuses such links in sticky
+// folders; the program refuses them in every world-writable folder. A link of the folder's owner is trusted.
+bool IsPlantedLink(const fs::path& path) {
+  struct stat link;
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) || link.st_uid == ::geteuid()) return false;
+  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  struct stat folderStatus;
+  if (::stat(folder.c_str(), &folderStatus) != 0) return false;
+  return (folderStatus.st_mode & S_IWOTH) != 0 && folderStatus.st_uid != link.st_uid;
 }
 
 // The file a save changes: a symbolic link is followed, so that the link stays and what it points to changes.
@@ -89,8 +163,38 @@ fs::path FolderOf(const fs::path& target) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
-std::string TemporaryPrefix(const fs::path& target, const SaveNaming& naming) {
+std::size_t LongestName(const fs::path& folder) {
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+}
+
+// The program's short name for a file beside a target whose own name leaves no room: ".titrelle-" and a
+// 64-bit FNV-1a hash of the target's name, so that the next open finds it again.
+std::string ShortStem(const fs::path& target) {
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (const char byte : target.filename().string()) {
+    hash ^= static_cast<unsigned char>(byte);
+    hash *= 0x100000001B3ull;
+  }
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+  return ".titrelle-" + std::string(digits);
+}
+
+std::string LongTemporaryPrefix(const fs::path& target, const SaveNaming& naming) {
   return naming.lead + target.filename().string() + naming.tail;
+}
+std::string ShortTemporaryPrefix(const fs::path& target) { return ShortStem(target) + ".save-"; }
+
+std::string TemporaryPrefix(const fs::path& target, const SaveNaming& naming) {
+  const std::string prefix = LongTemporaryPrefix(target, naming);
+  return prefix.size() + 6 <= LongestName(FolderOf(target)) ? prefix : ShortTemporaryPrefix(target);
+}
+
+fs::path RecoveryPath(const fs::path& target, const SaveNaming& naming) {
+  const std::string name = naming.lead + target.filename().string() + naming.recoveryTail;
+  const fs::path folder = FolderOf(target);
+  return folder / (name.size() <= LongestName(folder) ? name : ShortStem(target) + ".recover");
 }
 
 void SyncFolder(const fs::path& folder) {
@@ -129,6 +233,8 @@ class TemporaryFile {
   bool kept_ = false;
 };
 
+bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
 enum class Replaced { Yes, NeedsInPlace };
 
 // The atomic replacement. NeedsInPlace when it would change what the file is: the folder takes no new file,
@@ -138,7 +244,7 @@ Replaced ReplaceAtomically(const fs::path& path, const fs::path& target, std::st
   TemporaryFile temporary(target, naming);
   if (!temporary.Created()) {
     const int error = temporary.ErrorCode();
-    if (existing && (error == EACCES || error == EPERM || error == EROFS)) return Replaced::NeedsInPlace;
+    if (existing && FolderRefusesNewFiles(error)) return Replaced::NeedsInPlace;
     ThrowCannotCreate(path, error);
   }
   mode_t mode = naming.newFileMode & ~CurrentUmask();
@@ -159,18 +265,65 @@ Replaced ReplaceAtomically(const fs::path& path, const fs::path& target, std::st
     ThrowCannotCreate(path, error);
   }
   temporary.Keep();
+  // A save in place killed earlier and never completed is older than these bytes.
+  ::unlink(RecoveryPath(target, naming).c_str());
   // The rename itself reaches the disk with the folder.
   SyncFolder(FolderOf(target));
   return Replaced::Yes;
 }
 
+// The new bytes kept beside a file that is written in place, for as long as that write lasts. It comes into
+// being whole or not at all (written under a temporary name, flushed, renamed, the folder flushed), so that
+// the recovery file found at an open always holds a complete text.
+class RecoveryFile {
+ public:
+  // False when the folder takes no new files: the write in place goes on without one.
+  bool Write(const fs::path& path, const fs::path& target, std::string_view bytes, const SaveNaming& naming) {
+    TemporaryFile temporary(target, naming);
+    if (!temporary.Created()) {
+      if (FolderRefusesNewFiles(temporary.ErrorCode())) return false;
+      ThrowCannotCreate(path, temporary.ErrorCode());
+    }
+    if (!WriteAllAt(temporary.get(), bytes, 0) || ::fsync(temporary.get()) != 0 || !temporary.Close())
+      ThrowFailedToSave(path, errno);
+    const fs::path recovery = RecoveryPath(target, naming);
+    if (::rename(temporary.Path().c_str(), recovery.c_str()) != 0) {
+      if (FolderRefusesNewFiles(errno)) return false;
+      ThrowCannotCreate(path, errno);
+    }
+    temporary.Keep();
+    path_ = recovery;
+    SyncFolder(FolderOf(target));
+    return true;
+  }
+  ~RecoveryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+
+ private:
+  fs::path path_;
+};
+
 // Writes over the file itself. The new size is reserved before the first byte changes, so a full disk fails
 // while the old text is still whole; any later failure puts the old bytes back before it is reported.
-void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes) {
-  FileDescriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
-  if (!file.valid()) ThrowCannotCreate(path, errno);
+// `naming` names the recovery file written first; none for the completion of a killed save, whose recovery
+// file is already there.
+void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes,
+                  const SaveNaming* naming) {
+  std::string reason;
+  FileDescriptor file(OpenRegular(target, O_RDWR, reason));
+  if (!file.valid()) ThrowCannotCreate(path, reason);
   std::string old;
-  if (!ReadAll(file.get(), old)) ThrowFailedToSave(path, errno);
+  switch (ReadAll(file.get(), old)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowFailedToSave(path, errno);
+    case ReadResult::TooLarge:
+      ThrowCannotCreate(path, TooLargeReason(file.get()));
+  }
+  RecoveryFile recovery;
+  if (naming) recovery.Write(path, target, bytes, *naming);
   if (bytes.size() > old.size()) {
     const int error = ::posix_fallocate(file.get(), 0, static_cast<off_t>(bytes.size()));
     // A file system that cannot reserve space is written without the reservation.
@@ -195,15 +348,15 @@ std::string DisplayPath(const fs::path& path) { return Cp936FromUtf8(path.string
 // The system's words, in the user's language where the locale has one; code page 936 for the message.
 std::string SystemReason(int error) { return Cp936FromUtf8(std::strerror(error)); }
 
-SaveNaming SubtitleSaveNaming() { return {".", ".titrelle-save-", 0666}; }
+SaveNaming SubtitleSaveNaming() { return {".", ".titrelle-save-", 0666, ".titrelle-recover"}; }
 
 void SaveKeepingIdentity(const fs::path& path, std::string_view bytes, const SaveNaming& naming) {
+  if (IsPlantedLink(path)) ThrowCannotCreate(path, kPlantedLinkReason);
   const fs::path target = ResolveTarget(path);
   struct stat status;
   const bool exists = ::stat(target.c_str(), &status) == 0;
   if (exists) {
-    if (S_ISDIR(status.st_mode)) ThrowCannotCreate(path, EISDIR);
-    if (!S_ISREG(status.st_mode)) ThrowCannotCreate(path, EPERM);
+    if (!S_ISREG(status.st_mode)) ThrowCannotCreate(path, NotRegularReason(status.st_mode));
     // Permission bits are checked here rather than left to the system: the super-user may write anything,
     // yet a file its owner marked read-only must stay as it is.
     const bool readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
@@ -214,22 +367,24 @@ void SaveKeepingIdentity(const fs::path& path, std::string_view bytes, const Sav
     ThrowCannotCreate(path, errno);
   }
   // A second name would keep the old text if a new file took this name's place.
-  if (exists && status.st_nlink > 1) return WriteInPlace(path, target, bytes);
+  if (exists && status.st_nlink > 1) return WriteInPlace(path, target, bytes, &naming);
   if (ReplaceAtomically(path, target, bytes, naming, exists ? &status : nullptr) == Replaced::NeedsInPlace) {
-    WriteInPlace(path, target, bytes);
+    WriteInPlace(path, target, bytes, &naming);
   }
 }
 
 void RemoveUnfinishedSaves(const fs::path& path, const SaveNaming& naming) {
+  if (IsPlantedLink(path)) return;
   const fs::path target = ResolveTarget(path);
   const fs::path folder = FolderOf(target);
-  const std::string prefix = TemporaryPrefix(target, naming);
+  const std::string prefixes[] = {LongTemporaryPrefix(target, naming), ShortTemporaryPrefix(target)};
   DIR* directory = ::opendir(folder.c_str());
   if (directory == nullptr) return;
   while (const dirent* entry = ::readdir(directory)) {
     const std::string_view name = entry->d_name;
-    // mkstemp's six characters and nothing else: a name of ours, never a file the user made.
-    if (name.size() == prefix.size() + 6 && name.starts_with(prefix)) {
+    for (const std::string& prefix : prefixes) {
+      // mkstemp's six characters and nothing else: a name of ours, never a file the user made.
+      if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) continue;
       const fs::path leftover = folder / std::string(name);
       struct stat status;
       if (::lstat(leftover.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
@@ -241,16 +396,57 @@ void RemoveUnfinishedSaves(const fs::path& path, const SaveNaming& naming) {
   ::closedir(directory);
 }
 
+bool CompleteInterruptedSave(const fs::path& path, const SaveNaming& naming) {
+  if (IsPlantedLink(path)) return false;
+  const fs::path target = ResolveTarget(path);
+  const fs::path recovery = RecoveryPath(target, naming);
+  // Only a recovery file of this user's own is taken: another user's file there would write their bytes
+  // into ours.
+  struct stat status;
+  if (::lstat(recovery.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
+    return false;
+  struct stat targetStatus;
+  if (::stat(target.c_str(), &targetStatus) != 0 && errno == ENOENT) {
+    // The file itself was removed since: what was being written into it has nowhere to go.
+    ::unlink(recovery.c_str());
+    return false;
+  }
+  std::string reason;
+  FileDescriptor file(OpenRegular(recovery, O_RDONLY, reason));
+  if (!file.valid()) ThrowCannotOpen(recovery, reason);
+  std::string bytes;
+  switch (ReadAll(file.get(), bytes)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotOpen(recovery, SystemReason(errno));
+    case ReadResult::TooLarge:
+      ThrowCannotOpen(recovery, TooLargeReason(file.get()));
+  }
+  WriteInPlace(path, target, bytes, nullptr);
+  ::unlink(recovery.c_str());
+  SyncFolder(FolderOf(target));
+  return true;
+}
+
 bool PosixFileSystem::Exists(const fs::path& path) const {
   struct stat status;
   return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 std::string PosixFileSystem::ReadWhole(const fs::path& path) const {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (IsPlantedLink(path)) ThrowCannotOpen(path, kPlantedLinkReason);
+  std::string reason;
+  FileDescriptor file(OpenRegular(path, O_RDONLY, reason));
+  if (!file.valid()) ThrowCannotOpen(path, reason);
   std::string bytes;
-  if (!file.valid() || !ReadAll(file.get(), bytes)) {
-    throw Error("Cannot open file \"" + DisplayPath(path) + "\". " + SystemReason(errno));
+  switch (ReadAll(file.get(), bytes)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotOpen(path, SystemReason(errno));
+    case ReadResult::TooLarge:
+      ThrowCannotOpen(path, TooLargeReason(file.get()));
   }
   return bytes;
 }
@@ -274,6 +470,10 @@ void PosixFileSystem::Remove(const fs::path& path) {
 
 void PosixFileSystem::RemoveUnfinishedSaves(const fs::path& path) {
   titrelle::RemoveUnfinishedSaves(path, SubtitleSaveNaming());
+}
+
+bool PosixFileSystem::CompleteInterruptedSave(const fs::path& path) {
+  return titrelle::CompleteInterruptedSave(path, SubtitleSaveNaming());
 }
 
 }  // namespace titrelle

@@ -385,6 +385,12 @@ bool RegistryFile::WriteTextValue(const std::string& name, const std::string& te
         "\xBA\xF3\xC8\xD4\xCE\xB4\xBD\xE1\xCA\xF8");
   }
   RemoveUnfinishedSaves(path_, RegistrySaveNaming());
+  try {
+    // A settings file written in place (a hard link) by a copy killed in the middle is completed first.
+    CompleteInterruptedSave(path_, RegistrySaveNaming());
+  } catch (const std::exception& error) {
+    return fail(error.what());
+  }
 
   std::string bytes;
   const ReadResult read = ReadWholeFile(path_, bytes);

@@ -2,6 +2,9 @@
 
 #include "platforms/windows/Win32Api.h"
 
+#include <cstdint>
+#include <cwchar>
+#include <memory>
 #include <utility>
 
 #include "platforms/windows/WinText.h"
@@ -15,7 +18,10 @@ namespace {
 
 constexpr wchar_t kTemporaryLead[] = L".";
 constexpr wchar_t kTemporaryTail[] = L".titrelle-save-";
+constexpr wchar_t kRecoveryTail[] = L".titrelle-recover";
 constexpr int kTemporaryRandomLength = 6;
+// The longest name of one file or folder (in UTF-16 units) on the file systems Windows writes to.
+constexpr std::size_t kLongestName = 255;
 
 // A handle closed on every path out.
 class Handle {
@@ -36,8 +42,11 @@ class Handle {
 
 std::string Display(const fs::path& path) { return Cp936FromWide(path.wstring()); }
 
+[[noreturn]] void ThrowCannotCreate(const fs::path& path, const std::string& reason) {
+  throw Error("Cannot create file \"" + Display(path) + "\". " + reason);
+}
 [[noreturn]] void ThrowCannotCreate(const fs::path& path, DWORD error) {
-  throw Error("Cannot create file \"" + Display(path) + "\". " + SystemMessage(error));
+  ThrowCannotCreate(path, SystemMessage(error));
 }
 
 [[noreturn]] void ThrowFailedToSave(const fs::path& path, DWORD error) {
@@ -58,17 +67,43 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-bool ReadAll(HANDLE file, std::string& bytes) {
+enum class ReadResult { Read, Failed, TooLarge };
+
+// Reads the whole file, never more than kLargestReadBytes (a file may grow while it is read).
+ReadResult ReadAll(HANDLE file, std::string& bytes) {
   bytes.clear();
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+    if (static_cast<std::uintmax_t>(size.QuadPart) > kLargestReadBytes) return ReadResult::TooLarge;
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
   char buffer[1 << 16];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return false;
-    if (got == 0) return true;
+    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return ReadResult::Failed;
+    if (got == 0) return ReadResult::Read;
+    if (bytes.size() + got > kLargestReadBytes) return ReadResult::TooLarge;
     bytes.append(buffer, got);
   }
+}
+
+std::string TooLargeReason(HANDLE file) {
+  LARGE_INTEGER size{};
+  const std::uintmax_t bytes = GetFileSizeEx(file, &size) ? static_cast<std::uintmax_t>(size.QuadPart) : 0;
+  return TooLargeFileReason(bytes > kLargestReadBytes ? bytes : kLargestReadBytes + 1);
+}
+
+// A handle to a device, a pipe or a console is no file to read or write: the program opens disk files only.
+bool IsDiskFile(HANDLE file, std::string& reason) {
+  if (GetFileType(file) == FILE_TYPE_DISK) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return true;
+    reason = NotRegularFileReason(kFolderKind);
+    return false;
+  }
+  reason = NotRegularFileReason(GetFileType(file) == FILE_TYPE_PIPE ? kFifoKind : kCharacterDeviceKind);
+  return false;
 }
 
 bool SeekTo(HANDLE file, long long offset) {
@@ -90,8 +125,32 @@ fs::path ResolveTarget(const fs::path& path) {
   return fs::path(std::wstring(buffer, length));
 }
 
-std::wstring TemporaryPrefix(const fs::path& target) {
+std::wstring LongTemporaryPrefix(const fs::path& target) {
   return std::wstring(kTemporaryLead) + target.filename().wstring() + kTemporaryTail;
+}
+
+// The program's short name for a file beside a target whose own name leaves no room: ".titrelle-" and a
+// 64-bit FNV-1a hash of the target's name, so that the next open finds it again.
+std::wstring ShortStem(const fs::path& target) {
+  unsigned long long hash = 0xCBF29CE484222325ull;
+  for (const wchar_t unit : target.filename().wstring()) {
+    hash ^= static_cast<unsigned long long>(unit);
+    hash *= 0x100000001B3ull;
+  }
+  wchar_t digits[17];
+  swprintf(digits, 17, L"%016llx", hash);
+  return L".titrelle-" + std::wstring(digits);
+}
+std::wstring ShortTemporaryPrefix(const fs::path& target) { return ShortStem(target) + L".save-"; }
+
+std::wstring TemporaryPrefix(const fs::path& target) {
+  const std::wstring prefix = LongTemporaryPrefix(target);
+  return prefix.size() + kTemporaryRandomLength <= kLongestName ? prefix : ShortTemporaryPrefix(target);
+}
+
+fs::path RecoveryPath(const fs::path& target) {
+  const std::wstring name = std::wstring(kTemporaryLead) + target.filename().wstring() + kRecoveryTail;
+  return target.parent_path() / (name.size() <= kLongestName ? name : ShortStem(target) + L".recover");
 }
 
 // Six characters that differ from one call to the next and between two copies of the program.
@@ -151,6 +210,7 @@ class TemporaryFile {
     }
     return file_->Close();
   }
+  bool Close() { return file_->Close(); }
   void Keep() { kept_ = true; }
 
  private:
@@ -160,13 +220,63 @@ class TemporaryFile {
   bool kept_ = false;
 };
 
-// Writes the file where it is: space reserved first, the old bytes put back if the write fails.
-void SaveInPlace(const fs::path& target, std::string_view bytes) {
+bool FolderRefusesNewFiles(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT || error == ERROR_NETWORK_ACCESS_DENIED;
+}
+
+// The new bytes kept beside a file that is written in place, for as long as that write lasts: whole or not
+// at all (written hidden under a temporary name, flushed, then moved to its own name with the move written
+// through), so that the recovery file found at an open always holds a complete text.
+class RecoveryFile {
+ public:
+  // False when the folder takes no new files: the write in place goes on without one.
+  bool Write(const fs::path& target, std::string_view bytes) {
+    TemporaryFile temporary(target);
+    if (!temporary.Created()) {
+      if (FolderRefusesNewFiles(temporary.ErrorCode())) return false;
+      ThrowCannotCreate(target, temporary.ErrorCode());
+    }
+    if (!WriteAll(temporary.get(), bytes) || !FlushFileBuffers(temporary.get()) || !temporary.Close())
+      ThrowFailedToSave(target, GetLastError());
+    const fs::path recovery = RecoveryPath(target);
+    if (!MoveFileExW(temporary.Path().c_str(), recovery.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      if (FolderRefusesNewFiles(error)) return false;
+      ThrowCannotCreate(target, error);
+    }
+    temporary.Keep();
+    path_ = recovery;
+    return true;
+  }
+  ~RecoveryFile() {
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+  }
+
+ private:
+  fs::path path_;
+};
+
+// Writes the file where it is: the new bytes kept beside it first (unless `withRecovery` is false, for the
+// completion of a killed save whose recovery file is there already), space reserved, the old bytes put back
+// if the write fails.
+void SaveInPlace(const fs::path& target, std::string_view bytes, bool withRecovery = true) {
   Handle file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) ThrowCannotCreate(target, GetLastError());
+  std::string reason;
+  if (!IsDiskFile(file.get(), reason)) ThrowCannotCreate(target, reason);
   std::string old;
-  if (!ReadAll(file.get(), old)) ThrowCannotCreate(target, GetLastError());
+  switch (ReadAll(file.get(), old)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotCreate(target, GetLastError());
+    case ReadResult::TooLarge:
+      ThrowCannotCreate(target, TooLargeReason(file.get()));
+  }
+  RecoveryFile recovery;
+  if (withRecovery) recovery.Write(target, bytes);
   const long long size = static_cast<long long>(bytes.size());
   const long long oldSize = static_cast<long long>(old.size());
   // Reserving the space first: a full disk fails here, before a byte of the old content has changed.
@@ -205,9 +315,20 @@ bool WindowsFileSystem::Exists(const fs::path& path) const {
 std::string WindowsFileSystem::ReadWhole(const fs::path& path) const {
   Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto fail = [&](const std::string& reason) {
+    throw Error("Cannot open file \"" + Display(path) + "\". " + reason);
+  };
+  if (!file.valid()) fail(SystemMessage(GetLastError()));
+  std::string reason;
+  if (!IsDiskFile(file.get(), reason)) fail(reason);
   std::string bytes;
-  if (!file.valid() || !ReadAll(file.get(), bytes)) {
-    throw Error("Cannot open file \"" + Display(path) + "\". " + SystemMessage(GetLastError()));
+  switch (ReadAll(file.get(), bytes)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      fail(SystemMessage(GetLastError()));
+    case ReadResult::TooLarge:
+      fail(TooLargeReason(file.get()));
   }
   return bytes;
 }
@@ -216,7 +337,8 @@ void WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
   const fs::path target = ResolveTarget(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) ThrowCannotCreate(path, ERROR_ACCESS_DENIED);
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    ThrowCannotCreate(path, NotRegularFileReason(kFolderKind));
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) ThrowCannotCreate(path, ERROR_ACCESS_DENIED);
   if (exists && !ReplacingKeepsIdentity(target)) return SaveInPlace(target, bytes);
 
@@ -234,6 +356,8 @@ void WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
     if (ReplaceFileW(target.c_str(), temporary.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                      nullptr)) {
       temporary.Keep();
+      // A save in place killed earlier and never completed is older than these bytes.
+      DeleteFileW(RecoveryPath(target).c_str());
       return;
     }
     // A file ReplaceFileW cannot replace (held open without delete sharing, say) is written in place.
@@ -249,6 +373,7 @@ void WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
     ThrowCannotCreate(path, GetLastError());
   }
   temporary.Keep();
+  DeleteFileW(RecoveryPath(target).c_str());
 }
 
 void WindowsFileSystem::MoveOver(const fs::path& from, const fs::path& to) {
@@ -267,19 +392,39 @@ void WindowsFileSystem::Remove(const fs::path& path) {
 
 void WindowsFileSystem::RemoveUnfinishedSaves(const fs::path& path) {
   const fs::path target = ResolveTarget(path);
-  const std::wstring prefix = TemporaryPrefix(target);
-  const fs::path pattern = target.parent_path() / (prefix + L"*");
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name.size() != prefix.size() + kTemporaryRandomLength || name.compare(0, prefix.size(), prefix) != 0)
-      continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    DeleteFileW((target.parent_path() / name).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  for (const std::wstring& prefix : {LongTemporaryPrefix(target), ShortTemporaryPrefix(target)}) {
+    const fs::path pattern = target.parent_path() / (prefix + L"*");
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::wstring name = found.cFileName;
+      if (name.size() != prefix.size() + kTemporaryRandomLength ||
+          name.compare(0, prefix.size(), prefix) != 0)
+        continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      DeleteFileW((target.parent_path() / name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+}
+
+bool WindowsFileSystem::CompleteInterruptedSave(const fs::path& path) {
+  const fs::path target = ResolveTarget(path);
+  const fs::path recovery = RecoveryPath(target);
+  const DWORD attributes = GetFileAttributesW(recovery.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return false;
+  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // The file itself was removed since: what was being written into it has nowhere to go.
+    DeleteFileW(recovery.c_str());
+    return false;
+  }
+  const std::string bytes = ReadWhole(recovery);
+  SaveInPlace(target, bytes, false);
+  DeleteFileW(recovery.c_str());
+  return true;
 }
 
 std::string WindowsFileSystem::DisplayName(const fs::path& path) const { return Display(path); }

@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +44,24 @@ struct stat StatOf(const fs::path& path) {
   return status;
 }
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+// The save tool run under strace, which kills it with SIGKILL at the system call `injection` names: a save
+// killed at a chosen point of its work, as a crash or a kill -9 would end it. True when it was killed.
+bool SaveKilledBy(const std::string& injection, const fs::path& path, const std::string& bytes,
+                  const fs::path& scratch) {
+  const fs::path input = scratch / "input";
+  std::ofstream(input, std::ios::binary) << bytes;
+  const std::string command = "strace -f -qq -o /dev/null " + injection + " " +
+                              std::string(TITRELLE_SAVE_FILE_TOOL) + " " + Quoted(path) + " < " +
+                              Quoted(input) + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  fs::remove(input);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGKILL;
+}
+bool CanKillWithStrace() {
+  return Shell("strace -qq -o /dev/null -e inject=getpid:retval=0 true 2>/dev/null");
+}
 
 class FileSystemTest : public ::testing::Test {
  protected:
@@ -136,9 +156,11 @@ TEST_F(FileSystemTest, FailuresNameTheFileAndTheReason) {
   ExpectSaveFails(missing, "Cannot create file \"" + missing.string() + "\". No such file or directory");
   ExpectSaveFails("/dev/full/a.srt", "Cannot create file \"/dev/full/a.srt\". Not a directory");
   // Neither a device nor a folder is ever replaced by a file.
-  ExpectSaveFails("/dev/full", "Cannot create file \"/dev/full\". Operation not permitted");
+  ExpectSaveFails("/dev/full",
+                  "Cannot create file \"/dev/full\". " + NotRegularFileReason(kCharacterDeviceKind));
   fs::create_directory(PathOf("folder.srt"));
-  ExpectSaveFails(PathOf("folder.srt"), "Cannot create file \"" + folder + "/folder.srt\". Is a directory");
+  ExpectSaveFails(PathOf("folder.srt"),
+                  "Cannot create file \"" + folder + "/folder.srt\". " + NotRegularFileReason(kFolderKind));
   EXPECT_TRUE(fs::is_directory(PathOf("folder.srt")));
   // A file its owner made read-only stays as it is, even for the super-user.
   Put(PathOf("locked.srt"), kOldText);
@@ -302,6 +324,170 @@ TEST_F(FileSystemTest, ASaveOrOpenRemovesWhatAKilledSaveLeft) {
   files_.RemoveUnfinishedSaves(path);
   EXPECT_EQ(Entries(), (std::vector<std::string>{".clip.srt.titrelle-save-notes",
                                                  ".other.srt.titrelle-save-Ab3xYz", "clip.srt"}));
+}
+
+// A save in place killed in the middle: the file is torn, and the next open completes it from the recovery
+// file beside it, byte for byte. A kill before the recovery file is whole leaves the old text and nothing
+// else.
+TEST_F(FileSystemTest, ASaveInPlaceKilledInTheMiddleIsCompletedAtTheNextOpen) {
+  if (!CanKillWithStrace()) GTEST_SKIP() << "needs strace and the right to trace a child";
+  // 83 × 字 + "ab.srt": a name of 255 bytes, the most the system takes.
+  std::string longest;
+  for (int i = 0; i < 83; ++i) longest += "\xE5\xAD\x97";
+  longest += "ab.srt";
+  const std::string longer = kOldText + std::string(100000, 'n') + "\r\n";
+  const struct {
+    const char* what;
+    std::string name;
+    std::string injection;  // "TARGET" stands for the file's path
+    std::string bytes;
+    bool torn;
+  } cases[] = {
+      {"killed at its first write into the file", "a.srt",
+       "-P TARGET -e inject=pwrite64:signal=SIGKILL:when=1", longer, true},
+      {"killed before cutting a shorter text to size", "a.srt",
+       "-P TARGET -e inject=ftruncate:signal=SIGKILL", "short\r\n", true},
+      {"killed while the recovery file is written", "a.srt", "-e inject=pwrite64:signal=SIGKILL:when=1",
+       longer, false},
+      {"a name of 255 bytes", longest, "-P TARGET -e inject=pwrite64:signal=SIGKILL:when=1", longer, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path folder = PathOf("case");
+    fs::create_directory(folder);
+    const fs::path path = folder / c.name;
+    Put(path, kOldText);
+    fs::create_hard_link(path, folder / "second.srt");  // written in place
+    std::string injection = c.injection;
+    if (const auto at = injection.find("TARGET"); at != std::string::npos)
+      injection.replace(at, 6, Quoted(path));
+    ASSERT_TRUE(SaveKilledBy(injection, path, c.bytes, folder_.Path()));
+    EXPECT_EQ(Bytes(path) != kOldText, c.torn);
+    EXPECT_NE(Bytes(path), c.bytes);
+
+    files_.RemoveUnfinishedSaves(path);  // what an open does first
+    EXPECT_EQ(files_.CompleteInterruptedSave(path), c.torn);
+    EXPECT_EQ(Bytes(path), c.torn ? c.bytes : kOldText);
+    EXPECT_EQ(Bytes(folder / "second.srt"), Bytes(path));
+    std::vector<std::string> names{"second.srt", c.name};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(Entries(folder), names);
+    EXPECT_FALSE(files_.CompleteInterruptedSave(path));
+    fs::remove_all(folder);
+  }
+}
+
+// A FIFO, a device and a folder are refused by name, at once (a FIFO would block the open until a writer
+// came, /dev/zero would fill the memory), and so is a file larger than the program reads.
+TEST_F(FileSystemTest, OnlyRegularFilesAreReadOrSaved) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> arrange;
+    std::string reason;
+    bool saveRefused;
+  } cases[] = {
+      {"fifo.srt", [](const fs::path& path) { ::mkfifo(path.c_str(), 0644); },
+       NotRegularFileReason(kFifoKind), true},
+      {"zero.srt", [](const fs::path& path) { fs::create_symlink("/dev/zero", path); },
+       NotRegularFileReason(kCharacterDeviceKind), true},
+      {"folder.srt", [](const fs::path& path) { fs::create_directory(path); },
+       NotRegularFileReason(kFolderKind), true},
+      {"socket.srt",
+       [](const fs::path& path) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+         const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+         ::close(listener);
+       },
+       NotRegularFileReason(kSocketKind), true},
+      {"huge.srt",  // sparse: 257 MB that take no room
+       [](const fs::path& path) {
+         Put(path, "");
+         fs::resize_file(path, kLargestReadBytes + (1u << 20));
+       },
+       TooLargeFileReason(kLargestReadBytes + (1u << 20)), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = PathOf(c.name);
+    c.arrange(path);
+    try {
+      files_.ReadWhole(path);
+      ADD_FAILURE() << "read " << c.name;
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + path.string() + "\". " + c.reason);
+    }
+    if (c.saveRefused) ExpectSaveFails(path, "Cannot create file \"" + path.string() + "\". " + c.reason);
+  }
+}
+
+// A name the system takes whole leaves no room for the save's own names beside it: they get short names of
+// the program's own, and what a killed save left under one is removed at the next open.
+TEST_F(FileSystemTest, ANameAtTheSystemsLimitIsSavedAndCleanedUp) {
+  std::string longest;
+  for (int i = 0; i < 83; ++i) longest += "\xE5\xAD\x97";
+  longest += "ab.srt";
+  ASSERT_EQ(longest.size(), 255u);
+  const fs::path path = PathOf(longest);
+  files_.Save(path, "one\r\n");  // a new file
+  files_.Save(path, "two\r\n");  // replaced atomically
+  fs::create_hard_link(path, PathOf("second.srt"));
+  files_.Save(path, "three\r\n");  // in place, with its recovery file
+  EXPECT_EQ(Bytes(PathOf("second.srt")), "three\r\n");
+  fs::remove(PathOf("second.srt"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{longest});
+  if (!CanKillWithStrace()) GTEST_SKIP() << "needs strace and the right to trace a child";
+  ASSERT_TRUE(SaveKilledBy("-e inject=rename:signal=SIGKILL", path, "four\r\n", folder_.Path()));
+  EXPECT_EQ(Entries().size(), 2u);  // the temporary file, full
+  files_.RemoveUnfinishedSaves(path);
+  EXPECT_EQ(Entries(), std::vector<std::string>{longest});
+  EXPECT_EQ(Bytes(path), "three\r\n");
+}
+
+// A symbolic link that another user made in a folder everyone may write to is never followed: it could aim
+// the program at any of the user's files. The user's own links, and links in other folders, are.
+TEST_F(FileSystemTest, ALinkPlantedByAnotherUserInASharedFolderIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs the super-user to make a link of another user";
+  constexpr uid_t kOtherUser = 65534;
+  const struct {
+    const char* what;
+    mode_t folderMode;
+    uid_t linkOwner;
+    bool refused;
+  } cases[] = {
+      {"another user's link, world-writable folder", 0777, kOtherUser, true},
+      {"another user's link, sticky folder", 01777, kOtherUser, true},
+      {"another user's link, folder only its owner writes", 0755, kOtherUser, false},
+      {"the user's own link, world-writable folder", 0777, 0, false},
+  };
+  Put(PathOf("victim.srt"), kOldText);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path folder = PathOf("shared");
+    fs::create_directory(folder);
+    ::chmod(folder.c_str(), c.folderMode);
+    const fs::path link = folder / "v.srt";
+    fs::create_symlink(PathOf("victim.srt"), link);
+    ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+    const std::string reason =
+        "\xCB\xFC\xCA\xC7\xB1\xF0\xB5\xC4\xD3\xC3\xBB\xA7";  // 它是别的用户 (another user's)
+    try {
+      files_.Save(link, "new\r\n");
+      EXPECT_FALSE(c.refused);
+      EXPECT_EQ(Bytes(PathOf("victim.srt")), "new\r\n");
+      EXPECT_EQ(files_.ReadWhole(link), "new\r\n");
+    } catch (const Error& error) {
+      EXPECT_TRUE(c.refused) << error.what();
+      EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + link.string() + "\". " + reason, 0),
+                0u);
+      EXPECT_EQ(Bytes(PathOf("victim.srt")), kOldText);
+      EXPECT_THROW(files_.ReadWhole(link), Error);
+    }
+    Put(PathOf("victim.srt"), kOldText);
+    fs::remove_all(folder);
+  }
 }
 
 }  // namespace

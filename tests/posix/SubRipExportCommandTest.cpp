@@ -74,6 +74,7 @@ TEST_F(ExportSrtCommandTest, BadInputNamesFileAndLineAndWritesNothing) {
   Write("empty.srt", "");
   fs::create_directory(folder_ / "folder.srt");
   fs::create_hard_link(folder_ / "movie.srt", folder_ / "link.srt");
+  fs::create_symlink("/dev/zero", folder_ / "zero.srt");
   const std::set<std::string> before = Names();
   const struct {
     std::vector<std::string> arguments;
@@ -83,7 +84,14 @@ TEST_F(ExportSrtCommandTest, BadInputNamesFileAndLineAndWritesNothing) {
       {{PathOf("missing.srt")},
        1,
        "Cannot open file \"" + PathOf("missing.srt") + "\". No such file or directory"},
-      {{PathOf("folder.srt")}, 1, "Cannot open file \"" + PathOf("folder.srt") + "\". Is a directory"},
+      // 它不是普通文件，而是文件夹。/ 字符设备。: not a regular file but a folder / a character device.
+      {{PathOf("folder.srt")},
+       1,
+       "Cannot open file \"" + PathOf("folder.srt") +
+           "\". \xE5\xAE\x83\xE4\xB8\x8D\xE6\x98\xAF\xE6\x99\xAE\xE9\x80\x9A"
+           "\xE6\x96\x87\xE4\xBB\xB6\xEF\xBC\x8C\xE8\x80\x8C\xE6\x98\xAF\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4"
+           "\xB9"},
+      {{PathOf("zero.srt")}, 1, "Cannot open file \"" + PathOf("zero.srt") + "\". \xE5\xAE\x83\xE4\xB8\x8D"},
       {{PathOf("bad.srt")}, 1, PathOf("bad.srt") + ", line 2: '00:00:01:000 --> 00:00:0x:000' is not a time"},
       {{PathOf("empty.srt"), PathOf("out.srt")}, 1, PathOf("empty.srt") + ": no time line"},
       // Never over the input itself, under whatever name.
@@ -104,6 +112,17 @@ TEST_F(ExportSrtCommandTest, BadInputNamesFileAndLineAndWritesNothing) {
     EXPECT_EQ(Names(), before) << c.message;  // no copy, no temporary file
   }
   EXPECT_EQ(Read("movie.srt"), kGoodFile);
+}
+
+// An export killed before its end leaves its temporary file beside the copy: the next export to that name
+// removes it, and nothing that is not a name of its own.
+TEST_F(ExportSrtCommandTest, TheNextExportRemovesWhatAKilledOneLeft) {
+  Write("movie.srt", kGoodFile);
+  Write(".out.srt.titrelle-save-Ab3xYz", "half a copy");
+  Write(".out.srt.titrelle-save-notes", "the user's own");
+  EXPECT_EQ(Run({PathOf("movie.srt"), PathOf("out.srt")}), 0) << errors_.str();
+  EXPECT_EQ(Read("out.srt"), kGoodStandard);
+  EXPECT_EQ(Names(), (std::set<std::string>{".out.srt.titrelle-save-notes", "movie.srt", "out.srt"}));
 }
 
 }  // namespace

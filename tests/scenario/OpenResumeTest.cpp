@@ -439,5 +439,19 @@ TEST(OpenCleansUp, OpeningAVideoRemovesWhatAKilledSaveLeftBesideItsSubtitleFile)
   EXPECT_TRUE(world.FileExists(".other.srt.titrelle-save-Ab3xYz"));
 }
 
+// A save in place killed in the middle left the file torn and the whole new text beside it: the open
+// completes the file before it asks, says so in one line, and the resume reads the completed text.
+TEST(OpenCleansUp, OpeningAVideoCompletesASaveKilledInTheMiddle) {
+  ScenarioWorld world;
+  world.WriteFile("movie.srt", kEarlierFile.substr(0, 40) + std::string(20, '\0'));
+  world.WriteFile(".movie.srt.titrelle-recover", kEarlierFile);
+  world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+  EXPECT_EQ(world.FileBytes("movie.srt"), kEarlierFile);
+  EXPECT_FALSE(world.FileExists(".movie.srt.titrelle-recover"));
+  EXPECT_EQ(world.Control("NoticeLabel").Text(),
+            world.Gbk("上次保存时程序被中断，已按当时要写的内容补全字幕文件：movie.srt"));
+  EXPECT_EQ(world.Form().Document.TempRichEdit.Text(), kEarlierFile);
+}
+
 }  // namespace
 }  // namespace titrelle

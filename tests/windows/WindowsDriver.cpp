@@ -660,6 +660,62 @@ void CheckFileSystem(const std::wstring& folder) {
         "files: a killed save's leftover is removed, nothing else");
   DeleteFileW(unrelated.c_str());
 
+  // A save in place killed before its end left the file torn and its new bytes beside it: the next open
+  // writes them into the file and removes them.
+  const std::wstring recovery =
+      path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-recover";
+  const auto put = [](const std::wstring& name, const std::string& bytes) {
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  };
+  put(path, std::string("thr\0\0\0\0", 7));
+  put(recovery, "three\r\n");
+  bool completed = false;
+  bool again = true;
+  failure.clear();
+  try {
+    completed = files.CompleteInterruptedSave(path);
+    again = files.CompleteInterruptedSave(path);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(completed && !again && FileBytes(path) == "three\r\n" && FileBytes(recovery) == "<missing>",
+        "files: a save killed in place is completed from its recovery file at the next open",
+        Readable(failure));
+
+  // A name of 255 characters, the most a folder takes: the save's own names beside it are short ones.
+  const std::wstring longest = folder + L"\\" + std::wstring(251, L'\x5B57') + L".srt";
+  const std::wstring longLink = folder + L"\\long-link.srt";
+  failure.clear();
+  try {
+    files.Save(longest, "one\r\n");
+    files.Save(longest, "two\r\n");
+    CreateHardLinkW(longLink.c_str(), longest.c_str(), nullptr);
+    files.Save(longest, "three\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.empty() && FileBytes(longest) == "three\r\n" && FileBytes(longLink) == "three\r\n",
+        "files: a 255-character name is saved, atomically and in place", Readable(failure));
+  DeleteFileW(longLink.c_str());
+  DeleteFileW(longest.c_str());
+
+  // A pipe is no file: refused at once instead of waiting for a writer.
+  const std::wstring pipeName = L"\\\\.\\pipe\\titrelle-driver";
+  HANDLE pipe =
+      CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  failure.clear();
+  try {
+    files.ReadWhole(pipeName);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+  Check(failure.find(titrelle::NotRegularFileReason(titrelle::kFifoKind)) != std::string::npos,
+        "files: a pipe is refused, named as one", Readable(failure));
+
   failure.clear();
   try {
     files.MoveOver(path, path + L".bak");
