@@ -56,10 +56,11 @@ class PlayerPanelTest : public ::testing::Test {
   bool WaitForPlayState(int state) {
     return ProcessEventsUntil([&] { return Form().WP->PlayState() == state; }, kDesktopWaitMs);
   }
-  // Waits until the strip has drawn the newest picture, and grabs it.
+  // The strip's newest picture: the panel reads the player at once, the repaint it asks for is done (so that
+  // paints counted afterwards are new ones), and grabbing paints what it read.
   QImage StripPicture() {
     Panel().Refresh();
-    ProcessEventsFor(50);
+    QCoreApplication::sendPostedEvents();
     return Strip().grab().toImage();
   }
   // How many pixels of the waveform's colour are in column x.
@@ -92,8 +93,9 @@ TEST_F(PlayerPanelTest, ThePanelKeepsItsPlaceWithTheStripAndTransportUnderThePic
     EXPECT_TRUE(Transport().rect().contains(part->geometry())) << part->metaObject()->className();
   }
   // A resize of the window places the player again, as it always did: nothing moves.
-  program_->Frame()->resize(program_->Frame()->size() + QSize(40, 30));
-  ProcessEventsFor(50);
+  const QSize larger = program_->Frame()->size() + QSize(40, 30);
+  program_->Frame()->resize(larger);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return program_->Frame()->size() == larger; }, kDesktopWaitMs));
   EXPECT_EQ(panel2->geometry(), QRect(32, 107, 355, 310));
   EXPECT_EQ(Panel().geometry(), QRect(0, 0, 355, 310));
   EXPECT_EQ(Player().VideoSurface()->geometry(), picture);
@@ -224,7 +226,7 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   // position back to the start mark.)
   const std::uint64_t paints = Strip().PaintCount();
   Panel().Refresh();
-  ProcessEventsFor(50);
+  QCoreApplication::sendPostedEvents();  // a repaint asked for would be done now
   EXPECT_EQ(Strip().PaintCount(), paints);
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;

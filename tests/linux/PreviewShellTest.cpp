@@ -188,7 +188,9 @@ TEST(MpvSubtitlesTest, TheNewestScriptIsDrawnOverEveryMediaAndNothingTakesItAway
 
   player.ShowSubtitles(script("{\\fs40}BEFORE"));
   open();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return litPixels() > 50; }, kDesktopWaitMs));
+  // mpv draws the new track before it answers which track that is: both are waited for.
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return !player.Subtitles().Busy() && litPixels() > 50; }, kDesktopWaitMs));
   EXPECT_EQ(player.Subtitles().TracksTaken(), 1u);
 
   // Ten scripts at once: mpv reads one at a time, most of those in between are never sent (the first goes
