@@ -14,8 +14,8 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -260,9 +260,10 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
   first.waitForFinished();
 
   // The first copy has let the keys go: this copy takes them over when it asks again.
-  ASSERT_TRUE(ProcessEventsUntil(
-      [&] { return std::all_of(form.HotKeyRegistered.begin(), form.HotKeyRegistered.end(), std::identity()); },
-      kDesktopWaitMs));
+  const auto allRegistered = [&] {
+    return std::all_of(form.HotKeyRegistered.begin(), form.HotKeyRegistered.end(), std::identity());
+  };
+  ASSERT_TRUE(ProcessEventsUntil(allRegistered, kDesktopWaitMs));
   ASSERT_TRUE(Xdotool({"key", "F7"}));
   EXPECT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Visible(); }, kDesktopWaitMs));
   EXPECT_TRUE(answers.AllGiven());
