@@ -27,8 +27,9 @@ ffmpeg -loglevel error -y -f lavfi -i testsrc=size=640x360:rate=25 -f lavfi -i s
   -t 20 -c:v libx264 -pix_fmt yuv420p -c:a aac "$video"
 
 # xdotool types a character that no key has by lending it a key for a moment; a program that reads the
-# keyboard's map a moment late reads another character. Every character typed here gets a key of its own
-# before the program starts, so that it reads them with the rest of the map.
+# keyboard's map a moment late reads another character, or none. Every character typed here gets a key of
+# its own before the program starts, so that it reads them with the rest of the map (and type_text below
+# presses those keys).
 cat >"$work/keys-for.c" <<'EOF'
 #include <X11/Xlib.h>
 #include <stdlib.h>
@@ -70,10 +71,10 @@ int main(int argc, char** argv) {
 EOF
 cc -O1 -o "$work/keys-for" "$work/keys-for.c" -lX11
 
-# A display number nobody uses.
-display=99
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# The server picks a display number nobody uses and says which when it is ready (another program may take
+# a free-looking number at the same moment). -noreset: it keeps the keys given below when their client
+# (the only one yet) disconnects.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display-number" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 program_pid=""
 cleanup() {
@@ -81,13 +82,15 @@ cleanup() {
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
+for _ in $(seq 300); do [ -s "$work/display-number" ] && break; sleep 0.1; done
+display=$(head -n 1 "$work/display-number")
+[ -n "$display" ] || { echo "The virtual display did not start; see $work/xvfb.log." >&2; exit 1; }
 export DISPLAY=":$display"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 # Settings of this run stay in its own folder.
 export XDG_CONFIG_HOME="$work/config"
-for _ in $(seq 300); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-"$work/keys-for" "${lines[*]}"
+"$work/keys-for" "${lines[*]}" || { echo "Could not give the typed characters keys of their own." >&2; exit 1; }
 
 # Waits until a window whose title matches $1 exists; its id on stdout.
 wait_for_window() {
@@ -112,7 +115,21 @@ wait_for_subtitles() {
   return 1
 }
 key() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
-type_text() { xdotool type --delay 40 "$1"; sleep 0.3; }
+# Types $1. A line that is not plain ASCII goes key by key, each named by its code point: xdotool then
+# finds the key given to it, where its `type` would lend a key of its own for the moment.
+type_text() {
+  if LC_ALL=C grep -q '^[ -~]*$' <<<"$1"; then
+    xdotool type --delay 40 "$1"
+  else
+    local names=()
+    local word
+    for word in $(printf '%s' "$1" | iconv -f UTF-8 -t UTF-32BE | od -An -v -tx4 --endian=big); do
+      names+=("$(printf 'U%04X' "0x$word")")
+    done
+    xdotool key --delay 40 "${names[@]}"
+  fi
+  sleep 0.3
+}
 
 echo "Starting Titrelle on virtual display $DISPLAY with the video: titrelle \"$video\""
 "$program" "$video" >"$work/titrelle.log" 2>&1 &

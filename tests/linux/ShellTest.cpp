@@ -130,9 +130,15 @@ TEST(ShellTest, CaptureCycleWithRealKeysLeavesTheLineOnDisk) {
   ASSERT_TRUE(Xdotool({"key", "F10"}));
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Focused(); }, kDesktopWaitMs));
   const QString hello = QString::fromStdString(Utf8FromCp936(kHello));
-  // The server tells the program of the new map before any key typed after it: no wait is needed.
+  // Each character has a key before any is typed, and each key is named by its character's code point:
+  // xdotool presses the key given (its `type` would lend a key of its own for a moment, which a program
+  // busy elsewhere can read too late). The server tells the program of the new map before any key pressed
+  // after it: no wait is needed.
   const KeysForCharacters keys(hello);
-  ASSERT_TRUE(Xdotool({"type", "--delay", "20", hello}));
+  QStringList typing = {"key", "--delay", "20"};
+  for (const uint codePoint : hello.toUcs4())
+    typing << "U" + QString::number(codePoint, 16).toUpper().rightJustified(4, '0');
+  ASSERT_TRUE(Xdotool(typing));
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Text() == kHello; }, kDesktopWaitMs))
       << Utf8FromCp936(form.InputEdit->Text());
   ASSERT_TRUE(Xdotool({"key", "Return"}));
