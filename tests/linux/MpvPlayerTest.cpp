@@ -326,7 +326,7 @@ TEST_F(MpvPlayerTest, DestroyedInAnyStateWithoutTrouble) {
     if (moment == Moment::kSeeking) player_->SetCurrentPosition(7.5);
     if (moment == Moment::kFailed) player_->SetURL("/no/such/video.mp4");
     player_.reset();
-    ProcessEventsFor(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(panel_->findChildren<VideoWidget*>().isEmpty());
   }
 }
