@@ -228,7 +228,9 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
   first.setProcessEnvironment(environment);
   first.start(TITRELLE_PROGRAM, QStringList());
   ASSERT_TRUE(first.waitForStarted());
-  ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Titrelle$"}));
+  // Its own window (one of an earlier test's program may not be gone from the server yet).
+  ASSERT_TRUE(Xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                       QString::number(first.processId()), "--name", "^Titrelle$"}));
 
   DesktopProgram second(folder.Path());
   TForm1& form = second.Form();
@@ -294,17 +296,22 @@ TEST(ShellTest, TheArgumentsNameTheVideoWhateverTheyLookLike) {
     program.setWorkingDirectory(QString::fromStdString(folder.Path().string()));
     program.start(TITRELLE_PROGRAM, arguments);
     ASSERT_TRUE(program.waitForStarted());
+    // This copy's windows only: an earlier copy's may not be gone from the server yet.
+    const QString pid = QString::number(program.processId());
     QString window;
     if (arguments.last().isEmpty()) {
       // The main window, not an error report under the same caption.
-      ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Titrelle$"}, &window));
+      ASSERT_TRUE(Xdotool(
+          {"search", "--sync", "--all", "--onlyvisible", "--pid", pid, "--name", "^Titrelle$"}, &window));
       QString geometry;
       ASSERT_TRUE(Xdotool({"getwindowgeometry", "--shell", window.split('\n').last()}, &geometry));
       EXPECT_TRUE(geometry.contains(QString("WIDTH=%1").arg(MainWindowTable().width - QtWindow::kFrameWidth)))
           << geometry.toStdString();
     } else {
       // Asked about the video's subtitle file; No keeps it as the backup.
-      ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Information$"}, &window));
+      ASSERT_TRUE(Xdotool(
+          {"search", "--sync", "--all", "--onlyvisible", "--pid", pid, "--name", "^Information$"}, &window));
+      ASSERT_TRUE(Xdotool({"windowfocus", "--sync", window.split('\n').last()}));
       ASSERT_TRUE(Xdotool({"key", "Escape"}));
       EXPECT_TRUE(ProcessEventsUntil(
           [&] { return std::filesystem::exists(folder.Path() / "-reverse.srt.bak"); }, kDesktopWaitMs));
