@@ -190,7 +190,12 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   }
   const AVCodec* codec = nullptr;
   const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-  if (index == AVERROR_STREAM_NOT_FOUND) return AudioPeaksOutcome::kNoAudio;
+  if (index == AVERROR_STREAM_NOT_FOUND) {
+    // No sound is news only from a file whose kind is known, by its header or its name. A damaged header
+    // leaves a guess from a scrap of the contents (a bare video stream, say), which says nothing of sound.
+    return format->probe_score >= AVPROBE_SCORE_EXTENSION ? AudioPeaksOutcome::kNoAudio
+                                                          : AudioPeaksOutcome::kUnreadable;
+  }
   if (index < 0 || codec == nullptr) return AudioPeaksOutcome::kUnreadable;
   // Only the sound is read: the demuxer passes over every other stream's packets.
   for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -215,13 +220,25 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   }
 
   PeakAccumulator peaks(rate);
+  std::int64_t samplesDecoded = 0;
+  std::size_t framesSkipped = 0;
   using Clock = std::chrono::steady_clock;
   auto lastDelivery = Clock::now();
   const auto deliverChunk = [&](bool all) {
     AudioPeaksChunk chunk = peaks.TakeFinished(all);
     chunk.durationSeconds = duration;
+    chunk.framesSkipped = framesSkipped;
     deliver(std::move(chunk));
     lastDelivery = Clock::now();
+  };
+  // Where a frame may start: within the file's stated length (with a tenth to spare, for lengths estimated
+  // from the bit rate), and within what the sound decoded so far accounts for (a damaged file's stated
+  // length may hold its damaged stamps).
+  const double fileSeconds = std::max(
+      duration, format->duration != AV_NOPTS_VALUE ? static_cast<double>(format->duration) / AV_TIME_BASE : 0.0);
+  const auto latestStart = [&] {
+    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
+    return fileSeconds > 0 ? std::min(fileSeconds * 1.1 + 1, decoded) : decoded;
   };
 
   const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
@@ -229,15 +246,22 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   if (!packet || !frame) return AudioPeaksOutcome::kUnreadable;
   const auto drainFrames = [&] {
     while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
-      if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-        const double seconds =
-            static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.time_base) - fileStart;
+      double seconds = frame->best_effort_timestamp != AV_NOPTS_VALUE
+                           ? static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.time_base) - fileStart
+                           : std::nan("");
+      if (std::isfinite(seconds) && seconds > latestStart()) {
+        ++framesSkipped;
+        av_frame_unref(frame.get());
+        continue;
+      }
+      if (std::isfinite(seconds)) {
+        seconds = std::max(seconds, 0.0);
         const auto expected = static_cast<std::int64_t>(std::llround(seconds * rate));
         if (std::abs(expected - peaks.SampleIndex()) > static_cast<std::int64_t>(kResyncSeconds * rate)) {
           peaks.MoveTo(expected);
         }
       }
-      AddFrame(*frame, peaks);
+      if (AddFrame(*frame, peaks)) samplesDecoded += frame->nb_samples;
       av_frame_unref(frame.get());
     }
   };
@@ -313,6 +337,7 @@ void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) 
             track_.peaks.begin() + static_cast<std::ptrdiff_t>(chunk.firstPeak));
   track_.decodedSeconds = chunk.decodedSeconds;
   track_.durationSeconds = chunk.durationSeconds;
+  track_.framesSkipped = chunk.framesSkipped;
   emit Changed();
 }
 

@@ -34,17 +34,23 @@ struct AudioPeaksChunk {
   std::vector<AudioPeak> peaks;
   double decodedSeconds = 0;  // how far the decoding has come
   double durationSeconds = 0;  // the sound's length as the file gives it (0 when it does not)
+  // Frames passed over so far because their time stamps lie beyond the sound's end (a damaged file).
+  std::size_t framesSkipped = 0;
 };
 
 enum class AudioPeaksOutcome {
   kDone,        // every peak delivered
   kNoAudio,     // the file has no sound
-  kUnreadable,  // not a media file, or its sound cannot be decoded
+  kUnreadable,  // not a media file, a header too damaged to tell what it holds, or undecodable sound
   kCancelled,
 };
 
 // Decodes the sound of `path`, calling `deliver` with a chunk every `chunkMs` of decoding (and with the
-// last, before returning kDone). Stops soon after `cancel` is set, file reads included.
+// last, before returning kDone). Stops soon after `cancel` is set, file reads included. The peaks reach no
+// further than the file's length as it states it, nor than the length decoded plus kGapSeconds: a
+// frame whose time stamp lies beyond is passed over (and counted), so that a damaged stamp cannot ask for
+// memory the sound does not account for. Real gaps (a sound that starts late, a dropout) are far shorter.
+inline constexpr double kGapSeconds = 600;
 AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
                                    const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs = 100);
 
@@ -55,6 +61,7 @@ struct AudioPeakTrack {
   std::vector<AudioPeak> peaks;
   double decodedSeconds = 0;
   double durationSeconds = 0;
+  std::size_t framesSkipped = 0;  // frames stamped beyond the sound's end, not shown
   // Fraction decoded, 0 to 1, while reading.
   double Progress() const;
 };

@@ -13,6 +13,12 @@ namespace {
 
 const char kNoAudioText[] =
     "\xC3\xBB\xD3\xD0\xD2\xF4\xB9\xEC\xA3\xAC\xCE\xDE\xB7\xA8\xCF\xD4\xCA\xBE\xB2\xA8\xD0\xCE";  // 没有音轨，无法显示波形
+// 无法读取音轨，不能显示波形
+const char kUnreadableText[] =
+    "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xD2\xF4\xB9\xEC\xA3\xAC\xB2\xBB\xC4\xDC\xCF\xD4\xCA\xBE\xB2\xA8\xD0\xCE";
+// 音轨时间有误，部分波形未显示
+const char kSkippedText[] =
+    "\xD2\xF4\xB9\xEC\xCA\xB1\xBC\xE4\xD3\xD0\xCE\xF3\xA3\xAC\xB2\xBF\xB7\xD6\xB2\xA8\xD0\xCE\xCE\xB4\xCF\xD4\xCA\xBE";
 const char kReadingText[] = "\xD5\xFD\xD4\xDA\xB6\xC1\xC8\xA1\xD2\xF4\xC6\xB5";  // 正在读取音频
 
 const QColor kBackground(0x1b, 0x1f, 0x24);
@@ -51,6 +57,7 @@ WaveformStrip::Picture WaveformStrip::Compose(double positionSeconds) {
   picture.startColumn = std::llround(positionSeconds * ColumnsPerSecond()) - width() / 2;
   const AudioPeakTrack& track = peaks_.Track();
   picture.state = track.state;
+  picture.framesSkipped = track.framesSkipped > 0;
   if (track.state == AudioPeakTrack::State::kNoAudio || track.state == AudioPeakTrack::State::kUnreadable ||
       track.state == AudioPeakTrack::State::kNone) {
     return picture;  // nothing but the word, or nothing at all
@@ -91,9 +98,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kBackground);
   const int w = width();
   const int h = height();
-  if (shown_.state == AudioPeakTrack::State::kNoAudio) {
+  if (shown_.state == AudioPeakTrack::State::kNoAudio || shown_.state == AudioPeakTrack::State::kUnreadable) {
     painter.setPen(QColor(0xb0, 0xb0, 0xb0));
-    painter.drawText(rect(), Qt::AlignCenter, QStringFromCp936(kNoAudioText));
+    const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
+    painter.drawText(rect(), Qt::AlignCenter, QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
     return;
   }
   if (shown_.state != AudioPeakTrack::State::kReading && shown_.state != AudioPeakTrack::State::kReady) return;
@@ -126,6 +134,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   if (shown_.marks.startSeconds) painter.fillRect(column(*shown_.marks.startSeconds), 0, 2, h, kStartMark);
   if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, 0, 2, h, kEndMark);
   painter.fillRect(w / 2, 0, 1, h, kPlayHead);
+  if (shown_.framesSkipped) {
+    painter.setPen(kProgress);
+    painter.drawText(QRect(3, 0, w - 6, h - 3), Qt::AlignLeft | Qt::AlignBottom, QStringFromCp936(kSkippedText));
+  }
   if (shown_.state == AudioPeakTrack::State::kReading) {
     painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
     painter.setPen(kProgress);

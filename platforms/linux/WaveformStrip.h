@@ -49,6 +49,7 @@ class WaveformStrip : public QWidget {
     AudioPeakTrack::State state = AudioPeakTrack::State::kNone;
     std::size_t peaksInView = 0;
     int progressPercent = 0;
+    bool framesSkipped = false;  // the sound's damaged stamps left some of it out: a word says so
     TimelineMarks marks;
     std::vector<TimelineSpan> spans;
     bool operator==(const Picture&) const = default;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/Unit1.h"
@@ -25,8 +26,16 @@ int main(int argc, char** argv) {
     return titrelle::RunExportSrtCommand(files, arguments, std::cout, std::cerr);
   }
 
+  // `titrelle [--] [VIDEO]`: every argument is the program's own. Qt would take a video named "-reverse" or
+  // "-style" for one of its options (and drop it from the list), so it is given the program's name alone.
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (!arguments.empty() && arguments.front() == "--") arguments.erase(arguments.begin());
+  // An empty name (a script's empty variable) names no video: the window opens without one.
+  const std::string videoName = arguments.empty() ? std::string() : arguments.front();
+
   titrelle::PrepareQtApplication();
-  QApplication application(argc, argv);
+  int qtArgumentCount = 1;
+  QApplication application(qtArgumentCount, argv);
   QApplication::setApplicationName("titrelle");
   QApplication::setDesktopFileName("titrelle");
   // libmpv reads numbers in the C locale; the QApplication has just set the locale from the environment.
@@ -38,8 +47,10 @@ int main(int argc, char** argv) {
     program = std::make_unique<titrelle::Application>(windowSystem);
     program->Start();
     // `titrelle VIDEO` (the desktop's "Open with"): opened once the window is up, as the open dialog would.
-    if (argc >= 2) {
-      const std::filesystem::path video = std::filesystem::absolute(argv[1]);
+    if (!videoName.empty()) {
+      std::error_code error;
+      std::filesystem::path video = std::filesystem::absolute(videoName, error);
+      if (error) video = videoName;  // the open reports what it cannot find
       QTimer::singleShot(0, &application, [&windowSystem, &program, video] {
         titrelle::DispatchEvent(windowSystem, [&] { program->Form1().OpenVideoGivenAtStart(video); });
       });

@@ -91,9 +91,31 @@ TEST(AudioPeaksTest, NoSoundNoFileAndACancelledDecodingSaySo) {
   std::ofstream(notes) << "not a video\n";
   EXPECT_EQ(DecodeAudioPeaks(notes, cancel, count), AudioPeaksOutcome::kUnreadable);
   EXPECT_EQ(DecodeAudioPeaks(folder.Path() / "missing.mp4", cancel, count), AudioPeaksOutcome::kUnreadable);
+  // A header too damaged to say what the file holds says nothing of its sound either.
+  EXPECT_EQ(DecodeAudioPeaks(TestDamagedHeaderVideoPath(), cancel, count), AudioPeaksOutcome::kUnreadable);
   EXPECT_EQ(delivered, 0);
   cancel = true;
   EXPECT_EQ(DecodeAudioPeaks(TestBurstVideoPath(), cancel, count), AudioPeaksOutcome::kCancelled);
+}
+
+// Stamps that jump by days, in a file that states as much for its length: the peaks stay within what the
+// sound decoded accounts for, the frames stamped beyond are passed over and counted.
+TEST(AudioPeaksTest, FramesStampedFarBeyondTheSoundArePassedOverAndCounted) {
+  std::atomic<bool> cancel{false};
+  std::vector<AudioPeak> peaks;
+  AudioPeaksChunk last;
+  const AudioPeaksOutcome outcome = DecodeAudioPeaks(TestJumpingStampsPath(), cancel, [&](AudioPeaksChunk chunk) {
+    if (peaks.size() < chunk.firstPeak + chunk.peaks.size()) peaks.resize(chunk.firstPeak + chunk.peaks.size());
+    std::copy(chunk.peaks.begin(), chunk.peaks.end(), peaks.begin() + static_cast<long>(chunk.firstPeak));
+    last = std::move(chunk);
+  });
+  ASSERT_EQ(outcome, AudioPeaksOutcome::kDone);
+  EXPECT_GT(last.durationSeconds, 86400);
+  // About 4 s before the jump; the 6 s after it are stamped a day and more on.
+  EXPECT_GT(peaks.size(), 350u);
+  EXPECT_LT(peaks.size(), 450u);
+  EXPECT_GT(last.framesSkipped, 250u);
+  EXPECT_GT(LeastSwing(peaks, kBurstSeconds[0][0] + 0.03, kBurstSeconds[0][1] - 0.03), kLoud);
 }
 
 TEST(AudioPeaksTest, TheLoaderReadsOnAWorkerAndTheGuiThreadGetsTheSamePeaks) {
@@ -123,7 +145,7 @@ TEST(AudioPeaksTest, TheLoaderReadsOnAWorkerAndTheGuiThreadGetsTheSamePeaks) {
     AudioPeaksLoader leaving;
     leaving.Load(TestBurstVideoPath());
   }
-  ProcessEventsFor(50);
+  QCoreApplication::sendPostedEvents();  // whatever the worker posted before it was stopped
 }
 
 }  // namespace

@@ -247,8 +247,11 @@ TEST_F(MpvPlayerTest, EndOfMediaStopsThereAndPlayStartsOver) {
   EXPECT_GE(player_->CurrentPosition(), 9.7);
   EXPECT_EQ(player_->CurrentPositionString(), "00:09");
 
+  const double end = player_->CurrentPosition();
   player_->Play();
-  EXPECT_EQ(player_->CurrentPosition(), 0.0);
+  // Back at the start: where the seek there goes, or a little past it when the machine has let the media
+  // play on before this read (the test's thread can wait for a core while mpv's seek lands).
+  EXPECT_LT(player_->CurrentPosition(), end);
   ASSERT_TRUE(WaitForPosition(0.05));
   EXPECT_LT(player_->CurrentPosition(), 5.0);
   EXPECT_EQ(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
@@ -340,7 +343,7 @@ TEST_F(MpvPlayerTest, DestroyedInAnyStateWithoutTrouble) {
     if (moment == Moment::kSeeking) player_->SetCurrentPosition(7.5);
     if (moment == Moment::kFailed) player_->SetURL("/no/such/video.mp4");
     player_.reset();
-    ProcessEventsFor(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(panel_->findChildren<VideoWidget*>().isEmpty());
   }
 }

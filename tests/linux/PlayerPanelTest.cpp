@@ -39,13 +39,16 @@ class PlayerPanelTest : public ::testing::Test {
   WaveformStrip& Strip() { return *Panel().Strip(); }
 
   // Opens a video through the open button and waits until it is ready, stopped at the start.
-  void Open(const std::string& source, const std::string& name) {
+  // (`mayFail`: or the player has said it cannot open it.)
+  void Open(const std::string& source, const std::string& name, bool mayFail = false) {
     const std::filesystem::path video = folder_.Path() / name;
     std::filesystem::copy_file(source, video);
     ModalAnswers answers;
     answers.ChooseFile(video.string());
     static_cast<QPushButton*>(program_->Widget("OpenButton"))->click();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->PlayState() == kStopped; }, kDesktopWaitMs));
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return Form().WP->PlayState() == kStopped || (mayFail && Form().WP->CannotOpen()); },
+        kDesktopWaitMs));
   }
   // A real click at `point` inside `widget`.
   static bool Click(QWidget* widget, QPoint point) {
@@ -56,10 +59,11 @@ class PlayerPanelTest : public ::testing::Test {
   bool WaitForPlayState(int state) {
     return ProcessEventsUntil([&] { return Form().WP->PlayState() == state; }, kDesktopWaitMs);
   }
-  // Waits until the strip has drawn the newest picture, and grabs it.
+  // The strip's newest picture: the panel reads the player at once, the repaint it asks for is done (so that
+  // paints counted afterwards are new ones), and grabbing paints what it read.
   QImage StripPicture() {
     Panel().Refresh();
-    ProcessEventsFor(50);
+    QCoreApplication::sendPostedEvents();
     return Strip().grab().toImage();
   }
   // How many pixels of the waveform's colour are in column x.
@@ -92,8 +96,9 @@ TEST_F(PlayerPanelTest, ThePanelKeepsItsPlaceWithTheStripAndTransportUnderThePic
     EXPECT_TRUE(Transport().rect().contains(part->geometry())) << part->metaObject()->className();
   }
   // A resize of the window places the player again, as it always did: nothing moves.
-  program_->Frame()->resize(program_->Frame()->size() + QSize(40, 30));
-  ProcessEventsFor(50);
+  const QSize larger = program_->Frame()->size() + QSize(40, 30);
+  program_->Frame()->resize(larger);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return program_->Frame()->size() == larger; }, kDesktopWaitMs));
   EXPECT_EQ(panel2->geometry(), QRect(32, 107, 355, 310));
   EXPECT_EQ(Panel().geometry(), QRect(0, 0, 355, 310));
   EXPECT_EQ(Player().VideoSurface()->geometry(), picture);
@@ -224,7 +229,7 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   // position back to the start mark.)
   const std::uint64_t paints = Strip().PaintCount();
   Panel().Refresh();
-  ProcessEventsFor(50);
+  QCoreApplication::sendPostedEvents();  // a repaint asked for would be done now
   EXPECT_EQ(Strip().PaintCount(), paints);
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;
@@ -238,24 +243,56 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   EXPECT_NEAR(form.WP->CurrentPosition(), 4.0, 0.1);
 }
 
-TEST_F(PlayerPanelTest, AVideoWithoutSoundHasNoWaveformButAWordSayingSo) {
-  Open(TestVideoPath(false), "silent.mp4");
+// What the strip says when it has no waveform, or not all of it: no sound, sound that cannot be read (a
+// damaged header), sound whose stamps jump beyond its end.
+struct StripWordCase {
+  const char* name;
+  std::string (*source)();
+  const char* fileName;
+  AudioPeakTrack::State state;
+};
+
+void PrintTo(const StripWordCase& test, std::ostream* out) { *out << test.name; }
+
+class StripWordTest : public PlayerPanelTest, public ::testing::WithParamInterface<StripWordCase> {};
+
+TEST_P(StripWordTest, TheStripSaysWhatItCannotShow) {
+  Open(GetParam().source(), GetParam().fileName, /*mayFail=*/true);
   const AudioPeaksLoader& peaks = *Panel().Peaks();
   ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state != AudioPeakTrack::State::kReading; }, kDesktopWaitMs));
-  EXPECT_EQ(peaks.Track().state, AudioPeakTrack::State::kNoAudio);
+  EXPECT_EQ(peaks.Track().state, GetParam().state);
   Form().Session.MarkStart = 0.5L;
   const QImage picture = StripPicture();
   int wave = 0;
-  int text = 0;
+  int grey = 0;
+  int amber = 0;  // the word over a waveform, in the colour of the progress
   for (int x = 0; x < picture.width(); ++x) {
     wave += WaveHeight(picture, x);
-    for (int y = 0; y < picture.height(); ++y) text += qGray(picture.pixel(x, y)) > 120;
+    for (int y = 0; y < picture.height(); ++y) {
+      const QRgb pixel = picture.pixel(x, y) & 0xFFFFFF;
+      grey += qGray(pixel) > 120;
+      amber += qRed(pixel) > 0x90 && qRed(pixel) > qGreen(pixel) && qGreen(pixel) > qBlue(pixel) + 0x20;
+    }
   }
-  EXPECT_EQ(wave, 0);
-  EXPECT_GT(text, 20);
-  // Nor a mark, nor a play head: no strip at all.
-  EXPECT_NE(picture.pixel(picture.width() / 2, 2) & 0xFFFFFF, 0xFFFFFFu);
+  if (GetParam().state == AudioPeakTrack::State::kReady) {
+    EXPECT_GT(wave, 0);
+    EXPECT_GT(amber, 20);
+  } else {
+    EXPECT_EQ(wave, 0);
+    EXPECT_GT(grey, 20);
+    // Nor a mark, nor a play head: no strip at all.
+    EXPECT_NE(picture.pixel(picture.width() / 2, 2) & 0xFFFFFF, 0xFFFFFFu);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sounds, StripWordTest,
+    ::testing::Values(
+        StripWordCase{"NoSound", [] { return TestVideoPath(false); }, "silent.mp4", AudioPeakTrack::State::kNoAudio},
+        StripWordCase{"DamagedHeader", &TestDamagedHeaderVideoPath, "damaged.mp4",
+                      AudioPeakTrack::State::kUnreadable},
+        StripWordCase{"JumpingStamps", &TestJumpingStampsPath, "jumping.mka", AudioPeakTrack::State::kReady}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace titrelle

@@ -22,6 +22,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DesktopDriver.h"
@@ -514,7 +515,7 @@ TEST_F(QtControlsTest, ALabelSetEveryTickShowsItsNewestCaption) {
     clock.SetText(caption);
     EXPECT_EQ(clock.Text(), caption);
   });
-  ProcessEventsFor(200);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return tick >= 100; }, kDesktopWaitMs));
   timer.reset();
   ASSERT_TRUE(
       ProcessEventsUntil([&] { return widget->text() == QStringFromCp936(caption); }, kDesktopWaitMs));
@@ -546,13 +547,25 @@ TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
   EXPECT_NE(std::find(families.begin(), families.end(), "WenQuanYi Micro Hei"), families.end());
 }
 
-// Another X client holding keys, as another program does.
+// Another X client holding keys, as another program does. It owns a window too, so that its going can be
+// seen: the server destroys the window when it closes the client, in the same pass that frees its grabs.
 class OtherClient {
  public:
-  OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
-    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+  OtherClient() : connection_(xcb_connect(nullptr, nullptr)), watcher_(xcb_connect(nullptr, nullptr)) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    root_ = screen->root;
+    window_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, root_, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    std::free(xcb_request_check(
+        watcher_, xcb_change_window_attributes_checked(watcher_, window_, XCB_CW_EVENT_MASK, &events)));
   }
-  ~OtherClient() { xcb_disconnect(connection_); }
+  ~OtherClient() {
+    if (connection_) xcb_disconnect(connection_);
+    xcb_disconnect(watcher_);
+  }
   bool Grab(std::uint32_t keysym) {
     xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection_);
     xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
@@ -565,10 +578,24 @@ class OtherClient {
     std::free(error);
     return code != 0 && error == nullptr;
   }
+  // Closes the connection and waits for the server's word that the client is gone: its window destroyed.
+  // The server handles one client at a time, so every request sent after that word finds the grabs gone.
+  bool DisconnectAndWaitUntilGone() {
+    xcb_disconnect(std::exchange(connection_, nullptr));
+    while (xcb_generic_event_t* event = xcb_wait_for_event(watcher_)) {
+      const bool destroyed = (event->response_type & 0x7F) == XCB_DESTROY_NOTIFY &&
+                             reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window == window_;
+      std::free(event);
+      if (destroyed) return true;
+    }
+    return false;  // the watcher's own connection broke
+  }
 
  private:
   xcb_connection_t* connection_;
+  xcb_connection_t* watcher_;
   xcb_window_t root_ = 0;
+  xcb_window_t window_ = 0;
 };
 
 TEST(X11HotKeysTest, AKeyAnotherClientHoldsIsNotRegisteredAndTheOthersWorkWithCapsLockOn) {
@@ -581,14 +608,13 @@ TEST(X11HotKeysTest, AKeyAnotherClientHoldsIsNotRegisteredAndTheOthersWorkWithCa
   ASSERT_TRUE(keys.SystemWide());
   std::vector<int> delivered;
   keys.OnHotKey = [&](int id) { delivered.push_back(id); };
-  {
-    OtherClient other;
-    ASSERT_TRUE(other.Grab(0xFFC6));  // F9
-    EXPECT_FALSE(keys.RegisterHotKey(1, 0, vk::F9));
-    EXPECT_TRUE(keys.RegisterHotKey(2, 0, vk::F10));
-    EXPECT_FALSE(keys.RegisterHotKey(3, 0, vk::F10));  // held already, by this program
-  }
+  OtherClient other;
+  ASSERT_TRUE(other.Grab(0xFFC6));  // F9
+  EXPECT_FALSE(keys.RegisterHotKey(1, 0, vk::F9));
+  EXPECT_TRUE(keys.RegisterHotKey(2, 0, vk::F10));
+  EXPECT_FALSE(keys.RegisterHotKey(3, 0, vk::F10));  // held already, by this program
   // The other client is gone, and its grab with it.
+  ASSERT_TRUE(other.DisconnectAndWaitUntilGone());
   EXPECT_TRUE(keys.RegisterHotKey(1, 0, vk::F9));
   ASSERT_TRUE(Xdotool({"key", "Caps_Lock", "F10", "Caps_Lock", "F9"}));
   EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.size() >= 2; }, kDesktopWaitMs));
@@ -661,12 +687,12 @@ TEST(ShortcutFallbackTest, WithoutX11TheKeysAreShortcutsOfTheProgramsWindows) {
   QTest::keyClick(&edit, Qt::Key_F8);
   QTest::keyClick(&edit, Qt::Key_F9);
   QTest::keyClick(&edit, Qt::Key_F9, Qt::ShiftModifier);  // another key: Shift+F9 is not registered
-  ProcessEventsUntil([&] { return !delivered.empty(); }, kDesktopWaitMs);
-  ProcessEventsFor(20);
+  // A caught key is posted to the program: every posted event delivered, every key has been told.
+  QCoreApplication::sendPostedEvents();
   EXPECT_EQ(delivered, std::vector<int>{7});
   EXPECT_TRUE(keys.UnregisterHotKey(7));
   QTest::keyClick(&edit, Qt::Key_F9);
-  ProcessEventsFor(20);
+  QCoreApplication::sendPostedEvents();
   EXPECT_EQ(delivered, std::vector<int>{7});
 }
 

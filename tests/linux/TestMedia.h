@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -47,6 +48,35 @@ inline std::string TestBurstVideoPath() {
         "-f lavfi -i \"aevalsrc='0.8*sin(2*PI*440*t)*(between(t,2,2.5)+between(t,6,6.5))':s=48000:d=10\" "
         "-c:a aac -c:v mpeg4 -q:v 5 -g 25 '" +
         path.string() + ".part.mp4' && mv '" + path.string() + ".part.mp4' '" + path.string() + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make " + path.string());
+  }
+  return path.string();
+}
+
+// The sound video whose header is damaged: its first 64 bytes zeroed. FFmpeg's libraries then take it for a
+// bare video stream, with no sound in it.
+inline std::string TestDamagedHeaderVideoPath() {
+  const std::filesystem::path path = TestMediaFolder() / "damaged-header.mp4";
+  if (!std::filesystem::exists(path)) {
+    std::filesystem::copy_file(TestVideoPath(true), path);
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (file == nullptr) throw std::runtime_error("cannot damage " + path.string());
+    const char zeros[64] = {};
+    std::fwrite(zeros, 1, sizeof zeros, file);
+    std::fclose(file);
+  }
+  return path.string();
+}
+
+// The bursts' sound alone, whose time stamps jump by some 10^5 seconds from its 190th packet (about 4 s) on,
+// as a damaged file's can: the file states a length of more than a day.
+inline std::string TestJumpingStampsPath() {
+  const std::filesystem::path path = TestMediaFolder() / "jumping-stamps.mka";
+  if (!std::filesystem::exists(path)) {
+    const std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -i '" + TestBurstVideoPath() +
+                                "' -map 0:a -c copy -bsf:a 'setts=ts=TS+gte(N\\,190)*100000000' '" +
+                                path.string() + ".part.mka' && mv '" + path.string() + ".part.mka' '" +
+                                path.string() + "'";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make " + path.string());
   }
   return path.string();
