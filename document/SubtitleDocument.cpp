@@ -78,7 +78,9 @@ bool SubtitleDocument::MayWriteOverOtherWriter(const FileStamp& found, SaveKind 
       ReloadPending = 1;
       return false;
     case OtherWriterAnswer::WriteOurs:
-      // Their version is kept beside ours; nothing of theirs is lost by our save.
+      // Their version is kept beside ours; nothing of theirs is lost by our save. Should that fail, the
+      // failure is reported and the keys typed after it wait, as after a put-off.
+      OtherWriterHeld = 1;
       if (found.exists) files_.Save(TheirsPath(SubtitlePath), files_.ReadWhole(SubtitlePath));
       return true;
     case OtherWriterAnswer::CancelForNow:

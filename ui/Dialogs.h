@@ -31,8 +31,8 @@ inline const std::vector<std::string>& TryContinueCancelButtons() {
 // says what each does: the Windows message box shows its own, in the system's language.
 inline const std::vector<std::string>& YesNoCancelButtons() {
   static const std::vector<std::string> buttons{
-      "\xCA\xC7(&Y)",  // 是(&Y)
-      "\xB7\xF1(&N)",  // 否(&N)
+      "\xCA\xC7(&Y)",      // 是(&Y)
+      "\xB7\xF1(&N)",      // 否(&N)
       "\xC8\xA1\xCF\xFB",  // 取消
   };
   return buttons;

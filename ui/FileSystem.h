@@ -41,9 +41,9 @@ inline std::string TooLargeFileReason(std::uintmax_t sizeBytes) {
 
 // What a file was at one moment, enough to tell that another writer has changed, replaced or removed it
 // since: its size, its modification time (to the nanosecond where the system keeps it) and which file it is
-// (device and inode on POSIX, volume serial number and file index on Windows). A write changes it, and so does
-// a file renamed over it or its removal; only a write of the same size within one tick of the file system's
-// clock, into the same file, goes unseen.
+// (device and inode on POSIX, volume serial number and file index on Windows). A write changes it, and so
+// does a file renamed over it or its removal; only a write of the same size within one tick of the file
+// system's clock, into the same file, goes unseen.
 struct FileStamp {
   bool exists = false;
   std::uint64_t sizeBytes = 0;

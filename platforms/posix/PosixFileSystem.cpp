@@ -541,7 +541,8 @@ std::unique_ptr<FileLock> PosixFileSystem::LockForEditing(const fs::path& path) 
   // else finds. Then the name is opened again.
   for (int attempt = 0; attempt < 8; ++attempt) {
     // Read access is enough for a lock: another user's lock file in a shared folder still tells.
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    int fd =
+        ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     FileDescriptor file(fd);
     if (!file.valid()) return std::make_unique<FileLock>();  // the folder takes no lock file

@@ -182,7 +182,8 @@ int Win32WindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
   } else if (buttons == std::vector<std::string>{"Yes", "No"}) {
     type = MB_YESNO;
     answers = {IDYES, IDNO};
-  } else if (buttons == std::vector<std::string>{"Yes", "No", "Cancel"} || entry.buttons == YesNoCancelButtons()) {
+  } else if (buttons == std::vector<std::string>{"Yes", "No", "Cancel"} ||
+             entry.buttons == YesNoCancelButtons()) {
     type = MB_YESNOCANCEL;
     answers = {IDYES, IDNO, IDCANCEL};
   } else if (entry.buttons == YesNoButtons()) {

@@ -112,8 +112,9 @@ FileStamp StampOf(HANDLE file) {
   FileStamp stamp;
   stamp.exists = true;
   stamp.sizeBytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  stamp.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                                             info.ftLastWriteTime.dwLowDateTime);
+  stamp.modified =
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime);
   stamp.volume = info.dwVolumeSerialNumber;
   stamp.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return stamp;
@@ -364,8 +365,9 @@ std::string WindowsFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp)
 }
 
 FileStamp WindowsFileSystem::Stamp(const fs::path& path) const {
-  Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, 0, nullptr));
+  Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                          nullptr));
   return file.valid() ? StampOf(file.get()) : FileStamp{};
 }
 

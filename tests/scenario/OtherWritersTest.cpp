@@ -53,7 +53,8 @@ TEST(OtherWriter, ASaveBetweenTwoCommitsIsAskedAboutAndEachAnswerDoesWhatItSays)
     bool theirsBeside;
     bool notSavedMark;
   };
-  for (const Case c : {Case{0, true, false, false}, Case{1, false, true, false}, Case{2, true, false, true}}) {
+  for (const Case c :
+       {Case{0, true, false, false}, Case{1, false, true, false}, Case{2, true, false, true}}) {
     SCOPED_TRACE(c.answer);
     const std::unique_ptr<ScenarioWorld> world = TwoLinesThenAnotherEditorSaves();
     const std::string title = world->Window().Caption();
@@ -61,8 +62,9 @@ TEST(OtherWriter, ASaveBetweenTwoCommitsIsAskedAboutAndEachAnswerDoesWhatItSays)
     CommitNext(*world, "Three");
     ASSERT_EQ(InformationBoxes(*world), 1u);
     // ”在本程序上次读写之后被别的程序改过了。
-    EXPECT_NE(world->MessageBoxes().back().text.find(world->Gbk("\u201D在本程序上次读写之后被别的程序改过了。")),
-              std::string::npos);
+    EXPECT_NE(
+        world->MessageBoxes().back().text.find(world->Gbk("\u201D在本程序上次读写之后被别的程序改过了。")),
+        std::string::npos);
     world->WaitMs(1);  // the clock's next tick loads the version kept
     const std::string views = world->Form().Document.TempRichEdit.Text();
     EXPECT_EQ(world->FileBytes("movie.srt"), c.fileHoldsTheirs ? kTheirs : views);
@@ -70,7 +72,8 @@ TEST(OtherWriter, ASaveBetweenTwoCommitsIsAskedAboutAndEachAnswerDoesWhatItSays)
     EXPECT_EQ(views == kTheirs, c.answer == 0);
     EXPECT_EQ(views.find("Three") != std::string::npos, c.answer != 0);
     if (c.answer == 0) {
-      EXPECT_EQ(world->UserViewLines(), (std::vector<std::string>{"1", "00:00:05:000 --> 00:00:06:000", "B1", ""}));
+      EXPECT_EQ(world->UserViewLines(),
+                (std::vector<std::string>{"1", "00:00:05:000 --> 00:00:06:000", "B1", ""}));
     }
     EXPECT_EQ(world->FileBytes("movie.srt.theirs"), c.theirsBeside ? kTheirs : "");
     EXPECT_EQ(world->Window().Caption(), c.notSavedMark ? title + world->Gbk(" [未保存]") : title);
