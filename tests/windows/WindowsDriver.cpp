@@ -734,13 +734,13 @@ void CheckFileSystem(const std::wstring& folder) {
     };
     locked = lock != nullptr && files.LockForEditing(path) == nullptr && lockFileThere();
     lock.reset();
-    locked = locked && files.LockForEditing(path) != nullptr && !lockFileThere();
+    locked = locked && !lockFileThere() && files.LockForEditing(path) != nullptr;
   } catch (const std::exception& error) {
     failure = error.what();
   }
   Check(failure.empty() && stamped && locked,
         "files: another writer's save changes the stamp; the lock keeps a second holder off until let go",
-        Readable(failure));
+        Readable(failure) + (stamped ? "" : " the stamp") + (locked ? "" : " the lock"));
 
   failure.clear();
   try {
