@@ -89,6 +89,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
+  Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
   UserRichEdit->OnKeyUp = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
@@ -182,6 +183,8 @@ void TForm1::FormClose() {
   HotKeys& hotKeys = Ws.HotKeySystem();
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.UnregisterHotKey(atom);
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.GlobalDeleteAtom(atom);
+  // Another copy may open the subtitle file for writing from now on.
+  Document.EditingLock.reset();
   // The window ends here, and its clock with it.
   Timer1.reset();
 }

@@ -172,6 +172,13 @@ class TForm1 {
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
+  void ShowCaption();                  // the title, and marks for a document opened read-only or not saved
+  // Another writer changed the subtitle file since this document last read or wrote it: the user chooses.
+  SubtitleDocument::OtherWriterAnswer AskAboutOtherWriter(bool removed);
+  // The clock's first step: the other writer's version the user kept is loaded, as a resume loads a file.
+  void ServePendingReload();
+  // Another running copy has the subtitle file open: true when the user opens it for reading only.
+  bool MayOpenReadOnly();
   // While saves fail, asks whether to try the save again, go on and lose what the disk lacks (goOnMeaning
   // says what going on does), or cancel; true when nothing is lost or the user goes on.
   bool MayDropUnsavedLines(const std::string& goOnMeaning);

@@ -9,6 +9,8 @@
 namespace titrelle {
 
 void TForm1::Timer1Timer() {
+  // A version of the subtitle file the user kept over this program's is loaded outside the save that asked.
+  ServePendingReload();
   // The preview takes up the changes since the last tick: a commit, an edit, a restyle, a resume, a typed
   // character. A player that cannot take it now is asked again on the next change.
   try {

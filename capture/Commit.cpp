@@ -82,10 +82,11 @@ void TForm1::CommitLine() {
     Document.TempRichEditChange();
     throw;
   }
-  Document.SaveSubtitleFile();
-  // 第N句已保存：FILE
-  ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +
-             Ws.Files().DisplayName(Document.SubtitlePath.filename()));
+  // 第N句已保存：FILE (not when another writer's change held the save back: the caption says so)
+  if (Document.SaveSubtitleFile()) {
+    ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +
+               Ws.Files().DisplayName(Document.SubtitlePath.filename()));
+  }
   Session.EditMode = 0;
 }
 

@@ -15,4 +15,10 @@ std::filesystem::path BackupPath(const std::filesystem::path& subtitlePath) {
   return backup;
 }
 
+std::filesystem::path TheirsPath(const std::filesystem::path& subtitlePath) {
+  std::filesystem::path theirs = subtitlePath;
+  theirs += ".theirs";
+  return theirs;
+}
+
 }  // namespace titrelle

@@ -54,5 +54,7 @@ using MediaNames = BasicMediaNames<std::filesystem::path>;
 
 MediaNames DeriveMediaNames(const std::filesystem::path& mediaPath);
 std::filesystem::path BackupPath(const std::filesystem::path& subtitlePath);  // + ".bak"
+// Where another writer's version goes when the user writes this program's version over it: + ".theirs".
+std::filesystem::path TheirsPath(const std::filesystem::path& subtitlePath);
 
 }  // namespace titrelle

@@ -78,6 +78,7 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
     Session.MediaFolder = names.mediaFolder;
     Session.SubtitleFileName = names.subtitleFileName;
     Document.StartAnew();
+    ShowCaption();
     UserRichEdit->Clear();
     UserViewSnapshot.Clear();
     ResetCaptureDisplay();
@@ -92,8 +93,24 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
 void TForm1::OpenSubtitleFile() {
   Document.SubtitlePath = Session.MediaFolder;
   Document.SubtitlePath += Session.SubtitleFileName;
+  // Held while this document is open. The file held elsewhere is another copy's to write: this one reads it
+  // at most, and leaves what that copy's saves have beside it alone.
+  Document.EditingLock = Ws.Files().LockForEditing(Document.SubtitlePath);
+  if (!Document.EditingLock) {
+    if (!MayOpenReadOnly()) {
+      Document.Protect("another copy of the program has it open");
+      throw Error("The subtitle file is open in another copy of the program");
+    }
+    Document.ReadOnly = 1;
+    ShowCaption();
+    if (Ws.Files().Exists(Document.SubtitlePath)) ResumeSubtitleFile();
+    return;
+  }
   FinishUnfinishedSaves();
-  if (!Ws.Files().Exists(Document.SubtitlePath)) return;
+  if (!Ws.Files().Exists(Document.SubtitlePath)) {
+    Document.KnownStamp = Ws.Files().Stamp(Document.SubtitlePath);
+    return;
+  }
 
   MessageBoxRequest question;
   question.caption = "Information";
@@ -125,6 +142,7 @@ void TForm1::DeclineSubtitleFile() {
     ShowErrorReport(Ws, error.what());
     throw Error("The old subtitle file could not become the backup");
   }
+  Document.KnownStamp = Ws.Files().Stamp(Document.SubtitlePath);
   Document.OmitClosingTag = 0;
 }
 

@@ -41,7 +41,9 @@ void TForm1::ResumeSubtitleFile() {
   try {
     // A file that cannot be read completely, or one in another encoding, is left exactly as it is: no
     // save of this document may replace it, since the views do not hold what it holds.
-    const std::string bytes = Ws.Files().ReadWhole(Document.SubtitlePath);
+    // What is read is what the next save compares the file with: a change after this read is another
+    // writer's.
+    const std::string bytes = Ws.Files().ReadWhole(Document.SubtitlePath, &Document.KnownStamp);
     const FileEncoding encoding = DetectFileEncoding(bytes);
     if (encoding != FileEncoding::Cp936) {
       Document.Protect("it is not in code page 936");

@@ -17,6 +17,8 @@ namespace {
 
 // The caption's mark while the file on disk lags behind the views: " [未保存]" (not saved).
 const std::string kNotSavedMark = " [\xCE\xB4\xB1\xA3\xB4\xE6]";
+// The caption's mark of a document another running copy has open: " [只读]" (read only).
+const std::string kReadOnlyMark = " [\xD6\xBB\xB6\xC1]";
 
 // 字幕文件“FILE”没有保存成功，第 A 至 B 条字幕还不在磁盘上。
 std::string NotOnDiskText(const std::string& shownPath, std::optional<SubtitleRange> range) {
@@ -35,7 +37,8 @@ std::string NotOnDiskText(const std::string& shownPath, std::optional<SubtitleRa
 }  // namespace
 
 bool TForm1::MayDropUnsavedLines(const std::string& goOnMeaning) {
-  while (Document.SaveFailing != 0) {
+  // A version another writer saved, which the user chose to keep, is on the disk: nothing is lost.
+  while (Document.SaveFailing != 0 && Document.ReloadPending == 0) {
     // What the disk holds decides what would be lost: a file view the disk already holds loses nothing.
     std::string onDisk;
     try {
@@ -72,8 +75,13 @@ bool TForm1::MayDropUnsavedLines(const std::string& goOnMeaning) {
   return true;
 }
 
+void TForm1::ShowCaption() {
+  Form->SetCaption(MainWindowTable().caption + (Document.ReadOnly != 0 ? kReadOnlyMark : "") +
+                   (Document.SaveFailing != 0 ? kNotSavedMark : ""));
+}
+
 void TForm1::ShowSaveFailing(bool failing) {
-  Form->SetCaption(failing ? MainWindowTable().caption + kNotSavedMark : MainWindowTable().caption);
+  ShowCaption();
   // 未能保存：FILE
   if (failing) {
     ShowNotice("\xCE\xB4\xC4\xDC\xB1\xA3\xB4\xE6\xA3\xBA" +

@@ -2,17 +2,21 @@
 // The subtitle document: the file view (the subtitle file's text, line for line), the scratch listing it is
 // refilled through, the file it is saved to, and the states that decide when it is saved. The main window
 // holds one; the font options dialog and the restyling work on it alone.
+//
+// Other writers: the document remembers the file as it last read or wrote it (its stamp), and a save that
+// finds it otherwise (another editor saved it, or removed it) writes nothing until the user has said what
+// to do. A second running copy of the program is kept off by the lock the document holds while it is open.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "document/Listing.h"
+#include "ui/FileSystem.h"
 
 namespace titrelle {
-
-class FileSystem;
 
 class SubtitleDocument {
  public:
@@ -33,13 +37,30 @@ class SubtitleDocument {
   int OmitClosingTag = 0;   // the text lines' layout: 1 = no closing "</b>"
   int SaveFailing = 0;      // 1 while saves fail, from the first failure to the next save that succeeds
 
+  // What the subtitle file was when this document last read or wrote it.
+  FileStamp KnownStamp;
+  // The subtitle file's lock while this copy has it open (none where another copy holds it).
+  std::unique_ptr<FileLock> EditingLock;
+  int ReadOnly = 0;         // 1: another running copy has the file open; this document never saves
+  int OtherWriterHeld = 0;  // 1: the user put another writer's change off; automatic saves wait, unasked
+  int ReloadPending = 0;    // 1: the user kept the other writer's version; nothing saves until it is loaded
+
+  // What the user makes of a file that another writer changed (or removed) since this document last read or
+  // wrote it.
+  enum class OtherWriterAnswer { KeepTheirs, WriteOurs, CancelForNow };
+  std::function<OtherWriterAnswer(bool removed)> OnOtherWriter;
+  // A save the user asked for (a commit, a retry) asks again about a change put off; one that follows a
+  // change of the file view (each typed key) does not.
+  enum class SaveKind { Explicit, Automatic };
+
   // The window hears when saves start or stop failing (its caption says so), and of the first failure of
   // an automatic save (it reports it: typing must not raise a box at every key).
   std::function<void(bool failing)> OnSaveFailingChanged;
   std::function<void(const std::string& message)> OnAutomaticSaveFailed;
 
-  // Writes the file view to SubtitlePath; throws Error naming the file and the reason.
-  void SaveSubtitleFile();
+  // Writes the file view to SubtitlePath; throws Error naming the file and the reason. False when nothing
+  // was written because another writer changed the file and the user kept theirs or put it off.
+  bool SaveSubtitleFile(SaveKind kind = SaveKind::Explicit);
   // The file view's change handler: the automatic save after every change, unless the program holds it.
   void TempRichEditChange();
 
@@ -47,6 +68,8 @@ class SubtitleDocument {
   void StartAnew();
   // Refuses every later save of this document to its file.
   void Protect(std::string reason);
+  // The other writer's version is in the views (KnownStamp was taken when it was read): saves go on.
+  void OtherVersionLoaded();
   // Replaces the file view's text through the scratch listing; saved once, when complete.
   void Refill(const std::string& text);
 
@@ -57,9 +80,13 @@ class SubtitleDocument {
   // file view is not what it will be.
   bool ChangingFileView() const { return LoadingFile != 0 || AppendingCommit != 0 || Refilling != 0; }
 
- private:
   void SetSaveFailing(bool failing);
+
+ private:
+  // Asks about another writer's change found by a save; true when the save may write ours.
+  bool MayWriteOverOtherWriter(const FileStamp& found, SaveKind kind);
   std::uint64_t fileViewRevision_ = 0;
+  int askingAboutOtherWriter_ = 0;
 
   FileSystem& files_;
 };

@@ -27,4 +27,19 @@ inline const std::vector<std::string>& TryContinueCancelButtons() {
   return buttons;
 }
 
+// The buttons of a question answered by "yes", "no" or "cancel" (Escape), and by "yes" or "no", whose text
+// says what each does: the Windows message box shows its own, in the system's language.
+inline const std::vector<std::string>& YesNoCancelButtons() {
+  static const std::vector<std::string> buttons{
+      "\xCA\xC7(&Y)",      // 是(&Y)
+      "\xB7\xF1(&N)",      // 否(&N)
+      "\xC8\xA1\xCF\xFB",  // 取消
+  };
+  return buttons;
+}
+inline const std::vector<std::string>& YesNoButtons() {
+  static const std::vector<std::string> buttons{"\xCA\xC7(&Y)", "\xB7\xF1(&N)"};  // 是(&Y), 否(&N)
+  return buttons;
+}
+
 }  // namespace titrelle

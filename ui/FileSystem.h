@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,28 @@ inline std::string TooLargeFileReason(std::uintmax_t sizeBytes) {
          "MB\xA1\xA3";
 }
 
+// What a file was at one moment, enough to tell that another writer has changed, replaced or removed it
+// since: its size, its modification time (to the nanosecond where the system keeps it) and which file it is
+// (device and inode on POSIX, volume serial number and file index on Windows). A write changes it, and so
+// does a file renamed over it or its removal; only a write of the same size within one tick of the file
+// system's clock, into the same file, goes unseen.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t sizeBytes = 0;
+  std::int64_t modified = 0;  // in the system's own units: nanoseconds on POSIX, 100 ns on Windows
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// Held while a document has its subtitle file open, so that a second running copy of the program that opens
+// the same file learns of it. Letting go (destroying it) removes what it left beside the file; a copy that
+// is killed lets go with its process.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -47,15 +70,18 @@ class FileSystem {
   // The file's bytes as they are. Error "Cannot open file "%s". %s" when it cannot be read completely, when
   // it is no regular file (opened without waiting, so a FIFO never blocks), when it is larger than
   // kLargestReadBytes, or when it is a symbolic link another user planted in a folder everyone may write to.
-  virtual std::string ReadWhole(const std::filesystem::path& path) const = 0;
+  // `stamp`, when given, receives the stamp of the file that was read.
+  virtual std::string ReadWhole(const std::filesystem::path& path, FileStamp* stamp = nullptr) const = 0;
+  // The file's stamp as it stands; one that does not exist (or cannot be looked at) has exists false.
+  virtual FileStamp Stamp(const std::filesystem::path& path) const = 0;
   // Replaces the file's content with `bytes`, never leaving it truncated or half written, and keeping what
   // makes it that file: a symbolic link stays a link, a hard link stays shared, owner, group and mode stay.
   // A file written in place (a hard link, a folder that takes no new files) has the new bytes kept beside it
   // first, so that a save killed in the middle is completed at the next open (CompleteInterruptedSave).
   // A file its owner made read-only, one that is no regular file, and a planted link are refused. Errors:
   // "Cannot create file "%s". %s" when the file cannot be made or replaced, "Failed to Save Stream "%s". %s"
-  // when writing fails; the old bytes stay whole.
-  virtual void Save(const std::filesystem::path& path, std::string_view bytes) = 0;
+  // when writing fails; the old bytes stay whole. Gives the stamp of the file as this save left it.
+  virtual FileStamp Save(const std::filesystem::path& path, std::string_view bytes) = 0;
   // Renames `from` to `to`, replacing a file there. Error "Cannot rename file "%s" to "%s". %s".
   virtual void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Removes a file; a missing one is no failure. Error "Cannot delete file "%s". %s".
@@ -66,6 +92,12 @@ class FileSystem {
   // kept beside the file, are written into it. True when there was such a save. Run before anything reads
   // the file. Errors as for Save.
   virtual bool CompleteInterruptedSave(const std::filesystem::path& path) = 0;
+
+  // Takes the lock of the subtitle file `path` for as long as the returned object lives: a hidden lock file
+  // beside it (".NAME.titrelle-lock"), so that the saves, which rename a new file over the subtitle file,
+  // never lose it. nullptr when another running copy holds it. Where no lock can be had (a folder that takes
+  // no new files, a file system without locks) the object holds nothing, and the document opens as before.
+  virtual std::unique_ptr<FileLock> LockForEditing(const std::filesystem::path& path) = 0;
 
   // The path as a message shows it, in code page 936; a character it cannot hold shows as "?".
   virtual std::string DisplayName(const std::filesystem::path& path) const = 0;

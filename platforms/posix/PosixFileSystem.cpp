@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "base/Cp936.h"
@@ -71,6 +73,23 @@ bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
     offset += written;
   }
   return true;
+}
+
+FileStamp StampOf(const struct stat& status) {
+  FileStamp stamp;
+  stamp.exists = true;
+  stamp.sizeBytes = static_cast<std::uint64_t>(status.st_size);
+  stamp.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+  stamp.volume = static_cast<std::uint64_t>(status.st_dev);
+  stamp.index = static_cast<std::uint64_t>(status.st_ino);
+  return stamp;
+}
+
+// The stamp of an open file, taken from the descriptor: what was read or written, not what the name means
+// a moment later.
+FileStamp StampOf(int fd) {
+  struct stat status;
+  return ::fstat(fd, &status) == 0 ? StampOf(status) : FileStamp{};
 }
 
 enum class ReadResult { Read, Failed, TooLarge };
@@ -238,9 +257,10 @@ bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM
 enum class Replaced { Yes, NeedsInPlace };
 
 // The atomic replacement. NeedsInPlace when it would change what the file is: the folder takes no new file,
-// the owner or group cannot be kept, or the folder (sticky) refuses the rename.
+// the owner or group cannot be kept, or the folder (sticky) refuses the rename. `written` receives the new
+// file's stamp, which the rename keeps.
 Replaced ReplaceAtomically(const fs::path& path, const fs::path& target, std::string_view bytes,
-                           const SaveNaming& naming, const struct stat* existing) {
+                           const SaveNaming& naming, const struct stat* existing, FileStamp& written) {
   TemporaryFile temporary(target, naming);
   if (!temporary.Created()) {
     const int error = temporary.ErrorCode();
@@ -258,6 +278,7 @@ Replaced ReplaceAtomically(const fs::path& path, const fs::path& target, std::st
   if (::fchmod(temporary.get(), mode) != 0) ThrowFailedToSave(path, errno);
   if (!WriteAllAt(temporary.get(), bytes, 0)) ThrowFailedToSave(path, errno);
   if (::fsync(temporary.get()) != 0) ThrowFailedToSave(path, errno);
+  written = StampOf(temporary.get());
   if (!temporary.Close()) ThrowFailedToSave(path, errno);
   if (::rename(temporary.Path().c_str(), target.c_str()) != 0) {
     const int error = errno;
@@ -307,9 +328,9 @@ class RecoveryFile {
 // Writes over the file itself. The new size is reserved before the first byte changes, so a full disk fails
 // while the old text is still whole; any later failure puts the old bytes back before it is reported.
 // `naming` names the recovery file written first; none for the completion of a killed save, whose recovery
-// file is already there.
-void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes,
-                  const SaveNaming* naming) {
+// file is already there. Gives the file's stamp as written.
+FileStamp WriteInPlace(const fs::path& path, const fs::path& target, std::string_view bytes,
+                       const SaveNaming* naming) {
   std::string reason;
   FileDescriptor file(OpenRegular(target, O_RDWR, reason));
   if (!file.valid()) ThrowCannotCreate(path, reason);
@@ -330,8 +351,9 @@ void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view
     if (error != 0 && error != EOPNOTSUPP && error != EINVAL) ThrowFailedToSave(path, error);
   }
   if (WriteAllAt(file.get(), bytes, 0) && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
-      ::fsync(file.get()) == 0 && file.Close()) {
-    return;
+      ::fsync(file.get()) == 0) {
+    const FileStamp written = StampOf(file.get());
+    if (file.Close()) return written;
   }
   const int error = errno;
   if (file.valid()) {
@@ -340,6 +362,34 @@ void WriteInPlace(const fs::path& path, const fs::path& target, std::string_view
   }
   ThrowFailedToSave(path, error);
 }
+
+// The lock file of a subtitle file: ".NAME.titrelle-lock" beside it, or the program's short name where that
+// would pass the folder's limit.
+fs::path LockPath(const fs::path& target) {
+  const std::string name = "." + target.filename().string() + ".titrelle-lock";
+  const fs::path folder = FolderOf(target);
+  return folder / (name.size() <= LongestName(folder) ? name : ShortStem(target) + ".lock");
+}
+
+// flock on the lock file: the kernel lets go when the process ends, however it ends, so a lock file a killed
+// copy left behind blocks nobody. The file is removed when the document lets go, while it is still locked, so
+// that no other copy can have locked it in between.
+class LockFile : public FileLock {
+ public:
+  LockFile(fs::path path, int fd) : path_(std::move(path)), file_(fd) {}
+  ~LockFile() override {
+    struct stat named;
+    struct stat held;
+    if (::lstat(path_.c_str(), &named) == 0 && ::fstat(file_.get(), &held) == 0 &&
+        named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+      ::unlink(path_.c_str());
+    }
+  }
+
+ private:
+  fs::path path_;
+  FileDescriptor file_;
+};
 
 }  // namespace
 
@@ -350,7 +400,7 @@ std::string SystemReason(int error) { return Cp936FromUtf8(std::strerror(error))
 
 SaveNaming SubtitleSaveNaming() { return {".", ".titrelle-save-", 0666, ".titrelle-recover"}; }
 
-void SaveKeepingIdentity(const fs::path& path, std::string_view bytes, const SaveNaming& naming) {
+FileStamp SaveKeepingIdentity(const fs::path& path, std::string_view bytes, const SaveNaming& naming) {
   if (IsPlantedLink(path)) ThrowCannotCreate(path, kPlantedLinkReason);
   const fs::path target = ResolveTarget(path);
   struct stat status;
@@ -368,9 +418,12 @@ void SaveKeepingIdentity(const fs::path& path, std::string_view bytes, const Sav
   }
   // A second name would keep the old text if a new file took this name's place.
   if (exists && status.st_nlink > 1) return WriteInPlace(path, target, bytes, &naming);
-  if (ReplaceAtomically(path, target, bytes, naming, exists ? &status : nullptr) == Replaced::NeedsInPlace) {
-    WriteInPlace(path, target, bytes, &naming);
+  FileStamp written;
+  if (ReplaceAtomically(path, target, bytes, naming, exists ? &status : nullptr, written) ==
+      Replaced::NeedsInPlace) {
+    return WriteInPlace(path, target, bytes, &naming);
   }
+  return written;
 }
 
 void RemoveUnfinishedSaves(const fs::path& path, const SaveNaming& naming) {
@@ -434,7 +487,7 @@ bool PosixFileSystem::Exists(const fs::path& path) const {
   return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-std::string PosixFileSystem::ReadWhole(const fs::path& path) const {
+std::string PosixFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp) const {
   if (IsPlantedLink(path)) ThrowCannotOpen(path, kPlantedLinkReason);
   std::string reason;
   FileDescriptor file(OpenRegular(path, O_RDONLY, reason));
@@ -448,11 +501,17 @@ std::string PosixFileSystem::ReadWhole(const fs::path& path) const {
     case ReadResult::TooLarge:
       ThrowCannotOpen(path, TooLargeReason(file.get()));
   }
+  if (stamp) *stamp = StampOf(file.get());
   return bytes;
 }
 
-void PosixFileSystem::Save(const fs::path& path, std::string_view bytes) {
-  SaveKeepingIdentity(path, bytes, SubtitleSaveNaming());
+FileStamp PosixFileSystem::Stamp(const fs::path& path) const {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0 ? StampOf(status) : FileStamp{};
+}
+
+FileStamp PosixFileSystem::Save(const fs::path& path, std::string_view bytes) {
+  return SaveKeepingIdentity(path, bytes, SubtitleSaveNaming());
 }
 
 void PosixFileSystem::MoveOver(const fs::path& from, const fs::path& to) {
@@ -474,6 +533,30 @@ void PosixFileSystem::RemoveUnfinishedSaves(const fs::path& path) {
 
 bool PosixFileSystem::CompleteInterruptedSave(const fs::path& path) {
   return titrelle::CompleteInterruptedSave(path, SubtitleSaveNaming());
+}
+
+std::unique_ptr<FileLock> PosixFileSystem::LockForEditing(const fs::path& path) {
+  const fs::path lockPath = LockPath(IsPlantedLink(path) ? path : ResolveTarget(path));
+  // A copy that lets go removes the file between our open and our lock: the lock we got is on a file no one
+  // else finds. Then the name is opened again.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    // Read access is enough for a lock: another user's lock file in a shared folder still tells.
+    int fd =
+        ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    FileDescriptor file(fd);
+    if (!file.valid()) return std::make_unique<FileLock>();  // the folder takes no lock file
+    struct stat held;
+    if (::fstat(file.get(), &held) != 0 || !S_ISREG(held.st_mode)) return std::make_unique<FileLock>();
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) return nullptr;
+      return std::make_unique<FileLock>();  // a file system without locks
+    }
+    struct stat named;
+    if (::lstat(lockPath.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+      return std::make_unique<LockFile>(lockPath, file.Release());
+  }
+  return std::make_unique<FileLock>();
 }
 
 }  // namespace titrelle

@@ -38,7 +38,9 @@ SaveNaming SubtitleSaveNaming();
 // a link, unless another user made it in a folder everyone may write to; the mode is kept. A file its owner
 // made read-only is refused, even for the super-user, and so is anything but a regular file.
 // Throws Error, naming the file and the system's reason.
-void SaveKeepingIdentity(const std::filesystem::path& path, std::string_view bytes, const SaveNaming& naming);
+// Gives the stamp of the file as the save left it.
+FileStamp SaveKeepingIdentity(const std::filesystem::path& path, std::string_view bytes,
+                              const SaveNaming& naming);
 // Removes the temporary files of `naming` beside `path` that saves killed before their end left behind.
 void RemoveUnfinishedSaves(const std::filesystem::path& path, const SaveNaming& naming);
 // Writes the recovery file of `naming` beside `path`, if a save killed in place left one, into the file and
@@ -52,12 +54,14 @@ std::string SystemReason(int error);
 class PosixFileSystem : public FileSystem {
  public:
   bool Exists(const std::filesystem::path& path) const override;
-  std::string ReadWhole(const std::filesystem::path& path) const override;
-  void Save(const std::filesystem::path& path, std::string_view bytes) override;
+  std::string ReadWhole(const std::filesystem::path& path, FileStamp* stamp = nullptr) const override;
+  FileStamp Stamp(const std::filesystem::path& path) const override;
+  FileStamp Save(const std::filesystem::path& path, std::string_view bytes) override;
   void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override;
   void Remove(const std::filesystem::path& path) override;
   void RemoveUnfinishedSaves(const std::filesystem::path& path) override;
   bool CompleteInterruptedSave(const std::filesystem::path& path) override;
+  std::unique_ptr<FileLock> LockForEditing(const std::filesystem::path& path) override;
   std::string DisplayName(const std::filesystem::path& path) const override { return DisplayPath(path); }
 };
 

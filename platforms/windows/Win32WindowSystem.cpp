@@ -182,9 +182,14 @@ int Win32WindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
   } else if (buttons == std::vector<std::string>{"Yes", "No"}) {
     type = MB_YESNO;
     answers = {IDYES, IDNO};
-  } else if (buttons == std::vector<std::string>{"Yes", "No", "Cancel"}) {
+  } else if (buttons == std::vector<std::string>{"Yes", "No", "Cancel"} ||
+             entry.buttons == YesNoCancelButtons()) {
     type = MB_YESNOCANCEL;
-    answers = {IDYES, IDNO, IDCANCEL};  } else if (entry.buttons == TryContinueCancelButtons()) {
+    answers = {IDYES, IDNO, IDCANCEL};
+  } else if (entry.buttons == YesNoButtons()) {
+    type = MB_YESNO;
+    answers = {IDYES, IDNO};
+  } else if (entry.buttons == TryContinueCancelButtons()) {
     // Try again, go on, or cancel: the system's own buttons in the system's language; the text says what
     // each one does here.
     type = MB_CANCELTRYCONTINUE;

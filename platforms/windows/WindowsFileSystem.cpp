@@ -106,6 +106,20 @@ bool IsDiskFile(HANDLE file, std::string& reason) {
   return false;
 }
 
+FileStamp StampOf(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return {};
+  FileStamp stamp;
+  stamp.exists = true;
+  stamp.sizeBytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp.modified =
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime);
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return stamp;
+}
+
 bool SeekTo(HANDLE file, long long offset) {
   LARGE_INTEGER at{};
   at.QuadPart = offset;
@@ -147,6 +161,22 @@ std::wstring TemporaryPrefix(const fs::path& target) {
   const std::wstring prefix = LongTemporaryPrefix(target);
   return prefix.size() + kTemporaryRandomLength <= kLongestName ? prefix : ShortTemporaryPrefix(target);
 }
+
+// The lock file of a subtitle file: ".NAME.titrelle-lock" beside it, or the program's short name.
+fs::path LockPath(const fs::path& target) {
+  const std::wstring name = std::wstring(kTemporaryLead) + target.filename().wstring() + L".titrelle-lock";
+  return target.parent_path() / (name.size() <= kLongestName ? name : ShortStem(target) + L".lock");
+}
+
+// The lock file held open without sharing: another copy's open fails with a sharing violation. The system
+// deletes it when the handle closes, a killed copy's included.
+class LockFile : public FileLock {
+ public:
+  explicit LockFile(HANDLE file) : file_(file) {}
+
+ private:
+  Handle file_;
+};
 
 fs::path RecoveryPath(const fs::path& target) {
   const std::wstring name = std::wstring(kTemporaryLead) + target.filename().wstring() + kRecoveryTail;
@@ -312,7 +342,7 @@ bool WindowsFileSystem::Exists(const fs::path& path) const {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string WindowsFileSystem::ReadWhole(const fs::path& path) const {
+std::string WindowsFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp) const {
   Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   const auto fail = [&](const std::string& reason) {
@@ -330,10 +360,24 @@ std::string WindowsFileSystem::ReadWhole(const fs::path& path) const {
     case ReadResult::TooLarge:
       fail(TooLargeReason(file.get()));
   }
+  if (stamp) *stamp = StampOf(file.get());
   return bytes;
 }
 
-void WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
+FileStamp WindowsFileSystem::Stamp(const fs::path& path) const {
+  Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                          nullptr));
+  return file.valid() ? StampOf(file.get()) : FileStamp{};
+}
+
+FileStamp WindowsFileSystem::Save(const fs::path& path, std::string_view bytes) {
+  SaveReplacing(path, bytes);
+  // ReplaceFileW may give the file the old one's identity or the new one's: the stamp is taken afterwards.
+  return Stamp(path);
+}
+
+void WindowsFileSystem::SaveReplacing(const fs::path& path, std::string_view bytes) {
   const fs::path target = ResolveTarget(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -425,6 +469,15 @@ bool WindowsFileSystem::CompleteInterruptedSave(const fs::path& path) {
   SaveInPlace(target, bytes, false);
   DeleteFileW(recovery.c_str());
   return true;
+}
+
+std::unique_ptr<FileLock> WindowsFileSystem::LockForEditing(const fs::path& path) {
+  const fs::path lockPath = LockPath(ResolveTarget(path));
+  HANDLE file = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return std::make_unique<LockFile>(file);
+  if (GetLastError() == ERROR_SHARING_VIOLATION) return nullptr;
+  return std::make_unique<FileLock>();  // the folder takes no lock file
 }
 
 std::string WindowsFileSystem::DisplayName(const fs::path& path) const { return Display(path); }

@@ -9,7 +9,8 @@
 // a save killed in the middle is completed from the recovery file at the next open. A name too long for
 // these names gets a short one of the program's own (".titrelle-HASH.save-XXXXXX", ".titrelle-HASH.recover").
 // A read-only file, a folder and anything but a disk file (a pipe, a device) are refused; reads stop at
-// kLargestReadBytes. The temporary file is removed on every path but success.
+// kLargestReadBytes. The temporary file is removed on every path but success. The lock of a subtitle file is
+// a hidden ".clip.srt.titrelle-lock" held open without sharing and deleted when its handle closes.
 
 #include "ui/FileSystem.h"
 
@@ -18,13 +19,18 @@ namespace titrelle {
 class WindowsFileSystem : public FileSystem {
  public:
   bool Exists(const std::filesystem::path& path) const override;
-  std::string ReadWhole(const std::filesystem::path& path) const override;
-  void Save(const std::filesystem::path& path, std::string_view bytes) override;
+  std::string ReadWhole(const std::filesystem::path& path, FileStamp* stamp = nullptr) const override;
+  FileStamp Stamp(const std::filesystem::path& path) const override;
+  FileStamp Save(const std::filesystem::path& path, std::string_view bytes) override;
   void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override;
   void Remove(const std::filesystem::path& path) override;
   void RemoveUnfinishedSaves(const std::filesystem::path& path) override;
   bool CompleteInterruptedSave(const std::filesystem::path& path) override;
+  std::unique_ptr<FileLock> LockForEditing(const std::filesystem::path& path) override;
   std::string DisplayName(const std::filesystem::path& path) const override;
+
+ private:
+  void SaveReplacing(const std::filesystem::path& path, std::string_view bytes);
 };
 
 }  // namespace titrelle

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -488,6 +489,41 @@ TEST_F(FileSystemTest, ALinkPlantedByAnotherUserInASharedFolderIsRefused) {
     Put(PathOf("victim.srt"), kOldText);
     fs::remove_all(folder);
   }
+}
+
+// The lock of a subtitle file, held by another process: a second one is kept off, also while the first saves
+// (renaming a new file over the subtitle file), and gets it once the first is killed, though the killed one
+// left its lock file; a lock let go removes its file.
+TEST_F(FileSystemTest, TheLockOfASubtitleFileKeepsOthersOffUntilItsHolderEndsHoweverItEnds) {
+  const fs::path path = PathOf("v.srt");
+  const fs::path lockFile = PathOf(".v.srt.titrelle-lock");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const std::unique_ptr<FileLock> lock = files_.LockForEditing(path);
+    if (::write(ready[1], lock ? "y" : "n", 1) != 1 || !lock) ::_exit(1);
+    for (;;) ::pause();
+  }
+  char locked = 0;
+  ASSERT_EQ(::read(ready[0], &locked, 1), 1);
+  EXPECT_EQ(locked, 'y');
+  EXPECT_EQ(files_.LockForEditing(path), nullptr);
+  files_.Save(path, kOldText);
+  EXPECT_EQ(files_.LockForEditing(path), nullptr);
+
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_TRUE(fs::exists(lockFile));
+  {
+    const std::unique_ptr<FileLock> lock = files_.LockForEditing(path);
+    ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(files_.LockForEditing(path), nullptr);  // a second copy in this process is kept off too
+  }
+  EXPECT_FALSE(fs::exists(lockFile));
+  EXPECT_EQ(Bytes(path), kOldText);
 }
 
 }  // namespace

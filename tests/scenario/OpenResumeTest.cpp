@@ -332,7 +332,9 @@ TEST(OpenUnderAnyName, EachVideoHasItsOwnSubtitleFileBesideIt) {
                 answer == ScenarioWorld::kNo ? earlier : "");
       std::size_t entries = 0;
       for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(world.folder)) ++entries;
-      EXPECT_EQ(entries, answer == ScenarioWorld::kNo ? 3u : 2u);  // the video, its subtitles, the backup
+      // The video, its subtitles, the backup, and the lock file while the document is open.
+      EXPECT_EQ(entries, answer == ScenarioWorld::kNo ? 4u : 3u);
+      EXPECT_TRUE(world.FileExists("." + std::string(name.subtitle) + ".titrelle-lock"));
     }
   }
 }

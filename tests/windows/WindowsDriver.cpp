@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -715,6 +716,31 @@ void CheckFileSystem(const std::wstring& folder) {
   if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
   Check(failure.find(titrelle::NotRegularFileReason(titrelle::kFifoKind)) != std::string::npos,
         "files: a pipe is refused, named as one", Readable(failure));
+
+  // The stamp a save gives is the file's until another writer writes it; the lock of a subtitle file keeps a
+  // second holder off, and its file goes with it.
+  const std::wstring lockFile = path.substr(0, slash + 1) + L"." + path.substr(slash + 1) + L".titrelle-lock";
+  bool stamped = false;
+  bool locked = false;
+  failure.clear();
+  try {
+    const titrelle::FileStamp saved = files.Save(path, "five\r\n");
+    stamped = saved.exists && files.Stamp(path) == saved;
+    put(path, "other\r\n");
+    stamped = stamped && files.Stamp(path) != saved;
+    std::unique_ptr<titrelle::FileLock> lock = files.LockForEditing(path);
+    const auto lockFileThere = [&] {
+      return GetFileAttributesW(lockFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    locked = lock != nullptr && files.LockForEditing(path) == nullptr && lockFileThere();
+    lock.reset();
+    locked = locked && !lockFileThere() && files.LockForEditing(path) != nullptr;
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  Check(failure.empty() && stamped && locked,
+        "files: another writer's save changes the stamp; the lock keeps a second holder off until let go",
+        Readable(failure) + (stamped ? "" : " the stamp") + (locked ? "" : " the lock"));
 
   failure.clear();
   try {
