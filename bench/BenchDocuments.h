@@ -2,8 +2,9 @@
 // Documents for the benchmarks: N subtitles in the program's own layout, default style, Chinese text in code
 // page 936, as a file view's text (CR LF breaks, ending with the empty separator line).
 
-#include <cstdio>
 #include <string>
+
+#include "document/TimeLine.h"
 
 namespace titrelle::bench {
 
@@ -13,13 +14,6 @@ inline const std::string kBenchDefaultPrefix = "{\\fn\xBA\xDA\xCC\xE5\\fs18\\bor
 inline const std::string kBenchTextHead = "\xD5\xE2\xCA\xC7\xB5\xDA";
 inline const std::string kBenchTextTail =
     "\xBE\xE4\xD7\xD6\xC4\xBB\xA3\xAC\xB2\xE2\xCA\xD4\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE";
-
-inline std::string BenchTimeText(long long milliseconds) {
-  char text[32];  // room for any long long: no truncation warning
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld", milliseconds / 3600000,
-                milliseconds / 60000 % 60, milliseconds / 1000 % 60, milliseconds % 1000);
-  return text;
-}
 
 // The plain text of subtitle `number` (1-based).
 inline std::string BenchSubtitleText(int number) {
@@ -40,7 +34,11 @@ inline std::string BenchFileViewText(int count, bool closingTag = true) {
   for (int i = 1; i <= count; ++i) {
     const long long start = BenchSubtitleStartMs(i);
     text += std::to_string(i) + "\r\n";
-    text += BenchTimeText(start) + " --> " + BenchTimeText(start + kBenchSubtitleMs) + "\r\n";
+    AppendTimeLine(
+        text,
+        {*SubtitleTime::FromMilliseconds(start), *SubtitleTime::FromMilliseconds(start + kBenchSubtitleMs)},
+        TimeLayout::Program);
+    text += "\r\n";
     text += kBenchDefaultPrefix + BenchSubtitleText(i) + (closingTag ? "</b>" : "") + "\r\n";
     text += "\r\n";
   }

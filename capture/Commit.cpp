@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "base/ProgramChange.h"
 #include "capture/TimeText.h"
+#include "document/TimeLine.h"
 #include "style/StyleStrings.h"
 
 namespace titrelle {
@@ -65,7 +66,7 @@ void TForm1::CommitLine() {
       UserViewSnapshot.Add(line);
     };
     if (breakFirst) appendToUserView("");
-    const std::string timeLine = TrimText(Edit1->Text()) + " --> " + TrimText(Edit2->Text());
+    const std::string timeLine = ComposeTimeLine(Edit1->Text(), Edit2->Text());
     appendToUserView(number);
     appendToUserView(timeLine);
     appendToUserView(text);

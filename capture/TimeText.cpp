@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "base/Error.h"
+#include "capture/SubtitleTime.h"
 
 namespace titrelle {
 
@@ -14,28 +14,6 @@ constexpr int kSignificantDigits = 15;
 // Below 1E-4 the decimal text would be mostly zeros; from 1E15 on it would need more digits than are kept.
 constexpr int kSmallestFixedExponent = -4;
 constexpr int kLargestFixedExponent = kSignificantDigits - 1;
-
-// An optional sign and at least one decimal digit, nothing else: no blanks, no hexadecimal.
-bool ReadDecimalInteger(std::string_view text, int& value) {
-  std::string_view digits = text;
-  const bool negative = !digits.empty() && digits.front() == '-';
-  if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
-  if (digits.empty() || digits.front() < '0' || digits.front() > '9') return false;
-  const char* end = digits.data() + digits.size();
-  const auto [stop, error] = std::from_chars(digits.data(), end, value);
-  if (error != std::errc() || stop != end) return false;
-  if (negative) value = -value;
-  return true;
-}
-
-int TimeField(std::string_view timeText, std::size_t offset, std::size_t length) {
-  const std::string_view field =
-      offset < timeText.size() ? timeText.substr(offset, length) : std::string_view();
-  int value = 0;
-  if (!ReadDecimalInteger(field, value))
-    throw Error("'" + std::string(field) + "' is not a valid integer value");
-  return value;
-}
 
 }  // namespace
 
@@ -105,22 +83,17 @@ std::string ComposeTimeText(std::string_view positionString, double position) {
 }
 
 long double TimeTextToSeconds(std::string_view timeText) {
-  const int hours = TimeField(timeText, 0, 2);
-  const int minutes = TimeField(timeText, 3, 2);
-  const int seconds = TimeField(timeText, 6, 2);
-  const int milliseconds = TimeField(timeText, 9, 3);
-  return static_cast<long double>(hours) * 3600 + static_cast<long double>(minutes) * 60 + seconds +
-         static_cast<long double>(milliseconds) / 1000;
+  return SubtitleTime::ReadColumns(timeText).Seconds();
 }
 
-std::string TrimText(std::string_view text) {
-  // Compared as unsigned bytes: the bytes of a double-byte character are all above 0x80 and never blanks.
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+std::string TrimText(std::string_view text) { return std::string(TrimmedView(text)); }
+
+std::string_view TrimmedView(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
 }
 
 }  // namespace titrelle

@@ -5,7 +5,7 @@
 namespace titrelle {
 
 struct LastTimeLineBoxes {
-  bool found = false;        // a "-->" was found
+  bool found = false;        // an arrow was found
   std::string startBoxText;  // the 13 characters before the last arrow found
   std::string endBoxText;    // 13 characters from the 4th character after the arrow's start
 };

@@ -5,10 +5,12 @@
 #include <optional>
 #include <vector>
 
+#include "capture/SubtitleTime.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
 #include "document/Listing.h"
 #include "document/SubRipExport.h"
+#include "document/TimeLine.h"
 
 namespace titrelle {
 
@@ -34,7 +36,6 @@ constexpr std::string_view kScriptHeader =
 
 constexpr std::string_view kBreak = "\r\n";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -58,48 +59,6 @@ void AppendEvent(std::string& out, long long startMs, long long endMs, std::stri
   out += ",Default,,0,0,0,,";
   out += text;
   out += '\n';
-}
-
-// "HH:MM:SS,mmm" as the standard copy writes it (more hour digits from 100 hours on). A field of more than
-// nine digits makes no time: the milliseconds of a billion hours still fit, and nothing longer is summed.
-std::optional<long long> ReadStandardTime(std::string_view time) {
-  constexpr int kMostFieldDigits = 9;
-  long long fields[4] = {0, 0, 0, 0};
-  int field = 0;
-  int digits = 0;
-  for (const char c : time) {
-    if (IsDigit(c)) {
-      if (++digits > kMostFieldDigits) return std::nullopt;
-      fields[field] = fields[field] * 10 + (c - '0');
-    } else if ((c == ':' && field < 2) || (c == ',' && field == 2)) {
-      if (digits == 0) return std::nullopt;
-      ++field;
-      digits = 0;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (field != 3 || digits == 0) return std::nullopt;
-  return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 1000 + fields[3];
-}
-
-// A time of a time line as the file view may hold it: "HH:MM:SS:mmm", or with a comma or a point before the
-// milliseconds.
-std::optional<long long> ReadFileTime(std::string_view time) {
-  std::string standard(time);
-  const std::size_t lastColon = standard.rfind(':');
-  if (lastColon != std::string::npos && standard.find(':') != lastColon &&
-      std::count(standard.begin(), standard.end(), ':') == 3) {
-    standard[lastColon] = ',';
-  }
-  if (const std::size_t point = standard.rfind('.'); point != std::string::npos) standard[point] = ',';
-  return ReadStandardTime(standard);
-}
-
-// A line of digits alone: a subtitle's number.
-bool IsNumberLine(std::string_view line) {
-  const std::string trimmed = TrimText(line);
-  return !trimmed.empty() && trimmed.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // "#RRGGBB" (or without the "#") or one of the basic colour names, as "&HBBGGRR&".
@@ -272,44 +231,36 @@ std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
   while (nextLine()) {
     const std::optional<std::string_view> timeLine = nextLine();
     if (!timeLine) break;
-    const std::size_t arrow = timeLine->find(" --> ");
+    const std::optional<SubtitleTimes> times = ReadTimeLine(*timeLine);
     const std::size_t textStart = at;
     std::size_t textEnd = at;
     while (const std::optional<std::string_view> line = nextLine()) {
       if (line->empty()) break;
       textEnd = at - kBreak.size();
     }
-    if (arrow == std::string_view::npos) continue;
-    const std::optional<long long> start = ReadStandardTime(timeLine->substr(0, arrow));
-    const std::optional<long long> end = ReadStandardTime(timeLine->substr(arrow + 5));
-    if (!start || !end) continue;
+    if (!times) continue;
     PreviewEvent& event = events.emplace_back();
-    event.startMs = *start;
-    event.endMs = *end;
-    AppendEvent(event.line, *start, *end, EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
+    event.startMs = times->start.Milliseconds();
+    event.endMs = times->end.Milliseconds();
+    AppendEvent(event.line, event.startMs, event.endMs,
+                EventTextFromSubRip(copy.substr(textStart, textEnd - textStart)));
   }
   return events;
 }
 
 std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long long fromMs, long long toMs) {
-  // "-" and ">" are below every trail byte of code page 936: a plain search finds only real arrows.
-  constexpr std::string_view kArrow = "-->";
   const int count = fileView.Count();
   std::vector<int> timeLines;
   for (int i = 0; i < count; ++i) {
-    if (fileView.LineView(i).find(kArrow) != std::string_view::npos) timeLines.push_back(i);
+    if (IsTimeLine(fileView.LineView(i))) timeLines.push_back(i);
   }
   // The subtitles in the stretch, as a file of their own: each from its time line to the next subtitle's
   // number or time line, as the standard copy reads them.
   const std::string& text = fileView.Text();
   std::string pieces;
   for (std::size_t k = 0; k < timeLines.size(); ++k) {
-    const std::string_view line = fileView.LineView(timeLines[k]);
-    const std::size_t arrow = line.find(kArrow);
-    const std::string end = TrimText(line.substr(arrow + kArrow.size()));
-    const std::optional<long long> startMs = ReadFileTime(TrimText(line.substr(0, arrow)));
-    const std::optional<long long> endMs = ReadFileTime(end.substr(0, end.find_first_of(" \t")));
-    if (!startMs || !endMs || *startMs > toMs || *endMs < fromMs) continue;
+    const std::optional<SubtitleTimes> times = ReadTimeLine(fileView.LineView(timeLines[k]));
+    if (!times || times->start.Milliseconds() > toMs || times->end.Milliseconds() < fromMs) continue;
     int stop = count;
     if (k + 1 < timeLines.size()) {
       stop = timeLines[k + 1];

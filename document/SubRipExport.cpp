@@ -1,20 +1,18 @@
 #include "document/SubRipExport.h"
 
-#include <cmath>
+#include <optional>
 #include <vector>
 
-#include "base/Error.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
 #include "document/SubtitleFile.h"
+#include "document/TimeLine.h"
 
 namespace titrelle {
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kArrow = "-->";
-constexpr const char* kTimeLineLayout = "HH:MM:SS:mmm --> HH:MM:SS:mmm";
 
 // Each of CR LF, CR and LF ends a line, as when the program reads a file; a text that ends with a break has
 // no empty last line.
@@ -33,8 +31,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool IsBlankLine(std::string_view line) {
@@ -42,73 +38,6 @@ bool IsBlankLine(std::string_view line) {
     if (!IsBlank(c)) return false;
   }
   return true;
-}
-
-bool IsNumberLine(std::string_view line) {
-  const std::string trimmed = TrimText(line);
-  if (trimmed.empty()) return false;
-  for (const char c : trimmed) {
-    if (!IsDigit(c)) return false;
-  }
-  return true;
-}
-
-// "HH:MM:SS:mmm"; a file from elsewhere may have a comma or a point before the milliseconds.
-bool HasTimeShape(std::string_view time) {
-  if (time.size() != 12) return false;
-  for (const std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 9u, 10u, 11u}) {
-    if (!IsDigit(time[i])) return false;
-  }
-  return time[2] == ':' && time[5] == ':' && (time[8] == ':' || time[8] == ',' || time[8] == '.');
-}
-
-struct TimeLine {
-  long long startMs = 0;
-  long long endMs = 0;
-};
-
-// The start before the arrow, the end after it; anything after the end (a standard file's coordinates) is
-// not kept.
-bool ReadTimeLine(std::string_view line, TimeLine& times) {
-  const std::size_t arrow = line.find(kArrow);
-  const std::string start = TrimText(line.substr(0, arrow));
-  std::string end = TrimText(line.substr(arrow + kArrow.size()));
-  std::size_t endLength = 0;
-  while (endLength < end.size() && !IsBlank(end[endLength])) ++endLength;
-  end.resize(endLength);
-  if (!HasTimeShape(start) || !HasTimeShape(end)) return false;
-  try {
-    times.startMs = std::llround(TimeTextToSeconds(start) * 1000);
-    times.endMs = std::llround(TimeTextToSeconds(end) * 1000);
-  } catch (const Error&) {
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-void AppendDigits(std::string& out, long long value, int width) {
-  char digits[24];
-  int length = 0;
-  do {
-    digits[length++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value > 0 || length < width);
-  while (length > 0) out += digits[--length];
-}
-
-namespace {
-
-// HH:MM:SS,mmm (more hour digits from 100 hours on). Written by hand: 20,000 of these in a large document.
-void AppendTime(std::string& out, long long milliseconds) {
-  AppendDigits(out, milliseconds / 3600000, 2);
-  out += ':';
-  AppendDigits(out, milliseconds / 60000 % 60, 2);
-  out += ':';
-  AppendDigits(out, milliseconds / 1000 % 60, 2);
-  out += ',';
-  AppendDigits(out, milliseconds % 1000, 3);
 }
 
 // "<" opens a tag only before a letter or "/letter" ("<i>", "</font>"), so that "a < b" stays text; a "{" or
@@ -145,11 +74,11 @@ SubRipExport ExportUtf8(std::string_view utf8, bool plain, bool skipUnreadable) 
 
   std::vector<std::size_t> timeLines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].find(kArrow) != std::string_view::npos) timeLines.push_back(i);
+    if (IsTimeLine(lines[i])) timeLines.push_back(i);
   }
   if (timeLines.empty()) {
     if (skipUnreadable) return {};
-    throw SubRipExportError(0, std::string("no time line (") + kTimeLineLayout + ") in " +
+    throw SubRipExportError(0, "no time line (" + std::string(kTimeLineLayoutText) + ") in " +
                                    std::to_string(lines.size()) + " lines");
   }
 
@@ -157,12 +86,12 @@ SubRipExport ExportUtf8(std::string_view utf8, bool plain, bool skipUnreadable) 
   result.utf8.reserve(utf8.size() + utf8.size() / 8);
   for (std::size_t k = 0; k < timeLines.size(); ++k) {
     const std::size_t timeLine = timeLines[k];
-    TimeLine times;
-    if (!ReadTimeLine(lines[timeLine], times)) {
+    const std::optional<SubtitleTimes> times = ReadTimeLine(lines[timeLine]);
+    if (!times) {
       if (skipUnreadable) continue;
-      throw SubRipExportError(
-          static_cast<int>(timeLine) + 1,
-          "'" + TrimText(lines[timeLine]) + "' is not a time line (" + kTimeLineLayout + ")");
+      throw SubRipExportError(static_cast<int>(timeLine) + 1, "'" + TrimText(lines[timeLine]) +
+                                                                  "' is not a time line (" +
+                                                                  std::string(kTimeLineLayoutText) + ")");
     }
     // The text runs to the next subtitle: its number line, or its time line when it has no number.
     std::size_t textEnd = lines.size();
@@ -174,9 +103,7 @@ SubRipExport ExportUtf8(std::string_view utf8, bool plain, bool skipUnreadable) 
     ++result.subtitleCount;
     result.utf8 += std::to_string(result.subtitleCount);
     result.utf8 += "\r\n";
-    AppendTime(result.utf8, times.startMs);
-    result.utf8 += " --> ";
-    AppendTime(result.utf8, times.endMs);
+    AppendTimeLine(result.utf8, *times, TimeLayout::Standard);
     result.utf8 += "\r\n";
     // A blank line ends a subtitle for every reader: blank lines inside the text are left out.
     for (std::size_t i = timeLine + 1; i < textEnd; ++i) {
@@ -205,7 +132,8 @@ SubRipExport ExportStandardSubRip(std::string_view fileBytes, bool plain) {
       if (fileBytes.starts_with(kByteOrderMark)) fileBytes.remove_prefix(kByteOrderMark.size());
       return ExportUtf8(fileBytes, plain, false);
     case FileEncoding::Utf16:
-      throw SubRipExportError(0, "the file is in UTF-16, which the copy does not read (only UTF-8 and code page 936)");
+      throw SubRipExportError(
+          0, "the file is in UTF-16, which the copy does not read (only UTF-8 and code page 936)");
     case FileEncoding::Cp936:
       break;
   }

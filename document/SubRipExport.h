@@ -27,8 +27,8 @@ struct SubRipExport {
 };
 
 // Converts a subtitle file's bytes (code page 936, or UTF-8 as DetectFileEncoding tells it; any of CR LF,
-// CR and LF as breaks); a file in UTF-16 is refused. A subtitle starts at its time line ("HH:MM:SS:mmm -->
-// HH:MM:SS:mmm", or with a comma or point before the milliseconds); a number line right before it is its
+// CR and LF as breaks); a file in UTF-16 is refused. A subtitle starts at its time line (document/TimeLine.h:
+// its times in the program's layout, or with a comma or point before the milliseconds); a number line right before it is its
 // number, and its text is every non-blank line up to the next subtitle's number or time line. `plain` drops
 // "{...}" and "<...>" markup. Throws SubRipExportError for a time line that does not read, and for a file
 // with no time line at all.
@@ -41,9 +41,5 @@ SubRipExport ExportStandardSubRipOfFileView(std::string_view fileViewText);
 
 // "movie.srt" gives "movie.standard.srt", in the same folder.
 std::filesystem::path StandardSubRipPath(const std::filesystem::path& subtitlePath);
-
-// Appends `value` in decimal, at least `width` digits (zeros in front): the times of the copies are written
-// by hand, tens of thousands of them in a large document.
-void AppendDigits(std::string& out, long long value, int width);
 
 }  // namespace titrelle

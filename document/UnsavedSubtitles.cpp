@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "document/TimeLine.h"
+
 namespace titrelle {
 
 namespace {
@@ -21,10 +23,6 @@ std::vector<std::string_view> Lines(std::string_view text) {
   }
   return lines;
 }
-
-// The arrow's bytes are below every trail byte of code page 936: a plain search cannot match inside a
-// double-byte character.
-bool IsTimeLine(std::string_view line) { return line.find("-->") != std::string_view::npos; }
 
 }  // namespace
 

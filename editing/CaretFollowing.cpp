@@ -47,13 +47,12 @@ void TForm1::FollowCaret() {
     UserRichEdit->SetReadOnly(text.empty());
     Session.CaretLineText = text;
     if (IsTimeLine(text)) {
-      const std::string startText = text.substr(0, 12);
-      Edit1->SetText(startText);
-      Session.MarkStart = TimeTextToSeconds(startText);
+      const TimeLineColumns columns = ReadTimeLineColumns(text);
+      Edit1->SetText(columns.start);
+      Session.MarkStart = TimeTextToSeconds(columns.start);
       WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
-      const std::string endText = text.size() > 17 ? text.substr(17, 12) : std::string();
-      Edit2->SetText(endText);
-      Session.MarkEnd = TimeTextToSeconds(endText);
+      Edit2->SetText(columns.end);
+      Session.MarkEnd = TimeTextToSeconds(columns.end);
     }
     const long double before = WP->CurrentPosition();
     if (Session.MarkStart >= before) {

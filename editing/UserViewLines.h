@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/TimeLine.h"
 #include "ui/Controls.h"
 
 namespace titrelle {
@@ -14,9 +15,5 @@ inline std::string UserViewLine(const UserViewControl& view, int index) {
   if (index < 0 || index >= view.Count()) return std::string();
   return view.Line(index);
 }
-
-// A time line is any line holding "-->"; the arrow's bytes are below every trail byte of code page 936, so a
-// plain search cannot match inside a double-byte character.
-inline bool IsTimeLine(std::string_view line) { return line.find("-->") != std::string_view::npos; }
 
 }  // namespace titrelle

@@ -4,17 +4,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/Cp936.h"
+#include "base/Error.h"
+#include "capture/SubtitleTime.h"
+#include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
 #include "document/LastTimeLine.h"
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubRipExport.h"
 #include "document/SubtitleFile.h"
+#include "document/TimeLine.h"
 #include "document/UserViewDerivation.h"
 #include "document/WrittenSpans.h"
 #include "style/Restyle.h"
@@ -78,9 +83,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(boxes.found || (boxes.startBoxText.empty() && boxes.endBoxText.empty()), "boxes without an arrow");
   titrelle::FindLastTimeLine(bytes, static_cast<int>(size));
 
-  // The lines written, as the player panel's strip reads them: times as the file gives them, and every span
-  // the index holds is found again in a stretch that covers it.
+  // The time lines as the one reader reads them; each time written in either layout reads back the same, and
+  // caret following's columns read or throw the program's error, nothing else.
+  std::vector<titrelle::SubtitleTimes> timeLines;
+  for (int i = 0; i < fileView.Count(); ++i) {
+    const std::string_view line = fileView.LineView(i);
+    if (!titrelle::IsTimeLine(line)) continue;
+    const titrelle::TimeLineColumns columns = titrelle::ReadTimeLineColumns(line);
+    try {
+      titrelle::TimeTextToSeconds(columns.start);
+      titrelle::TimeTextToSeconds(columns.end);
+    } catch (const titrelle::Error&) {
+    }
+    const std::optional<titrelle::SubtitleTimes> times = titrelle::ReadTimeLine(line);
+    if (!times) continue;
+    timeLines.push_back(*times);
+    for (const titrelle::SubtitleTime time : {times->start, times->end}) {
+      for (const titrelle::TimeLayout layout :
+           {titrelle::TimeLayout::Program, titrelle::TimeLayout::Standard})
+        Require(titrelle::SubtitleTime::Read(time.Text(layout)) == time, "a time written does not read back");
+    }
+  }
+
+  // The lines written, as the player panel's strip reads them: the time lines the reader reads, with its
+  // times, and every span the index holds is found again in a stretch that covers it.
   const std::vector<titrelle::TimelineSpan> spans = titrelle::ReadWrittenSpans(text);
+  Require(spans.size() == timeLines.size(), "the strip reads other time lines");
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    Require(spans[i].startSeconds == static_cast<double>(timeLines[i].start.Seconds()) &&
+                spans[i].endSeconds == static_cast<double>(timeLines[i].end.Seconds()),
+            "the strip reads other times");
+  }
   titrelle::WrittenSpanIndex index;
   index.Assign(spans);
   std::vector<titrelle::TimelineSpan> found;
@@ -90,9 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!found.empty() || span.endSeconds < span.startSeconds, "a span the index does not find");
   }
 
-  // The preview's events of the whole file: each one's times as its time line gives them.
-  for (const titrelle::PreviewEvent& event : titrelle::PreviewEventsBetween(fileView, 0, 1LL << 60)) {
-    Require(event.startMs >= 0 && event.endMs >= 0 && !event.line.empty(), "a preview event out of shape");
+  // The preview's events of the whole file: one for each time line that reads, with its times, through the
+  // standard copy and back.
+  const std::vector<titrelle::PreviewEvent> events = titrelle::PreviewEventsBetween(fileView, 0, 1LL << 60);
+  Require(events.size() == timeLines.size(), "the preview reads other time lines");
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    Require(events[i].startMs == timeLines[i].start.Milliseconds() &&
+                events[i].endMs == timeLines[i].end.Milliseconds() && !events[i].line.empty(),
+            "a preview event out of shape");
   }
 
   const int omitClosingTag = size > 0 ? data[0] & 1 : 0;

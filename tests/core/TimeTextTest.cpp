@@ -75,6 +75,7 @@ TEST(TimeTextToSeconds, FieldThatIsNotAnIntegerNamesItsText) {
       {"00:00:00:1x3", "'1x3' is not a valid integer value"},
       {"00: 1:00:000", "' 1' is not a valid integer value"},
       {"00:00:0x:000", "'0x' is not a valid integer value"},
+      {"-1:00:01:000", "'-1' is not a valid integer value"},  // no time before the video
   };
   for (const auto& c : cases) {
     try {

@@ -42,6 +42,8 @@ TEST(WrittenSpansTest, WhatDoesNotReadIsPassedOverAndAMissingNumberIsTheTimeLine
       {"00:00:01:000 --> 00:00:02:000\r\nx\r\n\r\n00:00:03:000 --> 00:00:04:000", {{1, 1, 2}, {2, 3, 4}}},
       // Blanks around the times, and a last line without a break.
       {" 4 \r\n 00:00:01:000-->00:00:02:000 ", {{4, 1, 2}}},
+      // Read as the standard copy reads them: a comma or a point, what follows the end.
+      {"00:00:01,000 --> 00:00:02.000 X1:10", {{1, 1, 2}}},
       // The second time line does not read but counts for the places after it.
       {"00:00:01:000 --> 00:00:02:000\r\nab --> cd\r\n00:00:05:000 --> 00:00:06:000", {{1, 1, 2}, {3, 5, 6}}},
   };
@@ -63,7 +65,7 @@ TEST(WrittenSpansTest, TheIndexFindsTheSpansShowingInAStretchWhateverTheirOrderI
     return result;
   };
   EXPECT_EQ(numbers(0, 40), (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(numbers(14, 19), (std::vector<int>{2}));  // the long line began long before
+  EXPECT_EQ(numbers(14, 19), (std::vector<int>{2}));   // the long line began long before
   EXPECT_EQ(numbers(2, 5), (std::vector<int>{1, 2}));  // touching at both ends
   EXPECT_EQ(numbers(16, 19.9), (std::vector<int>{}));
   EXPECT_EQ(numbers(31.5, 50), (std::vector<int>{}));
