@@ -283,9 +283,9 @@ class MeasuringWindowSystem : public QtWindowSystem {
   std::optional<std::filesystem::path> ChooseFileToOpen() override {
     return std::filesystem::path(videoToOpen);
   }
-  std::optional<SteadyClock::time_point> answeredAt;  // when the question was last answered
+  std::optional<SteadyClock::time_point> answeredAt;  // when a box was first answered since it was reset
   int ShowMessageBox(const MessageBoxRequest& entry) override {
-    answeredAt = SteadyClock::now();
+    if (!answeredAt) answeredAt = SteadyClock::now();
     return answerDefault ? entry.defaultButton : entry.escapeButton;
   }
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
