@@ -884,6 +884,11 @@ void TimedTyping(TForm1& form, int line, int characters, const std::filesystem::
   auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
   QPlainTextEdit* editor = view->Editor();
   ClickLineEnd(editor, line, 100);
+  // Qt places a caret no further than some 33 million pixels into a line (its fixed-point coordinates): on
+  // a line of megabytes the click lands short of the end, where the caret is put back.
+  QTextCursor end(editor->document()->findBlockByNumber(line));
+  end.movePosition(QTextCursor::EndOfBlock);
+  editor->setTextCursor(end);
   if (view->CaretLine() != line || view->ReadOnly()) {
     std::printf("%s: the click did not reach the text line (caret line %d)\n", result.what.c_str(),
                 view->CaretLine());
