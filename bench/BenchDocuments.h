@@ -45,4 +45,30 @@ inline std::string BenchFileViewText(int count, bool closingTag = true) {
   return text;
 }
 
+// A text of about `bytes` bytes on one line: the bench's Chinese sentence over and over, as a line pasted
+// whole from elsewhere would be.
+inline std::string BenchHugeText(std::size_t bytes) {
+  const std::string sentence = BenchSubtitleText(0);
+  std::string text;
+  text.reserve(bytes + sentence.size());
+  while (text.size() < bytes) text += sentence;
+  return text;
+}
+
+// A file view's text of `count` subtitles whose subtitle `hugeNumber` (1-based) holds BenchHugeText(bytes)
+// in place of its text.
+inline std::string BenchFileViewTextWithHugeLine(int count, int hugeNumber, std::size_t bytes,
+                                                 bool closingTag = true) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) {
+    const long long start = BenchSubtitleStartMs(i);
+    text += std::to_string(i) + "\r\n";
+    text += BenchTimeText(start) + " --> " + BenchTimeText(start + kBenchSubtitleMs) + "\r\n";
+    text += kBenchDefaultPrefix + (i == hugeNumber ? BenchHugeText(bytes) : BenchSubtitleText(i)) +
+            (closingTag ? "</b>" : "") + "\r\n";
+    text += "\r\n";
+  }
+  return text;
+}
+
 }  // namespace titrelle::bench

@@ -62,6 +62,28 @@ void BM_TypeCharacterInEditMode(benchmark::State& state) {
   if (world->FileBytes("movie.srt") != before) state.SkipWithError("the edit was not written back");
 }
 
+// One character typed at the end of a line of `state.range(0)` bytes, the second of four subtitles.
+void BM_TypeCharacterOnAHugeLine(benchmark::State& state) {
+  const std::size_t bytes = static_cast<std::size_t>(state.range(0));
+  ScenarioWorld world;
+  world.WriteFile("movie.srt", BenchFileViewTextWithHugeLine(4, 2, bytes, false));
+  world.WriteFile("movie.avi", "");
+  world.ws.playerSettings.durations[world.Path("movie.avi")] = 3600.0;
+  Resume(world);
+  world.WaitUntilOpened();
+  world.WaitMs(10);
+  world.ClickUserViewLine(6, static_cast<int>(BenchHugeText(bytes).size()));
+  const std::string before = world.FileBytes("movie.srt");
+  for (auto _ : state) {
+    world.TypeInUserView("a");
+    state.PauseTiming();
+    world.PressInUserView(vk::Back);
+    world.Player().ClearCalls();
+    state.ResumeTiming();
+  }
+  if (world.FileBytes("movie.srt") != before) state.SkipWithError("the edit was not written back");
+}
+
 void BM_Commit(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   auto world = WorldWithSubtitles(count);
@@ -93,6 +115,7 @@ void BM_Commit(benchmark::State& state) {
 
 BENCHMARK(BM_Commit)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeCharacterInEditMode)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeCharacterOnAHugeLine)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resume)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace titrelle::bench

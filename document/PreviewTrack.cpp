@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Cp936.h"
 #include "capture/SubtitleTime.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
@@ -153,6 +154,29 @@ std::string RestoreCodes(const FontTag& closed, const std::vector<FontTag>& open
 
 }  // namespace
 
+std::string PreviewLine(std::string_view line) {
+  if (line.size() <= kPreviewLineBytes) return std::string(line);
+  // "…"
+  constexpr std::string_view kGoesOn = "\xA1\xAD";
+  const std::size_t room = kPreviewLineBytes - kGoesOn.size();
+  std::size_t cut = 0;
+  std::size_t openBlock = std::string_view::npos, openTag = std::string_view::npos;
+  while (cut < line.size()) {
+    const unsigned char byte = static_cast<unsigned char>(line[cut]);
+    const std::size_t step = IsLeadByte(byte) && cut + 1 < line.size() ? 2 : 1;
+    if (cut + step > room) break;
+    if (byte == '{') openBlock = cut;
+    if (byte == '}') openBlock = std::string_view::npos;
+    if (byte == '<') openTag = cut;
+    if (byte == '>') openTag = std::string_view::npos;
+    cut += step;
+  }
+  cut = std::min({cut, openBlock, openTag});
+  std::string shown(line.substr(0, cut));
+  shown += kGoesOn;
+  return shown;
+}
+
 std::string EventTextFromSubRip(std::string_view textLines) {
   std::string text;
   text.reserve(textLines.size() + 16);
@@ -256,7 +280,6 @@ std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long lon
   }
   // The subtitles in the stretch, as a file of their own: each from its time line to the next subtitle's
   // number or time line, as the standard copy reads them.
-  const std::string& text = fileView.Text();
   std::string pieces;
   for (std::size_t k = 0; k < timeLines.size(); ++k) {
     const std::optional<SubtitleTimes> times = ReadTimeLine(fileView.LineView(timeLines[k]));
@@ -266,9 +289,10 @@ std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long lon
       stop = timeLines[k + 1];
       if (stop - 1 > timeLines[k] && IsNumberLine(fileView.LineView(stop - 1))) --stop;
     }
-    const std::size_t from = fileView.LineStart(timeLines[k]);
-    pieces.append(text, from, fileView.LineStart(stop) - from);
-    if (!pieces.ends_with(kBreak)) pieces += kBreak;
+    for (int line = timeLines[k]; line < stop; ++line) {
+      pieces += PreviewLine(fileView.LineView(line));
+      pieces += kBreak;
+    }
   }
   return PreviewEvents(pieces);
 }
@@ -278,7 +302,7 @@ std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, 
   std::string event;
   AppendEvent(event, std::llround(static_cast<double>(startSeconds) * 1000),
               std::llround(static_cast<double>(endSeconds) * 1000),
-              EventTextFromSubRip(Utf8FromCp936Document(styledLine)));
+              EventTextFromSubRip(Utf8FromCp936Document(PreviewLine(styledLine))));
   return event;
 }
 

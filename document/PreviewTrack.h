@@ -42,6 +42,13 @@ std::string PreviewTypedEvent(long double startSeconds, long double endSeconds, 
 std::string PreviewScript(const std::vector<PreviewEvent>& events, long long fromMs, long long toMs,
                           std::string_view moreEvents = {});
 
+// A line of a file view (code page 936) as the preview hands it to the player: whole up to a screen's worth
+// of bytes; a longer one cut on a character's start, before any "{" or "<" the cut would leave open, with
+// "…" where it goes on. The player lays a line out whole on every frame that shows it, so a line of a
+// megabyte would keep it busy for seconds; the file keeps every line whole.
+std::string PreviewLine(std::string_view line);
+inline constexpr std::size_t kPreviewLineBytes = 600;
+
 // One subtitle's text lines (UTF-8, standard SubRip markup), as the text of an event: the lines joined by
 // "\N", "<b>", "<i>", "<u>", "<s>" and "<font color/face/size>" turned into override codes, anything else as
 // it stands.

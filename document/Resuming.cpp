@@ -58,9 +58,10 @@ void TForm1::ResumeSubtitleFile() {
   }
   try {
     Document.TempRichEdit.SetListingText(text);
-    UserRichEdit->SetListingText(Document.TempRichEdit.Text());
+    // The user view is filled once, with the derived text (the derivation reads the file view alone): on
+    // the desktop, filling a text editor is most of a resume.
     DeriveUserView();
-    RefreshUserViewSnapshot();
+    UserViewSnapshot.SetListingText(Document.Memo2.Text());
     EnterEditMode();
     loading.End();
     Session.PendingSeek = 1;

@@ -7,7 +7,12 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
 //       [--typing-only | --timing-only | --cpu-only | --preview-only | --panel-only] [--rounds=N]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure --limits-only [--largest=N]
+//       [--huge=BYTES,...]
 //
+// --limits-only resumes large documents (100 subtitles and ten times more up to N, 1,000,000 unless told) and
+// documents holding one huge line (1 MB, 5 MB unless told): Yes to the window ready, how long the clock stood still, the
+// memory, a typed character; and for the huge lines the video played into the line's time, preview on.
 // --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
 // costs while the video plays); --panel-only the video panel's waveform alone: the strip's drawing a frame
 // while a video plays, and the decoding of a generated two-hour sound track's peaks (FFmpeg's libraries, on
@@ -31,6 +36,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <cmath>
@@ -277,7 +283,9 @@ class MeasuringWindowSystem : public QtWindowSystem {
   std::optional<std::filesystem::path> ChooseFileToOpen() override {
     return std::filesystem::path(videoToOpen);
   }
+  std::optional<SteadyClock::time_point> answeredAt;  // when a box was first answered since it was reset
   int ShowMessageBox(const MessageBoxRequest& entry) override {
+    if (!answeredAt) answeredAt = SteadyClock::now();
     return answerDefault ? entry.defaultButton : entry.escapeButton;
   }
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
@@ -784,6 +792,195 @@ void PrintPreview(const std::vector<PreviewResult>& previews) {
   }
 }
 
+// ---- Large files and huge lines: resuming, typing, the preview ----
+
+struct LimitResult {
+  std::string what;
+  std::size_t fileBytes = 0;
+  double yesToHandled = -1;  // Yes answered until the open's handler returned
+  double yesToReady = -1;    // until the window has also drawn what it holds and takes the next event
+  double longestStall = 0;   // the longest the clock went without a tick, from Yes to ready
+  long rssKb = 0;            // after the resume
+  long peakKb = 0;           // the process's peak from just before the open
+  Stats keys;                // typed characters: key down sent until key up handled, the save included
+  Stats save;                // the save alone, of the same document
+  bool writtenBack = false;
+  double playingStall = -1;  // while the video plays into the huge line's time: the longest gap between ticks
+  bool seen = false;         // the huge line lit the picture
+};
+
+// The longest gap between two ticks of the program's clock while it lives: how long the window stood still.
+class TickGaps {
+ public:
+  explicit TickGaps(MeasuringWindowSystem& system) : system_(system) {
+    system_.beforeTick = [this] {
+      const auto now = SteadyClock::now();
+      longest_ = std::max(longest_, SecondsBetween(last_, now));
+      last_ = now;
+    };
+  }
+  ~TickGaps() { system_.beforeTick = [] {}; }
+  TickGaps(const TickGaps&) = delete;
+  TickGaps& operator=(const TickGaps&) = delete;
+  double Longest() const { return std::max(longest_, SecondsBetween(last_, SteadyClock::now())); }
+
+ private:
+  MeasuringWindowSystem& system_;
+  SteadyClock::time_point last_ = SteadyClock::now();
+  double longest_ = 0;
+};
+
+// Runs the loop until the events already waiting (the editor's layout, the window's paint) are done.
+void SettlePending() {
+  bool reached = false;
+  QTimer::singleShot(0, [&] { reached = true; });
+  while (!reached) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Writes `fileText` as `baseName`.srt beside a copy of `video`, opens the copy and answers Yes, timing the
+// resume as the user meets it.
+std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
+                                  const std::filesystem::path& folder, const std::string& video,
+                                  const std::string& baseName, const std::string& fileText,
+                                  LimitResult& result) {
+  const std::filesystem::path videoCopy = folder / (baseName + ".mp4");
+  const std::filesystem::path subtitlePath = folder / (baseName + ".srt");
+  std::filesystem::copy_file(video, videoCopy, std::filesystem::copy_options::overwrite_existing);
+  {
+    std::ofstream file(subtitlePath, std::ios::binary | std::ios::trunc);
+    file << fileText;
+  }
+  result.fileBytes = fileText.size();
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  system.videoToOpen = videoCopy.string();
+  Spin(300);
+  std::ofstream("/proc/self/clear_refs") << "5";  // the peak counts from here
+  {
+    TickGaps gaps(system);
+    system.answerDefault = true;
+    system.answeredAt.reset();
+    form.OpenButtonClick();
+    const auto handled = SteadyClock::now();
+    system.answerDefault = false;
+    SettlePending();
+    const auto ready = SteadyClock::now();
+    if (system.answeredAt) {
+      result.yesToHandled = SecondsBetween(*system.answeredAt, handled);
+      result.yesToReady = SecondsBetween(*system.answeredAt, ready);
+    }
+    result.longestStall = gaps.Longest();
+  }
+  result.rssKb = MemoryKb("VmRSS:");
+  result.peakKb = MemoryKb("VmHWM:");
+  Spin(500);
+  return subtitlePath;
+}
+
+// Types `characters` characters at the end of line `line` of the user view, one by one with the loop
+// running between them; whether the file then holds `lineText` followed by them.
+void TimedTyping(TForm1& form, int line, int characters, const std::filesystem::path& subtitlePath,
+                 const std::string& lineText, LimitResult& result) {
+  auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
+  QPlainTextEdit* editor = view->Editor();
+  ClickLineEnd(editor, line, 100);
+  // Qt places a caret no further than some 33 million pixels into a line (its fixed-point coordinates): on
+  // a line of megabytes the click lands short of the end, where the caret is put back.
+  QTextCursor end(editor->document()->findBlockByNumber(line));
+  end.movePosition(QTextCursor::EndOfBlock);
+  editor->setTextCursor(end);
+  if (view->CaretLine() != line || view->ReadOnly()) {
+    std::printf("%s: the click did not reach the text line (caret line %d)\n", result.what.c_str(),
+                view->CaretLine());
+    return;
+  }
+  std::string typed;
+  for (int i = 0; i < characters; ++i) {
+    const char character = static_cast<char>('a' + i % 26);
+    typed += character;
+    const auto start = SteadyClock::now();
+    SendKey(editor, Qt::Key_A + i % 26, QString(QLatin1Char(character)));
+    result.keys.Add(SecondsBetween(start, SteadyClock::now()));
+    Spin(15);
+  }
+  std::ifstream file(subtitlePath, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  result.writtenBack = saved.find(lineText + typed) != std::string::npos;
+  for (int i = 0; i < 5; ++i) {
+    const auto start = SteadyClock::now();
+    form.Document.SaveSubtitleFile();
+    result.save.Add(SecondsBetween(start, SteadyClock::now()));
+  }
+}
+
+// Resumes a document of `subtitles` subtitles and types into the middle one's text.
+LimitResult MeasureLargeFile(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                             const std::string& video, int subtitles) {
+  LimitResult result;
+  result.what = std::to_string(subtitles) + " subtitles";
+  const std::filesystem::path subtitlePath =
+      TimedResume(system, form, folder, video, "large-" + std::to_string(subtitles),
+                  bench::BenchFileViewText(subtitles), result);
+  TimedTyping(form, (subtitles / 2) * 4 + 2, 11, subtitlePath, bench::BenchSubtitleText(subtitles / 2 + 1),
+              result);
+  form.WP->Stop();
+  Spin(100);
+  return result;
+}
+
+// Resumes a document of four subtitles whose second holds a line of `bytes` bytes, types at the line's end,
+// then plays the video into the line's time with the preview on.
+LimitResult MeasureHugeLine(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                            const std::string& blackVideo, std::size_t bytes) {
+  LimitResult result;
+  result.what = "a line of " + std::to_string(bytes / 1000) + " kB";
+  constexpr int kHugeNumber = 2;
+  const std::filesystem::path subtitlePath =
+      TimedResume(system, form, folder, blackVideo, "huge-" + std::to_string(bytes),
+                  bench::BenchFileViewTextWithHugeLine(4, kHugeNumber, bytes), result);
+  TimedTyping(form, (kHugeNumber - 1) * 4 + 2, 5, subtitlePath, bench::BenchHugeText(bytes), result);
+
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  form.ContinueButtonClick();
+  Spin(300);
+  std::atomic<bool> seen = false;
+  player->ObserveFrames([&](const QImage& frame, SteadyClock::time_point) {
+    if (LitPixelsBelow(frame) > 50) seen = true;
+  });
+  const double lineStart = static_cast<double>(bench::BenchSubtitleStartMs(kHugeNumber)) / 1000.0;
+  form.WP->SetCurrentPosition(lineStart - 1.0);
+  form.WP->Play();
+  {
+    TickGaps gaps(system);
+    Spin(3000);
+    result.playingStall = gaps.Longest();
+  }
+  player->ObserveFrames(nullptr);
+  result.seen = seen;
+  form.WP->Stop();
+  Spin(100);
+  return result;
+}
+
+void PrintLimits(const std::vector<LimitResult>& limits) {
+  for (const LimitResult& result : limits) {
+    std::printf(
+        "resume %-18s (%6.1f MB)   Yes to ready %8.1f ms (handler %8.1f ms)   clock stood still %8.1f ms   RSS "
+        "%7.1f MB, peak %7.1f MB\n",
+        result.what.c_str(), result.fileBytes / 1e6, Ms(result.yesToReady), Ms(result.yesToHandled),
+        Ms(result.longestStall), result.rssKb / 1024.0, result.peakKb / 1024.0);
+    if (!result.keys.Empty()) {
+      std::printf("  a typed character   median %8.2f ms  max %8.2f ms  (%zu keys), the save alone %7.2f ms%s\n",
+                  Ms(result.keys.Quantile(0.5)), Ms(result.keys.Quantile(1)), result.keys.values.size(),
+                  Ms(result.save.Quantile(0.5)), result.writtenBack ? "" : "   NOT WRITTEN BACK");
+    }
+    if (result.playingStall >= 0) {
+      std::printf("  playing into the line's time, preview on: the clock stood still at most %.1f ms; the line %s\n",
+                  Ms(result.playingStall), result.seen ? "seen" : "NOT SEEN");
+    }
+  }
+}
+
 // ---- CPU while playing: the player alone against the program, side by side ----
 
 // A /proc stat file's text, and the user and system time in it (in clock ticks of 10 ms); -1 for a text
@@ -1174,6 +1371,9 @@ struct MeasureOptions {
   int cpuRounds = 3;
   bool programOnly = false;  // the program's side of the comparison alone: for a profiler
   bool preview = true;       // the subtitles over the video
+  bool limits = false;       // large files and huge lines (--limits-only)
+  int largest = 1000000;     // the largest document the limits resume (0: none)
+  std::vector<std::size_t> hugeLines{1000000, 5000000};  // the huge lines' sizes in bytes
 };
 
 int Measure(int argc, char** argv, const MeasureOptions& what) {
@@ -1195,6 +1395,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   std::vector<CpuComparison> cpu;
   std::vector<PreviewResult> previews;
   std::optional<PanelResult> panel;
+  std::vector<LimitResult> limits;
   QSize panelSize;
   {
     MeasuringWindowSystem system(options);
@@ -1220,6 +1421,13 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       const std::string blackVideo = MakeBlackVideo(folder);
       for (int subtitles : {100, 1000, 10000})
         previews.push_back(MeasurePreview(system, form, folder, blackVideo, subtitles));
+    }
+    if (what.limits) {
+      const std::string blackVideo = MakeBlackVideo(folder);
+      for (std::size_t bytes : what.hugeLines)
+        limits.push_back(MeasureHugeLine(system, form, folder, blackVideo, bytes));
+      for (int subtitles = 100; subtitles <= what.largest; subtitles *= 10)
+        limits.push_back(MeasureLargeFile(system, form, folder, silentVideo, subtitles));
     }
   }
   const long peakKb = MemoryKb("VmHWM:");
@@ -1282,6 +1490,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   PrintPanel(panel);
   PrintTyping(typing);
   PrintPreview(previews);
+  PrintLimits(limits);
   std::printf("memory peak                    %.1f MB\n", peakKb / 1024.0);
   return 0;
 }
@@ -1309,6 +1518,18 @@ int main(int argc, char** argv) {
     } else if (argument == "--program-only") {
       what.timing = what.typing = what.preview = what.panel = false;
       what.programOnly = true;
+    } else if (argument == "--limits-only") {
+      what.timing = what.cpu = what.typing = what.preview = what.panel = false;
+      what.limits = true;
+    } else if (argument.rfind("--largest=", 0) == 0) {
+      what.largest = std::atoi(argument.c_str() + 10);
+    } else if (argument.rfind("--huge=", 0) == 0) {
+      // --huge=1000000,5000000, or --huge= for none
+      what.hugeLines.clear();
+      std::istringstream sizes(argument.substr(7));
+      for (std::string size; std::getline(sizes, size, ',');) {
+        if (!size.empty()) what.hugeLines.push_back(std::stoul(size));
+      }
     } else if (argument.rfind("--rounds=", 0) == 0) {
       what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));
     }

@@ -112,6 +112,43 @@ TEST(PreviewTrack, ATimeLineWhoseTimesDoNotReadIsNoEvent) {
   }
 }
 
+TEST(PreviewTrack, ALineLongerThanAScreenReachesThePlayerCutOnACharacterBeforeAnyOpenMarkup) {
+  const std::string zi = Cp936FromUtf8("字");
+  const std::string goesOn = Cp936FromUtf8("…");
+  const auto times = [](const std::string& piece, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
+    return text;
+  };
+  struct Case {
+    std::string line, shown;
+  };
+  const Case cases[] = {
+      {times("a", kPreviewLineBytes), times("a", kPreviewLineBytes)},
+      {times("a", kPreviewLineBytes + 1), times("a", kPreviewLineBytes - 2) + goesOn},
+      {times(zi, 1000), times(zi, (kPreviewLineBytes - 2) / 2) + goesOn},
+      // A double-byte character that would straddle the cut goes whole.
+      {"a" + times(zi, 1000), "a" + times(zi, (kPreviewLineBytes - 3) / 2) + goesOn},
+      // An override block or a tag that the cut would leave open goes whole; closed ones stay.
+      {"{\\b1}" + times("x", 590) + "{\\fs20}" + times("y", 100), "{\\b1}" + times("x", 590) + goesOn},
+      {times("x", 590) + "<font color=#FFFFFF>" + times("y", 100), times("x", 590) + goesOn},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PreviewLine(c.line), c.shown) << c.line.size();
+
+  // Only the long line's event is cut; the file view keeps it whole.
+  Listing fileView;
+  const std::string huge = times(zi, 500000);
+  fileView.SetListingText("1\r\n00:00:01:000 --> 00:00:02:000\r\n" + huge +
+                          "\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nshort\r\n\r\n");
+  const std::vector<PreviewEvent> events = PreviewEventsBetween(fileView, 0, 10000);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].line,
+            Event("0:00:01.00", "0:00:02.00", Utf8FromCp936(times(zi, (kPreviewLineBytes - 2) / 2) + goesOn)));
+  EXPECT_EQ(events[1].line, Event("0:00:03.00", "0:00:04.00", "short"));
+  EXPECT_EQ(fileView.LineView(2), huge);
+  EXPECT_EQ(PreviewTypedEvent(1, 2, huge), events[0].line);
+}
+
 TEST(PreviewTrack, TheTypedLineAndTheScript) {
   const std::string line = Cp936FromUtf8("<font color=#FFFFFF>{\\fn黑体\\fs18\\pos(,)\\}字幕");
   EXPECT_EQ(PreviewTypedEvent(1.2344L, 3.5L, line),

@@ -95,6 +95,28 @@ TEST_F(Preview, TheTypedLineShowsOverItsSegmentAndTheCommittedLineTakesItsPlace)
   EXPECT_EQ(Shown()[1], Event("0:00:02.35", "0:00:03.35", kDefaultLook + "Two{\\b0}"));
 }
 
+TEST_F(Preview, AHugeLineShowsCutWhileTheFileAndAKeyOnItKeepItWhole) {
+  std::string huge;
+  for (int i = 0; i < 500000; ++i) huge += Gbk("字");
+  const std::string timeLine = "1\r\n00:00:01:000 --> 00:00:02:500\r\n";
+  const std::string file = timeLine + DefaultPrefix() + huge + "</b>\r\n\r\n";
+  WriteFile("movie.srt", file);
+  OpenVideo("movie.avi", kYes);
+  WaitUntilOpened();
+  WaitMs(1);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_LT(Shown()[0].size(), 2 * kPreviewLineBytes);
+  EXPECT_EQ(FileBytes("movie.srt"), file);
+  // A key at the line's end writes the whole line back, the key with it (a resumed file's lines go without
+  // the closing tag), and the player is still handed the cut line.
+  ASSERT_TRUE(ClickUserViewLine(2, static_cast<int>(huge.size())));
+  ASSERT_TRUE(TypeInUserView("!"));
+  WaitMs(1);
+  EXPECT_EQ(FileBytes("movie.srt"), timeLine + DefaultPrefix() + huge + "!\r\n\r\n");
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_LT(Shown()[0].size(), 2 * kPreviewLineBytes);
+}
+
 TEST_F(Preview, AResumedFileShowsAndEveryEditInEditModeFollows) {
   WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + DefaultPrefix() + Gbk("好") +
                              "</b>\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\n" + DefaultPrefix() +
