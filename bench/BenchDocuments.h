@@ -27,22 +27,12 @@ inline constexpr long long kBenchSubtitleMs = 2000;
 // Where a document of `count` subtitles ends: its last subtitle's end.
 inline long long BenchDocumentEndMs(int count) { return BenchSubtitleStartMs(count) + kBenchSubtitleMs; }
 
+inline std::string BenchFileViewTextWithHugeLine(int count, int hugeNumber, std::size_t bytes,
+                                                 bool closingTag = true);
+
 // A file view's text of `count` subtitles; `closingTag` false gives the layout without "</b>".
 inline std::string BenchFileViewText(int count, bool closingTag = true) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(count) * 110);
-  for (int i = 1; i <= count; ++i) {
-    const long long start = BenchSubtitleStartMs(i);
-    text += std::to_string(i) + "\r\n";
-    AppendTimeLine(
-        text,
-        {*SubtitleTime::FromMilliseconds(start), *SubtitleTime::FromMilliseconds(start + kBenchSubtitleMs)},
-        TimeLayout::Program);
-    text += "\r\n";
-    text += kBenchDefaultPrefix + BenchSubtitleText(i) + (closingTag ? "</b>" : "") + "\r\n";
-    text += "\r\n";
-  }
-  return text;
+  return BenchFileViewTextWithHugeLine(count, 0, 0, closingTag);
 }
 
 // A text of about `bytes` bytes on one line: the bench's Chinese sentence over and over, as a line pasted
@@ -55,15 +45,20 @@ inline std::string BenchHugeText(std::size_t bytes) {
   return text;
 }
 
-// A file view's text of `count` subtitles whose subtitle `hugeNumber` (1-based) holds BenchHugeText(bytes)
-// in place of its text.
+// A file view's text of `count` subtitles whose subtitle `hugeNumber` (1-based; 0: none) holds
+// BenchHugeText(bytes) in place of its text.
 inline std::string BenchFileViewTextWithHugeLine(int count, int hugeNumber, std::size_t bytes,
-                                                 bool closingTag = true) {
+                                                 bool closingTag) {
   std::string text;
+  text.reserve(static_cast<std::size_t>(count) * 110 + bytes);
   for (int i = 1; i <= count; ++i) {
     const long long start = BenchSubtitleStartMs(i);
     text += std::to_string(i) + "\r\n";
-    text += BenchTimeText(start) + " --> " + BenchTimeText(start + kBenchSubtitleMs) + "\r\n";
+    AppendTimeLine(
+        text,
+        {*SubtitleTime::FromMilliseconds(start), *SubtitleTime::FromMilliseconds(start + kBenchSubtitleMs)},
+        TimeLayout::Program);
+    text += "\r\n";
     text += kBenchDefaultPrefix + (i == hugeNumber ? BenchHugeText(bytes) : BenchSubtitleText(i)) +
             (closingTag ? "</b>" : "") + "\r\n";
     text += "\r\n";
