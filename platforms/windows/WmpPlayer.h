@@ -58,6 +58,7 @@ class WmpPlayer : public MediaPlayer {
   bool hasMedia_ = false;
   bool cannotOpen_ = false;  // the last media given is no file the control can open
   int trackedState_ = 0;  // wmppsUndefined
+  HRESULT playFailure_ = S_OK;  // how the control failed to play the media given last
 };
 
 }  // namespace titrelle
