@@ -33,6 +33,16 @@ for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolo
 done
 [ $status -eq 0 ] && echo "ok     titrelle.exe imports only system DLLs"
 
+# Its resources: the icon (types 3 and 14) and the manifest (type 24) asking for the common controls 6.
+types=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n '/Resource Directory section/,$p' |
+  grep -oE '^[0-9a-f]+   Entry: ID: 0x[0-9a-f]+' | awk '{print $4}' | sort | tr '\n' ' ')
+if [ "$types" = "0x000003 0x00000e 0x000018 " ] && grep -aq 'Microsoft.Windows.Common-Controls' "$exe"; then
+  echo "ok     titrelle.exe holds its icon and its manifest"
+else
+  echo "FAILED titrelle.exe's resources: types $types"
+  status=1
+fi
+
 # The zip for Windows users: the .exe and its read-me.
 (cd "$build" && cpack -G ZIP >/dev/null)
 zip=$(ls "$build"/titrelle-*-windows-x86_64.zip)

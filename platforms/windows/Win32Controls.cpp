@@ -70,7 +70,8 @@ CreateParameters ParametersFor(const ControlEntry& entry) {
     case ControlKind::MediaPanel:
       return {Win32Window::kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlKind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+      // One line, never broken: a caption wider than its label (trailing spaces and all) is cut at its end.
+      return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
     case ControlKind::Button:
       return {L"BUTTON", BS_PUSHBUTTON, 0};
     case ControlKind::CheckBox:

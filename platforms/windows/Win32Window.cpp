@@ -57,7 +57,14 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
   window.lpfnWndProc = WindowProc;
   window.hInstance = instance;
   window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // The program's own icon (resource 1) at the sizes the shell shows, where the module has it.
+  const auto icon = [&](int sizeX, int sizeY) {
+    HANDLE own = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(sizeX),
+                            GetSystemMetrics(sizeY), LR_DEFAULTCOLOR);
+    return own ? static_cast<HICON>(own) : LoadIconW(nullptr, IDI_APPLICATION);
+  };
+  window.hIcon = icon(SM_CXICON, SM_CYICON);
+  window.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
   window.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window.lpszClassName = kWindowClass;
   RegisterClassExW(&window);
