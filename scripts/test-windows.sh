@@ -24,7 +24,7 @@ status=0
 
 # One static .exe: every DLL it names is one of the system's own.
 system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll \
-user32.dll winmm.dll"
+shell32.dll user32.dll winmm.dll"
 for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}'); do
   if ! grep -qw "$dll" <<<"$system_dlls"; then
     echo "titrelle.exe needs $dll, which is not a system DLL"

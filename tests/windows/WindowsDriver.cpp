@@ -522,9 +522,10 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
 
 // Opens the video and answers the question about its subtitle file: by a button (IDYES, IDNO) or, for
 // IDCANCEL, by Escape. `text` gets its text, then its buttons' captions, the default one marked with "*".
+// An empty `video`: the program was given it on its command line.
 bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std::string* text) {
   text->clear();
-  if (!OpenThroughDialog(program, video)) {
+  if (!video.empty() && !OpenThroughDialog(program, video)) {
     *text = "<the open dialog did not take the name>";
     return false;
   }
@@ -665,6 +666,46 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
             text.find("(Media Feature Pack)") != std::string::npos && ended,
         "start: without the Media Player control the program names it and the Media Feature Pack, and ends",
         Readable(text));
+}
+
+// `titrelle.exe --export-srt IN OUT --plain` under Chinese names: the standard copy, and its report on the
+// output the program was given.
+void CheckExport(const std::wstring& exe, const std::wstring& folder) {
+  const std::wstring input = folder + L"\\\x5B57\x5E55.srt";    // 字幕.srt
+  const std::wstring output = folder + L"\\\x5BFC\x51FA.srt";   // 导出.srt
+  const std::wstring report = folder + L"\\report.txt";
+  HANDLE file = CreateFileW(input.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::string group = "1\r\n00:00:01:000 --> 00:00:02:500\r\n<b>\xC4\xE3\xBA\xC3</b>\r\n\r\n";  // 你好
+  DWORD written = 0;
+  WriteFile(file, group.data(), static_cast<DWORD>(group.size()), &written, nullptr);
+  CloseHandle(file);
+  DeleteFileW(output.c_str());
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE out = CreateFileW(report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::wstring command = L"\"" + exe + L"\" --export-srt \"" + input + L"\" \"" + output + L"\" --plain";
+  PROCESS_INFORMATION process{};
+  DWORD status = 99;
+  if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                     &process)) {
+    WaitForSingleObject(process.hProcess, kWaitMs);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(out);
+  const std::string copy = FileBytes(output);
+  const std::string printed = FileBytes(report);
+  Check(status == 0 && copy.find("00:00:01,000 --> 00:00:02,500") != std::string::npos &&
+            copy.find("\xE4\xBD\xA0\xE5\xA5\xBD") != std::string::npos && copy.find("<b>") == std::string::npos &&
+            printed.find("titrelle: wrote 1 subtitle to ") == 0,
+        "export: titrelle.exe --export-srt writes the plain standard copy (UTF-8) and says so on its output",
+        "status " + std::to_string(status) + ", printed: " + printed + ", copy: " + copy);
+  for (const std::wstring& name : {input, output, report}) DeleteFileW(name.c_str());
 }
 
 // The file-system edge on its own, in this process: the save policy on Windows paths.
@@ -907,16 +948,18 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i) atomsGone = atomsGone && AtomOf(i) == 0;
   Check(atomsGone, "close: the atoms are deleted");
 
-  // Opening the video again finds its subtitle file: Yes resumes it, No makes it the backup.
+  // Opening the video again (given on the command line) finds its subtitle file: Yes resumes it; through the
+  // open dialog, Escape makes it the backup.
   Program again;
-  if (again.Start(exe, work)) {
+  if (again.Start(exe, work, L"\"" + video + L"\"")) {
     std::string question;
-    const bool yes = AnswerQuestion(again, video, IDYES, &question);
+    const bool yes = AnswerQuestion(again, {}, IDYES, &question);
     HWND view = Control(again.window, titrelle::MainWindowTable(), "UserRichEdit");
     const bool resumed = yes && WaitFor([&] { return IsWindowVisible(view) != FALSE; });
     DismissUnexpectedBoxes(again.Id(), "resuming");
     Check(resumed && TextOf(view).find("X\xC4\xE3\xBA\xC3 Titrelle") != std::string::npos,
-          "question: Yes resumes the file in edit mode", Readable(question));
+          "question: titrelle.exe VIDEO opens it at start; Yes resumes the file in edit mode",
+          Readable(question));
     Check(question.size() > 14 && question.substr(question.size() - 14) == " [&Yes*] [&No]",
           "question: its buttons are \"&Yes\", the default, and \"&No\"", Readable(question));
     CheckFontDialog(again, subtitle);
@@ -935,6 +978,7 @@ int wmain(int argc, wchar_t** argv) {
 
   CheckUnplayableFile(exe, work, folder);
   CheckMissingPlayer(exe, work);
+  CheckExport(exe, work);
   CheckFileSystem(work);
   std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
   std::printf("%d passed, %d failed\n", passed, failed);
