@@ -250,7 +250,7 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
         ReleaseAndClear(connection_);
       }
     }
-    SetInPlaceRect(0, 0, area.right, area.bottom, 32767, 32767);
+    PlaceInPixels(0, 0, area.right, area.bottom, 32767, 32767);
   } catch (...) {
     Shutdown();
     throw;
@@ -396,6 +396,21 @@ std::string WmpPlayer::Status() {
 }
 
 void WmpPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
+  // The program's rectangle is in the table's pixels (96 DPI); the panel's are the monitor's.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const int dpi = forWindow ? static_cast<int>(forWindow(panel_)) : 96;
+  if (dpi > 0 && dpi != 96) {
+    left = MulDiv(left, dpi, 96);
+    top = MulDiv(top, dpi, 96);
+    right = MulDiv(right, dpi, 96);
+    bottom = MulDiv(bottom, dpi, 96);
+  }
+  PlaceInPixels(left, top, right, bottom, clipRight, clipBottom);
+}
+
+void WmpPlayer::PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
   Held<IOleInPlaceObject> inPlace;
   Check(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.Out())), "IOleInPlaceObject");
   const RECT position{left, top, right, bottom};

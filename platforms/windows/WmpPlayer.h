@@ -46,6 +46,7 @@ class WmpPlayer : public MediaPlayer {
   class Site;
   class Events;
   IWMPControls* Controls();  // a new reference, released by the caller
+  void PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom);
   void Shutdown();
 
   HWND panel_;
