@@ -708,6 +708,36 @@ void CheckExport(const std::wstring& exe, const std::wstring& folder) {
   for (const std::wstring& name : {input, output, report}) DeleteFileW(name.c_str());
 }
 
+// A screen of 144 DPI (Wine's setting for the programs started meanwhile): the window is laid out at 150 %.
+void CheckScaledLayout(const std::wstring& exe, const std::wstring& work) {
+  HKEY desktop = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop,
+                  nullptr);
+  const DWORD dpi = 144;
+  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  Program program;
+  const bool started = program.Start(exe, work);
+  RegDeleteValueW(desktop, L"LogPixels");
+  RegCloseKey(desktop);
+  std::string sizes;
+  bool scaled = started;
+  for (const char* name : {"OpenButton", "InputEdit"}) {
+    const titrelle::WindowTable& table = titrelle::MainWindowTable();
+    RECT area{};
+    GetWindowRect(Control(program.window, table, name), &area);
+    for (const titrelle::ControlEntry& entry : table.controls) {
+      if (entry.name != name) continue;
+      scaled = scaled && area.right - area.left == MulDiv(entry.width, 3, 2) &&
+               area.bottom - area.top == MulDiv(entry.height, 3, 2);
+      sizes += std::string(" ") + name + " " + std::to_string(area.right - area.left) + "x" +
+               std::to_string(area.bottom - area.top) + " for " + std::to_string(entry.width) + "x" +
+               std::to_string(entry.height);
+    }
+  }
+  DismissUnexpectedBoxes(program.Id(), "the start at 144 DPI");
+  Check(scaled && program.Close(), "start: at 144 DPI the controls are laid out at 150 %", sizes);
+}
+
 // The file-system edge on its own, in this process: the save policy on Windows paths.
 void CheckFileSystem(const std::wstring& folder) {
   titrelle::WindowsFileSystem files;
@@ -979,6 +1009,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckUnplayableFile(exe, work, folder);
   CheckMissingPlayer(exe, work);
   CheckExport(exe, work);
+  CheckScaledLayout(exe, work);
   CheckFileSystem(work);
   std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
   std::printf("%d passed, %d failed\n", passed, failed);
