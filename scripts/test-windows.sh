@@ -24,7 +24,7 @@ status=0
 
 # One static .exe: every DLL it names is one of the system's own.
 system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll \
-user32.dll winmm.dll"
+shell32.dll user32.dll winmm.dll"
 for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}'); do
   if ! grep -qw "$dll" <<<"$system_dlls"; then
     echo "titrelle.exe needs $dll, which is not a system DLL"
@@ -32,6 +32,16 @@ for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolo
   fi
 done
 [ $status -eq 0 ] && echo "ok     titrelle.exe imports only system DLLs"
+
+# Its resources: the icon (types 3 and 14) and the manifest (type 24) asking for the common controls 6.
+types=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n '/Resource Directory section/,$p' |
+  grep -oE '^[0-9a-f]+   Entry: ID: 0x[0-9a-f]+' | awk '{print $4}' | sort | tr '\n' ' ')
+if [ "$types" = "0x000003 0x00000e 0x000018 " ] && grep -aq 'Microsoft.Windows.Common-Controls' "$exe"; then
+  echo "ok     titrelle.exe holds its icon and its manifest"
+else
+  echo "FAILED titrelle.exe's resources: types $types"
+  status=1
+fi
 
 # The zip for Windows users: the .exe and its read-me.
 (cd "$build" && cpack -G ZIP >/dev/null)

@@ -70,7 +70,8 @@ CreateParameters ParametersFor(const ControlEntry& entry) {
     case ControlKind::MediaPanel:
       return {Win32Window::kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlKind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+      // One line, never broken: a caption wider than its label (trailing spaces and all) is cut at its end.
+      return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
     case ControlKind::Button:
       return {L"BUTTON", BS_PUSHBUTTON, 0};
     case ControlKind::CheckBox:
@@ -115,8 +116,9 @@ Win32Control::Win32Control(Win32Window& window, const ControlEntry& entry, Win32
   // A drop-down list's height is that of its list when open.
   const int height = entry.kind == ControlKind::ComboBox ? entry.height + 240 : entry.height;
   HWND parentHandle = parent ? parent->Handle() : window.Handle();
-  handle_ = CreateWindowExW(parameters.extendedStyle, parameters.className, L"", style, entry.left, entry.top,
-                            entry.width, height, parentHandle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  handle_ = CreateWindowExW(parameters.extendedStyle, parameters.className, L"", style, window.Scaled(entry.left),
+                            window.Scaled(entry.top), window.Scaled(entry.width), window.Scaled(height),
+                            parentHandle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
   if (!handle_) throw Error("Cannot create control '" + entry.name + "'. " + SystemMessage(GetLastError()));
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window.FontFor(entry.font)), FALSE);
@@ -231,6 +233,15 @@ void Win32Control::SetText(const std::string& text) {
   }
 }
 
+void Win32Control::Rescale() {
+  const int height = entry_.kind == ControlKind::ComboBox ? entry_.height + 240 : entry_.height;
+  SetWindowPos(handle_, nullptr, window_.Scaled(entry_.left), window_.Scaled(entry_.top),
+               window_.Scaled(entry_.width), window_.Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window_.FontFor(entry_.font)), TRUE);
+  if (entry_.kind == ControlKind::Label && entry_.width == 0) FitLabel();
+  if (entry_.kind == ControlKind::Memo && entry_.wordWrap) FitMemoFont();
+}
+
 void Win32Control::FitLabel() {
   HDC dc = GetDC(handle_);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
@@ -251,7 +262,7 @@ void Win32Control::FitMemoFont() {
   const std::wstring text = WindowText(handle_);
   RECT area{};
   GetClientRect(handle_, &area);
-  const int available = area.right - kMargins;
+  const int available = area.right - window_.Scaled(kMargins);
   FontLook look = entry_.font;
   HDC dc = GetDC(handle_);
   HFONT font = window_.FontFor(look);

@@ -55,6 +55,8 @@ class Win32Control : public virtual Control {
   void Click() { Fire(OnClick); }
   LRESULT Subclassed(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT PanelMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+  // Placed and lettered again at the window's DPI (after it changed).
+  void Rescale();
   // Alt+letter: whether the caption marks this letter with "&".
   bool HasMnemonic(wchar_t letter) const;
 

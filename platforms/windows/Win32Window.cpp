@@ -49,6 +49,18 @@ std::string LookKey(const FontLook& look) {
          (look.bold ? "b" : "");
 }
 
+// The main monitor's DPI (GetDpiForSystem, Windows 10; the screen's otherwise).
+UINT StartDpi() {
+  using DpiForSystem = UINT(WINAPI*)();
+  static const auto forSystem = reinterpret_cast<DpiForSystem>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+  if (forSystem) return forSystem();
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 }  // namespace
 
 void Win32Window::RegisterClasses(HINSTANCE instance) {
@@ -57,7 +69,14 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
   window.lpfnWndProc = WindowProc;
   window.hInstance = instance;
   window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // The program's own icon (resource 1) at the sizes the shell shows, where the module has it.
+  const auto icon = [&](int sizeX, int sizeY) {
+    HANDLE own = LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(sizeX),
+                            GetSystemMetrics(sizeY), LR_DEFAULTCOLOR);
+    return own ? static_cast<HICON>(own) : LoadIconW(nullptr, IDI_APPLICATION);
+  };
+  window.hIcon = icon(SM_CXICON, SM_CYICON);
+  window.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
   window.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window.lpszClassName = kWindowClass;
   RegisterClassExW(&window);
@@ -76,16 +95,20 @@ Win32Window::Win32Window(Win32WindowSystem& system, const WindowTable& entry, HW
   if (entry.resizable) style |= WS_THICKFRAME;
   if (entry.minimizeBox) style |= WS_MINIMIZEBOX;
   if (entry.maximizeBox) style |= WS_MAXIMIZEBOX;
+  // Laid out for the main monitor's DPI; a move to another monitor lays it out again (WM_DPICHANGED).
+  dpi_ = StartDpi();
+  const int width = Scaled(entry.width);
+  const int height = Scaled(entry.height);
   int left = CW_USEDEFAULT;
   int top = CW_USEDEFAULT;
   if (entry.centred) {
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    left = area.left + std::max(0L, (area.right - area.left - entry.width) / 2);
-    top = area.top + std::max(0L, (area.bottom - area.top - entry.height) / 2);
+    left = area.left + std::max(0L, (area.right - area.left - width) / 2);
+    top = area.top + std::max(0L, (area.bottom - area.top - height) / 2);
   }
   handle_ = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, WideFromCp936(entry.caption).c_str(), style, left,
-                            top, entry.width, entry.height, owner, nullptr, GetModuleHandleW(nullptr), this);
+                            top, width, height, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!handle_) throw Error("Cannot create window '" + entry.name + "'. " + SystemMessage(GetLastError()));
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(entry.font)), FALSE);
 
@@ -141,12 +164,8 @@ HFONT Win32Window::FontFor(const FontLook& requested) {
   }
   const std::string key = LookKey(look);
   if (auto found = fontByLook_.find(key); found != fontByLook_.end()) return found->second;
-  int height = -look.heightPixels;
-  if (look.points > 0) {
-    HDC screen = GetDC(nullptr);
-    height = -MulDiv(look.points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-  }
+  int height = -Scaled(look.heightPixels);
+  if (look.points > 0) height = -MulDiv(look.points, static_cast<int>(dpi_), 72);
   HFONT font = CreateFontW(height, 0, 0, 0, look.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                            WideFromCp936(look.face).c_str());
@@ -261,6 +280,9 @@ LRESULT Win32Window::Proc(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
       if (RouteChildMessage(message, wParam, lParam, result)) return result;
       break;
     }
+    case WM_DPICHANGED:
+      ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_SIZE:
       FitPanels();
       if (realised_ && visible_) Fire(OnResize);
@@ -360,16 +382,32 @@ std::string Win32Window::Caption() const {
 
 void Win32Window::SetCaption(const std::string& caption) { SetWindowTextW(handle_, WideFromCp936(caption).c_str()); }
 
+// In the table's pixels (96 DPI), as the program lays out.
 int Win32Window::ClientWidth() const {
   RECT area{};
   GetClientRect(handle_, &area);
-  return area.right;
+  return MulDiv(area.right, 96, static_cast<int>(dpi_));
 }
 
 int Win32Window::ClientHeight() const {
   RECT area{};
   GetClientRect(handle_, &area);
-  return area.bottom;
+  return MulDiv(area.bottom, 96, static_cast<int>(dpi_));
+}
+
+void Win32Window::ChangeDpi(UINT dpi, const RECT& suggested) {
+  if (dpi == 0 || dpi == dpi_) return;
+  // The fonts in use go once every control has its new one.
+  std::map<std::string, HFONT> old;
+  old.swap(fontByLook_);
+  dpi_ = dpi;
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(entry_.font)), FALSE);
+  for (const auto& control : controls_) control->Rescale();
+  SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  FitPanels();
+  InvalidateRect(handle_, nullptr, TRUE);
+  for (auto& [look, font] : old) DeleteObject(font);
 }
 
 }  // namespace titrelle

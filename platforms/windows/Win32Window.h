@@ -45,6 +45,8 @@ class Win32Window : public Window {
   bool Alive() const { return handle_ != nullptr && !destroying_; }
   Win32Control& ControlNamed(const std::string& name);
   HFONT FontFor(const FontLook& look);
+  // The table's pixels are at 96 DPI: on the window's monitor they are this many.
+  int Scaled(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi_), 96); }
   void SetFocusedControl(Win32Control* control) { focused_ = control; }
   Win32Control* FocusedControl() const { return focused_; }
   // Tab and Shift+Tab: the next control that takes the focus, in the table's tab order.
@@ -61,6 +63,8 @@ class Win32Window : public Window {
   void Closing();
   void FitPanels();
   void SetUpTabOrder();
+  // The window moved to a monitor of another DPI (WM_DPICHANGED): its controls and fonts follow.
+  void ChangeDpi(UINT dpi, const RECT& suggested);
 
   Win32WindowSystem& system_;
   WindowTable entry_;
@@ -72,6 +76,7 @@ class Win32Window : public Window {
   std::vector<Win32Control*> fillParent_;
   std::vector<HWND> tabChain_;
   std::map<std::string, HFONT> fontByLook_;
+  UINT dpi_ = 96;
   Win32Control* focused_ = nullptr;
   bool visible_ = false;
   bool realised_ = false;

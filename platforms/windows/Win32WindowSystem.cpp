@@ -40,6 +40,121 @@ int CALLBACK CollectFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPAR
   return 1;
 }
 
+
+// A question answered by Yes or No whose Escape and close box answer too, which the system's Yes/No message
+// box does not allow: a dialog of our own with the same parts (icon, text, one button a caption, the default
+// one focused). The text is control 0xFFFF, as in the system's box; the buttons are IDYES and IDNO; Escape
+// and the close box end it with IDCANCEL.
+struct QuestionBox {
+  const MessageBoxRequest* entry;
+  std::wstring text;
+};
+
+INT_PTR CALLBACK QuestionBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* box = reinterpret_cast<const QuestionBox*>(lParam);
+      const MessageBoxRequest& entry = *box->entry;
+      SetWindowTextW(dialog, WideFromCp936(entry.caption).c_str());
+      NONCLIENTMETRICSW metrics{};
+      metrics.cbSize = sizeof metrics;
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+      HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+      SetPropW(dialog, L"TitrelleFont", font);
+      HDC dc = GetDC(dialog);
+      HGDIOBJ before = SelectObject(dc, font);
+      TEXTMETRICW measures{};
+      GetTextMetricsW(dc, &measures);
+      const int unit = measures.tmHeight;  // margins and gaps follow the font, and so the screen's DPI
+      const int icon = GetSystemMetrics(SM_CXICON);
+      RECT textArea{0, 0, measures.tmAveCharWidth * 60, 0};
+      DrawTextW(dc, box->text.c_str(), -1, &textArea, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+      std::vector<std::wstring> captions;
+      int buttonWidth = measures.tmAveCharWidth * 12;
+      for (const std::string& caption : entry.buttons) {
+        captions.push_back(WideFromCp936(caption));
+        RECT area{};
+        DrawTextW(dc, captions.back().c_str(), -1, &area, DT_CALCRECT | DT_SINGLELINE);
+        buttonWidth = std::max(buttonWidth, static_cast<int>(area.right) + 2 * unit);
+      }
+      SelectObject(dc, before);
+      ReleaseDC(dialog, dc);
+      const int buttonHeight = unit * 7 / 4;
+      const int count = static_cast<int>(captions.size());
+      const int textLeft = unit + icon + unit;
+      const int textHeight = std::max(static_cast<int>(textArea.bottom), icon);
+      const int buttonsWidth = count * buttonWidth + (count - 1) * unit / 2;
+      const int width = std::max(textLeft + static_cast<int>(textArea.right), buttonsWidth) + unit;
+      const int height = unit + textHeight + unit + buttonHeight + unit;
+      HINSTANCE instance = GetModuleHandleW(nullptr);
+      HWND iconControl = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ICON, unit, unit, icon,
+                                         icon, dialog, nullptr, instance, nullptr);
+      SendMessageW(iconControl, STM_SETICON,
+                   reinterpret_cast<WPARAM>(LoadIconW(nullptr, entry.icon == MessageIcon::Error ? IDI_ERROR
+                                                                                                : IDI_INFORMATION)),
+                   0);
+      HWND textControl = CreateWindowExW(0, L"Static", box->text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                                         textLeft, unit, textArea.right, textArea.bottom, dialog,
+                                         reinterpret_cast<HMENU>(0xFFFF), instance, nullptr);
+      SendMessageW(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+      HWND focus = nullptr;
+      for (int i = 0; i < count; ++i) {
+        const bool isDefault = i == entry.defaultButton;
+        HWND button = CreateWindowExW(
+            0, L"Button", captions[i].c_str(),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | (isDefault ? BS_DEFPUSHBUTTON : 0),
+            width - unit - buttonsWidth + i * (buttonWidth + unit / 2), unit + textHeight + unit, buttonWidth,
+            buttonHeight, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(i == 0 ? IDYES : IDNO)),
+            instance, nullptr);
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (isDefault) focus = button;
+      }
+      if (focus) SendMessageW(dialog, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(focus)), 0);
+      RECT frame{0, 0, width, height};
+      AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
+      // Centred on its owner, or on the screen.
+      RECT around{};
+      HWND owner = GetWindow(dialog, GW_OWNER);
+      if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+      const int frameWidth = frame.right - frame.left;
+      const int frameHeight = frame.bottom - frame.top;
+      SetWindowPos(dialog, nullptr, (around.left + around.right - frameWidth) / 2,
+                   (around.top + around.bottom - frameHeight) / 2, frameWidth, frameHeight, SWP_NOZORDER);
+      MessageBeep(entry.icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+      if (focus) SetFocus(focus);
+      return FALSE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDYES || LOWORD(wParam) == IDNO || LOWORD(wParam) == IDCANCEL)
+        EndDialog(dialog, LOWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    case WM_DESTROY:
+      DeleteObject(static_cast<HFONT>(RemovePropW(dialog, L"TitrelleFont")));
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+int AskYesOrNo(HWND owner, const MessageBoxRequest& entry) {
+  // An empty dialog: its parts are made and laid out when it starts.
+  struct alignas(DWORD) Template {
+    DLGTEMPLATE dialog;
+    WORD menu, windowClass, title;
+  } empty{};
+  empty.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND;
+  QuestionBox box{&entry, WideFromCp936(entry.text)};
+  const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.dialog, owner,
+                                                 QuestionBoxProc, reinterpret_cast<LPARAM>(&box));
+  if (answer == IDYES) return 0;
+  if (answer == IDNO) return 1;
+  return entry.escapeButton;
+}
+
 }  // namespace
 
 // A multimedia timer ticks on its own thread; the tick only posts to the tick window, so that the handler
@@ -195,6 +310,7 @@ int Win32WindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {
     type = MB_CANCELTRYCONTINUE;
     answers = {IDTRYAGAIN, IDCONTINUE, IDCANCEL};
   }
+  if (type == MB_YESNO && entry.escapeButton >= 0) return AskYesOrNo(DialogOwner(), entry);
   type |= entry.icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
   if (entry.defaultButton == 1) type |= MB_DEFBUTTON2;
   if (entry.defaultButton == 2) type |= MB_DEFBUTTON3;

@@ -214,6 +214,7 @@ class TemporaryFile {
                                 FILE_ATTRIBUTE_HIDDEN, nullptr);
       if (file != INVALID_HANDLE_VALUE) {
         file_ = std::make_unique<Handle>(file);
+        created_ = true;
         return;
       }
       error_ = GetLastError();
@@ -222,12 +223,13 @@ class TemporaryFile {
   }
   ~TemporaryFile() {
     file_.reset();
-    if (Created() && !kept_) DeleteFileW(path_.c_str());
+    // Closed or not: a file made here and never put in place goes.
+    if (created_ && !kept_) DeleteFileW(path_.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  bool Created() const { return file_ && file_->valid(); }
+  bool Created() const { return created_; }
   DWORD ErrorCode() const { return error_; }
   HANDLE get() const { return file_->get(); }
   const fs::path& Path() const { return path_; }
@@ -247,6 +249,7 @@ class TemporaryFile {
   fs::path path_;
   std::unique_ptr<Handle> file_;
   DWORD error_ = 0;
+  bool created_ = false;
   bool kept_ = false;
 };
 
@@ -404,11 +407,25 @@ void WindowsFileSystem::SaveReplacing(const fs::path& path, std::string_view byt
       DeleteFileW(RecoveryPath(target).c_str());
       return;
     }
-    // A file ReplaceFileW cannot replace (held open without delete sharing, say) is written in place.
     const DWORD error = GetLastError();
-    if (error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-        error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 || error == ERROR_SHARING_VIOLATION ||
-        error == ERROR_ACCESS_DENIED) {
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+      // The old file was moved away and the new one stayed under its temporary name: the temporary file is
+      // the only whole copy now. It goes to the file's name; failing that it is written there, and it stays
+      // where it is unless that write succeeds.
+      if (MoveFileExW(temporary.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        temporary.Keep();
+        DeleteFileW(RecoveryPath(target).c_str());
+        return;
+      }
+      temporary.Keep();
+      SaveInPlace(target, bytes);
+      DeleteFileW(temporary.Path().c_str());
+      return;
+    }
+    // A file ReplaceFileW cannot replace (held open without delete sharing, say) is written in place; the
+    // temporary file goes.
+    if (error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
+        error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) {
       return SaveInPlace(target, bytes);
     }
     ThrowCannotCreate(path, error);

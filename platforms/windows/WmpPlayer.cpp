@@ -19,6 +19,10 @@ namespace titrelle {
 namespace {
 
 const char kPlayerStartFailed[] = "\xB2\xA5\xB7\xC5\xC6\xF7\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF";  // 播放器无法启动
+// 本程序需要 Windows Media Player 组件来播放视频，但此系统上没有该组件。请在“设置 > 应用 > 可选功能”中添加“Windows Media Player”后重新启动本程序；Windows N 版需先安装微软的“媒体功能包”(Media Feature Pack)
+// (no full stop at its end: the error report adds none after the closing bracket)
+const char kPlayerMissing[] =
+    "\xB1\xBE\xB3\xCC\xD0\xF2\xD0\xE8\xD2\xAA Windows Media Player \xD7\xE9\xBC\xFE\xC0\xB4\xB2\xA5\xB7\xC5\xCA\xD3\xC6\xB5\xA3\xAC\xB5\xAB\xB4\xCB\xCF\xB5\xCD\xB3\xC9\xCF\xC3\xBB\xD3\xD0\xB8\xC3\xD7\xE9\xBC\xFE\xA1\xA3\xC7\xEB\xD4\xDA\xA1\xB0\xC9\xE8\xD6\xC3 > \xD3\xA6\xD3\xC3 > \xBF\xC9\xD1\xA1\xB9\xA6\xC4\xDC\xA1\xB1\xD6\xD0\xCC\xED\xBC\xD3\xA1\xB0Windows Media Player\xA1\xB1\xBA\xF3\xD6\xD8\xD0\xC2\xC6\xF4\xB6\xAF\xB1\xBE\xB3\xCC\xD0\xF2\xA3\xBBWindows N \xB0\xE6\xD0\xE8\xCF\xC8\xB0\xB2\xD7\xB0\xCE\xA2\xC8\xED\xB5\xC4\xA1\xB0\xC3\xBD\xCC\xE5\xB9\xA6\xC4\xDC\xB0\xFC\xA1\xB1(Media Feature Pack)";
 const char kPlayerCallFailed[] = "\xB2\xA5\xB7\xC5\xC6\xF7\xB2\xD9\xD7\xF7\xCA\xA7\xB0\xDC";   // 播放器操作失败
 
 enum PlayStates { kUndefined = 0, kStopped = 1, kPaused = 2, kPlaying = 3, kReady = 10 };
@@ -225,9 +229,11 @@ class WmpPlayer::Events : public IDispatch {
 
 WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
   try {
-    CheckStart(CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(&object_)),
-               "CoCreateInstance");
+    if (FAILED(CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                reinterpret_cast<void**>(&object_)))) {
+      // No control to make: the system lacks the component (the "N" editions without the Media Feature Pack).
+      throw Error(kPlayerMissing);
+    }
     site_ = new Site(panel);
     CheckStart(object_->SetClientSite(site_), "SetClientSite");
     RECT area{};
@@ -244,7 +250,7 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
         ReleaseAndClear(connection_);
       }
     }
-    SetInPlaceRect(0, 0, area.right, area.bottom, 32767, 32767);
+    PlaceInPixels(0, 0, area.right, area.bottom, 32767, 32767);
   } catch (...) {
     Shutdown();
     throw;
@@ -287,6 +293,7 @@ void WmpPlayer::SetURL(const std::filesystem::path& path) {
   SysFreeString(url);
   Check(result, "URL");
   hasMedia_ = true;
+  playFailure_ = S_OK;
   trackedState_ = kReady;
   // The control finds out too, later and in its own words; a name that is no file is known at once.
   std::error_code error;
@@ -301,9 +308,13 @@ void WmpPlayer::Stop() {
 
 void WmpPlayer::Play() {
   Held<IWMPControls> controls(Controls());
-  // A control with no audio device at hand can fail its first play and play the second time.
+  if (FAILED(playFailure_)) Check(playFailure_, "controls.play");
+  // A control with no audio device at hand answers its first play "not implemented" and plays the second
+  // time. After any other failure the control is in no state to be asked again (it faults): the failure
+  // stands for this media.
   HRESULT result = controls->play();
-  if (FAILED(result)) result = controls->play();
+  if (result == E_NOTIMPL) result = controls->play();
+  if (FAILED(result) && result != E_NOTIMPL) playFailure_ = result;
   Check(result, "controls.play");
   trackedState_ = kPlaying;
 }
@@ -385,6 +396,21 @@ std::string WmpPlayer::Status() {
 }
 
 void WmpPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
+  // The program's rectangle is in the table's pixels (96 DPI); the panel's are the monitor's.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const int dpi = forWindow ? static_cast<int>(forWindow(panel_)) : 96;
+  if (dpi > 0 && dpi != 96) {
+    left = MulDiv(left, dpi, 96);
+    top = MulDiv(top, dpi, 96);
+    right = MulDiv(right, dpi, 96);
+    bottom = MulDiv(bottom, dpi, 96);
+  }
+  PlaceInPixels(left, top, right, bottom, clipRight, clipBottom);
+}
+
+void WmpPlayer::PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
   Held<IOleInPlaceObject> inPlace;
   Check(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.Out())), "IOleInPlaceObject");
   const RECT position{left, top, right, bottom};

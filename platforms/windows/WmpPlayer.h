@@ -46,6 +46,7 @@ class WmpPlayer : public MediaPlayer {
   class Site;
   class Events;
   IWMPControls* Controls();  // a new reference, released by the caller
+  void PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom);
   void Shutdown();
 
   HWND panel_;
@@ -58,6 +59,7 @@ class WmpPlayer : public MediaPlayer {
   bool hasMedia_ = false;
   bool cannotOpen_ = false;  // the last media given is no file the control can open
   int trackedState_ = 0;  // wmppsUndefined
+  HRESULT playFailure_ = S_OK;  // how the control failed to play the media given last
 };
 
 }  // namespace titrelle

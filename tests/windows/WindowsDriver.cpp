@@ -219,15 +219,18 @@ struct Program {
   DWORD watchedBefore = 0;
   double startMs = 0;
 
-  bool Start(const std::wstring& exe, const std::wstring& folder) {
+  // `arguments` follow the program's name on its command line.
+  bool Launch(const std::wstring& exe, const std::wstring& folder, const std::wstring& arguments = {}) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring command = L"\"" + exe + L"\"";
+    std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &process) != FALSE;
+  }
+
+  bool Start(const std::wstring& exe, const std::wstring& folder, const std::wstring& arguments = {}) {
     const auto begun = std::chrono::steady_clock::now();
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-      return false;
-    }
+    if (!Launch(exe, folder, arguments)) return false;
     WaitFor([&] { return (window = TopWindow(process.dwProcessId, kWindowClass, L"Titrelle")) != nullptr; });
     startMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begun).count();
     watchedBefore = programProcess;
@@ -517,9 +520,12 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
         "edit mode: Enter is refused in the user view");
 }
 
+// Opens the video and answers the question about its subtitle file: by a button (IDYES, IDNO) or, for
+// IDCANCEL, by Escape. `text` gets its text, then its buttons' captions, the default one marked with "*".
+// An empty `video`: the program was given it on its command line.
 bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std::string* text) {
   text->clear();
-  if (!OpenThroughDialog(program, video)) {
+  if (!video.empty() && !OpenThroughDialog(program, video)) {
     *text = "<the open dialog did not take the name>";
     return false;
   }
@@ -529,7 +535,15 @@ bool AnswerQuestion(Program& program, const std::wstring& video, int answer, std
     return false;
   }
   *text = MessageBoxText(question);
-  PressDialogButton(question, answer);
+  for (int id : {IDYES, IDNO}) {
+    HWND button = GetDlgItem(question, id);
+    const bool isDefault = (GetWindowLongW(button, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
+    *text += " [" + TextOf(button) + (isDefault ? "*]" : "]");
+  }
+  if (answer == IDCANCEL)
+    Key(GetDlgItem(question, IDYES), VK_ESCAPE);  // the dialog's loop takes a key for any of its controls
+  else
+    PressDialogButton(question, answer);
   return WaitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); });
 }
 
@@ -600,6 +614,130 @@ void CheckFontDialog(Program& program, const std::wstring& subtitlePath) {
         "font dialog: the lines already written are restyled and saved", Readable(file));
 }
 
+// A file the player cannot play: F9 tells so, and the program goes on.
+void CheckUnplayableFile(const std::wstring& exe, const std::wstring& work, const std::wstring& folder) {
+  const std::wstring bad = folder + L"\\bad.mp4";
+  HANDLE file = CreateFileW(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, "no video", 8, &written, nullptr);
+  CloseHandle(file);
+  Program program;
+  if (!program.Start(exe, work) || !OpenThroughDialog(program, bad)) {
+    Check(false, "player: a file it cannot play is opened");
+    program.Close();
+    return;
+  }
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
+  HWND box = nullptr;
+  WaitFor([&] {
+    return (box = MessageBoxOf(program.Id(), L"Titrelle")) != nullptr ||
+           WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+  });
+  const std::string text = box ? MessageBoxText(box) : "<no message>";
+  if (box) PressDialogButton(box, IDOK);
+  const bool alive = WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT;
+  Check(alive && program.Close(), "player: F9 on a file it cannot play says so, and the program goes on",
+        Readable(text));
+  DeleteFileW(bad.c_str());
+}
+
+// A system without the Media Player control: the program names what to install. Wine's own list of DLLs not
+// to load keeps the control's from loading for the programs started meanwhile.
+void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
+  HKEY overrides = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                  &overrides, nullptr);
+  RegSetValueExW(overrides, L"wmp", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+  Program program;
+  HWND box = nullptr;
+  if (program.Launch(exe, work)) {
+    programProcess = program.Id();
+    WaitFor([&] {
+      return (box = MessageBoxOf(program.Id(), L"Titrelle")) != nullptr ||
+             WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0;
+    });
+  }
+  const std::string text = box ? MessageBoxText(box) : "<no message>";
+  if (box) PressDialogButton(box, IDOK);
+  const bool ended = !program.Close();  // with status 1
+  RegDeleteValueW(overrides, L"wmp");
+  RegCloseKey(overrides);
+  Check(text.find("Windows Media Player") != std::string::npos &&
+            text.find("(Media Feature Pack)") != std::string::npos && ended,
+        "start: without the Media Player control the program names it and the Media Feature Pack, and ends",
+        Readable(text));
+}
+
+// `titrelle.exe --export-srt IN OUT --plain` under Chinese names: the standard copy, and its report on the
+// output the program was given.
+void CheckExport(const std::wstring& exe, const std::wstring& folder) {
+  const std::wstring input = folder + L"\\\x5B57\x5E55.srt";    // 字幕.srt
+  const std::wstring output = folder + L"\\\x5BFC\x51FA.srt";   // 导出.srt
+  const std::wstring report = folder + L"\\report.txt";
+  HANDLE file = CreateFileW(input.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::string group = "1\r\n00:00:01:000 --> 00:00:02:500\r\n<b>\xC4\xE3\xBA\xC3</b>\r\n\r\n";  // 你好
+  DWORD written = 0;
+  WriteFile(file, group.data(), static_cast<DWORD>(group.size()), &written, nullptr);
+  CloseHandle(file);
+  DeleteFileW(output.c_str());
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE out = CreateFileW(report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::wstring command = L"\"" + exe + L"\" --export-srt \"" + input + L"\" \"" + output + L"\" --plain";
+  PROCESS_INFORMATION process{};
+  DWORD status = 99;
+  if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                     &process)) {
+    WaitForSingleObject(process.hProcess, kWaitMs);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(out);
+  const std::string copy = FileBytes(output);
+  const std::string printed = FileBytes(report);
+  Check(status == 0 && copy.find("00:00:01,000 --> 00:00:02,500") != std::string::npos &&
+            copy.find("\xE4\xBD\xA0\xE5\xA5\xBD") != std::string::npos && copy.find("<b>") == std::string::npos &&
+            printed.find("titrelle: wrote 1 subtitle to ") == 0,
+        "export: titrelle.exe --export-srt writes the plain standard copy (UTF-8) and says so on its output",
+        "status " + std::to_string(status) + ", printed: " + printed + ", copy: " + copy);
+  for (const std::wstring& name : {input, output, report}) DeleteFileW(name.c_str());
+}
+
+// A screen of 144 DPI (Wine's setting for the programs started meanwhile): the window is laid out at 150 %.
+void CheckScaledLayout(const std::wstring& exe, const std::wstring& work) {
+  HKEY desktop = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop,
+                  nullptr);
+  const DWORD dpi = 144;
+  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  Program program;
+  const bool started = program.Start(exe, work);
+  RegDeleteValueW(desktop, L"LogPixels");
+  RegCloseKey(desktop);
+  std::string sizes;
+  bool scaled = started;
+  for (const char* name : {"OpenButton", "InputEdit"}) {
+    const titrelle::WindowTable& table = titrelle::MainWindowTable();
+    RECT area{};
+    GetWindowRect(Control(program.window, table, name), &area);
+    for (const titrelle::ControlEntry& entry : table.controls) {
+      if (entry.name != name) continue;
+      scaled = scaled && area.right - area.left == MulDiv(entry.width, 3, 2) &&
+               area.bottom - area.top == MulDiv(entry.height, 3, 2);
+      sizes += std::string(" ") + name + " " + std::to_string(area.right - area.left) + "x" +
+               std::to_string(area.bottom - area.top) + " for " + std::to_string(entry.width) + "x" +
+               std::to_string(entry.height);
+    }
+  }
+  DismissUnexpectedBoxes(program.Id(), "the start at 144 DPI");
+  Check(scaled && program.Close(), "start: at 144 DPI the controls are laid out at 150 %", sizes);
+}
+
 // The file-system edge on its own, in this process: the save policy on Windows paths.
 void CheckFileSystem(const std::wstring& folder) {
   titrelle::WindowsFileSystem files;
@@ -620,6 +758,22 @@ void CheckFileSystem(const std::wstring& folder) {
   Check(files.DisplayName(path).find("\xD7\xD6\xC4\xBB ?.srt") != std::string::npos,
         "files: a message shows the name in code page 936, \"?\" for what it cannot hold",
         Readable(files.DisplayName(path)));
+
+  // Another program holds the file open without delete sharing: the save goes in place, and the temporary
+  // file it could not put there is gone.
+  HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  failure.clear();
+  try {
+    files.Save(path, "held\r\n");
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+  Check(holder != INVALID_HANDLE_VALUE && failure.empty() && FileBytes(path) == "held\r\n" &&
+            SavesLeftBeside(path) == 0,
+        "files: a file held open without delete sharing is saved in place, no temporary file left beside it",
+        Readable(failure) + " " + std::to_string(SavesLeftBeside(path)) + " left");
 
   // A hard link stays shared: the file is written in place.
   const std::wstring link = folder + L"\\link.srt";
@@ -824,23 +978,27 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i) atomsGone = atomsGone && AtomOf(i) == 0;
   Check(atomsGone, "close: the atoms are deleted");
 
-  // Opening the video again finds its subtitle file: Yes resumes it, No makes it the backup.
+  // Opening the video again (given on the command line) finds its subtitle file: Yes resumes it; through the
+  // open dialog, Escape makes it the backup.
   Program again;
-  if (again.Start(exe, work)) {
+  if (again.Start(exe, work, L"\"" + video + L"\"")) {
     std::string question;
-    const bool yes = AnswerQuestion(again, video, IDYES, &question);
+    const bool yes = AnswerQuestion(again, {}, IDYES, &question);
     HWND view = Control(again.window, titrelle::MainWindowTable(), "UserRichEdit");
     const bool resumed = yes && WaitFor([&] { return IsWindowVisible(view) != FALSE; });
     DismissUnexpectedBoxes(again.Id(), "resuming");
     Check(resumed && TextOf(view).find("X\xC4\xE3\xBA\xC3 Titrelle") != std::string::npos,
-          "question: Yes resumes the file in edit mode", Readable(question));
+          "question: titrelle.exe VIDEO opens it at start; Yes resumes the file in edit mode",
+          Readable(question));
+    Check(question.size() > 14 && question.substr(question.size() - 14) == " [&Yes*] [&No]",
+          "question: its buttons are \"&Yes\", the default, and \"&No\"", Readable(question));
     CheckFontDialog(again, subtitle);
     const std::string restyled = FileBytes(subtitle);
-    const bool no = AnswerQuestion(again, video, IDNO, &question);
+    const bool no = AnswerQuestion(again, video, IDCANCEL, &question);
     DismissUnexpectedBoxes(again.Id(), "declining");
     const bool declined = no && WaitFor([&] { return FileBytes(subtitle + L".bak") == restyled; }) &&
                           FileBytes(subtitle) == "<missing>" && TextOf(view).empty();
-    Check(declined, "question: No keeps the old file as the backup and starts afresh",
+    Check(declined, "question: Escape answers No, which keeps the old file as the backup and starts afresh",
           Readable(question) + " / backup: " + Readable(FileBytes(subtitle + L".bak")) +
               " / user view: " + Readable(TextOf(view)));
     Check(again.Close(), "close: the second run ends cleanly");
@@ -848,6 +1006,10 @@ int wmain(int argc, wchar_t** argv) {
     Check(false, "start: the program starts a second time");
   }
 
+  CheckUnplayableFile(exe, work, folder);
+  CheckMissingPlayer(exe, work);
+  CheckExport(exe, work);
+  CheckScaledLayout(exe, work);
   CheckFileSystem(work);
   std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
   std::printf("%d passed, %d failed\n", passed, failed);
