@@ -1234,7 +1234,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
         Verdict(startup.Quantile(0.5) < 0.3));
   }
   for (const ScenarioResult& result : results) {
-    std::printf("-- %s\n", result.withSound ? "video with sound (the position against mpv's audio clock)"
+    std::printf("-- %s\n", result.withSound ? "video with sound (the position follows the audio clock)"
                                             : "video without sound (the position follows the frame time)");
     std::printf("open to the first frame        %6.1f ms\n", Ms(result.openToFirstFrame));
     std::printf(

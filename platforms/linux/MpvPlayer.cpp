@@ -39,13 +39,27 @@ constexpr int kPlayStateTransitioning = 9;
 
 // A position string is good for the position read right after it only this long.
 constexpr auto kPinLifetime = std::chrono::milliseconds(5);
+// An answer about mpv's audio clock serves the reads that follow it this closely; then the next question
+// goes. More often costs mpv's core more; less often, a stall of the audio output shows that much later.
+constexpr auto kAudioReadingLifetime = std::chrono::milliseconds(10);
+// With no newer answer (mpv's core busy), an answer is moved on this far at most, then held: about what an
+// answer late by a frame would need.
+constexpr auto kAudioReadingReach = std::chrono::milliseconds(50);
+// How long the frame time stands in for an audio clock mpv did not have, before mpv is asked again.
+constexpr auto kNoAudioClockRecheck = std::chrono::milliseconds(50);
 
 enum ObservedProperty : std::uint64_t { kEofReached = 1, kTimePos = 2 };
 
 // Answers to the player's own calls about the media carry what they answer in the top bits of their user
 // data and the media they are about (the count of media opened) below. Seeks carry their serial alone, the
 // subtitles a tag of their own (MpvSubtitles::kReplyTag), which these never match.
-enum ReplyKind : std::uint64_t { kSeekReply = 0, kLoadReply = 1, kFrameRateReply = 2, kDurationReply = 3 };
+enum ReplyKind : std::uint64_t {
+  kSeekReply = 0,
+  kLoadReply = 1,
+  kFrameRateReply = 2,
+  kDurationReply = 3,
+  kAudioClockReply = 4,
+};
 constexpr int kReplyKindShift = 60;
 constexpr std::uint64_t kReplySerialMask = (std::uint64_t{1} << 52) - 1;
 
@@ -432,6 +446,7 @@ void MpvPlayer::IssueSeek(double seconds) {
   seekTarget_ = seconds;
   seekAcknowledged_ = false;
   frameReading_.reset();
+  ForgetAudioClock();
   ++seekSerial_;
   ++seekEpoch_;
   mpv_node items[3];
@@ -449,15 +464,41 @@ void MpvPlayer::IssueSeek(double seconds) {
 }
 
 double MpvPlayer::LivePosition() {
+  using SteadyClock = PlaybackClock::TimePoint::clock;
+  const auto now = SteadyClock::now();
+  if (noAudioClockSince_ && now - *noAudioClockSince_ >= kNoAudioClockRecheck) noAudioClockSince_.reset();
+  if (!noAudioClockSince_) {
+    if (!audioAskedAt_ && (!audioReading_ || now - audioReading_->at >= kAudioReadingLifetime)) {
+      AskAudioClock(now);
+    }
+    if (audioReading_) {
+      const auto since = std::clamp(now - audioReading_->at, SteadyClock::duration::zero(),
+                                    std::chrono::duration_cast<SteadyClock::duration>(kAudioReadingReach));
+      return clock_.FromAudio(audioReading_->seconds + std::chrono::duration<double>(since).count());
+    }
+  }
   // Nothing told since playback (re)started: where it restarted.
   if (!frameReading_) return clock_.Last();
-  return clock_.FromFrameTime(frameReading_->seconds, frameReading_->seenAt,
-                              PlaybackClock::TimePoint::clock::now());
+  return clock_.FromFrameTime(frameReading_->seconds, frameReading_->seenAt, now);
+}
+
+void MpvPlayer::AskAudioClock(PlaybackClock::TimePoint now) {
+  if (mpv_get_property_async(mpv_, ReplyTag(kAudioClockReply, ++audioQuestion_), "audio-pts",
+                             MPV_FORMAT_DOUBLE) >= 0) {
+    audioAskedAt_ = now;
+  }
+}
+
+void MpvPlayer::ForgetAudioClock() {
+  audioReading_.reset();
+  audioQuestionFloor_ = audioQuestion_;
 }
 
 void MpvPlayer::RestartClock(double seconds) {
   clock_.Restart(seconds);
   frameReading_.reset();
+  ForgetAudioClock();
+  noAudioClockSince_.reset();
 }
 
 void MpvPlayer::Unload(State state) {
@@ -575,6 +616,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         seekTarget_.reset();
       }
       break;
+    case MPV_EVENT_AUDIO_RECONFIG:
+      noAudioClockSince_.reset();
+      break;
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto& property = *static_cast<const mpv_event_property*>(event.data);
       if (event.reply_userdata == kTimePos) {
@@ -631,6 +675,27 @@ void MpvPlayer::HandleOwnReply(const mpv_event& event) {
           entryId_ = result.u.list->values[i].u.int64;
         }
       }
+      return;
+    }
+    case kAudioClockReply: {
+      if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
+      const auto now = PlaybackClock::TimePoint::clock::now();
+      const auto askedAt = audioAskedAt_.value_or(now);
+      if (serial == (audioQuestion_ & kReplySerialMask)) audioAskedAt_.reset();
+      if (serial <= (audioQuestionFloor_ & kReplySerialMask) || state_ != State::kPlaying || seekTarget_)
+        return;
+      const auto& property = *static_cast<const mpv_event_property*>(event.data);
+      if (event.error < 0 || property.format != MPV_FORMAT_DOUBLE || property.data == nullptr) {
+        // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
+        audioReading_.reset();
+        noAudioClockSince_ = now;
+        return;
+      }
+      // mpv read its clock somewhere between the question and the answer: the middle it is, or just before
+      // the answer when the core kept the question waiting (it read the clock as it got free).
+      const auto middle = askedAt + (now - askedAt) / 2;
+      audioReading_ = AudioReading{*static_cast<const double*>(property.data),
+                                   std::max(middle, now - std::chrono::milliseconds(1))};
       return;
     }
     case kFrameRateReply:

@@ -5,9 +5,10 @@
 // Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
 // threads, which only wake the render thread or post to the GUI loop. Nothing on the GUI thread waits for
 // mpv's core, which can be busy for seconds (reading a large subtitle script, or waiting while the render
-// thread lays out a huge line): every command goes without waiting and its answer comes back as an event,
-// the position is made from the frame time mpv reports as it changes (an observed property), and the rest is
-// the state this layer keeps. mpv's event queue is read only when mpv has said it holds something. Only
+// thread lays out a huge line): every command and question goes without waiting and its answer comes back
+// as an event, and the rest is the state this layer keeps: the position is mpv's audio clock, asked for
+// without waiting and moved on by the steady clock until the answer, or the frame time mpv reports as it
+// changes (an observed property). mpv's event queue is read only when mpv has said it holds something. Only
 // creating and destroying the player wait for mpv.
 //
 // mpv needs the C numeric locale: call setlocale(LC_NUMERIC, "C") after the QApplication exists (its
@@ -102,6 +103,8 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void SetPause(bool pause);
   void IssueSeek(double seconds);
   double LivePosition();
+  void AskAudioClock(PlaybackClock::TimePoint now);
+  void ForgetAudioClock();
   void RestartClock(double seconds);
   void Unload(State state);
 
@@ -130,10 +133,24 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   std::uint64_t seekSerial_ = 0;
   bool seekAcknowledged_ = false;
   PlaybackClock clock_;
+  // The last answer about mpv's audio clock. Each question is a round trip to mpv's core, which the clock's
+  // thousand ticks a second cannot each afford, and which may take seconds when the core is busy: one
+  // answer serves the reads of the next few milliseconds, moved on by the time since (the audio clock runs
+  // at the steady clock's speed while playing), and a new question goes when it is that old, one at a time.
+  // Without an answer the reading is moved on only a little further: a busy core holds the picture too.
+  struct AudioReading {
+    double seconds;
+    PlaybackClock::TimePoint at;
+  };
+  std::optional<AudioReading> audioReading_;
+  std::uint64_t audioQuestion_ = 0;       // counts the questions asked
+  std::uint64_t audioQuestionFloor_ = 0;  // answers to this one and earlier were asked before a restart
+  std::optional<PlaybackClock::TimePoint> audioAskedAt_;  // the question on its way, asked then
+  // When mpv last had no audio clock to give (none in the media, no device, or the audio not started yet):
+  // the frame time serves until it is asked again a little later.
+  std::optional<PlaybackClock::TimePoint> noAudioClockSince_;
   // The frame time, observed: mpv says when it changes, which is when a new frame is due, and the clock
   // moves it on from the moment it came in, up to the next frame's time (see PlaybackClock::FromFrameTime).
-  // Asking mpv for its audio clock instead would wait for mpv's core, and while the core is busy the
-  // picture stands still anyway: the position holds with it.
   struct FrameReading {
     double seconds;
     PlaybackClock::TimePoint seenAt;

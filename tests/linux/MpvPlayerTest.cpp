@@ -111,7 +111,7 @@ TEST_F(MpvPlayerTest, OpenedMediaStaysStoppedAtTheStartShowingItsFirstFrame) {
   }
 }
 
-// A video with sound and one without: the position moves on between frames in both.
+// Both clocks: the audio clock, and the frame time of a video without sound.
 class MpvPlayerClockTest : public MpvPlayerTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(MpvPlayerClockTest, PlayingPositionMovesOnInStepsFinerThanAFrame) {
