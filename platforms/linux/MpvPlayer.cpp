@@ -9,7 +9,9 @@
 #include <clocale>
 #include <cmath>
 #include <filesystem>
+#include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "base/Cp936.h"
 #include "base/Error.h"
@@ -37,13 +39,59 @@ constexpr int kPlayStateTransitioning = 9;
 
 // A position string is good for the position read right after it only this long.
 constexpr auto kPinLifetime = std::chrono::milliseconds(5);
-// A reading of mpv's audio clock serves the reads that follow it this closely. Longer saves round trips
-// into mpv's core, but a stall of the audio output would show that much later.
+// An answer about mpv's audio clock serves the reads that follow it this closely; then the next question
+// goes. More often costs mpv's core more; less often, a stall of the audio output shows that much later.
 constexpr auto kAudioReadingLifetime = std::chrono::milliseconds(10);
+// With no newer answer (mpv's core busy), an answer is moved on this far at most, then held: about what an
+// answer late by a frame would need.
+constexpr auto kAudioReadingReach = std::chrono::milliseconds(50);
 // How long the frame time stands in for an audio clock mpv did not have, before mpv is asked again.
 constexpr auto kNoAudioClockRecheck = std::chrono::milliseconds(50);
 
 enum ObservedProperty : std::uint64_t { kEofReached = 1, kTimePos = 2 };
+
+// Answers to the player's own calls about the media carry what they answer in the top bits of their user
+// data and the media they are about (the count of media opened) below. Seeks carry their serial alone, the
+// subtitles a tag of their own (MpvSubtitles::kReplyTag), which these never match.
+enum ReplyKind : std::uint64_t {
+  kSeekReply = 0,
+  kLoadReply = 1,
+  kFrameRateReply = 2,
+  kDurationReply = 3,
+  kAudioClockReply = 4,
+};
+constexpr int kReplyKindShift = 60;
+constexpr std::uint64_t kReplySerialMask = (std::uint64_t{1} << 52) - 1;
+
+std::uint64_t ReplyTag(ReplyKind kind, std::uint64_t serial) {
+  return (std::uint64_t{kind} << kReplyKindShift) | (serial & kReplySerialMask);
+}
+
+ReplyKind KindOf(std::uint64_t userdata) { return static_cast<ReplyKind>(userdata >> kReplyKindShift); }
+
+// A command made of texts, as mpv_command_node_async takes it; the texts must outlive the call only.
+class TextCommand {
+ public:
+  explicit TextCommand(std::initializer_list<const char*> words) {
+    for (const char* word : words) {
+      mpv_node item;
+      item.format = MPV_FORMAT_STRING;
+      item.u.string = const_cast<char*>(word);
+      items_.push_back(item);
+    }
+    list_.num = static_cast<int>(items_.size());
+    list_.values = items_.data();
+    list_.keys = nullptr;
+    node_.format = MPV_FORMAT_NODE_ARRAY;
+    node_.u.list = &list_;
+  }
+  mpv_node* Node() { return &node_; }
+
+ private:
+  std::vector<mpv_node> items_;
+  mpv_node_list list_{};
+  mpv_node node_{};
+};
 
 void CheckMpv(int result) {
   if (result < 0) throw Error(std::string(kPlayerCallFailed) + ": " + mpv_error_string(result));
@@ -137,6 +185,7 @@ void MpvPlayer::SetURL(const std::filesystem::path& path) {
   const std::string utf8 = path.string();
   std::error_code error;
   durationSeconds_ = 0;
+  ++loadSerial_;  // whatever mpv still has to say about the media before is old news
   if (utf8.empty() || !std::filesystem::is_regular_file(path, error)) {
     // mpv would find out too, a moment later; saying so at once keeps the old media from playing on.
     Unload(State::kFailed);
@@ -145,26 +194,17 @@ void MpvPlayer::SetURL(const std::filesystem::path& path) {
   }
   if (panel_) panel_->MediaOpened(path);
   SetPause(true);
-  const char* command[] = {"loadfile", utf8.c_str(), "replace", nullptr};
-  mpv_node result;
-  CheckMpv(mpv_command_ret(mpv_, command, &result));
+  // mpv answers with the playlist entry it made before it starts on the file (the command only queues the
+  // file), so the entry is known before any event about it comes in.
+  TextCommand load({"loadfile", utf8.c_str(), "replace"});
+  CheckMpv(mpv_command_node_async(mpv_, ReplyTag(kLoadReply, loadSerial_), load.Node()));
   entryId_ = 0;
-  if (result.format == MPV_FORMAT_NODE_MAP) {
-    for (int i = 0; i < result.u.list->num; ++i) {
-      if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
-          result.u.list->values[i].format == MPV_FORMAT_INT64) {
-        entryId_ = result.u.list->values[i].u.int64;
-      }
-    }
-  }
-  mpv_free_node_contents(&result);
   subtitles_->MediaGone();
   seekTarget_.reset();
   seekAfterOpening_.reset();
   pinnedSecond_.reset();
   heldSeconds_ = 0;
   stateAfterOpening_ = State::kStopped;
-  noAudioClockSince_.reset();
   EnterState(State::kOpening);
 }
 
@@ -395,8 +435,9 @@ double MpvPlayer::PlayerClockSeconds() {
 void MpvPlayer::EnterState(State state) { state_ = state; }
 
 void MpvPlayer::SetPause(bool pause) {
+  // mpv runs what it is asked in the order asked: a seek or a load after this finds the pause in place.
   int flag = pause ? 1 : 0;
-  CheckMpv(mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag));
+  CheckMpv(mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag));
 }
 
 void MpvPlayer::IssueSeek(double seconds) {
@@ -404,8 +445,8 @@ void MpvPlayer::IssueSeek(double seconds) {
   if (seekTarget_ && *seekTarget_ == seconds) return;
   seekTarget_ = seconds;
   seekAcknowledged_ = false;
-  audioReading_.reset();
   frameReading_.reset();
+  ForgetAudioClock();
   ++seekSerial_;
   ++seekEpoch_;
   mpv_node items[3];
@@ -419,7 +460,7 @@ void MpvPlayer::IssueSeek(double seconds) {
   mpv_node command;
   command.format = MPV_FORMAT_NODE_ARRAY;
   command.u.list = &list;
-  CheckMpv(mpv_command_node_async(mpv_, seekSerial_, &command));
+  CheckMpv(mpv_command_node_async(mpv_, ReplyTag(kSeekReply, seekSerial_), &command));
 }
 
 double MpvPlayer::LivePosition() {
@@ -427,35 +468,36 @@ double MpvPlayer::LivePosition() {
   const auto now = SteadyClock::now();
   if (noAudioClockSince_ && now - *noAudioClockSince_ >= kNoAudioClockRecheck) noAudioClockSince_.reset();
   if (!noAudioClockSince_) {
-    if (audioReading_ && now - audioReading_->at < kAudioReadingLifetime) {
-      return clock_.FromAudio(audioReading_->seconds +
-                              std::chrono::duration<double>(now - audioReading_->at).count());
+    if (!audioAskedAt_ && (!audioReading_ || now - audioReading_->at >= kAudioReadingLifetime)) {
+      AskAudioClock(now);
     }
-    audioReading_.reset();
-    double seconds = 0;
-    const int result = mpv_get_property(mpv_, "audio-pts", MPV_FORMAT_DOUBLE, &seconds);
-    // The reading belongs to the middle of the round trip.
-    const auto at = now + (SteadyClock::now() - now) / 2;
-    if (result >= 0) {
-      audioReading_ = AudioReading{seconds, at};
-      return clock_.FromAudio(seconds);
+    if (audioReading_) {
+      const auto since = std::clamp(now - audioReading_->at, SteadyClock::duration::zero(),
+                                    std::chrono::duration_cast<SteadyClock::duration>(kAudioReadingReach));
+      return clock_.FromAudio(audioReading_->seconds + std::chrono::duration<double>(since).count());
     }
-    // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
-    noAudioClockSince_ = now;
   }
-  if (!frameReading_) {
-    // Nothing observed since playback (re)started: ask.
-    double seconds = 0;
-    if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0) return clock_.Last();
-    frameReading_ = FrameReading{seconds, SteadyClock::now()};
+  // Nothing told since playback (re)started: where it restarted.
+  if (!frameReading_) return clock_.Last();
+  return clock_.FromFrameTime(frameReading_->seconds, frameReading_->seenAt, now);
+}
+
+void MpvPlayer::AskAudioClock(PlaybackClock::TimePoint now) {
+  if (mpv_get_property_async(mpv_, ReplyTag(kAudioClockReply, ++audioQuestion_), "audio-pts",
+                             MPV_FORMAT_DOUBLE) >= 0) {
+    audioAskedAt_ = now;
   }
-  return clock_.FromFrameTime(frameReading_->seconds, frameReading_->seenAt, SteadyClock::now());
+}
+
+void MpvPlayer::ForgetAudioClock() {
+  audioReading_.reset();
+  audioQuestionFloor_ = audioQuestion_;
 }
 
 void MpvPlayer::RestartClock(double seconds) {
   clock_.Restart(seconds);
-  audioReading_.reset();
   frameReading_.reset();
+  ForgetAudioClock();
   noAudioClockSince_.reset();
 }
 
@@ -473,12 +515,16 @@ void MpvPlayer::Unload(State state) {
   EnterState(state);
 }
 
+void MpvPlayer::MediaFailed() {
+  entryId_ = 0;
+  subtitles_->MediaGone();
+  seekTarget_.reset();
+  seekAfterOpening_.reset();
+  heldSeconds_ = 0;
+  EnterState(State::kFailed);
+}
+
 void MpvPlayer::OnFileLoaded() {
-  if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &durationSeconds_) < 0) durationSeconds_ = 0;
-  double fps = 0;
-  if (mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0) {
-    clock_.SetFrameDuration(1.0 / fps);
-  }
   std::optional<double> seek = std::exchange(seekAfterOpening_, std::nullopt);
   if (seek && durationSeconds_ > 0) seek = std::min(*seek, durationSeconds_);
   heldSeconds_ = seek.value_or(0);
@@ -530,19 +576,23 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       startedEntryId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
       break;
     case MPV_EVENT_FILE_LOADED:
-      if (state_ == State::kOpening && entryId_ != 0 && startedEntryId_ == entryId_) OnFileLoaded();
+      // The media's frame rate and length are asked for, in this order; the answer with the length
+      // finishes the opening (mpv answers in the order asked).
+      if (state_ == State::kOpening && entryId_ != 0 && startedEntryId_ == entryId_) {
+        mpv_get_property_async(mpv_, ReplyTag(kFrameRateReply, loadSerial_), "container-fps",
+                               MPV_FORMAT_DOUBLE);
+        if (mpv_get_property_async(mpv_, ReplyTag(kDurationReply, loadSerial_), "duration",
+                                   MPV_FORMAT_DOUBLE) < 0) {
+          OnFileLoaded();
+        }
+      }
       break;
     case MPV_EVENT_END_FILE: {
       const auto& end = *static_cast<const mpv_event_end_file*>(event.data);
       if (entryId_ == 0 || end.playlist_entry_id != entryId_) break;  // media replaced earlier
       if (end.reason == MPV_END_FILE_REASON_ERROR) {
         // Missing, unreadable or not media at all: the status says so.
-        entryId_ = 0;
-        subtitles_->MediaGone();
-        seekTarget_.reset();
-        seekAfterOpening_.reset();
-        heldSeconds_ = 0;
-        EnterState(State::kFailed);
+        MediaFailed();
       } else if (end.reason == MPV_END_FILE_REASON_EOF) {
         heldSeconds_ = clock_.Last();
         EnterState(State::kEnded);
@@ -550,17 +600,11 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       break;
     }
     case MPV_EVENT_GET_PROPERTY_REPLY:
-      if (MpvSubtitles::IsOwnReply(event.reply_userdata)) subtitles_->HandleReply(event);
-      break;
     case MPV_EVENT_COMMAND_REPLY:
       if (MpvSubtitles::IsOwnReply(event.reply_userdata)) {
         subtitles_->HandleReply(event);
-        break;
-      }
-      if (event.reply_userdata == seekSerial_ && seekTarget_) {
-        seekAcknowledged_ = true;
-        // A seek mpv refused (media that cannot seek) will never restart: read the real position again.
-        if (event.error < 0) seekTarget_.reset();
+      } else {
+        HandleOwnReply(event);
       }
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
@@ -581,8 +625,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         // Events are read as soon as mpv wakes the GUI loop, and on every read of the position: the moment
         // one is read is the moment the frame time changed, give or take the tick in hand.
         if (property.format == MPV_FORMAT_DOUBLE && state_ == State::kPlaying && !seekTarget_) {
-          frameReading_ = FrameReading{*static_cast<const double*>(property.data),
-                                       PlaybackClock::TimePoint::clock::now()};
+          const double seconds = *static_cast<const double*>(property.data);
+          const auto now = PlaybackClock::TimePoint::clock::now();
+          if (clock_.TakesFrameTime(seconds, now)) frameReading_ = FrameReading{seconds, now};
         }
         break;
       }
@@ -590,11 +635,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       // goes on; otherwise the media has ended and the player stops there.
       if (event.reply_userdata == kEofReached && property.format == MPV_FORMAT_FLAG &&
           *static_cast<const int*>(property.data) != 0 && state_ == State::kPlaying && !seekTarget_) {
-        double timePos = 0;
+        // The last frame's time, as mpv told it.
         heldSeconds_ = clock_.Last();
-        if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &timePos) >= 0) {
-          heldSeconds_ = std::max(heldSeconds_, timePos);
-        }
+        if (frameReading_) heldSeconds_ = std::max(heldSeconds_, frameReading_->seconds);
         SetPause(true);
         EnterState(State::kEnded);
       }
@@ -602,6 +645,74 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
     }
     default:
       break;
+  }
+}
+
+void MpvPlayer::HandleOwnReply(const mpv_event& event) {
+  const std::uint64_t serial = event.reply_userdata & kReplySerialMask;
+  switch (KindOf(event.reply_userdata)) {
+    case kSeekReply:
+      if (event.event_id == MPV_EVENT_COMMAND_REPLY && serial == seekSerial_ && seekTarget_) {
+        seekAcknowledged_ = true;
+        // A seek mpv refused (media that cannot seek) will never restart: read the real position again.
+        if (event.error < 0) seekTarget_.reset();
+      }
+      return;
+    case kLoadReply: {
+      if (event.event_id != MPV_EVENT_COMMAND_REPLY || serial != (loadSerial_ & kReplySerialMask) ||
+          state_ != State::kOpening) {
+        return;
+      }
+      if (event.error < 0) {
+        MediaFailed();
+        return;
+      }
+      const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+      if (result.format != MPV_FORMAT_NODE_MAP) return;
+      for (int i = 0; i < result.u.list->num; ++i) {
+        if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
+            result.u.list->values[i].format == MPV_FORMAT_INT64) {
+          entryId_ = result.u.list->values[i].u.int64;
+        }
+      }
+      return;
+    }
+    case kAudioClockReply: {
+      if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
+      const auto now = PlaybackClock::TimePoint::clock::now();
+      const auto askedAt = audioAskedAt_.value_or(now);
+      if (serial == (audioQuestion_ & kReplySerialMask)) audioAskedAt_.reset();
+      if (serial <= (audioQuestionFloor_ & kReplySerialMask) || state_ != State::kPlaying || seekTarget_)
+        return;
+      const auto& property = *static_cast<const mpv_event_property*>(event.data);
+      if (event.error < 0 || property.format != MPV_FORMAT_DOUBLE || property.data == nullptr) {
+        // No audio (none in the file, or no device at all): the frame time it is, until the audio comes back.
+        audioReading_.reset();
+        noAudioClockSince_ = now;
+        return;
+      }
+      // mpv read its clock somewhere between the question and the answer: the middle it is, or just before
+      // the answer when the core kept the question waiting (it read the clock as it got free).
+      const auto middle = askedAt + (now - askedAt) / 2;
+      audioReading_ = AudioReading{*static_cast<const double*>(property.data),
+                                   std::max(middle, now - std::chrono::milliseconds(1))};
+      return;
+    }
+    case kFrameRateReply:
+    case kDurationReply: {
+      if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY || serial != (loadSerial_ & kReplySerialMask))
+        return;
+      const auto& property = *static_cast<const mpv_event_property*>(event.data);
+      const bool known = event.error >= 0 && property.format == MPV_FORMAT_DOUBLE && property.data != nullptr;
+      const double value = known ? *static_cast<const double*>(property.data) : 0;
+      if (KindOf(event.reply_userdata) == kFrameRateReply) {
+        if (value > 0) clock_.SetFrameDuration(1.0 / value);
+      } else if (state_ == State::kOpening) {
+        durationSeconds_ = std::isfinite(value) && value > 0 ? value : 0;
+        OnFileLoaded();
+      }
+      return;
+    }
   }
 }
 

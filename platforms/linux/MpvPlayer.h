@@ -3,10 +3,13 @@
 // render thread of its own into a VideoWidget inside the video panel.
 //
 // Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
-// threads, which only wake the render thread or post to the GUI loop. Reading the position asks mpv's audio
-// clock directly (a few microseconds, at most once in a few milliseconds) and follows the frame time mpv
-// reports as it changes; nothing on the GUI thread waits for a frame to be drawn, and mpv's event queue is
-// read only when mpv has said it holds something.
+// threads, which only wake the render thread or post to the GUI loop. Nothing on the GUI thread waits for
+// mpv's core, which can be busy for seconds (reading a large subtitle script, or waiting while the render
+// thread lays out a huge line): every command and question goes without waiting and its answer comes back
+// as an event, and the rest is the state this layer keeps: the position is mpv's audio clock, asked for
+// without waiting and moved on by the steady clock until the answer, or the frame time mpv reports as it
+// changes (an observed property). mpv's event queue is read only when mpv has said it holds something. Only
+// creating and destroying the player wait for mpv.
 //
 // mpv needs the C numeric locale: call setlocale(LC_NUMERIC, "C") after the QApplication exists (its
 // constructor sets the locale from the environment). The constructor does it too, but the program's
@@ -39,7 +42,7 @@ namespace titrelle {
 
 struct MpvPlayerOptions {
   // mpv's audio outputs, tried in order. The last, "null", plays to nowhere in real time: a machine without
-  // a sound device shows the video in silence and the position still follows the audio clock.
+  // a sound device shows the video in silence, in time.
   std::string audioOutput = "pipewire,pulse,alsa,jack,null";
 };
 
@@ -80,7 +83,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
 
   // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames
   // have been drawn, and mpv's own clock read directly (the audio clock, else the frame time), bypassing
-  // what this layer makes of it.
+  // what this layer makes of it. PlayerClockSeconds waits for mpv's core: the program never calls it.
   QWidget* VideoSurface() const { return video_; }
   QImage ShownFrame() const { return frames_->Front(); }
   std::uint64_t FramesShown() const { return frames_->PresentedCount(); }
@@ -93,11 +96,15 @@ class MpvPlayer final : public QObject, public MediaPlayer {
 
   void ProcessEvents();
   void HandleEvent(const mpv_event& event);
+  void HandleOwnReply(const mpv_event& event);
+  void MediaFailed();
   void OnFileLoaded();
   void EnterState(State state);
   void SetPause(bool pause);
   void IssueSeek(double seconds);
   double LivePosition();
+  void AskAudioClock(PlaybackClock::TimePoint now);
+  void ForgetAudioClock();
   void RestartClock(double seconds);
   void Unload(State state);
 
@@ -117,28 +124,33 @@ class MpvPlayer final : public QObject, public MediaPlayer {
 
   State state_ = State::kEmpty;
   State stateAfterOpening_ = State::kStopped;
-  std::int64_t entryId_ = 0;          // mpv's playlist entry of the media opened last; 0 when none
+  std::uint64_t loadSerial_ = 0;      // counts the media opened: an answer about earlier media is old news
+  std::int64_t entryId_ = 0;          // mpv's playlist entry of the media opened last; 0 when none (yet)
   std::int64_t startedEntryId_ = 0;   // the entry mpv is loading or playing
   double heldSeconds_ = 0;            // the position while not playing
   std::optional<double> seekTarget_;  // what reads return until playback has restarted there
   std::optional<double> seekAfterOpening_;
   std::uint64_t seekSerial_ = 0;
   bool seekAcknowledged_ = false;
-  // When mpv last had no audio clock to give (none in the media, no device, or the audio not started yet):
-  // the frame time serves until it is asked again a little later.
-  std::optional<PlaybackClock::TimePoint> noAudioClockSince_;
   PlaybackClock clock_;
-  // The last reading of mpv's audio clock. Every read from mpv is a round trip to its core thread, which
-  // the clock's thousand ticks a second cannot each afford: one reading serves the reads of the next few
-  // milliseconds, moved on by the time since (the audio clock runs at the steady clock's speed while
-  // playing).
+  // The last answer about mpv's audio clock. Each question is a round trip to mpv's core, which the clock's
+  // thousand ticks a second cannot each afford, and which may take seconds when the core is busy: one
+  // answer serves the reads of the next few milliseconds, moved on by the time since (the audio clock runs
+  // at the steady clock's speed while playing), and a new question goes when it is that old, one at a time.
+  // Without an answer the reading is moved on only a little further: a busy core holds the picture too.
   struct AudioReading {
     double seconds;
     PlaybackClock::TimePoint at;
   };
   std::optional<AudioReading> audioReading_;
+  std::uint64_t audioQuestion_ = 0;       // counts the questions asked
+  std::uint64_t audioQuestionFloor_ = 0;  // answers to this one and earlier were asked before a restart
+  std::optional<PlaybackClock::TimePoint> audioAskedAt_;  // the question on its way, asked then
+  // When mpv last had no audio clock to give (none in the media, no device, or the audio not started yet):
+  // the frame time serves until it is asked again a little later.
+  std::optional<PlaybackClock::TimePoint> noAudioClockSince_;
   // The frame time, observed: mpv says when it changes, which is when a new frame is due, and the clock
-  // moves it on from the moment it came in (see PlaybackClock::FromFrameTime).
+  // moves it on from the moment it came in, up to the next frame's time (see PlaybackClock::FromFrameTime).
   struct FrameReading {
     double seconds;
     PlaybackClock::TimePoint seenAt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace titrelle {
 namespace {
@@ -15,10 +16,22 @@ constexpr double kRestartShortfallSeconds = 0.25;
 
 }  // namespace
 
-void PlaybackClock::Restart(double seconds) {
+void PlaybackClock::Restart(double seconds, TimePoint at) {
   lastSeconds_ = seconds;
   restarting_ = true;
   frameSeconds_ = -1;
+  restartSeconds_ = seconds;
+  restartedAt_ = at;
+  frameTimeSinceRestart_ = false;
+}
+
+bool PlaybackClock::TakesFrameTime(double frameSeconds, TimePoint seenAt) {
+  if (std::exchange(frameTimeSinceRestart_, true)) return true;
+  // The frame time runs a frame ahead, and a frame may be late: two frames of slack.
+  const double since = std::max(std::chrono::duration<double>(seenAt - restartedAt_).count(), 0.0);
+  const double slack = 2 * frameDurationSeconds_;
+  return frameSeconds >= restartSeconds_ - kRestartShortfallSeconds &&
+         frameSeconds <= restartSeconds_ + since + slack;
 }
 
 void PlaybackClock::SetFrameDuration(double seconds) {

@@ -6,12 +6,16 @@
 
 #include <QColor>
 #include <QWidget>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "QtTestApp.h"
@@ -348,6 +352,62 @@ TEST_F(MpvPlayerTest, DestroyedInAnyStateWithoutTrouble) {
   }
 }
 
+// One subtitle line of a megabyte keeps mpv's core busy for seconds (reading the script, then laying the line
+// out for the picture). A thread of the test asks mpv's core for the position again and again, as a witness:
+// while one of its questions waits for the core, the program's clock must go on being served, tick after
+// tick, with everything a tick asks of the player.
+TEST_F(MpvPlayerTest, TheClockGoesOnWhileMpvLaysOutAHugeLine) {
+  Open(true);
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.2));
+
+  std::string text;
+  while (text.size() < 1000000) text += "Wandering words run on. ";
+  const std::string script =
+      "[Script Info]\nScriptType: v4.00+\nPlayResX: 384\nPlayResY: 288\n\n[V4+ Styles]\n"
+      "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, "
+      "Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, "
+      "Alignment, MarginL, MarginR, MarginV, Encoding\n"
+      "Style: Default,Arial,16,&Hffffff,&Hffffff,&H0,&H0,0,0,0,0,100,100,0,0,1,1,0,2,10,10,10,0\n\n"
+      "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+      "Dialogue: 0,0:00:00.00,0:00:10.00,Default,,0,0,0,," +
+      text + "\n";
+
+  std::atomic<std::uint64_t> asked{0};
+  std::atomic<std::uint64_t> answered{0};
+  std::atomic<bool> done{false};
+  std::thread witness([&] {
+    while (!done) {
+      ++asked;
+      player_->PlayerClockSeconds();
+      ++answered;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  player_->ShowSubtitles(script);
+  // Ticks that began and ended while one question of the witness was waiting, counted by question.
+  std::map<std::uint64_t, int> ticksWhileWaiting;
+  int mostTicks = 0;
+  ProcessEventsUntil(
+      [&] {
+        const std::uint64_t answeredBefore = answered;
+        const std::uint64_t question = asked;
+        player_->Status();
+        player_->CurrentPositionString();
+        player_->CurrentPosition();
+        player_->PlayState();
+        if (question == answeredBefore + 1 && answered == answeredBefore) {
+          mostTicks = std::max(mostTicks, ++ticksWhileWaiting[question]);
+        }
+        return mostTicks >= 250;
+      },
+      60000);
+  done = true;
+  witness.join();
+  EXPECT_GE(mostTicks, 250);
+  EXPECT_EQ(player_->PlayState(), MediaPlayer::kPlayStatePlaying);
+}
+
 // ---- The clock made from mpv's readings, on its own ----
 
 TEST(PlaybackClockTest, FrameTimeIsInterpolatedOneFrameBehind) {
@@ -384,6 +444,34 @@ TEST(PlaybackClockTest, FrameTimeMovesOnFromWhenItCameInNotFromWhenItIsRead) {
   // The same frame time told again later: still from when it first came in.
   EXPECT_NEAR(clock.FromFrameTime(1.04, at(15), at(20)), 1.02, 1e-9);
   EXPECT_NEAR(clock.FromFrameTime(1.08, at(40), at(41)), 1.041, 1e-9);
+}
+
+// A frame time mpv read before a seek may reach the program just after the seek has landed: the first one
+// after a restart is taken only where playback can be by then; the next is taken whatever it says.
+TEST(PlaybackClockTest, TheFirstFrameTimeAfterARestartMustFitIt) {
+  const auto start = PlaybackClock::TimePoint{} + std::chrono::seconds(100);
+  auto at = [&](int ms) { return start + std::chrono::milliseconds(ms); };
+  struct Case {
+    double firstFrameTime;
+    int seenAtMs;
+    bool taken;
+  };
+  const Case cases[] = {
+      {10.04, 3, true},    // the first frame after the restart
+      {9.9, 3, true},      // a little short of it, as the clock reads just after a seek
+      {12.5, 3, false},    // from before a seek back (the replay jumping to its start)
+      {3.0, 3, false},     // from before a seek forward
+      {10.6, 600, true},   // playback has gone on that far
+      {10.6, 300, false},  // but not yet that far
+  };
+  for (const Case& test : cases) {
+    PlaybackClock clock;
+    clock.SetFrameDuration(0.04);
+    clock.Restart(10.0, at(0));
+    EXPECT_EQ(clock.TakesFrameTime(test.firstFrameTime, at(test.seenAtMs)), test.taken)
+        << test.firstFrameTime << " at " << test.seenAtMs << " ms";
+    EXPECT_TRUE(clock.TakesFrameTime(test.firstFrameTime, at(test.seenAtMs + 1)));
+  }
 }
 
 TEST(PlaybackClockTest, HoldsThroughWobbleAndTheSeekLandingOnly) {
