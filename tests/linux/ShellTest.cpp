@@ -187,6 +187,11 @@ TEST(ShellTest, CtrlZAfterEnterTakesTheLineOutOfTheFileAndCtrlYPutsItBack) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == committed; }, kDesktopWaitMs));
   EXPECT_EQ(form.Session.LineCount, 1);
   EXPECT_EQ(form.UserRichEdit->Count(), 4);
+  // A button with the focus hands the keys on too.
+  form.StartTimeButton->SetFocus();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.StartTimeButton->Focused(); }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).empty(); }, kDesktopWaitMs));
 }
 
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the
