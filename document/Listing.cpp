@@ -91,6 +91,12 @@ void Listing::SetListingText(std::string_view text) {
   Changed();
 }
 
+void Listing::SwapText(std::string& text) {
+  text_.swap(text);
+  RebuildIndex();
+  Changed();
+}
+
 void Listing::ReplaceLine(int index, std::string_view line) {
   const std::string_view old = LineView(index);
   const std::size_t begin = starts_[index];

@@ -21,6 +21,8 @@ class Listing {
   void Clear();
   const std::string& Text() const { return text_; }
   void SetListingText(std::string_view text);  // the text becomes exactly `text`
+  // The text becomes exactly `text`, and `text` the old one: one change, with no copy of either.
+  void SwapText(std::string& text);
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
   // Replaces the text of one line, keeping every break: one change.

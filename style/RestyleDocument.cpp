@@ -1,6 +1,7 @@
 #include "style/RestyleDocument.h"
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "document/DocumentHistory.h"
@@ -10,45 +11,39 @@ namespace titrelle {
 
 namespace {
 
-// A restyle touches every styled line: it keeps the text before and after, and the layout flag with it.
+// A restyle touches every styled line: it keeps the file view's other text (the one before it while it is
+// done, the one after it while it is undone) and the layout flag of each. Undo and redo exchange the texts,
+// so that a restyle of a large document copies nothing for its history.
 class RestyleCommand : public DocumentCommand {
  public:
-  RestyleCommand(SubtitleDocument& document, PiecesChange change, int omitBefore)
-      : document_(document),
-        change_(std::move(change)),
-        omitBefore_(omitBefore),
-        omitAfter_(document.OmitClosingTag) {}
+  RestyleCommand(SubtitleDocument& document, std::string otherText, int otherOmitClosingTag)
+      : document_(document), otherText_(std::move(otherText)), otherOmitClosingTag_(otherOmitClosingTag) {}
 
-  void Undo() override {
-    document_.OmitClosingTag = omitBefore_;
-    change_.Undo(document_.TempRichEdit);
-  }
-  void Redo() override {
-    document_.OmitClosingTag = omitAfter_;
-    change_.Redo(document_.TempRichEdit);
-  }
+  void Undo() override { Exchange(); }
+  void Redo() override { Exchange(); }
 
  private:
+  void Exchange() {
+    // The flag first: the save that follows may fail, and the flag must tell the layout the view now has.
+    std::swap(document_.OmitClosingTag, otherOmitClosingTag_);
+    document_.TempRichEdit.SwapText(otherText_);
+  }
+
   SubtitleDocument& document_;
-  PiecesChange change_;
-  int omitBefore_;
-  int omitAfter_;
+  std::string otherText_;
+  int otherOmitClosingTag_;
 };
 
 }  // namespace
 
 void RestyleDocument(SubtitleDocument& document, std::string_view newPrefix, StyleMode mode) {
-  const RestyleResult result =
-      RestyleText(document.TempRichEdit.Text(), newPrefix, mode, document.OmitClosingTag);
+  RestyleResult result = RestyleText(document.TempRichEdit.Text(), newPrefix, mode, document.OmitClosingTag);
   const int omitBefore = document.OmitClosingTag;
-  // The flag first: the save that follows may fail, and the flag must tell the layout the view now has.
   document.OmitClosingTag = result.omitClosingTag;
   if (!result.changed) return;
-  Listing& fileView = document.TempRichEdit;
-  PiecesChange change = PiecesChange::Before(fileView, 0, fileView.PieceCount());
-  document.Refill(result.text);
-  change.After(fileView, fileView.PieceCount());
-  document.History.Done(std::make_unique<RestyleCommand>(document, std::move(change), omitBefore));
+  // One change of the file view, saved once; the text it replaced goes to the history.
+  document.TempRichEdit.SwapText(result.text);
+  document.History.Done(std::make_unique<RestyleCommand>(document, std::move(result.text), omitBefore));
 }
 
 }  // namespace titrelle
