@@ -84,6 +84,11 @@ TForm1::TForm1(WindowSystem& windowSystem)
   EditButton->OnClick = [this] { EditButtonClick(); };
   ContinueButton->OnClick = [this] { ContinueButtonClick(); };
   InputEdit->OnKeyDown = [this](KeyEvent& key) { InputEditKeyDown(key); };
+  // Undo and redo reach the document from every control with no use of its own for them; the entry box
+  // decides in its own handler.
+  for (Control* control : {OpenButton, BitBtn1, StartTimeButton, EndTimeButton, EditButton, ContinueButton,
+                           Edit1, Edit2, PreviewCheckBox})
+    control->OnKeyDown = [this](KeyEvent& key) { UndoRedoKey(key); };
   InputEdit->OnChange = [this] { ++Preview.InputRevision; };
   InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };

@@ -145,6 +145,9 @@ class TForm1 {
   bool FormCloseQuery();  // false keeps the window open
   void FormClose();
   void HotKeyHandler(int id);
+  // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z: the document's last command undone or redone; true when the key was one
+  // of them (it is then swallowed).
+  bool UndoRedoKey(KeyEvent& key);
   // style/
   void CreateStartupFontOptionForm();
   void LoadStartupStyle();  // FormShow's last step

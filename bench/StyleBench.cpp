@@ -54,6 +54,8 @@ class StyleBenchWindow {
   void SetDocument(const std::string& text, int omitClosingTag) {
     Form().Document.TempRichEdit.SetListingText(text);
     Form().Document.OmitClosingTag = omitClosingTag;
+    // Each round is a document of its own: the texts earlier rounds left to the history would only pile up.
+    Form().Document.History.Clear();
   }
 
   // The font button, a click on "缺省", the save button.

@@ -1,6 +1,7 @@
 // What the user waits for in the main window, on the headless shell: committing a line, one character typed
-// in edit mode (key down, change, write-back, save, key up) and resuming a subtitle file, on documents of
-// 100, 1,000 and 10,000 subtitles. The subtitle file is written to a real folder, as on the desktop.
+// in edit mode (key down, change, write-back, save, key up), undoing a commit and resuming a subtitle file,
+// on documents of 100, 1,000 and 10,000 subtitles. The subtitle file is written to a real folder, as on the
+// desktop.
 
 #include <benchmark/benchmark.h>
 
@@ -111,8 +112,34 @@ void BM_Commit(benchmark::State& state) {
   }
 }
 
+// Ctrl+Z after Enter: the line leaves both views and the file (the redo that puts it back is not timed).
+void BM_UndoCommit(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  auto world = WorldWithSubtitles(count);
+  Resume(*world);
+  world->WaitUntilOpened();
+  world->WaitMs(10);
+  world->PressF8();
+  world->PressF9();
+  world->WaitMs(20);
+  world->PressF10();
+  world->WaitMs(5);
+  world->TypeInInput(BenchSubtitleText(count + 1));
+  world->PressEnter();
+  const std::string committed = world->FileBytes("movie.srt");
+  HeadlessControl& input = world->Control("InputEdit");
+  for (auto _ : state) {
+    input.PressKey('Z', modifier::Ctrl);
+    state.PauseTiming();
+    input.PressKey('Y', modifier::Ctrl);
+    state.ResumeTiming();
+  }
+  if (world->FileBytes("movie.srt") != committed) state.SkipWithError("the line did not come back");
+}
+
 }  // namespace
 
+BENCHMARK(BM_UndoCommit)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Commit)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeCharacterInEditMode)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeCharacterOnAHugeLine)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);

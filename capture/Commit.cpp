@@ -1,11 +1,13 @@
 // Committing a line: Enter in the entry box numbers the line, appends it to both views, saves the file and
 // sets up the next line to start where this one ended.
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/Unit1.h"
 #include "base/Error.h"
 #include "base/ProgramChange.h"
+#include "capture/CommitCommand.h"
 #include "capture/TimeText.h"
 #include "document/TimeLine.h"
 #include "style/StyleStrings.h"
@@ -20,6 +22,9 @@ bool EndsOnEmptyLine(std::string_view text) { return text.empty() || text.ends_w
 }  // namespace
 
 void TForm1::InputEditKeyDown(KeyEvent& key) {
+  // Undo and redo are the box's own while it holds text; an empty box hands them to the document, so that
+  // Enter, then Ctrl+Z, takes the line back.
+  if (InputEdit->Text().empty() && UndoRedoKey(key)) return;
   if (StartTimeButton->Enabled() || EndTimeButton->Enabled()) return;
   if (key.key != vk::Return) return;
   if (InputEdit->Text().empty()) return;
@@ -43,6 +48,8 @@ void TForm1::InputEditKeyDown(KeyEvent& key) {
 }
 
 void TForm1::CommitLine() {
+  // The commit is one step of the document's history: Ctrl+Z takes the line back out.
+  auto command = std::make_unique<CommitCommand>(*this);
   ++Session.LineCount;
   const std::string number = std::to_string(Session.LineCount);
   const std::string text = InputEdit->Text();
@@ -61,9 +68,10 @@ void TForm1::CommitLine() {
     const bool breakFirst = userViewEndsOnEmptyLine && !EndsOnEmptyLine(Document.TempRichEdit.Text());
     // The snapshot of the user view (undoing joins and splits) takes the same appends: no line of it is
     // read back from the view.
-    const auto appendToUserView = [this](const std::string& line) {
+    const auto appendToUserView = [this, &command](const std::string& line) {
       UserRichEdit->Add(line);
       UserViewSnapshot.Add(line);
+      command->AppendedToUserView(line);
     };
     if (breakFirst) appendToUserView("");
     const std::string timeLine = ComposeTimeLine(Edit1->Text(), Edit2->Text());
@@ -76,13 +84,18 @@ void TForm1::CommitLine() {
     Document.TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
     Document.TempRichEdit.Add("");
   }
+  command->GroupAppended();
   try {
     SetUpNextLine();
   } catch (...) {
     // A failing player must not cost the line just written: it reaches the file as any change would.
+    command->NextLineSet();
+    Document.History.Done(std::move(command));
     Document.TempRichEditChange();
     throw;
   }
+  command->NextLineSet();
+  Document.History.Done(std::move(command));
   // 第N句已保存：FILE (not when another writer's change held the save back: the caption says so)
   if (Document.SaveSubtitleFile()) {
     ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +

@@ -91,6 +91,12 @@ void Listing::SetListingText(std::string_view text) {
   Changed();
 }
 
+void Listing::SwapText(std::string& text) {
+  text_.swap(text);
+  RebuildIndex();
+  Changed();
+}
+
 void Listing::ReplaceLine(int index, std::string_view line) {
   const std::string_view old = LineView(index);
   const std::size_t begin = starts_[index];
@@ -104,6 +110,36 @@ void Listing::ReplaceLine(int index, std::string_view line) {
     ShiftStarts(static_cast<std::size_t>(index) + 1,
                 static_cast<std::ptrdiff_t>(line.size()) - static_cast<std::ptrdiff_t>(oldSize));
   }
+  Changed();
+}
+
+std::string_view Listing::PiecesView(int first, int count) const {
+  const int pieces = PieceCount();
+  if (first < 0 || count < 1 || first + count > pieces)
+    throw Error("List index out of bounds (" + std::to_string(first + count - 1) + ")");
+  const std::size_t begin = starts_[first];
+  const std::size_t end = first + count < pieces ? starts_[first + count] - kBreak.size() : text_.size();
+  return std::string_view(text_).substr(begin, end - begin);
+}
+
+void Listing::ReplacePieces(int first, int count, std::string_view text) {
+  const std::string_view old = PiecesView(first, count);
+  const std::size_t begin = starts_[first];
+  const std::size_t oldSize = old.size();
+  text_.replace(begin, oldSize, text);
+  // The byte before the pieces ends a break and the byte after them starts one, so the breaks of the new
+  // text are exactly those inside it: the index loses the old pieces' starts, gains the new ones and moves
+  // the rest.
+  std::vector<std::size_t> added;
+  for (std::size_t at = text.find(kBreak); at != std::string_view::npos;
+       at = text.find(kBreak, at + kBreak.size()))
+    added.push_back(begin + at + kBreak.size());
+  const auto from = starts_.begin() + first + 1;
+  const auto after = starts_.erase(from, from + (count - 1));
+  const std::size_t rest = static_cast<std::size_t>(after - starts_.begin());
+  starts_.insert(after, added.begin(), added.end());
+  ShiftStarts(rest + added.size(),
+              static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(oldSize));
   Changed();
 }
 

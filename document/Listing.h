@@ -21,10 +21,19 @@ class Listing {
   void Clear();
   const std::string& Text() const { return text_; }
   void SetListingText(std::string_view text);  // the text becomes exactly `text`
+  // The text becomes exactly `text`, and `text` the old one: one change, with no copy of either.
+  void SwapText(std::string& text);
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
   // Replaces the text of one line, keeping every break: one change.
   void ReplaceLine(int index, std::string_view line);
+  // The pieces between breaks, the empty one after a final break included.
+  int PieceCount() const { return static_cast<int>(starts_.size()); }
+  // The text of pieces [first, first + count), their breaks between them included.
+  std::string_view PiecesView(int first, int count) const;
+  // Replaces pieces [first, first + count) (count at least 1) by `text`, which may hold breaks: one change.
+  // What a command undoes and redoes: the lines it touched, not the whole text.
+  void ReplacePieces(int first, int count, std::string_view text);
 
   // Fired after every change, programmatic ones included (the file view saves from it).
   std::function<void()> OnChange;

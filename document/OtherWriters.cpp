@@ -89,6 +89,8 @@ SubtitleDocument::OtherWriterAnswer TForm1::AskAboutOtherWriter(bool removed) {
 
 void TForm1::ServePendingReload() {
   if (Document.ReloadPending == 0) return;
+  // The views take the other writer's version: nothing recorded against ours applies to it.
+  Document.History.Clear();
   try {
     if (Ws.Files().Exists(Document.SubtitlePath)) {
       // As a resume does: both views from the file, edit mode, playback to the end of its last subtitle.

@@ -125,6 +125,7 @@ void SubtitleDocument::StartAnew() {
   OtherWriterHeld = 0;
   ReloadPending = 0;
   SetSaveFailing(false);
+  History.Clear();
   TempRichEdit.Clear();
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "document/DocumentHistory.h"
 #include "document/Listing.h"
 #include "ui/FileSystem.h"
 
@@ -26,6 +27,8 @@ class SubtitleDocument {
 
   Listing TempRichEdit;                // the file view: never shown, so a plain listing
   Listing Memo2;                       // the scratch listing
+  // The user's changes, to undo and redo: each undo and redo changes the file view and so is saved at once.
+  DocumentHistory History;
   std::filesystem::path SubtitlePath;  // empty until a video is opened: nothing is saved then
   // A subtitle file that no save may overwrite: one that could not be read completely when resumed, or an
   // old file that could not be moved to the backup name; and why, for the message of every save refused.
@@ -64,7 +67,7 @@ class SubtitleDocument {
   // The file view's change handler: the automatic save after every change, unless the program holds it.
   void TempRichEditChange();
 
-  // A new video: empty views, no file yet, nothing protected.
+  // A new video: empty views, no file yet, nothing protected, nothing to undo.
   void StartAnew();
   // Refuses every later save of this document to its file.
   void Protect(std::string reason);

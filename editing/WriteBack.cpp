@@ -73,11 +73,13 @@ void TForm1::WriteBackEdit() {
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
+      Document.History.DropRedo();
       Document.TempRichEdit.ReplaceLine(caretLine, newText);
       Session.CaretLineText = newText;
     } else if (textLine) {
       if (UserRichEdit->Visible()) Session.EditMode = 1;
       if (Session.EditMode == 1) {
+        Document.History.DropRedo();
         Document.TempRichEdit.ReplaceLine(
             caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag));
       }

@@ -189,6 +189,7 @@ void QtLabel::ShowCaption() {
 
 QtButton::QtButton(ControlHost host, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget)
     : QtControl(host, entry, parent, new ButtonWidget(parentWidget)) {
+  static_cast<ButtonWidget*>(widget_.data())->control = this;
   QObject::connect(Button(), &QPushButton::clicked, widget_, [this] { HandleClick(); });
   SetText(entry.text);
   Place(Qt::ClickFocus);

@@ -121,10 +121,12 @@ class PlainTextWidget : public HookedWidget<QPlainTextEdit> {
   }
 };
 
-// A push button that Enter presses too, as a focused button on the desktop does.
+// A push button that Enter presses too, as a focused button on the desktop does. Its other keys reach its
+// control first, as on the desktop (Ctrl+Z undoes wherever the focus is).
 class ButtonWidget : public QPushButton {
  public:
   using QPushButton::QPushButton;
+  QtControl* control = nullptr;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -132,7 +134,8 @@ class ButtonWidget : public QPushButton {
       click();
       return;
     }
-    QPushButton::keyPressEvent(event);
+    if (!control) return QPushButton::keyPressEvent(event);
+    control->HandleKeyPress(event, [this](QKeyEvent* acted) { QPushButton::keyPressEvent(acted); });
   }
 };
 

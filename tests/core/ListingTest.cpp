@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -131,7 +132,7 @@ TEST(ListingTest, IndexFollowsEveryKindOfEdit) {
   for (int step = 0; step < 2000; ++step) {
     const std::string& sample = samples[random() % samples.size()];
     const int count = listing.Count();
-    switch (random() % 6) {
+    switch (random() % 7) {
       case 0:
       case 1:
         listing.Add(sample);
@@ -148,6 +149,18 @@ TEST(ListingTest, IndexFollowsEveryKindOfEdit) {
       case 5:
         if (random() % 200 == 0) listing.Clear();
         break;
+      case 6: {
+        // What a command of the history does: some pieces replaced by a text that may hold breaks.
+        const int pieces = listing.PieceCount();
+        const int first = static_cast<int>(random() % pieces);
+        const int replaced = 1 + static_cast<int>(random() % std::min(3, pieces - first));
+        const std::string expected =
+            listing.Text().substr(0, listing.LineStart(first)) + sample + sample +
+            listing.Text().substr(listing.LineStart(first) + listing.PiecesView(first, replaced).size());
+        listing.ReplacePieces(first, replaced, sample + sample);
+        ASSERT_EQ(listing.Text(), expected);
+        break;
+      }
     }
     ASSERT_NO_FATAL_FAILURE(ExpectLinesMatchText(listing)) << "step " << step;
   }

@@ -159,6 +159,41 @@ TEST(ShellTest, CaptureCycleWithRealKeysLeavesTheLineOnDisk) {
   EXPECT_EQ(form.InputEdit->Text(), "");
 }
 
+// Enter, then Ctrl+Z in the emptied entry box takes the line out of the file; Ctrl+Y puts it back. The box's
+// own undo must not take the keys first.
+TEST(ShellTest, CtrlZAfterEnterTakesTheLineOutOfTheFileAndCtrlYPutsItBack) {
+  TestFolder folder;
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  OpenVideo(program, answers, folder.Video());
+  form.StartTimeButton->OnClick();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 0.5; }, kDesktopWaitMs));
+  form.EndTimeButton->OnClick();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Focused(); }, kDesktopWaitMs));
+  form.InputEdit->SetText("One");
+  ASSERT_TRUE(Xdotool({"key", "Return"}));
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount == 1; }, kDesktopWaitMs));
+  const std::string committed = ReadBytes(subtitles);
+  ASSERT_EQ(SplitLines(committed).size(), 5u);
+
+  ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).empty(); }, kDesktopWaitMs));
+  EXPECT_EQ(form.Session.LineCount, 0);
+  EXPECT_EQ(form.UserRichEdit->Count(), 0);
+  EXPECT_EQ(form.InputEdit->Text(), "");
+  ASSERT_TRUE(Xdotool({"key", "ctrl+y"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == committed; }, kDesktopWaitMs));
+  EXPECT_EQ(form.Session.LineCount, 1);
+  EXPECT_EQ(form.UserRichEdit->Count(), 4);
+  // A button with the focus hands the keys on too.
+  form.StartTimeButton->SetFocus();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.StartTimeButton->Focused(); }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).empty(); }, kDesktopWaitMs));
+}
+
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the
 // line; a line whose end is not after its start is not written; a paste the file cannot hold is answered too.
 TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {

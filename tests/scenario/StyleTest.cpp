@@ -294,6 +294,31 @@ TEST_F(StyleScenario, SavingCustomOnADefaultDocumentRestylesEveryLine) {
   EXPECT_EQ(FileViewLine(10), kCustomPrefix + "three");
 }
 
+TEST_F(StyleScenario, OneUndoPutsEveryLinesOldStyleBackAndRedoRestylesAgain) {
+  OpenNewDocument();
+  CommitLine("one");
+  CommitLine("two");
+  const std::string before = FileBytes("movie.srt");
+  OpenFontDialog();
+  ChooseCustomStyle();
+  ASSERT_TRUE(Field("SaveButton").Click());
+  const std::string restyled = FileBytes("movie.srt");
+  ASSERT_NE(restyled, before);
+
+  HeadlessControl& input = Control("InputEdit");
+  ASSERT_TRUE(input.PressKey('Z', modifier::Ctrl));
+  EXPECT_EQ(FileBytes("movie.srt"), before);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 0);
+  ASSERT_TRUE(input.PressKey('Y', modifier::Ctrl));
+  EXPECT_EQ(FileBytes("movie.srt"), restyled);
+  EXPECT_EQ(Form().Document.OmitClosingTag, 1);
+  // The commits before it come back one by one.
+  ASSERT_TRUE(input.PressKey('Z', modifier::Ctrl));
+  ASSERT_TRUE(input.PressKey('Z', modifier::Ctrl));
+  EXPECT_EQ(ScenarioWorld::SplitLines(FileBytes("movie.srt")).size(), 5u);
+  EXPECT_EQ(FileBytes("movie.srt"), before.substr(0, FileBytes("movie.srt").size()));
+}
+
 TEST_F(StyleScenario, SavingDefaultOnACustomDocumentRestylesAndClosesLaterLines) {
   const std::string custom = "<font color=#FF0000>{\\fn" + kSongti + "\\fs8\\pos(5,1000)\\}";
   WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:000\r\n" + custom + "one\r\n\r\n" +

@@ -1,0 +1,65 @@
+#include "document/DocumentHistory.h"
+
+#include <utility>
+
+#include "document/Listing.h"
+
+namespace titrelle {
+
+PiecesChange PiecesChange::Before(const Listing& listing, int first, int count) {
+  PiecesChange change;
+  change.first = first;
+  change.beforeCount = count;
+  change.before = std::string(listing.PiecesView(first, count));
+  return change;
+}
+
+void PiecesChange::After(const Listing& listing, int endPiece) {
+  afterCount = endPiece - first;
+  after = std::string(listing.PiecesView(first, afterCount));
+  appendsToFirst = beforeCount == 1 && !before.empty() && after.starts_with(before);
+  if (appendsToFirst) after.erase(0, before.size());
+}
+
+void PiecesChange::Undo(Listing& listing) {
+  if (appendsToFirst) before = std::string(listing.PiecesView(first, 1));
+  listing.ReplacePieces(first, afterCount, before);
+}
+
+void PiecesChange::Redo(Listing& listing) {
+  if (appendsToFirst) {
+    listing.ReplacePieces(first, beforeCount, std::string(listing.PiecesView(first, 1)) + after);
+  } else {
+    listing.ReplacePieces(first, beforeCount, after);
+  }
+}
+
+void DocumentHistory::Done(std::unique_ptr<DocumentCommand> command) {
+  redo_.clear();
+  undo_.push_back(std::move(command));
+}
+
+bool DocumentHistory::Undo() {
+  if (undo_.empty()) return false;
+  std::unique_ptr<DocumentCommand> command = std::move(undo_.back());
+  undo_.pop_back();
+  command->Undo();
+  redo_.push_back(std::move(command));
+  return true;
+}
+
+bool DocumentHistory::Redo() {
+  if (redo_.empty()) return false;
+  std::unique_ptr<DocumentCommand> command = std::move(redo_.back());
+  redo_.pop_back();
+  command->Redo();
+  undo_.push_back(std::move(command));
+  return true;
+}
+
+void DocumentHistory::Clear() {
+  undo_.clear();
+  redo_.clear();
+}
+
+}  // namespace titrelle
