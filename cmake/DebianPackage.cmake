@@ -17,7 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Listed by hand rather than found by dpkg-shlibdeps: the test build links the sanitizers, and the program
 # needs more than its libraries say: the CJK font that shows the default 黑体 text. FFmpeg's libraries read
-# the sound for the waveform.
+# the sound for the waveform. Qt's translations put its own dialogs (open, colour) in the user's language.
 set(TITRELLE_DEBIAN_DEPENDS
   "libc6 (>= 2.34)"
   "libstdc++6 (>= 12)"
@@ -34,7 +34,8 @@ set(TITRELLE_DEBIAN_DEPENDS
   "libx11-6"
   "libxcb1"
   "libxcb-keysyms1"
-  "fonts-wqy-microhei | fonts-noto-cjk")
+  "fonts-wqy-microhei | fonts-noto-cjk"
+  "qt6-translations-l10n")
 if(TITRELLE_SANITIZE)
   # A package of the test build, for checking its contents; its program carries the sanitizers' libraries.
   list(APPEND TITRELLE_DEBIAN_DEPENDS "libasan8" "libubsan1")

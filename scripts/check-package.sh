@@ -19,7 +19,7 @@ echo "package: $(basename "$deb")"
 info=$(dpkg-deb --info "$deb")
 depends=$(printf '%s\n' "$info" | sed -n 's/^ Depends: //p')
 echo "package: Depends: $depends"
-for package in libqt6widgets6 libqt6gui6 libmpv2 fonts-wqy-microhei libxcb-keysyms1; do
+for package in libqt6widgets6 libqt6gui6 libmpv2 fonts-wqy-microhei libxcb-keysyms1 qt6-translations-l10n; do
   [[ ", $depends," == *", $package"[\ ,]* || ", $depends," == *"| $package"[\ ,]* ]] ||
     fail "does not depend on $package"
 done

@@ -3,7 +3,7 @@
 TITRELLE_BUILD_PACKAGES="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev strace"
 TITRELLE_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 TITRELLE_LINUX_PACKAGES="qt6-base-dev qt6-base-dev-tools libmpv-dev libavformat-dev libavcodec-dev libavutil-dev \
-libx11-dev libxcb1-dev libxcb-keysyms1-dev fonts-wqy-microhei"
+libx11-dev libxcb1-dev libxcb-keysyms1-dev fonts-wqy-microhei qt6-translations-l10n"
 TITRELLE_DISPLAY_PACKAGES="xvfb xauth xdotool ffmpeg x11-utils imagemagick"
 # The measuring program compares the program's CPU while playing with the plain player's on the same clip.
 TITRELLE_MEASURE_PACKAGES="mpv"

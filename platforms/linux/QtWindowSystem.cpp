@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 #include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
@@ -42,6 +44,17 @@ QWidget* DialogParent() { return QApplication::activeWindow(); }
 
 void PrepareQtApplication() {
   if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+}
+
+bool InstallQtTranslations(const QLocale& locale) {
+  // "qt" is the catalogue of catalogues: it loads qtbase's, where the dialogs' texts are.
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(locale, "qt", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(translator)) {
+    delete translator;
+    return false;
+  }
+  return true;
 }
 
 QtWindowSystem::QtWindowSystem(QtWindowSystemOptions options)

@@ -2,6 +2,7 @@
 // The desktop program's window system on Linux: Qt 6 Widgets for the windows and dialogs, libmpv for the
 // player, X11 key grabs for the hot keys, the registry file for the settings. Needs a QApplication.
 
+#include <QLocale>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -21,6 +22,12 @@ namespace titrelle {
 // instead. Nothing here needs GLib's: the open dialog is Qt's own, and a desktop's native colour dialog
 // runs a loop of its own while it is open. QT_NO_GLIB set beforehand (to empty, say) has the last word.
 void PrepareQtApplication();
+
+// Call once the QApplication is made: Qt's own texts (the open dialog, the colour picker, the standard
+// buttons) in `locale`'s language, from Qt's translations where they are installed (Debian:
+// qt6-translations-l10n). The program's own texts are its own and stay as they are. Whether a translation
+// was loaded; the translator lives as long as the application.
+bool InstallQtTranslations(const QLocale& locale);
 
 struct QtWindowSystemOptions {
   std::string registryPath = RegistryFile::DefaultPath();

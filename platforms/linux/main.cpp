@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   QApplication application(qtArgumentCount, argv);
   QApplication::setApplicationName("titrelle");
   QApplication::setDesktopFileName("titrelle");
+  titrelle::InstallQtTranslations(QLocale::system());
   // libmpv reads numbers in the C locale; the QApplication has just set the locale from the environment.
   std::setlocale(LC_NUMERIC, "C");
 
