@@ -46,6 +46,7 @@ namespace {
 // reports no end of its own) and media ended. A stop of the program's own goes back to the start.
 constexpr int kPlayStateStopped = 1;
 constexpr int kPlayStateMediaEnded = 8;
+constexpr int kPlayStatePaused = 2;
 
 bool StandsAtTheEnd(int playState) {
   return playState == kPlayStateStopped || playState == kPlayStateMediaEnded;
@@ -96,6 +97,9 @@ void TForm1::SegmentReplay() {
   if (!(Session.MarkStart > 0 && Session.MarkEnd > 0 && Session.MarkStart < Session.MarkEnd)) return;
   const long double position = WP->CurrentPosition();
   if (position < Session.MarkEnd) return;
+  // A paused player is where the user put it: a look past the line's end (a click on the timeline, a step)
+  // stays there. Playing on from there, the replay takes it back.
+  if (WP->PlayState() == kPlayStatePaused) return;
   // A line marked up to the video's end is never passed: the player stops on the mark. It repeats all the
   // same, from its start, playing again.
   const bool ended = StandsAtTheEnd(WP->PlayState());
