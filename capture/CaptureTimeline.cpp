@@ -1,6 +1,8 @@
 #include "capture/CaptureTimeline.h"
 
 #include "app/Unit1.h"
+#include "document/TimeLine.h"
+#include "document/UserViewDerivation.h"
 
 namespace titrelle {
 
@@ -11,11 +13,47 @@ TimelineMarks MarksToShow(long double markStart, long double markEnd) {
   return marks;
 }
 
+void AttachSpanTexts(std::string_view fileViewText, std::vector<TimelineSpan>& spans) {
+  std::size_t next = 0;        // the span whose time line comes next
+  TimelineSpan* open = nullptr;  // the span whose text lines are being read
+  std::string styled;
+  const auto close = [&] {
+    if (open == nullptr) return;
+    std::string plain = DeriveUserViewText(styled);
+    for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at + 1))
+      plain.replace(at, 2, " ");
+    open->text = std::move(plain);
+    open = nullptr;
+    styled.clear();
+  };
+  std::size_t start = 0;
+  while (start < fileViewText.size()) {
+    std::size_t stop = fileViewText.find("\r\n", start);
+    if (stop == std::string_view::npos) stop = fileViewText.size();
+    const std::string_view line = fileViewText.substr(start, stop - start);
+    if (IsTimeLine(line)) {
+      // The same time lines as the spans were read from: those whose times read.
+      close();
+      if (ReadTimeLine(line) && next < spans.size()) open = &spans[next++];
+    } else if (line.empty()) {
+      close();
+    } else if (open != nullptr) {
+      if (!styled.empty()) styled += "\r\n";
+      styled += line;
+    }
+    start = stop + 2;
+  }
+  close();
+}
+
 TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart, session_.MarkEnd); }
 
 void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) {
   if (!read_ || readRevision_ != fileView_.Revision()) {
-    spans_.Assign(ReadWrittenSpans(fileView_.Text()));
+    const std::string& text = fileView_.Text();
+    std::vector<TimelineSpan> spans = ReadWrittenSpans(text);
+    AttachSpanTexts(text, spans);
+    spans_.Assign(std::move(spans));
     readRevision_ = fileView_.Revision();
     read_ = true;
   }

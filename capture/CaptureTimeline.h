@@ -3,6 +3,7 @@
 // are read as they stand; the lines are read again from the file view only after it has changed.
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "document/Listing.h"
@@ -16,6 +17,11 @@ struct CaptureSession;
 // The marks worth showing: the start once one is marked; the end only while it lies after the start (after
 // a commit the old end stays behind in the session, and the next line starts at or after it).
 TimelineMarks MarksToShow(long double markStart, long double markEnd);
+
+// Gives each span of `spans` (read from `fileViewText` in file order, as ReadWrittenSpans reads them) the
+// text of its line group: the lines after its time line up to the empty line, without their style markup,
+// joined by a blank. Linear in the text.
+void AttachSpanTexts(std::string_view fileViewText, std::vector<TimelineSpan>& spans);
 
 class CaptureTimeline : public PlayerTimeline {
  public:

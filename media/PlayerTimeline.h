@@ -3,15 +3,18 @@
 // lines already written. The core fills it; a shell only draws what it reads.
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace titrelle {
 
-// A line already written: its number in the file and when it shows.
+// A line already written: its number in the file, when it shows, and its text as the user view shows it
+// (code page 936; the text lines joined by a blank).
 struct TimelineSpan {
   int number = 0;
   double startSeconds = 0;
   double endSeconds = 0;
+  std::string text;
   bool operator==(const TimelineSpan&) const = default;
 };
 

@@ -514,7 +514,7 @@ TEST_F(Capture, TheTimelineFollowsTheMarksAndTheLinesWritten) {
   EXPECT_FALSE(marks.endSeconds.has_value());
   std::vector<TimelineSpan> spans;
   Form().Timeline.SpansBetween(0, 10, spans);
-  EXPECT_EQ(spans, (std::vector<TimelineSpan>{{1, 0.001, 1.5}}));
+  EXPECT_EQ(spans, (std::vector<TimelineSpan>{{1, 0.001, 1.5, "One"}}));
 
   PressF9();
   WaitMs(1000);
@@ -525,6 +525,7 @@ TEST_F(Capture, TheTimelineFollowsTheMarksAndTheLinesWritten) {
   Form().Timeline.SpansBetween(0, 10, spans);
   ASSERT_EQ(spans.size(), 2u);
   EXPECT_EQ(spans[1].number, 2);
+  EXPECT_EQ(spans[1].text, "Two");
   Form().Timeline.SpansBetween(1.6, 10, spans);
   ASSERT_EQ(spans.size(), 1u);
   EXPECT_EQ(spans[0].number, 2);
