@@ -25,10 +25,11 @@ PlayerPanel::PlayerPanel(QWidget* parent, MpvPlayer& player) : QWidget(parent), 
   setFocusPolicy(Qt::ClickFocus);
   transport_ = new TransportBar(this);
   peaks_ = new AudioPeaksLoader(this);
-  strip_ = new WaveformStrip(this, *peaks_);
+  auto* strip = new WaveformStrip(this, *peaks_);
+  strip_ = strip;
   // Posted, not called: a file is opened from inside the player's own calls.
   connect(peaks_, &AudioPeaksLoader::Changed, this, [this] { Refresh(); }, Qt::QueuedConnection);
-  connect(strip_, &WaveformStrip::SeekRequested, this,
+  connect(strip, &WaveformStrip::SeekRequested, this,
           [this](double seconds) { Act([this, seconds] { SeekTo(seconds); }); });
   connect(transport_, &TransportBar::PlayPauseClicked, this, [this] { Act([this] { TogglePlay(); }); });
   connect(transport_, &TransportBar::StopClicked, this, [this] { Act([this] { player_.Stop(); }); });
@@ -47,14 +48,25 @@ PlayerPanel::PlayerPanel(QWidget* parent, MpvPlayer& player) : QWidget(parent), 
   LayOut();
 }
 
-PlayerPanel::~PlayerPanel() = default;
+PlayerPanel::~PlayerPanel() {
+  // A strip placed elsewhere reads this panel's peaks: it goes first.
+  if (stripReleased_) delete strip_.data();
+}
+
+WaveformStrip* PlayerPanel::ReleaseStrip() {
+  stripReleased_ = true;
+  LayOut();
+  return strip_;
+}
 
 void PlayerPanel::SetPicture(QWidget* picture) {
   picture_ = picture;
   LayOut();
 }
 
-void PlayerPanel::SetTimeline(PlayerTimeline* timeline) { strip_->SetTimeline(timeline); }
+void PlayerPanel::SetTimeline(PlayerTimeline* timeline) {
+  if (strip_) strip_->SetTimeline(timeline);
+}
 
 void PlayerPanel::MediaOpened(const std::filesystem::path& path) { peaks_->Load(path); }
 
@@ -69,7 +81,7 @@ void PlayerPanel::Refresh() {
     const bool playing = player_.PlayState() == MediaPlayer::kPlayStatePlaying;
     const double position = player_.CurrentPosition();
     transport_->ShowPosition(position, player_.Duration(), playing);
-    strip_->ShowPosition(position);
+    if (strip_) strip_->ShowPosition(position);
   } catch (const std::exception&) {
   }
 }
@@ -78,9 +90,9 @@ void PlayerPanel::resizeEvent(QResizeEvent*) { LayOut(); }
 
 void PlayerPanel::LayOut() {
   const int transportTop = std::max(height() - kTransportHeight, 0);
-  const int stripTop = std::max(transportTop - kStripHeight, 0);
+  const int stripTop = stripReleased_ ? transportTop : std::max(transportTop - kStripHeight, 0);
   transport_->setGeometry(0, transportTop, width(), height() - transportTop);
-  strip_->setGeometry(0, stripTop, width(), transportTop - stripTop);
+  if (strip_ && !stripReleased_) strip_->setGeometry(0, stripTop, width(), transportTop - stripTop);
   if (picture_) picture_->setGeometry(0, 0, width(), stripTop);
 }
 

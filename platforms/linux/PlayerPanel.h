@@ -1,7 +1,9 @@
 #pragma once
-// The player control as the program's video panel holds it: the picture, under it the waveform strip, and
-// under that the transport. The picture takes what the parts under it leave; the control keeps the place and
-// size it is given. The strip's peaks are decoded on a worker thread when the player opens a file.
+// The player control as the program's video panel holds it: the picture, under it the timeline (the
+// waveform strip), and under that the transport. The picture takes what the parts under it leave; the
+// control keeps the place and size it is given. A window with room for it takes the timeline out to a place
+// of its own (ReleaseStrip); the panel still feeds it. The strip's peaks are decoded on a worker thread when
+// the player opens a file.
 //
 // While the panel (or the picture in it) has the focus, Space pauses and plays, Left and Right go back and
 // forward 2 seconds, 0.2 with Shift. Everything here talks to the player through the calls the program
@@ -20,13 +22,13 @@
 #include <functional>
 
 #include "media/PlayerTimeline.h"
+#include "platforms/linux/WaveformStrip.h"
 
 namespace titrelle {
 
 class AudioPeaksLoader;
 class MpvPlayer;
 class TransportBar;
-class WaveformStrip;
 
 class PlayerPanel : public QWidget {
   Q_OBJECT
@@ -50,6 +52,10 @@ class PlayerPanel : public QWidget {
   // Reads the player and shows what changed.
   void Refresh();
 
+  // Hands the strip to a window that places it elsewhere: the picture takes its room. The strip stays the
+  // panel's: it goes with the panel.
+  WaveformStrip* ReleaseStrip();
+
   TransportBar* Transport() const { return transport_; }
   WaveformStrip* Strip() const { return strip_; }
   AudioPeaksLoader* Peaks() const { return peaks_; }
@@ -71,7 +77,8 @@ class PlayerPanel : public QWidget {
   QPointer<QWidget> picture_;
   TransportBar* transport_;
   AudioPeaksLoader* peaks_;
-  WaveformStrip* strip_;
+  QPointer<WaveformStrip> strip_;
+  bool stripReleased_ = false;
   QTimer slowRefresh_;
   QElapsedTimer sinceFrame_;  // since the last frame was shown
 };

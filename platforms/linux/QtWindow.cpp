@@ -6,12 +6,15 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <algorithm>
+#include <optional>
 
 #include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "ui/ErrorReport.h"
 #include "ui/EventRules.h"
+#include "ui/SettingsRegistry.h"
+#include "ui/WindowSystem.h"
 
 namespace titrelle {
 
@@ -46,6 +49,28 @@ bool FillsParent(const WindowTable& window, const ControlEntry& entry) {
   return entry.parent.empty() && entry.left == 0 && entry.top == 0 &&
          entry.width == window.width - QtWindow::kFrameWidth &&
          entry.height == window.height - QtWindow::kFrameHeight;
+}
+
+// "left,top,width,height"; nothing when the text is not four numbers with a size.
+std::optional<QRect> ReadPlacement(const std::string& text) {
+  QList<int> numbers;
+  for (const QString& part : QString::fromStdString(text).split(',')) {
+    bool ok = false;
+    numbers.push_back(part.trimmed().toInt(&ok));
+    if (!ok) return std::nullopt;
+  }
+  if (numbers.size() != 4 || numbers[2] <= 0 || numbers[3] <= 0) return std::nullopt;
+  return QRect(numbers[0], numbers[1], numbers[2], numbers[3]);
+}
+
+// The screens' room for windows that `frame` (the frame's place, the client size) lies on enough to be
+// grabbed; nothing when it lies on none (a screen since removed).
+std::optional<QRect> ScreenAreaUnder(const QRect& frame) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect shared = screen->availableGeometry().intersected(frame);
+    if (shared.width() >= 100 && shared.height() >= 40) return screen->availableGeometry();
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -156,12 +181,7 @@ void QtWindow::Show() {
   if (visible_ || !frame) return;  // showing a shown window changes nothing and tells nothing
   if (!realised_) {
     realised_ = true;
-    // Centred on the screen by its outer size; the first showing realises it at its size, a resize.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-      const QRect area = screen->availableGeometry();
-      frame->move(area.x() + std::max(0, (area.width() - entry_.width) / 2),
-                  area.y() + std::max(0, (area.height() - entry_.height) / 2));
-    }
+    PlaceAtFirstShow();
     reportedSize_ = frame->size();
     Fire(OnResize);
   }
@@ -197,6 +217,7 @@ void QtWindow::Close() {
 bool QtWindow::FrameClosing() {
   if (closing_ || !visible_) return true;
   if (!MayClose(system_, OnCloseQuery)) return false;
+  RememberPlacement();
   closing_ = true;
   Fire(OnClose);
   closing_ = false;
@@ -209,11 +230,90 @@ void QtWindow::FrameResized() {
   QWidget* frame = frame_;
   if (!frame) return;
   for (QtControl* control : fillParent_) {
-    if (QWidget* widget = control->Widget()) widget->setGeometry(widget->parentWidget()->rect());
+    QWidget* widget = control->Widget();
+    if (!widget) continue;
+    // Beside a workbench the window's own panel is the table's area, no more.
+    const bool table = workbench_ && widget->parentWidget() == frame;
+    widget->setGeometry(table ? QRect(QPoint(0, 0), TableSize()) : widget->parentWidget()->rect());
   }
+  LayOutWorkbench();
   if (!realised_ || frame->size() == reportedSize_) return;
   reportedSize_ = frame->size();
   Fire(OnResize);
+}
+
+QSize QtWindow::TableSize() const {
+  return QSize(std::max(entry_.width - kFrameWidth, 1), std::max(entry_.height - kFrameHeight, 1));
+}
+
+void QtWindow::OpenWorkbench(QWidget* timeline) {
+  QWidget* frame = frame_;
+  if (!frame || workbench_) return;
+  auto* workbench = new QWidget(frame);
+  workbench->setObjectName("Workbench");
+  workbench->setFocusPolicy(Qt::NoFocus);
+  workbench_ = workbench;
+  timeline_ = timeline;
+  if (timeline) timeline->setParent(frame);
+  // Never smaller than the table: its controls stay whole.
+  frame->setMinimumSize(TableSize());
+  LayOutWorkbench();
+  workbench->show();
+  if (timeline) timeline->show();
+}
+
+void QtWindow::LayOutWorkbench() {
+  QWidget* frame = frame_;
+  if (!frame || !workbench_) return;
+  // The table's controls keep their places: the workbench takes the room to their right, the timeline the
+  // room under them, across the window.
+  const QSize table = TableSize();
+  workbench_->setGeometry(table.width(), 0, std::max(frame->width() - table.width(), 0), table.height());
+  if (timeline_) {
+    timeline_->setGeometry(0, table.height(), frame->width(), std::max(frame->height() - table.height(), 0));
+  }
+}
+
+void QtWindow::PlaceAtFirstShow() {
+  QWidget* frame = frame_;
+  if (workbench_) {
+    std::optional<QRect> remembered;
+    if (std::unique_ptr<SettingsKey> key = system_.Registry().OpenKey("\\software\\")) {
+      const SettingsKey::Value value = key->Read(kPlacementValue);
+      if (value.type == SettingsKey::ValueType::Text) remembered = ReadPlacement(value.text);
+    }
+    if (remembered) {
+      if (const std::optional<QRect> area = ScreenAreaUnder(*remembered)) {
+        frame->resize(remembered->size().boundedTo(area->size()).expandedTo(frame->minimumSize()));
+        frame->move(remembered->topLeft());
+        return;
+      }
+    }
+    QSize open(kWorkbenchOpenWidth, kWorkbenchOpenHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QSize room = screen->availableGeometry().size() - QSize(kFrameWidth, kFrameHeight);
+      open = open.boundedTo(room);
+    }
+    frame->resize(open.expandedTo(frame->minimumSize()));
+  }
+  // Centred on the screen by its outer size; the first showing realises it at its size, a resize.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    const QSize outer = frame->size() + QSize(kFrameWidth, kFrameHeight);
+    frame->move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                area.y() + std::max(0, (area.height() - outer.height()) / 2));
+  }
+}
+
+void QtWindow::RememberPlacement() {
+  QWidget* frame = frame_;
+  if (!frame || !workbench_) return;
+  // A failed write loses only the place: the window opens at its usual one next time.
+  if (std::unique_ptr<SettingsKey> key = system_.Registry().OpenKey("\\software\\")) {
+    const QPoint place = frame->pos();
+    key->WriteText(kPlacementValue, std::to_string(place.x()) + "," + std::to_string(place.y()) + "," +
+                                        std::to_string(frame->width()) + "," + std::to_string(frame->height()));
+  }
 }
 
 std::string QtWindow::Caption() const {

@@ -45,6 +45,24 @@ class QtWindow : public Window {
   static constexpr int kFrameWidth = 16;
   static constexpr int kFrameHeight = 39;
 
+  // The workbench: the room to the right of and below the table's controls, which keep their places and
+  // sizes. It holds `timeline` across the window's width under them, and to their right a container
+  // ("Workbench") for the views of the subtitles. A window with a workbench opens large enough to show it
+  // (within the screen), cannot be made smaller than its table, and opens where and as large as the user last
+  // left it (the value kPlacementValue of the settings).
+  void OpenWorkbench(QWidget* timeline);
+  QWidget* Workbench() const { return workbench_; }
+  QWidget* Timeline() const { return timeline_; }
+  // The client area the table lays its controls out in.
+  QSize TableSize() const;
+
+  // The client size a window with a workbench opens at where nothing is remembered: on a 1366x768 screen,
+  // with its frame and a desktop's panel, it fits.
+  static constexpr int kWorkbenchOpenWidth = 1340;
+  static constexpr int kWorkbenchOpenHeight = 680;
+  // Where the window was and how large, as "left,top,width,height" (the frame's place, the client size).
+  static constexpr const char* kPlacementValue = "srtWindowPlace";
+
   // Called by the frame widget.
   bool FrameClosing();  // false: the window stays open
   void FrameResized();
@@ -52,6 +70,10 @@ class QtWindow : public Window {
  private:
   class FrameWidget;
   void SetUpTabOrder();
+  void LayOutWorkbench();
+  // Where the window opens: the place remembered, else centred at its opening size.
+  void PlaceAtFirstShow();
+  void RememberPlacement();
   void Fire(const std::function<void()>& handler);
 
   WindowSystem& system_;
@@ -60,6 +82,8 @@ class QtWindow : public Window {
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::map<std::string, QtControl*> byName_;
   std::vector<QtControl*> fillParent_;
+  QPointer<QWidget> workbench_;
+  QPointer<QWidget> timeline_;
   QEventLoop* modalLoop_ = nullptr;
   bool visible_ = false;
   bool realised_ = false;

@@ -71,7 +71,10 @@ std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowTable& entry) {
 std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const std::string& panelName) {
   auto* qtWindow = dynamic_cast<QtWindow*>(&window);
   if (!qtWindow) throw Error("The player needs a window of this window system");
-  return std::make_unique<MpvPlayer>(qtWindow->ControlNamed(panelName).Widget(), options_.player);
+  auto player = std::make_unique<MpvPlayer>(qtWindow->ControlNamed(panelName).Widget(), options_.player);
+  // The window that plays grows a workbench, with the player's timeline under the table's controls.
+  if (PlayerPanel* panel = player->Panel()) qtWindow->OpenWorkbench(panel->ReleaseStrip());
+  return player;
 }
 
 std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {

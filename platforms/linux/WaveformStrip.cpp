@@ -1,6 +1,8 @@
 #include "platforms/linux/WaveformStrip.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -31,30 +33,64 @@ const QColor kStartMark(0x33, 0xdd, 0x55);
 const QColor kEndMark(0xff, 0x55, 0x55);
 const QColor kPlayHead(Qt::white);
 const QColor kProgress(0xe0, 0xb0, 0x40);
+const QColor kRuler(0x2a, 0x30, 0x38);
+const QColor kRulerTick(0x9a, 0xa4, 0xb0);
+const QColor kLabelBand(0x23, 0x29, 0x31);
+const QColor kSpanLabel(40, 80, 150, 160);
+
+// The ruler's steps between labelled ticks, the smallest first: one is taken whose labels stand at least
+// kRulerLabelColumns apart.
+constexpr double kRulerSteps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1200, 3600};
+constexpr double kRulerLabelColumns = 80;
+constexpr double kRulerTickColumns = 8;  // minor ticks closer than this are left out
+
+// The ruler's label of a time: M:SS (H:MM:SS from an hour on), with tenths where the step is below a second.
+QString RulerText(double seconds, bool tenths) {
+  const long long total = std::llround(seconds * 10);
+  const long long hours = total / 36000;
+  const long long minutes = total / 600 % 60;
+  const long long wholeSeconds = total / 10 % 60;
+  QString text = hours > 0 ? QString("%1:%2:").arg(hours).arg(minutes, 2, 10, QChar('0'))
+                           : QString("%1:").arg(minutes);
+  text += QString("%1").arg(wholeSeconds, 2, 10, QChar('0'));
+  if (tenths) text += QString(".%1").arg(total % 10);
+  return text;
+}
+
 
 }  // namespace
 
 WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : QWidget(parent), peaks_(peaks) {
+  setObjectName("Timeline");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
   QFont small = font();
-  small.setPixelSize(10);
+  small.setPixelSize(11);
   setFont(small);
 }
 
-double WaveformStrip::ColumnsPerSecond() const { return std::max(width(), 1) / kWindowSeconds; }
-
-double WaveformStrip::WindowStartSeconds() const { return shown_.startColumn / ColumnsPerSecond(); }
-
-int WaveformStrip::ColumnOf(double seconds) const {
-  return static_cast<int>(std::lround(seconds * ColumnsPerSecond()) - shown_.startColumn);
+double WaveformStrip::ColumnsPerSecond() const {
+  return columnsPerSecond_ > 0 ? columnsPerSecond_ : std::max(width(), 1) / kWindowSeconds;
 }
 
-WaveformStrip::Picture WaveformStrip::Compose(double positionSeconds) {
+double WaveformStrip::WindowStartSeconds() const { return shown_.startColumn / shown_.columnsPerSecond; }
+
+int WaveformStrip::ColumnOf(double seconds) const {
+  return static_cast<int>(std::llround(seconds * shown_.columnsPerSecond) - shown_.startColumn);
+}
+
+double WaveformStrip::SecondsAt(double x) const { return (shown_.startColumn + x) / shown_.columnsPerSecond; }
+
+bool WaveformStrip::HeadInView() const {
+  const std::int64_t column = std::llround(positionSeconds_ * ColumnsPerSecond()) - startColumn_;
+  return column >= 0 && column < width();
+}
+
+WaveformStrip::Picture WaveformStrip::Compose() {
   Picture picture;
-  if (!std::isfinite(positionSeconds)) positionSeconds = 0;
-  // The play head stays in the middle; the rest moves by whole columns.
-  picture.startColumn = std::llround(positionSeconds * ColumnsPerSecond()) - width() / 2;
+  picture.columnsPerSecond = ColumnsPerSecond();
+  picture.headColumn = std::llround(positionSeconds_ * picture.columnsPerSecond);
+  picture.startColumn = following_ ? picture.headColumn - width() / 2 : startColumn_;
   const AudioPeakTrack& track = peaks_.Track();
   picture.state = track.state;
   picture.framesSkipped = track.framesSkipped > 0;
@@ -62,8 +98,9 @@ WaveformStrip::Picture WaveformStrip::Compose(double positionSeconds) {
       track.state == AudioPeakTrack::State::kNone) {
     return picture;  // nothing but the word, or nothing at all
   }
-  const double start = picture.startColumn / ColumnsPerSecond();
-  const auto lastPeak = static_cast<std::int64_t>(std::ceil((start + kWindowSeconds) / kPeakSeconds));
+  const double start = picture.startColumn / picture.columnsPerSecond;
+  const double end = start + width() / picture.columnsPerSecond;
+  const auto lastPeak = static_cast<std::int64_t>(std::ceil(end / kPeakSeconds));
   picture.peaksInView =
       static_cast<std::size_t>(std::clamp<std::int64_t>(lastPeak, 0, static_cast<std::int64_t>(track.peaks.size())));
   if (track.state == AudioPeakTrack::State::kReading) {
@@ -71,25 +108,90 @@ WaveformStrip::Picture WaveformStrip::Compose(double positionSeconds) {
   }
   if (timeline_ != nullptr) {
     picture.marks = timeline_->Marks();
-    timeline_->SpansBetween(start, start + kWindowSeconds, spansScratch_);
+    timeline_->SpansBetween(start, end, spansScratch_);
     picture.spans = spansScratch_;
   }
   return picture;
 }
 
-void WaveformStrip::ShowPosition(double positionSeconds) {
-  Picture picture = Compose(positionSeconds);
+void WaveformStrip::Recompose() {
+  Picture picture = Compose();
   if (!stale_ && picture == shown_) return;
   stale_ = false;
   shown_ = std::move(picture);
   update();
 }
 
-void WaveformStrip::resizeEvent(QResizeEvent*) { stale_ = true; }
+void WaveformStrip::ShowPosition(double positionSeconds) {
+  positionSeconds_ = std::isfinite(positionSeconds) ? positionSeconds : 0;
+  if (!following_) {
+    // A view the user put somewhere stays, until the play head, seen in it, leaves it.
+    const bool inView = HeadInView();
+    if (headWasInView_ && !inView) following_ = true;
+    headWasInView_ = inView;
+  }
+  Recompose();
+}
+
+void WaveformStrip::ZoomAround(double x, double factor) {
+  const double columns = ColumnsPerSecond();
+  const std::int64_t start = following_ ? std::llround(positionSeconds_ * columns) - width() / 2 : startColumn_;
+  const double seconds = (start + x) / columns;
+  const double zoomed =
+      std::clamp(columns * factor, std::max(width(), 1) / kLongestViewSeconds, kMostColumnsPerSecond);
+  columnsPerSecond_ = zoomed;
+  startColumn_ = std::llround(seconds * zoomed - x);
+  following_ = false;
+  headWasInView_ = HeadInView();
+  Recompose();
+}
+
+void WaveformStrip::resizeEvent(QResizeEvent*) {
+  stale_ = true;
+  Recompose();
+}
 
 void WaveformStrip::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  emit SeekRequested(std::max(WindowStartSeconds() + event->position().x() / ColumnsPerSecond(), 0.0));
+  pressed_ = true;
+  dragging_ = false;
+  pressX_ = event->position().x();
+  pressStartColumn_ = shown_.startColumn;
+}
+
+void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
+  if (!pressed_) return;
+  const double moved = event->position().x() - pressX_;
+  if (!dragging_ && std::abs(moved) < QApplication::startDragDistance()) return;
+  dragging_ = true;
+  following_ = false;
+  startColumn_ = pressStartColumn_ - std::llround(moved);
+  headWasInView_ = HeadInView();
+  Recompose();
+}
+
+void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !pressed_) return;
+  pressed_ = false;
+  if (dragging_) {
+    dragging_ = false;
+    return;
+  }
+  // The view stays where it is, the play head going where the user pointed.
+  startColumn_ = shown_.startColumn;
+  following_ = false;
+  headWasInView_ = true;
+  emit SeekRequested(std::max(SecondsAt(event->position().x()), 0.0));
+}
+
+void WaveformStrip::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y();
+  if (notches == 0) {
+    event->ignore();
+    return;
+  }
+  ZoomAround(event->position().x(), std::pow(1.25, notches / 120.0));
+  event->accept();
 }
 
 void WaveformStrip::paintEvent(QPaintEvent*) {
@@ -106,53 +208,105 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   }
   if (shown_.state != AudioPeakTrack::State::kReading && shown_.state != AudioPeakTrack::State::kReady) return;
 
-  const double start = WindowStartSeconds();
-  const double columns = ColumnsPerSecond();
-  const auto column = [&](double seconds) {
-    return static_cast<int>(std::lround(seconds * columns) - shown_.startColumn);
-  };
+  // A strip too low for the ruler and the labels is all waveform.
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  const int ruler = roomy ? kRulerHeight : 0;
+  const int band = roomy ? kLabelHeight : 0;
+  const int waveTop = ruler + band;
+  const int below = h - ruler;
+  const auto column = [&](double seconds) { return ColumnOf(seconds); };
+  if (band > 0) painter.fillRect(0, ruler, w, band, kLabelBand);
   // The lines already written, under the waveform.
   for (const TimelineSpan& span : shown_.spans) {
     const int left = std::clamp(column(span.startSeconds), -1, w + 1);
     const int right = std::clamp(column(span.endSeconds), -1, w + 1);
-    painter.fillRect(left, 0, std::max(right - left, 1), h, kSpanFill);
-    painter.fillRect(left, 0, 1, h, kSpanEdge);
+    painter.fillRect(left, ruler, std::max(right - left, 1), below, kSpanFill);
+    if (band > 0) painter.fillRect(left, ruler, std::max(right - left, 1), band, kSpanLabel);
+    painter.fillRect(left, ruler, 1, below, kSpanEdge);
+    painter.fillRect(right - 1, ruler, 1, below, kSpanEdge);
   }
   // The line being timed, between its marks.
   if (shown_.marks.startSeconds && shown_.marks.endSeconds) {
     const int left = std::clamp(column(*shown_.marks.startSeconds), -1, w + 1);
     const int right = std::clamp(column(*shown_.marks.endSeconds), -1, w + 1);
-    painter.fillRect(left, 0, std::max(right - left, 1), h, kMarkedFill);
+    painter.fillRect(left, ruler, std::max(right - left, 1), below, kMarkedFill);
   }
-  DrawWaveform(painter, start);
+  DrawWaveform(painter, waveTop, h - waveTop);
+  // Each line's number and as much of its text as its block holds; a line that began before the view has
+  // them at the view's edge.
   painter.setPen(kSpanNumber);
+  const QFontMetrics metrics = fontMetrics();
+  const int baseline = (band > 0 ? ruler + (band + metrics.ascent() - metrics.descent()) / 2 : 10);
   for (const TimelineSpan& span : shown_.spans) {
-    const int left = column(span.startSeconds);
-    // A line that began before the strip has its number at the strip's edge.
-    painter.drawText(std::max(left, 0) + 2, 10, QString::number(span.number));
+    const int left = std::max(column(span.startSeconds), 0) + 2;
+    const int room = std::min(column(span.endSeconds), w) - 2 - left;
+    const QString number = QString::number(span.number);
+    if (span.text.empty() || room <= metrics.horizontalAdvance(number)) {
+      painter.drawText(left, baseline, number);
+    } else {
+      const QString label = number + ' ' + QStringFromCp936(span.text);
+      painter.drawText(left, baseline, metrics.elidedText(label, Qt::ElideRight, room));
+    }
   }
-  if (shown_.marks.startSeconds) painter.fillRect(column(*shown_.marks.startSeconds), 0, 2, h, kStartMark);
-  if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, 0, 2, h, kEndMark);
-  painter.fillRect(w / 2, 0, 1, h, kPlayHead);
+  if (shown_.marks.startSeconds) painter.fillRect(column(*shown_.marks.startSeconds), ruler, 2, below, kStartMark);
+  if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, ruler, 2, below, kEndMark);
+  if (ruler > 0) DrawRuler(painter);
+  const std::int64_t head = shown_.headColumn - shown_.startColumn;
+  if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);
   if (shown_.framesSkipped) {
     painter.setPen(kProgress);
-    painter.drawText(QRect(3, 0, w - 6, h - 3), Qt::AlignLeft | Qt::AlignBottom, QStringFromCp936(kSkippedText));
+    painter.drawText(QRect(3, waveTop, w - 6, h - waveTop - 3), Qt::AlignLeft | Qt::AlignBottom,
+                     QStringFromCp936(kSkippedText));
   }
   if (shown_.state == AudioPeakTrack::State::kReading) {
     painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
     painter.setPen(kProgress);
-    painter.drawText(QRect(0, 0, w - 3, h - 3), Qt::AlignRight | Qt::AlignBottom,
+    painter.drawText(QRect(0, waveTop, w - 3, h - waveTop - 3), Qt::AlignRight | Qt::AlignBottom,
                      QStringFromCp936(kReadingText) + QString(" %1%").arg(shown_.progressPercent));
   }
 }
 
-void WaveformStrip::DrawWaveform(QPainter& painter, double startSeconds) const {
+void WaveformStrip::DrawRuler(QPainter& painter) const {
+  painter.fillRect(0, 0, width(), kRulerHeight, kRuler);
+  const double columns = shown_.columnsPerSecond;
+  double step = kRulerSteps[std::size(kRulerSteps) - 1];
+  for (const double candidate : kRulerSteps) {
+    if (candidate * columns >= kRulerLabelColumns) {
+      step = candidate;
+      break;
+    }
+  }
+  int ticksPerStep = 1;
+  for (const int parts : {5, 2}) {
+    if (step / parts * columns >= kRulerTickColumns) {
+      ticksPerStep = parts;
+      break;
+    }
+  }
+  const double tick = step / ticksPerStep;
+  const double start = std::max(WindowStartSeconds(), 0.0);
+  const double end = WindowStartSeconds() + width() / columns;
+  painter.setPen(kRulerTick);
+  for (auto k = static_cast<std::int64_t>(std::floor(start / tick)); k * tick <= end; ++k) {
+    const double seconds = k * tick;
+    const int x = ColumnOf(seconds);
+    if (k % ticksPerStep != 0) {
+      painter.fillRect(x, kRulerHeight - 4, 1, 4, kRulerTick);
+      continue;
+    }
+    painter.fillRect(x, 0, 1, kRulerHeight, kRulerTick);
+    painter.drawText(x + 3, kRulerHeight - 4, RulerText(seconds, step < 1));
+  }
+}
+
+void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) const {
   const std::vector<AudioPeak>& peaks = peaks_.Track().peaks;
   const std::size_t available = std::min(peaks.size(), shown_.peaksInView);
   const int w = width();
-  const int middle = height() / 2;
-  const double halfHeight = (height() - 2) / 2.0;
-  const double columns = ColumnsPerSecond();
+  const int middle = top + height / 2;
+  const double halfHeight = (height - 2) / 2.0;
+  const double columns = shown_.columnsPerSecond;
+  const double startSeconds = WindowStartSeconds();
   for (int x = 0; x < w; ++x) {
     const double from = startSeconds + x / columns;
     const double to = startSeconds + (x + 1) / columns;
@@ -166,9 +320,9 @@ void WaveformStrip::DrawWaveform(QPainter& painter, double startSeconds) const {
       low = std::min<int>(low, peaks[i].low);
       high = std::max<int>(high, peaks[i].high);
     }
-    const int top = middle - static_cast<int>(std::lround(high * halfHeight / 32767));
+    const int peakTop = middle - static_cast<int>(std::lround(high * halfHeight / 32767));
     const int bottom = middle - static_cast<int>(std::lround(low * halfHeight / 32767));
-    painter.fillRect(x, top, 1, std::max(bottom - top, 0) + 1, kWave);
+    painter.fillRect(x, peakTop, 1, std::max(bottom - peakTop, 0) + 1, kWave);
   }
 }
 

@@ -1,11 +1,16 @@
 #pragma once
-// The strip under the picture: about ten seconds of the sound's waveform around the position, the play head
-// in the middle, the marks of the line being timed and the lines already written, numbered. What it shows of
-// the capture comes from the program's timeline (media/PlayerTimeline.h); it only draws. A click puts the
-// position where it points.
+// The timeline of the video: a ruler of the time, the sound's waveform, the marks of the line being timed
+// and every line already written as a block with its number and text. What it shows of the capture comes
+// from the program's timeline (media/PlayerTimeline.h); it only draws, and only what is in view: the lines
+// are asked for by the stretch of time shown.
 //
-// It draws again only when its picture changes: when the position moves a pixel, a mark or a line changes,
-// or more of the sound is decoded where it looks.
+// It shows ten seconds across its width until the user zooms: the wheel zooms around the pointer, a drag
+// scrolls, a click puts the position where it points. The view follows the position, the play head in the
+// middle, until the user zooms or scrolls; from then on it stays where the user put it, until the position
+// leaves it (played past its edge, or a seek elsewhere), when it follows again.
+//
+// It draws again only when its picture changes: when the view or the position moves a pixel, a mark or a
+// line changes, or more of the sound is decoded where it looks.
 
 #include <QWidget>
 #include <cstdint>
@@ -20,19 +25,30 @@ class WaveformStrip : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr double kWindowSeconds = 10;
+  static constexpr double kWindowSeconds = 10;      // across the width until the user zooms
+  static constexpr double kLongestViewSeconds = 600;  // zoomed out furthest
+  static constexpr double kMostColumnsPerSecond = 1000;  // zoomed in furthest: a millisecond a column
+  static constexpr int kRulerHeight = 16;
+  static constexpr int kLabelHeight = 16;  // the band under the ruler with the lines' numbers and texts
 
   WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks);
 
   void SetTimeline(PlayerTimeline* timeline) { timeline_ = timeline; }
-  // Shows the strip around `positionSeconds`, and whatever else changed.
+  // Shows the timeline at `positionSeconds`, and whatever else changed.
   void ShowPosition(double positionSeconds);
 
-  // The time at the left edge and the column of a time, in the picture shown now.
+  // The time at the left edge, the time a column stands for, and the column of a time, in the picture
+  // shown now.
   double WindowStartSeconds() const;
+  double ViewSeconds() const { return width() / ColumnsPerSecond(); }
   int ColumnOf(double seconds) const;
-  // How many times it has been drawn, for tests and measurements.
+  double SecondsAt(double x) const;
+  // Zooms by `factor` (above 1: closer) keeping the time at column `x` where it is, as a wheel turn does.
+  void ZoomAround(double x, double factor);
+  // How many times it has been drawn, and how many lines the last drawing asked for, for tests and
+  // measurements.
   std::uint64_t PaintCount() const { return paintCount_; }
+  std::size_t SpansShown() const { return shown_.spans.size(); }
 
  signals:
   void SeekRequested(double seconds);
@@ -40,12 +56,17 @@ class WaveformStrip : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   // Everything the picture is made of: when this is the same, so is the picture.
   struct Picture {
-    std::int64_t startColumn = 0;  // the position in columns, less half the width
+    double columnsPerSecond = 1;
+    std::int64_t startColumn = 0;  // the view's left edge, in columns from the media's start
+    std::int64_t headColumn = 0;   // the position, in the same columns
     AudioPeakTrack::State state = AudioPeakTrack::State::kNone;
     std::size_t peaksInView = 0;
     int progressPercent = 0;
@@ -55,8 +76,12 @@ class WaveformStrip : public QWidget {
     bool operator==(const Picture&) const = default;
   };
   double ColumnsPerSecond() const;
-  Picture Compose(double positionSeconds);
-  void DrawWaveform(QPainter& painter, double startSeconds) const;
+  Picture Compose();
+  // Composes the picture again and asks for a paint when it changed.
+  void Recompose();
+  bool HeadInView() const;
+  void DrawRuler(QPainter& painter) const;
+  void DrawWaveform(QPainter& painter, int top, int height) const;
 
   const AudioPeaksLoader& peaks_;
   PlayerTimeline* timeline_ = nullptr;
@@ -64,6 +89,17 @@ class WaveformStrip : public QWidget {
   bool stale_ = true;  // the size changed since the picture was made
   std::vector<TimelineSpan> spansScratch_;
   std::uint64_t paintCount_ = 0;
+
+  double positionSeconds_ = 0;
+  double columnsPerSecond_ = 0;  // 0: not zoomed, the default span across the width
+  bool following_ = true;        // the view keeps the play head in the middle
+  bool headWasInView_ = true;
+  std::int64_t startColumn_ = 0;  // the view's left edge while it does not follow
+  // A press of the left button: a click when it is released where it was pressed, else a drag.
+  bool pressed_ = false;
+  bool dragging_ = false;
+  double pressX_ = 0;
+  std::int64_t pressStartColumn_ = 0;
 };
 
 }  // namespace titrelle

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "DesktopDriver.h"
+#include "capture/TimeText.h"
 #include "platforms/linux/AudioPeaks.h"
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/PlayerPanel.h"
@@ -77,18 +78,20 @@ class PlayerPanelTest : public ::testing::Test {
   std::unique_ptr<DesktopProgram> program_;
 };
 
-TEST_F(PlayerPanelTest, ThePanelKeepsItsPlaceWithTheStripAndTransportUnderThePicture) {
+TEST_F(PlayerPanelTest, ThePanelKeepsItsPlaceWithTheTransportUnderThePictureAndTheTimelineUnderTheTable) {
   QWidget* panel2 = program_->Widget("Panel2");
   EXPECT_EQ(panel2->geometry(), QRect(32, 107, 355, 310));
-  // The player control fills the panel: picture, strip and transport, top to bottom, full width.
+  // The player control fills the panel: picture and transport, top to bottom, full width. The timeline
+  // lies under the table, across the window.
   EXPECT_EQ(Panel().parentWidget(), program_->Widget("WP"));
   EXPECT_EQ(Panel().geometry(), QRect(0, 0, 355, 310));
   const QRect transport = Transport().geometry();
-  const QRect strip = Strip().geometry();
   const QRect picture = Player().VideoSurface()->geometry();
   EXPECT_EQ(transport, QRect(0, 310 - PlayerPanel::kTransportHeight, 355, PlayerPanel::kTransportHeight));
-  EXPECT_EQ(strip, QRect(0, transport.top() - PlayerPanel::kStripHeight, 355, PlayerPanel::kStripHeight));
-  EXPECT_EQ(picture, QRect(0, 0, 355, strip.top()));
+  EXPECT_EQ(picture, QRect(0, 0, 355, transport.top()));
+  EXPECT_EQ(&Strip(), program_->Main().Timeline());
+  EXPECT_EQ(Strip().parentWidget(), program_->Frame());
+  EXPECT_EQ(Strip().geometry().top(), program_->Main().TableSize().height());
   for (QWidget* part : {static_cast<QWidget*>(Transport().PlayButton()), static_cast<QWidget*>(Transport().StopButton()),
                         static_cast<QWidget*>(Transport().SeekBar()), static_cast<QWidget*>(Transport().MuteButton()),
                         static_cast<QWidget*>(Transport().VolumeBar()), static_cast<QWidget*>(Transport().TimeLabel())}) {
@@ -219,11 +222,22 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   const QRgb outside = picture.pixel(Strip().ColumnOf(0.5), h / 4);
   const QRgb inside = picture.pixel(Strip().ColumnOf(1.6), h / 4);
   EXPECT_NE(inside, outside);
-  int numberPixels = 0;
-  for (int x = Strip().ColumnOf(1.0) + 1; x < Strip().ColumnOf(1.0) + 10; ++x) {
-    for (int y = 0; y < 12; ++y) numberPixels += qGray(picture.pixel(x, y)) > 140;
-  }
-  EXPECT_GT(numberPixels, 3);
+  // The number and the text in the band under the ruler: "7 x".
+  const auto labelPixels = [&](int from, int to) {
+    int lit = 0;
+    for (int x = from; x < to; ++x) {
+      for (int y = WaveformStrip::kRulerHeight; y < WaveformStrip::kRulerHeight + WaveformStrip::kLabelHeight; ++y)
+        lit += qGray(picture.pixel(x, y)) > 140;
+    }
+    return lit;
+  };
+  const int labelLeft = Strip().ColumnOf(1.0) + 2;
+  const int numberWidth = Strip().fontMetrics().horizontalAdvance("7 ");
+  EXPECT_GT(labelPixels(labelLeft, labelLeft + numberWidth), 3);
+  EXPECT_GT(labelPixels(labelLeft + numberWidth, labelLeft + numberWidth + 8), 3);
+  // The ruler: a labelled tick a second, at the second's column.
+  EXPECT_EQ(picture.pixel(Strip().ColumnOf(2.0), 1) & 0xFFFFFF, picture.pixel(Strip().ColumnOf(3.0), 1) & 0xFFFFFF);
+  EXPECT_NE(picture.pixel(Strip().ColumnOf(2.0), 1), picture.pixel(Strip().ColumnOf(2.5), 1));
 
   // The same picture is not drawn again; seeking moves it. (No marks now: the replay would take the
   // position back to the start mark.)
@@ -241,6 +255,74 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   ASSERT_TRUE(Click(&Strip(), QPoint(Strip().ColumnOf(4.0), h / 2)));
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() < 5; }, kDesktopWaitMs));
   EXPECT_NEAR(form.WP->CurrentPosition(), 4.0, 0.1);
+}
+
+// The wheel zooms around the pointer: the time under it stays under it, the view closer (up) or further
+// (down). A drag takes the view with the pointer; neither moves the position.
+TEST_F(PlayerPanelTest, TheTimelineZoomsAroundThePointerAndADragScrollsIt) {
+  Open(TestBurstVideoPath(), "bursts.mp4");
+  Form().WP->SetCurrentPosition(5.0);
+  StripPicture();
+  const int y = Strip().height() / 2;
+  const struct {
+    int x;
+    const char* button;  // the wheel's turn as X reports it: 4 up, 5 down
+    bool closer;
+  } turns[] = {{Strip().width() / 4, "4", true}, {Strip().width() * 3 / 4, "4", true},
+               {Strip().width() / 3, "5", false}};
+  for (const auto& turn : turns) {
+    SCOPED_TRACE(turn.x);
+    const double pointed = Strip().SecondsAt(turn.x);
+    const double span = Strip().ViewSeconds();
+    const QPoint global = Strip().mapToGlobal(QPoint(turn.x, y));
+    ASSERT_TRUE(Xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "click",
+                         turn.button}));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Strip().ViewSeconds() != span; }, kDesktopWaitMs));
+    EXPECT_EQ(Strip().ViewSeconds() < span, turn.closer) << Strip().ViewSeconds() << " " << span;
+    EXPECT_NEAR(Strip().SecondsAt(turn.x), pointed, 1 / (Strip().width() / Strip().ViewSeconds()));
+  }
+  const double start = Strip().WindowStartSeconds();
+  const double columnSeconds = Strip().ViewSeconds() / Strip().width();
+  const QPoint from = Strip().mapToGlobal(QPoint(Strip().width() / 2, y));
+  ASSERT_TRUE(Xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+                       "mousemove", QString::number(from.x() - 40), QString::number(from.y()), "mousemove",
+                       QString::number(from.x() - 100), QString::number(from.y()), "mouseup", "1"}));
+  EXPECT_TRUE(ProcessEventsUntil(
+      [&] { return std::abs(Strip().WindowStartSeconds() - (start + 100 * columnSeconds)) < columnSeconds / 2; },
+      kDesktopWaitMs))
+      << Strip().WindowStartSeconds() << " " << start + 100 * columnSeconds;
+  EXPECT_NEAR(Form().WP->CurrentPosition(), 5.0, 1e-6);
+}
+
+// A click on the timeline past the end of the line being replayed, while paused, leaves the position there:
+// the replay does not take it back to the line's start until the video plays.
+TEST_F(PlayerPanelTest, AClickWhilePausedPastTheLinesEndLeavesThePositionThere) {
+  Open(TestVideoPath(true), "clip.mp4");
+  TForm1& form = Form();
+  form.StartTimeButtonClick();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 1.0; }, kDesktopWaitMs));
+  form.EndTimeButtonClick();
+  const double markEnd = static_cast<double>(form.Session.MarkEnd);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
+  ASSERT_TRUE(Click(Transport().PlayButton()));
+  ASSERT_TRUE(WaitForPlayState(kPaused));
+
+  StripPicture();
+  const double target = markEnd + 1.5;
+  ASSERT_TRUE(Click(&Strip(), QPoint(Strip().ColumnOf(target), Strip().height() / 2)));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > markEnd + 1; }, kDesktopWaitMs));
+  const double clicked = form.WP->CurrentPosition();
+  EXPECT_NEAR(clicked, target, 0.05);
+  // The clock has shown the new position: the replay has looked at it in the same tick.
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] {
+        const std::string shown = form.Label1->Text();
+        return shown.size() == 12 && std::abs(static_cast<double>(TimeTextToSeconds(shown)) - clicked) < 0.002;
+      },
+      kDesktopWaitMs))
+      << form.Label1->Text();
+  EXPECT_EQ(form.WP->CurrentPosition(), clicked);
+  EXPECT_EQ(form.WP->PlayState(), kPaused);
 }
 
 // What the strip says when it has no waveform, or not all of it: no sound, sound that cannot be read (a

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
@@ -59,8 +60,13 @@ TEST(ShellTest, MainWindowHasTheTableControlsWhereItPutsThemWithTheirCaptions) {
   DesktopProgram program(folder.Path());
   const WindowTable& entry = MainWindowTable();
   EXPECT_EQ(program.Frame()->windowTitle(), "Titrelle");
-  EXPECT_EQ(program.Main().ClientWidth(), entry.width - QtWindow::kFrameWidth);
-  EXPECT_EQ(program.Main().ClientHeight(), entry.height - QtWindow::kFrameHeight);
+  // It opens with room for the workbench, within the screen.
+  const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size() -
+                     QSize(QtWindow::kFrameWidth, QtWindow::kFrameHeight);
+  EXPECT_EQ(program.Main().ClientWidth(), std::min(QtWindow::kWorkbenchOpenWidth, room.width()));
+  EXPECT_EQ(program.Main().ClientHeight(), std::min(QtWindow::kWorkbenchOpenHeight, room.height()));
+  EXPECT_EQ(program.Main().TableSize(),
+            QSize(entry.width - QtWindow::kFrameWidth, entry.height - QtWindow::kFrameHeight));
   for (const ControlEntry& control : entry.controls) {
     SCOPED_TRACE(control.name);
     QWidget* widget = program.Widget(control.name);
@@ -95,6 +101,53 @@ TEST(ShellTest, MainWindowHasTheTableControlsWhereItPutsThemWithTheirCaptions) {
   EXPECT_EQ(edit1->palette().color(QPalette::Active, QPalette::Base), QColor(0, 0, 0));
   EXPECT_TRUE(QFontInfo(edit1->font()).bold());
   EXPECT_EQ(edit1->font().pixelSize(), 16);
+}
+
+// The window grows and shrinks (never below its table) and opens next time as it was left; the table's
+// controls stay where and as large as the table puts them, the workbench takes the room to their right and
+// the timeline the room under them.
+TEST(ShellTest, ResizingKeepsTheTableControlsAndTheWindowOpensAsItWasLeft) {
+  TestFolder folder;
+  const WindowTable& entry = MainWindowTable();
+  const QSize table(entry.width - QtWindow::kFrameWidth, entry.height - QtWindow::kFrameHeight);
+  const QPoint place(23, 31);
+  {
+    DesktopProgram program(folder.Path());
+    QWidget* frame = program.Frame();
+    const struct {
+      QSize asked;
+      QSize expected;
+    } sizes[] = {{QSize(1200, 900), QSize(1200, 900)},
+                 {QSize(900, 560), QSize(900, 560)},
+                 {QSize(400, 300), table},  // no smaller than the table
+                 {QSize(1000, 700), QSize(1000, 700)}};
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(size.asked.width());
+      frame->resize(size.asked);
+      ASSERT_TRUE(ProcessEventsUntil([&] { return frame->size() == size.expected; }, kDesktopWaitMs))
+          << frame->width() << "x" << frame->height();
+      for (const ControlEntry& control : entry.controls) {
+        SCOPED_TRACE(control.name);
+        const QRect geometry = program.Widget(control.name)->geometry();
+        EXPECT_EQ(geometry.topLeft(), QPoint(control.left, control.top));
+        if (control.width > 0) {
+          EXPECT_EQ(geometry.width(), control.width);
+        }
+        if (control.height > 0) {
+          EXPECT_EQ(geometry.height(), control.height);
+        }
+      }
+      EXPECT_EQ(program.Main().Workbench()->geometry(),
+                QRect(table.width(), 0, size.expected.width() - table.width(), table.height()));
+      EXPECT_EQ(program.Main().Timeline()->geometry(),
+                QRect(0, table.height(), size.expected.width(), size.expected.height() - table.height()));
+    }
+    frame->move(place);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame->pos() == place; }, kDesktopWaitMs));
+  }
+  DesktopProgram again(folder.Path());
+  EXPECT_EQ(again.Frame()->size(), QSize(1000, 700));
+  EXPECT_EQ(again.Frame()->pos(), place);
 }
 
 TEST(ShellTest, TabVisitsTheShownControlsInTheTableOrder) {
