@@ -14,18 +14,8 @@ TimelineMarks MarksToShow(long double markStart, long double markEnd) {
 }
 
 void AttachSpanTexts(std::string_view fileViewText, std::vector<TimelineSpan>& spans) {
-  std::size_t next = 0;        // the span whose time line comes next
+  std::size_t next = 0;          // the span whose time line comes next
   TimelineSpan* open = nullptr;  // the span whose text lines are being read
-  std::string styled;
-  const auto close = [&] {
-    if (open == nullptr) return;
-    std::string plain = DeriveUserViewText(styled);
-    for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at + 1))
-      plain.replace(at, 2, " ");
-    open->text = std::move(plain);
-    open = nullptr;
-    styled.clear();
-  };
   std::size_t start = 0;
   while (start < fileViewText.size()) {
     std::size_t stop = fileViewText.find("\r\n", start);
@@ -33,17 +23,23 @@ void AttachSpanTexts(std::string_view fileViewText, std::vector<TimelineSpan>& s
     const std::string_view line = fileViewText.substr(start, stop - start);
     if (IsTimeLine(line)) {
       // The same time lines as the spans were read from: those whose times read.
-      close();
-      if (ReadTimeLine(line) && next < spans.size()) open = &spans[next++];
+      open = ReadTimeLine(line) && next < spans.size() ? &spans[next++] : nullptr;
+      if (open != nullptr) open->text.clear();
     } else if (line.empty()) {
-      close();
+      open = nullptr;
     } else if (open != nullptr) {
-      if (!styled.empty()) styled += "\r\n";
-      styled += line;
+      if (!open->text.empty()) open->text += "\r\n";
+      open->text += line;
     }
     start = stop + 2;
   }
-  close();
+}
+
+std::string PlainSpanText(std::string_view styledLines) {
+  std::string plain = DeriveUserViewText(styledLines);
+  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at + 1))
+    plain.replace(at, 2, " ");
+  return plain;
 }
 
 TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart, session_.MarkEnd); }
@@ -58,6 +54,8 @@ void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::ve
     read_ = true;
   }
   spans_.Between(fromSeconds, toSeconds, spans);
+  // Plain only for the lines asked for: a view shows a few of them at a time.
+  for (TimelineSpan& span : spans) span.text = PlainSpanText(span.text);
 }
 
 }  // namespace titrelle

@@ -3,6 +3,7 @@
 // are read as they stand; the lines are read again from the file view only after it has changed.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,9 +20,11 @@ struct CaptureSession;
 TimelineMarks MarksToShow(long double markStart, long double markEnd);
 
 // Gives each span of `spans` (read from `fileViewText` in file order, as ReadWrittenSpans reads them) the
-// text of its line group: the lines after its time line up to the empty line, without their style markup,
-// joined by a blank. Linear in the text.
+// lines of its line group after its time line, up to the empty line, as they stand (joined by CR LF).
+// Linear in the text.
 void AttachSpanTexts(std::string_view fileViewText, std::vector<TimelineSpan>& spans);
+// Those lines as the user view shows them, on one line: the style markup taken out, joined by a blank.
+std::string PlainSpanText(std::string_view styledLines);
 
 class CaptureTimeline : public PlayerTimeline {
  public:

@@ -14,7 +14,7 @@ struct TimelineSpan {
   int number = 0;
   double startSeconds = 0;
   double endSeconds = 0;
-  std::string text;
+  std::string text = {};
   bool operator==(const TimelineSpan&) const = default;
 };
 
