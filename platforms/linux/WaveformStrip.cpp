@@ -216,15 +216,27 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   const int below = h - ruler;
   const auto column = [&](double seconds) { return ColumnOf(seconds); };
   if (band > 0) painter.fillRect(0, ruler, w, band, kLabelBand);
-  // The lines already written, under the waveform.
+  // The lines already written, under the waveform: each block's fill, its label's band, its edges, drawn
+  // a kind at a time (zoomed out, hundreds of them).
+  blocksScratch_.clear();
+  labelsScratch_.clear();
+  edgesScratch_.clear();
   for (const TimelineSpan& span : shown_.spans) {
     const int left = std::clamp(column(span.startSeconds), -1, w + 1);
     const int right = std::clamp(column(span.endSeconds), -1, w + 1);
-    painter.fillRect(left, ruler, std::max(right - left, 1), below, kSpanFill);
-    if (band > 0) painter.fillRect(left, ruler, std::max(right - left, 1), band, kSpanLabel);
-    painter.fillRect(left, ruler, 1, below, kSpanEdge);
-    painter.fillRect(right - 1, ruler, 1, below, kSpanEdge);
+    const int wide = std::max(right - left, 1);
+    blocksScratch_.push_back(QRect(left, ruler, wide, below));
+    if (band > 0) labelsScratch_.push_back(QRect(left, ruler, wide, band));
+    edgesScratch_.push_back(QRect(left, ruler, 1, below));
+    if (wide > 2) edgesScratch_.push_back(QRect(right - 1, ruler, 1, below));
   }
+  painter.setPen(Qt::NoPen);
+  for (const auto& [rects, colour] : {std::pair{&blocksScratch_, kSpanFill}, std::pair{&labelsScratch_, kSpanLabel},
+                                      std::pair{&edgesScratch_, kSpanEdge}}) {
+    painter.setBrush(colour);
+    painter.drawRects(rects->data(), static_cast<int>(rects->size()));
+  }
+  painter.setBrush(Qt::NoBrush);
   // The line being timed, between its marks.
   if (shown_.marks.startSeconds && shown_.marks.endSeconds) {
     const int left = std::clamp(column(*shown_.marks.startSeconds), -1, w + 1);
@@ -233,15 +245,18 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   }
   DrawWaveform(painter, waveTop, h - waveTop);
   // Each line's number and as much of its text as its block holds; a line that began before the view has
-  // them at the view's edge.
+  // them at the view's edge. A block too narrow for its number (zoomed far out) has none.
   painter.setPen(kSpanNumber);
   const QFontMetrics metrics = fontMetrics();
   const int baseline = (band > 0 ? ruler + (band + metrics.ascent() - metrics.descent()) / 2 : 10);
+  const int digitWidth = metrics.horizontalAdvance(QLatin1Char('0'));
   for (const TimelineSpan& span : shown_.spans) {
     const int left = std::max(column(span.startSeconds), 0) + 2;
     const int room = std::min(column(span.endSeconds), w) - 2 - left;
     const QString number = QString::number(span.number);
-    if (span.text.empty() || room <= metrics.horizontalAdvance(number)) {
+    const int numberWidth = digitWidth * static_cast<int>(number.size());
+    if (room < numberWidth) continue;
+    if (span.text.empty() || room < numberWidth + 2 * digitWidth) {
       painter.drawText(left, baseline, number);
     } else {
       const QString label = number + ' ' + QStringFromCp936(span.text);

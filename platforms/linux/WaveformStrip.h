@@ -12,6 +12,7 @@
 // It draws again only when its picture changes: when the view or the position moves a pixel, a mark or a
 // line changes, or more of the sound is decoded where it looks.
 
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -88,6 +89,9 @@ class WaveformStrip : public QWidget {
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
   std::vector<TimelineSpan> spansScratch_;
+  std::vector<QRect> blocksScratch_;
+  std::vector<QRect> labelsScratch_;
+  std::vector<QRect> edgesScratch_;
   std::uint64_t paintCount_ = 0;
 
   double positionSeconds_ = 0;
