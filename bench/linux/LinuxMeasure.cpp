@@ -6,7 +6,8 @@
 // ffmpeg, whose frames carry their own number in two grey levels so that the frame on screen can be told.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
-//       [--typing-only | --timing-only | --cpu-only | --preview-only | --panel-only] [--rounds=N]
+//       [--typing-only | --timing-only | --cpu-only | --preview-only | --panel-only | --timeline-only]
+//       [--rounds=N]
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure --limits-only [--largest=N]
 //       [--huge=BYTES,...]
 //
@@ -16,7 +17,9 @@
 // --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
 // costs while the video plays); --panel-only the video panel's waveform alone: the strip's drawing a frame
 // while a video plays, and the decoding of a generated two-hour sound track's peaks (FFmpeg's libraries, on
-// the calling thread here); --typing-only measures the typed character alone; --timing-only start-up, the
+// the calling thread here); --timeline-only the timeline under the window on a resumed document of 10,000
+// subtitles: a frame at three zooms (the lines in view found by their times, not by going through all), and
+// the first frame after the file view changed (the lines read again); --typing-only measures the typed character alone; --timing-only start-up, the
 // clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which it
 // starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless told).
 // --program-only plays the CPU comparison's clips in the program alone, for a profiler.
@@ -1363,11 +1366,94 @@ void PrintPanel(const std::optional<PanelResult>& panel) {
               panel->peakCount);
 }
 
+// ---- The timeline on a long document ----
+
+struct TimelineZoomResult {
+  double viewSeconds = 0;
+  std::size_t spansShown = 0;
+  Stats frame;  // the position 40 ms on, composed and painted
+};
+
+struct TimelineResult {
+  int subtitles = 0;
+  int width = 0;
+  std::vector<TimelineZoomResult> zooms;
+  Stats afterChange;  // the first frame after the file view changed: the lines read again
+};
+
+TimelineResult MeasureTimeline(MeasuringWindowSystem& system, TForm1& form, const std::filesystem::path& folder,
+                               const std::string& video, int subtitles) {
+  TimelineResult result;
+  result.subtitles = subtitles;
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  if (player == nullptr || player->Panel() == nullptr || player->Panel()->Strip() == nullptr) return result;
+  PlayerPanel& panel = *player->Panel();
+  WaveformStrip& strip = *panel.Strip();
+  ResumeGeneratedDocument(system, form, folder, video, "timeline-" + std::to_string(subtitles), subtitles);
+  Spin(10000, [&] { return panel.Peaks()->Track().state == AudioPeakTrack::State::kReady; });
+  form.WP->Pause();
+  Spin(200);
+  result.width = strip.width();
+  // In the middle of the document, where lines lie on both sides.
+  const double middle = bench::BenchSubtitleStartMs(subtitles / 2) / 1000.0;
+  strip.ShowPosition(middle);
+  for (const double viewSeconds : {WaveformStrip::kWindowSeconds, 60.0, WaveformStrip::kLongestViewSeconds}) {
+    strip.ZoomAround(strip.width() / 2.0, strip.ViewSeconds() / viewSeconds);
+    TimelineZoomResult zoom;
+    zoom.viewSeconds = strip.ViewSeconds();
+    for (int frame = 0; frame < 200; ++frame) {
+      const auto start = SteadyClock::now();
+      strip.ShowPosition(middle + frame * kFrameSeconds);
+      strip.repaint();
+      zoom.frame.Add(SecondsBetween(start, SteadyClock::now()));
+    }
+    zoom.spansShown = strip.SpansShown();
+    result.zooms.push_back(zoom);
+  }
+  strip.ZoomAround(strip.width() / 2.0, strip.ViewSeconds() / WaveformStrip::kWindowSeconds);
+  // A change of the file view (the same text again, unsaved): the next frame reads the lines again.
+  Listing& fileView = form.Document.TempRichEdit;
+  for (int change = 0; change < 21; ++change) {
+    form.Document.LoadingFile = 1;
+    fileView.Add("");
+    fileView.Delete(fileView.Count() - 1);
+    form.Document.LoadingFile = 0;
+    const auto start = SteadyClock::now();
+    strip.ShowPosition(middle + change * kFrameSeconds);
+    strip.repaint();
+    result.afterChange.Add(SecondsBetween(start, SteadyClock::now()));
+  }
+  form.WP->Stop();
+  Spin(100);
+  return result;
+}
+
+void PrintTimeline(const std::optional<TimelineResult>& timeline) {
+  if (!timeline) return;
+  for (const TimelineZoomResult& zoom : timeline->zooms) {
+    if (zoom.frame.Empty()) continue;
+    std::printf(
+        "timeline frame, %d subtitles, %4.0f s in view (%3zu lines)   median %5.3f ms  p99 %5.3f ms  max %5.3f "
+        "ms   goal < 16 ms: %s\n",
+        timeline->subtitles, zoom.viewSeconds, zoom.spansShown, Ms(zoom.frame.Quantile(0.5)),
+        Ms(zoom.frame.Quantile(0.99)), Ms(zoom.frame.Quantile(1)), Verdict(zoom.frame.Quantile(0.99) < 0.016));
+  }
+  if (!timeline->afterChange.Empty()) {
+    std::printf(
+        "timeline frame after a change, %d subtitles (lines read again)   median %5.3f ms  max %5.3f ms   goal < "
+        "16 ms: %s\n",
+        timeline->subtitles, Ms(timeline->afterChange.Quantile(0.5)), Ms(timeline->afterChange.Quantile(1)),
+        Verdict(timeline->afterChange.Quantile(1) < 0.016));
+  }
+  std::printf("timeline width                 %d px\n", timeline->width);
+}
+
 struct MeasureOptions {
   bool typing = true;
   bool timing = true;  // start-up, the clock and the marks, the replay
   bool cpu = true;
   bool panel = true;
+  bool timeline = true;
   int cpuRounds = 3;
   bool programOnly = false;  // the program's side of the comparison alone: for a profiler
   bool preview = true;       // the subtitles over the video
@@ -1395,6 +1481,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   std::vector<CpuComparison> cpu;
   std::vector<PreviewResult> previews;
   std::optional<PanelResult> panel;
+  std::optional<TimelineResult> timeline;
   std::vector<LimitResult> limits;
   QSize panelSize;
   {
@@ -1413,6 +1500,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       system.videoToOpen = toneVideo;
       panel = MeasurePanel(form, folder);
     }
+    if (what.timeline) timeline = MeasureTimeline(system, form, folder, toneVideo, 10000);
     if (what.typing) {
       for (int subtitles : {100, 1000, 10000})
         typing.push_back(MeasureTyping(system, form, folder, silentVideo, subtitles));
@@ -1488,6 +1576,7 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
   }
   PrintCpu(cpu, panelSize, what.cpuRounds);
   PrintPanel(panel);
+  PrintTimeline(timeline);
   PrintTyping(typing);
   PrintPreview(previews);
   PrintLimits(limits);
@@ -1505,7 +1594,11 @@ int main(int argc, char** argv) {
   titrelle::MeasureOptions what;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--typing-only") {
+    if (argument != "--timeline-only" && argument.size() > 7 && argument.rfind("-only") == argument.size() - 5)
+      what.timeline = false;
+    if (argument == "--timeline-only") {
+      what.timing = what.cpu = what.typing = what.preview = what.panel = false;
+    } else if (argument == "--typing-only") {
       what.timing = what.cpu = what.preview = what.panel = false;
     } else if (argument == "--timing-only") {
       what.typing = what.cpu = what.preview = what.panel = false;

@@ -46,15 +46,15 @@ void PrepareQtApplication() {
   if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
 }
 
-bool InstallQtTranslations(const QLocale& locale) {
+QTranslator* InstallQtTranslations(const QLocale& locale) {
   // "qt" is the catalogue of catalogues: it loads qtbase's, where the dialogs' texts are.
   auto* translator = new QTranslator(QCoreApplication::instance());
   if (!translator->load(locale, "qt", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
       !QCoreApplication::installTranslator(translator)) {
     delete translator;
-    return false;
+    return nullptr;
   }
-  return true;
+  return translator;
 }
 
 QtWindowSystem::QtWindowSystem(QtWindowSystemOptions options)

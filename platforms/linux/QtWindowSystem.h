@@ -15,6 +15,8 @@
 #include "platforms/posix/RegistryFile.h"
 #include "ui/WindowSystem.h"
 
+class QTranslator;
+
 namespace titrelle {
 
 // Call before the QApplication is made. The program's clock ticks a thousand times a second, and the GLib
@@ -25,9 +27,9 @@ void PrepareQtApplication();
 
 // Call once the QApplication is made: Qt's own texts (the open dialog, the colour picker, the standard
 // buttons) in `locale`'s language, from Qt's translations where they are installed (Debian:
-// qt6-translations-l10n). The program's own texts are its own and stay as they are. Whether a translation
-// was loaded; the translator lives as long as the application.
-bool InstallQtTranslations(const QLocale& locale);
+// qt6-translations-l10n). The program's own texts are its own and stay as they are. The translator
+// installed (the application's child), or null where Qt has none for that language.
+QTranslator* InstallQtTranslations(const QLocale& locale);
 
 struct QtWindowSystemOptions {
   std::string registryPath = RegistryFile::DefaultPath();

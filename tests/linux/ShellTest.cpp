@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
+#include <QTranslator>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
@@ -148,6 +149,25 @@ TEST(ShellTest, ResizingKeepsTheTableControlsAndTheWindowOpensAsItWasLeft) {
   DesktopProgram again(folder.Path());
   EXPECT_EQ(again.Frame()->size(), QSize(1000, 700));
   EXPECT_EQ(again.Frame()->pos(), place);
+}
+
+// Qt's own dialogs speak the desktop's language when Qt has it; the program's own texts are not Qt's.
+TEST(ShellTest, QtsOwnTextsFollowTheDesktopsLanguage) {
+  TestApplication();
+  const struct {
+    QLocale locale;
+    const char* open;  // the open dialog's button, as the user reads it
+  } languages[] = {{QLocale(QLocale::Chinese, QLocale::China), "打开(&O)"},
+                   {QLocale(QLocale::English, QLocale::UnitedStates), "&Open"}};
+  for (const auto& language : languages) {
+    SCOPED_TRACE(language.locale.name().toStdString());
+    QTranslator* translator = InstallQtTranslations(language.locale);
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QString::fromUtf8(language.open));
+    if (translator != nullptr) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
+  }
 }
 
 TEST(ShellTest, TabVisitsTheShownControlsInTheTableOrder) {
