@@ -553,5 +553,31 @@ TEST(CaptureTimelineMarks, AnEndIsShownOnlyAfterItsStart) {
   }
 }
 
+// Each line's text on the timeline: the lines of its group after its time line, plain, on one line; a time
+// line that does not read has no span and gives its text to none.
+TEST(CaptureTimelineTexts, EachSpanHasTheTextOfItsOwnGroup) {
+  const struct {
+    const char* name;
+    std::string fileView;
+    std::vector<std::string> texts;
+  } cases[] = {
+      {"styled, two lines",
+       "1\r\n00:00:01:000 --> 00:00:02:000\r\n{\\fnA\\fs18}<b>one</b>\r\n<b>two</b>\r\n\r\n", {"one two"}},
+      {"a time line being typed",
+       "1\r\n00:00:01:000 --> 00:00:0\r\nlost\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nkept\r\n\r\n",
+       {"kept"}},
+      {"no text, no last break",
+       "1\r\n00:00:01:000 --> 00:00:02:000\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nlast", {"", "last"}},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.name);
+    std::vector<TimelineSpan> spans = ReadWrittenSpans(entry.fileView);
+    AttachSpanTexts(entry.fileView, spans);
+    std::vector<std::string> texts;
+    for (const TimelineSpan& span : spans) texts.push_back(PlainSpanText(span.text));
+    EXPECT_EQ(texts, entry.texts);
+  }
+}
+
 }  // namespace
 }  // namespace titrelle
