@@ -314,7 +314,7 @@ void WaveformStrip::DrawRuler(QPainter& painter) const {
   }
 }
 
-void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) const {
+void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) {
   const std::vector<AudioPeak>& peaks = peaks_.Track().peaks;
   const std::size_t available = std::min(peaks.size(), shown_.peaksInView);
   const int w = width();
@@ -322,6 +322,7 @@ void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) const {
   const double halfHeight = (height - 2) / 2.0;
   const double columns = shown_.columnsPerSecond;
   const double startSeconds = WindowStartSeconds();
+  waveScratch_.clear();
   for (int x = 0; x < w; ++x) {
     const double from = startSeconds + x / columns;
     const double to = startSeconds + (x + 1) / columns;
@@ -337,8 +338,12 @@ void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) const {
     }
     const int peakTop = middle - static_cast<int>(std::lround(high * halfHeight / 32767));
     const int bottom = middle - static_cast<int>(std::lround(low * halfHeight / 32767));
-    painter.fillRect(x, peakTop, 1, std::max(bottom - peakTop, 0) + 1, kWave);
+    waveScratch_.push_back(QRect(x, peakTop, 1, std::max(bottom - peakTop, 0) + 1));
   }
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kWave);
+  painter.drawRects(waveScratch_.data(), static_cast<int>(waveScratch_.size()));
+  painter.setBrush(Qt::NoBrush);
 }
 
 }  // namespace titrelle

@@ -82,7 +82,7 @@ class WaveformStrip : public QWidget {
   void Recompose();
   bool HeadInView() const;
   void DrawRuler(QPainter& painter) const;
-  void DrawWaveform(QPainter& painter, int top, int height) const;
+  void DrawWaveform(QPainter& painter, int top, int height);
 
   const AudioPeaksLoader& peaks_;
   PlayerTimeline* timeline_ = nullptr;
@@ -92,6 +92,7 @@ class WaveformStrip : public QWidget {
   std::vector<QRect> blocksScratch_;
   std::vector<QRect> labelsScratch_;
   std::vector<QRect> edgesScratch_;
+  std::vector<QRect> waveScratch_;  // the waveform's, one a column
   std::uint64_t paintCount_ = 0;
 
   double positionSeconds_ = 0;
