@@ -94,10 +94,7 @@ WaveformStrip::Picture WaveformStrip::Compose() {
   const AudioPeakTrack& track = peaks_.Track();
   picture.state = track.state;
   picture.framesSkipped = track.framesSkipped > 0;
-  if (track.state == AudioPeakTrack::State::kNoAudio || track.state == AudioPeakTrack::State::kUnreadable ||
-      track.state == AudioPeakTrack::State::kNone) {
-    return picture;  // nothing but the word, or nothing at all
-  }
+  if (track.state == AudioPeakTrack::State::kNone) return picture;  // no media: nothing at all
   const double start = picture.startColumn / picture.columnsPerSecond;
   const double end = start + width() / picture.columnsPerSecond;
   const auto lastPeak = static_cast<std::int64_t>(std::ceil(end / kPeakSeconds));
@@ -200,13 +197,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kBackground);
   const int w = width();
   const int h = height();
-  if (shown_.state == AudioPeakTrack::State::kNoAudio || shown_.state == AudioPeakTrack::State::kUnreadable) {
-    painter.setPen(QColor(0xb0, 0xb0, 0xb0));
-    const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
-    painter.drawText(rect(), Qt::AlignCenter, QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
-    return;
-  }
-  if (shown_.state != AudioPeakTrack::State::kReading && shown_.state != AudioPeakTrack::State::kReady) return;
+  if (shown_.state == AudioPeakTrack::State::kNone) return;
+  // Without a waveform (no sound, or none that reads) a word says why, and the lines are there all the same.
+  const bool noWave =
+      shown_.state == AudioPeakTrack::State::kNoAudio || shown_.state == AudioPeakTrack::State::kUnreadable;
 
   // A strip too low for the ruler and the labels is all waveform.
   const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
@@ -243,7 +237,14 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     const int right = std::clamp(column(*shown_.marks.endSeconds), -1, w + 1);
     painter.fillRect(left, ruler, std::max(right - left, 1), below, kMarkedFill);
   }
-  DrawWaveform(painter, waveTop, h - waveTop);
+  if (noWave) {
+    painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+    const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
+    painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
+                     QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
+  } else {
+    DrawWaveform(painter, waveTop, h - waveTop);
+  }
   // Each line's number and as much of its text as its block holds; a line that began before the view has
   // them at the view's edge. A block too narrow for its number (zoomed far out) has none.
   painter.setPen(kSpanNumber);

@@ -362,8 +362,9 @@ TEST_P(StripWordTest, TheStripSaysWhatItCannotShow) {
   } else {
     EXPECT_EQ(wave, 0);
     EXPECT_GT(grey, 20);
-    // Nor a mark, nor a play head: no strip at all.
-    EXPECT_NE(picture.pixel(picture.width() / 2, 2) & 0xFFFFFF, 0xFFFFFFu);
+    // The timeline is there all the same: the play head, the mark.
+    EXPECT_EQ(picture.pixel(picture.width() / 2, 2) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(picture.pixel(Strip().ColumnOf(0.5), picture.height() / 2) & 0xFFFFFF, kStartMark & 0xFFFFFF);
   }
 }
 
