@@ -29,7 +29,7 @@ void TForm1::Timer1Timer() {
     RefreshPreview();
   } catch (const std::exception&) {
   }
-  // A player that fails now may answer again on the next tick; an error report every millisecond would
+  // A player that fails now may answer again on the next tick; an error report with every frame would
   // bury the window, so a failing tick just shows nothing more.
   try {
     SetLabelText(*Label2, WP->Status() + std::string(21, ' '));

@@ -7,10 +7,11 @@ namespace titrelle {
 
 namespace {
 
-// How far past the end mark the wake-up is set: the replay jumps only once the position is beyond the mark.
-constexpr std::chrono::microseconds kPastTheEnd{250};
-// The shortest wake-up while waiting for the position to pass the end: fine, but never a busy loop.
-constexpr std::chrono::microseconds kFinestTick{250};
+// The last stretch before the end mark is crossed with fine ticks: a wake-up set for the mark itself may come
+// a little late, and the position may move in small steps; a tick every millisecond finds the mark passed
+// within a millisecond whatever the clock does.
+constexpr std::chrono::microseconds kFineStretch{1500};
+constexpr std::chrono::microseconds kFineTick{1000};
 
 }  // namespace
 
@@ -29,13 +30,13 @@ ClockWake NextClockWake(const ClockFacts& facts) {
   if (!ReplayArmed(facts.markStart, facts.markEnd)) return wake;
   wake.replayArmed = true;
   const long double untilEndUs = (facts.markEnd - facts.position) * 1e6L;
-  const auto untilJustPast =
-      std::chrono::microseconds(static_cast<long long>(std::ceil(std::max(untilEndUs, 0.0L)))) + kPastTheEnd;
+  const auto untilFineStretch =
+      std::chrono::microseconds(static_cast<long long>(std::floor(std::max(untilEndUs, 0.0L)))) - kFineStretch;
   // Two frames off or more: the label's frames, which may come a little late, come first.
-  if (untilJustPast >= 2 * facts.frameInterval) return wake;
-  // Closer, the wake-ups are precise: a frame on, and the last one just past the end.
+  if (untilFineStretch >= 2 * facts.frameInterval) return wake;
+  // Closer, the wake-ups are precise: a frame on, then the start of the last stretch, then fine ticks.
   wake.when = ClockWake::When::After;
-  wake.after = std::clamp(untilJustPast, kFinestTick, facts.frameInterval);
+  wake.after = std::clamp(untilFineStretch, kFineTick, facts.frameInterval);
   return wake;
 }
 

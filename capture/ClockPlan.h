@@ -30,9 +30,8 @@ struct ClockWake {
 // The replay repeats a segment only while 0 < MarkStart < MarkEnd.
 bool ReplayArmed(long double markStart, long double markEnd);
 
-// The wake-up after a tick that saw `facts`. Near the end mark it is set for just past it, so that the tick
-// that finds the position past the end comes at once; should the position still be short of it then (a clock
-// that runs a little slow), the next is set the same way, a millisecond or less on.
+// The wake-up after a tick that saw `facts`. Near the end mark it is set for shortly before it, and from
+// there the clock ticks every millisecond until the position has passed the mark and the replay has jumped.
 ClockWake NextClockWake(const ClockFacts& facts);
 
 }  // namespace titrelle

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
@@ -42,7 +43,7 @@ class QtTimer : public Timer {
 // The position clock's alarm: a single-shot precise Qt timer for a ring at a given time, a coarse one for the
 // frames of the screen (the system may gather its ring with other wake-ups). Qt's timers count whole
 // milliseconds: a ring is set for the first whole millisecond at or after its time. A ring that comes while
-// the last one's handler still runs (an error report open) is dropped: that handler plans the next.
+// the last one's handler still runs (an error report open) waits until it has ended.
 class QtWakeUpTimer : public WakeUpTimer {
  public:
   QtWakeUpTimer(WindowSystem& system, std::function<void()> onWake) : onWake_(std::move(onWake)) {
@@ -51,10 +52,15 @@ class QtWakeUpTimer : public WakeUpTimer {
     for (QTimer* timer : {&precise_, &frame_}) {
       timer->setSingleShot(true);
       QObject::connect(timer, &QTimer::timeout, timer, [this, &system] {
-        if (running_) return;
+        if (running_) {
+          missed_ = true;
+          return;
+        }
         running_ = true;
         DispatchEvent(system, onWake_);
         running_ = false;
+        // A ring that came while an error report of the last was open is served now.
+        if (std::exchange(missed_, false)) WakeAfter(std::chrono::microseconds(0));
       });
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -82,6 +88,7 @@ class QtWakeUpTimer : public WakeUpTimer {
   QTimer frame_;
   std::chrono::microseconds frameInterval_{16667};
   bool running_ = false;
+  bool missed_ = false;
 };
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }

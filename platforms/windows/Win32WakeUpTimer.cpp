@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "base/Error.h"
 #include "ui/ErrorReport.h"
@@ -112,12 +113,16 @@ LRESULT CALLBACK Win32WakeUpTimer::WindowProc(HWND handle, UINT message, WPARAM 
 void Win32WakeUpTimer::Ring() {
   // Set for later or put to sleep since this ring was posted: it is not this setting's.
   if (!due_ || SteadyClock::now() + kEarlyRing < *due_) return;
-  // A handler still running (an error report open) plans the next ring itself.
-  if (running_) return;
+  // A ring that comes while the last one's handler still runs (an error report open) waits until it ends.
+  if (running_) {
+    missed_ = true;
+    return;
+  }
   due_.reset();
   running_ = true;
   DispatchEvent(system_, onWake_);
   running_ = false;
+  if (std::exchange(missed_, false)) WakeAfter(std::chrono::microseconds(0));
 }
 
 void Win32WakeUpTimer::Arm(std::chrono::microseconds delay) {

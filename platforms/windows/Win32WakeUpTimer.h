@@ -51,6 +51,7 @@ class Win32WakeUpTimer : public WakeUpTimer {
   bool fineResolution_ = false;                 // timeBeginPeriod(1) in force
   bool keepingPrecise_ = false;
   bool running_ = false;
+  bool missed_ = false;
   std::chrono::microseconds frameInterval_{16667};
 };
 

@@ -26,8 +26,10 @@ TEST(NextClockWake, WakesForTheFrameThePendingSeekAndJustPastTheEndMark) {
       {"the end two frames off or more: frames", true, false, 10, 12, 11.96L, {When::NextFrame, {}, true}},
       {"the end nearer than two frames: a precise frame", true, false, 10, 12, 11.975L,
        {When::After, frame, true}},
-      {"the end within a frame: just past it", true, false, 10, 12, 11.99L, {When::After, microseconds(10250), true}},
-      {"on the end, not past it: a fine tick", true, false, 10, 12, 12, {When::After, microseconds(250), true}},
+      {"the end within a frame: shortly before it", true, false, 10, 12, 11.99L,
+       {When::After, microseconds(8500), true}},
+      {"the last stretch: fine ticks", true, false, 10, 12, 11.999L, {When::After, microseconds(1000), true}},
+      {"on the end, not past it: a fine tick", true, false, 10, 12, 12, {When::After, microseconds(1000), true}},
   };
   for (const auto& c : cases) {
     ClockFacts facts;
