@@ -7,10 +7,12 @@ namespace titrelle {
 
 namespace {
 
-// The last stretch before the end mark is crossed with fine ticks: a wake-up set for the mark itself may come
-// a little late, and the position may move in small steps; a tick every millisecond finds the mark passed
-// within a millisecond whatever the clock does.
-constexpr std::chrono::microseconds kFineStretch{1500};
+// The last stretch before the end mark is crossed with fine ticks. The position a player gives may stand still
+// for a moment and then catch up (a frame time that comes late, an answer about the audio clock), and nothing
+// says when it does: a wake-up set from a position that stood still would come late by as much. A frame of
+// the screen and a bit covers such a pause; a tick every millisecond across it finds the mark passed within a
+// millisecond.
+constexpr std::chrono::microseconds kBeyondAFrame{1500};
 constexpr std::chrono::microseconds kFineTick{1000};
 
 }  // namespace
@@ -31,7 +33,8 @@ ClockWake NextClockWake(const ClockFacts& facts) {
   wake.replayArmed = true;
   const long double untilEndUs = (facts.markEnd - facts.position) * 1e6L;
   const auto untilFineStretch =
-      std::chrono::microseconds(static_cast<long long>(std::floor(std::max(untilEndUs, 0.0L)))) - kFineStretch;
+      std::chrono::microseconds(static_cast<long long>(std::floor(std::max(untilEndUs, 0.0L)))) -
+      (facts.frameInterval + kBeyondAFrame);
   // Two frames off or more: the label's frames, which may come a little late, come first.
   if (untilFineStretch >= 2 * facts.frameInterval) return wake;
   // Closer, the wake-ups are precise: a frame on, then the start of the last stretch, then fine ticks.

@@ -30,8 +30,9 @@ struct ClockWake {
 // The replay repeats a segment only while 0 < MarkStart < MarkEnd.
 bool ReplayArmed(long double markStart, long double markEnd);
 
-// The wake-up after a tick that saw `facts`. Near the end mark it is set for shortly before it, and from
-// there the clock ticks every millisecond until the position has passed the mark and the replay has jumped.
+// The wake-up after a tick that saw `facts`. Near the end mark it is set for a frame or so before it, and
+// from there the clock ticks every millisecond until the position has passed the mark and the replay has
+// jumped.
 ClockWake NextClockWake(const ClockFacts& facts);
 
 }  // namespace titrelle

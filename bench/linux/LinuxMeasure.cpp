@@ -60,6 +60,7 @@
 #include "platforms/linux/QtUserView.h"
 #include "platforms/linux/QtWindowSystem.h"
 #include "platforms/linux/WaveformStrip.h"
+#include "ui/ErrorReport.h"
 
 namespace titrelle {
 namespace {
@@ -353,7 +354,7 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
     frames.clear();
   }
   const auto openedAt = SteadyClock::now();
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] {
     const auto frame = latestFrame();
     return frame && frame->number == 0;
@@ -362,7 +363,7 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
   Spin(300);
 
   // F9 at the start: playback, with the clock ticking.
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   Spin(10000, [&] { return player->CurrentPosition() > 0.3; });
 
   long tickCounter = 0;
@@ -399,11 +400,11 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
 
   // F9 again (the start of a later line is the position itself), F10 half a second on: that half second
   // then repeats.
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   const double markStart = static_cast<double>(form.Session.MarkStart);
   Spin(10000, [&] { return player->CurrentPosition() > markStart + 0.5; });
   const double before = player->PlayerClockSeconds();
-  form.EndTimeButtonClick();
+  DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
   const double after = player->PlayerClockSeconds();
   const double markEnd = static_cast<double>(form.Session.MarkEnd);
   result.endMarkError = withSound ? markEnd - (before + after) / 2 : 0;
@@ -500,7 +501,7 @@ std::filesystem::path ResumeGeneratedDocument(MeasuringWindowSystem& system, TFo
   form.Session.MarkEnd = 0;
   system.videoToOpen = videoCopy.string();
   system.answerDefault = true;
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   system.answerDefault = false;
   Spin(800);
   return subtitlePath;
@@ -707,10 +708,10 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
     form.WP->SetCurrentPosition(1.0 + (round % 5) * 1.5);
     form.WP->Play();
     Spin(100);
-    form.StartTimeButtonClick();
+    DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
     lastStart = static_cast<double>(form.Session.MarkStart);
     Spin(400);
-    form.EndTimeButtonClick();
+    DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
     lastEnd = static_cast<double>(form.Session.MarkEnd);
     form.InputEdit->SetText("LINE " + std::to_string(round));
     Spin(3000, settled);
@@ -860,7 +861,7 @@ std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
     TickGaps gaps(system);
     system.answerDefault = true;
     system.answeredAt.reset();
-    form.OpenButtonClick();
+    DispatchEvent(system, [&] { form.OpenButtonClick(); });
     const auto handled = SteadyClock::now();
     system.answerDefault = false;
     SettlePending();
@@ -1112,10 +1113,10 @@ double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::s
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;
   system.videoToOpen = clip;
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] { return form.WP->PlayState() == 1; });
   Spin(200);
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   Spin(kCpuSettleMs);
   const auto threadsBefore = ThreadCpuSeconds();
   const double before = CpuSeconds();
@@ -1313,7 +1314,7 @@ PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
   if (player == nullptr || player->Panel() == nullptr) return result;
   PlayerPanel& panel = *player->Panel();
   WaveformStrip& strip = *panel.Strip();
-  form.OpenButtonClick();
+  DispatchEvent(form.Ws, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] { return form.WP->PlayState() == 1; });
   Spin(10000, [&] { return panel.Peaks()->Track().state == AudioPeakTrack::State::kReady; });
   // A line written and a line marked, as while timing, so that every part of the strip is drawn.
