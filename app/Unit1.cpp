@@ -3,7 +3,9 @@
 #include "app/Unit1.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <utility>
 
 #include "base/Error.h"
 #include "style/FontOptionUnit.h"
@@ -107,7 +109,13 @@ TForm1::TForm1(WindowSystem& windowSystem)
 
   WP = Ws.CreatePlayer(*Form, "WP");
   WP->SetTimeline(&Timeline);
-  Timer1 = Ws.StartTimer(1, [this] { Timer1Timer(); });
+  Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
+  WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
+  Ws.AfterEachEvent = [this] {
+    if (std::exchange(ClockJustRang, false)) return;
+    WakeClockAfterEvent();
+  };
+  Timer1->WakeAfter(std::chrono::microseconds(0));
 
   FormCreate();
 }
@@ -115,6 +123,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
 TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
   if (WP) WP->SetTimeline(nullptr);
+  if (WP) WP->SetOnStateChange(nullptr);
+  Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;
   HotKeyRetryTimer.reset();
   NoticeTimer.reset();

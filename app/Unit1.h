@@ -110,7 +110,9 @@ class TForm1 {
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
-  std::unique_ptr<Timer> Timer1;
+  // The position clock: it rings when something is due (capture/ClockPlan.h) and after every event.
+  std::unique_ptr<WakeUpTimer> Timer1;
+  bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
 
   CaptureSession Session;
   // What the player panel draws beside the picture: the marks and the lines written (capture/).
@@ -155,6 +157,10 @@ class TForm1 {
 
   // capture/
   void Timer1Timer();
+  void ClockRang();  // the tick, then the next ring planned
+  // The clock's next ring, from what is due; `previewBehind`: the preview has not yet seen the position.
+  void PlanNextTick(bool previewBehind = false);
+  void WakeClockAfterEvent();  // an event or the player changed something: a tick comes next
   std::string BuildTimeText();
   void SegmentReplay();
   void StartTimeButtonClick();

@@ -1,12 +1,24 @@
 // The position clock: every tick shows the player's status and position, serves a pending seek after a
-// resume and keeps the marked segment repeating.
+// resume and keeps the marked segment repeating. It ticks when something is due (capture/ClockPlan.h) and
+// after every event, not every millisecond for nothing.
+#include <chrono>
 #include <exception>
 #include <string>
 
 #include "app/Unit1.h"
+#include "capture/ClockPlan.h"
 #include "capture/TimeText.h"
 
 namespace titrelle {
+
+namespace {
+
+// A label repainted with the text it already shows is work for nothing, however cheap the shell makes it.
+void SetLabelText(Control& label, const std::string& text) {
+  if (label.Text() != text) label.SetText(text);
+}
+
+}  // namespace
 
 void TForm1::Timer1Timer() {
   // A version of the subtitle file the user kept over this program's is loaded outside the save that asked.
@@ -17,10 +29,10 @@ void TForm1::Timer1Timer() {
     RefreshPreview();
   } catch (const std::exception&) {
   }
-  // A player that fails now may answer again on the next tick; an error report every millisecond would
+  // A player that fails now may answer again on the next tick; an error report with every frame would
   // bury the window, so a failing tick just shows nothing more.
   try {
-    Label2->SetText(WP->Status() + std::string(21, ' '));
+    SetLabelText(*Label2, WP->Status() + std::string(21, ' '));
     // A file the player cannot open is no dead end: the open button comes back; the status says why.
     if (WatchingOpen != 0 && WP->CannotOpen()) {
       WatchingOpen = 0;
@@ -33,11 +45,65 @@ void TForm1::Timer1Timer() {
     }
     BuildTimeText();
     if (!Session.LastPositionString.empty()) {
-      if (BuildTimeText().size() == 12) Label1->SetText(BuildTimeText());
+      if (BuildTimeText().size() == 12) SetLabelText(*Label1, BuildTimeText());
     }
     SegmentReplay();
   } catch (const std::exception&) {
   }
+}
+
+void TForm1::ClockRang() {
+  // The preview follows the position read by the tick before it; the next ring is planned however the tick
+  // ends.
+  const double previewPosition = Preview.PositionSeconds;
+  try {
+    Timer1Timer();
+  } catch (...) {
+    PlanNextTick();
+    ClockJustRang = true;
+    throw;
+  }
+  PlanNextTick(Preview.PositionSeconds != previewPosition);
+  ClockJustRang = true;
+}
+
+void TForm1::PlanNextTick(bool previewBehind) {
+  if (!Timer1) return;
+  ClockWake wake;
+  try {
+    ClockFacts facts;
+    facts.playing = WP && WP->PlayState() == MediaPlayer::kPlayStatePlaying;
+    facts.pendingSeek = Session.PendingSeek == 1;
+    facts.markStart = Session.MarkStart;
+    facts.markEnd = Session.MarkEnd;
+    if (facts.playing && ReplayArmed(facts.markStart, facts.markEnd)) facts.position = WP->CurrentPosition();
+    facts.frameInterval = Timer1->FrameInterval();
+    wake = NextClockWake(facts);
+  } catch (const std::exception&) {
+    // A player that fails now may answer again soon: asked again with the next frame.
+    wake.when = ClockWake::When::NextFrame;
+  }
+  Timer1->KeepPrecise(wake.replayArmed);
+  switch (wake.when) {
+    case ClockWake::When::OnEvent:
+      // A position moved while nothing plays (a seek, a click in edit mode) reaches the preview at once.
+      if (previewBehind) {
+        Timer1->WakeAfter(std::chrono::microseconds(0));
+      } else {
+        Timer1->Sleep();
+      }
+      break;
+    case ClockWake::When::NextFrame:
+      Timer1->WakeAtNextFrame();
+      break;
+    case ClockWake::When::After:
+      Timer1->WakeAfter(wake.after);
+      break;
+  }
+}
+
+void TForm1::WakeClockAfterEvent() {
+  if (Timer1) Timer1->WakeAfter(std::chrono::microseconds(0));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // What the program needs of a media player. Every failing call throws titrelle::Error.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "media/PlayerTimeline.h"
@@ -40,6 +41,19 @@ class MediaPlayer {
   // What a player that draws a timeline beside its picture shows there; null for nothing. The timeline
   // outlives the player's use of it: the program sets null before it goes. A player without one ignores it.
   virtual void SetTimeline(PlayerTimeline* timeline) { (void)timeline; }
+
+  // Called, on the GUI thread, whenever the player's state changes on its own or a request of the program
+  // has taken effect: the media opened or could not be opened, playback started, paused, ended, a seek
+  // arrived. It may come from inside a call of the program's; the program only notes that something is due.
+  void SetOnStateChange(std::function<void()> onStateChange) { onStateChange_ = std::move(onStateChange); }
+
+ protected:
+  void StateChanged() {
+    if (onStateChange_) onStateChange_();
+  }
+
+ private:
+  std::function<void()> onStateChange_;
 };
 
 }  // namespace titrelle

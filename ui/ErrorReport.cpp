@@ -26,13 +26,15 @@ void ShowErrorReport(WindowSystem& windowSystem, const std::string& message) {
 
 bool DispatchEvent(WindowSystem& windowSystem, const std::function<void()>& handler) {
   if (!handler) return true;
+  bool ranToItsEnd = true;
   try {
     handler();
-    return true;
   } catch (const std::exception& error) {
     ShowErrorReport(windowSystem, error.what());
-    return false;
+    ranToItsEnd = false;
   }
+  if (windowSystem.AfterEachEvent) windowSystem.AfterEachEvent();
+  return ranToItsEnd;
 }
 
 }  // namespace titrelle

@@ -1,6 +1,7 @@
 #pragma once
 // Everything the program asks of a window system. A shell implements this once.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,26 @@ class Timer {
   virtual ~Timer() = default;  // destroying the timer stops it
 };
 
+// The position clock's alarm. It rings once, on the GUI thread through DispatchEvent, when it was last set
+// for, and then stays quiet until it is set again; setting it again moves the ring. Nothing costs anything
+// while it sleeps.
+class WakeUpTimer {
+ public:
+  virtual ~WakeUpTimer() = default;  // destroying the alarm silences it
+  // `delay` from now, as precisely as the system allows (a millisecond or better where it can); zero rings
+  // as soon as the loop is free.
+  virtual void WakeAfter(std::chrono::microseconds delay) = 0;
+  // About one frame of the screen from now: often enough for a label to be fresh on every frame shown.
+  virtual void WakeAtNextFrame() = 0;
+  // Not until set again.
+  virtual void Sleep() = 0;
+  // How long a frame of the screen lasts.
+  virtual std::chrono::microseconds FrameInterval() const = 0;
+  // While a replay's end is armed the ring must stay precise even when the window is hidden or the system
+  // would save power; a shell that can ask the system for that does.
+  virtual void KeepPrecise(bool keep) { (void)keep; }
+};
+
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
@@ -38,6 +59,12 @@ class WindowSystem {
   // Calls onTick every intervalMs (as often as the system delivers), on the GUI thread, through
   // DispatchEvent.
   virtual std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) = 0;
+  // The position clock's alarm, asleep until set; it calls onWake each time it rings.
+  virtual std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onWake) = 0;
+
+  // Called by DispatchEvent after every event handler it ran (a key, a click, a hot key, a timer's tick),
+  // however the handler ended: the program's chance to look at what is due next.
+  std::function<void()> AfterEachEvent;
 
   // The file open dialog: no filter, any typed name accepted as it stands, a relative one in the dialog's
   // folder. The full path in the system's own form; empty on cancel.

@@ -63,6 +63,7 @@
 #include "platforms/linux/QtUserView.h"
 #include "platforms/linux/QtWindowSystem.h"
 #include "platforms/linux/WaveformStrip.h"
+#include "ui/ErrorReport.h"
 
 namespace titrelle {
 namespace {
@@ -291,8 +292,8 @@ class MeasuringWindowSystem : public QtWindowSystem {
     if (!answeredAt) answeredAt = SteadyClock::now();
     return answerDefault ? entry.defaultButton : entry.escapeButton;
   }
-  std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override {
-    return QtWindowSystem::StartTimer(intervalMs, [this, onTick = std::move(onTick)] {
+  std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onTick) override {
+    return QtWindowSystem::CreateWakeUpTimer([this, onTick = std::move(onTick)] {
       ++ticks;
       beforeTick();
       const auto start = SteadyClock::now();
@@ -356,7 +357,7 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
     frames.clear();
   }
   const auto openedAt = SteadyClock::now();
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] {
     const auto frame = latestFrame();
     return frame && frame->number == 0;
@@ -365,13 +366,12 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
   Spin(300);
 
   // F9 at the start: playback, with the clock ticking.
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   Spin(10000, [&] { return player->CurrentPosition() > 0.3; });
 
   long tickCounter = 0;
   system.beforeTick = [&] {
-    // Every eighth tick, so that the measuring hardly slows the clock it measures.
-    if (++tickCounter % 8 != 0) return;
+    ++tickCounter;
     const double before = player->PlayerClockSeconds();
     const auto at = SteadyClock::now();
     const double position = player->CurrentPosition();
@@ -403,11 +403,11 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
 
   // F9 again (the start of a later line is the position itself), F10 half a second on: that half second
   // then repeats.
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   const double markStart = static_cast<double>(form.Session.MarkStart);
   Spin(10000, [&] { return player->CurrentPosition() > markStart + 0.5; });
   const double before = player->PlayerClockSeconds();
-  form.EndTimeButtonClick();
+  DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
   const double after = player->PlayerClockSeconds();
   const double markEnd = static_cast<double>(form.Session.MarkEnd);
   result.endMarkError = withSound ? markEnd - (before + after) / 2 : 0;
@@ -426,7 +426,8 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
       jumpTimes.push_back(SteadyClock::now());
     }
   };
-  Spin(8000, [&] { return result.pastEnd.values.size() >= 12; });
+  // 15 jumps with sound and 15 without: 30 in all.
+  Spin(12000, [&] { return result.pastEnd.values.size() >= 15; });
   system.afterTick = [] {};
   result.rssKb = MemoryKb("VmRSS:");
   if (result.pastEnd.Empty()) {
@@ -503,7 +504,7 @@ std::filesystem::path ResumeGeneratedDocument(MeasuringWindowSystem& system, TFo
   form.Session.MarkEnd = 0;
   system.videoToOpen = videoCopy.string();
   system.answerDefault = true;
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   system.answerDefault = false;
   Spin(800);
   return subtitlePath;
@@ -710,10 +711,10 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
     form.WP->SetCurrentPosition(1.0 + (round % 5) * 1.5);
     form.WP->Play();
     Spin(100);
-    form.StartTimeButtonClick();
+    DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
     lastStart = static_cast<double>(form.Session.MarkStart);
     Spin(400);
-    form.EndTimeButtonClick();
+    DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
     lastEnd = static_cast<double>(form.Session.MarkEnd);
     form.InputEdit->SetText("LINE " + std::to_string(round));
     Spin(3000, settled);
@@ -863,7 +864,7 @@ std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
     TickGaps gaps(system);
     system.answerDefault = true;
     system.answeredAt.reset();
-    form.OpenButtonClick();
+    DispatchEvent(system, [&] { form.OpenButtonClick(); });
     const auto handled = SteadyClock::now();
     system.answerDefault = false;
     SettlePending();
@@ -1111,14 +1112,14 @@ std::map<std::string, double> ThreadCpuSeconds() {
 // The program playing `clip` as a user starts it (open, F9), the whole process's share of a core over the
 // window: the GUI thread with its 1 ms clock, the player's threads, the drawing.
 double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip,
-                       std::map<std::string, Stats>& threads) {
+                       std::map<std::string, Stats>& threads, Stats& paused) {
   form.Session.MarkStart = 0;
   form.Session.MarkEnd = 0;
   system.videoToOpen = clip;
-  form.OpenButtonClick();
+  DispatchEvent(system, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] { return form.WP->PlayState() == 1; });
   Spin(200);
-  form.StartTimeButtonClick();
+  DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   Spin(kCpuSettleMs);
   const auto threadsBefore = ThreadCpuSeconds();
   const double before = CpuSeconds();
@@ -1130,12 +1131,19 @@ double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::s
     const auto was = threadsBefore.find(name);
     threads[name].Add((after - (was == threadsBefore.end() ? 0 : was->second)) / seconds);
   }
+  // Paused where it played: nothing is due until the next event.
+  form.WP->Pause();
+  Spin(500);
+  const double pausedBefore = CpuSeconds();
+  const auto pausedFrom = SteadyClock::now();
+  Spin(kCpuWindowMs);
+  paused.Add((CpuSeconds() - pausedBefore) / SecondsBetween(pausedFrom, SteadyClock::now()));
   form.WP->Stop();
   Spin(200);
   return share;
 }
 
-// The program with its window open and the player stopped: the 1 ms clock ticking and nothing else.
+// The program with its window open and the player stopped: nothing is due, nothing should wake it.
 double IdleCpuShare() {
   Spin(kCpuSettleMs);
   const double before = CpuSeconds();
@@ -1151,6 +1159,7 @@ struct CpuComparison {
   Stats alone;
   Stats program;
   Stats idle;              // the program's window open, the player stopped, between this clip's windows
+  Stats paused;            // the program's window open, the video paused after playing this clip
   Stats bareClock;         // a process that only wakes every millisecond, in the same rounds
   Stats bareClockWakeUps;  // and how often it woke
   std::map<std::string, Stats> threads;  // the program's threads while playing, by name
@@ -1186,7 +1195,8 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
             if (const auto share = PlayerAloneCpuShare(comparison.clip, panel)) comparison.alone.Add(*share);
           }
         } else {
-          comparison.program.Add(ProgramCpuShare(system, form, comparison.clip, comparison.threads));
+          comparison.program.Add(
+              ProgramCpuShare(system, form, comparison.clip, comparison.threads, comparison.paused));
         }
       }
     }
@@ -1198,7 +1208,7 @@ std::string Percentages(const Stats& stats) {
   std::string text;
   for (double value : stats.values) {
     char one[16];
-    std::snprintf(one, sizeof one, "%s%.1f", text.empty() ? "" : " ", value * 100);
+    std::snprintf(one, sizeof one, value < 0.01 ? "%s%.2f" : "%s%.1f", text.empty() ? "" : " ", value * 100);
     text += one;
   }
   return text;
@@ -1211,10 +1221,19 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       "window) and Titrelle (the whole process), medians of %d windows of %d s\n",
       panel.width(), panel.height(), rounds, kCpuWindowMs / 1000);
   Stats idle;
-  for (const CpuComparison& comparison : comparisons)
+  Stats paused;
+  for (const CpuComparison& comparison : comparisons) {
     idle.values.insert(idle.values.end(), comparison.idle.values.begin(), comparison.idle.values.end());
-  std::printf("Titrelle with its window open, the player stopped (the clock alone)   %.1f%%   (%s)\n",
-              idle.Quantile(0.5) * 100, Percentages(idle).c_str());
+    paused.values.insert(paused.values.end(), comparison.paused.values.begin(), comparison.paused.values.end());
+  }
+  std::printf("Titrelle with its window open, the player stopped   %.2f%% (max %.2f%%)   goal < 0.5%%: %s   (%s)\n",
+              idle.Quantile(0.5) * 100, idle.Quantile(1) * 100, Verdict(idle.Quantile(1) < 0.005),
+              Percentages(idle).c_str());
+  if (!paused.Empty()) {
+    std::printf("Titrelle with its window open, the video paused   %.2f%% (max %.2f%%)   goal < 0.5%%: %s   (%s)\n",
+                paused.Quantile(0.5) * 100, paused.Quantile(1) * 100, Verdict(paused.Quantile(1) < 0.005),
+                Percentages(paused).c_str());
+  }
   Stats bareClock;
   Stats bareClockWakeUps;
   for (const CpuComparison& comparison : comparisons) {
@@ -1242,10 +1261,10 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       const double alone = comparison.alone.Quantile(0.5);
       const double program = comparison.program.Quantile(0.5);
       std::printf(
-          "%-24s  player alone %5.1f%%  Titrelle %5.1f%%  ratio %4.2f   goal <= 2: %s   (alone: %s; "
+          "%-24s  player alone %5.1f%%  Titrelle %5.1f%%  ratio %4.2f   goal <= 1.3: %s   (alone: %s; "
           "Titrelle: "
           "%s)\n",
-          clip, alone * 100, program * 100, program / alone, Verdict(program <= 2 * alone),
+          clip, alone * 100, program * 100, program / alone, Verdict(program <= 1.3 * alone),
           Percentages(comparison.alone).c_str(), Percentages(comparison.program).c_str());
     }
     // Where Titrelle's share goes: its threads, the busiest first (the GUI thread has the program's name).
@@ -1298,7 +1317,7 @@ PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
   if (player == nullptr || player->Panel() == nullptr) return result;
   PlayerPanel& panel = *player->Panel();
   WaveformStrip& strip = *panel.Strip();
-  form.OpenButtonClick();
+  DispatchEvent(form.Ws, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] { return form.WP->PlayState() == 1; });
   Spin(10000, [&] { return panel.Peaks()->Track().state == AudioPeakTrack::State::kReady; });
   // A line written and a line marked, as while timing, so that every part of the strip is drawn.
@@ -1533,9 +1552,8 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
     std::printf("-- %s\n", result.withSound ? "video with sound (the position follows the audio clock)"
                                             : "video without sound (the position follows the frame time)");
     std::printf("open to the first frame        %6.1f ms\n", Ms(result.openToFirstFrame));
-    std::printf(
-        "ticks a second while playing   %6.0f   (%.0f%% of a core for the whole process)   goal >= 900: %s\n",
-        result.ticksPerSecondPlaying, result.cpuShare * 100, Verdict(result.ticksPerSecondPlaying >= 900));
+    std::printf("clock ticks a second playing   %6.0f   (%.0f%% of a core for the whole process)\n",
+                result.ticksPerSecondPlaying, result.cpuShare * 100);
     if (!result.tickDuration.Empty()) {
       std::printf("one tick's handler takes       median %5.1f us  p99 %6.1f us  max %6.1f us\n",
                   result.tickDuration.Quantile(0.5) * 1e6, result.tickDuration.Quantile(0.99) * 1e6,
@@ -1573,6 +1591,15 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
     std::printf("frames shown past MarkEnd      max %d  (per pass: %s)   goal <= 1: %s\n", worstFrames,
                 perPass.c_str(), Verdict(worstFrames <= 1 && !result.framesPastEnd.empty()));
     std::printf("memory while playing           RSS %.1f MB\n", result.rssKb / 1024.0);
+  }
+  Stats allJumps;
+  for (const ScenarioResult& result : results)
+    allJumps.values.insert(allJumps.values.end(), result.pastEnd.values.begin(), result.pastEnd.values.end());
+  if (!allJumps.Empty()) {
+    std::printf("-- both videos: position past MarkEnd at jump  median %5.2f ms  max %5.2f ms  (%zu jumps)   "
+                "goal <= 2 ms: %s\n",
+                Ms(allJumps.Quantile(0.5)), Ms(allJumps.Quantile(1)), allJumps.values.size(),
+                Verdict(allJumps.Quantile(1) <= 0.002));
   }
   PrintCpu(cpu, panelSize, what.cpuRounds);
   PrintPanel(panel);

@@ -54,6 +54,27 @@ class HeadlessWindowSystem::HeadlessTimer : public Timer {
   int id_;
 };
 
+class HeadlessWindowSystem::HeadlessWakeUpTimer : public WakeUpTimer {
+ public:
+  HeadlessWakeUpTimer(HeadlessWindowSystem& system, int id) : system_(system), id_(id) {}
+  ~HeadlessWakeUpTimer() override { system_.wakeUps_.erase(id_); }
+
+  void WakeAfter(std::chrono::microseconds delay) override {
+    // Virtual time moves in whole milliseconds. A player that changed in this step's first half is heard
+    // in the same step, as a system's event would come at once.
+    const long long ms = (std::max<long long>(delay.count(), 0) + 999) / 1000;
+    system_.wakeUps_[id_].dueMs = system_.nowMs_ + (ms == 0 && !system_.playersMoving_ ? 1 : ms);
+  }
+  void WakeAtNextFrame() override { system_.wakeUps_[id_].dueMs = system_.nowMs_ + kFrameMs; }
+  void Sleep() override { system_.wakeUps_[id_].dueMs.reset(); }
+  std::chrono::microseconds FrameInterval() const override { return std::chrono::milliseconds(kFrameMs); }
+  void KeepPrecise(bool keep) override { system_.keepingPrecise = keep; }
+
+ private:
+  HeadlessWindowSystem& system_;
+  int id_;
+};
+
 // ---------------------------------------------------------------------------------------------------------
 // The window system
 
@@ -109,12 +130,36 @@ std::unique_ptr<Timer> HeadlessWindowSystem::StartTimer(int intervalMs, std::fun
   return std::make_unique<HeadlessTimer>(*this, id);
 }
 
+std::unique_ptr<WakeUpTimer> HeadlessWindowSystem::CreateWakeUpTimer(std::function<void()> onWake) {
+  const int id = nextWakeUpId_++;
+  wakeUps_[id].onWake = std::move(onWake);
+  return std::make_unique<HeadlessWakeUpTimer>(*this, id);
+}
+
 void HeadlessWindowSystem::AdvanceMs(long long ms) {
   for (long long step = 0; step < ms; ++step) {
     ++nowMs_;
     const std::vector<SimulatedPlayer*> players(players_.begin(), players_.end());
+    playersMoving_ = true;
     for (SimulatedPlayer* player : players) {
       if (players_.count(player)) player->AdvanceOneMs();
+    }
+    playersMoving_ = false;
+    std::vector<int> ringing;
+    for (const auto& [id, alarm] : wakeUps_) {
+      // An alarm whose ring is still being handled (time passing inside a dialog it opened) waits for it.
+      if (alarm.dueMs && *alarm.dueMs <= nowMs_ && !alarm.ringing) ringing.push_back(id);
+    }
+    for (int id : ringing) {
+      auto found = wakeUps_.find(id);
+      if (found == wakeUps_.end() || !found->second.dueMs || *found->second.dueMs > nowMs_) continue;
+      found->second.dueMs.reset();
+      found->second.ringing = true;
+      ++wakeUpRings;
+      const std::function<void()> onWake = found->second.onWake;
+      DispatchEvent(*this, onWake);
+      found = wakeUps_.find(id);
+      if (found != wakeUps_.end()) found->second.ringing = false;
     }
     std::vector<int> due;
     for (const auto& [id, timer] : timers_) {

@@ -59,6 +59,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
+  std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onWake) override;
   std::optional<std::filesystem::path> ChooseFileToOpen() override;
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
@@ -72,6 +73,10 @@ class HeadlessWindowSystem : public WindowSystem {
   // is due ticks (a 1 ms timer every millisecond). May be called from inside a dialog's answer.
   void AdvanceMs(long long ms);
   long long NowMs() const { return nowMs_; }
+  // An alarm rings in the first millisecond step at or after its time; a frame of the screen is 16 ms.
+  static constexpr int kFrameMs = 16;
+  long long wakeUpRings = 0;  // how often the alarms have rung
+  bool keepingPrecise = false;  // what the last alarm set was told
 
   // --- Windows ---
   // The window of that name created last and not yet destroyed; throws Error when there is none.
@@ -115,6 +120,15 @@ class HeadlessWindowSystem : public WindowSystem {
 
  private:
   class HeadlessTimer;
+  class HeadlessWakeUpTimer;
+  struct WakeUpEntry {
+    std::optional<long long> dueMs;
+    bool ringing = false;
+    std::function<void()> onWake;
+  };
+  std::map<int, WakeUpEntry> wakeUps_;
+  int nextWakeUpId_ = 1;
+  bool playersMoving_ = false;  // within a step, before the alarms are looked at
   struct TimerEntry {
     int intervalMs = 1;
     long long startMs = 0;

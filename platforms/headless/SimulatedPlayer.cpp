@@ -149,7 +149,9 @@ void SimulatedPlayer::SetCurrentPosition(double seconds) {
 }
 
 void SimulatedPlayer::Place(double seconds) {
-  if (HasMedia()) Rebase(seconds);
+  if (!HasMedia()) return;
+  Rebase(seconds);
+  StateChanged();  // the player's own slider: the player tells, as of any seek
 }
 
 std::string SimulatedPlayer::CurrentPositionString() {
@@ -210,7 +212,10 @@ void SimulatedPlayer::ShowNothing() {
 
 void SimulatedPlayer::AdvanceOneMs() {
   if (openRemainingMs_ > 0) {
-    if (--openRemainingMs_ == 0) state_ = stateAfterOpening_;
+    if (--openRemainingMs_ == 0) {
+      state_ = stateAfterOpening_;
+      StateChanged();
+    }
     return;
   }
   if (state_ != kPlayStatePlaying) return;
@@ -218,6 +223,7 @@ void SimulatedPlayer::AdvanceOneMs() {
   if (Position() >= durationSeconds_) {
     Rebase(durationSeconds_);
     state_ = kPlayStateMediaEnded;
+    StateChanged();
   }
 }
 

@@ -432,7 +432,9 @@ double MpvPlayer::PlayerClockSeconds() {
 
 // ---- State ----
 
-void MpvPlayer::EnterState(State state) { state_ = state; }
+void MpvPlayer::EnterState(State state) {
+  if (std::exchange(state_, state) != state) StateChanged();
+}
 
 void MpvPlayer::SetPause(bool pause) {
   // mpv runs what it is asked in the order asked: a seek or a load after this finds the pause in place.
@@ -614,6 +616,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
           RestartClock(*seekTarget_);
         }
         seekTarget_.reset();
+        StateChanged();
       }
       break;
     case MPV_EVENT_AUDIO_RECONFIG:

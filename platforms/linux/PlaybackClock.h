@@ -2,10 +2,10 @@
 // The position the player reports while the media plays, made from mpv's clocks. mpv's frame time moves in
 // whole frames and runs one frame ahead of the picture; its audio clock moves smoothly but may wobble by a
 // fraction of a millisecond, and reads a little short of a seek's target just after the seek. The program
-// compares positions with its marks every millisecond, so what it reads must move smoothly: it does not go
-// back for a wobble, nor below where playback restarted. A real step back of the clock (the audio output
-// falling behind on a busy machine, which holds the picture too) is followed: a position ahead of the clock
-// would put marks ahead of the picture.
+// compares positions with its marks, near an end mark every millisecond, so what it reads must move smoothly:
+// it does not go back for a wobble, nor below where playback restarted. A real step back of the clock (the
+// audio output falling behind on a busy machine, which holds the picture too) is followed: a position ahead of
+// the clock would put marks ahead of the picture.
 
 #include <chrono>
 #include <string>

@@ -132,8 +132,8 @@ QLabel* QtLabel::Label() const { return static_cast<QLabel*>(widget_.data()); }
 void QtLabel::SetText(const std::string& text) {
   QWidget* widget = widget_;
   if (!widget) return;
-  // The clock's label changes on every tick, a thousand times a second, and each change lays the caption
-  // out and paints the window: far more than a screen can show, and most of what playing used to cost.
+  // The clock's label changes with every frame of the screen while a video plays, and each change lays the
+  // caption out and paints the window: more often than the video's own frames come.
   // A caption reaches the widget at once after a quiet spell, else with the next video frame or so, and
   // the newest always gets there.
   caption_ = text;

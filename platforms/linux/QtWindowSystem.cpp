@@ -9,8 +9,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
+#include <chrono>
+#include <utility>
 
 #include "base/Error.h"
 #include "platforms/linux/QtFonts.h"
@@ -36,6 +40,57 @@ class QtTimer : public Timer {
  private:
   std::function<void()> onTick_;
   QTimer timer_;
+};
+
+// The position clock's alarm: a single-shot precise Qt timer for a ring at a given time, a coarse one for the
+// frames of the screen (the system may gather its ring with other wake-ups). Qt's timers count whole
+// milliseconds: a ring is set for the first whole millisecond at or after its time. A ring that comes while
+// the last one's handler still runs (an error report open) waits until it has ended.
+class QtWakeUpTimer : public WakeUpTimer {
+ public:
+  QtWakeUpTimer(WindowSystem& system, std::function<void()> onWake) : onWake_(std::move(onWake)) {
+    precise_.setTimerType(Qt::PreciseTimer);
+    frame_.setTimerType(Qt::CoarseTimer);
+    for (QTimer* timer : {&precise_, &frame_}) {
+      timer->setSingleShot(true);
+      QObject::connect(timer, &QTimer::timeout, timer, [this, &system] {
+        if (running_) {
+          missed_ = true;
+          return;
+        }
+        running_ = true;
+        DispatchEvent(system, onWake_);
+        running_ = false;
+        // A ring that came while an error report of the last was open is served now.
+        if (std::exchange(missed_, false)) WakeAfter(std::chrono::microseconds(0));
+      });
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double hertz = screen ? std::clamp(screen->refreshRate(), 24.0, 240.0) : 60.0;
+    frameInterval_ = std::chrono::microseconds(static_cast<long long>(1e6 / hertz));
+  }
+
+  void WakeAfter(std::chrono::microseconds delay) override {
+    frame_.stop();
+    precise_.start(std::chrono::ceil<std::chrono::milliseconds>(std::max(delay, std::chrono::microseconds(0))));
+  }
+  void WakeAtNextFrame() override {
+    precise_.stop();
+    frame_.start(std::chrono::round<std::chrono::milliseconds>(frameInterval_));
+  }
+  void Sleep() override {
+    precise_.stop();
+    frame_.stop();
+  }
+  std::chrono::microseconds FrameInterval() const override { return frameInterval_; }
+
+ private:
+  std::function<void()> onWake_;
+  QTimer precise_;
+  QTimer frame_;
+  std::chrono::microseconds frameInterval_{16667};
+  bool running_ = false;
+  bool missed_ = false;
 };
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
@@ -79,6 +134,10 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
 
 std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {
   return std::make_unique<QtTimer>(*this, intervalMs, std::move(onTick));
+}
+
+std::unique_ptr<WakeUpTimer> QtWindowSystem::CreateWakeUpTimer(std::function<void()> onWake) {
+  return std::make_unique<QtWakeUpTimer>(*this, std::move(onWake));
 }
 
 std::optional<std::filesystem::path> QtWindowSystem::ChooseFileToOpen() {

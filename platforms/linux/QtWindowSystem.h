@@ -19,9 +19,9 @@ class QTranslator;
 
 namespace titrelle {
 
-// Call before the QApplication is made. The program's clock ticks a thousand times a second, and the GLib
-// event loop Qt uses by default costs half as much again per tick as Qt's own, which the program runs on
-// instead. Nothing here needs GLib's: the open dialog is Qt's own, and a desktop's native colour dialog
+// Call before the QApplication is made. The program's clock ticks with every frame while a video plays, and
+// the GLib event loop Qt uses by default costs half as much again per wake-up as Qt's own, which the program
+// runs on instead. Nothing here needs GLib's: the open dialog is Qt's own, and a desktop's native colour dialog
 // runs a loop of its own while it is open. QT_NO_GLIB set beforehand (to empty, say) has the last word.
 void PrepareQtApplication();
 
@@ -46,6 +46,7 @@ class QtWindowSystem : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
+  std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onWake) override;
   std::optional<std::filesystem::path> ChooseFileToOpen() override;
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;

@@ -192,6 +192,8 @@ void Win32Control::SetText(const std::string& text) {
       InvalidateRect(handle_, nullptr, TRUE);
       break;
     case ControlKind::Label:
+      // A static control repaints whenever its text is set, changed or not.
+      if (WindowText(handle_) == wide) break;
       SetWindowTextW(handle_, wide.c_str());
       if (entry_.width == 0) FitLabel();  // labels size themselves to their caption
       break;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <set>
 
+#include "platforms/windows/Win32WakeUpTimer.h"
 #include "platforms/windows/WinText.h"
 #include "platforms/windows/Win32Window.h"
 #include "platforms/windows/WmpPlayer.h"
@@ -18,7 +19,6 @@ namespace titrelle {
 namespace {
 
 constexpr wchar_t kTickClass[] = L"TitrelleTicks";
-constexpr UINT kTickMessage = WM_APP + 1;
 
 LRESULT CALLBACK TickWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* system = reinterpret_cast<Win32WindowSystem*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
@@ -157,17 +157,12 @@ int AskYesOrNo(HWND owner, const MessageBoxRequest& entry) {
 
 }  // namespace
 
-// A multimedia timer ticks on its own thread; the tick only posts to the tick window, so that the handler
-// runs on the GUI thread. Two ticks may wait in the queue, so that a moment's delay of the GUI thread loses
-// none; more are dropped, so that a busy program is not buried under them afterwards. A handler still running
-// (showing an error report, say) is not started again.
+// The program's slow timers (a notice's seconds, the hot keys asked for again): the window timer of the tick
+// window, which raises no system timer resolution. A handler still running (showing an error report, say)
+// is not started again.
 struct Win32WindowSystem::TimerState {
-  static constexpr int kMostQueued = 2;
   std::function<void()> onTick;
-  HWND window = nullptr;
   int id = 0;
-  UINT timer = 0;
-  std::atomic<int> queued{0};
   bool running = false;
 };
 
@@ -183,13 +178,11 @@ Win32WindowSystem::Win32WindowSystem() {
   tickWindow_ = CreateWindowExW(0, kTickClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
   if (!tickWindow_) throw Error("Cannot create the clock's window. " + SystemMessage(GetLastError()));
   SetWindowLongPtrW(tickWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  timeBeginPeriod(1);
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-  for (auto& [id, state] : timers_) timeKillEvent(state->timer);
+  for (auto& [id, state] : timers_) KillTimer(tickWindow_, static_cast<UINT_PTR>(id));
   timers_.clear();
-  timeEndPeriod(1);
   if (tickWindow_) DestroyWindow(tickWindow_);
 }
 
@@ -225,36 +218,32 @@ class Win32Timer : public Timer {
 std::unique_ptr<Timer> Win32WindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {
   auto state = std::make_shared<TimerState>();
   state->onTick = std::move(onTick);
-  state->window = tickWindow_;
   state->id = nextTimerId_++;
-  state->timer = timeSetEvent(
-      static_cast<UINT>(std::max(intervalMs, 1)), 1,
-      [](UINT, UINT, DWORD_PTR data, DWORD_PTR, DWORD_PTR) {
-        auto* ticking = reinterpret_cast<TimerState*>(data);
-        if (ticking->queued.load() >= TimerState::kMostQueued) return;
-        ++ticking->queued;
-        if (!PostMessageW(ticking->window, kTickMessage, static_cast<WPARAM>(ticking->id), 0)) --ticking->queued;
-      },
-      reinterpret_cast<DWORD_PTR>(state.get()), TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
-  if (state->timer == 0) throw Error("Cannot start the clock");
+  if (SetTimer(tickWindow_, static_cast<UINT_PTR>(state->id), static_cast<UINT>(std::max(intervalMs, 1)),
+               nullptr) == 0) {
+    throw Error("Cannot start the clock");
+  }
   const int id = state->id;
   timers_[id] = std::move(state);
   return std::make_unique<Win32Timer>(*this, id);
 }
 
+std::unique_ptr<WakeUpTimer> Win32WindowSystem::CreateWakeUpTimer(std::function<void()> onWake) {
+  return std::make_unique<Win32WakeUpTimer>(*this, std::move(onWake));
+}
+
 void Win32WindowSystem::StopTimer(int id) {
   auto found = timers_.find(id);
   if (found == timers_.end()) return;
-  timeKillEvent(found->second->timer);  // waits for a tick in progress on the timer's thread
+  KillTimer(tickWindow_, static_cast<UINT_PTR>(id));
   timers_.erase(found);
 }
 
 LRESULT Win32WindowSystem::TickProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != kTickMessage) return DefWindowProcW(handle, message, wParam, lParam);
+  if (message != WM_TIMER) return DefWindowProcW(handle, message, wParam, lParam);
   auto found = timers_.find(static_cast<int>(wParam));
   if (found == timers_.end()) return 0;  // stopped since
   std::shared_ptr<TimerState> state = found->second;
-  --state->queued;
   if (state->running) return 0;
   state->running = true;
   DispatchEvent(*this, state->onTick);

@@ -1,6 +1,7 @@
 #pragma once
 // The Windows program's window system: Win32 windows and common dialogs, the Media Player control, the
-// registry of the current user, atoms and hot keys, the files through WindowsFileSystem, and a 1 ms clock.
+// registry of the current user, atoms and hot keys, the files through WindowsFileSystem, and the position
+// clock's alarm (Win32WakeUpTimer).
 
 #include "platforms/windows/Win32Api.h"
 
@@ -29,6 +30,7 @@ class Win32WindowSystem : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
+  std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onWake) override;
   std::optional<std::filesystem::path> ChooseFileToOpen() override;
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;

@@ -40,7 +40,10 @@ class WmpPlayer : public MediaPlayer {
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
 
   // From the control's events.
-  void PlayStateChanged(int state) { trackedState_ = state; }
+  void PlayStateChanged(int state) {
+    trackedState_ = state;
+    StateChanged();  // opened, playing, paused, ended: the program's clock looks at once
+  }
 
  private:
   class Site;

@@ -47,6 +47,8 @@ TEST(DetectFileEncoding, UtfTextIsToldFromCodePage936WhateverItsCharacters) {
       {"UTF-16 with a byte order mark", std::string("\xFF\xFE" "1\0", 4), FileEncoding::Utf16},
       {"UTF-16 little-endian, short lines", Utf16Subtitle(u"Hi", true), FileEncoding::Utf16},
       {"UTF-16 little-endian, a long Chinese line", Utf16Subtitle(longChinese, true), FileEncoding::Utf16},
+      {"UTF-16 little-endian, a Chinese line of 640 characters (one unit in 18 has a zero byte)",
+       Utf16Subtitle(longChinese + longChinese + longChinese + longChinese, true), FileEncoding::Utf16},
       {"UTF-16 big-endian, a long Chinese line with U+4E00", Utf16Subtitle(u"\u4E00" + longChinese, false),
        FileEncoding::Utf16},
       {"nothing but zero bytes: kept from editing, as before", std::string(64, '\0'), FileEncoding::Utf16},

@@ -321,10 +321,50 @@ TEST_F(FileSystemTest, ASaveOrOpenRemovesWhatAKilledSaveLeft) {
   Put(path, kOldText);
   Put(PathOf(".clip.srt.titrelle-save-Ab3xYz"), "half a document");  // a save killed before its rename
   Put(PathOf(".clip.srt.titrelle-save-notes"), "the user's own");    // not a name of ours
+  Put(PathOf(".clip.srt.titrelle-save-Ab3xYz7"), "the user's, one character longer");
   Put(PathOf(".other.srt.titrelle-save-Ab3xYz"), "another file's");
+  std::vector<std::string> kept = {".clip.srt.titrelle-save-Ab3xYz7", ".clip.srt.titrelle-save-notes",
+                                   ".other.srt.titrelle-save-Ab3xYz", "clip.srt"};
+  // Another user's save of the same file, in a folder both may write to, is theirs to finish.
+  if (::geteuid() == 0) {
+    Put(PathOf(".clip.srt.titrelle-save-Qq7wEr"), "another user's");
+    ASSERT_EQ(::lchown(PathOf(".clip.srt.titrelle-save-Qq7wEr").c_str(), 65534, 65534), 0);
+    kept.insert(kept.begin() + 1, ".clip.srt.titrelle-save-Qq7wEr");
+  }
   files_.RemoveUnfinishedSaves(path);
-  EXPECT_EQ(Entries(), (std::vector<std::string>{".clip.srt.titrelle-save-notes",
-                                                 ".other.srt.titrelle-save-Ab3xYz", "clip.srt"}));
+  EXPECT_EQ(Entries(), kept);
+}
+
+// A write in place that fails after some of its bytes reached the file puts the old bytes back. The file
+// size limit of a child process cuts the write short at 4 KiB; the completion of a killed save writes in
+// place with no recovery file of its own, so the short write is the first failure.
+TEST_F(FileSystemTest, AWriteInPlaceCutShortPutsTheOldBytesBack) {
+  const fs::path path = PathOf("clip.srt");
+  std::string old;
+  while (old.size() < 20000) old += kOldText;
+  Put(path, old);
+  Put(PathOf(".clip.srt.titrelle-recover"), std::string(10000, 'y'));
+  const pid_t child = ::fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int code = 1;
+    try {
+      PosixFileSystem().CompleteInterruptedSave(path);
+    } catch (const Error& error) {
+      code = std::string(error.what()) == "Failed to Save Stream \"" + path.string() + "\". File too large" ? 0 : 2;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write succeeded, 2: the wrong message";
+  EXPECT_EQ(Bytes(path), old);
+  // The new bytes wait beside it for the next open.
+  EXPECT_EQ(Bytes(PathOf(".clip.srt.titrelle-recover")), std::string(10000, 'y'));
 }
 
 // A save in place killed in the middle: the file is torn, and the next open completes it from the recovery

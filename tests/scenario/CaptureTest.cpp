@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "capture/TimeText.h"
 
 namespace titrelle {
 namespace {
@@ -103,6 +104,36 @@ TEST_F(Capture, EnterWithAnEmptyBoxDoesNothingAndTheSegmentGoesOnRepeating) {
   WaitMs(3000);
   EXPECT_EQ(Player().Seeks().size(), 3u);
   EXPECT_LE(Player().Position(), 1.235);
+}
+
+// The clock wakes for what is due and for nothing else: a label fresh on every frame while the video plays,
+// the replay's jump a millisecond past the end mark, and no wake-up at all while nothing plays.
+TEST_F(Capture, TheClockWakesWhenSomethingIsDueAndSleepsWhileNothingPlays) {
+  WaitMs(10);
+  long long rings = ws.wakeUpRings;
+  WaitMs(10000);
+  EXPECT_EQ(ws.wakeUpRings, rings) << "stopped";
+
+  PressF9();
+  for (int frame = 0; frame < 40; ++frame) {
+    WaitMs(7);
+    EXPECT_NEAR(static_cast<double>(TimeTextToSeconds(Text("Label1"))), Player().Position(),
+                HeadlessWindowSystem::kFrameMs / 1000.0 + 0.001);
+  }
+  PressF10();
+  for (int jump = 0; jump < 5; ++jump) {
+    const long double resumed = Session().ResumePosition;
+    for (int i = 0; i < 2000 && Session().ResumePosition == resumed; ++i) WaitMs(1);
+    EXPECT_GT(Session().ResumePosition, Session().MarkEnd);
+    EXPECT_LT(Session().ResumePosition - Session().MarkEnd, 0.0015L);  // the next millisecond's step
+  }
+
+  PressF7();  // edit mode pauses the video
+  WaitMs(10);
+  rings = ws.wakeUpRings;
+  WaitMs(10000);
+  EXPECT_EQ(ws.wakeUpRings, rings) << "paused";
+  EXPECT_FALSE(ws.keepingPrecise);
 }
 
 TEST_F(Capture, TheSegmentRepeatsAndTheNextLineStartsWhereItsEndWasLastPassed) {

@@ -71,6 +71,34 @@ TEST_F(EditMode, ClickingATimeLineShowsItsTimesAndRepeatsIt) {
   EXPECT_EQ(Player().Seeks().back(), 1.0);
 }
 
+// The edges of play or pause: a line that starts at the very beginning gives no start mark, so it plays once
+// and runs on past its end; a line of no length sits on both bounds of the pause and holds the video there.
+TEST_F(EditMode, ALineFromTheVeryStartPlaysOnceAndALineOfNoLengthPauses) {
+  const struct {
+    const char* name;
+    std::string timeLine;
+    bool playing;
+  } cases[] = {
+      {"from 00:00:00:000", "00:00:00:000 --> 00:00:01:000", true},
+      {"of no length", "00:00:02:000 --> 00:00:02:000", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", "1\r\n" + c.timeLine + "\r\n" + kDefaultPrefix + "One</b>\r\n\r\n");
+    world.OpenVideo("movie.avi", kYes);
+    world.WaitUntilOpened();
+    world.WaitMs(1);
+    world.ClickUserViewLine(1, 3);
+    const double start = world.Player().Seeks().back();
+    EXPECT_EQ(world.Player().Playing(), c.playing);
+    world.Player().ClearCalls();
+    world.WaitMs(2500);
+    EXPECT_TRUE(world.Player().Seeks().empty());
+    EXPECT_EQ(world.Player().Position() > start + 2.0, c.playing) << world.Player().Position();
+  }
+}
+
 TEST_F(EditMode, TypingInATextLineRewritesThatLineWithTheCurrentStyle) {
   Resume();
   // The newest font dialog chose another style; a resumed file carries no closing tag from now on.

@@ -152,18 +152,18 @@ TEST_F(Preview, ThePlayerHoldsTheMinutesAroundThePositionAndTheyMoveWithIt) {
   WaitUntilOpened();
   // The resume goes on at the last line's end, an hour in.
   Player().Place(1.0);
-  WaitMs(2);
+  WaitFrames(2);
   EXPECT_EQ(Shown(), std::vector<std::string>{Event("0:00:01.00", "0:00:02.00", "near")});
   // Playing on into the stretch's last minute brings the next minutes, and lets the first go.
   Player().Place(90.0);
-  WaitMs(2);
+  WaitFrames(2);
   EXPECT_EQ(Shown(), std::vector<std::string>{Event("0:02:30.00", "0:02:31.00", "later")});
   const int updates = Updates();
   WaitMs(1000);
   EXPECT_EQ(Updates(), updates);
   // A jump far away: the lines there.
   Player().Place(3599.5);
-  WaitMs(2);
+  WaitFrames(2);
   EXPECT_EQ(Shown(), std::vector<std::string>{Event("1:00:00.00", "1:00:01.00", "far")});
 }
 
@@ -254,7 +254,7 @@ TEST_F(Preview, AFailingPlayerOrStoreCostsNoLineAndTheNextChangeShows) {
   Player().FailNext(SimulatedPlayer::Operation::ShowSubtitles, 3);
   MarkAndType(700, "one");
   PressEnter();
-  WaitMs(5);
+  WaitFrames(4);
   EXPECT_TRUE(ErrorReports().empty());
   EXPECT_EQ(FileBytes("movie.srt"),
             "1\r\n00:00:00:001 --> 00:00:00:700\r\n" + DefaultPrefix() + "one</b>\r\n\r\n");

@@ -113,6 +113,8 @@ class ScenarioWorld {
 
   // --- Time and keys ---
   void WaitMs(long long ms) { ws.AdvanceMs(ms); }
+  // As long as the screen takes to show `frames` frames: what a user sees while the video plays is this fresh.
+  void WaitFrames(int frames) { ws.AdvanceMs(frames * HeadlessWindowSystem::kFrameMs); }
   // The system-wide keys: false when no copy holds the key.
   bool PressF9() { return desktop_->PressKey(vk::F9); }
   bool PressF10() { return desktop_->PressKey(vk::F10); }

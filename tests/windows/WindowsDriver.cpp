@@ -2,7 +2,8 @@
 // the table, the registry at first start, atoms and hot keys (and a second copy that cannot have them), a
 // line captured with F9 and F10 and committed with Enter (the file's bytes), edit mode in the rich edit, the
 // question box answered both ways, and the font dialog saved. It also measures how fast the program starts
-// and how often the shell's clock ticks; those figures are reported, never asserted.
+// how late the position clock's alarm rings and the program's CPU share with nothing playing; those figures
+// are reported, never asserted.
 //
 // titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
@@ -11,6 +12,7 @@
 // After the window system's own header, whose types it uses.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "platforms/windows/Win32WakeUpTimer.h"
 #include "platforms/windows/Win32Window.h"
 #include "platforms/windows/Win32WindowSystem.h"
 #include "platforms/windows/WinText.h"
@@ -909,26 +912,80 @@ void CheckFileSystem(const std::wstring& folder) {
         "files: rename, delete, and \"Cannot open file\" for a missing one", Readable(failure));
 }
 
-// The shell's clock: ticks in one second of a message loop, as the program's own loop delivers them.
-double MeasureClockTicks() {
+// The position clock's alarm: 40 rings, each set for 3 ms ahead as near a replay's end, handled in a message
+// loop as the program's own; how late they come (median and largest), and whether the system has a
+// high-resolution timer.
+void PrintAlarmLateness() {
   titrelle::Win32WindowSystem system;
-  int ticks = 0;
-  auto timer = system.StartTimer(1, [&] { ++ticks; });
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  using SteadyClock = std::chrono::steady_clock;
+  std::vector<double> lateMs;
+  SteadyClock::time_point due;
+  bool rang = false;
+  auto alarm = system.CreateWakeUpTimer([&] {
+    lateMs.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - due).count());
+    rang = true;
+  });
+  alarm->KeepPrecise(true);
   MSG message;
-  while (std::chrono::steady_clock::now() < end) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  for (int ring = 0; ring < 40; ++ring) {
+    rang = false;
+    due = SteadyClock::now() + std::chrono::milliseconds(3);
+    alarm->WakeAfter(std::chrono::milliseconds(3));
+    const auto giveUp = SteadyClock::now() + std::chrono::seconds(1);
+    while (!rang && SteadyClock::now() < giveUp) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
   }
-  timer.reset();
-  return ticks;
+  alarm->KeepPrecise(false);
+  const bool high = dynamic_cast<titrelle::Win32WakeUpTimer&>(*alarm).HighResolution();
+  alarm.reset();
+  std::sort(lateMs.begin(), lateMs.end());
+  if (lateMs.empty()) {
+    std::printf("figure clock: no ring came\n");
+    return;
+  }
+  std::printf("figure clock: a ring set 3 ms ahead came late by %.2f ms (median), %.2f ms (max), %zu rings; "
+              "%s timer\n",
+              lateMs[lateMs.size() / 2], lateMs.back(), lateMs.size(),
+              high ? "a high-resolution" : "no high-resolution timer: a 1 ms resolution while near, a");
+}
+
+// The program's CPU share over `seconds` of its life, every thread, as the system accounts for it; negative
+// when the system does not tell.
+double CpuShareOf(HANDLE process, double seconds) {
+  auto cpu = [&] {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1.0;
+    auto value = [](const FILETIME& time) {
+      return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
+             1e7;
+    };
+    return value(kernel) + value(user);
+  };
+  const double before = cpu();
+  const auto from = std::chrono::steady_clock::now();
+  Sleep(static_cast<DWORD>(seconds * 1000));
+  const double after = cpu();
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+  if (before < 0 || after < 0) return -1;
+  return (after - before) / elapsed;
+}
+
+void PrintCpuShare(HANDLE process, const char* what) {
+  const double share = CpuShareOf(process, 5.0);
+  if (share < 0) {
+    std::printf("figure CPU %s: not told by the system\n", what);
+  } else {
+    std::printf("figure CPU %s: %.2f%% of a core over 5 s\n", what, share * 100);
+  }
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wstring(argv[1]) == L"--clock") {
-    std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
+    PrintAlarmLateness();
     return 0;
   }
   if (argc < 3) {
@@ -961,6 +1018,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::printf("figure start-up to the main window: %.0f ms\n", program.startMs);
   DismissUnexpectedBoxes(program.Id(), "start-up");
+  PrintCpuShare(program.process.hProcess, "with no video open");
   CheckWindowFromTable(program);
   CheckRegistryAtFirstStart();
   CheckHotKeysAndSecondCopy(exe, work);
@@ -972,6 +1030,7 @@ int wmain(int argc, wchar_t** argv) {
   if (opened) {
     group = CaptureLine(program, subtitle);
     EditInUserView(program, subtitle, group);
+    PrintCpuShare(program.process.hProcess, "in edit mode, a video open and paused");
   }
   Check(program.Close(), "close: the program ends when its window is closed");
   bool atomsGone = true;
@@ -1011,7 +1070,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckExport(exe, work);
   CheckScaledLayout(exe, work);
   CheckFileSystem(work);
-  std::printf("figure clock ticks in one second: %.0f\n", MeasureClockTicks());
+  PrintAlarmLateness();
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }
