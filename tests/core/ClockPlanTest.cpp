@@ -43,7 +43,9 @@ TEST(NextClockWake, WakesForTheFrameThePendingSeekAndJustPastTheEndMark) {
     const ClockWake wake = NextClockWake(facts);
     EXPECT_EQ(wake.when, c.wake.when) << c.what;
     EXPECT_EQ(wake.replayArmed, c.wake.replayArmed) << c.what;
-    if (c.wake.when == When::After) EXPECT_NEAR(wake.after.count(), c.wake.after.count(), 1) << c.what;
+    if (c.wake.when == When::After) {
+      EXPECT_NEAR(wake.after.count(), c.wake.after.count(), 1) << c.what;
+    }
   }
 }
 
