@@ -727,6 +727,23 @@ void Win32UserView::SetListingText(const std::string& text) {
   ProgramEdit([&] { SetWindowTextW(handle_, RichTextFromCp936(text).c_str()); });
 }
 
+void Win32UserView::ReplaceLines(int first, int count, const std::string& text) {
+  ProgramEdit([&] {
+    const LRESULT from = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(first), 0);
+    const LRESULT last = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(first + count - 1), 0);
+    if (from < 0 || last < 0) return;
+    const LRESULT lastLength = SendMessageW(handle_, EM_LINELENGTH, static_cast<WPARAM>(last), 0);
+    CHARRANGE lines{static_cast<LONG>(from), static_cast<LONG>(last + lastLength)};
+    SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&lines));
+    // The document's history takes it back, not the control's.
+    const std::wstring replaced = RichTextFromCp936(text);
+    SendMessageW(handle_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replaced.c_str()));
+    SendMessageW(handle_, EM_EMPTYUNDOBUFFER, 0, 0);
+    CHARRANGE caret{static_cast<LONG>(from), static_cast<LONG>(from)};
+    SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  });
+}
+
 bool Win32UserView::ReadOnly() const { return (GetWindowLongW(handle_, GWL_STYLE) & ES_READONLY) != 0; }
 
 void Win32UserView::SetReadOnly(bool readOnly) {
