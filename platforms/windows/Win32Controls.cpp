@@ -25,6 +25,9 @@ LRESULT CALLBACK SubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
   return reinterpret_cast<Win32Control*>(data)->Subclassed(handle, message, wParam, lParam);
 }
 
+// Bit 30 of a key down's data: the key was already down, the system repeats it.
+bool IsRepeat(LPARAM keyData) { return (static_cast<unsigned long long>(keyData) & (1ULL << 30)) != 0; }
+
 unsigned CurrentModifiers() {
   unsigned shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= modifier::Shift;
@@ -162,6 +165,11 @@ void Win32Control::Fire(const std::function<void()>& handler) {
 bool Win32Control::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
   if (window_.Alive()) titrelle::FireKey(window_.System(), handler, key);
   return !key.swallowed;
+}
+
+bool Win32Control::HandKeyDown(WPARAM virtualKey, LPARAM keyData) {
+  KeyEvent down{static_cast<int>(virtualKey), CurrentModifiers(), false, IsRepeat(keyData)};
+  return !FireKey(OnKeyDown, down);
 }
 
 void Win32Control::FirePress(KeyPressEvent& press) {
@@ -467,7 +475,7 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
         window_.MoveFocus(handle, GetKeyState(VK_SHIFT) < 0);
         return 0;
       }
-      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false};
+      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false, IsRepeat(lParam)};
       if (!FireKey(OnKeyDown, down)) {
         suppressCharacter_ = true;
         return 0;
@@ -490,6 +498,14 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
       const LRESULT result = CallOriginal(handle, message, wParam, lParam);
       AfterControlKey();
       return result;
+    }
+    case WM_SYSKEYDOWN: {
+      // Keys held with Alt (Alt+Left) come this way: the program's keys are the program's; the rest go on to
+      // the system (the menu, Alt+letter).
+      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false, IsRepeat(lParam)};
+      if (!FireKey(OnKeyDown, down)) return 0;
+      if (!IsWindow(handle)) return 0;
+      break;
     }
     case WM_CHAR: {
       if (suppressCharacter_) return 0;
