@@ -16,9 +16,9 @@ struct CaretSubtitle {
   SubtitleTimes times;
 };
 
-// The group holding line `caretLine`: the lines between two blank lines. A caret on blank lines belongs to the
-// group above them (the caret after the last subtitle means the last subtitle). Nothing when that group has
-// no time line whose times read.
+// The group holding line `caretLine`: the lines between two blank lines. A caret on blank lines belongs to
+// the group above them (the caret after the last subtitle means the last subtitle). Nothing when that group
+// has no time line whose times read.
 std::optional<CaretSubtitle> FindCaretSubtitle(const Listing& fileView, int caretLine);
 
 // Whether no time line follows the group: it is the last subtitle, the one capturing continues after.

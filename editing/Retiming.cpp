@@ -19,22 +19,26 @@ const std::string kEndNotAfterStart =
 }  // namespace
 
 void TForm1::RetimeCaretSubtitleFromPosition(bool end) {
-  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
+  const std::optional<CaretSubtitle> subtitle =
+      FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
   if (!subtitle) return;
   // The position as F9 and F10 write it; none while the player has no position.
   const std::optional<SubtitleTime> position = SubtitleTime::Read(BuildTimeText());
   if (!position) return;
-  const long long delta = position->Milliseconds() - (end ? subtitle->times.end : subtitle->times.start).Milliseconds();
+  const long long delta =
+      position->Milliseconds() - (end ? subtitle->times.end : subtitle->times.start).Milliseconds();
   RetimeCaretSubtitle(end, delta);
 }
 
 void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
-  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
+  const std::optional<CaretSubtitle> subtitle =
+      FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
   if (!subtitle || byMs == 0) return;
   SubtitleTimes times = subtitle->times;
   SubtitleTime& edge = end ? times.end : times.start;
   // Never before the video's start.
-  const std::optional<SubtitleTime> moved = SubtitleTime::FromMilliseconds(std::max(edge.Milliseconds() + byMs, 0LL));
+  const std::optional<SubtitleTime> moved =
+      SubtitleTime::FromMilliseconds(std::max(edge.Milliseconds() + byMs, 0LL));
   if (!moved || *moved == edge) return;
   edge = *moved;
   if (times.end.Milliseconds() <= times.start.Milliseconds()) {
@@ -67,7 +71,8 @@ void TForm1::DeleteCaretSubtitle() {
   // ends where the group began.
   const bool followed = subtitle->end < fileView.PieceCount();
   const int count = subtitle->end - subtitle->first + (followed ? 1 : 0);
-  const std::string fileViewText = followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
+  const std::string fileViewText =
+      followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
   const std::string userViewText =
       followed ? std::string(UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
   auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->first, count);

@@ -32,7 +32,8 @@ constexpr KeyBinding kTable[] = {
      "\xBD\xF8\xC8\xEB\xD0\xDE\xB8\xC4\xC4\xA3\xCA\xBD"},
     // 回到记录模式，从上一句的终止时间继续
     {vk::F8, kNone, SystemWide, KeyMode::Any, true, true, KeyCommand::ContinueCapture, "ContinueCapture",
-     "\xBB\xD8\xB5\xBD\xBC\xC7\xC2\xBC\xC4\xA3\xCA\xBD\xA3\xAC\xB4\xD3\xC9\xCF\xD2\xBB\xBE\xE4\xB5\xC4\xD6\xD5"
+     "\xBB\xD8\xB5\xBD\xBC\xC7\xC2\xBC\xC4\xA3\xCA\xBD\xA3\xAC\xB4\xD3\xC9\xCF\xD2\xBB\xBE\xE4\xB5\xC4\xD6"
+     "\xD5"
      "\xD6\xB9\xCA\xB1\xBC\xE4\xBC\xCC\xD0\xF8"},
     // 保存输入框中的这一句 (the box gets Enter too, as it always did)
     {vk::Return, kNone, keyplace::EntryBox, KeyMode::Any, true, false, KeyCommand::CommitLine, "CommitLine",
@@ -60,11 +61,14 @@ constexpr KeyBinding kTable[] = {
     // 光标所在字幕的起始时间设为播放位置
     {vk::F11, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::StartFromPosition,
      "StartFromPosition",
-     "\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xB5\xC4\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xC9\xE8\xCE\xAA"
+     "\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xB5\xC4\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xC9\xE8\xCE"
+     "\xAA"
      "\xB2\xA5\xB7\xC5\xCE\xBB\xD6\xC3"},
     // 光标所在字幕的终止时间设为播放位置
-    {vk::F12, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::EndFromPosition, "EndFromPosition",
-     "\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xB5\xC4\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xC9\xE8\xCE\xAA"
+    {vk::F12, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::EndFromPosition,
+     "EndFromPosition",
+     "\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xB5\xC4\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xC9\xE8\xCE"
+     "\xAA"
      "\xB2\xA5\xB7\xC5\xCE\xBB\xD6\xC3"},
     // 起始时间提前 0.1 秒, 起始时间推后 0.1 秒, 终止时间提前 0.1 秒, 终止时间推后 0.1 秒
     {vk::Left, kAlt, kBesideTheView, KeyMode::Edit, true, true, KeyCommand::StartEarlier, "StartEarlier",
@@ -123,7 +127,8 @@ std::string KeyText(const KeyBinding& binding) {
 
 std::vector<std::string> KeyHelpLines() {
   std::vector<std::string> lines;
-  for (const KeyBinding& binding : kTable) lines.push_back(KeyText(binding) + "\t" + std::string(binding.help));
+  for (const KeyBinding& binding : kTable)
+    lines.push_back(KeyText(binding) + "\t" + std::string(binding.help));
   return lines;
 }
 

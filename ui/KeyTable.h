@@ -12,10 +12,10 @@ namespace titrelle {
 
 // Where a key is pressed, as bits: a binding names every place it applies to.
 namespace keyplace {
-constexpr unsigned SystemWide = 1;     // a hot key: heard whichever program has the focus
-constexpr unsigned EntryBox = 2;       // the box the line is typed into
-constexpr unsigned UserView = 4;       // the subtitles as the user edits them
-constexpr unsigned PlayerPanel = 8;    // the video, its strip and its transport
+constexpr unsigned SystemWide = 1;      // a hot key: heard whichever program has the focus
+constexpr unsigned EntryBox = 2;        // the box the line is typed into
+constexpr unsigned UserView = 4;        // the subtitles as the user edits them
+constexpr unsigned PlayerPanel = 8;     // the video, its strip and its transport
 constexpr unsigned OtherControls = 16;  // the buttons, the time boxes, the check box
 constexpr unsigned Window = EntryBox | UserView | PlayerPanel | OtherControls;
 }  // namespace keyplace
@@ -45,15 +45,15 @@ enum class KeyCommand {
 };
 
 struct KeyBinding {
-  int key = 0;              // virtual-key code
-  unsigned modifiers = 0;   // modifier bits (ui/EventRules.h), exactly these held
-  unsigned places = 0;      // keyplace bits
+  int key = 0;             // virtual-key code
+  unsigned modifiers = 0;  // modifier bits (ui/EventRules.h), exactly these held
+  unsigned places = 0;     // keyplace bits
   KeyMode mode = KeyMode::Any;
-  bool onRepeat = true;     // a held key's repeats run the command again
-  bool keepsKey = true;     // the control never sees the key (false: it acts on the key too)
+  bool onRepeat = true;  // a held key's repeats run the command again
+  bool keepsKey = true;  // the control never sees the key (false: it acts on the key too)
   KeyCommand command = KeyCommand::MarkStart;
-  std::string_view name;    // the command's name, in the program's own words
-  std::string_view help;    // what it does, for the key help (code page 936)
+  std::string_view name;  // the command's name, in the program's own words
+  std::string_view help;  // what it does, for the key help (code page 936)
 };
 
 std::span<const KeyBinding> KeyTable();

@@ -6,7 +6,8 @@
 // While the panel (or the picture in it) has the focus, its keys go on to the video panel and so to the
 // program's key table (Space pauses and plays, Left and Right step). Everything here talks to the player
 // through the calls the program uses too, so the program reads the position as before: a seek during the
-// segment replay is brought back by the replay at the end mark, as a seek with the control's own bar would be.
+// segment replay is brought back by the replay at the end mark, as a seek with the control's own bar would
+// be.
 //
 // The panel follows the player at the pace of the frames it shows (at most once a frame) and, for what
 // changes without a frame (a pause, a mark), a few times a second; each part draws again only when its

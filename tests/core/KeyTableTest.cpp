@@ -47,7 +47,9 @@ TEST(KeyTable, AKeyFindsItsCommandOnlyWhereAndWhenItApplies) {
     SCOPED_TRACE(c.name);
     const KeyBinding* binding = FindKeyBinding(c.key, c.modifiers, c.place, c.editMode);
     ASSERT_EQ(binding != nullptr, c.command.has_value());
-    if (binding) EXPECT_EQ(binding->command, *c.command);
+    if (binding) {
+      EXPECT_EQ(binding->command, *c.command);
+    }
   }
 }
 
@@ -68,7 +70,9 @@ TEST(KeyTable, NoBindingShadowsAnotherAndNoneTakesTyping) {
     const bool typedHere = (a.places & (EntryBox | UserView | OtherControls)) != 0;
     const bool plain = (a.modifiers & (kCtrl | kAlt)) == 0;
     const bool functionKey = a.key >= 112 && a.key <= vk::F12;
-    if (typedHere && plain && !functionKey) EXPECT_EQ(a.command, KeyCommand::CommitLine);
+    if (typedHere && plain && !functionKey) {
+      EXPECT_EQ(a.command, KeyCommand::CommitLine);
+    }
   }
   EXPECT_EQ(KeyHelpLines().size(), table.size());
   EXPECT_EQ(KeyHelpLines()[0].substr(0, 3), "F9\t");

@@ -12,9 +12,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QPushButton>
 #include <QRawFont>
+#include <QTextBlock>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
@@ -207,9 +207,12 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   ModalAnswers answers;
   answers.ChooseFile(folder.Video());
   answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
-              [](QWidget*) { XdotoolInBackground({"key", "Return"}); });
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
   static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
   // The caret on the first subtitle's text, as a click would leave it.
   auto* view = static_cast<QPlainTextEdit*>(program.Widget("UserRichEdit"));
   QTextCursor caret(view->document()->findBlockByNumber(2));
@@ -223,7 +226,8 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
       << ReadBytes(subtitles);
   ASSERT_TRUE(Xdotool({"key", "ctrl+shift+Delete"}));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return SplitLines(ReadBytes(subtitles)).size() == 5; }, kDesktopWaitMs))
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return SplitLines(ReadBytes(subtitles)).size() == 5; }, kDesktopWaitMs))
       << ReadBytes(subtitles);
   EXPECT_EQ(SplitLines(ReadBytes(subtitles))[0], "2");
   ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
