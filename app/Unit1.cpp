@@ -26,7 +26,6 @@ constexpr HotKeyName kHotKeys[] = {
     {"MrvHotKeyF7", vk::F7},
     {"MrvHotKeyF8", vk::F8},
 };
-enum HotKeyIndex { kF9, kF10, kF7, kF8 };
 
 constexpr int kHotKeyRetryMs = 1000;
 // 热键 F9、F10、F7、F8 正被另一个程序（多半是另一个正在运行的 Titrelle）占用，这个窗口暂时收不到它们，请先用
@@ -86,11 +85,12 @@ TForm1::TForm1(WindowSystem& windowSystem)
   EditButton->OnClick = [this] { EditButtonClick(); };
   ContinueButton->OnClick = [this] { ContinueButtonClick(); };
   InputEdit->OnKeyDown = [this](KeyEvent& key) { InputEditKeyDown(key); };
-  // Undo and redo reach the document from every control with no use of its own for them; the entry box
-  // decides in its own handler.
+  // Every control hands its keys to the key table, saying where they were pressed; the video panel's come
+  // from the player drawn in it. The entry box and the user view do it in their own handlers.
   for (Control* control : {OpenButton, BitBtn1, StartTimeButton, EndTimeButton, EditButton, ContinueButton,
                            Edit1, Edit2, PreviewCheckBox})
-    control->OnKeyDown = [this](KeyEvent& key) { UndoRedoKey(key); };
+    control->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::OtherControls); };
+  Panel2->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::PlayerPanel); };
   InputEdit->OnChange = [this] { ++Preview.InputRevision; };
   InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
@@ -98,7 +98,9 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
   // One handler for key down and key up, and one for mouse down and mouse up.
-  UserRichEdit->OnKeyDown = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
+  UserRichEdit->OnKeyDown = [this](KeyEvent& key) {
+    if (!KeyDown(key, keyplace::UserView)) UserRichEditKeyDown(key);
+  };
   UserRichEdit->OnKeyUp = [this](KeyEvent& key) { UserRichEditKeyDown(key); };
   UserRichEdit->OnKeyPress = [this](KeyPressEvent& key) { UserRichEditKeyPress(key); };
   UserRichEdit->OnMouseDown = [this] { UserRichEditMouseDown(); };
@@ -206,13 +208,11 @@ void TForm1::FormClose() {
 
 void TForm1::HotKeyHandler(int id) {
   // Every key whose atom matches acts: with unnamed keys (0) one press may click several buttons.
-  if (id == HotKeyAtoms[kF9] && StartTimeButton->Enabled()) {
-    StartTimeButtonClick();
-    StartTimeButton->SetFocus();
+  for (int i = 0; i < 4; ++i) {
+    if (id != HotKeyAtoms[i]) continue;
+    KeyEvent key{kHotKeys[i].virtualKey, 0, false};
+    KeyDown(key, keyplace::SystemWide);
   }
-  if (id == HotKeyAtoms[kF10] && EndTimeButton->Enabled()) EndTimeButtonClick();
-  if (id == HotKeyAtoms[kF7]) EditButtonClick();
-  if (id == HotKeyAtoms[kF8]) ContinueButtonClick();
 }
 
 Application::Application(WindowSystem& windowSystem) : windowSystem_(windowSystem) {}

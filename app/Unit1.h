@@ -16,6 +16,7 @@
 #include "document/SubtitleDocument.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
+#include "ui/KeyTable.h"
 #include "ui/Window.h"
 #include "ui/WindowSystem.h"
 
@@ -147,9 +148,18 @@ class TForm1 {
   bool FormCloseQuery();  // false keeps the window open
   void FormClose();
   void HotKeyHandler(int id);
-  // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z: the document's last command undone or redone; true when the key was one
-  // of them (it is then swallowed).
-  bool UndoRedoKey(KeyEvent& key);
+  // A key pressed at `place` (a keyplace bit): the key table's command for it runs, and the key is kept from
+  // the control as the table says. True when the table had a command for it here and now.
+  bool KeyDown(KeyEvent& key, unsigned place);
+  // False when the command does not apply as things stand (the key is then the control's own).
+  bool RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key);
+  // The file view as the history last left it: while it is unchanged, undo in the user view is the
+  // document's; once the user has typed there, the view's own.
+  std::uint64_t FileViewRevisionAfterHistory = 0;
+  void HistoryActed();
+  // The player, from the keyboard: play or pause; a step back or forward, within the video.
+  void TogglePlay();
+  void StepPlayer(long double seconds);
   // style/
   void CreateStartupFontOptionForm();
   void LoadStartupStyle();  // FormShow's last step
@@ -168,6 +178,7 @@ class TForm1 {
   void BeginTextEntry();
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
+  void EntryBoxEnter(KeyEvent& key);  // Enter in the entry box: the commit, or the refusal of the line
   void CommitLine();
   void SetUpNextLine();         // the commit's steps after the append
   long double EndBoxSeconds();  // the end box's time, 0 when it holds none
@@ -211,6 +222,14 @@ class TForm1 {
   bool SelectionSpansLineBreak() const;
   void UserRichEditMouseDown();
   void FollowCaret();
+  // The caret's line taken up: the boxes and the marks show a time line's times, and with `seek` the player
+  // goes to its start.
+  void TakeCaretLine(bool seek);
+  // The subtitle under the caret, re-timed: one edge moved by `byMs`, or set to the player's position.
+  void RetimeCaretSubtitle(bool end, long long byMs);
+  void RetimeCaretSubtitleFromPosition(bool end);
+  // The subtitle under the caret, gone from both views and the file; the others keep their numbers.
+  void DeleteCaretSubtitle();
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();

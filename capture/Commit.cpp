@@ -21,12 +21,10 @@ bool EndsOnEmptyLine(std::string_view text) { return text.empty() || text.ends_w
 
 }  // namespace
 
-void TForm1::InputEditKeyDown(KeyEvent& key) {
-  // Undo and redo are the box's own while it holds text; an empty box hands them to the document, so that
-  // Enter, then Ctrl+Z, takes the line back.
-  if (InputEdit->Text().empty() && UndoRedoKey(key)) return;
+void TForm1::InputEditKeyDown(KeyEvent& key) { KeyDown(key, keyplace::EntryBox); }
+
+void TForm1::EntryBoxEnter(KeyEvent& key) {
   if (StartTimeButton->Enabled() || EndTimeButton->Enabled()) return;
-  if (key.key != vk::Return) return;
   if (InputEdit->Text().empty()) return;
   // A line whose end is not after its start would never show: it stays in the entry box until F10 marks
   // an end. (Boxes that hold no time are left to the commit as they are.)
@@ -96,6 +94,7 @@ void TForm1::CommitLine() {
   }
   command->NextLineSet();
   Document.History.Done(std::move(command));
+  HistoryActed();
   // 第N句已保存：FILE (not when another writer's change held the save back: the caption says so)
   if (Document.SaveSubtitleFile()) {
     ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +

@@ -42,18 +42,7 @@ void TForm1::FollowCaret() {
   // Following is a convenience: a line whose times do not parse, or a player that fails, leaves what was
   // done so far and nothing more.
   try {
-    Session.CaretLine = UserRichEdit->CaretLine();
-    const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
-    UserRichEdit->SetReadOnly(text.empty());
-    Session.CaretLineText = text;
-    if (IsTimeLine(text)) {
-      const TimeLineColumns columns = ReadTimeLineColumns(text);
-      Edit1->SetText(columns.start);
-      Session.MarkStart = TimeTextToSeconds(columns.start);
-      WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
-      Edit2->SetText(columns.end);
-      Session.MarkEnd = TimeTextToSeconds(columns.end);
-    }
+    TakeCaretLine(true);
     const long double before = WP->CurrentPosition();
     if (Session.MarkStart >= before) {
       const long double after = WP->CurrentPosition();
@@ -64,6 +53,25 @@ void TForm1::FollowCaret() {
     }
     WP->Play();
   } catch (const std::exception&) {
+  }
+}
+
+}  // namespace titrelle
+
+namespace titrelle {
+
+void TForm1::TakeCaretLine(bool seek) {
+  Session.CaretLine = UserRichEdit->CaretLine();
+  const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
+  UserRichEdit->SetReadOnly(text.empty());
+  Session.CaretLineText = text;
+  if (IsTimeLine(text)) {
+    const TimeLineColumns columns = ReadTimeLineColumns(text);
+    Edit1->SetText(columns.start);
+    Session.MarkStart = TimeTextToSeconds(columns.start);
+    if (seek) WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+    Edit2->SetText(columns.end);
+    Session.MarkEnd = TimeTextToSeconds(columns.end);
   }
 }
 

@@ -24,6 +24,7 @@ class MediaPlayer {
   // "MM:SS" below an hour, "HH:MM:SS" from an hour on, empty when there is no position.
   virtual std::string CurrentPositionString() = 0;
   virtual int PlayState() = 0;       // 3 means playing
+  virtual double Duration() const { return 0; }  // the media's length in seconds; 0 while unknown
   virtual std::string Status() = 0;  // shown to the user as it comes (code page 936)
   // The media last given cannot be played (a missing file, not a video); false while it opens and after.
   virtual bool CannotOpen() = 0;

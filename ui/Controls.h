@@ -25,12 +25,15 @@ constexpr int F7 = 118;
 constexpr int F8 = 119;
 constexpr int F9 = 120;
 constexpr int F10 = 121;
+constexpr int F11 = 122;
+constexpr int F12 = 123;
 }  // namespace vk
 
 struct KeyEvent {
   int key = 0;             // virtual-key code
   unsigned shift = 0;      // modifier state, as the handlers may look at it
   bool swallowed = false;  // a key-down handler sets this to keep the key from the control
+  bool repeat = false;     // the key is held: the system repeats its key down
 };
 
 struct KeyPressEvent {
@@ -90,6 +93,10 @@ class UserViewControl : public virtual Control {
   virtual void Add(const std::string& line) = 0;  // listing Add; the caret is left as a rich edit leaves it
   virtual void Clear() = 0;
   virtual void SetListingText(const std::string& text) = 0;
+  // Lines [first, first + count) (pieces between breaks, the empty one after a final break included; count
+  // at least 1) become `text`, which may hold CR LF breaks; the caret goes to the start of line `first`. The
+  // program's own change: the view's own undo does not take it back.
+  virtual void ReplaceLines(int first, int count, const std::string& text) = 0;
   virtual bool ReadOnly() const = 0;
   virtual void SetReadOnly(bool readOnly) = 0;
 

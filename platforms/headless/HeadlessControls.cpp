@@ -369,6 +369,12 @@ void HeadlessUserView::SetListingText(const std::string& text) {
   FireChange();
 }
 
+void HeadlessUserView::ReplaceLines(int first, int count, const std::string& text) {
+  listing_.ReplacePieces(first, count, text);
+  SetCaretOffset(listing_.LineStart(first));
+  FireChange();
+}
+
 void HeadlessUserView::ReplaceText(std::size_t offset, std::size_t length, const std::string& insert) {
   const bool breaks = insert.find_first_of("\r\n") != std::string::npos ||
                       listing_.Text().substr(offset, length).find_first_of("\r\n") != std::string::npos;

@@ -134,6 +134,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;
+  void ReplaceLines(int first, int count, const std::string& text) override;
   bool ReadOnly() const override { return readOnly_; }
   void SetReadOnly(bool readOnly) override { readOnly_ = readOnly; }
 

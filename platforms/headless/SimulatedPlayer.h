@@ -99,7 +99,7 @@ class SimulatedPlayer : public MediaPlayer {
   bool Opening() const { return openRemainingMs_ > 0; }
   bool Playing() const { return state_ == kPlayStatePlaying; }
   double Position() const;  // without going through the failing interface
-  double Duration() const { return durationSeconds_; }
+  double Duration() const override { return durationSeconds_; }
   // The script drawn over the video now; empty when nothing is (the calls record only that it was given:
   // a large document's script is megabytes).
   const std::string& Subtitles() const { return subtitles_; }

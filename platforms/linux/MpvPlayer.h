@@ -75,7 +75,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void SetTimeline(PlayerTimeline* timeline) override;
 
   // For the panel's transport: the media's length (0 until it is known), the volume (0-100) and muting.
-  double Duration() const { return durationSeconds_; }
+  double Duration() const override { return durationSeconds_; }
   void SetVolume(int percent);
   void SetMuted(bool muted);
   // The panel drawn around the picture: transport, waveform.

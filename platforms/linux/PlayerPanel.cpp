@@ -97,22 +97,9 @@ void PlayerPanel::LayOut() {
 }
 
 void PlayerPanel::keyPressEvent(QKeyEvent* event) {
-  const bool fine = (event->modifiers() & Qt::ShiftModifier) != 0;
-  switch (event->key()) {
-    case Qt::Key_Space:
-      if (!event->isAutoRepeat()) Act([this] { TogglePlay(); });
-      break;
-    case Qt::Key_Left:
-      Act([this, fine] { Step(fine ? -kFineStepSeconds : -kStepSeconds); });
-      break;
-    case Qt::Key_Right:
-      Act([this, fine] { Step(fine ? kFineStepSeconds : kStepSeconds); });
-      break;
-    default:
-      QWidget::keyPressEvent(event);
-      return;
-  }
-  event->accept();
+  // Space, Left and Right are the program's keys, looked up in its key table: they go on to the video
+  // panel, whose control hands them to the program, as both desktop programs do.
+  QWidget::keyPressEvent(event);
 }
 
 void PlayerPanel::Act(const std::function<void()>& action) {
@@ -132,8 +119,6 @@ void PlayerPanel::TogglePlay() {
     player_.Play();
   }
 }
-
-void PlayerPanel::Step(double seconds) { SeekTo(player_.CurrentPosition() + seconds); }
 
 void PlayerPanel::SeekTo(double seconds) {
   const double duration = player_.Duration();

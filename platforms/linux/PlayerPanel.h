@@ -5,10 +5,11 @@
 // of its own (ReleaseStrip); the panel still feeds it. The strip's peaks are decoded on a worker thread when
 // the player opens a file.
 //
-// While the panel (or the picture in it) has the focus, Space pauses and plays, Left and Right go back and
-// forward 2 seconds, 0.2 with Shift. Everything here talks to the player through the calls the program
-// uses too, so the program reads the position as before: a seek during the segment replay is brought back
-// by the replay at the end mark, as a seek with the control's own bar would be.
+// While the panel (or the picture in it) has the focus, its keys go on to the video panel and so to the
+// program's key table (Space pauses and plays, Left and Right step). Everything here talks to the player
+// through the calls the program uses too, so the program reads the position as before: a seek during the
+// segment replay is brought back by the replay at the end mark, as a seek with the control's own bar would
+// be.
 //
 // The panel follows the player at the pace of the frames it shows (at most once a frame) and, for what
 // changes without a frame (a pause, a mark), a few times a second; each part draws again only when its
@@ -36,8 +37,6 @@ class PlayerPanel : public QWidget {
  public:
   static constexpr int kTransportHeight = 26;
   static constexpr int kStripHeight = 48;
-  static constexpr double kStepSeconds = 2.0;
-  static constexpr double kFineStepSeconds = 0.2;
 
   PlayerPanel(QWidget* parent, MpvPlayer& player);
   ~PlayerPanel() override;
@@ -70,7 +69,6 @@ class PlayerPanel : public QWidget {
   // Runs what the user asked for, then shows the player as it is.
   void Act(const std::function<void()>& action);
   void TogglePlay();
-  void Step(double seconds);
   void SeekTo(double seconds);
 
   MpvPlayer& player_;

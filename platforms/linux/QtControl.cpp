@@ -109,7 +109,7 @@ void QtControl::SetTabStop(bool tabStop) {
 }
 
 void QtControl::HandleKeyPress(QKeyEvent* event, const std::function<void(QKeyEvent*)>& act) {
-  KeyEvent down{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false};
+  KeyEvent down{VirtualKeyOf(*event), ModifiersOf(event->modifiers()), false, event->isAutoRepeat()};
   FireKey(OnKeyDown, down);
   if (down.swallowed) {
     event->accept();

@@ -133,6 +133,25 @@ void QtUserView::SetListingText(const std::string& text) {
   ProgramEdit([&] { Editor()->setPlainText(EditorTextFromCp936(text)); });
 }
 
+void QtUserView::ReplaceLines(int first, int count, const std::string& text) {
+  ProgramEdit([&] {
+    QPlainTextEdit* editor = Editor();
+    QTextDocument* document = editor->document();
+    const QTextBlock from = document->findBlockByNumber(first);
+    const QTextBlock to = document->findBlockByNumber(first + count - 1);
+    if (!from.isValid() || !to.isValid()) return;
+    QTextCursor cursor(document);
+    cursor.setPosition(from.position());
+    cursor.setPosition(to.position() + to.length() - 1, QTextCursor::KeepAnchor);
+    // The document's history takes it back, not the editor's: what the editor could undo ends here.
+    document->setUndoRedoEnabled(false);
+    cursor.insertText(EditorTextFromCp936(text));
+    document->setUndoRedoEnabled(true);
+    cursor.setPosition(document->findBlockByNumber(first).position());
+    editor->setTextCursor(cursor);
+  });
+}
+
 bool QtUserView::ReadOnly() const { return Editor()->isReadOnly(); }
 
 void QtUserView::SetReadOnly(bool readOnly) {

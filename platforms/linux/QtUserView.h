@@ -27,6 +27,7 @@ class QtUserView : public QtControl, public UserViewControl {
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;
+  void ReplaceLines(int first, int count, const std::string& text) override;
   bool ReadOnly() const override;
   void SetReadOnly(bool readOnly) override;
 

@@ -25,6 +25,9 @@ LRESULT CALLBACK SubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
   return reinterpret_cast<Win32Control*>(data)->Subclassed(handle, message, wParam, lParam);
 }
 
+// Bit 30 of a key down's data: the key was already down, the system repeats it.
+bool IsRepeat(LPARAM keyData) { return (static_cast<unsigned long long>(keyData) & (1ULL << 30)) != 0; }
+
 unsigned CurrentModifiers() {
   unsigned shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= modifier::Shift;
@@ -162,6 +165,11 @@ void Win32Control::Fire(const std::function<void()>& handler) {
 bool Win32Control::FireKey(const std::function<void(KeyEvent&)>& handler, KeyEvent& key) {
   if (window_.Alive()) titrelle::FireKey(window_.System(), handler, key);
   return !key.swallowed;
+}
+
+bool Win32Control::HandKeyDown(WPARAM virtualKey, LPARAM keyData) {
+  KeyEvent down{static_cast<int>(virtualKey), CurrentModifiers(), false, IsRepeat(keyData)};
+  return !FireKey(OnKeyDown, down);
 }
 
 void Win32Control::FirePress(KeyPressEvent& press) {
@@ -469,7 +477,7 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
         window_.MoveFocus(handle, GetKeyState(VK_SHIFT) < 0);
         return 0;
       }
-      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false};
+      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false, IsRepeat(lParam)};
       if (!FireKey(OnKeyDown, down)) {
         suppressCharacter_ = true;
         return 0;
@@ -492,6 +500,14 @@ LRESULT Win32Control::Subclassed(HWND handle, UINT message, WPARAM wParam, LPARA
       const LRESULT result = CallOriginal(handle, message, wParam, lParam);
       AfterControlKey();
       return result;
+    }
+    case WM_SYSKEYDOWN: {
+      // Keys held with Alt (Alt+Left) come this way: the program's keys are the program's; the rest go on to
+      // the system (the menu, Alt+letter).
+      KeyEvent down{static_cast<int>(wParam), CurrentModifiers(), false, IsRepeat(lParam)};
+      if (!FireKey(OnKeyDown, down)) return 0;
+      if (!IsWindow(handle)) return 0;
+      break;
     }
     case WM_CHAR: {
       if (suppressCharacter_) return 0;
@@ -727,6 +743,23 @@ void Win32UserView::Clear() {
 
 void Win32UserView::SetListingText(const std::string& text) {
   ProgramEdit([&] { SetWindowTextW(handle_, RichTextFromCp936(text).c_str()); });
+}
+
+void Win32UserView::ReplaceLines(int first, int count, const std::string& text) {
+  ProgramEdit([&] {
+    const LRESULT from = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(first), 0);
+    const LRESULT last = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(first + count - 1), 0);
+    if (from < 0 || last < 0) return;
+    const LRESULT lastLength = SendMessageW(handle_, EM_LINELENGTH, static_cast<WPARAM>(last), 0);
+    CHARRANGE lines{static_cast<LONG>(from), static_cast<LONG>(last + lastLength)};
+    SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&lines));
+    // The document's history takes it back, not the control's.
+    const std::wstring replaced = RichTextFromCp936(text);
+    SendMessageW(handle_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replaced.c_str()));
+    SendMessageW(handle_, EM_EMPTYUNDOBUFFER, 0, 0);
+    CHARRANGE caret{static_cast<LONG>(from), static_cast<LONG>(from)};
+    SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  });
 }
 
 bool Win32UserView::ReadOnly() const { return (GetWindowLongW(handle_, GWL_STYLE) & ES_READONLY) != 0; }

@@ -59,6 +59,9 @@ class Win32Control : public virtual Control {
   void Rescale();
   // Alt+letter: whether the caption marks this letter with "&".
   bool HasMnemonic(wchar_t letter) const;
+  // A key down (WM_KEYDOWN or WM_SYSKEYDOWN, with its key data) that reached a window of no control of the
+  // program's own (the player's): this control's key handler hears it. True when the handler kept the key.
+  bool HandKeyDown(WPARAM virtualKey, LPARAM keyData);
 
  protected:
   void Fire(const std::function<void()>& handler);
@@ -108,6 +111,7 @@ class Win32UserView : public Win32Control, public UserViewControl {
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;
+  void ReplaceLines(int first, int count, const std::string& text) override;
   bool ReadOnly() const override;
   void SetReadOnly(bool readOnly) override;
 

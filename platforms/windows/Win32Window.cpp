@@ -241,6 +241,18 @@ bool Win32Window::Mnemonic(wchar_t letter) {
   return false;
 }
 
+bool Win32Window::PlayerKey(const MSG& message) {
+  if (!Alive()) return false;
+  for (const auto& control : controls_) {
+    if (control->Layout().kind != ControlKind::MediaPanel || control->Parent() == nullptr) continue;
+    const HWND player = control->Handle();
+    const bool inPlayer = message.hwnd == player || IsChild(player, message.hwnd);
+    if (!inPlayer && message.hwnd != handle_) continue;
+    return control->Parent()->HandKeyDown(message.wParam, message.lParam);
+  }
+  return false;
+}
+
 void Win32Window::FitPanels() {
   for (Win32Control* control : fillParent_) {
     RECT area{};

@@ -53,6 +53,9 @@ class Win32Window : public Window {
   void MoveFocus(HWND from, bool backwards);
   // Alt+letter: clicks the button whose caption marks the letter; false when none does.
   bool Mnemonic(wchar_t letter);
+  // A key down in the player's own windows, or in the window itself while no control has the focus: the
+  // panel holding the player hears it, as the video panel's key. True when the program kept the key.
+  bool PlayerKey(const MSG& message);
 
   // WM_COMMAND and WM_CTLCOLOR* of a child, from the window or a panel; false when not the program's.
   bool RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

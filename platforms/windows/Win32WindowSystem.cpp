@@ -336,10 +336,13 @@ std::vector<std::string> Win32WindowSystem::ScreenFontFamilies() {
 }
 
 bool Win32WindowSystem::PreTranslate(const MSG& message) {
-  if (message.message != WM_SYSCHAR) return false;
+  const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  if (message.message != WM_SYSCHAR && !keyDown) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
   for (Win32Window* window : windows_) {
-    if (window->Handle() == root) return window->Mnemonic(static_cast<wchar_t>(message.wParam));
+    if (window->Handle() != root) continue;
+    if (keyDown) return window->PlayerKey(message);
+    return window->Mnemonic(static_cast<wchar_t>(message.wParam));
   }
   return false;
 }

@@ -11,9 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTranslator>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -265,6 +267,46 @@ TEST(ShellTest, CtrlZAfterEnterTakesTheLineOutOfTheFileAndCtrlYPutsItBack) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.StartTimeButton->Focused(); }, kDesktopWaitMs));
   ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).empty(); }, kDesktopWaitMs));
+}
+
+// In edit mode the keys of the user view re-time and delete the subtitle under the caret, and Ctrl+Z there
+// takes a delete back: through the real keyboard, to the file.
+TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserView) {
+  TestFolder folder;
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  WriteBytes(subtitles, TwoLineDocument());
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  answers.ChooseFile(folder.Video());
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
+  // The caret on the first subtitle's text, as a click would leave it.
+  auto* view = static_cast<QPlainTextEdit*>(program.Widget("UserRichEdit"));
+  QTextCursor caret(view->document()->findBlockByNumber(2));
+  view->setTextCursor(caret);
+  view->setFocus();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Focused(); }, kDesktopWaitMs));
+
+  std::string retimed = TwoLineDocument();
+  retimed.replace(retimed.find("00:00:00:500"), 12, "00:00:00:600");
+  ASSERT_TRUE(Xdotool({"key", "alt+Right"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  ASSERT_TRUE(Xdotool({"key", "ctrl+shift+Delete"}));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return SplitLines(ReadBytes(subtitles)).size() == 5; }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  EXPECT_EQ(SplitLines(ReadBytes(subtitles))[0], "2");
+  ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  EXPECT_EQ(form.UserRichEdit->Line(1), "00:00:00:600 --> 00:00:01:500");
 }
 
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the

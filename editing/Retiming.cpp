@@ -1,0 +1,84 @@
+// Re-timing and deleting the subtitle under the user view's caret from the keyboard, in edit mode: each one
+// command of the document's history.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Unit1.h"
+#include "editing/CaretSubtitle.h"
+#include "editing/SubtitleEditCommand.h"
+
+namespace titrelle {
+
+namespace {
+
+// 终止时间须晚于起始时间。(the commit refuses such a line with the same words)
+const std::string kEndNotAfterStart =
+    "\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xD0\xEB\xCD\xED\xD3\xDA\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xA1\xA3";
+
+}  // namespace
+
+void TForm1::RetimeCaretSubtitleFromPosition(bool end) {
+  const std::optional<CaretSubtitle> subtitle =
+      FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
+  if (!subtitle) return;
+  // The position as F9 and F10 write it; none while the player has no position.
+  const std::optional<SubtitleTime> position = SubtitleTime::Read(BuildTimeText());
+  if (!position) return;
+  const long long delta =
+      position->Milliseconds() - (end ? subtitle->times.end : subtitle->times.start).Milliseconds();
+  RetimeCaretSubtitle(end, delta);
+}
+
+void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
+  const std::optional<CaretSubtitle> subtitle =
+      FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine());
+  if (!subtitle || byMs == 0) return;
+  SubtitleTimes times = subtitle->times;
+  SubtitleTime& edge = end ? times.end : times.start;
+  // Never before the video's start.
+  const std::optional<SubtitleTime> moved =
+      SubtitleTime::FromMilliseconds(std::max(edge.Milliseconds() + byMs, 0LL));
+  if (!moved || *moved == edge) return;
+  edge = *moved;
+  if (times.end.Milliseconds() <= times.start.Milliseconds()) {
+    ShowNotice(kEndNotAfterStart);
+    return;
+  }
+  std::string line;
+  AppendTimeLine(line, times, TimeLayout::Program);
+  // F8 goes on where the last subtitle now ends.
+  long double continuePosition = Session.ContinuePosition;
+  std::string continueStartText = Session.ContinueStartText;
+  if (end && IsLastSubtitle(Document.TempRichEdit, *subtitle)) {
+    continuePosition = times.end.Seconds();
+    continueStartText = times.end.Text(TimeLayout::Program);
+  }
+  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->timeLine, 1);
+  command->Do(line, line, continuePosition, continueStartText);
+  Document.History.Done(std::move(command));
+  HistoryActed();
+}
+
+void TForm1::DeleteCaretSubtitle() {
+  const Listing& fileView = Document.TempRichEdit;
+  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
+  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) RefreshUserViewSnapshot();
+  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) return;
+  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
+  if (!subtitle) return;
+  // The group goes with its blank line: the first line after it takes its place, or, at the end, the text
+  // ends where the group began.
+  const bool followed = subtitle->end < fileView.PieceCount();
+  const int count = subtitle->end - subtitle->first + (followed ? 1 : 0);
+  const std::string fileViewText =
+      followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
+  const std::string userViewText =
+      followed ? std::string(UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
+  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->first, count);
+  command->Do(fileViewText, userViewText, Session.ContinuePosition, Session.ContinueStartText);
+  Document.History.Done(std::move(command));
+  HistoryActed();
+}
+
+}  // namespace titrelle

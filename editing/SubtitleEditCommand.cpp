@@ -1,0 +1,68 @@
+#include "editing/SubtitleEditCommand.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "app/Unit1.h"
+#include "base/ProgramChange.h"
+
+namespace titrelle {
+
+namespace {
+
+// What one command's lines become: the pieces of `text` between its breaks.
+void Become(PiecesChange& change, const std::string& text) {
+  change.after = text;
+  change.afterCount = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace
+
+SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count)
+    : form_(form),
+      fileView_(PiecesChange::Before(form.Document.TempRichEdit, first, count)),
+      userView_(PiecesChange::Before(form.UserViewSnapshot, first, count)),
+      before_{form.Session.ContinuePosition, form.Session.ContinueStartText} {}
+
+void SubtitleEditCommand::Do(const std::string& fileViewText, const std::string& userViewText,
+                             long double continuePosition, const std::string& continueStartText) {
+  Become(fileView_, fileViewText);
+  Become(userView_, userViewText);
+  after_ = {continuePosition, continueStartText};
+  Apply(false);
+}
+
+void SubtitleEditCommand::Apply(bool undo) {
+  {
+    // The program changes the user view: no write-back, no check of its lines against the file view.
+    ProgramChange restoring(form_.RestoringUserView);
+    const int count = undo ? userView_.afterCount : userView_.beforeCount;
+    form_.UserRichEdit->ReplaceLines(userView_.first, count, undo ? userView_.before : userView_.after);
+    if (undo) {
+      userView_.Undo(form_.UserViewSnapshot);
+    } else {
+      userView_.Redo(form_.UserViewSnapshot);
+    }
+  }
+  const Continuation& continuation = undo ? before_ : after_;
+  form_.Session.ContinuePosition = continuation.position;
+  form_.Session.ContinueStartText = continuation.startText;
+  // One change of the file view: saved at once.
+  if (undo) {
+    fileView_.Undo(form_.Document.TempRichEdit);
+  } else {
+    fileView_.Redo(form_.Document.TempRichEdit);
+  }
+  // The caret stands on the first line changed: the boxes and the replayed stretch follow what it holds now.
+  // A line whose times do not read leaves the boxes as they were.
+  try {
+    form_.TakeCaretLine(false);
+  } catch (const std::exception&) {
+  }
+}
+
+void SubtitleEditCommand::Undo() { Apply(true); }
+
+void SubtitleEditCommand::Redo() { Apply(false); }
+
+}  // namespace titrelle
