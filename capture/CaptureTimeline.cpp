@@ -11,12 +11,18 @@ TimelineMarks MarksToShow(long double markStart, long double markEnd) {
   return marks;
 }
 
+CaptureTimeline::CaptureTimeline(const CaptureSession& session, SubtitleDocument& document)
+    : session_(session), document_(document) {
+  listener_ = document_.ListenToSubtitles([this](const SubtitleChange&) { read_ = false; });
+}
+
+CaptureTimeline::~CaptureTimeline() { document_.StopListening(listener_); }
+
 TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart, session_.MarkEnd); }
 
 void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) {
-  if (!read_ || readRevision_ != fileView_.Revision()) {
-    spans_.Assign(ReadWrittenSpans(fileView_.Text()));
-    readRevision_ = fileView_.Revision();
+  if (!read_) {
+    spans_.Assign(ReadWrittenSpans(document_.Subtitles()));
     read_ = true;
   }
   spans_.Between(fromSeconds, toSeconds, spans);
