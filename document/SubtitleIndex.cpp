@@ -77,6 +77,7 @@ SubtitleChange SubtitleIndex::Update(const ListingChange& change) {
   report.changed = std::min(oldLeft, newLeft);
   report.removed = oldLeft - report.changed;
   report.inserted = newLeft - report.changed;
+  if (report.Empty()) report = {};
 
   if (oldCount == newCount) {
     std::move(fresh.begin(), fresh.end(), entries_.begin() + low);
