@@ -1,5 +1,6 @@
 #include "document/Listing.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/Error.h"
@@ -36,6 +37,12 @@ std::size_t Listing::LineStart(int index) const {
   }
   if (static_cast<std::size_t>(index) == starts_.size()) return text_.size();
   return starts_[index];
+}
+
+int Listing::PieceAt(std::size_t offset, int from) const {
+  std::size_t piece = static_cast<std::size_t>(std::max(from, 0));
+  while (piece + 1 < starts_.size() && starts_[piece + 1] <= offset) ++piece;
+  return static_cast<int>(piece);
 }
 
 std::string_view Listing::LineView(int index) const {

@@ -37,6 +37,9 @@ class Listing {
   void SwapText(std::string& text);
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
+  // The piece that holds byte `offset` of the text, looked for from piece `from` on: a reader going through
+  // the text in order finds the pieces of its matches in one walk over the line index.
+  int PieceAt(std::size_t offset, int from = 0) const;
   // Replaces the text of one line, keeping every break: one change.
   void ReplaceLine(int index, std::string_view line);
   // The pieces between breaks, the empty one after a final break included.

@@ -31,15 +31,24 @@ SubtitleChange SubtitleIndex::Update(const ListingChange& change) {
   }
 
   std::vector<Entry> fresh;
-  if (before > 0) fresh.push_back({0, entries_[low].timeLine, 0, {}});
+  const auto startAt = [&fresh](int timeLine) {
+    Entry& entry = fresh.emplace_back();
+    entry.timeLine = timeLine;
+  };
+  if (before > 0) startAt(entries_[low].timeLine);
+  // The arrow cannot hold a break: each one found lies in one line, which is a time line.
   const int scanEnd = std::min(change.first + change.added, pieces - 1);
-  for (int line = std::max(change.first, 0); line <= scanEnd; ++line) {
-    if (IsTimeLine(Piece(line))) fresh.push_back({0, line, 0, {}});
+  const std::string_view text = lines_.Text();
+  const std::size_t scanStop = lines_.LineStart(scanEnd) + Piece(scanEnd).size();
+  int line = change.first;
+  for (std::size_t at = text.find(kTimeLineArrow, lines_.LineStart(change.first)); at < scanStop;
+       at = text.find(kTimeLineArrow, lines_.LineStart(line + 1))) {
+    line = lines_.PieceAt(at, line);
+    startAt(line);
   }
   for (Entry& entry : fresh) {
     entry.firstLine =
         entry.timeLine > 0 && IsNumberLine(Piece(entry.timeLine - 1)) ? entry.timeLine - 1 : entry.timeLine;
-    entry.times = ReadTimeLine(Piece(entry.timeLine));
   }
   for (std::size_t k = 0; k < fresh.size(); ++k) {
     int next = pieces;
@@ -70,6 +79,14 @@ SubtitleChange SubtitleIndex::Update(const ListingChange& change) {
       break;
     ++back;
   }
+  // Those keep the times already read.
+  const auto keepTimes = [](const Entry& was, Entry& is) {
+    is.timesRead = was.timesRead;
+    is.times = was.times;
+  };
+  for (int k = 0; k < front; ++k) keepTimes(entries_[low + k], fresh[k]);
+  for (int k = 0; k < back; ++k) keepTimes(entries_[high - 1 - k], fresh[newCount - 1 - k]);
+
   SubtitleChange report;
   report.first = low + front;
   const int oldLeft = oldCount - front - back;
@@ -95,7 +112,7 @@ Subtitle SubtitleIndex::At(int index) const {
   subtitle.index = index;
   subtitle.numberLine = std::string(NumberLine(index));
   subtitle.timeLine = std::string(Piece(entry.timeLine));
-  subtitle.times = entry.times;
+  subtitle.times = Times(index);
   subtitle.textLines.reserve(static_cast<std::size_t>(entry.lastLine - entry.timeLine));
   for (int line = entry.timeLine + 1; line <= entry.lastLine; ++line)
     subtitle.textLines.emplace_back(Piece(line));
@@ -109,6 +126,15 @@ std::vector<Subtitle> SubtitleIndex::All() const {
   subtitles.reserve(entries_.size());
   for (int i = 0; i < Count(); ++i) subtitles.push_back(At(i));
   return subtitles;
+}
+
+const std::optional<SubtitleTimes>& SubtitleIndex::Times(int index) const {
+  const Entry& entry = entries_.at(index);
+  if (!entry.timesRead) {
+    entry.times = ReadTimeLine(Piece(entry.timeLine));
+    entry.timesRead = true;
+  }
+  return entry.times;
 }
 
 std::string_view SubtitleIndex::NumberLine(int index) const {

@@ -62,8 +62,9 @@ class SubtitleIndex {
   Subtitle At(int index) const;
   std::vector<Subtitle> All() const;
 
-  // What the views read of many subtitles at once, without copying their lines.
-  const std::optional<SubtitleTimes>& Times(int index) const { return entries_.at(index).times; }
+  // What the views read of many subtitles at once, without copying their lines. The times are read from
+  // the time line when first asked for: a resume does not wait for them.
+  const std::optional<SubtitleTimes>& Times(int index) const;
   int TimeLine(int index) const { return entries_.at(index).timeLine; }
   // Its number line; empty when it has none.
   std::string_view NumberLine(int index) const;
@@ -78,8 +79,12 @@ class SubtitleIndex {
     int firstLine = 0;
     int timeLine = 0;
     int lastLine = 0;
-    std::optional<SubtitleTimes> times;
-    bool operator==(const Entry&) const = default;
+    // Where it stands says what it is: lines that did not change read the same.
+    bool operator==(const Entry& other) const {
+      return firstLine == other.firstLine && timeLine == other.timeLine && lastLine == other.lastLine;
+    }
+    mutable bool timesRead = false;
+    mutable std::optional<SubtitleTimes> times;
   };
   std::string_view Piece(int index) const { return lines_.PiecesView(index, 1); }
 
