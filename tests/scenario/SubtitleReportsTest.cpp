@@ -95,5 +95,25 @@ TEST_F(SubtitleReports, AResumeAddsEverySubtitleAndAnEditChangesItsOwn) {
   EXPECT_EQ(Form().Document.Subtitles().At(3).textLines, std::vector<std::string>{kDefaultPrefix + "Four"});
 }
 
+// A listener goes with its view (the strip, a table): one that stops while a change is told, even its own
+// listening, hears nothing more, and those after it still hear that change.
+TEST_F(SubtitleReports, AListenerThatStopsHearsNoMoreAndTheOthersGoOnHearing) {
+  SubtitleDocument& document = Form().Document;
+  std::vector<std::string> heard;
+  int once = 0;
+  once = document.ListenToSubtitles([&](const SubtitleChange&) {
+    heard.push_back("once");
+    document.StopListening(once);
+  });
+  const int always = document.ListenToSubtitles([&](const SubtitleChange&) { heard.push_back("always"); });
+  OpenVideo("movie.avi");
+  WaitUntilOpened();
+  CommitLine("One");
+  CommitLine("Two");
+  document.StopListening(always);
+  CommitLine("Three");
+  EXPECT_EQ(heard, (std::vector<std::string>{"once", "always", "always"}));
+}
+
 }  // namespace
 }  // namespace titrelle
