@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -138,34 +137,6 @@ TEST(SubtitleIndexTest, AfterEachChangeTheIndexIsTheTextReadFromScratchAndTheRep
       ASSERT_EQ(table, expected) << "round " << round << ", step " << step;
       report = {};
     }
-  }
-}
-
-TEST(SubtitleIndexTest, ATypedCharacterOrAnAppendedGroupIsReportedAsWhatItTouched) {
-  Listing lines;
-  for (int i = 1; i <= 3; ++i)
-    lines.AddLines({std::to_string(i), "00:00:0" + std::to_string(i) + ":000 --> 00:00:09:000", "text", ""});
-  SubtitleIndex index(lines);
-  SubtitleChange report;
-  lines.OnPiecesChanged = [&](const ListingChange& change) { report = index.Update(change); };
-  const struct {
-    std::function<void()> change;
-    SubtitleChange report;
-    const char* what;
-  } cases[] = {
-      {[&] { lines.ReplaceLine(6, "text!"); }, {1, 1, 0, 0}, "a text line"},
-      {[&] { lines.ReplaceLine(5, "00:00:02:000 --> 00:00:08:000"); }, {1, 1, 0, 0}, "a time line"},
-      {[&] { lines.ReplaceLine(7, " "); }, {}, "a separator, still blank"},
-      {[&] { lines.AddLines({"4", "00:00:10:000 --> 00:00:11:000", "new", ""}); }, {3, 0, 0, 1}, "a commit"},
-      {[&] { lines.ReplacePieces(12, 5, ""); }, {3, 0, 1, 0}, "the commit undone"},
-      {[&] { lines.ReplacePieces(4, 4, ""); }, {1, 0, 1, 0}, "a group taken out of the middle"},
-      // Now "1", its time line, "text", "", "", "3", a time line, "text", "", "".
-      {[&] { lines.ReplaceLine(6, "00:00:0"); }, {0, 1, 1, 0}, "a time line no longer one"},
-  };
-  for (const auto& entry : cases) {
-    entry.change();
-    EXPECT_EQ(report, entry.report) << entry.what;
-    report = {};
   }
 }
 
