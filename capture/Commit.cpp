@@ -80,7 +80,8 @@ void TForm1::CommitLine() {
     appendToUserView(text);
     if (!breakFirst) appendToUserView("");
     // One change of the file view: its subtitles gain the new one at once, never a half-written group.
-    const std::string styledLine = ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag);
+    const std::string styledLine =
+        ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag);
     Document.TempRichEdit.AddLines({number, timeLine, styledLine, ""});
   }
   command->GroupAppended();

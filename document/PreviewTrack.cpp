@@ -272,7 +272,8 @@ std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
   return events;
 }
 
-std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs, long long toMs) {
+std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs,
+                                               long long toMs) {
   // The subtitles in the stretch, as a file of their own: each its time line and text lines, then an empty
   // line, so that a last text line of digits is not read as the next one's number.
   std::string pieces;

@@ -29,7 +29,8 @@ std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText);
 // The same for the subtitles of a file view that show at some time from `fromMs` to `toMs`: only their
 // text is converted, so that a change of a large file costs a pass over the times its index holds and the
 // few subtitles around the position, not the whole file.
-std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs, long long toMs);
+std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs,
+                                               long long toMs);
 
 // One event for the line being typed: its styled text (code page 936, as the file will hold it) from
 // `startSeconds` to `endSeconds`. Empty when the times give no span.

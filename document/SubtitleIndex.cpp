@@ -21,8 +21,9 @@ SubtitleChange SubtitleIndex::Update(const ListingChange& change) {
   const int before = static_cast<int>(
       std::lower_bound(entries_.begin(), entries_.end(), change.first, byTimeLine) - entries_.begin());
   const int low = before > 0 ? before - 1 : 0;
-  const int high = static_cast<int>(
-      std::lower_bound(entries_.begin() + low, entries_.end(), changedEnd + 1, byTimeLine) - entries_.begin());
+  const int high =
+      static_cast<int>(std::lower_bound(entries_.begin() + low, entries_.end(), changedEnd + 1, byTimeLine) -
+                       entries_.begin());
 
   for (auto it = entries_.begin() + high; it != entries_.end(); ++it) {
     it->firstLine += delta;

@@ -138,26 +138,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The subtitle index, kept up to date by changes the input asks for (each byte of its tail one change,
   // with lines taken from its head), is the text read from scratch after each.
-  fileView.OnPiecesChanged = [&subtitles](const titrelle::ListingChange& change) { subtitles.Update(change); };
+  fileView.OnPiecesChanged = [&subtitles](const titrelle::ListingChange& change) {
+    subtitles.Update(change);
+  };
   const std::string_view head = bytes.substr(0, std::min<std::size_t>(size, 64));
   for (std::size_t i = size > 8 ? size - 8 : 0; i < size; ++i) {
     const int pieces = fileView.PieceCount();
     const int at = static_cast<int>(data[i] >> 3) % pieces;
     const std::string_view line = head.substr(0, data[i] % (head.size() + 1));
     switch (data[i] & 7) {
-      case 0: fileView.Add(line); break;
-      case 1: fileView.AddLines({line, "00:00:01:000 --> 00:00:02:000", line}); break;
+      case 0:
+        fileView.Add(line);
+        break;
+      case 1:
+        fileView.AddLines({line, "00:00:01:000 --> 00:00:02:000", line});
+        break;
       case 2:
         if (at < fileView.Count()) fileView.Delete(at);
         break;
       case 3:
         if (at < fileView.Count()) fileView.ReplaceLine(at, line);
         break;
-      default: fileView.ReplacePieces(at, 1 + (data[i] & 1) * (pieces - at - 1), line); break;
+      default:
+        fileView.ReplacePieces(at, 1 + (data[i] & 1) * (pieces - at - 1), line);
+        break;
     }
     titrelle::Listing again;
     again.SetListingText(fileView.Text());
-    Require(subtitles.All() == titrelle::SubtitleIndex(again).All(), "the index differs from the text read anew");
+    Require(subtitles.All() == titrelle::SubtitleIndex(again).All(),
+            "the index differs from the text read anew");
   }
   fileView.OnPiecesChanged = nullptr;
 

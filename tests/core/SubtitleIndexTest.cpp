@@ -38,7 +38,8 @@ TEST(SubtitleIndexTest, ASubtitleRunsFromItsNumberLineThroughItsLastTextLine) {
         {1, "12", "00:00:01:000 --> 00:00:02:000", oneToTwo, {}, 3, 2}}},
       // Two arrows in a row: the second line is a subtitle of its own.
       {"00:00:01:000 --> 00:00:02:000\r\n-->\r\n",
-       {{0, "", "00:00:01:000 --> 00:00:02:000", oneToTwo, {}, 0, 1}, {1, "", "-->", std::nullopt, {}, 1, 1}}},
+       {{0, "", "00:00:01:000 --> 00:00:02:000", oneToTwo, {}, 0, 1},
+        {1, "", "-->", std::nullopt, {}, 1, 1}}},
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(entry.text);
@@ -101,8 +102,12 @@ TEST(SubtitleIndexTest, AfterEachChangeTheIndexIsTheTextReadFromScratchAndTheRep
       const int at = static_cast<int>(random() % pieces);
       const std::string line = kLines[random() % std::size(kLines)];
       switch (random() % 8) {
-        case 0: lines.Add(line); break;
-        case 1: lines.AddLines({line, kLines[random() % std::size(kLines)], ""}); break;
+        case 0:
+          lines.Add(line);
+          break;
+        case 1:
+          lines.AddLines({line, kLines[random() % std::size(kLines)], ""});
+          break;
         case 2:
           if (lines.Count() > 0) lines.Delete(static_cast<int>(random() % lines.Count()));
           break;
@@ -119,8 +124,12 @@ TEST(SubtitleIndexTest, AfterEachChangeTheIndexIsTheTextReadFromScratchAndTheRep
           lines.SwapText(other);
           break;
         }
-        case 6: lines.SetListingText(RandomLines(random, static_cast<int>(random() % 10))); break;
-        default: lines.Clear(); break;
+        case 6:
+          lines.SetListingText(RandomLines(random, static_cast<int>(random() % 10)));
+          break;
+        default:
+          lines.Clear();
+          break;
       }
       const std::vector<Subtitle> now = index.All();
       ASSERT_EQ(now, ReadFromScratch(lines.Text())) << "round " << round << ", step " << step;
@@ -130,7 +139,8 @@ TEST(SubtitleIndexTest, AfterEachChangeTheIndexIsTheTextReadFromScratchAndTheRep
       ASSERT_LE(report.first + report.changed + report.removed, static_cast<int>(table.size()));
       table.erase(first + report.changed, first + report.changed + report.removed);
       for (int i = 0; i < report.inserted; ++i)
-        table.insert(table.begin() + report.first + report.changed + i, ContentOf(now[report.first + report.changed + i]));
+        table.insert(table.begin() + report.first + report.changed + i,
+                     ContentOf(now[report.first + report.changed + i]));
       for (int i = report.first; i < report.first + report.changed; ++i) table[i] = ContentOf(now[i]);
       std::vector<Content> expected;
       for (const Subtitle& subtitle : now) expected.push_back(ContentOf(subtitle));

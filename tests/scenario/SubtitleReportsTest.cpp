@@ -52,15 +52,19 @@ class SubtitleReports : public Scenario {
 
 TEST_F(SubtitleReports, CommitUndoRedoAndRestyleNameTheSubtitlesTheyChange) {
   Run({
-      {"open", [&] {
+      {"open",
+       [&] {
          OpenVideo("movie.avi");
          WaitUntilOpened();
-       }, {}},
+       },
+       {}},
       {"first commit", [&] { CommitLine("One"); }, {{0, 0, 0, 1}}},
       {"second commit", [&] { CommitLine("Two"); }, {{1, 0, 0, 1}}},
       {"undo", [&] { CtrlKeyInInput('Z'); }, {{1, 0, 1, 0}}},
       {"redo", [&] { CtrlKeyInInput('Y'); }, {{1, 0, 0, 1}}},
-      {"restyle", [&] { RestyleDocument(Form().Document, kCustomPrefix, StyleMode::Custom); }, {{0, 2, 0, 0}}},
+      {"restyle",
+       [&] { RestyleDocument(Form().Document, kCustomPrefix, StyleMode::Custom); },
+       {{0, 2, 0, 0}}},
       {"restyle undone", [&] { CtrlKeyInInput('Z'); }, {{0, 2, 0, 0}}},
   });
 }
@@ -68,27 +72,37 @@ TEST_F(SubtitleReports, CommitUndoRedoAndRestyleNameTheSubtitlesTheyChange) {
 TEST_F(SubtitleReports, AResumeAddsEverySubtitleAndAnEditChangesItsOwn) {
   WriteFile("movie.srt", kFile);
   Run({
-      {"resume", [&] {
+      {"resume",
+       [&] {
          OpenVideo("movie.avi", kYes);
          WaitUntilOpened();
-       }, {{0, 0, 0, 3}}},
-      {"a text line", [&] {
+       },
+       {{0, 0, 0, 3}}},
+      {"a text line",
+       [&] {
          ClickUserViewLine(6, 3);
          TypeInUserView("!");
-       }, {{1, 1, 0, 0}}},
-      {"a time line", [&] {
+       },
+       {{1, 1, 0, 0}}},
+      {"a time line",
+       [&] {
          ClickUserViewLine(9, 29);
          TypeInUserView("1");
-       }, {{2, 1, 0, 0}}},
+       },
+       {{2, 1, 0, 0}}},
       // A number line changes in the user view only: the file view keeps it.
-      {"a number line", [&] {
+      {"a number line",
+       [&] {
          ClickUserViewLine(0, 1);
          TypeInUserView("0");
-       }, {}},
-      {"a commit in edit mode", [&] {
+       },
+       {}},
+      {"a commit in edit mode",
+       [&] {
          PressF8();
          CommitLine("Four");
-       }, {{3, 0, 0, 1}}},
+       },
+       {{3, 0, 0, 1}}},
   });
   EXPECT_EQ(Form().Document.Subtitles().At(1).textLines, std::vector<std::string>{kDefaultPrefix + "Two!"});
   EXPECT_EQ(Form().Document.Subtitles().At(2).timeLine, "00:00:05:000 --> 00:00:06:0001");
