@@ -97,6 +97,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
+  // The preview's events are made again on the next tick after the subtitles changed.
+  Document.ListenToSubtitles([this](const SubtitleChange&) { Preview.EventsValid = false; });
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) {
     if (!KeyDown(key, keyplace::UserView)) UserRichEditKeyDown(key);

@@ -35,8 +35,7 @@ struct SubtitlePreview {
   bool On = true;  // the user's choice (the check box under the video)
   bool ShowingScript = false;
   bool ShowingNothing = false;
-  bool EventsValid = false;
-  std::uint64_t EventsRevision = 0;  // the file view's revision the events were made from
+  bool EventsValid = false;          // false from a change of the subtitles until the next tick
   std::vector<PreviewEvent> Events;  // the file view's subtitles as script events
   // The stretch of the video whose events the player holds, around the position last read.
   long long WindowFromMs = 0;
@@ -117,7 +116,7 @@ class TForm1 {
 
   CaptureSession Session;
   // What the player panel draws beside the picture: the marks and the lines written (capture/).
-  CaptureTimeline Timeline{Session, Document.TempRichEdit};
+  CaptureTimeline Timeline{Session, Document};
   std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
   // Keys another running program holds are asked for again every second, so that this copy takes them over
   // when the other lets go; the user is told once while they are held elsewhere.

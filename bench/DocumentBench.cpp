@@ -1,5 +1,5 @@
-// The document operations a user waits for: every keystroke in edit mode saves, a resume reads, derives and
-// finds the last time line.
+// The document operations a user waits for: every keystroke in edit mode saves and brings the subtitle index
+// up to date, a resume reads, derives, reads the subtitles and finds the last time line.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -11,6 +11,7 @@
 #include "document/LastTimeLine.h"
 #include "document/Listing.h"
 #include "document/SubtitleFile.h"
+#include "document/SubtitleIndex.h"
 #include "document/UserViewDerivation.h"
 #include "document/WrittenSpans.h"
 #include "platforms/posix/PosixFileSystem.h"
@@ -61,16 +62,59 @@ void BM_FindLastTimeLine(benchmark::State& state) {
   Finish(state, fileView.Text().size());
 }
 
-// The lines written, read again for the player panel's strip after the file view changed (once a frame at
-// most, while the user types in edit mode), with the index made from them.
+// The lines written, read again for the player panel's strip after the document told of a change (once a
+// frame at most, while the user types in edit mode): from the times the document's subtitle index keeps,
+// with the index by start made from them.
 void BM_ReadWrittenSpans(benchmark::State& state) {
   Listing fileView;
   fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
+  const SubtitleIndex subtitles(fileView);
   WrittenSpanIndex index;
   for (auto _ : state) {
-    index.Assign(ReadWrittenSpans(fileView.Text()));
+    index.Assign(ReadWrittenSpans(subtitles));
     benchmark::DoNotOptimize(index.Size());
   }
+  Finish(state, fileView.Text().size());
+}
+
+// The document's subtitles read from a whole text, as after a resume or a restyle.
+void BM_SubtitleIndexFromScratch(benchmark::State& state) {
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
+  for (auto _ : state) {
+    const SubtitleIndex subtitles(fileView);
+    benchmark::DoNotOptimize(subtitles.Count());
+  }
+  Finish(state, fileView.Text().size());
+}
+
+// One edited line written back into the file view, with the subtitle index taking up the change (compare
+// BM_ReplaceListingLine, the same change without the index).
+void BM_SubtitleIndexAfterOneChange(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(count));
+  SubtitleIndex subtitles(fileView);
+  SubtitleChange told;
+  fileView.OnPiecesChanged = [&](const ListingChange& change) { told = subtitles.Update(change); };
+  const int line = (count / 2) * 4 + 2;
+  const std::string lines[] = {kBenchDefaultPrefix + BenchSubtitleText(1) + "</b>",
+                               kBenchDefaultPrefix + BenchSubtitleText(123456) + "</b>"};
+  int turn = 0;
+  for (auto _ : state) {
+    fileView.ReplaceLine(line, lines[turn]);
+    turn ^= 1;
+  }
+  if (told.changed != 1) state.SkipWithError("the change was not told");
+  Finish(state, fileView.Text().size());
+}
+
+// Every subtitle as a value (its lines copied), as a table of them reads them when it is filled.
+void BM_ReadAllSubtitles(benchmark::State& state) {
+  Listing fileView;
+  fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
+  const SubtitleIndex subtitles(fileView);
+  for (auto _ : state) benchmark::DoNotOptimize(subtitles.All());
   Finish(state, fileView.Text().size());
 }
 
@@ -99,6 +143,9 @@ BENCHMARK(BM_DeriveUserView)->DOCUMENT_SIZES;
 BENCHMARK(BM_FindLastTimeLine)->DOCUMENT_SIZES;
 BENCHMARK(BM_ReadWrittenSpans)->DOCUMENT_SIZES;
 BENCHMARK(BM_ReplaceListingLine)->DOCUMENT_SIZES;
+BENCHMARK(BM_SubtitleIndexFromScratch)->DOCUMENT_SIZES;
+BENCHMARK(BM_SubtitleIndexAfterOneChange)->DOCUMENT_SIZES;
+BENCHMARK(BM_ReadAllSubtitles)->DOCUMENT_SIZES;
 
 }  // namespace
 }  // namespace titrelle::bench

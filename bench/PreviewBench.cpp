@@ -11,6 +11,7 @@
 #include "BenchDocuments.h"
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
+#include "document/SubtitleIndex.h"
 #include "style/StyleStrings.h"
 
 namespace titrelle::bench {
@@ -23,12 +24,13 @@ void BM_PreviewEvents(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-// What a change of the file view costs: the time lines of the whole file, the subtitles of the three
-// minutes around the position (a minute in).
+// What a change of the file view costs: the times of every subtitle (kept by the document's index), the
+// subtitles of the three minutes around the position (a minute in).
 void BM_PreviewEventsBetween(benchmark::State& state) {
   Listing fileView;
   fileView.SetListingText(BenchFileViewText(static_cast<int>(state.range(0))));
-  for (auto _ : state) benchmark::DoNotOptimize(PreviewEventsBetween(fileView, 0, 180000));
+  const SubtitleIndex subtitles(fileView);
+  for (auto _ : state) benchmark::DoNotOptimize(PreviewEventsBetween(subtitles, 0, 180000));
   state.SetComplexityN(state.range(0));
 }
 

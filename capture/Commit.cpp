@@ -77,10 +77,10 @@ void TForm1::CommitLine() {
     appendToUserView(timeLine);
     appendToUserView(text);
     if (!breakFirst) appendToUserView("");
-    Document.TempRichEdit.Add(number);
-    Document.TempRichEdit.Add(timeLine);
-    Document.TempRichEdit.Add(ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
-    Document.TempRichEdit.Add("");
+    // One change of the file view: its subtitles gain the new one at once, never a half-written group.
+    const std::string styledLine =
+        ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag);
+    Document.TempRichEdit.AddLines({number, timeLine, styledLine, ""});
   }
   command->GroupAppended();
   try {

@@ -1,5 +1,6 @@
 #include "document/Listing.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/Error.h"
@@ -38,6 +39,12 @@ std::size_t Listing::LineStart(int index) const {
   return starts_[index];
 }
 
+int Listing::PieceAt(std::size_t offset, int from) const {
+  std::size_t piece = static_cast<std::size_t>(std::max(from, 0));
+  while (piece + 1 < starts_.size() && starts_[piece + 1] <= offset) ++piece;
+  return static_cast<int>(piece);
+}
+
 std::string_view Listing::LineView(int index) const {
   if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
   const std::size_t begin = starts_[index];
@@ -50,6 +57,18 @@ std::string_view Listing::LineView(int index) const {
 std::string Listing::Line(int index) const { return std::string(LineView(index)); }
 
 void Listing::Add(std::string_view line) {
+  const int pieces = PieceCount();
+  AppendLine(line);
+  Changed(pieces - 1, 1, pieces);
+}
+
+void Listing::AddLines(std::initializer_list<std::string_view> lines) {
+  const int pieces = PieceCount();
+  for (const std::string_view line : lines) AppendLine(line);
+  Changed(pieces - 1, 1, pieces);
+}
+
+void Listing::AppendLine(std::string_view line) {
   if (starts_.back() == text_.size()) {
     text_.append(line);
     text_.append(kBreak);
@@ -61,11 +80,11 @@ void Listing::Add(std::string_view line) {
   }
   // A line holding a break of its own would split: keep the index true to the text.
   if (line.find('\n') != std::string_view::npos) RebuildIndex();
-  Changed();
 }
 
 void Listing::Delete(int index) {
   if (index < 0 || index >= Count()) throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  const int pieces = PieceCount();
   const std::size_t begin = starts_[index];
   const std::size_t end =
       static_cast<std::size_t>(index) + 1 < starts_.size() ? starts_[index + 1] : text_.size();
@@ -76,28 +95,32 @@ void Listing::Delete(int index) {
     starts_.erase(starts_.begin() + index + 1);
     ShiftStarts(static_cast<std::size_t>(index) + 1, -static_cast<std::ptrdiff_t>(end - begin));
   }
-  Changed();
+  Changed(index, 1, pieces);
 }
 
 void Listing::Clear() {
+  const int pieces = PieceCount();
   text_.clear();
   starts_.assign(1, 0);
-  Changed();
+  Changed(0, pieces, pieces);
 }
 
 void Listing::SetListingText(std::string_view text) {
+  const int pieces = PieceCount();
   text_.assign(text);
   RebuildIndex();
-  Changed();
+  Changed(0, pieces, pieces);
 }
 
 void Listing::SwapText(std::string& text) {
+  const int pieces = PieceCount();
   text_.swap(text);
   RebuildIndex();
-  Changed();
+  Changed(0, pieces, pieces);
 }
 
 void Listing::ReplaceLine(int index, std::string_view line) {
+  const int pieces = PieceCount();
   const std::string_view old = LineView(index);
   const std::size_t begin = starts_[index];
   const std::size_t oldSize = old.size();
@@ -110,7 +133,7 @@ void Listing::ReplaceLine(int index, std::string_view line) {
     ShiftStarts(static_cast<std::size_t>(index) + 1,
                 static_cast<std::ptrdiff_t>(line.size()) - static_cast<std::ptrdiff_t>(oldSize));
   }
-  Changed();
+  Changed(index, 1, pieces);
 }
 
 std::string_view Listing::PiecesView(int first, int count) const {
@@ -123,6 +146,7 @@ std::string_view Listing::PiecesView(int first, int count) const {
 }
 
 void Listing::ReplacePieces(int first, int count, std::string_view text) {
+  const int pieces = PieceCount();
   const std::string_view old = PiecesView(first, count);
   const std::size_t begin = starts_[first];
   const std::size_t oldSize = old.size();
@@ -140,11 +164,12 @@ void Listing::ReplacePieces(int first, int count, std::string_view text) {
   starts_.insert(after, added.begin(), added.end());
   ShiftStarts(rest + added.size(),
               static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(oldSize));
-  Changed();
+  Changed(first, count, pieces);
 }
 
-void Listing::Changed() {
+void Listing::Changed(int first, int removed, int piecesBefore) {
   ++revision_;
+  if (OnPiecesChanged) OnPiecesChanged({first, removed, removed + PieceCount() - piecesBefore});
   if (OnChange) OnChange();
 }
 

@@ -5,11 +5,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace titrelle {
+
+// What one change of a listing did, in pieces (the lines between breaks, the empty one after a final break
+// included): pieces [first, first + removed) of the text before it became pieces [first, first + added).
+struct ListingChange {
+  int first = 0;
+  int removed = 0;
+  int added = 0;
+  bool operator==(const ListingChange&) const = default;
+};
 
 class Listing {
  public:
@@ -17,6 +27,8 @@ class Listing {
   std::string Line(int index) const;  // without its break; throws Error when out of range
   std::string_view LineView(int index) const;
   void Add(std::string_view line);
+  // Add of each line in turn, as one change.
+  void AddLines(std::initializer_list<std::string_view> lines);
   void Delete(int index);
   void Clear();
   const std::string& Text() const { return text_; }
@@ -25,6 +37,9 @@ class Listing {
   void SwapText(std::string& text);
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
+  // The piece that holds byte `offset` of the text, looked for from piece `from` on: a reader going through
+  // the text in order finds the pieces of its matches in one walk over the line index.
+  int PieceAt(std::size_t offset, int from = 0) const;
   // Replaces the text of one line, keeping every break: one change.
   void ReplaceLine(int index, std::string_view line);
   // The pieces between breaks, the empty one after a final break included.
@@ -37,11 +52,16 @@ class Listing {
 
   // Fired after every change, programmatic ones included (the file view saves from it).
   std::function<void()> OnChange;
+  // Fired after every change, before OnChange, with the pieces it replaced: whoever keeps something made
+  // from the lines (the file view's subtitles) takes up the change without reading the whole text again.
+  std::function<void(const ListingChange&)> OnPiecesChanged;
   // Counts the changes: a reader that keeps something made from the text knows when to make it again.
   std::uint64_t Revision() const { return revision_; }
 
  private:
-  void Changed();
+  // Reports the change of pieces [first, first + removed), given the piece count before it.
+  void Changed(int first, int removed, int piecesBefore);
+  void AppendLine(std::string_view line);
   void RebuildIndex();
   void ShiftStarts(std::size_t firstPiece, std::ptrdiff_t delta);
   std::string text_;

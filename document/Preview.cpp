@@ -72,7 +72,8 @@ void TForm1::RefreshPreview() {
     Preview.ShowingScript = false;
     return;
   }
-  const bool documentChanged = !Preview.EventsValid || Preview.EventsRevision != Document.FileViewRevision();
+  // The document tells each change of its subtitles (app/Unit1.cpp): nothing of it is compared here.
+  const bool documentChanged = !Preview.EventsValid;
   const bool typedChanged = TypedLineChanged();
   const long long positionMs = std::llround(Preview.PositionSeconds * 1000);
   const bool windowMoved = OutsideWindow(positionMs, Preview.WindowFromMs, Preview.WindowToMs);
@@ -83,10 +84,9 @@ void TForm1::RefreshPreview() {
     Preview.WindowToMs = positionMs + kWindowAfterMs;
   }
   if (documentChanged || windowMoved) {
-    // A pass over the time lines and the subtitles of the stretch: an edit may change any line, and a line
-    // may be anywhere in the file (the user writes them in any order).
-    Preview.Events = PreviewEventsBetween(Document.TempRichEdit, Preview.WindowFromMs, Preview.WindowToMs);
-    Preview.EventsRevision = Document.FileViewRevision();
+    // A pass over the subtitles' times and a conversion of those of the stretch: a line may be anywhere in
+    // the file (the user writes them in any order).
+    Preview.Events = PreviewEventsBetween(Document.Subtitles(), Preview.WindowFromMs, Preview.WindowToMs);
     Preview.EventsValid = true;
   }
   if (typedChanged) {

@@ -9,8 +9,8 @@
 #include "capture/SubtitleTime.h"
 #include "capture/TimeText.h"
 #include "document/Cp936Decoder.h"
-#include "document/Listing.h"
 #include "document/SubRipExport.h"
+#include "document/SubtitleIndex.h"
 #include "document/TimeLine.h"
 
 namespace titrelle {
@@ -272,27 +272,24 @@ std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText) {
   return events;
 }
 
-std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long long fromMs, long long toMs) {
-  const int count = fileView.Count();
-  std::vector<int> timeLines;
-  for (int i = 0; i < count; ++i) {
-    if (IsTimeLine(fileView.LineView(i))) timeLines.push_back(i);
-  }
-  // The subtitles in the stretch, as a file of their own: each from its time line to the next subtitle's
-  // number or time line, as the standard copy reads them.
+std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs,
+                                               long long toMs) {
+  // The subtitles in the stretch, as a file of their own: each its time line and text lines, then an empty
+  // line, so that a last text line of digits is not read as the next one's number.
   std::string pieces;
-  for (std::size_t k = 0; k < timeLines.size(); ++k) {
-    const std::optional<SubtitleTimes> times = ReadTimeLine(fileView.LineView(timeLines[k]));
+  for (int k = 0; k < subtitles.Count(); ++k) {
+    const std::optional<SubtitleTimes>& times = subtitles.Times(k);
     if (!times || times->start.Milliseconds() > toMs || times->end.Milliseconds() < fromMs) continue;
-    int stop = count;
-    if (k + 1 < timeLines.size()) {
-      stop = timeLines[k + 1];
-      if (stop - 1 > timeLines[k] && IsNumberLine(fileView.LineView(stop - 1))) --stop;
-    }
-    for (int line = timeLines[k]; line < stop; ++line) {
-      pieces += PreviewLine(fileView.LineView(line));
+    const std::string_view lines = subtitles.TimeAndTextLines(k);
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t stop = lines.find(kBreak, start);
+      pieces += PreviewLine(lines.substr(start, stop == std::string_view::npos ? stop : stop - start));
       pieces += kBreak;
+      if (stop == std::string_view::npos) break;
+      start = stop + kBreak.size();
     }
+    pieces += kBreak;
   }
   return PreviewEvents(pieces);
 }

@@ -13,7 +13,7 @@
 
 namespace titrelle {
 
-class Listing;
+class SubtitleIndex;
 
 // One subtitle as the script holds it: its "Dialogue:" line (times in hundredths of a second) and its span.
 struct PreviewEvent {
@@ -27,9 +27,10 @@ struct PreviewEvent {
 std::vector<PreviewEvent> PreviewEvents(std::string_view fileViewText);
 
 // The same for the subtitles of a file view that show at some time from `fromMs` to `toMs`: only their
-// text is converted, so that a change of a large file costs a pass over its time lines and the few
-// subtitles around the position, not the whole file.
-std::vector<PreviewEvent> PreviewEventsBetween(const Listing& fileView, long long fromMs, long long toMs);
+// text is converted, so that a change of a large file costs a pass over the times its index holds and the
+// few subtitles around the position, not the whole file.
+std::vector<PreviewEvent> PreviewEventsBetween(const SubtitleIndex& subtitles, long long fromMs,
+                                               long long toMs);
 
 // One event for the line being typed: its styled text (code page 936, as the file will hold it) from
 // `startSeconds` to `endSeconds`. Empty when the times give no span.

@@ -33,13 +33,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool IsBlankLine(std::string_view line) {
-  for (const char c : line) {
-    if (!IsBlank(c)) return false;
-  }
-  return true;
-}
-
 // "<" opens a tag only before a letter or "/letter" ("<i>", "</font>"), so that "a < b" stays text; a "{" or
 // "<" that is never closed on its line is text too.
 bool OpensTag(std::string_view line, std::size_t at) {

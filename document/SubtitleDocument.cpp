@@ -21,6 +21,11 @@ const std::string kReadOnlyReason =
 }  // namespace
 
 SubtitleDocument::SubtitleDocument(FileSystem& files) : files_(files) {
+  // The subtitles follow the lines first: the save and the listeners see them as the text now has them.
+  TempRichEdit.OnPiecesChanged = [this](const ListingChange& change) {
+    const SubtitleChange told = subtitles_.Update(change);
+    if (!told.Empty()) TellSubtitleChange(told);
+  };
   TempRichEdit.OnChange = [this] {
     ++fileViewRevision_;
     TempRichEditChange();
@@ -127,6 +132,30 @@ void SubtitleDocument::StartAnew() {
   SetSaveFailing(false);
   History.Clear();
   TempRichEdit.Clear();
+}
+
+int SubtitleDocument::ListenToSubtitles(SubtitleListener listener) {
+  listeners_.emplace_back(++lastListener_, std::move(listener));
+  return lastListener_;
+}
+
+void SubtitleDocument::StopListening(int listener) {
+  for (auto& [id, function] : listeners_) {
+    if (id == listener) function = nullptr;
+  }
+  // While listeners are being told, the list keeps its places; the emptied one goes afterwards.
+  if (telling_ == 0) std::erase_if(listeners_, [](const auto& entry) { return !entry.second; });
+}
+
+void SubtitleDocument::TellSubtitleChange(const SubtitleChange& change) {
+  ProgramChange telling(telling_);
+  // A listener may start or stop another's listening: each is called from a copy, by its place.
+  for (std::size_t i = 0; i < listeners_.size(); ++i) {
+    const SubtitleListener listener = listeners_[i].second;
+    if (listener) listener(change);
+  }
+  telling.End();
+  if (telling_ == 0) std::erase_if(listeners_, [](const auto& entry) { return !entry.second; });
 }
 
 void SubtitleDocument::Protect(std::string reason) {

@@ -12,9 +12,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/DocumentHistory.h"
 #include "document/Listing.h"
+#include "document/SubtitleIndex.h"
 #include "ui/FileSystem.h"
 
 namespace titrelle {
@@ -76,9 +79,18 @@ class SubtitleDocument {
   // Replaces the file view's text through the scratch listing; saved once, when complete.
   void Refill(const std::string& text);
 
-  // Counts every change of the file view, the program's own included: whoever shows the file view elsewhere
-  // (the preview over the video) compares it instead of the text.
+  // Counts every change of the file view, the program's own included.
   std::uint64_t FileViewRevision() const { return fileViewRevision_; }
+
+  // The file view's subtitles as values, kept up to date by each of its changes.
+  const SubtitleIndex& Subtitles() const { return subtitles_; }
+  // Whoever shows the subtitles (the preview over the video, the player panel's strip, a table of them)
+  // hears of each change of them, right after it, instead of looking for one; a change of the file view
+  // that leaves every subtitle as it was (a separator line, lines before the first subtitle) is not told.
+  // The number returned stops it hearing.
+  using SubtitleListener = std::function<void(const SubtitleChange&)>;
+  int ListenToSubtitles(SubtitleListener listener);
+  void StopListening(int listener);
   // Whether the program is in the middle of a change of its own (a load, a commit's group, a refill): the
   // file view is not what it will be.
   bool ChangingFileView() const { return LoadingFile != 0 || AppendingCommit != 0 || Refilling != 0; }
@@ -88,7 +100,12 @@ class SubtitleDocument {
  private:
   // Asks about another writer's change found by a save; true when the save may write ours.
   bool MayWriteOverOtherWriter(const FileStamp& found, SaveKind kind);
+  void TellSubtitleChange(const SubtitleChange& change);
   std::uint64_t fileViewRevision_ = 0;
+  SubtitleIndex subtitles_{TempRichEdit};
+  std::vector<std::pair<int, SubtitleListener>> listeners_;
+  int lastListener_ = 0;
+  int telling_ = 0;
   int askingAboutOtherWriter_ = 0;
 
   FileSystem& files_;

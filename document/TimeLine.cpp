@@ -21,6 +21,13 @@ bool IsNumberLine(std::string_view line) {
   return true;
 }
 
+bool IsBlankLine(std::string_view line) {
+  for (const char c : line) {
+    if (!IsBlank(c)) return false;
+  }
+  return true;
+}
+
 std::optional<SubtitleTimes> ReadTimeLine(std::string_view line) {
   const std::size_t arrow = line.find(kTimeLineArrow);
   if (arrow == std::string_view::npos) return std::nullopt;

@@ -26,6 +26,9 @@ inline bool IsTimeLine(std::string_view line) { return line.find(kTimeLineArrow)
 // A line of decimal digits alone, blanks around them aside: a subtitle's number.
 bool IsNumberLine(std::string_view line);
 
+// A line of blanks and control characters alone, or none: no subtitle's text.
+bool IsBlankLine(std::string_view line);
+
 struct SubtitleTimes {
   SubtitleTime start;
   SubtitleTime end;

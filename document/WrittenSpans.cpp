@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "capture/TimeText.h"
+#include "document/SubtitleIndex.h"
 #include "document/TimeLine.h"
 
 namespace titrelle {
@@ -23,29 +24,29 @@ bool ReadNumber(std::string_view line, int& number) {
 
 }  // namespace
 
-std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
+std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
   std::vector<TimelineSpan> spans;
-  std::string_view previousLine;
-  int timeLines = 0;
-  std::size_t start = 0;
-  while (start < fileViewText.size()) {
-    std::size_t stop = fileViewText.find("\r\n", start);
-    if (stop == std::string_view::npos) stop = fileViewText.size();
-    const std::string_view line = fileViewText.substr(start, stop - start);
-    if (IsTimeLine(line)) {
-      ++timeLines;
-      if (const std::optional<SubtitleTimes> times = ReadTimeLine(line)) {
-        TimelineSpan span;
-        span.startSeconds = static_cast<double>(times->start.Seconds());
-        span.endSeconds = static_cast<double>(times->end.Seconds());
-        if (!ReadNumber(previousLine, span.number)) span.number = timeLines;
-        spans.push_back(span);
-      }
-    }
-    previousLine = line;
-    start = stop + 2;
+  spans.reserve(static_cast<std::size_t>(subtitles.Count()));
+  for (int k = 0; k < subtitles.Count(); ++k) {
+    const std::optional<SubtitleTimes>& times = subtitles.Times(k);
+    if (!times) continue;
+    TimelineSpan span;
+    span.startSeconds = static_cast<double>(times->start.Seconds());
+    span.endSeconds = static_cast<double>(times->end.Seconds());
+    if (!ReadNumber(subtitles.NumberLine(k), span.number)) span.number = k + 1;
+    // Its text lines as they stand, joined by CR LF: the view makes them plain for the lines it shows.
+    const std::string_view lines = subtitles.TimeAndTextLines(k);
+    const std::size_t textStart = lines.find("\r\n");
+    if (textStart != std::string_view::npos) span.text = lines.substr(textStart + 2);
+    spans.push_back(span);
   }
   return spans;
+}
+
+std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
+  Listing fileView;
+  fileView.SetListingText(fileViewText);
+  return ReadWrittenSpans(SubtitleIndex(fileView));
 }
 
 void WrittenSpanIndex::Assign(std::vector<TimelineSpan> spans) {

@@ -1,8 +1,8 @@
 #pragma once
-// The lines already written, as spans of time, read from the file view's text: every time line
+// The lines already written, as spans of time, read from the file view's subtitles: every time line
 // ("HH:MM:SS:mmm --> HH:MM:SS:mmm") is one, numbered by the number line right before it (else by its place
 // among the time lines). A time line that does not read is passed over: the user may be halfway through
-// typing it in edit mode.
+// typing it in edit mode. Each span carries its text lines as they stand (joined by CR LF).
 
 #include <string_view>
 #include <vector>
@@ -11,7 +11,11 @@
 
 namespace titrelle {
 
-// In file order. Linear in the text.
+class SubtitleIndex;
+
+// In file order. Linear in the number of subtitles: their times are the index's.
+std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles);
+// The same of a file view's text.
 std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText);
 
 // The spans ordered by start, for finding those that show in a stretch of time without going through all.

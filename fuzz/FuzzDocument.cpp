@@ -1,5 +1,6 @@
 // Arbitrary bytes through the document core: a subtitle file made elsewhere may hold anything.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "document/PreviewTrack.h"
 #include "document/SubRipExport.h"
 #include "document/SubtitleFile.h"
+#include "document/SubtitleIndex.h"
 #include "document/TimeLine.h"
 #include "document/UserViewDerivation.h"
 #include "document/WrittenSpans.h"
@@ -125,13 +127,48 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The preview's events of the whole file: one for each time line that reads, with its times, through the
   // standard copy and back.
-  const std::vector<titrelle::PreviewEvent> events = titrelle::PreviewEventsBetween(fileView, 0, 1LL << 60);
+  titrelle::SubtitleIndex subtitles(fileView);
+  const std::vector<titrelle::PreviewEvent> events = titrelle::PreviewEventsBetween(subtitles, 0, 1LL << 60);
   Require(events.size() == timeLines.size(), "the preview reads other time lines");
   for (std::size_t i = 0; i < events.size(); ++i) {
     Require(events[i].startMs == timeLines[i].start.Milliseconds() &&
                 events[i].endMs == timeLines[i].end.Milliseconds() && !events[i].line.empty(),
             "a preview event out of shape");
   }
+
+  // The subtitle index, kept up to date by changes the input asks for (each byte of its tail one change,
+  // with lines taken from its head), is the text read from scratch after each.
+  fileView.OnPiecesChanged = [&subtitles](const titrelle::ListingChange& change) {
+    subtitles.Update(change);
+  };
+  const std::string_view head = bytes.substr(0, std::min<std::size_t>(size, 64));
+  for (std::size_t i = size > 8 ? size - 8 : 0; i < size; ++i) {
+    const int pieces = fileView.PieceCount();
+    const int at = static_cast<int>(data[i] >> 3) % pieces;
+    const std::string_view line = head.substr(0, data[i] % (head.size() + 1));
+    switch (data[i] & 7) {
+      case 0:
+        fileView.Add(line);
+        break;
+      case 1:
+        fileView.AddLines({line, "00:00:01:000 --> 00:00:02:000", line});
+        break;
+      case 2:
+        if (at < fileView.Count()) fileView.Delete(at);
+        break;
+      case 3:
+        if (at < fileView.Count()) fileView.ReplaceLine(at, line);
+        break;
+      default:
+        fileView.ReplacePieces(at, 1 + (data[i] & 1) * (pieces - at - 1), line);
+        break;
+    }
+    titrelle::Listing again;
+    again.SetListingText(fileView.Text());
+    Require(subtitles.All() == titrelle::SubtitleIndex(again).All(),
+            "the index differs from the text read anew");
+  }
+  fileView.OnPiecesChanged = nullptr;
 
   const int omitClosingTag = size > 0 ? data[0] & 1 : 0;
   titrelle::RestyleText(text, kDefaultPrefix, titrelle::StyleMode::Default, omitClosingTag);

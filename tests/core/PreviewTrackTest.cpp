@@ -8,6 +8,7 @@
 
 #include "base/Cp936.h"
 #include "document/Listing.h"
+#include "document/SubtitleIndex.h"
 
 namespace titrelle {
 namespace {
@@ -89,7 +90,8 @@ TEST(PreviewTrack, TheSubtitlesOfAStretchAreTheWholeFilesEventsThatShowInIt) {
     for (const PreviewEvent& event : whole) {
       if (event.startMs <= toMs && event.endMs >= fromMs) expected += event.line;
     }
-    EXPECT_EQ(Lines(PreviewEventsBetween(fileView, fromMs, toMs)), expected) << fromMs << ".." << toMs;
+    EXPECT_EQ(Lines(PreviewEventsBetween(SubtitleIndex(fileView), fromMs, toMs)), expected)
+        << fromMs << ".." << toMs;
   }
 }
 
@@ -106,7 +108,7 @@ TEST(PreviewTrack, ATimeLineWhoseTimesDoNotReadIsNoEvent) {
   for (const char* badTimeLine : badTimeLines) {
     Listing fileView;
     fileView.SetListingText(good + "2\r\n" + badTimeLine + "\r\nbad\r\n\r\n");
-    EXPECT_EQ(Lines(PreviewEventsBetween(fileView, 0, 1LL << 60)),
+    EXPECT_EQ(Lines(PreviewEventsBetween(SubtitleIndex(fileView), 0, 1LL << 60)),
               Event("0:00:01.00", "0:00:02.00", "good"))
         << badTimeLine;
   }
@@ -140,7 +142,7 @@ TEST(PreviewTrack, ALineLongerThanAScreenReachesThePlayerCutOnACharacterBeforeAn
   const std::string huge = times(zi, 500000);
   fileView.SetListingText("1\r\n00:00:01:000 --> 00:00:02:000\r\n" + huge +
                           "\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:000\r\nshort\r\n\r\n");
-  const std::vector<PreviewEvent> events = PreviewEventsBetween(fileView, 0, 10000);
+  const std::vector<PreviewEvent> events = PreviewEventsBetween(SubtitleIndex(fileView), 0, 10000);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].line,
             Event("0:00:01.00", "0:00:02.00", Utf8FromCp936(times(zi, (kPreviewLineBytes - 2) / 2) + goesOn)));

@@ -16,7 +16,7 @@ TEST(WrittenSpansTest, EveryTimeLineIsASpanNumberedByTheLineBeforeIt) {
       "17\r\n01:02:03:004 --> 01:02:05:000\r\n<b>Far</b>\r\n\r\n";
   const std::vector<TimelineSpan> spans = ReadWrittenSpans(text);
   ASSERT_EQ(spans.size(), 3u);
-  EXPECT_EQ(spans[0], (TimelineSpan{1, 0.001, 2.345}));
+  EXPECT_EQ(spans[0], (TimelineSpan{1, 0.001, 2.345, "<b>Hello</b>"}));
   EXPECT_EQ(spans[1].number, 2);
   EXPECT_DOUBLE_EQ(spans[1].startSeconds, 2.346);
   EXPECT_EQ(spans[2].number, 17);
@@ -39,7 +39,7 @@ TEST(WrittenSpansTest, WhatDoesNotReadIsPassedOverAndAMissingNumberIsTheTimeLine
       {"1\r\n00:00:01:000 --> 99999999999999999999:00:00:000\r\n", {}},
       {"99999999999999999999\r\n00:00:01:000 --> 00:00:02:000\r\n", {{1, 1, 2}}},
       // No number line: its place among the time lines.
-      {"00:00:01:000 --> 00:00:02:000\r\nx\r\n\r\n00:00:03:000 --> 00:00:04:000", {{1, 1, 2}, {2, 3, 4}}},
+      {"00:00:01:000 --> 00:00:02:000\r\nx\r\n\r\n00:00:03:000 --> 00:00:04:000", {{1, 1, 2, "x"}, {2, 3, 4}}},
       // Blanks around the times, and a last line without a break.
       {" 4 \r\n 00:00:01:000-->00:00:02:000 ", {{4, 1, 2}}},
       // Read as the standard copy reads them: a comma or a point, what follows the end.

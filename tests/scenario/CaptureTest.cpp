@@ -602,8 +602,7 @@ TEST(CaptureTimelineTexts, EachSpanHasTheTextOfItsOwnGroup) {
   };
   for (const auto& entry : cases) {
     SCOPED_TRACE(entry.name);
-    std::vector<TimelineSpan> spans = ReadWrittenSpans(entry.fileView);
-    AttachSpanTexts(entry.fileView, spans);
+    const std::vector<TimelineSpan> spans = ReadWrittenSpans(entry.fileView);
     std::vector<std::string> texts;
     for (const TimelineSpan& span : spans) texts.push_back(PlainSpanText(span.text));
     EXPECT_EQ(texts, entry.texts);
