@@ -449,6 +449,28 @@ void RemoveUnfinishedSaves(const fs::path& path, const SaveNaming& naming) {
   ::closedir(directory);
 }
 
+namespace {
+
+// A regular file read whole, and its stamp when asked; throws naming the file and the reason.
+std::string ReadRegularWhole(const fs::path& path, FileStamp* stamp) {
+  std::string reason;
+  FileDescriptor file(OpenRegular(path, O_RDONLY, reason));
+  if (!file.valid()) ThrowCannotOpen(path, reason);
+  std::string bytes;
+  switch (ReadAll(file.get(), bytes)) {
+    case ReadResult::Read:
+      break;
+    case ReadResult::Failed:
+      ThrowCannotOpen(path, SystemReason(errno));
+    case ReadResult::TooLarge:
+      ThrowCannotOpen(path, TooLargeReason(file.get()));
+  }
+  if (stamp) *stamp = StampOf(file.get());
+  return bytes;
+}
+
+}  // namespace
+
 bool CompleteInterruptedSave(const fs::path& path, const SaveNaming& naming) {
   if (IsPlantedLink(path)) return false;
   const fs::path target = ResolveTarget(path);
@@ -464,18 +486,7 @@ bool CompleteInterruptedSave(const fs::path& path, const SaveNaming& naming) {
     ::unlink(recovery.c_str());
     return false;
   }
-  std::string reason;
-  FileDescriptor file(OpenRegular(recovery, O_RDONLY, reason));
-  if (!file.valid()) ThrowCannotOpen(recovery, reason);
-  std::string bytes;
-  switch (ReadAll(file.get(), bytes)) {
-    case ReadResult::Read:
-      break;
-    case ReadResult::Failed:
-      ThrowCannotOpen(recovery, SystemReason(errno));
-    case ReadResult::TooLarge:
-      ThrowCannotOpen(recovery, TooLargeReason(file.get()));
-  }
+  const std::string bytes = ReadRegularWhole(recovery, nullptr);
   WriteInPlace(path, target, bytes, nullptr);
   ::unlink(recovery.c_str());
   SyncFolder(FolderOf(target));
@@ -489,20 +500,7 @@ bool PosixFileSystem::Exists(const fs::path& path) const {
 
 std::string PosixFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp) const {
   if (IsPlantedLink(path)) ThrowCannotOpen(path, kPlantedLinkReason);
-  std::string reason;
-  FileDescriptor file(OpenRegular(path, O_RDONLY, reason));
-  if (!file.valid()) ThrowCannotOpen(path, reason);
-  std::string bytes;
-  switch (ReadAll(file.get(), bytes)) {
-    case ReadResult::Read:
-      break;
-    case ReadResult::Failed:
-      ThrowCannotOpen(path, SystemReason(errno));
-    case ReadResult::TooLarge:
-      ThrowCannotOpen(path, TooLargeReason(file.get()));
-  }
-  if (stamp) *stamp = StampOf(file.get());
-  return bytes;
+  return ReadRegularWhole(path, stamp);
 }
 
 FileStamp PosixFileSystem::Stamp(const fs::path& path) const {
