@@ -26,8 +26,8 @@ driver="$build/tests/windows/titrelle_windows_driver.exe"
 status=0
 
 # One static .exe: every DLL it names is one of the system's own.
-system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll \
-shell32.dll user32.dll winmm.dll"
+system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll mfplat.dll mfreadwrite.dll msvcrt.dll \
+ole32.dll oleaut32.dll shell32.dll user32.dll winmm.dll"
 for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}'); do
   if ! grep -qw "$dll" <<<"$system_dlls"; then
     echo "titrelle.exe needs $dll, which is not a system DLL"
@@ -77,7 +77,16 @@ if ! xvfb-run -a -s "-screen 0 1280x1024x24" tests/windows/run-under-wine.sh "$d
   status=1
 fi
 
-# The test programs need no display; they run in the prefix the driver's run made, one after the other.
+# The test programs need no display; they run in the prefix the driver's run made, one after the other. The
+# sound's peaks are decoded from a video whose sound is silent but for a tone from 1.0 s to 1.5 s.
+if command -v ffmpeg >/dev/null 2>&1; then
+  tone="$PWD/$build/tone-burst.mp4"
+  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 \
+    -f lavfi -i "aevalsrc='if(between(t,1,1.5),0.5*sin(2*PI*440*t),0)':s=44100:d=2.5" \
+    -t 2.5 -pix_fmt yuv420p -c:a aac -shortest "$tone"
+  export TITRELLE_TONE_VIDEO
+  TITRELLE_TONE_VIDEO=$(windows_path "$tone")
+fi
 started=$(date +%s)
 count=0
 tests_status=0
