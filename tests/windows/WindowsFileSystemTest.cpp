@@ -10,13 +10,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "base/Error.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace titrelle {
@@ -110,39 +108,6 @@ TEST(WindowsFileSystem, ASaveLeavesTheNewBytesAndNothingBesideThem) {
     EXPECT_EQ(stamp.sizeBytes, saved.size());
     EXPECT_EQ(files.ReadWhole(path), saved);
     if (c.before == Before::FileWithASecondName) EXPECT_EQ(folder.Read(L"link.srt"), saved);
-  }
-}
-
-TEST(WindowsFileSystem, ARefusedSaveKeepsTheOldBytesAndSaysWhichFile) {
-  const struct {
-    const char* what;
-    std::function<void(const fs::path&)> prepare;
-  } cases[] = {
-      {"a read-only file", [](const fs::path& path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); }},
-      {"a folder under the file's name",
-       [](const fs::path& path) {
-         fs::remove(path);
-         fs::create_directory(path);
-       }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ChineseFolder folder;
-    const fs::path path = folder / kSubtitleName;
-    folder.Write(kSubtitleName, "old");
-    c.prepare(path);
-    const std::vector<std::wstring> namesBefore = folder.Names();
-    WindowsFileSystem files;
-    try {
-      files.Save(path, "new");
-      ADD_FAILURE() << "saved";
-    } catch (const Error& error) {
-      EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + files.DisplayName(path) + "\". ", 0), 0u)
-          << error.what();
-    }
-    EXPECT_EQ(folder.Names(), namesBefore);
-    if (fs::is_regular_file(path)) EXPECT_EQ(folder.Read(kSubtitleName), "old");
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 }
 
