@@ -1,7 +1,8 @@
 // The sound's peaks decoded with Media Foundation (under Wine, or on Windows): a tone burst between two
-// silences, written here as a PCM WAV file, comes out where it is and as loud as it is, directly and through
-// the loader's worker thread.
+// silences, written here as a PCM WAV file, comes out where it is and as loud as it is, directly, through
+// the loader's worker thread, and in the timeline's picture.
 #include "platforms/windows/MediaFoundationPeaks.h"
+#include "platforms/windows/TimelineStrip.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,58 @@ TEST(MediaFoundationPeaks, TheLoaderDeliversOnTheGuiThreadWhatTheDecodingGives) 
   loader.Load(fs::path());
   EXPECT_EQ(loader.Track().state, AudioPeakTrack::State::kNone);
   EXPECT_TRUE(loader.Track().peaks.empty());
+}
+
+class OneLineTimeline : public PlayerTimeline {
+ public:
+  TimelineMarks Marks() override { return {0.5, std::nullopt}; }
+  void SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) override {
+    spans.clear();
+    if (fromSeconds < 3 && toSeconds > 2) spans.push_back({7, 2, 3, "x"});
+  }
+};
+
+TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAre) {
+  TemporaryFolder folder("peaks");
+  const fs::path tone = folder / L"tone.wav";
+  WriteWav(tone, {22050, 1, 1.0, 0.5, 0.5});
+  HWND panel = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1000, 48, nullptr, nullptr, nullptr, nullptr);
+  OneLineTimeline timeline;
+  TimelineStrip strip(panel, [] { return 1.25; }, nullptr);
+  strip.SetTimeline(&timeline);
+  strip.Load(tone);
+  MSG message;
+  while (strip.Track().state == AudioPeakTrack::State::kReading && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    DispatchMessageW(&message);
+  }
+  ASSERT_EQ(strip.Track().state, AudioPeakTrack::State::kReady);
+
+  // Ten seconds across 1000 columns, the play head (1.25 s) in the middle: a time's column is 375 + 100 t.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 1000, 48);
+  ReleaseDC(nullptr, screen);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  strip.Paint(dc, 1000, 48);
+  const struct {
+    const char* what;
+    int x, y;
+    COLORREF colour;
+  } cases[] = {
+      {"before the sound: nothing", 300, 16, RGB(0x1b, 0x1f, 0x24)},
+      {"the silence: a line through the middle only", 400, 16, RGB(0x1b, 0x1f, 0x24)},
+      {"the silence's line", 400, 24, RGB(0x5f, 0xd3, 0x8d)},
+      {"the tone, well above the middle", 490, 16, RGB(0x5f, 0xd3, 0x8d)},
+      {"the start mark", 425, 40, RGB(0x33, 0xdd, 0x55)},
+      {"the play head", 500, 2, RGB(0xff, 0xff, 0xff)},
+      {"the line written, past the sound's end", 650, 40, RGB(39, 58, 86)},
+      {"after the line", 700, 40, RGB(0x1b, 0x1f, 0x24)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetPixel(dc, c.x, c.y), c.colour) << c.what;
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  DestroyWindow(panel);
 }
 
 }  // namespace
