@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Utf8Sequence.h"
 
 namespace titrelle {
 
 namespace {
-
-// Length of the UTF-8 sequence that starts with `byte`; 1 for a byte that cannot start one, so that a
-// broken sequence costs one "?" per byte and never swallows the text after it.
-std::size_t Utf8SequenceLength(unsigned char byte) {
-  if (byte >= 0xF0 && byte <= 0xF4) return 4;
-  if (byte >= 0xE0) return byte <= 0xEF ? 3 : 1;
-  if (byte >= 0xC2) return 2;
-  return 1;
-}
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
 
@@ -79,15 +71,7 @@ std::string Cp936FromUtf8With(std::string_view utf8, bool* lossy, std::string_vi
   return converter.Convert(utf8, [&](std::string_view input, std::size_t position, std::string& output) {
     if (lossy) *lossy = true;
     output += substitute;
-    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(input[position]));
-    // A well-formed character the code page lacks is skipped whole; a broken sequence one byte at a time.
-    if (length > 1 && position + length <= input.size()) {
-      for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(input[position + i]) & 0xC0) != 0x80) return std::size_t{1};
-      }
-      return length;
-    }
-    return std::size_t{1};
+    return Utf8SubstitutedLength(input, position);
   });
 }
 

@@ -9,9 +9,10 @@ TITRELLE_DISPLAY_PACKAGES="xvfb xauth xdotool ffmpeg x11-utils imagemagick"
 TITRELLE_MEASURE_PACKAGES="mpv"
 # The Windows program: the mingw-w64 cross compilers (the -posix ones come with g++-mingw-w64-x86-64), Wine to
 # run it and its driver, a Chinese locale for Wine's code page 936, a CJK font, and the GStreamer plugins with
-# which Wine's Media Player control decodes the test video.
+# which Wine's Media Player control decodes the test video; GoogleTest's sources, built with the cross
+# compilers for the tests that run under Wine.
 TITRELLE_WINDOWS_PACKAGES="g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool locales \
-fonts-wqy-microhei gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav"
+fonts-wqy-microhei gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav googletest"
 
 ensure_packages() {
   local missing=()

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -180,7 +181,7 @@ std::optional<std::filesystem::path> HeadlessWindowSystem::ChooseFileToOpen() {
   std::optional<std::string> answer = openDialogAnswers.front();
   openDialogAnswers.pop_front();
   if (!answer) return std::nullopt;
-  return std::filesystem::path(*answer);
+  return PathFromUtf8(*answer);
 }
 
 int HeadlessWindowSystem::ShowMessageBox(const MessageBoxRequest& entry) {

@@ -21,7 +21,11 @@
 #include "platforms/headless/HeadlessDesktop.h"
 #include "platforms/headless/MemoryRegistry.h"
 #include "platforms/headless/SimulatedPlayer.h"
+#ifdef _WIN32
+#include "platforms/windows/WindowsFileSystem.h"
+#else
 #include "platforms/posix/PosixFileSystem.h"
+#endif
 #include "ui/WindowSystem.h"
 
 namespace titrelle {
@@ -108,8 +112,12 @@ class HeadlessWindowSystem : public WindowSystem {
 
   // --- The settings store ---
   MemoryRegistry registry;
-  // Files are real: the tests read the bytes the program wrote.
+  // Files are real, through the system's own edge: the tests read the bytes the program wrote.
+#ifdef _WIN32
+  WindowsFileSystem files;
+#else
   PosixFileSystem files;
+#endif
 
   // --- What happened, in order: player destroyed, hot keys and atoms released, for tests of the order ---
   std::vector<std::string> log;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 
 namespace titrelle {
 
@@ -76,14 +77,14 @@ void SimulatedPlayer::Rebase(double seconds) {
 }
 
 void SimulatedPlayer::SetURL(const std::filesystem::path& media) {
-  const std::string path = media.string();
+  const std::string path = Utf8FromPath(media);
   Check(Operation::SetURL);
   Record(Operation::SetURL, 0, path);
   url_ = path;
   auto known = settings_.exists.find(path);
   std::error_code error;
   const bool exists =
-      known != settings_.exists.end() ? known->second : std::filesystem::is_regular_file(path, error);
+      known != settings_.exists.end() ? known->second : std::filesystem::is_regular_file(media, error);
   failed_ = !exists;
   auto duration = settings_.durations.find(path);
   durationSeconds_ =

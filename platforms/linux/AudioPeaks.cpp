@@ -16,11 +16,6 @@ namespace titrelle {
 
 namespace {
 
-constexpr int kPeaksPerSecond = 100;
-// A frame whose time stamp lies further than this from the samples counted so far starts a new count there
-// (a gap in the sound, or a stream that starts late); smaller differences are the stamps' own rounding.
-constexpr double kResyncSeconds = 0.02;
-
 struct FormatCloser {
   void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
 };
@@ -36,111 +31,11 @@ struct FrameFreer {
 
 int Interrupted(void* cancel) { return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0; }
 
-// Turns a stream of mono samples into the lowest and highest of every 10 ms.
-class PeakAccumulator {
- public:
-  explicit PeakAccumulator(int sampleRate) : rate_(sampleRate) { Restart(0); }
-
-  void Add(float sample) {
-    if (sample_ >= nextBoundary_) Flush();
-    low_ = std::min(low_, sample);
-    high_ = std::max(high_, sample);
-    ++sample_;
-  }
-
-  std::int64_t SampleIndex() const { return sample_; }
-
-  // The samples that follow belong from sample `index` on.
-  void MoveTo(std::int64_t index) {
-    if (sample_ > BucketStart(bucket_)) Flush();
-    Restart(std::max<std::int64_t>(index, 0));
-    undelivered_ = std::min(undelivered_, static_cast<std::size_t>(bucket_));
-  }
-
-  // The peaks finished since the last take (the one still filling stays).
-  AudioPeaksChunk TakeFinished(bool all) {
-    if (all && sample_ > BucketStart(bucket_)) Flush();
-    AudioPeaksChunk chunk;
-    const std::size_t end = all ? peaks_.size() : std::min(peaks_.size(), static_cast<std::size_t>(bucket_));
-    chunk.firstPeak = std::min(undelivered_, end);
-    chunk.peaks.assign(peaks_.begin() + static_cast<std::ptrdiff_t>(chunk.firstPeak),
-                       peaks_.begin() + static_cast<std::ptrdiff_t>(end));
-    chunk.decodedSeconds = static_cast<double>(sample_) / rate_;
-    undelivered_ = end;
-    return chunk;
-  }
-
- private:
-  // Bucket b holds the samples from ceil(b * rate / 100) on: 10 ms each, whatever the rate.
-  std::int64_t BucketStart(std::int64_t bucket) const {
-    return (bucket * rate_ + kPeaksPerSecond - 1) / kPeaksPerSecond;
-  }
-
-  void Restart(std::int64_t index) {
-    sample_ = index;
-    bucket_ = index * kPeaksPerSecond / rate_;
-    nextBoundary_ = BucketStart(bucket_ + 1);
-    low_ = std::numeric_limits<float>::max();
-    high_ = std::numeric_limits<float>::lowest();
-  }
-
-  void Flush() {
-    const auto scaled = [](float value) {
-      return static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767));
-    };
-    const auto index = static_cast<std::size_t>(bucket_);
-    if (peaks_.size() <= index) peaks_.resize(index + 1);
-    // A bucket met again (the stamps went back a little) keeps what it had too.
-    if (low_ <= high_) {
-      peaks_[index].low = std::min(peaks_[index].low, scaled(low_));
-      peaks_[index].high = std::max(peaks_[index].high, scaled(high_));
-    }
-    Restart(sample_);
-  }
-
-  int rate_;
-  std::int64_t sample_ = 0;
-  std::int64_t bucket_ = 0;
-  std::int64_t nextBoundary_ = 0;
-  float low_ = 0;
-  float high_ = 0;
-  std::vector<AudioPeak> peaks_;
-  std::size_t undelivered_ = 0;
-};
-
-template <typename Sample>
-float Normal(Sample value);
-template <>
-float Normal(std::uint8_t value) {
-  return (static_cast<float>(value) - 128.0f) / 128.0f;
-}
-template <>
-float Normal(std::int16_t value) {
-  return static_cast<float>(value) / 32768.0f;
-}
-template <>
-float Normal(std::int32_t value) {
-  return static_cast<float>(value) / 2147483648.0f;
-}
-template <>
-float Normal(float value) {
-  return value;
-}
-template <>
-float Normal(double value) {
-  return static_cast<float>(value);
-}
-
 // Interleaved samples: the channels of one instant side by side.
 template <typename Sample>
 void AddPacked(const AVFrame& frame, int channels, PeakAccumulator& peaks) {
-  const auto* samples = reinterpret_cast<const Sample*>(frame.extended_data[0]);
-  const float share = 1.0f / static_cast<float>(channels);
-  for (int i = 0; i < frame.nb_samples; ++i) {
-    float sum = 0;
-    for (int c = 0; c < channels; ++c) sum += Normal(samples[i * channels + c]);
-    peaks.Add(sum * share);
-  }
+  peaks.AddInterleaved(reinterpret_cast<const Sample*>(frame.extended_data[0]),
+                       static_cast<std::size_t>(frame.nb_samples), channels);
 }
 
 // Planar samples: one plane a channel.
@@ -149,7 +44,9 @@ void AddPlanar(const AVFrame& frame, int channels, PeakAccumulator& peaks) {
   const float share = 1.0f / static_cast<float>(channels);
   for (int i = 0; i < frame.nb_samples; ++i) {
     float sum = 0;
-    for (int c = 0; c < channels; ++c) sum += Normal(reinterpret_cast<const Sample*>(frame.extended_data[c])[i]);
+    for (int c = 0; c < channels; ++c) {
+      sum += PeakAccumulator::Normal(reinterpret_cast<const Sample*>(frame.extended_data[c])[i]);
+    }
     peaks.Add(sum * share);
   }
 }
@@ -254,13 +151,7 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
         av_frame_unref(frame.get());
         continue;
       }
-      if (std::isfinite(seconds)) {
-        seconds = std::max(seconds, 0.0);
-        const auto expected = static_cast<std::int64_t>(std::llround(seconds * rate));
-        if (std::abs(expected - peaks.SampleIndex()) > static_cast<std::int64_t>(kResyncSeconds * rate)) {
-          peaks.MoveTo(expected);
-        }
-      }
+      if (std::isfinite(seconds)) peaks.FollowStamp(seconds);
       if (AddFrame(*frame, peaks)) samplesDecoded += frame->nb_samples;
       av_frame_unref(frame.get());
     }
@@ -287,12 +178,6 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   }
   deliverChunk(true);
   return AudioPeaksOutcome::kDone;
-}
-
-double AudioPeakTrack::Progress() const {
-  if (state == State::kReady) return 1;
-  if (durationSeconds <= 0) return 0;
-  return std::clamp(decodedSeconds / durationSeconds, 0.0, 1.0);
 }
 
 AudioPeaksLoader::AudioPeaksLoader(QObject* parent) : QObject(parent) {}
@@ -331,31 +216,12 @@ void AudioPeaksLoader::Load(const std::filesystem::path& path) {
 
 void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
   if (generation != generation_) return;  // from a file left since
-  const std::size_t end = chunk.firstPeak + chunk.peaks.size();
-  if (track_.peaks.size() < end) track_.peaks.resize(end);
-  std::copy(chunk.peaks.begin(), chunk.peaks.end(),
-            track_.peaks.begin() + static_cast<std::ptrdiff_t>(chunk.firstPeak));
-  track_.decodedSeconds = chunk.decodedSeconds;
-  track_.durationSeconds = chunk.durationSeconds;
-  track_.framesSkipped = chunk.framesSkipped;
+  track_.Add(std::move(chunk));
   emit Changed();
 }
 
 void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
-  if (generation != generation_) return;
-  switch (outcome) {
-    case AudioPeaksOutcome::kDone:
-      track_.state = AudioPeakTrack::State::kReady;
-      break;
-    case AudioPeaksOutcome::kNoAudio:
-      track_.state = AudioPeakTrack::State::kNoAudio;
-      break;
-    case AudioPeaksOutcome::kUnreadable:
-      track_.state = AudioPeakTrack::State::kUnreadable;
-      break;
-    case AudioPeaksOutcome::kCancelled:
-      return;
-  }
+  if (generation != generation_ || !track_.Finish(outcome)) return;
   // The worker posted this as its last act: it has ended, or is a return away from it.
   if (job_) {
     job_->thread.join();

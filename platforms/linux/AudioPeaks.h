@@ -1,7 +1,6 @@
 #pragma once
-// The peaks of a video's sound, for the waveform under the picture: the sound decoded with FFmpeg's
-// libraries (sound only: the pictures are never read), the channels mixed down to one, and for every 10 ms
-// the lowest and highest sample. A two-hour film is 720,000 pairs, 2.9 MB.
+// The peaks of a video's sound (media/AudioPeaks.h) on Linux: the sound decoded with FFmpeg's libraries
+// (sound only: the pictures are never read).
 //
 // DecodeAudioPeaks is plain: it runs wherever it is called and hands its results to a callback. The loader
 // runs it on a worker thread of its own, which only posts the results to the GUI thread; nothing on the
@@ -17,54 +16,15 @@
 #include <thread>
 #include <vector>
 
+#include "media/AudioPeaks.h"
+
 namespace titrelle {
 
-inline constexpr double kPeakSeconds = 0.01;
-
-// The lowest and highest sample of one 10 ms stretch, full scale 32767.
-struct AudioPeak {
-  std::int16_t low = 0;
-  std::int16_t high = 0;
-  bool operator==(const AudioPeak&) const = default;
-};
-
-// Peaks decoded since the last chunk: they belong from `firstPeak` on.
-struct AudioPeaksChunk {
-  std::size_t firstPeak = 0;
-  std::vector<AudioPeak> peaks;
-  double decodedSeconds = 0;  // how far the decoding has come
-  double durationSeconds = 0;  // the sound's length as the file gives it (0 when it does not)
-  // Frames passed over so far because their time stamps lie beyond the sound's end (a damaged file).
-  std::size_t framesSkipped = 0;
-};
-
-enum class AudioPeaksOutcome {
-  kDone,        // every peak delivered
-  kNoAudio,     // the file has no sound
-  kUnreadable,  // not a media file, a header too damaged to tell what it holds, or undecodable sound
-  kCancelled,
-};
-
 // Decodes the sound of `path`, calling `deliver` with a chunk every `chunkMs` of decoding (and with the
-// last, before returning kDone). Stops soon after `cancel` is set, file reads included. The peaks reach no
-// further than the file's length as it states it, nor than the length decoded plus kGapSeconds: a
-// frame whose time stamp lies beyond is passed over (and counted), so that a damaged stamp cannot ask for
-// memory the sound does not account for. Real gaps (a sound that starts late, a dropout) are far shorter.
-inline constexpr double kGapSeconds = 600;
+// last, before returning kDone). Stops soon after `cancel` is set, file reads included. A frame stamped
+// beyond the file's stated length, or kGapSeconds beyond the length decoded, is passed over and counted.
 AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
                                    const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs = 100);
-
-// The peaks of one file as the GUI thread holds them.
-struct AudioPeakTrack {
-  enum class State { kNone, kReading, kReady, kNoAudio, kUnreadable };
-  State state = State::kNone;
-  std::vector<AudioPeak> peaks;
-  double decodedSeconds = 0;
-  double durationSeconds = 0;
-  std::size_t framesSkipped = 0;  // frames stamped beyond the sound's end, not shown
-  // Fraction decoded, 0 to 1, while reading.
-  double Progress() const;
-};
 
 // Loads the peaks of one file at a time, on a worker thread; lives on the GUI thread.
 class AudioPeaksLoader : public QObject {

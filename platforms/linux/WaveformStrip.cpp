@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/TimelineDrawing.h"
 #include "platforms/linux/QtText.h"
 
 namespace titrelle {
@@ -37,26 +38,6 @@ const QColor kRuler(0x2a, 0x30, 0x38);
 const QColor kRulerTick(0x9a, 0xa4, 0xb0);
 const QColor kLabelBand(0x23, 0x29, 0x31);
 const QColor kSpanLabel(40, 80, 150, 160);
-
-// The ruler's steps between labelled ticks, the smallest first: one is taken whose labels stand at least
-// kRulerLabelColumns apart.
-constexpr double kRulerSteps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1200, 3600};
-constexpr double kRulerLabelColumns = 80;
-constexpr double kRulerTickColumns = 8;  // minor ticks closer than this are left out
-
-// The ruler's label of a time: M:SS (H:MM:SS from an hour on), with tenths where the step is below a second.
-QString RulerText(double seconds, bool tenths) {
-  const long long total = std::llround(seconds * 10);
-  const long long hours = total / 36000;
-  const long long minutes = total / 600 % 60;
-  const long long wholeSeconds = total / 10 % 60;
-  QString text = hours > 0 ? QString("%1:%2:").arg(hours).arg(minutes, 2, 10, QChar('0'))
-                           : QString("%1:").arg(minutes);
-  text += QString("%1").arg(wholeSeconds, 2, 10, QChar('0'));
-  if (tenths) text += QString(".%1").arg(total % 10);
-  return text;
-}
-
 
 }  // namespace
 
@@ -284,63 +265,26 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
 
 void WaveformStrip::DrawRuler(QPainter& painter) const {
   painter.fillRect(0, 0, width(), kRulerHeight, kRuler);
-  const double columns = shown_.columnsPerSecond;
-  double step = kRulerSteps[std::size(kRulerSteps) - 1];
-  for (const double candidate : kRulerSteps) {
-    if (candidate * columns >= kRulerLabelColumns) {
-      step = candidate;
-      break;
-    }
-  }
-  int ticksPerStep = 1;
-  for (const int parts : {5, 2}) {
-    if (step / parts * columns >= kRulerTickColumns) {
-      ticksPerStep = parts;
-      break;
-    }
-  }
-  const double tick = step / ticksPerStep;
-  const double start = std::max(WindowStartSeconds(), 0.0);
-  const double end = WindowStartSeconds() + width() / columns;
+  Ruler ruler;
+  ComposeRuler(WindowStartSeconds(), WindowStartSeconds() + width() / shown_.columnsPerSecond,
+               shown_.columnsPerSecond, ruler);
   painter.setPen(kRulerTick);
-  for (auto k = static_cast<std::int64_t>(std::floor(start / tick)); k * tick <= end; ++k) {
-    const double seconds = k * tick;
-    const int x = ColumnOf(seconds);
-    if (k % ticksPerStep != 0) {
+  for (const RulerTick& tick : ruler.ticks) {
+    const int x = ColumnOf(tick.seconds);
+    if (!tick.labelled) {
       painter.fillRect(x, kRulerHeight - 4, 1, 4, kRulerTick);
       continue;
     }
     painter.fillRect(x, 0, 1, kRulerHeight, kRulerTick);
-    painter.drawText(x + 3, kRulerHeight - 4, RulerText(seconds, step < 1));
+    painter.drawText(x + 3, kRulerHeight - 4, QString::fromStdString(RulerText(tick.seconds, ruler.tenths)));
   }
 }
 
 void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) {
-  const std::vector<AudioPeak>& peaks = peaks_.Track().peaks;
-  const std::size_t available = std::min(peaks.size(), shown_.peaksInView);
-  const int w = width();
-  const int middle = top + height / 2;
-  const double halfHeight = (height - 2) / 2.0;
-  const double columns = shown_.columnsPerSecond;
-  const double startSeconds = WindowStartSeconds();
+  ComposeWaveform(peaks_.Track().peaks, shown_.peaksInView, width(), WindowStartSeconds(), shown_.columnsPerSecond,
+                  top, height, columnsScratch_);
   waveScratch_.clear();
-  for (int x = 0; x < w; ++x) {
-    const double from = startSeconds + x / columns;
-    const double to = startSeconds + (x + 1) / columns;
-    if (to <= 0) continue;
-    const auto first = static_cast<std::size_t>(std::max(std::floor(from / kPeakSeconds), 0.0));
-    const auto last = std::max(static_cast<std::size_t>(std::max(std::floor(to / kPeakSeconds), 0.0)), first + 1);
-    if (first >= available) break;
-    int low = 0;
-    int high = 0;
-    for (std::size_t i = first; i < std::min(last, available); ++i) {
-      low = std::min<int>(low, peaks[i].low);
-      high = std::max<int>(high, peaks[i].high);
-    }
-    const int peakTop = middle - static_cast<int>(std::lround(high * halfHeight / 32767));
-    const int bottom = middle - static_cast<int>(std::lround(low * halfHeight / 32767));
-    waveScratch_.push_back(QRect(x, peakTop, 1, std::max(bottom - peakTop, 0) + 1));
-  }
+  for (const WaveColumn& column : columnsScratch_) waveScratch_.push_back(QRect(column.x, column.top, 1, column.height));
   painter.setPen(Qt::NoPen);
   painter.setBrush(kWave);
   painter.drawRects(waveScratch_.data(), static_cast<int>(waveScratch_.size()));

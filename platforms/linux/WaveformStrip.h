@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "media/PlayerTimeline.h"
+#include "media/TimelineDrawing.h"
 #include "platforms/linux/AudioPeaks.h"
 
 namespace titrelle {
@@ -92,6 +93,7 @@ class WaveformStrip : public QWidget {
   std::vector<QRect> blocksScratch_;
   std::vector<QRect> labelsScratch_;
   std::vector<QRect> edgesScratch_;
+  std::vector<WaveColumn> columnsScratch_;
   std::vector<QRect> waveScratch_;  // the waveform's, one a column
   std::uint64_t paintCount_ = 0;
 

@@ -2,6 +2,8 @@
 
 #include "platforms/windows/Win32Api.h"
 
+#include "base/Cp936.h"
+
 namespace titrelle {
 
 namespace {
@@ -18,15 +20,9 @@ std::wstring WideFromCp936(std::string_view text) {
   return wide;
 }
 
-std::string Cp936FromWide(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(kCodePage, 0, text.data(), size, nullptr, 0, "?", nullptr);
-  if (length <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(kCodePage, 0, text.data(), size, bytes.data(), length, "?", nullptr);
-  return bytes;
-}
+// Through the core's codec, so that a character code page 936 lacks is one "?" as on Linux: the system's
+// own conversion gives two for a surrogate pair (an emoji) and a look-alike for others.
+std::string Cp936FromWide(std::wstring_view text) { return Cp936FromUtf8(Utf8FromWide(text)); }
 
 std::string Utf8FromWide(std::wstring_view text) {
   if (text.empty()) return {};

@@ -338,6 +338,14 @@ bool ReplacingKeepsIdentity(const fs::path& target) {
   return info.nNumberOfLinks <= 1;
 }
 
+// Whether another program holds the file open without letting it be deleted or renamed (a player, a virus
+// scanner): ReplaceFileW cannot move it then, and Wine's leaves a stray "rfXXXX.tmp" beside it on the way.
+bool HeldWithoutDeleteSharing(const fs::path& target) {
+  Handle file(CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr));
+  return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 }  // namespace
 
 bool WindowsFileSystem::Exists(const fs::path& path) const {
@@ -387,7 +395,8 @@ void WindowsFileSystem::SaveReplacing(const fs::path& path, std::string_view byt
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     ThrowCannotCreate(path, NotRegularFileReason(kFolderKind));
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) ThrowCannotCreate(path, ERROR_ACCESS_DENIED);
-  if (exists && !ReplacingKeepsIdentity(target)) return SaveInPlace(target, bytes);
+  if (exists && (!ReplacingKeepsIdentity(target) || HeldWithoutDeleteSharing(target)))
+    return SaveInPlace(target, bytes);
 
   TemporaryFile temporary(target);
   if (!temporary.Created()) {

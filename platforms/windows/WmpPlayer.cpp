@@ -8,6 +8,7 @@
 #include <wmp.h>
 #include <wmpids.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -250,6 +251,15 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
         ReleaseAndClear(connection_);
       }
     }
+    // The timeline reads the position only while there is media; a seek that fails leaves it where it was.
+    strip_ = std::make_unique<TimelineStrip>(
+        panel, [this] { return hasMedia_ ? CurrentPosition() : 0.0; },
+        [this](double seconds) {
+          try {
+            if (hasMedia_) SetCurrentPosition(seconds);
+          } catch (const Error&) {
+          }
+        });
     PlaceInPixels(0, 0, area.right, area.bottom, 32767, 32767);
   } catch (...) {
     Shutdown();
@@ -260,6 +270,7 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
 WmpPlayer::~WmpPlayer() { Shutdown(); }
 
 void WmpPlayer::Shutdown() {
+  strip_.reset();
   // Taking the control down: a step that fails leaves nothing else to do, so the results are not looked at.
   if (connection_ && cookie_) connection_->Unadvise(cookie_);
   ReleaseAndClear(connection_);
@@ -298,6 +309,7 @@ void WmpPlayer::SetURL(const std::filesystem::path& path) {
   // The control finds out too, later and in its own words; a name that is no file is known at once.
   std::error_code error;
   cannotOpen_ = !std::filesystem::is_regular_file(path, error);
+  strip_->Load(path);
 }
 
 void WmpPlayer::Stop() {
@@ -411,6 +423,16 @@ void WmpPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int cli
 }
 
 void WmpPlayer::PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
+  // The timeline takes the bottom of the picture's place, at the monitor's scale.
+  if (strip_) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const int dpi = forWindow ? static_cast<int>(forWindow(panel_)) : 96;
+    const int height = std::min(MulDiv(TimelineStrip::kHeight, dpi > 0 ? dpi : 96, 96), std::max(bottom - top, 0));
+    bottom -= height;
+    strip_->Place(left, bottom, right - left, height);
+  }
   Held<IOleInPlaceObject> inPlace;
   Check(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.Out())), "IOleInPlaceObject");
   const RECT position{left, top, right, bottom};

@@ -6,7 +6,10 @@
 
 #include "platforms/windows/Win32Api.h"
 
+#include <memory>
+
 #include "media/MediaPlayer.h"
+#include "platforms/windows/TimelineStrip.h"
 
 struct IOleObject;
 struct IWMPPlayer4;
@@ -38,6 +41,8 @@ class WmpPlayer : public MediaPlayer {
   void ShowSubtitles(const std::string&) override {}
   void ShowNothing() override {}
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
+  // The timeline under the picture (TimelineStrip.h) shows these lines and marks.
+  void SetTimeline(PlayerTimeline* timeline) override { strip_->SetTimeline(timeline); }
 
   // From the control's events.
   void PlayStateChanged(int state) {
@@ -63,6 +68,7 @@ class WmpPlayer : public MediaPlayer {
   bool cannotOpen_ = false;  // the last media given is no file the control can open
   int trackedState_ = 0;  // wmppsUndefined
   HRESULT playFailure_ = S_OK;  // how the control failed to play the media given last
+  std::unique_ptr<TimelineStrip> strip_;
 };
 
 }  // namespace titrelle

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Cp936.h"
+#include "base/Utf8Path.h"
 #include "document/Cp936Decoder.h"
 
 namespace titrelle {
@@ -155,9 +156,11 @@ TEST(StandardSubRipPath, StandardBeforeTheExtension) {
       {"movie", "movie.standard.srt"},
       {"/videos.d/movie", "/videos.d/movie.standard.srt"},
       {"\xE5\xBD\xB1\xE7\x89\x87.srt",
-       "\xE5\xBD\xB1\xE7\x89\x87.standard.srt"},  // 影片, the file system's UTF-8
+       "\xE5\xBD\xB1\xE7\x89\x87.standard.srt"},  // 影片
   };
-  for (const auto& c : cases) EXPECT_EQ(StandardSubRipPath(c.subtitle).string(), c.standard) << c.subtitle;
+  for (const auto& c : cases) {
+    EXPECT_EQ(StandardSubRipPath(PathFromUtf8(c.subtitle)), PathFromUtf8(c.standard)) << c.subtitle;
+  }
 }
 
 }  // namespace

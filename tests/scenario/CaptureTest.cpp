@@ -1,7 +1,5 @@
 // Capturing lines on the headless shell: the user marks a line with F9 and F10 while the video plays, types
 // its text and presses Enter; the subtitle file beside the video holds every committed line at once.
-#include <sys/stat.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -289,7 +287,7 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   TypeInInput("One");
   PressEnter();
   const std::string saved = FileBytes("movie.srt");
-  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0444), 0);
+  SetReadOnly("movie.srt", true);
 
   WaitMs(1000);
   PressF10();
@@ -305,7 +303,7 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   EXPECT_TRUE(MarkButtonsEnabled());  // the steps before the save stand
 
   // Once writable again, the next commit saves everything the views hold.
-  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0644), 0);
+  SetReadOnly("movie.srt", false);
   WaitMs(1000);
   PressF10();
   WaitMs(5);
@@ -329,7 +327,7 @@ TEST(CaptureClose, ClosingWhileSavesFailAsksFirstAndLosesNothingUnlessTheUserGoe
     world.TypeInInput("One");
     world.PressEnter();
     const std::string first = world.FileBytes("movie.srt");
-    ASSERT_EQ(chmod(world.Path("movie.srt").c_str(), 0444), 0);
+    world.SetReadOnly("movie.srt", true);
     world.WaitMs(1000);
     world.PressF10();
     world.TypeInInput("Two");
@@ -356,7 +354,7 @@ TEST(CaptureClose, ClosingWhileSavesFailAsksFirstAndLosesNothingUnlessTheUserGoe
     EXPECT_EQ(world.MessageBoxes().size(), boxesBefore + 4);  // the question, the failed save's report, the question
     EXPECT_EQ(world.FileBytes("movie.srt"), first);
 
-    ASSERT_EQ(chmod(world.Path("movie.srt").c_str(), 0644), 0);
+    world.SetReadOnly("movie.srt", false);
     const std::string views = world.Form().Document.TempRichEdit.Text();
     answer(finalAnswer);
     world.Window().Close();

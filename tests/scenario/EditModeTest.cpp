@@ -1,7 +1,5 @@
 // Edit mode on the headless shell: the user resumes a subtitle file, moves about in the user view, corrects
 // lines, and the subtitle file follows every change at once.
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
@@ -204,7 +202,7 @@ TEST_F(EditMode, ASelectionIsEditedUnlessItHoldsALineBreak) {
 TEST_F(EditMode, AFailingSaveWhileTypingIsReportedOnceAndMarkedUntilASaveSucceeds) {
   Resume();
   const std::string title = Window().Caption();
-  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0444), 0);
+  SetReadOnly("movie.srt", true);
   ClickUserViewLine(6, 3);
   TypeInUserView("abc");
   EXPECT_EQ(ErrorReports().size(), 1u);
@@ -212,7 +210,7 @@ TEST_F(EditMode, AFailingSaveWhileTypingIsReportedOnceAndMarkedUntilASaveSucceed
   EXPECT_EQ(FileBytes("movie.srt"), kFile);
   EXPECT_EQ(UserView().Line(6), "Twoabc");
 
-  ASSERT_EQ(chmod(Path("movie.srt").c_str(), 0644), 0);
+  SetReadOnly("movie.srt", false);
   TypeInUserView("d");
   EXPECT_EQ(ErrorReports().size(), 1u);
   EXPECT_EQ(Window().Caption(), title);

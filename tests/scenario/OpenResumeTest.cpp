@@ -1,7 +1,5 @@
 // Opening a video on the headless shell: the subtitle file beside it, the question when one exists, the
 // backup of a declined file and the resume of an accepted one.
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,7 +21,7 @@ using Open = Scenario;
 TEST_F(Open, AVideoWithoutASubtitleFileStartsAnEmptyDocument) {
   OpenVideo("movie.avi");
   EXPECT_TRUE(MessageBoxes().empty());
-  EXPECT_EQ(Form().Document.SubtitlePath, Path("movie.srt"));
+  EXPECT_EQ(Form().Document.SubtitlePath, File("movie.srt"));
   EXPECT_EQ(Player().URL(), Path("movie.avi"));
   EXPECT_EQ(UserView().Count(), 0);
   EXPECT_EQ(Form().Document.TempRichEdit.Count(), 0);
@@ -232,7 +230,7 @@ TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
 // again.
 TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
   WriteFile("movie.srt", kEarlierFile);
-  std::filesystem::create_directory(Path("movie.srt.bak"));
+  std::filesystem::create_directory(File("movie.srt.bak"));
   WriteFile("movie.srt.bak/keep", "a folder in the way");
   OpenVideo("movie.avi", kNo);
 
@@ -256,7 +254,7 @@ TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
 
   // Once the folder is out of the way the user opens the video again and declines: now it works. The line
   // the file refused would be lost by the open: the user is asked first, and goes on.
-  std::filesystem::remove_all(Path("movie.srt.bak"));
+  std::filesystem::remove_all(File("movie.srt.bak"));
   ws.messageBoxAnswers.push_back([](const MessageBoxRequest& question) {
     EXPECT_EQ(question.buttons, TryContinueCancelButtons());
     return 1;
@@ -284,7 +282,7 @@ TEST_F(Open, AFailingPlayerEndsTheOpenSilentlyAndTheUserMayTryAgain) {
   EXPECT_TRUE(Control("OpenButton").Enabled());
   OpenVideo("movie.avi");
   EXPECT_FALSE(Control("OpenButton").Enabled());
-  EXPECT_EQ(Form().Document.SubtitlePath, Path("movie.srt"));
+  EXPECT_EQ(Form().Document.SubtitlePath, File("movie.srt"));
 }
 
 }  // namespace
@@ -304,7 +302,9 @@ TEST(OpenUnderAnyName, EachVideoHasItsOwnSubtitleFileBesideIt) {
        "\xE7\x94\xB5\xE5\xBD\xB1 \xE7\xAC\xAC\xE4\xB8\x80\xE9\x9B\x86.srt"},
       {"\xED\x95\x9C\xEA\xB5\xAD.mp4", "\xED\x95\x9C\xEA\xB5\xAD.srt"},  // 한국: no code page 936 character
       {"caf\xC3\xA9 \xF0\x9F\x8E\xAC.mkv", "caf\xC3\xA9 \xF0\x9F\x8E\xAC.srt"},
-      {"it's \"q\" $x.mp4", "it's \"q\" $x.srt"},
+#ifndef _WIN32
+      {"it's \"q\" $x.mp4", "it's \"q\" $x.srt"},  // Windows takes no '"' in a name
+#endif
   };
   const std::string earlier =
       "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + ScenarioWorld::DefaultPrefix() + "Old</b>\r\n\r\n";
@@ -352,7 +352,7 @@ TEST(OpenGivenAtStart, OpensAsTheDialogWouldOrSaysTheVideoIsMissing) {
   world.WriteFile("movie.avi", "");
   world.WriteFile("movie.srt", "1\r\n00:00:01:000 --> 00:00:02:500\r\nHi\r\n\r\n");
   world.ws.messageBoxAnswers.push_back([](const MessageBoxRequest&) { return ScenarioWorld::kYes; });
-  world.Form().OpenVideoGivenAtStart(world.Path("movie.avi"));
+  world.Form().OpenVideoGivenAtStart(world.File("movie.avi"));
   ASSERT_EQ(world.MessageBoxes().size(), 1u);
   EXPECT_EQ(world.MessageBoxes()[0].icon, MessageIcon::Information);  // the question
   EXPECT_EQ(world.UserView().Line(2), "Hi");
@@ -361,8 +361,8 @@ TEST(OpenGivenAtStart, OpensAsTheDialogWouldOrSaysTheVideoIsMissing) {
   // A missing video is not found; a folder is said to be one (是文件夹), not reported missing.
   for (const bool folder : {false, true}) {
     ScenarioWorld missing;
-    if (folder) std::filesystem::create_directory(missing.Path("gone.avi"));
-    missing.Form().OpenVideoGivenAtStart(missing.Path("gone.avi"));
+    if (folder) std::filesystem::create_directory(missing.File("gone.avi"));
+    missing.Form().OpenVideoGivenAtStart(missing.File("gone.avi"));
     ASSERT_EQ(missing.ErrorReports().size(), 1u);
     const std::string report = missing.ErrorReports()[0];
     EXPECT_NE(report.find(missing.Shown("gone.avi")), std::string::npos);

@@ -1,7 +1,6 @@
 // Other writers of the subtitle file: another editor saving it between two commits, and a second running
 // copy of the program opening it.
-#include <unistd.h>
-
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +36,9 @@ std::unique_ptr<ScenarioWorld> TwoLinesThenAnotherEditorSaves() {
   world->WaitUntilOpened();
   world->PressF9();
   CommitNext(*world, "One");
-  EXPECT_EQ(::link(world->Path("movie.srt").c_str(), world->Path("movie.srt.link").c_str()), 0);
+  std::error_code linkError;
+  std::filesystem::create_hard_link(world->folder / "movie.srt", world->folder / "movie.srt.link", linkError);
+  EXPECT_FALSE(linkError) << linkError.message();
   CommitNext(*world, "Two");
   EXPECT_EQ(world->FileBytes("movie.srt"), world->Form().Document.TempRichEdit.Text());
   EXPECT_EQ(InformationBoxes(*world), 0u);

@@ -24,6 +24,7 @@
 
 #include "app/Unit1.h"
 #include "base/Cp936.h"
+#include "base/Utf8Path.h"
 #include "platforms/headless/HeadlessWindowSystem.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -40,7 +41,7 @@ class ScenarioWorld {
   explicit ScenarioWorld(bool start = true, std::shared_ptr<HeadlessDesktop> desktop = nullptr)
       : desktop_(desktop ? std::move(desktop) : std::make_shared<HeadlessDesktop>()), ws(desktop_) {
     // Every scenario runs where our users' videos are: in a folder with a Chinese name (视频 文件夹).
-    folder = root_.Path() / "\xE8\xA7\x86\xE9\xA2\x91 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9";
+    folder = root_.Path() / PathFromUtf8("\xE8\xA7\x86\xE9\xA2\x91 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9");
     std::filesystem::create_directory(folder);
     if (start) Start();
   }
@@ -64,22 +65,33 @@ class ScenarioWorld {
     if (!ws.Player()) throw std::runtime_error("the player is gone");
     return *ws.Player();
   }
-  std::string Path(const std::string& name) const { return (folder / name).string(); }
+  // The file `name` (UTF-8) in the folder, as UTF-8 text, the way the open dialog's answers give it.
+  std::string Path(const std::string& name) const { return Utf8FromPath(File(name)); }
+  std::filesystem::path File(const std::string& name) const { return folder / PathFromUtf8(name); }
   // The path as the program's messages show it (code page 936).
   std::string Shown(const std::string& name) const { return Cp936FromUtf8(Path(name)); }
 
   // --- Files ---
   void WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
     out << bytes;
   }
-  bool FileExists(const std::string& name) const { return std::filesystem::is_regular_file(folder / name); }
+  bool FileExists(const std::string& name) const { return std::filesystem::is_regular_file(File(name)); }
   std::string FileBytes(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
+    std::ifstream in(File(name), std::ios::binary);
     if (!in) return {};
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+  }
+
+  // Takes the right to write away from the file (its owner's included: the read-only attribute on Windows),
+  // or gives it back.
+  void SetReadOnly(const std::string& name, bool readOnly) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(File(name), readOnly ? perms::owner_read | perms::group_read | perms::others_read
+                                                      : perms::owner_read | perms::owner_write | perms::group_read |
+                                                            perms::others_read);
   }
 
   // --- Opening a video ---

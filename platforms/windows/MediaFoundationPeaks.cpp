@@ -1,0 +1,222 @@
+#include "platforms/windows/MediaFoundationPeaks.h"
+
+#include <mfapi.h>
+#include <mferror.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace titrelle {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr DWORD kAudio = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
+constexpr UINT kRunMessage = WM_APP + 1;
+constexpr double kHundredNanosecondsPerSecond = 1e7;
+
+// COM and Media Foundation for the life of one decoding, on the thread that decodes.
+class MediaFoundationScope {
+ public:
+  MediaFoundationScope()
+      : com_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))),
+        started_(SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE))) {}
+  ~MediaFoundationScope() {
+    if (started_) MFShutdown();
+    if (com_) CoUninitialize();
+  }
+  MediaFoundationScope(const MediaFoundationScope&) = delete;
+  MediaFoundationScope& operator=(const MediaFoundationScope&) = delete;
+  bool Started() const { return started_; }
+
+ private:
+  bool com_;
+  bool started_;
+};
+
+// The sound's length as the file states it; 0 when it does not.
+double StatedSeconds(IMFSourceReader& reader) {
+  PROPVARIANT value;
+  PropVariantInit(&value);
+  double seconds = 0;
+  if (SUCCEEDED(reader.GetPresentationAttribute(static_cast<DWORD>(MF_SOURCE_READER_MEDIASOURCE), MF_PD_DURATION,
+                                                &value)) &&
+      value.vt == VT_UI8) {
+    seconds = static_cast<double>(value.uhVal.QuadPart) / kHundredNanosecondsPerSecond;
+  }
+  PropVariantClear(&value);
+  return seconds;
+}
+
+// Asks the reader for 16-bit PCM, the channels and rate the sound has; false when it cannot give it.
+bool AskForPcm(IMFSourceReader& reader, UINT32& channels, UINT32& rate) {
+  ComPtr<IMFMediaType> wanted;
+  if (FAILED(MFCreateMediaType(&wanted)) || FAILED(wanted->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio)) ||
+      FAILED(wanted->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM)) ||
+      FAILED(wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16)) ||
+      FAILED(reader.SetCurrentMediaType(kAudio, nullptr, wanted.Get()))) {
+    return false;
+  }
+  ComPtr<IMFMediaType> given;
+  UINT32 bits = 0;
+  return SUCCEEDED(reader.GetCurrentMediaType(kAudio, &given)) &&
+         SUCCEEDED(given->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels)) &&
+         SUCCEEDED(given->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate)) &&
+         SUCCEEDED(given->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits)) && bits == 16 && channels > 0 &&
+         rate > 0;
+}
+
+}  // namespace
+
+AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
+                                   const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs) {
+  const MediaFoundationScope scope;
+  if (!scope.Started()) return AudioPeaksOutcome::kUnreadable;
+  ComPtr<IMFSourceReader> reader;
+  if (FAILED(MFCreateSourceReaderFromURL(path.c_str(), nullptr, &reader))) {
+    return cancel ? AudioPeaksOutcome::kCancelled : AudioPeaksOutcome::kUnreadable;
+  }
+  // Only the sound is read: every other stream is left undecoded.
+  reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
+  const HRESULT selected = reader->SetStreamSelection(kAudio, TRUE);
+  if (selected == MF_E_INVALIDSTREAMNUMBER) return AudioPeaksOutcome::kNoAudio;
+  UINT32 channels = 0;
+  UINT32 rate = 0;
+  if (FAILED(selected) || !AskForPcm(*reader.Get(), channels, rate)) return AudioPeaksOutcome::kUnreadable;
+  const double duration = StatedSeconds(*reader.Get());
+
+  PeakAccumulator peaks(static_cast<int>(rate));
+  std::int64_t samplesDecoded = 0;
+  std::size_t framesSkipped = 0;
+  using Clock = std::chrono::steady_clock;
+  auto lastDelivery = Clock::now();
+  const auto deliverChunk = [&](bool all) {
+    AudioPeaksChunk chunk = peaks.TakeFinished(all);
+    chunk.durationSeconds = duration;
+    chunk.framesSkipped = framesSkipped;
+    deliver(std::move(chunk));
+    lastDelivery = Clock::now();
+  };
+  // Where a frame may start: within the stated length (with a tenth to spare), and within what the sound
+  // decoded so far accounts for.
+  const auto latestStart = [&] {
+    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
+    return duration > 0 ? std::min(duration * 1.1 + 1, decoded) : decoded;
+  };
+
+  for (;;) {
+    if (cancel) return AudioPeaksOutcome::kCancelled;
+    DWORD flags = 0;
+    LONGLONG stamp = 0;
+    ComPtr<IMFSample> sample;
+    if (FAILED(reader->ReadSample(kAudio, 0, nullptr, &flags, &stamp, &sample))) {
+      // Sound that cannot be decoded at all is unreadable; one that breaks later ends where it breaks.
+      if (samplesDecoded == 0) return AudioPeaksOutcome::kUnreadable;
+      break;
+    }
+    if (flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+    if (!sample) continue;  // a gap in the stream: the next sample's stamp says where it goes on
+    const double seconds = static_cast<double>(stamp) / kHundredNanosecondsPerSecond;
+    if (seconds > latestStart()) {
+      ++framesSkipped;
+      continue;
+    }
+    peaks.FollowStamp(seconds);
+    ComPtr<IMFMediaBuffer> buffer;
+    BYTE* data = nullptr;
+    DWORD length = 0;
+    if (SUCCEEDED(sample->ConvertToContiguousBuffer(&buffer)) && SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
+      const std::size_t frames = length / (sizeof(std::int16_t) * channels);
+      peaks.AddInterleaved(reinterpret_cast<const std::int16_t*>(data), frames, static_cast<int>(channels));
+      buffer->Unlock();
+      samplesDecoded += static_cast<std::int64_t>(frames);
+    }
+    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+  }
+  deliverChunk(true);
+  return AudioPeaksOutcome::kDone;
+}
+
+AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged) : onChanged_(std::move(onChanged)) {
+  static const ATOM windowClass = [] {
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = &AudioPeaksLoader::WindowProcedure;
+    description.hInstance = GetModuleHandleW(nullptr);
+    description.lpszClassName = L"TitrelleAudioPeaks";
+    return RegisterClassExW(&description);
+  }();
+  window_ = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"", 0, 0, 0, 0, 0,
+                            HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+AudioPeaksLoader::~AudioPeaksLoader() {
+  StopJob();
+  // What the worker posted and the loop has not run yet goes unrun.
+  MSG message;
+  while (PeekMessageW(&message, window_, kRunMessage, kRunMessage, PM_REMOVE)) {
+    delete reinterpret_cast<std::function<void()>*>(message.lParam);
+  }
+  if (window_) DestroyWindow(window_);
+}
+
+LRESULT CALLBACK AudioPeaksLoader::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kRunMessage) return DefWindowProcW(window, message, wParam, lParam);
+  const std::unique_ptr<std::function<void()>> action(reinterpret_cast<std::function<void()>*>(lParam));
+  (*action)();
+  return 0;
+}
+
+void AudioPeaksLoader::Post(std::function<void()> action) {
+  auto* posted = new std::function<void()>(std::move(action));
+  if (!PostMessageW(window_, kRunMessage, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
+
+void AudioPeaksLoader::StopJob() {
+  if (!job_) return;
+  job_->cancel = true;
+  job_->thread.join();
+  job_.reset();
+}
+
+void AudioPeaksLoader::Load(const std::filesystem::path& path) {
+  StopJob();
+  ++generation_;
+  track_ = AudioPeakTrack{};
+  if (!path.empty()) {
+    track_.state = AudioPeakTrack::State::kReading;
+    job_ = std::make_unique<Job>();
+    Job* job = job_.get();
+    const std::uint64_t generation = generation_;
+    job_->thread = std::thread([this, job, path, generation] {
+      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
+        Post([this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); });
+      });
+      Post([this, generation, outcome] { Finish(generation, outcome); });
+    });
+  }
+  if (onChanged_) onChanged_();
+}
+
+void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
+  if (generation != generation_) return;  // from a file left since
+  track_.Add(std::move(chunk));
+  if (onChanged_) onChanged_();
+}
+
+void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
+  if (generation != generation_ || !track_.Finish(outcome)) return;
+  // The worker posted this as its last act: it has ended, or is a return away from it.
+  if (job_) {
+    job_->thread.join();
+    job_.reset();
+  }
+  if (onChanged_) onChanged_();
+}
+
+}  // namespace titrelle
