@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -110,6 +112,14 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
+  Timeline.OnDragged = [this](int timeLine, const DraggedTimes& times) { RetimeDraggedSubtitle(timeLine, times); };
+  Timeline.PlayHead = [this]() -> std::optional<double> {
+    try {
+      return WP->CurrentPosition();
+    } catch (const std::exception&) {
+      return std::nullopt;
+    }
+  };
   WP->SetTimeline(&Timeline);
   Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });

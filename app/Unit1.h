@@ -14,6 +14,7 @@
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
+#include "editing/CaretSubtitle.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
 #include "ui/KeyTable.h"
@@ -228,6 +229,10 @@ class TForm1 {
   // The subtitle under the caret, re-timed: one edge moved by `byMs`, or set to the player's position.
   void RetimeCaretSubtitle(bool end, long long byMs);
   void RetimeCaretSubtitleFromPosition(bool end);
+  // The line dragged on the timeline (its time line at `timeLine`) re-timed to where it landed.
+  void RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times);
+  // One subtitle's new times as one command; an end not after the start is refused with a word.
+  void RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times);
   // The subtitle under the caret, gone from both views and the file; the others keep their numbers.
   void DeleteCaretSubtitle();
   void UserRichEditChange();

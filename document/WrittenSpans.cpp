@@ -27,6 +27,7 @@ std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
   std::vector<TimelineSpan> spans;
   std::string_view previousLine;
   int timeLines = 0;
+  int lineIndex = 0;
   std::size_t start = 0;
   while (start < fileViewText.size()) {
     std::size_t stop = fileViewText.find("\r\n", start);
@@ -39,11 +40,13 @@ std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
         span.startSeconds = static_cast<double>(times->start.Seconds());
         span.endSeconds = static_cast<double>(times->end.Seconds());
         if (!ReadNumber(previousLine, span.number)) span.number = timeLines;
+        span.timeLine = lineIndex;
         spans.push_back(span);
       }
     }
     previousLine = line;
     start = stop + 2;
+    ++lineIndex;
   }
   return spans;
 }

@@ -41,6 +41,21 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
       SubtitleTime::FromMilliseconds(std::max(edge.Milliseconds() + byMs, 0LL));
   if (!moved || *moved == edge) return;
   edge = *moved;
+  RetimeSubtitle(*subtitle, times);
+}
+
+void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
+  // The line dragged is the group whose time line stands there, as long as it still holds the times shown.
+  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, timeLine);
+  if (!subtitle || subtitle->timeLine != timeLine) return;
+  const std::optional<SubtitleTime> start = SubtitleTime::FromMilliseconds(times.startMs);
+  const std::optional<SubtitleTime> end = SubtitleTime::FromMilliseconds(times.endMs);
+  if (!start || !end) return;
+  RetimeSubtitle(*subtitle, SubtitleTimes{*start, *end});
+}
+
+void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times) {
+  if (times == subtitle.times) return;
   if (times.end.Milliseconds() <= times.start.Milliseconds()) {
     ShowNotice(kEndNotAfterStart);
     return;
@@ -50,11 +65,11 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
   // F8 goes on where the last subtitle now ends.
   long double continuePosition = Session.ContinuePosition;
   std::string continueStartText = Session.ContinueStartText;
-  if (end && IsLastSubtitle(Document.TempRichEdit, *subtitle)) {
+  if (times.end != subtitle.times.end && IsLastSubtitle(Document.TempRichEdit, subtitle)) {
     continuePosition = times.end.Seconds();
     continueStartText = times.end.Text(TimeLayout::Program);
   }
-  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->timeLine, 1);
+  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle.timeLine, 1);
   command->Do(line, line, continuePosition, continueStartText);
   Document.History.Done(std::move(command));
   HistoryActed();

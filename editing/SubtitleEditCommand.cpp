@@ -53,6 +53,13 @@ void SubtitleEditCommand::Apply(bool undo) {
   } else {
     fileView_.Redo(form_.Document.TempRichEdit);
   }
+  // While capturing (a line dragged on the timeline, a change undone after F8) the boxes and the marks are
+  // the line being captured: they stay, and the hidden view's caret goes back to its end, where commits
+  // leave it.
+  if (!form_.UserRichEdit->Visible()) {
+    form_.UserRichEdit->CaretToEnd();
+    return;
+  }
   // The caret stands on the first line changed: the boxes and the replayed stretch follow what it holds now.
   // A line whose times do not read leaves the boxes as they were.
   try {
