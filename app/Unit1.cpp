@@ -121,6 +121,14 @@ TForm1::TForm1(WindowSystem& windowSystem)
     }
   };
   WP->SetTimeline(&Timeline);
+  Bar = Ws.CreateWorkbenchBar(*Form);
+  if (Bar) {
+    Bar->OnUndo = [this] { UndoDocument(); };
+    Bar->OnRedo = [this] { RedoDocument(); };
+    Bar->OnKeyHelp = [this] { ShowKeyHelp(); };
+  }
+  Document.History.OnChanged = [this] { ShowHistoryState(); };
+  ShowHistoryState();
   Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
   Ws.AfterEachEvent = [this] {
@@ -135,6 +143,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
 TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
   if (WP) WP->SetTimeline(nullptr);
+  Document.History.OnChanged = nullptr;
+  Bar.reset();
   if (WP) WP->SetOnStateChange(nullptr);
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;

@@ -20,6 +20,7 @@
 #include "ui/KeyTable.h"
 #include "ui/Window.h"
 #include "ui/WindowSystem.h"
+#include "ui/WorkbenchBar.h"
 
 // The windows are no plain algorithm's business: see CMakeLists.txt.
 #ifdef TITRELLE_PLAIN_ALGORITHMS
@@ -112,6 +113,8 @@ class TForm1 {
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
+  // The workbench's bar (undo, redo, key help), where the window system gives the window one.
+  std::unique_ptr<WorkbenchBar> Bar;
   // The position clock: it rings when something is due (capture/ClockPlan.h) and after every event.
   std::unique_ptr<WakeUpTimer> Timer1;
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
@@ -158,6 +161,11 @@ class TForm1 {
   // document's; once the user has typed there, the view's own.
   std::uint64_t FileViewRevisionAfterHistory = 0;
   void HistoryActed();
+  // The document's history, from the keys and the workbench's buttons alike.
+  void UndoDocument();
+  void RedoDocument();
+  void ShowHistoryState();  // the buttons follow what can be undone and redone
+  void ShowKeyHelp();       // every key of the key table, in the program's words
   // The player, from the keyboard: play or pause; a step back or forward, within the video.
   void TogglePlay();
   void StepPlayer(long double seconds);
@@ -235,6 +243,8 @@ class TForm1 {
   void RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times);
   // The subtitle under the caret, gone from both views and the file; the others keep their numbers.
   void DeleteCaretSubtitle();
+  // An empty subtitle after the one under the caret, timed in the gap to the next; the caret on its text.
+  void InsertSubtitleAfterCaret();
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();

@@ -18,8 +18,11 @@ void Become(PiecesChange& change, const std::string& text) {
 
 }  // namespace
 
-SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count)
+SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count, int caretLine)
     : form_(form),
+      first_(first),
+      count_(count),
+      caretLine_(caretLine),
       fileView_(PiecesChange::Before(form.Document.TempRichEdit, first, count)),
       userView_(PiecesChange::Before(form.UserViewSnapshot, first, count)),
       before_{form.Session.ContinuePosition, form.Session.ContinueStartText} {}
@@ -42,6 +45,9 @@ void SubtitleEditCommand::Apply(bool undo) {
       userView_.Undo(form_.UserViewSnapshot);
     } else {
       userView_.Redo(form_.UserViewSnapshot);
+      // The view puts its caret where a replacement starts: a line put back as it stands takes it there.
+      if (caretLine_ >= 0 && caretLine_ != userView_.first && caretLine_ < form_.UserViewSnapshot.PieceCount())
+        form_.UserRichEdit->ReplaceLines(caretLine_, 1, std::string(form_.UserViewSnapshot.PiecesView(caretLine_, 1)));
     }
   }
   const Continuation& continuation = undo ? before_ : after_;
