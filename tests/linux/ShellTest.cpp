@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTranslator>
 #include <QtTest/QTest>
@@ -31,6 +32,7 @@
 #include "platforms/linux/WaveformStrip.h"
 #include "style/StyleStrings.h"
 #include "ui/Controls.h"
+#include "ui/KeyTable.h"
 
 namespace titrelle {
 namespace {
@@ -311,7 +313,8 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
 }
 
 // A real drag of a line's end on the timeline re-times it on disk, snapping to the play head; the workbench's
-// buttons follow the history, and Ctrl+Z and the redo button take the drag back and do it again.
+// buttons follow the history, and Ctrl+Z and the redo button take the drag back and do it again; F1 shows
+// the key help.
 TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
   TestFolder folder;
   const std::filesystem::path subtitles = folder.Path() / "clip.srt";
@@ -369,6 +372,17 @@ TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
       << ReadBytes(subtitles);
   EXPECT_TRUE(undo->isEnabled());
   EXPECT_FALSE(redo->isEnabled());
+
+  // F1 shows the key help: a row for every key of the key table.
+  int rows = -1;
+  answers.Add([](QWidget* modal) { return modal->objectName() == "KeyHelp"; },
+              [&rows](QWidget* modal) {
+                rows = modal->findChild<QTableWidget*>("KeyHelpTable")->rowCount();
+                static_cast<QDialog*>(modal)->reject();
+              });
+  ASSERT_TRUE(Xdotool({"key", "F1"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return answers.AllGiven(); }, kDesktopWaitMs));
+  EXPECT_EQ(rows, static_cast<int>(KeyHelpLines().size()));
 }
 
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the
