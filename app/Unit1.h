@@ -254,6 +254,9 @@ class TForm1 {
   Listing UserViewSnapshot;
   bool RestoringUserView = false;
   void RefreshUserViewSnapshot();  // from the whole view, for changes the snapshot cannot follow
+  // Before a command replaces lines of both views: whether the snapshot holds as many lines as the file view
+  // (read anew from the view when it does not).
+  bool SnapshotHoldsTheFileViewsLines();
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

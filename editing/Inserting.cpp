@@ -31,9 +31,7 @@ int SubtitleNumber(const Listing& fileView, const CaretSubtitle& subtitle) {
 
 void TForm1::InsertSubtitleAfterCaret() {
   const Listing& fileView = Document.TempRichEdit;
-  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) RefreshUserViewSnapshot();
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) return;
+  if (!SnapshotHoldsTheFileViewsLines()) return;
   const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
   if (!subtitle) return;
   const std::optional<CaretSubtitle> next = NextSubtitle(fileView, *subtitle);
@@ -48,17 +46,14 @@ void TForm1::InsertSubtitleAfterCaret() {
   // The new group goes before the line that follows the caret's group (the next group's first, or the empty
   // piece after the final break); a group that ends the text without its blank line gets one first.
   const int pieces = fileView.PieceCount();
-  int at = subtitle->end;
-  int groupFirst = at;
+  const bool followed = subtitle->end < pieces;
+  const int at = followed ? subtitle->end : pieces - 1;
+  const int groupFirst = followed ? at : at + (fileView.PiecesView(at, 1).empty() ? 1 : 2);
   const auto lines = [&](const Listing& listing, const std::string& text) {
     const std::string old(listing.PiecesView(at, 1));
-    if (subtitle->end < pieces) return group + text + "\r\n\r\n" + old;
+    if (followed) return group + text + "\r\n\r\n" + old;
     return old + (old.empty() ? "\r\n" : "\r\n\r\n") + group + text + "\r\n\r\n";
   };
-  if (subtitle->end >= pieces) {
-    at = pieces - 1;
-    groupFirst = at + (fileView.PiecesView(at, 1).empty() ? 1 : 2);
-  }
   const std::string fileViewText = lines(fileView, styledText);
   const std::string userViewText = lines(UserViewSnapshot, "");
   // F8 goes on after the new subtitle when it is the last.

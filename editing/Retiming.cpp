@@ -54,8 +54,14 @@ void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
   RetimeSubtitle(*subtitle, SubtitleTimes{*start, *end});
 }
 
+bool TForm1::SnapshotHoldsTheFileViewsLines() {
+  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
+  if (UserViewSnapshot.PieceCount() != Document.TempRichEdit.PieceCount()) RefreshUserViewSnapshot();
+  return UserViewSnapshot.PieceCount() == Document.TempRichEdit.PieceCount();
+}
+
 void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times) {
-  if (times == subtitle.times) return;
+  if (times == subtitle.times || !SnapshotHoldsTheFileViewsLines()) return;
   if (times.end.Milliseconds() <= times.start.Milliseconds()) {
     ShowNotice(kEndNotAfterStart);
     return;
@@ -77,9 +83,7 @@ void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& 
 
 void TForm1::DeleteCaretSubtitle() {
   const Listing& fileView = Document.TempRichEdit;
-  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) RefreshUserViewSnapshot();
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) return;
+  if (!SnapshotHoldsTheFileViewsLines()) return;
   const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
   if (!subtitle) return;
   // The group goes with its blank line: the first line after it takes its place, or, at the end, the text
