@@ -112,7 +112,9 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
-  Timeline.OnDragged = [this](int timeLine, const DraggedTimes& times) { RetimeDraggedSubtitle(timeLine, times); };
+  Timeline.OnDragged = [this](int timeLine, const DraggedTimes& times) {
+    RetimeDraggedSubtitle(timeLine, times);
+  };
   Timeline.PlayHead = [this]() -> std::optional<double> {
     try {
       return WP->CurrentPosition();

@@ -69,8 +69,9 @@ void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::ve
     landed.dragged = true;
     if (std::max(landed.startSeconds, landed.endSeconds) >= fromSeconds &&
         std::min(landed.startSeconds, landed.endSeconds) <= toSeconds) {
-      const auto at = std::upper_bound(spans.begin(), spans.end(), landed.startSeconds,
-                                       [](double start, const TimelineSpan& span) { return start < span.startSeconds; });
+      const auto at =
+          std::upper_bound(spans.begin(), spans.end(), landed.startSeconds,
+                           [](double start, const TimelineSpan& span) { return start < span.startSeconds; });
       spans.insert(at, std::move(landed));
     }
   }
@@ -115,7 +116,8 @@ DraggedTimes CaptureTimeline::Land(double seconds) {
   const double reach = kSnapColumns * drag.secondsPerColumn;
   targetsScratch_.clear();
   for (const bool end : {false, true}) {
-    if ((end && drag.part == TimelineGrab::StartEdge) || (!end && drag.part == TimelineGrab::EndEdge)) continue;
+    if ((end && drag.part == TimelineGrab::StartEdge) || (!end && drag.part == TimelineGrab::EndEdge))
+      continue;
     const double near = static_cast<double>(end ? endMs : startMs) / 1000 + moved;
     spans_.Between(near - reach, near + reach, nearScratch_);
     for (const TimelineSpan& span : nearScratch_) {

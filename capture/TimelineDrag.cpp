@@ -30,7 +30,8 @@ SpanGrab GrabAmong(std::span<const TimelineSpan> spans, double seconds, double s
   for (std::size_t i = 0; i < spans.size(); ++i) {
     const TimelineSpan& span = spans[i];
     // Inside a block, its edge's reach stops short of its middle third.
-    const double inside = std::min(kEdgeGrabColumns * secondsPerColumn, (span.endSeconds - span.startSeconds) / 3);
+    const double inside =
+        std::min(kEdgeGrabColumns * secondsPerColumn, (span.endSeconds - span.startSeconds) / 3);
     const double outside = kEdgeGrabColumns * secondsPerColumn;
     const struct {
       double at;

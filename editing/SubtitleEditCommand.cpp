@@ -46,8 +46,10 @@ void SubtitleEditCommand::Apply(bool undo) {
     } else {
       userView_.Redo(form_.UserViewSnapshot);
       // The view puts its caret where a replacement starts: a line put back as it stands takes it there.
-      if (caretLine_ >= 0 && caretLine_ != userView_.first && caretLine_ < form_.UserViewSnapshot.PieceCount())
-        form_.UserRichEdit->ReplaceLines(caretLine_, 1, std::string(form_.UserViewSnapshot.PiecesView(caretLine_, 1)));
+      if (caretLine_ >= 0 && caretLine_ != userView_.first &&
+          caretLine_ < form_.UserViewSnapshot.PieceCount())
+        form_.UserRichEdit->ReplaceLines(caretLine_, 1,
+                                         std::string(form_.UserViewSnapshot.PiecesView(caretLine_, 1)));
     }
   }
   const Continuation& continuation = undo ? before_ : after_;

@@ -83,7 +83,8 @@ constexpr KeyBinding kTable[] = {
     {vk::Delete, kCtrl | kShift, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::DeleteSubtitle,
      "DeleteSubtitle", "\xC9\xBE\xB3\xFD\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xB5\xC4\xD7\xD6\xC4\xBB"},
     // 在光标所在字幕之后插入一条空字幕: held down, it would add one after another
-    {vk::Insert, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::InsertSubtitle, "InsertSubtitle",
+    {vk::Insert, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::InsertSubtitle,
+     "InsertSubtitle",
      "\xD4\xDA\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xD6\xAE\xBA\xF3\xB2\xE5\xC8\xEB\xD2\xBB"
      "\xCC\xF5\xBF\xD5\xD7\xD6\xC4\xBB"},
     // 显示按键帮助

@@ -32,8 +32,9 @@ void ShowKeyHelpDialog(QWidget* parent, const std::vector<std::string>& lines) {
     const std::string& line = lines[static_cast<std::size_t>(row)];
     const std::size_t tab = line.find('\t');
     table->setItem(row, 0, new QTableWidgetItem(QStringFromCp936(line.substr(0, tab))));
-    table->setItem(row, 1,
-                   new QTableWidgetItem(tab == std::string::npos ? QString() : QStringFromCp936(line.substr(tab + 1))));
+    table->setItem(
+        row, 1,
+        new QTableWidgetItem(tab == std::string::npos ? QString() : QStringFromCp936(line.substr(tab + 1))));
   }
   table->resizeColumnsToContents();
   table->horizontalHeader()->setStretchLastSection(true);

@@ -18,9 +18,9 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "platforms/linux/KeyHelpDialog.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
-#include "platforms/linux/KeyHelpDialog.h"
 #include "platforms/linux/QtWindow.h"
 #include "platforms/linux/WaveformStrip.h"
 #include "platforms/linux/WorkbenchBar.h"
@@ -135,7 +135,9 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
   if (PlayerPanel* panel = player->Panel()) {
     WaveformStrip* strip = panel->ReleaseStrip();
     // A line dragged on it changes the document: through the program's dispatch, as every event.
-    if (strip) strip->SetDispatch([this](const std::function<void()>& handler) { DispatchEvent(*this, handler); });
+    if (strip) {
+      strip->SetDispatch([this](const std::function<void()>& handler) { DispatchEvent(*this, handler); });
+    }
     qtWindow->OpenWorkbench(strip);
   }
   return player;
@@ -216,6 +218,8 @@ std::unique_ptr<WorkbenchBar> QtWindowSystem::CreateWorkbenchBar(Window& window)
   return std::make_unique<QtWorkbenchBar>(*this, bar);
 }
 
-void QtWindowSystem::ShowKeyHelp(const std::vector<std::string>& lines) { ShowKeyHelpDialog(DialogParent(), lines); }
+void QtWindowSystem::ShowKeyHelp(const std::vector<std::string>& lines) {
+  ShowKeyHelpDialog(DialogParent(), lines);
+}
 
 }  // namespace titrelle

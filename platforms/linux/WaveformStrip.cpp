@@ -320,9 +320,9 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     if (wide > 2) edgesScratch_.push_back(QRect(right - 1, ruler, 1, below));
   }
   painter.setPen(Qt::NoPen);
-  for (const auto& [rects, colour] : {std::pair{&blocksScratch_, kSpanFill}, std::pair{&draggedScratch_, kDraggedFill},
-                                      std::pair{&labelsScratch_, kSpanLabel},
-                                      std::pair{&edgesScratch_, kSpanEdge}}) {
+  for (const auto& [rects, colour] :
+       {std::pair{&blocksScratch_, kSpanFill}, std::pair{&draggedScratch_, kDraggedFill},
+        std::pair{&labelsScratch_, kSpanLabel}, std::pair{&edgesScratch_, kSpanEdge}}) {
     painter.setBrush(colour);
     painter.drawRects(rects->data(), static_cast<int>(rects->size()));
   }

@@ -10,8 +10,8 @@ namespace titrelle {
 
 namespace {
 
-const char kUndoText[] = "\xB3\xB7\xCF\xFA";                  // 撤销
-const char kRedoText[] = "\xD6\xD8\xD7\xF6";                  // 重做
+const char kUndoText[] = "\xB3\xB7\xCF\xFA";                     // 撤销
+const char kRedoText[] = "\xD6\xD8\xD7\xF6";                     // 重做
 const char kKeyHelpText[] = "\xB0\xB4\xBC\xFC\xB0\xEF\xD6\xFA";  // 按键帮助
 
 QPushButton* BarButton(QWidget* parent, const char* name, const char* caption, const char* key) {
@@ -48,7 +48,8 @@ QtWorkbenchBar::QtWorkbenchBar(WindowSystem& system, WorkbenchBarWidget* widget)
   clicks_ = {
       QObject::connect(widget->UndoButton(), &QPushButton::clicked, widget, fire(&WorkbenchBar::OnUndo)),
       QObject::connect(widget->RedoButton(), &QPushButton::clicked, widget, fire(&WorkbenchBar::OnRedo)),
-      QObject::connect(widget->KeyHelpButton(), &QPushButton::clicked, widget, fire(&WorkbenchBar::OnKeyHelp)),
+      QObject::connect(widget->KeyHelpButton(), &QPushButton::clicked, widget,
+                       fire(&WorkbenchBar::OnKeyHelp)),
   };
   ShowHistory(false, false);
 }

@@ -324,7 +324,9 @@ TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
   ModalAnswers answers;
   answers.ChooseFile(folder.Video());
   answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
-              [](QWidget*) { XdotoolInBackground({"key", "Return"}); });
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
   static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
   ASSERT_TRUE(ProcessEventsUntil(
       [&] { return form.Session.EditMode == 1 && form.Session.PendingSeek == 0 && answers.AllGiven(); },

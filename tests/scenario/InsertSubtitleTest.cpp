@@ -37,7 +37,8 @@ TEST(InsertSubtitle, InsertAddsAnEmptySubtitleInTheGapAfterTheCaretsOne) {
       {"a gap of half a second is filled", kOne + kTwo + kThree, 2, kOne, kTwo + kThree,
        "2\r\n00:00:02:500 --> 00:00:03:000", 6},
       {"a long gap gives two seconds", kOne + Group("2", "00:00:03:000 --> 00:00:09:000", "Two"), 6,
-       kOne + Group("2", "00:00:03:000 --> 00:00:09:000", "Two"), "", "3\r\n00:00:09:000 --> 00:00:11:000", 10},
+       kOne + Group("2", "00:00:03:000 --> 00:00:09:000", "Two"), "", "3\r\n00:00:09:000 --> 00:00:11:000",
+       10},
       {"no room before the next: two seconds all the same", kOne + kCloseTwo, 1, kOne, kCloseTwo,
        "2\r\n00:00:02:500 --> 00:00:04:500", 6},
       {"after a last group without its blank line", kOne + kTwoUnclosed, 6, kOne + kTwoUnclosed + "\r\n", "",
@@ -65,8 +66,9 @@ TEST(InsertSubtitle, InsertAddsAnEmptySubtitleInTheGapAfterTheCaretsOne) {
     // The caret waits on the new text line, and what is typed there is the new subtitle's text.
     EXPECT_EQ(world.UserView().CaretLine(), c.textLine);
     world.TypeInUserView("New");
-    EXPECT_EQ(world.FileBytes("movie.srt"),
-              c.before + Inserted(c.inserted.substr(0, split), c.inserted.substr(split + 2), "New") + c.after);
+    EXPECT_EQ(
+        world.FileBytes("movie.srt"),
+        c.before + Inserted(c.inserted.substr(0, split), c.inserted.substr(split + 2), "New") + c.after);
     EXPECT_EQ(world.UserView().Line(c.textLine), "New");
   }
 }
