@@ -57,11 +57,10 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
         return false;
       // The key is the history's, whether or not there is anything to take back.
       if (command == KeyCommand::Undo) {
-        Document.History.Undo();
+        UndoDocument();
       } else {
-        Document.History.Redo();
+        RedoDocument();
       }
-      HistoryActed();
       return true;
     case KeyCommand::PlayPause:
       TogglePlay();
@@ -99,11 +98,33 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
     case KeyCommand::DeleteSubtitle:
       DeleteCaretSubtitle();
       return true;
+    case KeyCommand::InsertSubtitle:
+      InsertSubtitleAfterCaret();
+      return true;
+    case KeyCommand::KeyHelp:
+      ShowKeyHelp();
+      return true;
   }
   return false;
 }
 
 void TForm1::HistoryActed() { FileViewRevisionAfterHistory = Document.TempRichEdit.Revision(); }
+
+void TForm1::UndoDocument() {
+  Document.History.Undo();
+  HistoryActed();
+}
+
+void TForm1::RedoDocument() {
+  Document.History.Redo();
+  HistoryActed();
+}
+
+void TForm1::ShowHistoryState() {
+  if (Bar) Bar->ShowHistory(Document.History.CanUndo(), Document.History.CanRedo());
+}
+
+void TForm1::ShowKeyHelp() { Ws.ShowKeyHelp(KeyHelpLines()); }
 
 // A player that refuses a call stays as it was; the status line shows what it reports.
 void TForm1::TogglePlay() {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -112,7 +114,25 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
+  Timeline.OnDragged = [this](int timeLine, const DraggedTimes& times) {
+    RetimeDraggedSubtitle(timeLine, times);
+  };
+  Timeline.PlayHead = [this]() -> std::optional<double> {
+    try {
+      return WP->CurrentPosition();
+    } catch (const std::exception&) {
+      return std::nullopt;
+    }
+  };
   WP->SetTimeline(&Timeline);
+  Bar = Ws.CreateWorkbenchBar(*Form);
+  if (Bar) {
+    Bar->OnUndo = [this] { UndoDocument(); };
+    Bar->OnRedo = [this] { RedoDocument(); };
+    Bar->OnKeyHelp = [this] { ShowKeyHelp(); };
+  }
+  Document.History.OnChanged = [this] { ShowHistoryState(); };
+  ShowHistoryState();
   Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
   Ws.AfterEachEvent = [this] {
@@ -127,6 +147,8 @@ TForm1::TForm1(WindowSystem& windowSystem)
 TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
   if (WP) WP->SetTimeline(nullptr);
+  Document.History.OnChanged = nullptr;
+  Bar.reset();
   if (WP) WP->SetOnStateChange(nullptr);
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;

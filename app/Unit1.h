@@ -14,11 +14,13 @@
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
+#include "editing/CaretSubtitle.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
 #include "ui/KeyTable.h"
 #include "ui/Window.h"
 #include "ui/WindowSystem.h"
+#include "ui/WorkbenchBar.h"
 
 // The windows are no plain algorithm's business: see CMakeLists.txt.
 #ifdef TITRELLE_PLAIN_ALGORITHMS
@@ -110,6 +112,8 @@ class TForm1 {
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
+  // The workbench's bar (undo, redo, key help), where the window system gives the window one.
+  std::unique_ptr<WorkbenchBar> Bar;
   // The position clock: it rings when something is due (capture/ClockPlan.h) and after every event.
   std::unique_ptr<WakeUpTimer> Timer1;
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
@@ -156,6 +160,11 @@ class TForm1 {
   // document's; once the user has typed there, the view's own.
   std::uint64_t FileViewRevisionAfterHistory = 0;
   void HistoryActed();
+  // The document's history, from the keys and the workbench's buttons alike.
+  void UndoDocument();
+  void RedoDocument();
+  void ShowHistoryState();  // the buttons follow what can be undone and redone
+  void ShowKeyHelp();       // every key of the key table, in the program's words
   // The player, from the keyboard: play or pause; a step back or forward, within the video.
   void TogglePlay();
   void StepPlayer(long double seconds);
@@ -227,8 +236,14 @@ class TForm1 {
   // The subtitle under the caret, re-timed: one edge moved by `byMs`, or set to the player's position.
   void RetimeCaretSubtitle(bool end, long long byMs);
   void RetimeCaretSubtitleFromPosition(bool end);
+  // The line dragged on the timeline (its time line at `timeLine`) re-timed to where it landed.
+  void RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times);
+  // One subtitle's new times as one command; an end not after the start is refused with a word.
+  void RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times);
   // The subtitle under the caret, gone from both views and the file; the others keep their numbers.
   void DeleteCaretSubtitle();
+  // An empty subtitle after the one under the caret, timed in the gap to the next; the caret on its text.
+  void InsertSubtitleAfterCaret();
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();
@@ -238,6 +253,9 @@ class TForm1 {
   Listing UserViewSnapshot;
   bool RestoringUserView = false;
   void RefreshUserViewSnapshot();  // from the whole view, for changes the snapshot cannot follow
+  // Before a command replaces lines of both views: whether the snapshot holds as many lines as the file view
+  // (read anew from the view when it does not).
+  bool SnapshotHoldsTheFileViewsLines();
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

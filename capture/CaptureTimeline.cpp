@@ -1,5 +1,8 @@
 #include "capture/CaptureTimeline.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/Unit1.h"
 #include "document/TimeLine.h"
 #include "document/UserViewDerivation.h"
@@ -29,14 +32,101 @@ CaptureTimeline::~CaptureTimeline() { document_.StopListening(listener_); }
 
 TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart, session_.MarkEnd); }
 
+void CaptureTimeline::ReadSpans() {
+  if (read_) return;
+  spans_.Assign(ReadWrittenSpans(document_.Subtitles()));
+  read_ = true;
+}
+
 void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) {
-  if (!read_) {
-    spans_.Assign(ReadWrittenSpans(document_.Subtitles()));
-    read_ = true;
-  }
+  ReadSpans();
   spans_.Between(fromSeconds, toSeconds, spans);
+  if (drag_) {
+    // The dragged line shows where it would land, in its place by start.
+    std::erase_if(spans, [&](const TimelineSpan& span) { return span.timeLine == drag_->span.timeLine; });
+    TimelineSpan landed = drag_->span;
+    landed.startSeconds = static_cast<double>(drag_->landing.startMs) / 1000;
+    landed.endSeconds = static_cast<double>(drag_->landing.endMs) / 1000;
+    landed.dragged = true;
+    if (std::max(landed.startSeconds, landed.endSeconds) >= fromSeconds &&
+        std::min(landed.startSeconds, landed.endSeconds) <= toSeconds) {
+      const auto at =
+          std::upper_bound(spans.begin(), spans.end(), landed.startSeconds,
+                           [](double start, const TimelineSpan& span) { return start < span.startSeconds; });
+      spans.insert(at, std::move(landed));
+    }
+  }
   // Plain only for the lines asked for: a view shows a few of them at a time.
   for (TimelineSpan& span : spans) span.text = PlainSpanText(span.text);
 }
+
+SpanGrab CaptureTimeline::GrabNear(double seconds, double secondsPerColumn) {
+  ReadSpans();
+  const double reach = kEdgeGrabColumns * secondsPerColumn;
+  spans_.Between(seconds - reach, seconds + reach, nearScratch_);
+  return GrabAmong(nearScratch_, seconds, secondsPerColumn);
+}
+
+TimelineGrab CaptureTimeline::GrabAt(double seconds, double secondsPerColumn) {
+  if (drag_) return drag_->part;
+  return GrabNear(seconds, secondsPerColumn).part;
+}
+
+bool CaptureTimeline::PressAt(double seconds, double secondsPerColumn) {
+  drag_.reset();
+  if (!(secondsPerColumn > 0)) return false;
+  const SpanGrab grab = GrabNear(seconds, secondsPerColumn);
+  if (grab.part == TimelineGrab::None) return false;
+  Drag drag;
+  drag.part = grab.part;
+  drag.span = nearScratch_[grab.index];
+  drag.pressSeconds = seconds;
+  drag.secondsPerColumn = secondsPerColumn;
+  drag.revision = document_.TempRichEdit.Revision();
+  drag.landing = {std::llround(drag.span.startSeconds * 1000), std::llround(drag.span.endSeconds * 1000)};
+  drag_ = std::move(drag);
+  return true;
+}
+
+DraggedTimes CaptureTimeline::Land(double seconds) {
+  const Drag& drag = *drag_;
+  const long long startMs = std::llround(drag.span.startSeconds * 1000);
+  const long long endMs = std::llround(drag.span.endSeconds * 1000);
+  const double moved = seconds - drag.pressSeconds;
+  // What the moved edges could snap to: the other lines' edges near where they would land, the play head.
+  const double reach = kSnapColumns * drag.secondsPerColumn;
+  targetsScratch_.clear();
+  for (const bool end : {false, true}) {
+    if ((end && drag.part == TimelineGrab::StartEdge) || (!end && drag.part == TimelineGrab::EndEdge))
+      continue;
+    const double near = static_cast<double>(end ? endMs : startMs) / 1000 + moved;
+    spans_.Between(near - reach, near + reach, nearScratch_);
+    for (const TimelineSpan& span : nearScratch_) {
+      if (span.timeLine == drag.span.timeLine) continue;
+      targetsScratch_.push_back(span.startSeconds);
+      targetsScratch_.push_back(span.endSeconds);
+    }
+  }
+  if (PlayHead) {
+    if (const std::optional<double> head = PlayHead()) targetsScratch_.push_back(*head);
+  }
+  return LandDrag(drag.part, startMs, endMs, moved, targetsScratch_, drag.secondsPerColumn);
+}
+
+void CaptureTimeline::DragTo(double seconds) {
+  if (!drag_ || drag_->revision != document_.TempRichEdit.Revision()) return;
+  drag_->landing = Land(seconds);
+}
+
+void CaptureTimeline::ReleaseAt(double seconds) {
+  if (!drag_) return;
+  const bool current = drag_->revision == document_.TempRichEdit.Revision();
+  const DraggedTimes landing = current ? Land(seconds) : DraggedTimes{};
+  const int timeLine = drag_->span.timeLine;
+  drag_.reset();
+  if (current && OnDragged) OnDragged(timeLine, landing);
+}
+
+void CaptureTimeline::CancelDrag() { drag_.reset(); }
 
 }  // namespace titrelle

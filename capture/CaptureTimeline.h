@@ -3,10 +3,14 @@
 // are read as they stand; the lines are read again from the document's subtitles only after it told of a
 // change of them.
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "capture/TimelineDrag.h"
 #include "document/WrittenSpans.h"
 #include "media/PlayerTimeline.h"
 
@@ -32,7 +36,34 @@ class CaptureTimeline : public PlayerTimeline {
   TimelineMarks Marks() override;
   void SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) override;
 
+  // A line dragged on the timeline: where its time line stands in the file view and where it landed. The
+  // window re-times it (or refuses the times).
+  std::function<void(int timeLine, const DraggedTimes& times)> OnDragged;
+  // Where the player is, for the edges to snap to; nothing to snap to without it.
+  std::function<std::optional<double>()> PlayHead;
+
+  TimelineGrab GrabAt(double seconds, double secondsPerColumn) override;
+  bool PressAt(double seconds, double secondsPerColumn) override;
+  void DragTo(double seconds) override;
+  void ReleaseAt(double seconds) override;
+  void CancelDrag() override;
+
  private:
+  struct Drag {
+    TimelineGrab part = TimelineGrab::None;
+    TimelineSpan span;  // as it stood at the press
+    double pressSeconds = 0;
+    double secondsPerColumn = 0;
+    std::uint64_t revision = 0;  // the file view's at the press: a drag over a changed view lands nowhere
+    DraggedTimes landing;
+  };
+  void ReadSpans();
+  SpanGrab GrabNear(double seconds, double secondsPerColumn);
+  DraggedTimes Land(double seconds);
+
+  std::optional<Drag> drag_;
+  std::vector<TimelineSpan> nearScratch_;
+  std::vector<double> targetsScratch_;
   const CaptureSession& session_;
   SubtitleDocument& document_;
   int listener_ = 0;

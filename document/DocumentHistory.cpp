@@ -37,6 +37,7 @@ void PiecesChange::Redo(Listing& listing) {
 void DocumentHistory::Done(std::unique_ptr<DocumentCommand> command) {
   redo_.clear();
   undo_.push_back(std::move(command));
+  if (OnChanged) OnChanged();
 }
 
 bool DocumentHistory::Undo() {
@@ -45,6 +46,7 @@ bool DocumentHistory::Undo() {
   undo_.pop_back();
   command->Undo();
   redo_.push_back(std::move(command));
+  if (OnChanged) OnChanged();
   return true;
 }
 
@@ -54,12 +56,21 @@ bool DocumentHistory::Redo() {
   redo_.pop_back();
   command->Redo();
   undo_.push_back(std::move(command));
+  if (OnChanged) OnChanged();
   return true;
 }
 
 void DocumentHistory::Clear() {
+  const bool had = !undo_.empty() || !redo_.empty();
   undo_.clear();
   redo_.clear();
+  if (had && OnChanged) OnChanged();
+}
+
+void DocumentHistory::DropRedo() {
+  if (redo_.empty()) return;
+  redo_.clear();
+  if (OnChanged) OnChanged();
 }
 
 }  // namespace titrelle

@@ -2,6 +2,7 @@
 // The document's history: every change the user makes to the document is a command that knows how to take
 // itself back and to do itself again. One history per document; a new video starts an empty one.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +49,10 @@ class DocumentHistory {
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
   // A change of the document outside the history: what was undone cannot come back over it.
-  void DropRedo() { redo_.clear(); }
+  void DropRedo();
+
+  // After every change of what can be undone or redone (the undo and redo buttons follow it).
+  std::function<void()> OnChanged;
 
  private:
   std::vector<std::unique_ptr<DocumentCommand>> undo_;

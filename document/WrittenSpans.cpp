@@ -34,6 +34,7 @@ std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
     span.startSeconds = static_cast<double>(times->start.Seconds());
     span.endSeconds = static_cast<double>(times->end.Seconds());
     if (!ReadNumber(subtitles.NumberLine(k), span.number)) span.number = k + 1;
+    span.timeLine = subtitles.TimeLine(k);
     // Its text lines as they stand, joined by CR LF: the view makes them plain for the lines it shows.
     const std::string_view lines = subtitles.TimeAndTextLines(k);
     const std::size_t textStart = lines.find("\r\n");

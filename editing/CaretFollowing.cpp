@@ -63,7 +63,11 @@ namespace titrelle {
 void TForm1::TakeCaretLine(bool seek) {
   Session.CaretLine = UserRichEdit->CaretLine();
   const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
-  UserRichEdit->SetReadOnly(text.empty());
+  // An empty line is a group's blank line, where nothing may be typed; below a time line it is the text line
+  // of a subtitle added empty, waiting for its text.
+  const bool textLine =
+      Session.CaretLine > 0 && IsTimeLine(UserViewLine(*UserRichEdit, Session.CaretLine - 1));
+  UserRichEdit->SetReadOnly(text.empty() && !textLine);
   Session.CaretLineText = text;
   if (IsTimeLine(text)) {
     const TimeLineColumns columns = ReadTimeLineColumns(text);

@@ -49,4 +49,26 @@ bool IsLastSubtitle(const Listing& fileView, const CaretSubtitle& subtitle) {
   return true;
 }
 
+std::optional<CaretSubtitle> NextSubtitle(const Listing& fileView, const CaretSubtitle& subtitle) {
+  const int count = fileView.Count();
+  for (int line = subtitle.end; line < count; ++line) {
+    if (IsTimeLine(fileView.LineView(line))) {
+      std::optional<CaretSubtitle> next = FindCaretSubtitle(fileView, line);
+      if (next && next->timeLine == line) return next;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<SubtitleTimes> InsertedSubtitleTimes(const SubtitleTimes& before,
+                                                   const std::optional<SubtitleTimes>& next) {
+  const long long startMs = before.end.Milliseconds();
+  long long endMs = startMs + kInsertedMs;
+  if (next && next->start.Milliseconds() - startMs >= kShortestGapMs)
+    endMs = std::min(endMs, next->start.Milliseconds());
+  const std::optional<SubtitleTime> end = SubtitleTime::FromMilliseconds(endMs);
+  if (!end) return std::nullopt;
+  return SubtitleTimes{before.end, *end};
+}
+
 }  // namespace titrelle

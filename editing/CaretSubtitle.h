@@ -24,4 +24,15 @@ std::optional<CaretSubtitle> FindCaretSubtitle(const Listing& fileView, int care
 // Whether no time line follows the group: it is the last subtitle, the one capturing continues after.
 bool IsLastSubtitle(const Listing& fileView, const CaretSubtitle& subtitle);
 
+// The subtitle whose group follows `subtitle`'s in the file, when there is one whose times read.
+std::optional<CaretSubtitle> NextSubtitle(const Listing& fileView, const CaretSubtitle& subtitle);
+
+// A subtitle added after one showing `before`: it starts where that one ends and fills the gap to the next
+// one's start (`next`), up to kInsertedMs. A gap shorter than kShortestGapMs (or none, or no next subtitle)
+// is no room: it then lasts kInsertedMs all the same, the overlap left for the user to see and mend.
+inline constexpr long long kInsertedMs = 2000;
+inline constexpr long long kShortestGapMs = 500;
+std::optional<SubtitleTimes> InsertedSubtitleTimes(const SubtitleTimes& before,
+                                                   const std::optional<SubtitleTimes>& next);
+
 }  // namespace titrelle

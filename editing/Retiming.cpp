@@ -41,6 +41,27 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
       SubtitleTime::FromMilliseconds(std::max(edge.Milliseconds() + byMs, 0LL));
   if (!moved || *moved == edge) return;
   edge = *moved;
+  RetimeSubtitle(*subtitle, times);
+}
+
+void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
+  // The line dragged is the group whose time line stands there, as long as it still holds the times shown.
+  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, timeLine);
+  if (!subtitle || subtitle->timeLine != timeLine) return;
+  const std::optional<SubtitleTime> start = SubtitleTime::FromMilliseconds(times.startMs);
+  const std::optional<SubtitleTime> end = SubtitleTime::FromMilliseconds(times.endMs);
+  if (!start || !end) return;
+  RetimeSubtitle(*subtitle, SubtitleTimes{*start, *end});
+}
+
+bool TForm1::SnapshotHoldsTheFileViewsLines() {
+  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
+  if (UserViewSnapshot.PieceCount() != Document.TempRichEdit.PieceCount()) RefreshUserViewSnapshot();
+  return UserViewSnapshot.PieceCount() == Document.TempRichEdit.PieceCount();
+}
+
+void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times) {
+  if (times == subtitle.times || !SnapshotHoldsTheFileViewsLines()) return;
   if (times.end.Milliseconds() <= times.start.Milliseconds()) {
     ShowNotice(kEndNotAfterStart);
     return;
@@ -50,11 +71,11 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
   // F8 goes on where the last subtitle now ends.
   long double continuePosition = Session.ContinuePosition;
   std::string continueStartText = Session.ContinueStartText;
-  if (end && IsLastSubtitle(Document.TempRichEdit, *subtitle)) {
+  if (times.end != subtitle.times.end && IsLastSubtitle(Document.TempRichEdit, subtitle)) {
     continuePosition = times.end.Seconds();
     continueStartText = times.end.Text(TimeLayout::Program);
   }
-  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->timeLine, 1);
+  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle.timeLine, 1);
   command->Do(line, line, continuePosition, continueStartText);
   Document.History.Done(std::move(command));
   HistoryActed();
@@ -62,9 +83,7 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
 
 void TForm1::DeleteCaretSubtitle() {
   const Listing& fileView = Document.TempRichEdit;
-  // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) RefreshUserViewSnapshot();
-  if (UserViewSnapshot.PieceCount() != fileView.PieceCount()) return;
+  if (!SnapshotHoldsTheFileViewsLines()) return;
   const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
   if (!subtitle) return;
   // The group goes with its blank line: the first line after it takes its place, or, at the end, the text

@@ -18,8 +18,11 @@ void Become(PiecesChange& change, const std::string& text) {
 
 }  // namespace
 
-SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count)
+SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count, int caretLine)
     : form_(form),
+      first_(first),
+      count_(count),
+      caretLine_(caretLine),
       fileView_(PiecesChange::Before(form.Document.TempRichEdit, first, count)),
       userView_(PiecesChange::Before(form.UserViewSnapshot, first, count)),
       before_{form.Session.ContinuePosition, form.Session.ContinueStartText} {}
@@ -42,6 +45,11 @@ void SubtitleEditCommand::Apply(bool undo) {
       userView_.Undo(form_.UserViewSnapshot);
     } else {
       userView_.Redo(form_.UserViewSnapshot);
+      // The view puts its caret where a replacement starts: a line put back as it stands takes it there.
+      if (caretLine_ >= 0 && caretLine_ != userView_.first &&
+          caretLine_ < form_.UserViewSnapshot.PieceCount())
+        form_.UserRichEdit->ReplaceLines(caretLine_, 1,
+                                         std::string(form_.UserViewSnapshot.PiecesView(caretLine_, 1)));
     }
   }
   const Continuation& continuation = undo ? before_ : after_;
@@ -52,6 +60,13 @@ void SubtitleEditCommand::Apply(bool undo) {
     fileView_.Undo(form_.Document.TempRichEdit);
   } else {
     fileView_.Redo(form_.Document.TempRichEdit);
+  }
+  // While capturing (a line dragged on the timeline, a change undone after F8) the boxes and the marks are
+  // the line being captured: they stay, and the hidden view's caret goes back to its end, where commits
+  // leave it.
+  if (!form_.UserRichEdit->Visible()) {
+    form_.UserRichEdit->CaretToEnd();
+    return;
   }
   // The caret stands on the first line changed: the boxes and the replayed stretch follow what it holds now.
   // A line whose times do not read leaves the boxes as they were.

@@ -13,8 +13,9 @@ class TForm1;
 
 class SubtitleEditCommand : public DocumentCommand {
  public:
-  // Lines [first, first + count) of both views are to change. Taken before anything changes.
-  SubtitleEditCommand(TForm1& form, int first, int count);
+  // Lines [first, first + count) of both views are to change. Taken before anything changes. Done or redone
+  // in edit mode, the caret goes to `caretLine` (-1: the first line changed).
+  SubtitleEditCommand(TForm1& form, int first, int count, int caretLine = -1);
   // Carries the change out: the lines become `fileViewText` in the file view and `userViewText` in the user
   // view (either may hold breaks; empty leaves one empty line); F8 goes on from the continuation given.
   void Do(const std::string& fileViewText, const std::string& userViewText, long double continuePosition,
@@ -33,6 +34,7 @@ class SubtitleEditCommand : public DocumentCommand {
   TForm1& form_;
   int first_;
   int count_;
+  int caretLine_;
   PiecesChange fileView_;
   PiecesChange userView_;  // on the window's snapshot of the user view
   Continuation before_;

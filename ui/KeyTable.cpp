@@ -82,11 +82,18 @@ constexpr KeyBinding kTable[] = {
     // 删除光标所在的字幕: held down, it would eat one subtitle after another
     {vk::Delete, kCtrl | kShift, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::DeleteSubtitle,
      "DeleteSubtitle", "\xC9\xBE\xB3\xFD\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xB5\xC4\xD7\xD6\xC4\xBB"},
+    // 在光标所在字幕之后插入一条空字幕: held down, it would add one after another
+    {vk::Insert, kNone, kBesideTheView, KeyMode::Edit, false, true, KeyCommand::InsertSubtitle,
+     "InsertSubtitle",
+     "\xD4\xDA\xB9\xE2\xB1\xEA\xCB\xF9\xD4\xDA\xD7\xD6\xC4\xBB\xD6\xAE\xBA\xF3\xB2\xE5\xC8\xEB\xD2\xBB"
+     "\xCC\xF5\xBF\xD5\xD7\xD6\xC4\xBB"},
+    // 显示按键帮助
+    {vk::F1, kNone, Window, KeyMode::Any, false, true, KeyCommand::KeyHelp, "KeyHelp",
+     "\xCF\xD4\xCA\xBE\xB0\xB4\xBC\xFC\xB0\xEF\xD6\xFA"},
 };
 
 std::string KeyName(int key) {
-  constexpr int kF1 = 112;
-  if (key >= kF1 && key <= vk::F12) return "F" + std::to_string(key - kF1 + 1);
+  if (key >= vk::F1 && key <= vk::F12) return "F" + std::to_string(key - vk::F1 + 1);
   switch (key) {
     case vk::Return:
       return "Enter";
@@ -98,6 +105,8 @@ std::string KeyName(int key) {
       return "Right";
     case vk::Delete:
       return "Delete";
+    case vk::Insert:
+      return "Insert";
     default:
       return std::string(1, static_cast<char>(key));
   }

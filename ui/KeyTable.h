@@ -42,6 +42,8 @@ enum class KeyCommand {
   EndEarlier,
   EndLater,
   DeleteSubtitle,
+  InsertSubtitle,
+  KeyHelp,
 };
 
 struct KeyBinding {

@@ -17,6 +17,7 @@
 #include "ui/SettingsRegistry.h"
 #include "ui/Window.h"
 #include "ui/WindowTable.h"
+#include "ui/WorkbenchBar.h"
 
 namespace titrelle {
 
@@ -75,6 +76,23 @@ class WindowSystem {
   virtual std::optional<unsigned> PickColor(unsigned initial) = 0;
   // Font family names of the screen fonts, in any order (the dialog sorts them).
   virtual std::vector<std::string> ScreenFontFamilies() = 0;
+
+  // The bar at the top of the workbench of `window` (a window that plays grows one where the shell can); null
+  // where there is none.
+  virtual std::unique_ptr<WorkbenchBar> CreateWorkbenchBar(Window& window) {
+    (void)window;
+    return nullptr;
+  }
+  // The key help: one line per key, the key, a tab, what it does (code page 936). A plain message box, where
+  // the shell has nothing better.
+  virtual void ShowKeyHelp(const std::vector<std::string>& lines) {
+    MessageBoxRequest request;
+    request.caption = ApplicationTitle();
+    for (const std::string& line : lines) request.text += line + "\n";
+    request.buttons = {"\xC8\xB7\xB6\xA8"};  // 确定
+    request.escapeButton = 0;
+    ShowMessageBox(request);
+  }
 
   virtual HotKeys& HotKeySystem() = 0;
   virtual SettingsRegistry& Registry() = 0;

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
 
@@ -252,6 +253,9 @@ void QtWindow::OpenWorkbench(QWidget* timeline) {
   auto* workbench = new QWidget(frame);
   workbench->setObjectName("Workbench");
   workbench->setFocusPolicy(Qt::NoFocus);
+  // Its parts stack from the top: the bar, then the views of the subtitles, each added to this layout.
+  auto* stack = new QVBoxLayout(workbench);
+  stack->setContentsMargins(4, 4, 4, 4);
   workbench_ = workbench;
   timeline_ = timeline;
   if (timeline) timeline->setParent(frame);

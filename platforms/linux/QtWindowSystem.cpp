@@ -12,14 +12,18 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
 #include <utility>
 
 #include "base/Error.h"
+#include "platforms/linux/KeyHelpDialog.h"
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindow.h"
+#include "platforms/linux/WaveformStrip.h"
+#include "platforms/linux/WorkbenchBar.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -128,7 +132,14 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
   if (!qtWindow) throw Error("The player needs a window of this window system");
   auto player = std::make_unique<MpvPlayer>(qtWindow->ControlNamed(panelName).Widget(), options_.player);
   // The window that plays grows a workbench, with the player's timeline under the table's controls.
-  if (PlayerPanel* panel = player->Panel()) qtWindow->OpenWorkbench(panel->ReleaseStrip());
+  if (PlayerPanel* panel = player->Panel()) {
+    WaveformStrip* strip = panel->ReleaseStrip();
+    // A line dragged on it changes the document: through the program's dispatch, as every event.
+    if (strip) {
+      strip->SetDispatch([this](const std::function<void()>& handler) { DispatchEvent(*this, handler); });
+    }
+    qtWindow->OpenWorkbench(strip);
+  }
   return player;
 }
 
@@ -196,5 +207,19 @@ std::optional<unsigned> QtWindowSystem::PickColor(unsigned initial) {
 }
 
 std::vector<std::string> QtWindowSystem::ScreenFontFamilies() { return ScreenFontFamilyNames(); }
+
+std::unique_ptr<WorkbenchBar> QtWindowSystem::CreateWorkbenchBar(Window& window) {
+  auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+  QWidget* workbench = qtWindow ? qtWindow->Workbench() : nullptr;
+  if (!workbench || !workbench->layout()) return nullptr;
+  // At the top of the workbench; the views of the subtitles go under it.
+  auto* bar = new WorkbenchBarWidget(workbench);
+  static_cast<QVBoxLayout*>(workbench->layout())->insertWidget(0, bar, 0, Qt::AlignTop);
+  return std::make_unique<QtWorkbenchBar>(*this, bar);
+}
+
+void QtWindowSystem::ShowKeyHelp(const std::vector<std::string>& lines) {
+  ShowKeyHelpDialog(DialogParent(), lines);
+}
 
 }  // namespace titrelle

@@ -51,6 +51,8 @@ class QtWindowSystem : public WindowSystem {
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override;
+  std::unique_ptr<WorkbenchBar> CreateWorkbenchBar(Window& window) override;
+  void ShowKeyHelp(const std::vector<std::string>& lines) override;
   HotKeys& HotKeySystem() override { return hotKeys_; }
   SettingsRegistry& Registry() override { return registry_; }
   FileSystem& Files() override { return files_; }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "media/TimelineDrawing.h"
 #include "platforms/linux/QtText.h"
@@ -27,6 +28,7 @@ const char kReadingText[] = "\xD5\xFD\xD4\xDA\xB6\xC1\xC8\xA1\xD2\xF4\xC6\xB5"; 
 const QColor kBackground(0x1b, 0x1f, 0x24);
 const QColor kWave(0x5f, 0xd3, 0x8d);
 const QColor kSpanFill(70, 130, 220, 70);
+const QColor kDraggedFill(240, 170, 60, 90);
 const QColor kSpanEdge(0x4d, 0x8f, 0xe0);
 const QColor kSpanNumber(0xcf, 0xe0, 0xff);
 const QColor kMarkedFill(255, 220, 80, 45);
@@ -45,6 +47,7 @@ WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : Q
   setObjectName("Timeline");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
+  setMouseTracking(true);  // the pointer's shape follows what a press would take
   QFont small = font();
   small.setPixelSize(11);
   setFont(small);
@@ -129,19 +132,95 @@ void WaveformStrip::resizeEvent(QResizeEvent*) {
   Recompose();
 }
 
+void WaveformStrip::SetTimeline(PlayerTimeline* timeline) {
+  if (timeline_ != timeline) EndSpanDrag();
+  timeline_ = timeline;
+}
+
+void WaveformStrip::Run(const std::function<void()>& handler) {
+  if (dispatch_) {
+    dispatch_(handler);
+    return;
+  }
+  // No exception may cross Qt's loop.
+  try {
+    handler();
+  } catch (const std::exception&) {
+  }
+}
+
+void WaveformStrip::ShowGrab(double x) {
+  TimelineGrab grab = TimelineGrab::None;
+  if (timeline_ != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
+    try {
+      grab = timeline_->GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond);
+    } catch (const std::exception&) {
+    }
+  }
+  switch (grab) {
+    case TimelineGrab::StartEdge:
+    case TimelineGrab::EndEdge:
+      setCursor(Qt::SizeHorCursor);
+      break;
+    case TimelineGrab::Whole:
+      setCursor(draggingSpan_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+      break;
+    case TimelineGrab::None:
+      unsetCursor();
+      break;
+  }
+}
+
+void WaveformStrip::EndSpanDrag() {
+  if (!draggingSpan_) return;
+  draggingSpan_ = false;
+  if (timeline_ != nullptr) timeline_->CancelDrag();
+  Recompose();
+}
+
+void WaveformStrip::hideEvent(QHideEvent*) {
+  pressed_ = false;
+  EndSpanDrag();
+}
+
 void WaveformStrip::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   pressed_ = true;
   dragging_ = false;
+  draggingSpan_ = false;
   pressX_ = event->position().x();
   pressStartColumn_ = shown_.startColumn;
+  if (timeline_ != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
+    const double seconds = SecondsAt(pressX_);
+    const double secondsPerColumn = 1 / shown_.columnsPerSecond;
+    bool took = false;
+    Run([&] { took = timeline_->PressAt(seconds, secondsPerColumn); });
+    draggingSpan_ = took;
+    ShowGrab(pressX_);
+  }
 }
 
 void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
-  if (!pressed_) return;
-  const double moved = event->position().x() - pressX_;
+  const double x = event->position().x();
+  if (!pressed_) {
+    ShowGrab(x);
+    return;
+  }
+  const double moved = x - pressX_;
   if (!dragging_ && std::abs(moved) < QApplication::startDragDistance()) return;
   dragging_ = true;
+  if (draggingSpan_) {
+    // The view stays; the line is drawn where it would land.
+    if (timeline_ != nullptr) {
+      const double seconds = SecondsAt(x);
+      try {
+        timeline_->DragTo(seconds);
+      } catch (const std::exception&) {
+      }
+    }
+    Recompose();
+    return;
+  }
   following_ = false;
   startColumn_ = pressStartColumn_ - std::llround(moved);
   headWasInView_ = HeadInView();
@@ -151,6 +230,21 @@ void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
 void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !pressed_) return;
   pressed_ = false;
+  const double x = event->position().x();
+  if (draggingSpan_ && dragging_) {
+    draggingSpan_ = false;
+    dragging_ = false;
+    if (timeline_ != nullptr) {
+      const double seconds = SecondsAt(x);
+      Run([&] { timeline_->ReleaseAt(seconds); });
+    }
+    Recompose();
+    ShowGrab(x);
+    return;
+  }
+  // A press on a line that did not move is a click: nothing is dragged.
+  EndSpanDrag();
+  ShowGrab(x);
   if (dragging_) {
     dragging_ = false;
     return;
@@ -159,7 +253,7 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
   startColumn_ = shown_.startColumn;
   following_ = false;
   headWasInView_ = true;
-  emit SeekRequested(std::max(SecondsAt(event->position().x()), 0.0));
+  emit SeekRequested(std::max(SecondsAt(x), 0.0));
 }
 
 void WaveformStrip::wheelEvent(QWheelEvent* event) {
@@ -194,20 +288,22 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   // The lines already written, under the waveform: each block's fill, its label's band, its edges, drawn
   // a kind at a time (zoomed out, hundreds of them).
   blocksScratch_.clear();
+  draggedScratch_.clear();
   labelsScratch_.clear();
   edgesScratch_.clear();
   for (const TimelineSpan& span : shown_.spans) {
     const int left = std::clamp(column(span.startSeconds), -1, w + 1);
     const int right = std::clamp(column(span.endSeconds), -1, w + 1);
     const int wide = std::max(right - left, 1);
-    blocksScratch_.push_back(QRect(left, ruler, wide, below));
+    (span.dragged ? draggedScratch_ : blocksScratch_).push_back(QRect(left, ruler, wide, below));
     if (band > 0) labelsScratch_.push_back(QRect(left, ruler, wide, band));
     edgesScratch_.push_back(QRect(left, ruler, 1, below));
     if (wide > 2) edgesScratch_.push_back(QRect(right - 1, ruler, 1, below));
   }
   painter.setPen(Qt::NoPen);
-  for (const auto& [rects, colour] : {std::pair{&blocksScratch_, kSpanFill}, std::pair{&labelsScratch_, kSpanLabel},
-                                      std::pair{&edgesScratch_, kSpanEdge}}) {
+  for (const auto& [rects, colour] :
+       {std::pair{&blocksScratch_, kSpanFill}, std::pair{&draggedScratch_, kDraggedFill},
+        std::pair{&labelsScratch_, kSpanLabel}, std::pair{&edgesScratch_, kSpanEdge}}) {
     painter.setBrush(colour);
     painter.drawRects(rects->data(), static_cast<int>(rects->size()));
   }

@@ -5,7 +5,10 @@
 // are asked for by the stretch of time shown.
 //
 // It shows ten seconds across its width until the user zooms: the wheel zooms around the pointer, a drag
-// scrolls, a click puts the position where it points. The view follows the position, the play head in the
+// scrolls, a click puts the position where it points. A press on a line's edge or middle drags that line
+// instead: the strip reports the mouse in times to the program's timeline, which decides what it takes and
+// where it lands, and draws the line where the timeline says it would land; the pointer's shape shows what
+// a press would take. The view follows the position, the play head in the
 // middle, until the user zooms or scrolls; from then on it stays where the user put it, until the position
 // leaves it (played past its edge, or a seek elsewhere), when it follows again.
 //
@@ -15,6 +18,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "media/PlayerTimeline.h"
@@ -35,7 +39,11 @@ class WaveformStrip : public QWidget {
 
   WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks);
 
-  void SetTimeline(PlayerTimeline* timeline) { timeline_ = timeline; }
+  void SetTimeline(PlayerTimeline* timeline);
+  // How the program's handlers are run: a release that changes the document goes through the window
+  // system's dispatch (error report, what is due next). Without one they are called as they stand.
+  using Dispatch = std::function<void(const std::function<void()>&)>;
+  void SetDispatch(Dispatch dispatch) { dispatch_ = std::move(dispatch); }
   // Shows the timeline at `positionSeconds`, and whatever else changed.
   void ShowPosition(double positionSeconds);
 
@@ -62,6 +70,7 @@ class WaveformStrip : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   // Everything the picture is made of: when this is the same, so is the picture.
@@ -84,13 +93,18 @@ class WaveformStrip : public QWidget {
   bool HeadInView() const;
   void DrawRuler(QPainter& painter) const;
   void DrawWaveform(QPainter& painter, int top, int height);
+  void Run(const std::function<void()>& handler);
+  void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
+  void EndSpanDrag();
 
+  Dispatch dispatch_;
   const AudioPeaksLoader& peaks_;
   PlayerTimeline* timeline_ = nullptr;
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
   std::vector<TimelineSpan> spansScratch_;
   std::vector<QRect> blocksScratch_;
+  std::vector<QRect> draggedScratch_;
   std::vector<QRect> labelsScratch_;
   std::vector<QRect> edgesScratch_;
   std::vector<WaveColumn> columnsScratch_;
@@ -105,6 +119,7 @@ class WaveformStrip : public QWidget {
   // A press of the left button: a click when it is released where it was pressed, else a drag.
   bool pressed_ = false;
   bool dragging_ = false;
+  bool draggingSpan_ = false;  // the press took a line: the timeline drags it
   double pressX_ = 0;
   std::int64_t pressStartColumn_ = 0;
 };

@@ -65,11 +65,11 @@ TEST(KeyTable, NoBindingShadowsAnotherAndNoneTakesTyping) {
       EXPECT_FALSE(a.key == b.key && a.modifiers == b.modifiers && (a.places & b.places) != 0 && modesMeet)
           << KeyText(b);
     }
-    // Where text is typed, a key without Ctrl or Alt is the text's, Enter in the entry box and the function
-    // keys aside.
+    // Where text is typed, a key without Ctrl or Alt is the text's, Enter in the entry box, the function keys
+    // and Insert (which types nothing: a text box would only switch to overwriting) aside.
     const bool typedHere = (a.places & (EntryBox | UserView | OtherControls)) != 0;
     const bool plain = (a.modifiers & (kCtrl | kAlt)) == 0;
-    const bool functionKey = a.key >= 112 && a.key <= vk::F12;
+    const bool functionKey = (a.key >= 112 && a.key <= vk::F12) || a.key == vk::Insert;
     if (typedHere && plain && !functionKey) {
       EXPECT_EQ(a.command, KeyCommand::CommitLine);
     }

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTranslator>
 #include <QtTest/QTest>
@@ -28,8 +29,10 @@
 #include "DesktopDriver.h"
 #include "KeysForCharacters.h"
 #include "base/Cp936.h"
+#include "platforms/linux/WaveformStrip.h"
 #include "style/StyleStrings.h"
 #include "ui/Controls.h"
+#include "ui/KeyTable.h"
 
 namespace titrelle {
 namespace {
@@ -307,6 +310,81 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
       << ReadBytes(subtitles);
   EXPECT_EQ(form.UserRichEdit->Line(1), "00:00:00:600 --> 00:00:01:500");
+}
+
+// A real drag of a line's end on the timeline re-times it on disk, snapping to the play head; the workbench's
+// buttons follow the history, and Ctrl+Z and the redo button take the drag back and do it again; F1 shows
+// the key help.
+TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
+  TestFolder folder;
+  const std::filesystem::path subtitles = folder.Path() / "clip.srt";
+  WriteBytes(subtitles, TwoLineDocument());
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  answers.ChooseFile(folder.Video());
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return form.Session.EditMode == 1 && form.Session.PendingSeek == 0 && answers.AllGiven(); },
+      kDesktopWaitMs));
+  auto* undo = program.Frame()->findChild<QPushButton*>("UndoButton");
+  auto* redo = program.Frame()->findChild<QPushButton*>("RedoButton");
+  ASSERT_TRUE(undo && redo);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+
+  // Paused at 1.8 s, nothing replayed: the play head stays where the end is dragged to.
+  form.Session.MarkStart = 0;
+  form.Session.MarkEnd = 0;
+  form.WP->Pause();
+  form.WP->SetCurrentPosition(1.8);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->PlayState() != kPlaying; }, kDesktopWaitMs));
+  auto* strip = dynamic_cast<WaveformStrip*>(program.Main().Timeline());
+  ASSERT_NE(strip, nullptr);
+  strip->ZoomAround(0, 1);  // the view stays where it is
+  ASSERT_TRUE(ProcessEventsUntil([&] { return strip->SpansShown() == 2; }, kDesktopWaitMs));
+  const int y = strip->height() / 2;
+  const QPoint from = strip->mapToGlobal(QPoint(strip->ColumnOf(1.5), y));
+  const QPoint to = strip->mapToGlobal(QPoint(strip->ColumnOf(1.8), y));
+  ASSERT_TRUE(Xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+                       "mousemove", QString::number((from.x() + to.x()) / 2), QString::number(from.y()),
+                       "mousemove", QString::number(to.x()), QString::number(to.y()), "mouseup", "1"}));
+  std::string retimed = TwoLineDocument();
+  retimed.replace(retimed.find("00:00:01:500"), 12, "00:00:01:800");
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  EXPECT_EQ(form.UserRichEdit->Line(1), "00:00:00:500 --> 00:00:01:800");
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+
+  program.Widget("UserRichEdit")->setFocus();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Focused(); }, kDesktopWaitMs));
+  ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == TwoLineDocument(); }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_TRUE(redo->isEnabled());
+  const QPoint button = redo->mapToGlobal(redo->rect().center());
+  ASSERT_TRUE(Xdotool({"mousemove", QString::number(button.x()), QString::number(button.y()), "click", "1"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+
+  // F1 shows the key help: a row for every key of the key table.
+  int rows = -1;
+  answers.Add([](QWidget* modal) { return modal->objectName() == "KeyHelp"; },
+              [&rows](QWidget* modal) {
+                rows = modal->findChild<QTableWidget*>("KeyHelpTable")->rowCount();
+                static_cast<QDialog*>(modal)->reject();
+              });
+  ASSERT_TRUE(Xdotool({"key", "F1"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return answers.AllGiven(); }, kDesktopWaitMs));
+  EXPECT_EQ(rows, static_cast<int>(KeyHelpLines().size()));
 }
 
 // A file the player cannot open gives the open button back; after Enter the word beside the player names the
