@@ -113,6 +113,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
 
   WP = Ws.CreatePlayer(*Form, "WP");
   WP->SetTimeline(&Timeline);
+  Ws.ShowSubtitleTable(*Form, &TableRows);
   Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
   Ws.AfterEachEvent = [this] {
@@ -127,6 +128,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
 TForm1::~TForm1() {
   // Nothing may reach this window once it is gone.
   if (WP) WP->SetTimeline(nullptr);
+  Ws.ShowSubtitleTable(*Form, nullptr);
   if (WP) WP->SetOnStateChange(nullptr);
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "platforms/linux/QtFonts.h"
 #include "platforms/linux/QtText.h"
 #include "platforms/linux/QtWindow.h"
+#include "platforms/linux/SubtitleTable.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -130,6 +132,23 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
   // The window that plays grows a workbench, with the player's timeline under the table's controls.
   if (PlayerPanel* panel = player->Panel()) qtWindow->OpenWorkbench(panel->ReleaseStrip());
   return player;
+}
+
+void QtWindowSystem::ShowSubtitleTable(Window& window, SubtitleTableSource* table) {
+  auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+  QWidget* workbench = qtWindow ? qtWindow->Workbench() : nullptr;
+  if (!workbench) return;
+  delete workbench->findChild<SubtitleTable*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!table) return;
+  // The workbench stacks its parts from the top; the table takes the room the others leave.
+  auto* layout = qobject_cast<QVBoxLayout*>(workbench->layout());
+  if (!layout) {
+    layout = new QVBoxLayout(workbench);
+    layout->setContentsMargins(0, 0, 0, 0);
+  }
+  auto* view = new SubtitleTable(*this, *table, workbench);
+  layout->addWidget(view, 1);
+  view->show();
 }
 
 std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {
