@@ -134,7 +134,10 @@ std::string RowFlagsText(unsigned flags) {
 
 RowChange RowsTouched(const SubtitleChange& change, int rowsBefore, int rowsAfter) {
   RowChange rows;
-  if (rowsBefore == 0 || rowsAfter == 0) {
+  // An open or a resume replaces every row there was with as many as the file holds.
+  const bool everyRowReplaced = change.first == 0 && change.changed + change.removed == rowsBefore &&
+                                (change.removed > 0 || change.inserted > 0);
+  if (rowsBefore == 0 || rowsAfter == 0 || everyRowReplaced) {
     rows.reload = true;
     return rows;
   }

@@ -55,8 +55,8 @@ std::string RowFlagsText(unsigned flags);
 
 // A change of the subtitles as the rows it touches: the rows whose cells may read otherwise (the changed
 // ones, and the one before them, whose overlap with its next line may have come or gone), then the rows
-// removed or inserted. A change that empties the table or fills an empty one is a reload: a view takes the
-// rows anew.
+// removed or inserted. A change that empties the table, fills an empty one, or replaces every row with more
+// or fewer (an open, a resume) is a reload: a view takes the rows anew.
 struct RowChange {
   int firstChanged = 0;
   int changedCount = 0;

@@ -1,5 +1,5 @@
 // The subtitle table at 10,000 subtitles: a commit (Enter to the file saved) with and without the table
-// following it (the model's signals, the view scrolled to the newest line and its visible rows drawn), and a
+// following it (the model's signals, the view scrolled to the newest line and its visible rows drawn into an image, as the screen would show them), and a
 // screen of rows drawn at another place of the document, as a scroll draws it. The program runs on the
 // headless shell; the table is the Linux shell's own, drawn on Qt's offscreen platform.
 //
@@ -46,7 +46,7 @@ std::unique_ptr<SubtitleTable> ShownTable(ScenarioWorld& world) {
   auto table = std::make_unique<SubtitleTable>(world.ws, world.Form().TableRows, nullptr);
   table->resize(560, 500);
   table->show();
-  table->viewport()->repaint();
+  table->viewport()->grab();
   return table;
 }
 
@@ -65,7 +65,7 @@ void Commits(benchmark::State& state, bool withTable) {
     world->TypeInInput(BenchSubtitleText(count + commits + 1));
     state.ResumeTiming();
     world->PressEnter();
-    if (table) table->viewport()->repaint();
+    if (table) table->viewport()->grab();
     ++commits;
   }
   if (table && table->model()->rowCount() != count + commits) state.SkipWithError("the table missed a line");
@@ -83,7 +83,7 @@ void BM_TableScreenAfterScroll(benchmark::State& state) {
   int step = 0;
   for (auto _ : state) {
     bar->setValue(bar->maximum() * (step % 7) / 7);
-    table->viewport()->repaint();
+    table->viewport()->grab();
     ++step;
   }
 }

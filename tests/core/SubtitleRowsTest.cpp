@@ -114,6 +114,8 @@ TEST(SubtitleRowsTest, AChangeTouchesTheRowBeforeItAndMovesTheRowsAfterIt) {
       {"a re-time of the second and a delete after it", {1, 1, 1, 0}, 4, 3, {0, 2, 2, 1, 0, false}},
       {"the first line of a new document", {0, 0, 0, 1}, 0, 1, {0, 0, 0, 0, 0, true}},
       {"a refill's clearing", {0, 0, 5, 0}, 5, 0, {0, 0, 0, 0, 0, true}},
+      {"an open over another document", {0, 3, 0, 7}, 3, 10, {0, 0, 0, 0, 0, true}},
+      {"a restyle", {0, 3, 0, 0}, 3, 3, {0, 3, 3, 0, 0, false}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
