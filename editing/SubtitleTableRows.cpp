@@ -11,8 +11,23 @@ SubtitleTableRows::SubtitleTableRows(TForm1& form) : form_(form) {
   rows_ = form_.Document.Subtitles().Count();
   listener_ = form_.Document.ListenToSubtitles([this](const SubtitleChange& change) {
     const int before = std::exchange(rows_, form_.Document.Subtitles().Count());
-    if (onChange_) onChange_(RowsTouched(change, before, rows_));
+    const RowChange rows = RowsTouched(change, before, rows_);
+    KeepSelectionOn(rows);
+    if (onChange_) onChange_(rows);
   });
+}
+
+void SubtitleTableRows::KeepSelectionOn(const RowChange& change) {
+  // As a table view keeps its selection: rows gone leave it, rows after them move; a reload clears it.
+  if (change.reload) {
+    selected_.clear();
+    return;
+  }
+  const int movedFrom = change.removedFirst + change.removed;
+  std::erase_if(selected_, [&](int row) { return row >= change.removedFirst && row < movedFrom; });
+  for (int& row : selected_) {
+    if (row >= movedFrom) row += change.inserted - change.removed;
+  }
 }
 
 SubtitleTableRows::~SubtitleTableRows() { form_.Document.StopListening(listener_); }

@@ -31,6 +31,8 @@ class SubtitleTableRows : public SubtitleTableSource {
   const std::vector<int>& SelectedRows() const { return selected_; }
 
  private:
+  void KeepSelectionOn(const RowChange& change);
+
   TForm1& form_;
   int listener_ = 0;
   int rows_ = 0;  // as the view was last told

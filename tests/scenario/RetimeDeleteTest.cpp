@@ -222,6 +222,10 @@ TEST_F(RetimeDelete, DeleteInTheTableTakesTheSelectedRowsAsOneStep) {
     EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
     EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(c.after));
+    // The rows deleted left the selection: Delete again has nothing to take.
+    EXPECT_TRUE(world.Form().TableRows.SelectedRows().empty());
+    world.Form().TableRows.KeyDown(key);
+    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
     EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), kFile);
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
