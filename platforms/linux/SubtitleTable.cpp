@@ -98,6 +98,8 @@ void SubtitleTableModel::Apply(const RowChange& change) {
 SubtitleTable::SubtitleTable(WindowSystem& system, SubtitleTableSource& source, QWidget* parent)
     : QTableView(parent), system_(system), source_(source), model_(new SubtitleTableModel(source, this)) {
   setObjectName("SubtitleTable");
+  // Tab keeps going round the window's own controls in their order; a click gives the table the keys.
+  setFocusPolicy(Qt::ClickFocus);
   setModel(model_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
