@@ -11,9 +11,9 @@ namespace titrelle {
 namespace {
 
 // 编号, 开始, 结束, 时长, 字/秒, 文本
-constexpr std::string_view kTitles[kRowColumnCount] = {
-    "\xB1\xE0\xBA\xC5", "\xBF\xAA\xCA\xBC", "\xBD\xE1\xCA\xF8",
-    "\xCA\xB1\xB3\xA4", "\xD7\xD6/\xC3\xEB", "\xCE\xC4\xB1\xBE"};
+constexpr std::string_view kTitles[kRowColumnCount] = {"\xB1\xE0\xBA\xC5",  "\xBF\xAA\xCA\xBC",
+                                                       "\xBD\xE1\xCA\xF8",  "\xCA\xB1\xB3\xA4",
+                                                       "\xD7\xD6/\xC3\xEB", "\xCE\xC4\xB1\xBE"};
 // 与下一句重叠
 constexpr std::string_view kOverlapsText = "\xD3\xEB\xCF\xC2\xD2\xBB\xBE\xE4\xD6\xD8\xB5\xFE";
 // 短于 %s 秒, 每秒超过 %s 字: the thresholds filled in
@@ -68,7 +68,8 @@ SubtitleRow ReadSubtitleRow(const SubtitleIndex& subtitles, int row) {
   if (textStart != std::string_view::npos) {
     // Plain, as the user view shows it: the style markup taken out, the lines joined by a blank.
     result.text = DeriveUserViewText(lines.substr(textStart + 2));
-    for (std::size_t at = result.text.find("\r\n"); at != std::string::npos; at = result.text.find("\r\n", at))
+    for (std::size_t at = result.text.find("\r\n"); at != std::string::npos;
+         at = result.text.find("\r\n", at))
       result.text.replace(at, 2, " ");
   }
   result.characters = CountReadCharacters(result.text);
@@ -125,7 +126,8 @@ std::string RowFlagsText(unsigned flags) {
     text += reason;
   };
   add(rowflag::OverlapsNext, kOverlapsText);
-  add(rowflag::Short, std::string(kShorterThan) + Seconds(kShortestReadableMs, 1) + std::string(kSecondsUnit));
+  add(rowflag::Short,
+      std::string(kShorterThan) + Seconds(kShortestReadableMs, 1) + std::string(kSecondsUnit));
   char fastest[32];
   std::snprintf(fastest, sizeof fastest, "%g", kFastestCharactersPerSecond);
   add(rowflag::Fast, std::string(kMoreASecondThan) + fastest + std::string(kCharactersUnit));

@@ -26,15 +26,15 @@ enum class RowColumn { Number, Start, End, Duration, CharactersPerSecond, Text }
 inline constexpr int kRowColumnCount = 6;
 
 struct SubtitleRow {
-  int number = 0;               // its number line's number, else its place among the subtitles from 1
-  bool timed = false;           // false while its time line does not read: no times, no flags
+  int number = 0;      // its number line's number, else its place among the subtitles from 1
+  bool timed = false;  // false while its time line does not read: no times, no flags
   long long startMs = 0;
   long long endMs = 0;
-  long long durationMs = 0;     // end less start (negative for a line whose end comes first)
-  int characters = 0;           // CountReadCharacters of its text
+  long long durationMs = 0;        // end less start (negative for a line whose end comes first)
+  int characters = 0;              // CountReadCharacters of its text
   double charactersPerSecond = 0;  // 0 when it lasts no time
-  std::string text;             // as the user view shows it, its lines joined by a blank
-  unsigned flags = 0;           // rowflag bits
+  std::string text;                // as the user view shows it, its lines joined by a blank
+  unsigned flags = 0;              // rowflag bits
 };
 
 // The characters a reader reads in a line of code page 936 text: a double-byte character (a Chinese

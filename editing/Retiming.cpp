@@ -115,7 +115,8 @@ void TForm1::DeleteTableRows() {
   auto group = std::make_unique<CommandGroup>();
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     if (*row < 0 || *row >= Document.Subtitles().Count()) continue;
-    if (auto command = DeleteSubtitleAt(*this, Document.Subtitles().TimeLine(*row))) group->Add(std::move(command));
+    if (auto command = DeleteSubtitleAt(*this, Document.Subtitles().TimeLine(*row)))
+      group->Add(std::move(command));
   }
   if (group->Empty()) return;
   Document.History.Done(std::move(group));

@@ -1,7 +1,8 @@
 // The subtitle table at 10,000 subtitles: a commit (Enter to the file saved) with and without the table
-// following it (the model's signals, the view scrolled to the newest line and its visible rows drawn into an image, as the screen would show them), and a
-// screen of rows drawn at another place of the document, as a scroll draws it. The program runs on the
-// headless shell; the table is the Linux shell's own, drawn on Qt's offscreen platform.
+// following it (the model's signals, the view scrolled to the newest line and its visible rows drawn into an
+// image, as the screen would show them), and a screen of rows drawn at another place of the document, as a
+// scroll draws it. The program runs on the headless shell; the table is the Linux shell's own, drawn on Qt's
+// offscreen platform.
 //
 //   build/test/bench/titrelle_table_bench
 

@@ -15,8 +15,8 @@ std::string Group(const std::string& number, const std::string& timeLine, const 
   return number + "\r\n" + timeLine + "\r\n" + DefaultLinePrefix + text + "</b>\r\n\r\n";
 }
 
-const std::string kNi = "\xC4\xE3";    // 你
-const std::string kHao = "\xBA\xC3";   // 好
+const std::string kNi = "\xC4\xE3";   // 你
+const std::string kHao = "\xBA\xC3";  // 好
 std::string Chinese(int count) {
   std::string text;
   for (int i = 0; i < count; ++i) text += i % 2 ? kHao : kNi;
@@ -36,17 +36,19 @@ TEST(SubtitleRowsTest, ARowShowsTheSubtitlesTimesItsPlainTextAndItsFlags) {
   } cases[] = {
       {"plain", Group("7", "00:00:01:000 --> 00:00:03:000", kNi + kHao), 0, 7, 1000, 3000, 2, kNi + kHao, 0},
       // Blanks are not read; letters and full-width characters are, one each.
-      {"mixed", Group("1", "00:00:01:000 --> 00:00:02:000", "ab " + kNi), 0, 1, 1000, 2000, 3, "ab " + kNi, 0},
+      {"mixed", Group("1", "00:00:01:000 --> 00:00:02:000", "ab " + kNi), 0, 1, 1000, 2000, 3, "ab " + kNi,
+       0},
       {"overlaps its next by a millisecond",
-       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:02:999 --> 00:00:04:000", "b"), 0, 1,
-       1000, 3000, 1, "a", rowflag::OverlapsNext},
+       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:02:999 --> 00:00:04:000", "b"), 0,
+       1, 1000, 3000, 1, "a", rowflag::OverlapsNext},
       {"ends where its next starts",
-       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:03:000 --> 00:00:04:000", "b"), 0, 1,
-       1000, 3000, 1, "a", 0},
+       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:03:000 --> 00:00:04:000", "b"), 0,
+       1, 1000, 3000, 1, "a", 0},
       {"the last overlaps nothing",
-       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:02:000 --> 00:00:04:000", "b"), 1, 2,
-       2000, 4000, 1, "b", 0},
-      {"just too short", Group("1", "00:00:01:000 --> 00:00:01:699", "a"), 0, 1, 1000, 1699, 1, "a", rowflag::Short},
+       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + Group("2", "00:00:02:000 --> 00:00:04:000", "b"), 1,
+       2, 2000, 4000, 1, "b", 0},
+      {"just too short", Group("1", "00:00:01:000 --> 00:00:01:699", "a"), 0, 1, 1000, 1699, 1, "a",
+       rowflag::Short},
       {"just long enough", Group("1", "00:00:01:000 --> 00:00:01:700", "a"), 0, 1, 1000, 1700, 1, "a", 0},
       {"end before start", Group("1", "00:00:02:000 --> 00:00:01:000", "a"), 0, 1, 2000, 1000, 1, "a",
        rowflag::Short},
@@ -58,8 +60,8 @@ TEST(SubtitleRowsTest, ARowShowsTheSubtitlesTimesItsPlainTextAndItsFlags) {
        Chinese(8), rowflag::Short | rowflag::Fast},
       // Two text lines show on one, joined by a blank; no number line: numbered by its place.
       {"two lines, no number",
-       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + "00:00:05:000 --> 00:00:07:000\r\n" + DefaultLinePrefix +
-           "x</b>\r\n" + DefaultLinePrefix + "y</b>\r\n",
+       Group("1", "00:00:01:000 --> 00:00:03:000", "a") + "00:00:05:000 --> 00:00:07:000\r\n" +
+           DefaultLinePrefix + "x</b>\r\n" + DefaultLinePrefix + "y</b>\r\n",
        1, 2, 5000, 7000, 2, "x y", 0},
   };
   for (const auto& c : cases) {

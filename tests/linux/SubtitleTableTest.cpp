@@ -37,7 +37,8 @@ class SubtitleTableShell : public ::testing::Test {
     const int lines = Form().Session.LineCount;
     Form().StartTimeButtonClick();
     const double start = Form().WP->CurrentPosition();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->CurrentPosition() >= start + 0.3; }, kDesktopWaitMs));
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return Form().WP->CurrentPosition() >= start + 0.3; }, kDesktopWaitMs));
     Form().EndTimeButtonClick();
     QWidget* input = program_.Widget("InputEdit");
     QTest::keyClicks(input, text);
@@ -95,7 +96,8 @@ TEST_F(SubtitleTableShell, FollowsCommitsUndoAndDeleteAndMovesTheCaretToTheRowCh
   // Delete in the table takes both selected rows, as one step undone.
   const std::string before = Form().Document.TempRichEdit.Text();
   table_->selectAll();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().TableRows.SelectedRows().size() == 2; }, kDesktopWaitMs));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return Form().TableRows.SelectedRows().size() == 2; }, kDesktopWaitMs));
   QTest::keyClick(table_, Qt::Key_Delete);
   EXPECT_EQ(Rows(), 0);
   QTest::keyClick(table_, Qt::Key_Z, Qt::ControlModifier);
