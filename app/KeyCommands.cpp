@@ -96,7 +96,11 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
       RetimeCaretSubtitle(true, kNudgeMs);
       return true;
     case KeyCommand::DeleteSubtitle:
-      DeleteCaretSubtitle();
+      if (place == keyplace::Table) {
+        DeleteTableRows();
+      } else {
+        DeleteCaretSubtitle();
+      }
       return true;
     case KeyCommand::InsertSubtitle:
       InsertSubtitleAfterCaret();

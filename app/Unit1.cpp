@@ -133,6 +133,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   }
   Document.History.OnChanged = [this] { ShowHistoryState(); };
   ShowHistoryState();
+  Ws.ShowSubtitleTable(*Form, &TableRows);
   Timer1 = Ws.CreateWakeUpTimer([this] { ClockRang(); });
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
   Ws.AfterEachEvent = [this] {
@@ -149,6 +150,7 @@ TForm1::~TForm1() {
   if (WP) WP->SetTimeline(nullptr);
   Document.History.OnChanged = nullptr;
   Bar.reset();
+  Ws.ShowSubtitleTable(*Form, nullptr);
   if (WP) WP->SetOnStateChange(nullptr);
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;

@@ -15,6 +15,7 @@
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
 #include "editing/CaretSubtitle.h"
+#include "editing/SubtitleTableRows.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
 #include "ui/KeyTable.h"
@@ -121,6 +122,8 @@ class TForm1 {
   CaptureSession Session;
   // What the player panel draws beside the picture: the marks and the lines written (capture/).
   CaptureTimeline Timeline{Session, Document};
+  // The subtitle table on the workbench: its rows and what the user does with them (editing/).
+  SubtitleTableRows TableRows{*this};
   std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
   // Keys another running program holds are asked for again every second, so that this copy takes them over
   // when the other lets go; the user is told once while they are held elsewhere.
@@ -244,6 +247,10 @@ class TForm1 {
   void DeleteCaretSubtitle();
   // An empty subtitle after the one under the caret, timed in the gap to the next; the caret on its text.
   void InsertSubtitleAfterCaret();
+  // The rows selected in the subtitle table, deleted as one change.
+  void DeleteTableRows();
+  // The user view's caret to subtitle `subtitle`'s time line, and that line followed as a click there does.
+  void CaretToSubtitle(int subtitle);
   void UserRichEditChange();
   void WriteBackEdit();
   void ContinueButtonClick();

@@ -80,3 +80,14 @@ void TForm1::TakeCaretLine(bool seek) {
 }
 
 }  // namespace titrelle
+
+namespace titrelle {
+
+void TForm1::CaretToSubtitle(int subtitle) {
+  if (subtitle < 0 || subtitle >= Document.Subtitles().Count()) return;
+  // The user view holds its lines where the file view does.
+  UserRichEdit->CaretToLine(Document.Subtitles().TimeLine(subtitle));
+  FollowCaret();
+}
+
+}  // namespace titrelle

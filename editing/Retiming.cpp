@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Unit1.h"
 #include "editing/CaretSubtitle.h"
@@ -81,11 +82,14 @@ void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& 
   HistoryActed();
 }
 
-void TForm1::DeleteCaretSubtitle() {
-  const Listing& fileView = Document.TempRichEdit;
-  if (!SnapshotHoldsTheFileViewsLines()) return;
-  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
-  if (!subtitle) return;
+namespace {
+
+// The subtitle whose group holds `line`, deleted by a command done and returned (null when there is none).
+std::unique_ptr<DocumentCommand> DeleteSubtitleAt(TForm1& form, int line) {
+  const Listing& fileView = form.Document.TempRichEdit;
+  if (!form.SnapshotHoldsTheFileViewsLines()) return nullptr;
+  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, line);
+  if (!subtitle) return nullptr;
   // The group goes with its blank line: the first line after it takes its place, or, at the end, the text
   // ends where the group began.
   const bool followed = subtitle->end < fileView.PieceCount();
@@ -93,10 +97,48 @@ void TForm1::DeleteCaretSubtitle() {
   const std::string fileViewText =
       followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
   const std::string userViewText =
-      followed ? std::string(UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
-  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle->first, count);
-  command->Do(fileViewText, userViewText, Session.ContinuePosition, Session.ContinueStartText);
+      followed ? std::string(form.UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
+  auto command = std::make_unique<SubtitleEditCommand>(form, subtitle->first, count);
+  command->Do(fileViewText, userViewText, form.Session.ContinuePosition, form.Session.ContinueStartText);
+  return command;
+}
+
+// Several commands done one after another, undone and redone as one.
+class CommandGroup : public DocumentCommand {
+ public:
+  void Add(std::unique_ptr<DocumentCommand> command) { commands_.push_back(std::move(command)); }
+  bool Empty() const { return commands_.empty(); }
+  void Undo() override {
+    for (auto it = commands_.rbegin(); it != commands_.rend(); ++it) (*it)->Undo();
+  }
+  void Redo() override {
+    for (auto& command : commands_) command->Redo();
+  }
+
+ private:
+  std::vector<std::unique_ptr<DocumentCommand>> commands_;
+};
+
+}  // namespace
+
+void TForm1::DeleteCaretSubtitle() {
+  std::unique_ptr<DocumentCommand> command = DeleteSubtitleAt(*this, UserRichEdit->CaretLine());
+  if (!command) return;
   Document.History.Done(std::move(command));
+  HistoryActed();
+}
+
+void TForm1::DeleteTableRows() {
+  // From the last row up: the lines of the rows above stay where they are.
+  const std::vector<int> rows = TableRows.SelectedRows();
+  auto group = std::make_unique<CommandGroup>();
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (*row < 0 || *row >= Document.Subtitles().Count()) continue;
+    if (auto command = DeleteSubtitleAt(*this, Document.Subtitles().TimeLine(*row)))
+      group->Add(std::move(command));
+  }
+  if (group->Empty()) return;
+  Document.History.Done(std::move(group));
   HistoryActed();
 }
 

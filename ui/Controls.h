@@ -92,6 +92,7 @@ class UserViewControl : public virtual Control {
   virtual int SelectionEndLine() const = 0;  // line holding the end of the selection (the caret's when none)
   virtual bool SelectionEmpty() const = 0;
   virtual void CaretToEnd() = 0;                  // caret after the last character, nothing selected
+  virtual void CaretToLine(int line) = 0;         // caret at the start of line `line`, nothing selected
   virtual void Add(const std::string& line) = 0;  // listing Add; the caret is left as a rich edit leaves it
   virtual void Clear() = 0;
   virtual void SetListingText(const std::string& text) = 0;

@@ -10,6 +10,7 @@ namespace {
 using keyplace::OtherControls;
 using keyplace::PlayerPanel;
 using keyplace::SystemWide;
+using keyplace::Table;
 using keyplace::UserView;
 using keyplace::Window;
 constexpr unsigned kNone = 0;
@@ -17,8 +18,9 @@ constexpr unsigned kShift = modifier::Shift;
 constexpr unsigned kAlt = modifier::Alt;
 constexpr unsigned kCtrl = modifier::Ctrl;
 // Re-timing and deleting act on the subtitle under the user view's caret: from the view itself, or from the
-// video and the buttons beside it while the caret stays where it was. Never from the entry box.
-constexpr unsigned kBesideTheView = UserView | PlayerPanel | OtherControls;
+// video and the buttons beside it while the caret stays where it was, or from the table, whose selected row
+// the caret follows. Never from the entry box.
+constexpr unsigned kBesideTheView = UserView | PlayerPanel | OtherControls | Table;
 
 constexpr KeyBinding kTable[] = {
     // 标记起始时间，开始播放
@@ -90,6 +92,9 @@ constexpr KeyBinding kTable[] = {
     // 显示按键帮助
     {vk::F1, kNone, Window, KeyMode::Any, false, true, KeyCommand::KeyHelp, "KeyHelp",
      "\xCF\xD4\xCA\xBE\xB0\xB4\xBC\xFC\xB0\xEF\xD6\xFA"},
+    // 删除表中选定的字幕
+    {vk::Delete, kNone, Table, KeyMode::Edit, false, true, KeyCommand::DeleteSubtitle, "DeleteSubtitle",
+     "\xC9\xBE\xB3\xFD\xB1\xED\xD6\xD0\xD1\xA1\xB6\xA8\xB5\xC4\xD7\xD6\xC4\xBB"},
 };
 
 std::string KeyName(int key) {

@@ -17,7 +17,8 @@ constexpr unsigned EntryBox = 2;        // the box the line is typed into
 constexpr unsigned UserView = 4;        // the subtitles as the user edits them
 constexpr unsigned PlayerPanel = 8;     // the video, its strip and its transport
 constexpr unsigned OtherControls = 16;  // the buttons, the time boxes, the check box
-constexpr unsigned Window = EntryBox | UserView | PlayerPanel | OtherControls;
+constexpr unsigned Table = 32;          // the subtitle table on the workbench
+constexpr unsigned Window = EntryBox | UserView | PlayerPanel | OtherControls | Table;
 }  // namespace keyplace
 
 enum class KeyMode { Any, Capture, Edit };

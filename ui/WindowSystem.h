@@ -15,6 +15,7 @@
 #include "ui/FileSystem.h"
 #include "ui/HotKeys.h"
 #include "ui/SettingsRegistry.h"
+#include "ui/SubtitleTableSource.h"
 #include "ui/Window.h"
 #include "ui/WindowTable.h"
 #include "ui/WorkbenchBar.h"
@@ -57,6 +58,12 @@ class WindowSystem {
   virtual std::unique_ptr<Window> CreateWindow(const WindowTable& entry) = 0;
   // The player, drawing into the MediaPanel control `panelName` of `window`.
   virtual std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) = 0;
+  // The subtitle table on `window`'s workbench, showing `table` until called again (null: no table). A shell
+  // without a workbench shows none.
+  virtual void ShowSubtitleTable(Window& window, SubtitleTableSource* table) {
+    (void)window;
+    (void)table;
+  }
   // Calls onTick every intervalMs (as often as the system delivers), on the GUI thread, through
   // DispatchEvent.
   virtual std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) = 0;

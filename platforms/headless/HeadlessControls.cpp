@@ -347,6 +347,8 @@ void HeadlessUserView::Select(int line, int column, int endLine, int endColumn) 
 
 void HeadlessUserView::CaretToEnd() { SetCaretOffset(listing_.Text().size()); }
 
+void HeadlessUserView::CaretToLine(int line) { PlaceCaret(line, 0); }
+
 void HeadlessUserView::Add(const std::string& line) {
   // A rich edit appends by replacing an empty selection at the end; the caret stays after the inserted text:
   // after the new line's break when the text ended with one, else at the end of the appended line.

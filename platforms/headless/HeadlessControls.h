@@ -131,6 +131,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   int SelectionEndLine() const override { return LineOfOffset(CaretOffset() + selectionLength_); }
   bool SelectionEmpty() const override { return selectionLength_ == 0; }
   void CaretToEnd() override;
+  void CaretToLine(int line) override;
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;

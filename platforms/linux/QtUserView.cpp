@@ -111,6 +111,14 @@ void QtUserView::CaretToEnd() {
   Editor()->setTextCursor(cursor);
 }
 
+void QtUserView::CaretToLine(int line) {
+  const QTextBlock block = Editor()->document()->findBlockByNumber(line);
+  if (!block.isValid()) return;
+  QTextCursor cursor = Editor()->textCursor();
+  cursor.setPosition(block.position());
+  Editor()->setTextCursor(cursor);
+}
+
 void QtUserView::Add(const std::string& line) {
   ProgramEdit([&] {
     QPlainTextEdit* editor = Editor();

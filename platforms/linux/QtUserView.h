@@ -24,6 +24,7 @@ class QtUserView : public QtControl, public UserViewControl {
   int SelectionEndLine() const override;
   bool SelectionEmpty() const override;
   void CaretToEnd() override;
+  void CaretToLine(int line) override;
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;

@@ -24,6 +24,7 @@
 #include "platforms/linux/QtWindow.h"
 #include "platforms/linux/WaveformStrip.h"
 #include "platforms/linux/WorkbenchBar.h"
+#include "platforms/linux/SubtitleTable.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -141,6 +142,23 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
     qtWindow->OpenWorkbench(strip);
   }
   return player;
+}
+
+void QtWindowSystem::ShowSubtitleTable(Window& window, SubtitleTableSource* table) {
+  auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+  QWidget* workbench = qtWindow ? qtWindow->Workbench() : nullptr;
+  if (!workbench) return;
+  delete workbench->findChild<SubtitleTable*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!table) return;
+  // The workbench stacks its parts from the top; the table takes the room the others leave.
+  auto* layout = qobject_cast<QVBoxLayout*>(workbench->layout());
+  if (!layout) {
+    layout = new QVBoxLayout(workbench);
+    layout->setContentsMargins(0, 0, 0, 0);
+  }
+  auto* view = new SubtitleTable(*this, *table, workbench);
+  layout->addWidget(view, 1);
+  view->show();
 }
 
 std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<void()> onTick) {

@@ -45,6 +45,7 @@ class QtWindowSystem : public WindowSystem {
   std::string ApplicationTitle() const override { return title_; }
   std::unique_ptr<Window> CreateWindow(const WindowTable& entry) override;
   std::unique_ptr<MediaPlayer> CreatePlayer(Window& window, const std::string& panelName) override;
+  void ShowSubtitleTable(Window& window, SubtitleTableSource* table) override;
   std::unique_ptr<Timer> StartTimer(int intervalMs, std::function<void()> onTick) override;
   std::unique_ptr<WakeUpTimer> CreateWakeUpTimer(std::function<void()> onWake) override;
   std::optional<std::filesystem::path> ChooseFileToOpen() override;

@@ -724,6 +724,14 @@ void Win32UserView::CaretToEnd() {
   SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
 }
 
+void Win32UserView::CaretToLine(int line) {
+  const LRESULT start = SendMessageW(handle_, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+  if (start < 0) return;
+  CHARRANGE caret{static_cast<LONG>(start), static_cast<LONG>(start)};
+  SendMessageW(handle_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  SendMessageW(handle_, EM_SCROLLCARET, 0, 0);
+}
+
 void Win32UserView::Add(const std::string& line) {
   ProgramEdit([&] {
     // As a rich edit appends: after a final break (or into an empty text) the line and a break, else a break

@@ -108,6 +108,7 @@ class Win32UserView : public Win32Control, public UserViewControl {
   int SelectionEndLine() const override;
   bool SelectionEmpty() const override;
   void CaretToEnd() override;
+  void CaretToLine(int line) override;
   void Add(const std::string& line) override;
   void Clear() override;
   void SetListingText(const std::string& text) override;

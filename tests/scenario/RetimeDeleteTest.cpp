@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "document/UserViewDerivation.h"
 
 namespace titrelle {
 namespace {
@@ -195,6 +196,41 @@ TEST_F(RetimeDelete, ThePlayersKeysWorkInTheVideoPanelAndNowhereTheyWouldBeTypin
   Player().Place(1);
   Control("Panel2").PressKey(vk::Left);
   EXPECT_EQ(Player().Position(), 0);
+}
+
+// Delete in the subtitle table: the rows selected, apart or together, go as one step; the views keep their
+// lines in step, so that undo and redo give back the same bytes.
+TEST_F(RetimeDelete, DeleteInTheTableTakesTheSelectedRowsAsOneStep) {
+  const struct {
+    const char* name;
+    std::vector<int> rows;
+    std::string after;
+  } cases[] = {
+      {"the first and the last", {0, 2}, kTwo},
+      {"the last two", {1, 2}, kOne},
+      {"every one", {2, 0, 1}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", kFile);
+    world.OpenVideo("movie.avi", kYes);
+    world.WaitUntilOpened();
+    world.WaitMs(1);
+    world.Form().TableRows.SelectRows(c.rows, c.rows.front());
+    KeyEvent key{vk::Delete};
+    EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
+    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
+    EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(c.after));
+    // The rows deleted left the selection: Delete again has nothing to take.
+    EXPECT_TRUE(world.Form().TableRows.SelectedRows().empty());
+    world.Form().TableRows.KeyDown(key);
+    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
+    EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
+    EXPECT_EQ(world.FileBytes("movie.srt"), kFile);
+    EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
+    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
+  }
 }
 
 }  // namespace
