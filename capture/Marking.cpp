@@ -1,5 +1,10 @@
 // Marking a line: F9 marks its start and starts playback, F10 marks its end and moves to text entry.
+#include <cmath>
+#include <optional>
+
 #include "app/Unit1.h"
+#include "capture/SpeechSnap.h"
+#include "capture/SubtitleTime.h"
 #include "capture/TimeText.h"
 
 namespace titrelle {
@@ -8,6 +13,15 @@ namespace {
 
 // A position below this is the video's first frame (a frame lasts 40 ms at 25 frames a second).
 constexpr long double kFirstFrameSeconds = 0.04L;
+
+// Where the speech around a key at `position` starts (or ends), when the player has the sound's peaks there
+// and the edge lies after `after`; empty leaves the key's own position.
+std::optional<SubtitleTime> SpeechEdgeNear(const MediaPlayer& player, double position, SpeechEdge edge,
+                                           long double after) {
+  const std::optional<double> found = FindSpeechEdge(player.DecodedPeaks(), position, edge);
+  if (!found || *found <= after) return std::nullopt;
+  return SubtitleTime::FromMilliseconds(std::llround(*found * 1000));
+}
 
 }  // namespace
 
@@ -23,6 +37,12 @@ void TForm1::StartTimeButtonClick() {
   } else {
     Edit1->SetText(BuildTimeText());
     Session.MarkStart = WP->CurrentPosition();
+    // Never onto the video's first frame, which only the first line's own start takes.
+    if (const auto edge = SpeechEdgeNear(*WP, static_cast<double>(Session.MarkStart), SpeechEdge::Onset,
+                                         kFirstFrameSeconds)) {
+      Session.MarkStart = edge->Seconds();
+      Edit1->SetText(edge->Text(TimeLayout::Program));
+    }
   }
 }
 
@@ -30,6 +50,12 @@ void TForm1::EndTimeButtonClick() {
   Session.ReplayJumpedSinceEndMark = 0;
   Session.MarkEnd = WP->CurrentPosition();
   Edit2->SetText(BuildTimeText());
+  // Never onto or before the line's start.
+  if (const auto edge =
+          SpeechEdgeNear(*WP, static_cast<double>(Session.MarkEnd), SpeechEdge::Offset, Session.MarkStart)) {
+    Session.MarkEnd = edge->Seconds();
+    Edit2->SetText(edge->Text(TimeLayout::Program));
+  }
   BeginTextEntry();
 }
 

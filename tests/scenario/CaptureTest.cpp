@@ -228,6 +228,26 @@ TEST_F(Capture, ASecondF9BeforeF10MarksTheCurrentPosition) {
   EXPECT_NEAR(static_cast<double>(Session().MarkStart), 1.5, 1e-9);
 }
 
+TEST_F(Capture, MarksKeyedAReactionTimeLateLandWhereTheSpeechStartsAndEnds) {
+  // Speech from 1 s to 2 s over a quiet background, in the sound's 10 ms peaks.
+  ws.playerSettings.peaks.resize(400, AudioPeak{-40, 40});
+  for (int i = 100; i < 200; ++i) ws.playerSettings.peaks[i] = {-9000, 9000};
+  PressF9();  // the first line's start stays at the video's start
+  EXPECT_EQ(Text("Edit1"), "00:00:00:001");
+  WaitMs(1250);
+  PressF9();
+  EXPECT_EQ(Text("Edit1"), "00:00:01:000");
+  WaitMs(1000);
+  PressF10();
+  EXPECT_EQ(Text("Edit2"), "00:00:02:000");
+  Player().ClearCalls();
+  WaitMs(5);
+  EXPECT_EQ(Player().Seeks(), std::vector<double>{1.0});  // the replay loops the speech itself
+  TypeInInput("Hello");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:01:000 --> 00:00:02:000", "Hello"));
+}
+
 // Mended: a commit before the replay has jumped since F10 (the video paused right after F10) used to take the
 // start of the next line from an earlier jump, or from none (an empty start box and the video sent to 0).
 TEST(CaptureMend, ACommitBeforeTheReplayJumpedContinuesFromTheMarkedEnd) {
