@@ -31,13 +31,15 @@ bool TForm1::KeyDown(KeyEvent& key, unsigned place) {
 bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
   switch (command) {
     case KeyCommand::MarkStart:
+    case KeyCommand::MarkStartAsKeyed:
       if (StartTimeButton->Enabled()) {
-        StartTimeButtonClick();
+        StartTimeButtonClick(command == KeyCommand::MarkStart);
         StartTimeButton->SetFocus();
       }
       return true;
     case KeyCommand::MarkEnd:
-      if (EndTimeButton->Enabled()) EndTimeButtonClick();
+    case KeyCommand::MarkEndAsKeyed:
+      if (EndTimeButton->Enabled()) EndTimeButtonClick(command == KeyCommand::MarkEnd);
       return true;
     case KeyCommand::EnterEditMode:
       EditButtonClick();

@@ -184,8 +184,9 @@ class TForm1 {
   void WakeClockAfterEvent();  // an event or the player changed something: a tick comes next
   std::string BuildTimeText();
   void SegmentReplay();
-  void StartTimeButtonClick();
-  void EndTimeButtonClick();
+  // F9 and F10; `onSpeech` moves the mark onto where the speech starts (ends) when the sound's peaks say.
+  void StartTimeButtonClick(bool onSpeech = true);
+  void EndTimeButtonClick(bool onSpeech = true);
   void BeginTextEntry();
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);

@@ -3,8 +3,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 
+#include "media/AudioPeaks.h"
 #include "media/PlayerTimeline.h"
 
 namespace titrelle {
@@ -42,6 +44,9 @@ class MediaPlayer {
   // What a player that draws a timeline beside its picture shows there; null for nothing. The timeline
   // outlives the player's use of it: the program sets null before it goes. A player without one ignores it.
   virtual void SetTimeline(PlayerTimeline* timeline) { (void)timeline; }
+  // The peaks of the opened media's sound decoded so far, from its start (media/AudioPeaks.h), valid until
+  // the GUI thread's next event; empty for a player that decodes none.
+  virtual std::span<const AudioPeak> DecodedPeaks() const { return {}; }
 
   // Called, on the GUI thread, whenever the player's state changes on its own or a request of the program
   // has taken effect: the media opened or could not be opened, playback started, paused, ended, a seek

@@ -29,6 +29,11 @@ constexpr KeyBinding kTable[] = {
     // 标记终止时间，转到输入框
     {vk::F10, kNone, SystemWide, KeyMode::Any, true, true, KeyCommand::MarkEnd, "MarkEnd",
      "\xB1\xEA\xBC\xC7\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xA3\xAC\xD7\xAA\xB5\xBD\xCA\xE4\xC8\xEB\xBF\xF2"},
+    // 标记起始时间，不对齐语音; 标记终止时间，不对齐语音
+    {vk::F9, kCtrl, Window, KeyMode::Any, true, true, KeyCommand::MarkStartAsKeyed, "MarkStartAsKeyed",
+     "\xB1\xEA\xBC\xC7\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xA3\xAC\xB2\xBB\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4"},
+    {vk::F10, kCtrl, Window, KeyMode::Any, true, true, KeyCommand::MarkEndAsKeyed, "MarkEndAsKeyed",
+     "\xB1\xEA\xBC\xC7\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xA3\xAC\xB2\xBB\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4"},
     // 进入修改模式
     {vk::F7, kNone, SystemWide, KeyMode::Any, true, true, KeyCommand::EnterEditMode, "EnterEditMode",
      "\xBD\xF8\xC8\xEB\xD0\xDE\xB8\xC4\xC4\xA3\xCA\xBD"},

@@ -45,6 +45,9 @@ enum class KeyCommand {
   DeleteSubtitle,
   InsertSubtitle,
   KeyHelp,
+  // Ctrl+F9 and Ctrl+F10: where the key is pressed, not moved onto the speech.
+  MarkStartAsKeyed,
+  MarkEndAsKeyed,
 };
 
 struct KeyBinding {

@@ -28,6 +28,8 @@ struct PlayerSettings {
   // the position lies this far past the whole milliseconds played. 0 (exact millisecond positions, so that
   // whole seconds do occur) unless a test asks for it, e.g. 0.0004.
   double playedOffsetSeconds = 0;
+  // The sound's peaks, served for any media once it is open; none unless a test gives some.
+  std::vector<AudioPeak> peaks;
 };
 
 class SimulatedPlayer : public MediaPlayer {
@@ -100,6 +102,9 @@ class SimulatedPlayer : public MediaPlayer {
   bool Playing() const { return state_ == kPlayStatePlaying; }
   double Position() const;  // without going through the failing interface
   double Duration() const override { return durationSeconds_; }
+  std::span<const AudioPeak> DecodedPeaks() const override {
+    return HasMedia() ? std::span<const AudioPeak>(settings_.peaks) : std::span<const AudioPeak>();
+  }
   // The script drawn over the video now; empty when nothing is (the calls record only that it was given:
   // a large document's script is megabytes).
   const std::string& Subtitles() const { return subtitles_; }

@@ -15,6 +15,7 @@
 
 #include "base/Cp936.h"
 #include "base/Error.h"
+#include "platforms/linux/AudioPeaks.h"
 
 namespace titrelle {
 namespace {
@@ -407,6 +408,11 @@ void MpvPlayer::ShowSubtitles(const std::string& assScript) {
 void MpvPlayer::ShowNothing() {
   ProcessEvents();
   subtitles_->ShowNothing();
+}
+
+std::span<const AudioPeak> MpvPlayer::DecodedPeaks() const {
+  if (panel_ == nullptr) return {};
+  return panel_->Peaks()->Track().peaks;
 }
 
 void MpvPlayer::SetTimeline(PlayerTimeline* timeline) {

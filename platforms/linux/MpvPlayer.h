@@ -73,6 +73,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void ShowSubtitles(const std::string& assScript) override;
   void ShowNothing() override;
   void SetTimeline(PlayerTimeline* timeline) override;
+  std::span<const AudioPeak> DecodedPeaks() const override;
 
   // For the panel's transport: the media's length (0 until it is known), the volume (0-100) and muting.
   double Duration() const override { return durationSeconds_; }

@@ -228,6 +228,41 @@ TEST_F(Capture, ASecondF9BeforeF10MarksTheCurrentPosition) {
   EXPECT_NEAR(static_cast<double>(Session().MarkStart), 1.5, 1e-9);
 }
 
+TEST_F(Capture, MarksKeyedAReactionTimeLateLandWhereTheSpeechStartsAndEndsUnlessCtrlIsHeld) {
+  // Speech from 1 s to 2 s and from 4 s to 5 s over a quiet background, in the sound's 10 ms peaks.
+  std::vector<AudioPeak>& peaks = ws.playerSettings.peaks;
+  peaks.resize(600, AudioPeak{-40, 40});
+  for (int i = 100; i < 200; ++i) peaks[i] = peaks[i + 300] = {-9000, 9000};
+  PressF9();  // the first line's start stays at the video's start
+  EXPECT_EQ(Text("Edit1"), "00:00:00:001");
+  // Ctrl+F9 and Ctrl+F10 mark where the keys are pressed.
+  Player().SetCurrentPosition(1.25);
+  Control("Panel2").PressKey(vk::F9, modifier::Ctrl);
+  EXPECT_EQ(Text("Edit1"), "00:00:01:250");
+  WaitMs(1000);
+  Control("Panel2").PressKey(vk::F10, modifier::Ctrl);
+  EXPECT_EQ(Text("Edit2"), "00:00:02:250");
+  WaitMs(5);
+  TypeInInput("One");
+  PressEnter();
+
+  Player().SetCurrentPosition(4.25);
+  PressF9();
+  EXPECT_EQ(Text("Edit1"), "00:00:04:000");
+  EXPECT_EQ(Text("NoticeLabel"), Gbk("起点对齐语音：提前 0.25 秒"));
+  WaitMs(980);
+  PressF10();
+  EXPECT_EQ(Text("Edit2"), "00:00:05:000");
+  EXPECT_EQ(Text("NoticeLabel"), Gbk("终点对齐语音：提前 0.23 秒"));
+  Player().ClearCalls();
+  WaitMs(5);
+  EXPECT_EQ(Player().Seeks(), std::vector<double>{4.0});  // the replay loops the speech itself
+  TypeInInput("Two");
+  PressEnter();
+  EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:01:250 --> 00:00:02:250", "One") +
+                                        Group(2, "00:00:04:000 --> 00:00:05:000", "Two"));
+}
+
 // Mended: a commit before the replay has jumped since F10 (the video paused right after F10) used to take the
 // start of the next line from an earlier jump, or from none (an empty start box and the video sent to 0).
 TEST(CaptureMend, ACommitBeforeTheReplayJumpedContinuesFromTheMarkedEnd) {

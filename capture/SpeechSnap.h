@@ -1,0 +1,26 @@
+#pragma once
+// Where the speech around a key press starts or ends, from the sound's peaks (one per 10 ms). A person
+// presses F9 and F10 a reaction time after the speech starts or ends; the mark belongs where the level rose
+// out of the background, or fell back into it, shortly before the key.
+
+#include <optional>
+#include <span>
+
+#include "media/AudioPeaks.h"
+
+namespace titrelle {
+
+enum class SpeechEdge { Onset, Offset };
+
+// How far back from the key, and (for an onset) ahead of it, the edge is looked for.
+inline constexpr double kSpeechLookBackSeconds = 0.5;
+inline constexpr double kSpeechLookAheadSeconds = 0.05;
+
+// The onset (or offset) of speech nearest before `keySeconds`: where the level rises above a threshold that
+// follows the noise floor of the few seconds before the key, after at least a hangover of quiet (so that the
+// gap before a plosive does not count); an offset is where a quiet of at least that hangover begins. `peaks`
+// are the peaks decoded so far, from the start of the sound. Empty when there is no such edge, or when the
+// stretch it needs is not decoded yet: the key's own position then stands.
+std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge);
+
+}  // namespace titrelle
