@@ -10,6 +10,7 @@
 #include "platforms/windows/Win32WakeUpTimer.h"
 #include "platforms/windows/WinText.h"
 #include "platforms/windows/Win32Window.h"
+#include "platforms/windows/Win32Workbench.h"
 #include "platforms/windows/WmpPlayer.h"
 #include "base/Error.h"
 #include "ui/ErrorReport.h"
@@ -195,6 +196,22 @@ std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowTable& entry
   }
   windows_.insert(window.get());
   return window;
+}
+
+void Win32WindowSystem::ShowSubtitleTable(Window& window, SubtitleTableSource* table) {
+  auto* win32Window = dynamic_cast<Win32Window*>(&window);
+  if (!win32Window) return;
+  win32Window->SetSubtitleTable(nullptr);
+  if (!table) return;
+  win32Window->OpenWorkbench();
+  win32Window->SetSubtitleTable(std::make_unique<Win32SubtitleTable>(*win32Window, *table));
+}
+
+std::unique_ptr<WorkbenchBar> Win32WindowSystem::CreateWorkbenchBar(Window& window) {
+  auto* win32Window = dynamic_cast<Win32Window*>(&window);
+  if (!win32Window) return nullptr;
+  win32Window->OpenWorkbench();
+  return std::make_unique<Win32WorkbenchBar>(*win32Window);
 }
 
 void Win32WindowSystem::Forget(Win32Window* window) { windows_.erase(window); }
