@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "platforms/windows/WinText.h"
-#include "platforms/windows/Win32Workbench.h"
-#include "platforms/windows/Win32WindowSystem.h"
 #include "base/Error.h"
-#include "ui/EventRules.h"
+#include "platforms/windows/Win32WindowSystem.h"
+#include "platforms/windows/Win32Workbench.h"
+#include "platforms/windows/WinText.h"
 #include "ui/ErrorReport.h"
+#include "ui/EventRules.h"
 
 namespace titrelle {
 
@@ -276,7 +276,8 @@ void Win32Window::FitPanels() {
 }
 
 SIZE Win32Window::TableArea() const {
-  return SIZE{Scaled(std::max(entry_.width - kFrameWidth, 1)), Scaled(std::max(entry_.height - kFrameHeight, 1))};
+  return SIZE{Scaled(std::max(entry_.width - kFrameWidth, 1)),
+              Scaled(std::max(entry_.height - kFrameHeight, 1))};
 }
 
 void Win32Window::OpenWorkbench() {

@@ -7,12 +7,12 @@
 #include <atomic>
 #include <set>
 
+#include "base/Error.h"
 #include "platforms/windows/Win32WakeUpTimer.h"
-#include "platforms/windows/WinText.h"
 #include "platforms/windows/Win32Window.h"
 #include "platforms/windows/Win32Workbench.h"
+#include "platforms/windows/WinText.h"
 #include "platforms/windows/WmpPlayer.h"
-#include "base/Error.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {

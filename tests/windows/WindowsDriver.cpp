@@ -492,8 +492,9 @@ int TableRows(HWND table) { return static_cast<int>(SendMessageW(table, LVM_GETI
 std::string TableCell(Program& program, HWND table, int row, int column) {
   constexpr int kChars = 512;
   HANDLE process = program.process.hProcess;
-  char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
-                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  char* remote =
+      static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (!remote) return "<no memory>";
   LVITEMW item{};
   item.iSubItem = column;
