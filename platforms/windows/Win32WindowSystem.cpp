@@ -219,7 +219,8 @@ void Win32WindowSystem::Forget(Win32Window* window) { windows_.erase(window); }
 std::unique_ptr<MediaPlayer> Win32WindowSystem::CreatePlayer(Window& window, const std::string& panelName) {
   auto* win32Window = dynamic_cast<Win32Window*>(&window);
   if (!win32Window) throw Error("The player needs a window of this window system");
-  return std::make_unique<WmpPlayer>(win32Window->ControlNamed(panelName).Handle());
+  return std::make_unique<WmpPlayer>(win32Window->ControlNamed(panelName).Handle(),
+                                     [this](const std::function<void()>& handler) { DispatchEvent(*this, handler); });
 }
 
 class Win32Timer : public Timer {
