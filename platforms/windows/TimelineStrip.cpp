@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -53,8 +54,12 @@ void Text(HDC dc, RECT area, const std::wstring& text, COLORREF colour, UINT for
 
 }  // namespace
 
-TimelineStrip::TimelineStrip(HWND panel, std::function<double()> position, std::function<void(double)> seek)
-    : position_(std::move(position)), seek_(std::move(seek)), peaks_([this] { Recompose(); }) {
+TimelineStrip::TimelineStrip(HWND panel, std::function<double()> position, std::function<void(double)> seek,
+                             Dispatch dispatch)
+    : position_(std::move(position)),
+      seek_(std::move(seek)),
+      dispatch_(std::move(dispatch)),
+      peaks_([this] { Recompose(); }) {
   static const ATOM windowClass = [] {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;
@@ -78,6 +83,7 @@ TimelineStrip::~TimelineStrip() {
 }
 
 void TimelineStrip::SetTimeline(PlayerTimeline* timeline) {
+  if (timeline_ != timeline) EndSpanDrag();
   timeline_ = timeline;
   Recompose();
 }
@@ -209,6 +215,84 @@ void TimelineStrip::Draw(HDC dc, const Picture& picture) {
   SelectObject(dc, oldFont);
 }
 
+void TimelineStrip::Run(const std::function<void()>& handler) {
+  if (dispatch_) {
+    dispatch_(handler);
+    return;
+  }
+  // No exception may cross the message loop.
+  try {
+    handler();
+  } catch (const std::exception&) {
+  }
+}
+
+void TimelineStrip::ShowGrab(int x) {
+  grab_ = TimelineGrab::None;
+  if (timeline_ == nullptr || shown_.state == AudioPeakTrack::State::kNone) return;
+  try {
+    grab_ = timeline_->GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond);
+  } catch (const std::exception&) {
+  }
+}
+
+void TimelineStrip::EndSpanDrag() {
+  if (!draggingSpan_) return;
+  draggingSpan_ = false;
+  if (timeline_ != nullptr) timeline_->CancelDrag();
+  Recompose();
+}
+
+void TimelineStrip::Press(int x) {
+  pressed_ = true;
+  dragging_ = false;
+  draggingSpan_ = false;
+  pressX_ = x;
+  SetCapture(window_);
+  if (timeline_ == nullptr || shown_.state == AudioPeakTrack::State::kNone) return;
+  const double seconds = SecondsAt(x);
+  const double secondsPerColumn = 1 / shown_.columnsPerSecond;
+  bool took = false;
+  Run([&] { took = timeline_->PressAt(seconds, secondsPerColumn); });
+  draggingSpan_ = took;
+}
+
+void TimelineStrip::Move(int x) {
+  if (!pressed_) {
+    ShowGrab(x);
+    return;
+  }
+  if (!dragging_ && std::abs(x - pressX_) < GetSystemMetrics(SM_CXDRAG)) return;
+  dragging_ = true;
+  if (!draggingSpan_ || timeline_ == nullptr) return;
+  // The line is drawn where it would land.
+  try {
+    timeline_->DragTo(SecondsAt(x));
+  } catch (const std::exception&) {
+  }
+  Recompose();
+}
+
+void TimelineStrip::Release(int x) {
+  if (!pressed_) return;
+  pressed_ = false;
+  const bool moved = std::exchange(dragging_, false);
+  if (draggingSpan_ && moved) {
+    draggingSpan_ = false;
+    if (timeline_ != nullptr) {
+      const double seconds = SecondsAt(x);
+      Run([&] { timeline_->ReleaseAt(seconds); });
+    }
+  } else {
+    // A press on a line that did not move is a click: nothing is dragged.
+    EndSpanDrag();
+    if (!moved && seek_ && shown_.state != AudioPeakTrack::State::kNone) seek_(std::max(SecondsAt(x), 0.0));
+  }
+  if (GetCapture() == window_) ReleaseCapture();
+  Recompose();
+  ShowGrab(x);
+}
+
 LRESULT CALLBACK TimelineStrip::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* strip = reinterpret_cast<TimelineStrip*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (strip == nullptr) return DefWindowProcW(window, message, wParam, lParam);
@@ -238,13 +322,31 @@ LRESULT CALLBACK TimelineStrip::WindowProcedure(HWND window, UINT message, WPARA
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_LBUTTONUP: {
-      const double x = static_cast<short>(LOWORD(lParam));
-      if (strip->seek_ && strip->shown_.state != AudioPeakTrack::State::kNone) {
-        strip->seek_(std::max((strip->shown_.startColumn + x) / strip->shown_.columnsPerSecond, 0.0));
+    case WM_LBUTTONDOWN:
+      strip->Press(static_cast<short>(LOWORD(lParam)));
+      return 0;
+    case WM_MOUSEMOVE:
+      strip->Move(static_cast<short>(LOWORD(lParam)));
+      return 0;
+    case WM_LBUTTONUP:
+      strip->Release(static_cast<short>(LOWORD(lParam)));
+      return 0;
+    case WM_CAPTURECHANGED:
+      // The mouse was taken away mid-drag: the line stays where it was.
+      if (strip->pressed_ && reinterpret_cast<HWND>(lParam) != window) {
+        strip->pressed_ = false;
+        strip->dragging_ = false;
+        strip->EndSpanDrag();
       }
       return 0;
-    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        const bool edge = strip->grab_ == TimelineGrab::StartEdge || strip->grab_ == TimelineGrab::EndEdge;
+        const bool whole = strip->grab_ == TimelineGrab::Whole;
+        SetCursor(LoadCursorW(nullptr, edge ? IDC_SIZEWE : whole ? IDC_SIZEALL : IDC_ARROW));
+        return TRUE;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

@@ -3,7 +3,8 @@
 // with GDI what the core's rules compose (media/TimelineDrawing.h, media/PlayerTimeline.h): the sound's
 // waveform, decoded with Media Foundation, the marks of the line being timed, the lines already written,
 // the play head in the middle of ten seconds. It reads the position from the player on a timer of its own
-// and paints again only when the picture changes; a click puts the position where it points.
+// and paints again only when the picture changes; a click puts the position where it points, a press on a
+// line drags it (its edge or the whole of it) through the core's PlayerTimeline.
 
 #include <cstdint>
 #include <filesystem>
@@ -22,7 +23,10 @@ class TimelineStrip {
   static constexpr int kHeight = 48;  // at 96 DPI, as on Linux
   static constexpr double kWindowSeconds = 10;
 
-  TimelineStrip(HWND panel, std::function<double()> position, std::function<void(double)> seek);
+  // `dispatch` runs the program's handlers of a drag (a release changes the document), reporting failures.
+  using Dispatch = std::function<void(const std::function<void()>&)>;
+  TimelineStrip(HWND panel, std::function<double()> position, std::function<void(double)> seek,
+                Dispatch dispatch = {});
   ~TimelineStrip();
   TimelineStrip(const TimelineStrip&) = delete;
   TimelineStrip& operator=(const TimelineStrip&) = delete;
@@ -54,10 +58,24 @@ class TimelineStrip {
   Picture Compose(int width, int height);
   void Recompose();
   void Draw(HDC dc, const Picture& picture);
+  double SecondsAt(int x) const { return (shown_.startColumn + x) / shown_.columnsPerSecond; }
+  void Run(const std::function<void()>& handler);
+  // The pointer's shape for what a press at `x` would take.
+  void ShowGrab(int x);
+  void Press(int x);
+  void Move(int x);
+  void Release(int x);
+  void EndSpanDrag();
 
   HWND window_ = nullptr;
   std::function<double()> position_;
   std::function<void(double)> seek_;
+  Dispatch dispatch_;
+  bool pressed_ = false;
+  bool dragging_ = false;      // moved beyond the system's drag distance since the press
+  bool draggingSpan_ = false;  // the press took a line
+  int pressX_ = 0;
+  TimelineGrab grab_ = TimelineGrab::None;
   AudioPeaksLoader peaks_;
   PlayerTimeline* timeline_ = nullptr;
   Picture shown_;

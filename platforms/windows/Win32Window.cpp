@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "platforms/windows/WinText.h"
-#include "platforms/windows/Win32WindowSystem.h"
 #include "base/Error.h"
-#include "ui/EventRules.h"
+#include "platforms/windows/Win32WindowSystem.h"
+#include "platforms/windows/Win32Workbench.h"
+#include "platforms/windows/WinText.h"
 #include "ui/ErrorReport.h"
+#include "ui/EventRules.h"
 
 namespace titrelle {
 
@@ -18,6 +19,11 @@ namespace {
 // The frame's share of the outer size (borders and title bar) that the tables' sizes include.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 39;
+// The grown window's client area when it first opens, as the Linux program's.
+constexpr int kWorkbenchOpenWidth = 1340;
+constexpr int kWorkbenchOpenHeight = 680;
+constexpr int kWorkbenchMargin = 4;
+constexpr int kBarHeight = 26;
 
 // A panel whose table gives it no size, or a panel at the window's corner as large as its client area, fills
 // its parent and follows it when the window is resized (the main window's Panel1).
@@ -149,6 +155,7 @@ Win32Window::Win32Window(Win32WindowSystem& system, const WindowTable& entry, HW
 Win32Window::~Win32Window() {
   destroying_ = true;
   system_.Forget(this);
+  table_.reset();
   if (handle_) DestroyWindow(handle_);  // its controls and tool tip with it
   controls_.clear();
   handle_ = nullptr;
@@ -257,7 +264,76 @@ void Win32Window::FitPanels() {
   for (Win32Control* control : fillParent_) {
     RECT area{};
     GetClientRect(GetParent(control->Handle()), &area);
+    // Beside a workbench the window's own panel is the table's area, no more.
+    if (workbench_ && control->Parent() == nullptr) {
+      const SIZE table = TableArea();
+      area.right = table.cx;
+      area.bottom = table.cy;
+    }
     SetWindowPos(control->Handle(), nullptr, 0, 0, area.right, area.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LayOutWorkbench();
+}
+
+SIZE Win32Window::TableArea() const {
+  return SIZE{Scaled(std::max(entry_.width - kFrameWidth, 1)),
+              Scaled(std::max(entry_.height - kFrameHeight, 1))};
+}
+
+void Win32Window::OpenWorkbench() {
+  if (workbench_ || !handle_) return;
+  workbench_ = true;
+  const LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE) | WS_THICKFRAME | WS_MAXIMIZEBOX;
+  SetWindowLongPtrW(handle_, GWL_STYLE, style);
+  const SIZE table = TableArea();
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT outer{0, 0, std::max<LONG>(Scaled(kWorkbenchOpenWidth), table.cx),
+             std::max<LONG>(Scaled(kWorkbenchOpenHeight), table.cy)};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(style), FALSE, GetWindowLongW(handle_, GWL_EXSTYLE));
+  const LONG width = std::min(outer.right - outer.left, area.right - area.left);
+  const LONG height = std::min(outer.bottom - outer.top, area.bottom - area.top);
+  RECT now{};
+  GetWindowRect(handle_, &now);
+  LONG left = now.left;
+  LONG top = now.top;
+  if (entry_.centred) {
+    left = area.left + std::max(0L, (area.right - area.left - width) / 2);
+    top = area.top + std::max(0L, (area.bottom - area.top - height) / 2);
+  }
+  SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  FitPanels();
+}
+
+void Win32Window::SetSubtitleTable(std::unique_ptr<Win32SubtitleTable> table) {
+  table_ = std::move(table);
+  LayOutWorkbench();
+}
+
+void Win32Window::SetWorkbenchBar(Win32WorkbenchBar* bar) {
+  bar_ = bar;
+  LayOutWorkbench();
+}
+
+void Win32Window::LayOutWorkbench() {
+  if (!workbench_) return;
+  // The table's controls keep their places: the workbench takes the room to their right, the bar at its top,
+  // the subtitle table under it.
+  RECT client{};
+  GetClientRect(handle_, &client);
+  const SIZE table = TableArea();
+  const int margin = Scaled(kWorkbenchMargin);
+  const int left = table.cx + margin;
+  const int width = std::max(0, static_cast<int>(client.right) - left - margin);
+  int top = margin;
+  if (bar_) {
+    bar_->Place(left, top, Scaled(kBarHeight));
+    top += Scaled(kBarHeight) + margin;
+  }
+  if (table_) {
+    const int height = std::max(0, static_cast<int>(table.cy) - top - margin);
+    SetWindowPos(table_->Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    table_->FitColumns();
   }
 }
 
@@ -290,8 +366,31 @@ LRESULT Win32Window::Proc(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLORLISTBOX: {
       LRESULT result = 0;
       if (RouteChildMessage(message, wParam, lParam, result)) return result;
+      if (message == WM_COMMAND && bar_ && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kUndoId &&
+          LOWORD(wParam) <= kKeyHelpId) {
+        if (Alive()) bar_->Clicked(LOWORD(wParam));
+        return 0;
+      }
       break;
     }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (table_ && header->hwndFrom == table_->Handle()) return table_->Notified(*header);
+      break;
+    }
+    case WM_GETMINMAXINFO:
+      if (workbench_) {
+        // Never smaller than the table's controls' area.
+        const SIZE table = TableArea();
+        RECT outer{0, 0, table.cx, table.cy};
+        AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE)), FALSE,
+                           GetWindowLongW(handle, GWL_EXSTYLE));
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize.x = outer.right - outer.left;
+        limits->ptMinTrackSize.y = outer.bottom - outer.top;
+        return 0;
+      }
+      break;
     case WM_DPICHANGED:
       ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;

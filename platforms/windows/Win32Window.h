@@ -15,6 +15,8 @@
 
 namespace titrelle {
 
+class Win32SubtitleTable;
+class Win32WorkbenchBar;
 class Win32WindowSystem;
 
 class Win32Window : public Window {
@@ -22,6 +24,11 @@ class Win32Window : public Window {
   static constexpr int kFirstControlId = 1000;
   static constexpr wchar_t kWindowClass[] = L"TitrelleWindow";
   static constexpr wchar_t kPanelClass[] = L"TitrellePanel";
+  // The workbench's own children, beside the table's controls.
+  static constexpr int kTableId = 900;
+  static constexpr int kUndoId = 901;
+  static constexpr int kRedoId = 902;
+  static constexpr int kKeyHelpId = 903;
   static void RegisterClasses(HINSTANCE instance);
 
   Win32Window(Win32WindowSystem& system, const WindowTable& entry, HWND owner);
@@ -57,6 +64,12 @@ class Win32Window : public Window {
   // panel holding the player hears it, as the video panel's key. True when the program kept the key.
   bool PlayerKey(const MSG& message);
 
+  // The workbench grows to the right of the table's controls, which keep their places: the window becomes
+  // resizable, never smaller than their area, and opens wider. Once; the table and the bar go in it.
+  void OpenWorkbench();
+  void SetSubtitleTable(std::unique_ptr<Win32SubtitleTable> table);
+  void SetWorkbenchBar(Win32WorkbenchBar* bar);
+
   // WM_COMMAND and WM_CTLCOLOR* of a child, from the window or a panel; false when not the program's.
   bool RouteChildMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   LRESULT Proc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +78,9 @@ class Win32Window : public Window {
   void Fire(const std::function<void()>& handler);
   void Closing();
   void FitPanels();
+  void LayOutWorkbench();
+  // The area of the table's controls, in the window's pixels.
+  SIZE TableArea() const;
   void SetUpTabOrder();
   // The window moved to a monitor of another DPI (WM_DPICHANGED): its controls and fonts follow.
   void ChangeDpi(UINT dpi, const RECT& suggested);
@@ -80,6 +96,9 @@ class Win32Window : public Window {
   std::vector<HWND> tabChain_;
   std::map<std::string, HFONT> fontByLook_;
   UINT dpi_ = 96;
+  bool workbench_ = false;
+  std::unique_ptr<Win32SubtitleTable> table_;
+  Win32WorkbenchBar* bar_ = nullptr;
   Win32Control* focused_ = nullptr;
   bool visible_ = false;
   bool realised_ = false;

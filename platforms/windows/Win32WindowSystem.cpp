@@ -7,11 +7,12 @@
 #include <atomic>
 #include <set>
 
-#include "platforms/windows/Win32WakeUpTimer.h"
-#include "platforms/windows/WinText.h"
-#include "platforms/windows/Win32Window.h"
-#include "platforms/windows/WmpPlayer.h"
 #include "base/Error.h"
+#include "platforms/windows/Win32WakeUpTimer.h"
+#include "platforms/windows/Win32Window.h"
+#include "platforms/windows/Win32Workbench.h"
+#include "platforms/windows/WinText.h"
+#include "platforms/windows/WmpPlayer.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -197,12 +198,29 @@ std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowTable& entry
   return window;
 }
 
+void Win32WindowSystem::ShowSubtitleTable(Window& window, SubtitleTableSource* table) {
+  auto* win32Window = dynamic_cast<Win32Window*>(&window);
+  if (!win32Window) return;
+  win32Window->SetSubtitleTable(nullptr);
+  if (!table) return;
+  win32Window->OpenWorkbench();
+  win32Window->SetSubtitleTable(std::make_unique<Win32SubtitleTable>(*win32Window, *table));
+}
+
+std::unique_ptr<WorkbenchBar> Win32WindowSystem::CreateWorkbenchBar(Window& window) {
+  auto* win32Window = dynamic_cast<Win32Window*>(&window);
+  if (!win32Window) return nullptr;
+  win32Window->OpenWorkbench();
+  return std::make_unique<Win32WorkbenchBar>(*win32Window);
+}
+
 void Win32WindowSystem::Forget(Win32Window* window) { windows_.erase(window); }
 
 std::unique_ptr<MediaPlayer> Win32WindowSystem::CreatePlayer(Window& window, const std::string& panelName) {
   auto* win32Window = dynamic_cast<Win32Window*>(&window);
   if (!win32Window) throw Error("The player needs a window of this window system");
-  return std::make_unique<WmpPlayer>(win32Window->ControlNamed(panelName).Handle());
+  return std::make_unique<WmpPlayer>(win32Window->ControlNamed(panelName).Handle(),
+                                     [this](const std::function<void()>& handler) { DispatchEvent(*this, handler); });
 }
 
 class Win32Timer : public Timer {

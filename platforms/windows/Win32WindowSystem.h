@@ -35,6 +35,8 @@ class Win32WindowSystem : public WindowSystem {
   int ShowMessageBox(const MessageBoxRequest& entry) override;
   std::optional<unsigned> PickColor(unsigned initial) override;
   std::vector<std::string> ScreenFontFamilies() override;
+  void ShowSubtitleTable(Window& window, SubtitleTableSource* table) override;
+  std::unique_ptr<WorkbenchBar> CreateWorkbenchBar(Window& window) override;
   HotKeys& HotKeySystem() override { return hotKeys_; }
   SettingsRegistry& Registry() override { return registry_; }
   FileSystem& Files() override { return files_; }

@@ -228,7 +228,7 @@ class WmpPlayer::Events : public IDispatch {
   ULONG references_ = 1;
 };
 
-WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
+WmpPlayer::WmpPlayer(HWND panel, TimelineStrip::Dispatch dispatch) : panel_(panel) {
   try {
     if (FAILED(CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                 reinterpret_cast<void**>(&object_)))) {
@@ -259,7 +259,8 @@ WmpPlayer::WmpPlayer(HWND panel) : panel_(panel) {
             if (hasMedia_) SetCurrentPosition(seconds);
           } catch (const Error&) {
           }
-        });
+        },
+        std::move(dispatch));
     PlaceInPixels(0, 0, area.right, area.bottom, 32767, 32767);
   } catch (...) {
     Shutdown();

@@ -20,7 +20,8 @@ namespace titrelle {
 
 class WmpPlayer : public MediaPlayer {
  public:
-  explicit WmpPlayer(HWND panel);
+  // `dispatch` runs the program's handlers the timeline's drags call.
+  explicit WmpPlayer(HWND panel, TimelineStrip::Dispatch dispatch = {});
   ~WmpPlayer() override;
   WmpPlayer(const WmpPlayer&) = delete;
   WmpPlayer& operator=(const WmpPlayer&) = delete;

@@ -485,6 +485,67 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   return expected;
 }
 
+// The workbench's list view, read from this process: its rows, and a cell's text through a buffer in the
+// program's memory (the control's messages carry pointers, which no process boundary translates).
+int TableRows(HWND table) { return static_cast<int>(SendMessageW(table, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string TableCell(Program& program, HWND table, int row, int column) {
+  constexpr int kChars = 512;
+  HANDLE process = program.process.hProcess;
+  char* remote =
+      static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) return "<no memory>";
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.cchTextMax = kChars;
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote),
+                      SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(kChars, L'\0');
+  ReadProcessMemory(process, item.pszText, text.data(), kChars * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  text.resize(std::min<std::size_t>(length, kChars));
+  return Cp936FromWide(text);
+}
+
+// The workbench beside the controls after the line `group` was committed: the table's row, the bar's undo and
+// redo following the history. The line is back in the file at the end.
+void CheckWorkbench(Program& program, const std::wstring& subtitlePath, const std::string& group) {
+  HWND table = Child(program.window, titrelle::Win32Window::kTableId);
+  HWND undo = Child(program.window, titrelle::Win32Window::kUndoId);
+  HWND redo = Child(program.window, titrelle::Win32Window::kRedoId);
+  const std::size_t timeAt = group.find("\r\n") + 2;
+  const std::string start = group.substr(timeAt, group.find(" --> ") - timeAt);
+  const bool oneRow = table && WaitFor([&] { return TableRows(table) == 1; });
+  const std::string number = TableCell(program, table, 0, 0);
+  const std::string shownStart = TableCell(program, table, 0, 1);
+  const std::string text = TableCell(program, table, 0, 5);
+  Check(oneRow && number == "1" && shownStart == start &&
+            text.find("\xC4\xE3\xBA\xC3 Titrelle") != std::string::npos,
+        "workbench: after a commit the table holds its row: number, start and text",
+        (table ? std::to_string(TableRows(table)) : std::string("no table")) + " rows: " + Readable(number) +
+            " / " + Readable(shownStart) + " / " + Readable(text));
+  Check(undo && redo && IsWindowEnabled(undo) && !IsWindowEnabled(redo),
+        "workbench: after a commit the bar offers undo and not redo");
+  Click(undo);
+  const bool undone = WaitFor([&] { return TableRows(table) == 0 && IsWindowEnabled(redo); });
+  DismissUnexpectedBoxes(program.Id(), "undo");
+  Click(redo);
+  const bool redone = WaitFor([&] { return TableRows(table) == 1 && FileBytes(subtitlePath) == group; });
+  DismissUnexpectedBoxes(program.Id(), "redo");
+  Check(undone && redone, "workbench: undo empties the table, redo brings the row and the file's bytes back",
+        std::to_string(TableRows(table)) + " rows, file " + Readable(FileBytes(subtitlePath)));
+  RECT client{};
+  GetClientRect(program.window, &client);
+  const LONG style = GetWindowLongW(program.window, GWL_STYLE);
+  Check((style & WS_THICKFRAME) && client.right > 1000,
+        "workbench: the main window is resizable and opens wide enough for the table beside its controls",
+        std::to_string(client.right) + "x" + std::to_string(client.bottom));
+}
+
 // F7: the user view in the rich edit; the caret's line is the file's line however the control counts breaks.
 void EditInUserView(Program& program, const std::wstring& subtitlePath, const std::string& group) {
   const titrelle::WindowTable& table = titrelle::MainWindowTable();
@@ -1029,6 +1090,7 @@ int wmain(int argc, wchar_t** argv) {
   std::string group;
   if (opened) {
     group = CaptureLine(program, subtitle);
+    CheckWorkbench(program, subtitle, group);
     EditInUserView(program, subtitle, group);
     PrintCpuShare(program.process.hProcess, "in edit mode, a video open and paused");
   }
