@@ -448,8 +448,12 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   HWND start = Control(program.window, table, "Edit1");
   HWND end = Control(program.window, table, "Edit2");
   HWND input = Control(program.window, table, "InputEdit");
+  // The boxes hold 00:00:00:000 after the open: a mark is there when the box's text has changed, not when it
+  // holds some text (read earlier, under load, it is the box before the key was handled).
+  const std::string startBefore = TextOf(start);
+  const std::string endBefore = TextOf(end);
   PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
-  const bool marked = WaitFor([&] { return !TextOf(start).empty(); });
+  const bool marked = WaitFor([&] { return !TextOf(start).empty() && TextOf(start) != startBefore; });
   DismissUnexpectedBoxes(program.Id(), "F9");
   // The player under Wine is a smoke test: it plays, and the clock shows its status and position.
   HWND status = Control(program.window, table, "Label2");
@@ -461,7 +465,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   // A line ends after it starts: F10 once the video has moved on from the start mark.
   WaitFor([&] { return TextOf(position).size() == 12 && TextOf(position) > TextOf(start); }, 5000);
   PostMessageW(program.window, WM_HOTKEY, AtomOf(1), MAKELPARAM(0, VK_F10));
-  const bool ended = WaitFor([&] { return !TextOf(end).empty(); });
+  const bool ended = WaitFor([&] { return !TextOf(end).empty() && TextOf(end) != endBefore; });
   DismissUnexpectedBoxes(program.Id(), "F10");
   Check(marked && ended, "capture: F9 and F10 by WM_HOTKEY mark the start and the end",
         Readable(TextOf(start)) + " / " + Readable(TextOf(end)));
