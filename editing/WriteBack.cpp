@@ -73,7 +73,8 @@ void TForm1::RecordTyping(int line, std::string fileViewBefore, std::string user
   if (TypingCommand* const open = OpenTypingStep(); open != nullptr && open->Line() == line) {
     open->TakeAfter();
   } else {
-    auto command = std::make_unique<TypingCommand>(*this, line, std::move(fileViewBefore), std::move(userViewBefore));
+    auto command =
+        std::make_unique<TypingCommand>(*this, line, std::move(fileViewBefore), std::move(userViewBefore));
     command->TakeAfter();
     TypingCommand* const typing = command.get();
     Document.History.Done(std::move(command));
@@ -92,7 +93,8 @@ TypingCommand* TForm1::OpenTypingStep() const {
 }
 
 void TForm1::CloseTypingOffItsLine() {
-  if (const TypingCommand* open = OpenTypingStep(); open != nullptr && UserRichEdit->CaretLine() != open->Line())
+  if (const TypingCommand* open = OpenTypingStep();
+      open != nullptr && UserRichEdit->CaretLine() != open->Line())
     CloseTyping();
 }
 

@@ -119,12 +119,12 @@ TEST_F(UndoRedo, UndoingACommitAfterAResumeGivesTheFilesOwnBytesBack) {
   EXPECT_EQ(FileBytes("movie.srt"), expected);
 }
 
-
 // Typing in the user view goes through the history: keys in one line without a pause are one step, and the
 // steps undo and redo in one order with the document's other commands, from Ctrl+Z and Ctrl+Y in the view.
 TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
-  const std::string file = "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + kDefaultPrefix + "One</b>\r\n\r\n2\r\n" +
-                           "00:00:03:000 --> 00:00:04:000\r\n" + kDefaultPrefix + "Two</b>\r\n\r\n";
+  const std::string file = "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + kDefaultPrefix +
+                           "One</b>\r\n\r\n2\r\n" + "00:00:03:000 --> 00:00:04:000\r\n" + kDefaultPrefix +
+                           "Two</b>\r\n\r\n";
   struct Step {
     std::function<void(ScenarioWorld&)> act;
     int line;  // where undo and redo leave the caret; -1: not looked at
@@ -144,11 +144,12 @@ TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
       {"three characters in one line", {type(2, 3, "abc")}},
       {"typing in two lines", {type(2, 3, "ab"), type(6, 1, "cd")}},
       {"a pause of more than a second between keys",
-       {type(2, 3, "a"), {[](ScenarioWorld& world) {
-                            world.WaitMs(1001);
-                            ASSERT_TRUE(world.TypeInUserView("b"));
-                          },
-                          2}}},
+       {type(2, 3, "a"),
+        {[](ScenarioWorld& world) {
+           world.WaitMs(1001);
+           ASSERT_TRUE(world.TypeInUserView("b"));
+         },
+         2}}},
       {"a commit, then typing",
        {{[](ScenarioWorld& world) {
            ASSERT_TRUE(world.ClickUserViewLine(2, 3));
