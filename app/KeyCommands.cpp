@@ -52,11 +52,9 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
       return true;
     case KeyCommand::Undo:
     case KeyCommand::Redo:
-      // The entry box keeps them while it holds text, so that Enter, then Ctrl+Z, takes the line back; the
-      // user view while the user has typed there since the document's last command.
+      // The entry box keeps them while it holds text, so that Enter, then Ctrl+Z, takes the line back. Typing
+      // in the user view is in the history, so there they are always the history's.
       if (place == keyplace::EntryBox && !InputEdit->Text().empty()) return false;
-      if (place == keyplace::UserView && Document.TempRichEdit.Revision() != FileViewRevisionAfterHistory)
-        return false;
       // The key is the history's, whether or not there is anything to take back.
       if (command == KeyCommand::Undo) {
         UndoDocument();
@@ -114,7 +112,7 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
   return false;
 }
 
-void TForm1::HistoryActed() { FileViewRevisionAfterHistory = Document.TempRichEdit.Revision(); }
+void TForm1::HistoryActed() { CloseTyping(); }
 
 void TForm1::UndoDocument() {
   Document.History.Undo();

@@ -4,6 +4,7 @@
 // resuming, saving, deriving), editing/ (edit mode), style/ (the font button and the start-up style load).
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -31,6 +32,7 @@
 namespace titrelle {
 
 class TFontOptionForm;
+class TypingCommand;
 
 // What the player was last told to draw over the video, and what it was made of, so that a tick with
 // nothing new costs a few comparisons.
@@ -159,9 +161,7 @@ class TForm1 {
   bool KeyDown(KeyEvent& key, unsigned place);
   // False when the command does not apply as things stand (the key is then the control's own).
   bool RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key);
-  // The file view as the history last left it: while it is unchanged, undo in the user view is the
-  // document's; once the user has typed there, the view's own.
-  std::uint64_t FileViewRevisionAfterHistory = 0;
+  // Every command but typing's own, an undo and a redo close the typing step still open.
   void HistoryActed();
   // The document's history, from the keys and the workbench's buttons alike.
   void UndoDocument();
@@ -254,6 +254,18 @@ class TForm1 {
   void CaretToSubtitle(int subtitle);
   void UserRichEditChange();
   void WriteBackEdit();
+  // An accepted edit of line `line` into the history: the typing step still open, or a new one.
+  void RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore);
+  // Keys typed in one line make one step until the caret leaves the line or this long passes without a key.
+  static constexpr std::chrono::milliseconds kTypingPause{1000};
+  // The typing step keys may still go into: the history's last command while its count of changes is
+  // still `OpenTypingAt` (anything done, undone or cleared since leaves it closed).
+  TypingCommand* OpenTyping = nullptr;
+  std::uint64_t OpenTypingAt = 0;
+  TypingCommand* OpenTypingStep() const;
+  std::unique_ptr<WakeUpTimer> TypingPause;
+  void CloseTyping();
+  void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();
   // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
   // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)

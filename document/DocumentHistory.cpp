@@ -37,6 +37,7 @@ void PiecesChange::Redo(Listing& listing) {
 void DocumentHistory::Done(std::unique_ptr<DocumentCommand> command) {
   redo_.clear();
   undo_.push_back(std::move(command));
+  ++changes_;
   if (OnChanged) OnChanged();
 }
 
@@ -46,6 +47,7 @@ bool DocumentHistory::Undo() {
   undo_.pop_back();
   command->Undo();
   redo_.push_back(std::move(command));
+  ++changes_;
   if (OnChanged) OnChanged();
   return true;
 }
@@ -56,6 +58,8 @@ bool DocumentHistory::Redo() {
   redo_.pop_back();
   command->Redo();
   undo_.push_back(std::move(command));
+  ++changes_;
+  ++changes_;
   if (OnChanged) OnChanged();
   return true;
 }
@@ -64,12 +68,14 @@ void DocumentHistory::Clear() {
   const bool had = !undo_.empty() || !redo_.empty();
   undo_.clear();
   redo_.clear();
+  ++changes_;
   if (had && OnChanged) OnChanged();
 }
 
 void DocumentHistory::DropRedo() {
   if (redo_.empty()) return;
   redo_.clear();
+  ++changes_;
   if (OnChanged) OnChanged();
 }
 

@@ -2,6 +2,7 @@
 // The document's history: every change the user makes to the document is a command that knows how to take
 // itself back and to do itself again. One history per document; a new video starts an empty one.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,6 +49,9 @@ class DocumentHistory {
   void Clear();
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
+  // Counts every change of the history (a command done, undone or redone, a clear): a command known to be
+  // the last one done stays so while the count stands.
+  std::uint64_t Changes() const { return changes_; }
   // A change of the document outside the history: what was undone cannot come back over it.
   void DropRedo();
 
@@ -57,6 +61,7 @@ class DocumentHistory {
  private:
   std::vector<std::unique_ptr<DocumentCommand>> undo_;
   std::vector<std::unique_ptr<DocumentCommand>> redo_;
+  std::uint64_t changes_ = 0;
 };
 
 }  // namespace titrelle

@@ -10,6 +10,7 @@ namespace titrelle {
 
 // Runs on key down and on key up alike; only swallowing on key down keeps a key from the view.
 void TForm1::UserRichEditKeyDown(KeyEvent& key) {
+  CloseTypingOffItsLine();
   Session.CaretLine = UserRichEdit->CaretLine();
   const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
   const bool erasing = key.key == vk::Back || key.key == vk::Delete;
@@ -36,7 +37,10 @@ bool TForm1::SelectionSpansLineBreak() const {
   return UserRichEdit->SelectionEndLine() != UserRichEdit->CaretLine();
 }
 
-void TForm1::UserRichEditMouseDown() { FollowCaret(); }
+void TForm1::UserRichEditMouseDown() {
+  CloseTypingOffItsLine();
+  FollowCaret();
+}
 
 void TForm1::FollowCaret() {
   // Following is a convenience: a line whose times do not parse, or a player that fails, leaves what was

@@ -1,9 +1,12 @@
 // Writing the user's edits in the user view back into the file view, which saves the subtitle file.
 #include <exception>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "app/Unit1.h"
 #include "base/ProgramChange.h"
+#include "editing/TypingCommand.h"
 #include "editing/UserViewLines.h"
 #include "style/StyleStrings.h"
 
@@ -51,11 +54,48 @@ void TForm1::UserRichEditChange() {
   // lines missed a change the program made (the open empties the view): it is read anew, once.
   const int caretLine = UserRichEdit->CaretLine();
   if (pieces == PieceCount(UserViewSnapshot) && caretLine >= 0 && caretLine < pieces) {
+    std::string userViewBefore(UserViewSnapshot.PiecesView(caretLine, 1));
+    std::string fileViewBefore(Document.TempRichEdit.PiecesView(caretLine, 1));
     SetPiece(UserViewSnapshot, caretLine, UserViewLine(*UserRichEdit, caretLine));
+    WriteBackEdit();
+    RecordTyping(caretLine, std::move(fileViewBefore), std::move(userViewBefore));
   } else {
     RefreshUserViewSnapshot();
+    WriteBackEdit();
   }
-  WriteBackEdit();
+}
+
+void TForm1::RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore) {
+  if (UserViewSnapshot.PiecesView(line, 1) == userViewBefore &&
+      Document.TempRichEdit.PiecesView(line, 1) == fileViewBefore)
+    return;
+  // The step still open takes the key when it is the history's last and the caret has stayed on its line.
+  if (TypingCommand* const open = OpenTypingStep(); open != nullptr && open->Line() == line) {
+    open->TakeAfter();
+  } else {
+    auto command =
+        std::make_unique<TypingCommand>(*this, line, std::move(fileViewBefore), std::move(userViewBefore));
+    command->TakeAfter();
+    TypingCommand* const typing = command.get();
+    Document.History.Done(std::move(command));
+    OpenTyping = typing;
+    OpenTypingAt = Document.History.Changes();
+  }
+  // A pause closes the step: the next key starts another.
+  if (!TypingPause) TypingPause = Ws.CreateWakeUpTimer([this] { CloseTyping(); });
+  TypingPause->WakeAfter(kTypingPause);
+}
+
+void TForm1::CloseTyping() { OpenTyping = nullptr; }
+
+TypingCommand* TForm1::OpenTypingStep() const {
+  return OpenTyping != nullptr && OpenTypingAt == Document.History.Changes() ? OpenTyping : nullptr;
+}
+
+void TForm1::CloseTypingOffItsLine() {
+  if (const TypingCommand* open = OpenTypingStep();
+      open != nullptr && UserRichEdit->CaretLine() != open->Line())
+    CloseTyping();
 }
 
 void TForm1::WriteBackEdit() {

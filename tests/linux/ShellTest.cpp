@@ -310,6 +310,23 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == retimed; }, kDesktopWaitMs))
       << ReadBytes(subtitles);
   EXPECT_EQ(form.UserRichEdit->Line(1), "00:00:00:600 --> 00:00:01:500");
+
+  // A key typed in the view is a step of the same history: undone before the re-time, redone after it, and
+  // never by the view's own undo.
+  view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+  ASSERT_TRUE(Xdotool({"key", "x"}));
+  const std::string typedText = DefaultLinePrefix + "x";
+  ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).find(typedText) != std::string::npos; },
+                                 kDesktopWaitMs))
+      << ReadBytes(subtitles);
+  const std::string typed = ReadBytes(subtitles);
+  for (const auto& [key, bytes] : {std::pair{"ctrl+z", retimed}, std::pair{"ctrl+z", TwoLineDocument()},
+                                   std::pair{"ctrl+y", retimed}, std::pair{"ctrl+y", typed}}) {
+    SCOPED_TRACE(key);
+    ASSERT_TRUE(Xdotool({"key", key}));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == bytes; }, kDesktopWaitMs))
+        << ReadBytes(subtitles);
+  }
 }
 
 // A real drag of a line's end on the timeline re-times it on disk, snapping to the play head; the workbench's

@@ -1,6 +1,8 @@
 // Undo and redo of the document's commands on the headless shell: the file's bytes, both views and the
 // capture state go back and forth together.
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Scenario.h"
@@ -97,17 +99,96 @@ TEST_F(UndoRedo, UndoingACommitAfterAResumeGivesTheFilesOwnBytesBack) {
   ASSERT_TRUE(CtrlKeyInInput('Y'));
   EXPECT_EQ(Take(), committed);
 
-  // The resumed text line edited after the commit keeps its edit when the commit is undone, and the views
-  // still correspond line by line.
+  // An edit of the resumed text line after the commit is the history's last step: undone first, then the
+  // commit; redone in the same order, and the views still correspond line by line.
   ASSERT_TRUE(ClickUserViewLine(2, 3));
   ASSERT_TRUE(TypeInUserView("!"));
+  const std::string typed = FileBytes("movie.srt");
   ASSERT_TRUE(CtrlKeyInInput('Z'));
-  const std::string edited = "1\r\n00:00:01:000 --> 00:00:02:000\r\n" + kDefaultPrefix + "Ear!lier";
-  EXPECT_EQ(FileBytes("movie.srt"), edited);
-  EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:01:000 --> 00:00:02:000", "Ear!lier"}));
+  EXPECT_EQ(FileBytes("movie.srt"), committed.file);
+  ASSERT_TRUE(CtrlKeyInInput('Z'));
+  EXPECT_EQ(FileBytes("movie.srt"), earlier);
+  ASSERT_TRUE(CtrlKeyInInput('Y'));
+  ASSERT_TRUE(CtrlKeyInInput('Y'));
+  EXPECT_EQ(FileBytes("movie.srt"), typed);
+  EXPECT_EQ(UserViewLines()[2], "Ear!lier");
   ASSERT_TRUE(ClickUserViewLine(2, 0));
   ASSERT_TRUE(TypeInUserView("E"));
-  EXPECT_EQ(FileBytes("movie.srt"), "1\r\n00:00:01:000 --> 00:00:02:000\r\n" + kDefaultPrefix + "EEar!lier");
+  std::string expected = typed;
+  expected.replace(expected.find("Ear!lier"), 8, "EEar!lier");
+  EXPECT_EQ(FileBytes("movie.srt"), expected);
+}
+
+// Typing in the user view goes through the history: keys in one line without a pause are one step, and the
+// steps undo and redo in one order with the document's other commands, from Ctrl+Z and Ctrl+Y in the view.
+TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
+  const std::string file = "1\r\n00:00:01:000 --> 00:00:02:500\r\n" + kDefaultPrefix +
+                           "One</b>\r\n\r\n2\r\n" + "00:00:03:000 --> 00:00:04:000\r\n" + kDefaultPrefix +
+                           "Two</b>\r\n\r\n";
+  struct Step {
+    std::function<void(ScenarioWorld&)> act;
+    int line;  // where undo and redo leave the caret; -1: not looked at
+  };
+  // Keys one by one, as the user types them.
+  const auto type = [](int line, int column, std::string text) {
+    return Step{[=](ScenarioWorld& world) {
+                  ASSERT_TRUE(world.ClickUserViewLine(line, column));
+                  for (const char c : text) ASSERT_TRUE(world.TypeInUserView(std::string(1, c)));
+                },
+                line};
+  };
+  const struct {
+    const char* name;
+    std::vector<Step> steps;  // each one step of the history
+  } cases[] = {
+      {"three characters in one line", {type(2, 3, "abc")}},
+      {"typing in two lines", {type(2, 3, "ab"), type(6, 1, "cd")}},
+      {"a pause of more than a second between keys",
+       {type(2, 3, "a"),
+        {[](ScenarioWorld& world) {
+           world.WaitMs(1001);
+           ASSERT_TRUE(world.TypeInUserView("b"));
+         },
+         2}}},
+      {"a commit, then typing",
+       {{[](ScenarioWorld& world) {
+           ASSERT_TRUE(world.ClickUserViewLine(2, 3));
+           world.TypeInInput("New");
+           world.PressEnter();
+         },
+         -1},
+        type(2, 1, "z")}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", file);
+    world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+    world.WaitUntilOpened();
+    world.WaitMs(1);
+    using State = std::pair<std::string, std::vector<std::string>>;  // the file's bytes, the user view
+    const auto state = [&] { return State{world.FileBytes("movie.srt"), world.UserViewLines()}; };
+    std::vector<State> states{state()};
+    for (const Step& step : c.steps) {
+      step.act(world);
+      states.push_back(state());
+      ASSERT_NE(states.back(), states[states.size() - 2]);
+    }
+    const auto ctrl = [&](int key) { ASSERT_TRUE(world.PressInUserView(key, modifier::Ctrl)); };
+    for (std::size_t undone = 1; undone <= c.steps.size(); ++undone) {
+      ctrl('Z');
+      const std::size_t at = c.steps.size() - undone;
+      EXPECT_EQ(state(), states[at]) << "after undo " << undone;
+      if (c.steps[at].line >= 0) EXPECT_EQ(world.UserView().CaretLine(), c.steps[at].line);
+    }
+    ctrl('Z');  // nothing older: the file stays as it was opened
+    EXPECT_EQ(state(), states.front());
+    for (std::size_t redone = 1; redone <= c.steps.size(); ++redone) {
+      ctrl('Y');
+      EXPECT_EQ(state(), states[redone]) << "after redo " << redone;
+      if (c.steps[redone - 1].line >= 0) EXPECT_EQ(world.UserView().CaretLine(), c.steps[redone - 1].line);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+#include "editing/TypingCommand.h"
+
+#include <exception>
+#include <utility>
+
+#include "app/Unit1.h"
+#include "base/ProgramChange.h"
+
+namespace titrelle {
+
+TypingCommand::TypingCommand(TForm1& form, int line, std::string fileViewBefore, std::string userViewBefore)
+    : form_(form),
+      line_(line),
+      fileViewBefore_(std::move(fileViewBefore)),
+      userViewBefore_(std::move(userViewBefore)) {}
+
+void TypingCommand::TakeAfter() {
+  fileViewAfter_ = std::string(form_.Document.TempRichEdit.PiecesView(line_, 1));
+  userViewAfter_ = std::string(form_.UserViewSnapshot.PiecesView(line_, 1));
+}
+
+void TypingCommand::Apply(const std::string& fileViewText, const std::string& userViewText) {
+  {
+    // The program changes the user view: no write-back. The view's caret goes to the line's start.
+    ProgramChange restoring(form_.RestoringUserView);
+    form_.UserRichEdit->ReplaceLines(line_, 1, userViewText);
+    form_.UserViewSnapshot.ReplacePieces(line_, 1, userViewText);
+  }
+  // A line the file view shows as it was (a number line typed in) is left alone: nothing to save.
+  if (form_.Document.TempRichEdit.PiecesView(line_, 1) != fileViewText)
+    form_.Document.TempRichEdit.ReplacePieces(line_, 1, fileViewText);
+  form_.Session.CaretLine = line_;
+  // While capturing, the hidden view's caret goes back to its end, where commits leave it.
+  if (!form_.UserRichEdit->Visible()) {
+    form_.UserRichEdit->CaretToEnd();
+    return;
+  }
+  // The boxes and the replayed stretch follow the line under the caret; a line whose times do not read leaves
+  // them as they were.
+  try {
+    form_.TakeCaretLine(false);
+  } catch (const std::exception&) {
+  }
+}
+
+void TypingCommand::Undo() { Apply(fileViewBefore_, userViewBefore_); }
+
+void TypingCommand::Redo() { Apply(fileViewAfter_, userViewAfter_); }
+
+}  // namespace titrelle
