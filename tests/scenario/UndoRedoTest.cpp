@@ -179,14 +179,18 @@ TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
       ctrl('Z');
       const std::size_t at = c.steps.size() - undone;
       EXPECT_EQ(state(), states[at]) << "after undo " << undone;
-      if (c.steps[at].line >= 0) EXPECT_EQ(world.UserView().CaretLine(), c.steps[at].line);
+      if (c.steps[at].line >= 0) {
+        EXPECT_EQ(world.UserView().CaretLine(), c.steps[at].line);
+      }
     }
     ctrl('Z');  // nothing older: the file stays as it was opened
     EXPECT_EQ(state(), states.front());
     for (std::size_t redone = 1; redone <= c.steps.size(); ++redone) {
       ctrl('Y');
       EXPECT_EQ(state(), states[redone]) << "after redo " << redone;
-      if (c.steps[redone - 1].line >= 0) EXPECT_EQ(world.UserView().CaretLine(), c.steps[redone - 1].line);
+      if (c.steps[redone - 1].line >= 0) {
+        EXPECT_EQ(world.UserView().CaretLine(), c.steps[redone - 1].line);
+      }
     }
   }
 }
