@@ -368,8 +368,10 @@ std::string WindowsFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp)
       break;
     case ReadResult::Failed:
       fail(SystemMessage(GetLastError()));
+      break;
     case ReadResult::TooLarge:
       fail(TooLargeReason(file.get()));
+      break;
   }
   if (stamp) *stamp = StampOf(file.get());
   return bytes;
