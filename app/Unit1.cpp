@@ -138,6 +138,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   WP->SetOnStateChange([this] { WakeClockAfterEvent(); });
   Ws.AfterEachEvent = [this] {
     if (std::exchange(ClockJustRang, false)) return;
+    if (WP) WP->TimelineMayHaveChanged();
     WakeClockAfterEvent();
   };
   Timer1->WakeAfter(std::chrono::microseconds(0));

@@ -44,6 +44,9 @@ class MediaPlayer {
   // What a player that draws a timeline beside its picture shows there; null for nothing. The timeline
   // outlives the player's use of it: the program sets null before it goes. A player without one ignores it.
   virtual void SetTimeline(PlayerTimeline* timeline) { (void)timeline; }
+  // The program has handled an event of the user's: what the timeline shows (the marks, the lines) may
+  // have changed. A player that draws one looks again; the others ignore it.
+  virtual void TimelineMayHaveChanged() {}
   // The peaks of the opened media's sound decoded so far, from its start (media/AudioPeaks.h), valid until
   // the GUI thread's next event; empty for a player that decodes none.
   virtual std::span<const AudioPeak> DecodedPeaks() const { return {}; }

@@ -419,6 +419,15 @@ void MpvPlayer::SetTimeline(PlayerTimeline* timeline) {
   if (panel_) panel_->SetTimeline(timeline);
 }
 
+void MpvPlayer::TimelineMayHaveChanged() {
+  if (panel_) panel_->RefreshSoon();
+}
+
+void MpvPlayer::Changed() {
+  StateChanged();
+  if (panel_) panel_->RefreshSoon();
+}
+
 void MpvPlayer::SetVolume(int percent) {
   double volume = std::clamp(percent, 0, 100);
   mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
@@ -439,7 +448,7 @@ double MpvPlayer::PlayerClockSeconds() {
 // ---- State ----
 
 void MpvPlayer::EnterState(State state) {
-  if (std::exchange(state_, state) != state) StateChanged();
+  if (std::exchange(state_, state) != state) Changed();
 }
 
 void MpvPlayer::SetPause(bool pause) {
@@ -622,7 +631,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
           RestartClock(*seekTarget_);
         }
         seekTarget_.reset();
-        StateChanged();
+        Changed();
       }
       break;
     case MPV_EVENT_AUDIO_RECONFIG:

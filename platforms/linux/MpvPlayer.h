@@ -73,6 +73,7 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void ShowSubtitles(const std::string& assScript) override;
   void ShowNothing() override;
   void SetTimeline(PlayerTimeline* timeline) override;
+  void TimelineMayHaveChanged() override;
   std::span<const AudioPeak> DecodedPeaks() const override;
 
   // For the panel's transport: the media's length (0 until it is known), the volume (0-100) and muting.
@@ -101,6 +102,8 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void MediaFailed();
   void OnFileLoaded();
   void EnterState(State state);
+  // The program hears of the change; the panel shows it (it needs no frame for that).
+  void Changed();
   void SetPause(bool pause);
   void IssueSeek(double seconds);
   double LivePosition();

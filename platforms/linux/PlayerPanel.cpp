@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "platforms/linux/AudioPeaks.h"
 #include "platforms/linux/MpvPlayer.h"
@@ -14,7 +15,7 @@ namespace titrelle {
 
 namespace {
 
-// What changes without a frame (a pause, a mark, a line written while paused) shows this much later.
+// While the player plays, what shows no frame (a sound without a picture) is followed this often.
 constexpr int kSlowRefreshMs = 200;
 
 }  // namespace
@@ -44,7 +45,6 @@ PlayerPanel::PlayerPanel(QWidget* parent, MpvPlayer& player) : QWidget(parent), 
     if (sinceFrame_.isValid() && sinceFrame_.elapsed() < kSlowRefreshMs) return;
     Refresh();
   });
-  slowRefresh_.start();
   LayOut();
 }
 
@@ -75,10 +75,24 @@ void PlayerPanel::FrameShown() {
   Refresh();
 }
 
+void PlayerPanel::RefreshSoon() {
+  if (std::exchange(refreshPosted_, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        refreshPosted_ = false;
+        Refresh();
+      },
+      Qt::QueuedConnection);
+}
+
 void PlayerPanel::Refresh() {
   // The player's calls throw when mpv fails; the panel just shows nothing new then.
   try {
     const bool playing = player_.PlayState() == MediaPlayer::kPlayStatePlaying;
+    // Stopped or paused, nothing moves on its own: the panel waits for the player's or the user's next word.
+    if (playing && !slowRefresh_.isActive()) slowRefresh_.start();
+    if (!playing) slowRefresh_.stop();
     const double position = player_.CurrentPosition();
     transport_->ShowPosition(position, player_.Duration(), playing);
     if (strip_) strip_->ShowPosition(position);

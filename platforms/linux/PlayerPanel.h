@@ -11,9 +11,10 @@
 // segment replay is brought back by the replay at the end mark, as a seek with the control's own bar would
 // be.
 //
-// The panel follows the player at the pace of the frames it shows (at most once a frame) and, for what
-// changes without a frame (a pause, a mark), a few times a second; each part draws again only when its
-// picture changes.
+// The panel follows the player at the pace of the frames it shows (at most once a frame), and looks again
+// when the player's state changes or the program has handled a user's event (a pause, a mark); while the
+// player plays, also a few times a second, for a sound without a picture. Stopped or paused, it sleeps. Each
+// part draws again only when its picture changes.
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -50,6 +51,10 @@ class PlayerPanel : public QWidget {
   void FrameShown();
   // Reads the player and shows what changed.
   void Refresh();
+  // The same, once, when the events now waiting have been handled (however often it is asked for).
+  void RefreshSoon();
+  // Whether the panel looks at the player on a timer (only while it plays).
+  bool FollowsOnATimer() const { return slowRefresh_.isActive(); }
 
   // Hands the strip to a window that places it elsewhere: the picture takes its room. The strip stays the
   // panel's: it goes with the panel.
@@ -77,7 +82,8 @@ class PlayerPanel : public QWidget {
   AudioPeaksLoader* peaks_;
   QPointer<WaveformStrip> strip_;
   bool stripReleased_ = false;
-  QTimer slowRefresh_;
+  QTimer slowRefresh_;  // runs only while the player plays
+  bool refreshPosted_ = false;
   QElapsedTimer sinceFrame_;  // since the last frame was shown
 };
 

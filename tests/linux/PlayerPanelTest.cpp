@@ -115,8 +115,10 @@ TEST_F(PlayerPanelTest, TheTransportAndTheKeysPauseAndSeekThePlayer) {
   ASSERT_TRUE(Click(Player().VideoSurface()));
   ASSERT_TRUE(ProcessEventsUntil([&] { return Panel().hasFocus(); }, kDesktopWaitMs));
 
+  EXPECT_FALSE(Panel().FollowsOnATimer());
   ASSERT_TRUE(Xdotool({"key", "space"}));
   ASSERT_TRUE(WaitForPlayState(kPlaying));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return Panel().FollowsOnATimer(); }, kDesktopWaitMs));
   ASSERT_TRUE(ProcessEventsUntil([&] { return Form().WP->CurrentPosition() > 3; }, kDesktopWaitMs));
   ASSERT_TRUE(Xdotool({"key", "space"}));
   ASSERT_TRUE(WaitForPlayState(kPaused));
@@ -159,6 +161,17 @@ TEST_F(PlayerPanelTest, TheTransportAndTheKeysPauseAndSeekThePlayer) {
       kDesktopWaitMs));
   // The keys went to the panel and to nothing else.
   EXPECT_EQ(Form().InputEdit->Text(), "");
+
+  // Paused, the panel sleeps; a mark set now reaches the strip all the same, through the key's event.
+  EXPECT_FALSE(Panel().FollowsOnATimer());
+  ASSERT_TRUE(Xdotool({"key", "F9"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().Session.MarkStart > 0; }, kDesktopWaitMs));
+  const auto markShown = [&] {
+    const QImage picture = Strip().grab().toImage();
+    const int x = Strip().ColumnOf(static_cast<double>(Form().Session.MarkStart));
+    return x >= 0 && x < picture.width() && (picture.pixel(x, picture.height() / 4) & 0xFFFFFF) == (kStartMark & 0xFFFFFF);
+  };
+  EXPECT_TRUE(ProcessEventsUntil(markShown, kDesktopWaitMs));
 }
 
 TEST_F(PlayerPanelTest, ASeekPastTheEndMarkDuringTheReplayIsBroughtBackByTheReplay) {
