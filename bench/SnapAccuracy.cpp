@@ -7,11 +7,11 @@
 //
 // Each round lays every clip out once, in a shuffled order, trimmed to its own first and last sample above a
 // tiny threshold (its true start and end), at a random gain of up to --gain-db below full, with a pause of
-// 0.3 to 3 s between two clips, over a noise bed of --noise-db (RMS, dB below full scale). The peaks come from
-// the program's own PeakAccumulator; a key is pressed at each true edge plus a reaction time of 150 to 400 ms,
-// and the snap (FindSpeechEdge, with the rule the marking keeps: an end never on or before its start) moves it.
-// Prints the distances from the true edges and how many marks landed on another sentence; --show lists the
-// worst N snapped marks. Everything random comes from --seed: the same seed, the same figures.
+// 0.3 to 3 s between two clips, over a noise bed of --noise-db (RMS, dB below full scale). The peaks come
+// from the program's own PeakAccumulator; a key is pressed at each true edge plus a reaction time of 150 to
+// 400 ms, and the snap (FindSpeechEdge, with the rule the marking keeps: an end never on or before its start)
+// moves it. Prints the distances from the true edges and how many marks landed on another sentence; --show
+// lists the worst N snapped marks. Everything random comes from --seed: the same seed, the same figures.
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +63,7 @@ struct Placed {
 // One mark: where it belongs, where the key was pressed, where the snap put it.
 struct Mark {
   SpeechEdge edge;
+  int round;
   std::string clip;
   double truth, key, snapped;
   bool keyOnOther, snappedOnOther;
@@ -114,7 +115,9 @@ std::vector<AudioPeak> LayOut(const Options& options, const std::vector<Clip>& c
   std::vector<float> sound(static_cast<std::size_t>(kLeadSeconds * rate));
   placed.clear();
   for (std::size_t k = 0; k < order.size(); ++k) {
-    if (k > 0) sound.resize(sound.size() + static_cast<std::size_t>(Between(random, kShortestPause, kLongestPause) * rate));
+    if (k > 0)
+      sound.resize(sound.size() +
+                   static_cast<std::size_t>(Between(random, kShortestPause, kLongestPause) * rate));
     const float gain = static_cast<float>(std::pow(10.0, -Between(random, 0, options.gainDb) / 20));
     const double start = static_cast<double>(sound.size()) / rate;
     for (float s : order[k]->samples) sound.push_back(s * gain);
@@ -157,15 +160,15 @@ void Measure(const Options& options, const std::vector<Clip>& clips) {
       const double start = FindSpeechEdge(peaks, startKey, SpeechEdge::Onset).value_or(startKey);
       double end = FindSpeechEdge(peaks, endKey, SpeechEdge::Offset).value_or(endKey);
       if (end <= start) end = endKey;
-      marks.push_back({SpeechEdge::Onset, placed[k].clip->name, placed[k].start, startKey, start,
+      marks.push_back({SpeechEdge::Onset, round, placed[k].clip->name, placed[k].start, startKey, start,
                        onOther(k, startKey), onOther(k, start)});
-      marks.push_back({SpeechEdge::Offset, placed[k].clip->name, placed[k].end, endKey, end, onOther(k, endKey),
-                       onOther(k, end)});
+      marks.push_back({SpeechEdge::Offset, round, placed[k].clip->name, placed[k].end, endKey, end,
+                       onOther(k, endKey), onOther(k, end)});
     }
   }
 
-  std::printf("%zu sentences x %d rounds, noise bed %.0f dB, sentences 0 to -%.0f dB, seed %u\n\n", clips.size(),
-              options.rounds, options.noiseDb, options.gainDb, options.seed);
+  std::printf("%zu sentences x %d rounds, noise bed %.0f dB, sentences 0 to -%.0f dB, seed %u\n\n",
+              clips.size(), options.rounds, options.noiseDb, options.gainDb, options.seed);
   std::printf("| marks | median | 90%% | worst | on another sentence |\n|---|---|---|---|---|\n");
   for (const SpeechEdge edge : {SpeechEdge::Onset, SpeechEdge::Offset}) {
     for (const bool snapped : {false, true}) {
@@ -177,9 +180,10 @@ void Measure(const Options& options, const std::vector<Clip>& clips) {
         other += snapped ? m.snappedOnOther : m.keyOnOther;
       }
       std::sort(distances.begin(), distances.end());
-      std::printf("| %s, %s | %.0f ms | %.0f ms | %.0f ms | %d of %zu |\n", edge == SpeechEdge::Onset ? "starts" : "ends",
-                  snapped ? "snapped" : "at the key", Quantile(distances, 0.5), Quantile(distances, 0.9),
-                  distances.back(), other, distances.size());
+      std::printf("| %s, %s | %.0f ms | %.0f ms | %.0f ms | %d of %zu |\n",
+                  edge == SpeechEdge::Onset ? "starts" : "ends", snapped ? "snapped" : "at the key",
+                  Quantile(distances, 0.5), Quantile(distances, 0.9), distances.back(), other,
+                  distances.size());
     }
   }
   if (options.show == 0) return;
@@ -187,10 +191,10 @@ void Measure(const Options& options, const std::vector<Clip>& clips) {
   for (const Mark& m : marks) worst.push_back(&m);
   const auto off = [](const Mark* m) { return std::abs(m->snapped - m->truth); };
   std::sort(worst.begin(), worst.end(), [&](const Mark* a, const Mark* b) { return off(a) > off(b); });
-  std::printf("\nworst snapped marks (seconds into their round):\n");
+  std::printf("\nworst snapped marks (seconds into their round; --write keeps round 0):\n");
   for (std::size_t i = 0; i < std::min(options.show, worst.size()); ++i) {
     const Mark& m = *worst[i];
-    std::printf("  %-5s %-16s truth %8.3f key %8.3f mark %8.3f (%+.0f ms)%s\n",
+    std::printf("  round %2d %-5s %-16s truth %8.3f key %8.3f mark %8.3f (%+.0f ms)%s\n", m.round,
                 m.edge == SpeechEdge::Onset ? "start" : "end", m.clip.c_str(), m.truth, m.key, m.snapped,
                 (m.snapped - m.truth) * 1000, m.snappedOnOther ? " ON ANOTHER SENTENCE" : "");
   }
@@ -203,15 +207,24 @@ bool Parse(int argc, char** argv, Options& options) {
       const std::size_t length = std::strlen(name);
       return arg.compare(0, length, name) == 0 ? arg.c_str() + length : nullptr;
     };
-    if (const char* v = value("--rate=")) options.rate = std::atoi(v);
-    else if (const char* v = value("--rounds=")) options.rounds = std::atoi(v);
-    else if (const char* v = value("--seed=")) options.seed = static_cast<std::uint32_t>(std::strtoul(v, nullptr, 10));
-    else if (const char* v = value("--noise-db=")) options.noiseDb = std::atof(v);
-    else if (const char* v = value("--gain-db=")) options.gainDb = std::atof(v);
-    else if (const char* v = value("--write=")) options.write = v;
-    else if (const char* v = value("--show=")) options.show = static_cast<std::size_t>(std::atoi(v));
-    else if (arg.compare(0, 2, "--") == 0) return false;
-    else options.clips.push_back(arg);
+    if (const char* v = value("--rate="))
+      options.rate = std::atoi(v);
+    else if (const char* v = value("--rounds="))
+      options.rounds = std::atoi(v);
+    else if (const char* v = value("--seed="))
+      options.seed = static_cast<std::uint32_t>(std::strtoul(v, nullptr, 10));
+    else if (const char* v = value("--noise-db="))
+      options.noiseDb = std::atof(v);
+    else if (const char* v = value("--gain-db="))
+      options.gainDb = std::atof(v);
+    else if (const char* v = value("--write="))
+      options.write = v;
+    else if (const char* v = value("--show="))
+      options.show = static_cast<std::size_t>(std::atoi(v));
+    else if (arg.compare(0, 2, "--") == 0)
+      return false;
+    else
+      options.clips.push_back(arg);
   }
   return options.rate > 0 && options.rounds > 0 && !options.clips.empty();
 }
