@@ -16,11 +16,14 @@ enum class SpeechEdge { Onset, Offset };
 inline constexpr double kSpeechLookBackSeconds = 0.5;
 inline constexpr double kSpeechLookAheadSeconds = 0.05;
 
-// The onset (or offset) of speech nearest before `keySeconds`: where the level rises above a threshold that
-// follows the noise floor of the few seconds before the key, after at least a hangover of quiet (so that the
-// gap before a plosive does not count); an offset is where a quiet of at least that hangover begins. `peaks`
-// are the peaks decoded so far, from the start of the sound. Empty when there is no such edge, or when the
-// stretch it needs is not decoded yet: the key's own position then stands.
+// The onset (or offset) of speech before `keySeconds`: where the level rises out of the noise floor of the
+// seconds before the key, after at least a hangover of quiet (so that the gap before a plosive does not
+// count); an offset is where a quiet of at least that hangover begins. A sound must rise well above the
+// floor somewhere, and last longer than a click; its edges are where it leaves the floor, fading tails
+// included. Of several edges in the window the one with the longest quiet outside it wins (a line's start
+// over a closure inside its first words), and of equals the nearest the key. `peaks` are the peaks decoded
+// so far, from the start of the sound. Empty when there is no such edge, or when the stretch it needs is not
+// decoded yet: the key's own position then stands.
 std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge);
 
 }  // namespace titrelle

@@ -70,6 +70,13 @@ TEST(FindSpeechEdge, FindsTheEdgeNearestBeforeTheKeyOrLeavesTheKey) {
       {"nothing but the noise floor", 4, 1500, {}, 1.25, SpeechEdge::Onset, std::nullopt},
       {"the onset's stretch not decoded yet", 1.28, 30, sentence, 1.25, SpeechEdge::Onset, std::nullopt},
       {"the offset's quiet not decoded yet", 2.27, 30, sentence, 2.25, SpeechEdge::Offset, std::nullopt},
+      {"the offset's last quiet peak not decoded yet",
+       1.98,
+       30,
+       {{1.0, 1.91, 8000, false}},
+       1.90,
+       SpeechEdge::Offset,
+       std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -79,6 +86,70 @@ TEST(FindSpeechEdge, FindsTheEdgeNearestBeforeTheKeyOrLeavesTheKey) {
     if (found) {
       EXPECT_NEAR(*found, *c.edgeAt, 0.0151);  // within the peak the level rose in, or the next
     }
+  }
+}
+
+// Stretches whose level goes straight from `levelFrom` to `levelTo` over a floor that wanders between 50 and
+// 100.
+struct Stretch {
+  double from, to;
+  int levelFrom, levelTo;
+};
+
+std::vector<AudioPeak> Stretches(double seconds, const std::vector<Stretch>& stretches) {
+  std::vector<AudioPeak> peaks = Envelope(seconds, 100, {});
+  for (std::size_t i = 0; i < peaks.size(); ++i) {
+    const double t = static_cast<double>(i) * kPeakSeconds + 1e-9;
+    for (const Stretch& s : stretches) {
+      if (t < s.from || t >= s.to) continue;
+      const auto level =
+          static_cast<std::int16_t>(s.levelFrom + (s.levelTo - s.levelFrom) * (t - s.from) / (s.to - s.from));
+      peaks[i] = {static_cast<std::int16_t>(-level), level};
+    }
+  }
+  return peaks;
+}
+
+TEST(FindSpeechEdge, TakesFadingEdgesAndTheLinesOwnStartOverClicksAndClosures) {
+  const struct {
+    const char* what;
+    std::vector<Stretch> stretches;
+    double key;
+    SpeechEdge edge;
+    double edgeAt;
+  } cases[] = {
+      {"a tail fading under the threshold",
+       {{1.0, 2.0, 9000, 9000}, {2.0, 2.08, 600, 150}},
+       2.3,
+       SpeechEdge::Offset,
+       2.08},
+      {"a soft start", {{0.92, 1.0, 150, 600}, {1.0, 2.0, 9000, 9000}}, 1.25, SpeechEdge::Onset, 0.92},
+      {"a closure of 100 ms in the first words",
+       {{1.0, 1.2, 9000, 9000}, {1.3, 2.0, 9000, 9000}},
+       1.35,
+       SpeechEdge::Onset,
+       1.0},
+      {"a word under the threshold, well above the floor",
+       {{1.0, 1.15, 9000, 9000}, {1.15, 1.3, 400, 400}, {1.3, 2.0, 9000, 9000}},
+       1.35,
+       SpeechEdge::Onset,
+       1.0},
+      {"a click after the line's end",
+       {{1.0, 2.0, 9000, 9000}, {2.12, 2.17, 9000, 9000}},
+       2.35,
+       SpeechEdge::Offset,
+       2.0},
+      {"a short last word, fading",
+       {{1.0, 1.8, 9000, 9000}, {1.9, 1.97, 9000, 9000}, {1.97, 2.02, 400, 400}},
+       2.25,
+       SpeechEdge::Offset,
+       2.02},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::optional<double> found = FindSpeechEdge(Stretches(4, c.stretches), c.key, c.edge);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_NEAR(*found, c.edgeAt, 0.0051);
   }
 }
 
