@@ -109,28 +109,23 @@ TEST(SpeechSnap, TheLinesWrittenLandOnTheSpeechAsOneStepOfTheHistory) {
     world.OpenVideo("movie.avi", ScenarioWorld::kYes);
     world.WaitUntilOpened();
     world.WaitMs(1);
-    KeyEvent key{vk::F9, modifier::Shift};
-    if (c.rows.empty()) {
-      world.ClickUserViewLine(c.caretLine);
-      EXPECT_TRUE(world.PressInUserView(vk::F9, modifier::Shift));
-    } else {
-      world.Form().TableRows.SelectRows(c.rows, c.rows.front());
-      EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
+    // Shift+F9 twice: the second finds the edges on the speech already.
+    for (int time = 0; time < 2; ++time) {
+      KeyEvent key{vk::F9, modifier::Shift};
+      if (c.rows.empty()) {
+        world.ClickUserViewLine(c.caretLine);
+        EXPECT_TRUE(world.PressInUserView(vk::F9, modifier::Shift));
+      } else {
+        world.Form().TableRows.SelectRows(c.rows, c.rows.front());
+        EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
+      }
+      EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
+      EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(c.after));
     }
-    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
-    EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(c.after));
-    if (c.after == file) continue;
-    // Again: the edges stand on the speech already.
-    if (c.rows.empty()) {
-      world.PressInUserView(vk::F9, modifier::Shift);
-    } else {
-      world.Form().TableRows.KeyDown(key);
-    }
-    EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
-    EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
+    // One step of the history, whatever the number of lines.
+    world.PressInUserView('Z', modifier::Ctrl);
     EXPECT_EQ(world.FileBytes("movie.srt"), file);
-    EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(file));
-    EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
+    world.PressInUserView('Y', modifier::Ctrl);
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
   }
 }
