@@ -377,19 +377,12 @@ INSTANTIATE_TEST_SUITE_P(
         StripWordCase{"JumpingStamps", &TestJumpingStampsPath, "jumping.mka", AudioPeakTrack::State::kReady}),
     [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
-}  // namespace titrelle
-
-namespace titrelle {
-namespace {
-
 // F9 pressed a reaction time after a burst starts, once the sound's peaks are decoded, marks where the burst
-// starts, and F10 where it ends; the strip shows the key's thin tick beside the mark, and the file the
-// burst's times.
-TEST_F(PlayerPanelTest, F9AndF10AReactionTimeLateMarkTheBurstItselfAndTheStripTicksTheKey) {
+// starts; the strip shows the key's thin tick beside the mark.
+TEST_F(PlayerPanelTest, F9AReactionTimeLateMarksTheBurstsStartAndTheStripTicksTheKey) {
   Open(TestBurstVideoPath(), "bursts.mp4");
   TForm1& form = Form();
-  const auto [burstStart, burstEnd] = kBurstSeconds[0];
+  const double burstStart = kBurstSeconds[0][0];
   const AudioPeaksLoader& peaks = *Panel().Peaks();
   ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state == AudioPeakTrack::State::kReady; },
                                  kDesktopWaitMs));
@@ -405,7 +398,7 @@ TEST_F(PlayerPanelTest, F9AndF10AReactionTimeLateMarkTheBurstItselfAndTheStripTi
   // Paused past the burst, the strip still: the tick in the lower half only, the start mark at the burst.
   form.WP->Pause();
   ASSERT_TRUE(WaitForPlayState(kPaused));
-  form.WP->SetCurrentPosition(burstEnd + 0.25);
+  form.WP->SetCurrentPosition(kBurstSeconds[0][1] + 0.25);
   const QImage picture = StripPicture();
   const QRgb tick = qRgb(255, 220, 80);
   EXPECT_EQ(picture.pixel(Strip().ColumnOf(keyed), picture.height() - 4) & 0xFFFFFF, tick & 0xFFFFFF);
@@ -414,20 +407,6 @@ TEST_F(PlayerPanelTest, F9AndF10AReactionTimeLateMarkTheBurstItselfAndTheStripTi
       picture.pixel(Strip().ColumnOf(static_cast<double>(form.Session.MarkStart)), picture.height() / 4) &
           0xFFFFFF,
       kStartMark & 0xFFFFFF);
-
-  ASSERT_TRUE(Xdotool({"key", "F10"}));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Focused(); }, kDesktopWaitMs));
-  form.InputEdit->SetText("burst");
-  ASSERT_TRUE(Xdotool({"key", "Return"}));
-  const std::filesystem::path subtitles = folder_.Path() / "bursts.srt";
-  ASSERT_TRUE(
-      ProcessEventsUntil([&] { return SplitLines(ReadBytes(subtitles)).size() == 5; }, kDesktopWaitMs));
-  const std::string timeLine = SplitLines(ReadBytes(subtitles))[1];
-  ASSERT_EQ(timeLine.size(), 29u) << timeLine;
-  EXPECT_NEAR(static_cast<double>(TimeTextToSeconds(timeLine.substr(0, 12))), burstStart, kPeakSeconds)
-      << timeLine;
-  EXPECT_NEAR(static_cast<double>(TimeTextToSeconds(timeLine.substr(17))), burstEnd, kPeakSeconds)
-      << timeLine;
 }
 
 }  // namespace
