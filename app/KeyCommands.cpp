@@ -102,6 +102,9 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
         DeleteCaretSubtitle();
       }
       return true;
+    case KeyCommand::SnapToSpeech:
+      SnapSubtitlesToSpeech(place == keyplace::Table);
+      return true;
     case KeyCommand::InsertSubtitle:
       InsertSubtitleAfterCaret();
       return true;

@@ -201,6 +201,19 @@ WindowTable BuildMainWindowTable() {
   preview.tabStop = false;
   controls.push_back(preview);
 
+  // Left of it, where the status line's words never reach: whether F9 and F10 land on the speech. Not in
+  // the Tab order either.
+  ControlEntry speech = Make("SpeechSnapCheckBox", ControlKind::CheckBox, "Panel1", 227, 430, 80, 20);
+  speech.text = "\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4";  // 对齐语音
+  // F9、F10 标记的时间移到语音的起止处
+  speech.hint =
+      "F9\xA1\xA2"
+      "F10 \xB1\xEA\xBC\xC7\xB5\xC4\xCA\xB1\xBC\xE4\xD2\xC6\xB5\xBD"
+      "\xD3\xEF\xD2\xF4\xB5\xC4\xC6\xF0\xD6\xB9\xB4\xA6";
+  speech.checked = true;
+  speech.tabStop = false;
+  controls.push_back(speech);
+
   // Below the player's status line: the word after a saved line.
   ControlEntry notice = Make("NoticeLabel", ControlKind::Label, "Panel1", 33, 454, 360, 16);
   controls.push_back(notice);

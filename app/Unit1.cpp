@@ -65,6 +65,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   Edit2 = &Form->Find("Edit2");
   NoticeLabel = &Form->Find("NoticeLabel");
   PreviewCheckBox = &Form->Find("PreviewCheckBox");
+  SpeechSnapCheckBox = &Form->Find("SpeechSnapCheckBox");
   OpenButton = &Form->Find("OpenButton");
   BitBtn1 = &Form->Find("BitBtn1");
   StartTimeButton = &Form->Find("StartTimeButton");
@@ -90,12 +91,13 @@ TForm1::TForm1(WindowSystem& windowSystem)
   // Every control hands its keys to the key table, saying where they were pressed; the video panel's come
   // from the player drawn in it. The entry box and the user view do it in their own handlers.
   for (Control* control : {OpenButton, BitBtn1, StartTimeButton, EndTimeButton, EditButton, ContinueButton,
-                           Edit1, Edit2, PreviewCheckBox})
+                           Edit1, Edit2, PreviewCheckBox, SpeechSnapCheckBox})
     control->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::OtherControls); };
   Panel2->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::PlayerPanel); };
   InputEdit->OnChange = [this] { ++Preview.InputRevision; };
   InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
+  SpeechSnapCheckBox->OnClick = [this] { SpeechSnapCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
@@ -201,6 +203,7 @@ void TForm1::FormShow() {
   Session.EditMode = 0;
   Document.OmitClosingTag = 0;
   LoadPreviewChoice();
+  LoadSpeechSnapChoice();
   LoadStartupStyle();
 }
 

@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "capture/CaptureTimeline.h"
+#include "capture/SnapLag.h"
+#include "capture/SubtitleTime.h"
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
@@ -80,6 +83,17 @@ struct CaptureSession {
   // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
   // continues from the marked end, not from a jump that belongs to an earlier line.
   int ReplayJumpedSinceEndMark = 0;
+  // A mark that moved onto the speech: where its key was pressed and where the mark went (0: none). The
+  // timeline shows the key beside the mark while the mark stands, and those of the line committed last.
+  struct KeyedMark {
+    long double keyedAt = 0;
+    long double markedAt = 0;
+    bool operator==(const KeyedMark&) const = default;
+  };
+  KeyedMark KeyedStart;
+  KeyedMark KeyedEnd;
+  KeyedMark CommittedKeyedStart;
+  KeyedMark CommittedKeyedEnd;
 };
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
@@ -112,6 +126,7 @@ class TForm1 {
   Control* ContinueButton = nullptr;
   Control* NoticeLabel = nullptr;
   Control* PreviewCheckBox = nullptr;
+  Control* SpeechSnapCheckBox = nullptr;
   UserViewControl* UserRichEdit = nullptr;
   SubtitleDocument Document;  // the file view, the scratch listing, the subtitle file and its save
   std::unique_ptr<MediaPlayer> WP;
@@ -189,6 +204,15 @@ class TForm1 {
   void EndTimeButtonClick(bool onSpeech = true);
   void BeginTextEntry();
   void ResetCaptureDisplay();
+  // Whether F9 and F10 land on the speech (the check box under the video), and how late this user's keys
+  // come: both kept in the settings.
+  bool SnapOnSpeech = true;
+  SnapLag SpeechLag;
+  void LoadSpeechSnapChoice();
+  void SpeechSnapCheckBoxClick();
+  // The mark a key at `keyed` made, moved onto the speech's start (end) when the sound's peaks say where
+  // it is (after `after`): the lag learned from it, the notice; empty leaves the key's own position.
+  std::optional<SubtitleTime> MarkOnSpeech(long double keyed, bool start, long double after);
   void InputEditKeyDown(KeyEvent& key);
   void EntryBoxEnter(KeyEvent& key);  // Enter in the entry box: the commit, or the refusal of the line
   void CommitLine();
@@ -250,6 +274,9 @@ class TForm1 {
   void InsertSubtitleAfterCaret();
   // The rows selected in the subtitle table, deleted as one change.
   void DeleteTableRows();
+  // The edges of the subtitles selected in the table (`tableRows`), or of the one under the caret, moved
+  // onto the speech's starts and ends, as one change.
+  void SnapSubtitlesToSpeech(bool tableRows);
   // The user view's caret to subtitle `subtitle`'s time line, and that line followed as a click there does.
   void CaretToSubtitle(int subtitle);
   void UserRichEditChange();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "capture/SnapLag.h"
 #include "capture/SpeechSnap.h"
 
 namespace titrelle::bench {
@@ -43,6 +44,23 @@ void BM_SnapKey(benchmark::State& state) {
   state.counters["moved_ms"] = (key - found) * 1000;
 }
 BENCHMARK(BM_SnapKey)->ArgNames({"offset", "at_percent"})->ArgsProduct({{0, 1}, {0, 50, 100}});
+
+// The same with a lag learned: 250 ms finds the edge around it; 150 ms finds nothing there and searches the
+// whole stretch after (the most one key costs).
+void BM_SnapKeyAfterLag(benchmark::State& state) {
+  const std::vector<AudioPeak>& peaks = TwoHoursOfSentences();
+  const auto edge = state.range(0) == 0 ? SpeechEdge::Onset : SpeechEdge::Offset;
+  SnapLag lag;
+  for (int i = 0; i < 5; ++i) lag.Add(static_cast<double>(state.range(1)) / 1000, 0);
+  const double key = kTwoHours - 8 + (edge == SpeechEdge::Onset ? 1.25 : 3.25);
+  double found = 0;
+  for (auto _ : state) {
+    found = FindSpeechEdgeAfterLag(peaks, key, edge, lag).value_or(key);
+    benchmark::DoNotOptimize(found);
+  }
+  state.counters["moved_ms"] = (key - found) * 1000;
+}
+BENCHMARK(BM_SnapKeyAfterLag)->ArgNames({"offset", "lag_ms"})->ArgsProduct({{0, 1}, {250, 150}});
 
 }  // namespace
 }  // namespace titrelle::bench

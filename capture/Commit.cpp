@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/Unit1.h"
 #include "base/Error.h"
@@ -126,6 +127,8 @@ void TForm1::SetUpNextLine() {
   EndTimeButton->SetEnabled(true);
   Edit2->SetText(kZeroTimeText);
   Session.MarkStart = Session.ResumePosition;
+  Session.CommittedKeyedStart = std::exchange(Session.KeyedStart, {});
+  Session.CommittedKeyedEnd = std::exchange(Session.KeyedEnd, {});
   WP->SetCurrentPosition(static_cast<double>(Session.ResumePosition));
   Session.ContinuePosition = WP->CurrentPosition();
   Session.ContinueStartText = Edit1->Text();

@@ -22,8 +22,9 @@ void CommitCommand::NextLineSet() { after_ = Read(); }
 
 CommitCommand::NextLine CommitCommand::Read() const {
   const CaptureSession& session = form_.Session;
-  return {session.LineCount,        form_.Edit1->Text(),       session.MarkStart,
-          session.ContinuePosition, session.ContinueStartText, session.ContinueEndText};
+  return {session.LineCount,           form_.Edit1->Text(),      session.MarkStart,  session.ContinuePosition,
+          session.ContinueStartText,   session.ContinueEndText,  session.KeyedStart, session.KeyedEnd,
+          session.CommittedKeyedStart, session.CommittedKeyedEnd};
 }
 
 void CommitCommand::Apply(const NextLine& state) {
@@ -34,6 +35,10 @@ void CommitCommand::Apply(const NextLine& state) {
   session.ContinuePosition = state.continuePosition;
   session.ContinueStartText = state.continueStartText;
   session.ContinueEndText = state.continueEndText;
+  session.KeyedStart = state.keyedStart;
+  session.KeyedEnd = state.keyedEnd;
+  session.CommittedKeyedStart = state.committedKeyedStart;
+  session.CommittedKeyedEnd = state.committedKeyedEnd;
 }
 
 void CommitCommand::Undo() {

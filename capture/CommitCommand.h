@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Unit1.h"
 #include "document/DocumentHistory.h"
 
 namespace titrelle {
@@ -33,6 +34,11 @@ class CommitCommand : public DocumentCommand {
     long double continuePosition = 0;
     std::string continueStartText;
     std::string continueEndText;
+    // The keys beside the marks (app/Unit1.h): the line taken back shows its own again.
+    CaptureSession::KeyedMark keyedStart;
+    CaptureSession::KeyedMark keyedEnd;
+    CaptureSession::KeyedMark committedKeyedStart;
+    CaptureSession::KeyedMark committedKeyedEnd;
   };
   NextLine Read() const;
   void Apply(const NextLine& state);

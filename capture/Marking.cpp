@@ -1,11 +1,14 @@
-// Marking a line: F9 marks its start and starts playback, F10 marks its end and moves to text entry.
+// Marking a line: F9 marks its start and starts playback, F10 marks its end and moves to text entry; both
+// land on the speech where the check box under the video says so.
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "app/Unit1.h"
-#include "capture/SpeechSnap.h"
+#include "base/Error.h"
+#include "capture/SnapLag.h"
+#include "capture/SpeechSnapSetting.h"
 #include "capture/SubtitleTime.h"
 #include "capture/TimeText.h"
 
@@ -15,15 +18,6 @@ namespace {
 
 // A position below this is the video's first frame (a frame lasts 40 ms at 25 frames a second).
 constexpr long double kFirstFrameSeconds = 0.04L;
-
-// Where the speech around a key at `position` starts (or ends), when the player has the sound's peaks there
-// and the edge lies after `after`; empty leaves the key's own position.
-std::optional<SubtitleTime> SpeechEdgeNear(const MediaPlayer& player, double position, SpeechEdge edge,
-                                           long double after) {
-  const std::optional<double> found = FindSpeechEdge(player.DecodedPeaks(), position, edge);
-  if (!found || *found <= after) return std::nullopt;
-  return SubtitleTime::FromMilliseconds(std::llround(*found * 1000));
-}
 
 // 起点对齐语音：提前 0.26 秒 (终点: the end; 推迟: moved later), code page 936.
 std::string SpeechEdgeNotice(bool start, long double keyed, long double marked) {
@@ -37,8 +31,26 @@ std::string SpeechEdgeNotice(bool start, long double keyed, long double marked) 
 
 }  // namespace
 
+std::optional<SubtitleTime> TForm1::MarkOnSpeech(long double keyed, bool start, long double after) {
+  const SpeechEdge edge = start ? SpeechEdge::Onset : SpeechEdge::Offset;
+  const std::optional<double> found =
+      FindSpeechEdgeAfterLag(WP->DecodedPeaks(), static_cast<double>(keyed), edge, SpeechLag);
+  if (!found || *found <= after) return std::nullopt;
+  const std::optional<SubtitleTime> mark = SubtitleTime::FromMilliseconds(std::llround(*found * 1000));
+  if (!mark) return std::nullopt;
+  ShowNotice(SpeechEdgeNotice(start, keyed, mark->Seconds()));
+  // The lag is a help, not a duty: a store that takes nothing leaves the mark as it is.
+  SpeechLag.Add(static_cast<double>(keyed), *found);
+  try {
+    WriteSpeechLag(Ws.Registry(), SpeechLag);
+  } catch (const Error&) {
+  }
+  return mark;
+}
+
 void TForm1::StartTimeButtonClick(bool onSpeech) {
   WP->Play();
+  Session.KeyedStart = {};
   const bool firstMark = TrimText(Edit1->Text()) == kNoPositionText || Edit1->Text() == kZeroTimeText;
   if (firstMark && WP->CurrentPosition() < kFirstFrameSeconds) {
     // The first line of a document marked at the start of the video starts at 00:00:00:001; the small
@@ -50,12 +62,10 @@ void TForm1::StartTimeButtonClick(bool onSpeech) {
     Edit1->SetText(BuildTimeText());
     Session.MarkStart = WP->CurrentPosition();
     // Never onto the video's first frame, which only the first line's own start takes.
-    const std::optional<SubtitleTime> edge = onSpeech
-                                                 ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkStart),
-                                                                  SpeechEdge::Onset, kFirstFrameSeconds)
-                                                 : std::nullopt;
+    const std::optional<SubtitleTime> edge =
+        onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkStart, true, kFirstFrameSeconds) : std::nullopt;
     if (edge) {
-      ShowNotice(SpeechEdgeNotice(true, Session.MarkStart, edge->Seconds()));
+      Session.KeyedStart = {Session.MarkStart, edge->Seconds()};
       Session.MarkStart = edge->Seconds();
       Edit1->SetText(edge->Text(TimeLayout::Program));
     }
@@ -64,15 +74,14 @@ void TForm1::StartTimeButtonClick(bool onSpeech) {
 
 void TForm1::EndTimeButtonClick(bool onSpeech) {
   Session.ReplayJumpedSinceEndMark = 0;
+  Session.KeyedEnd = {};
   Session.MarkEnd = WP->CurrentPosition();
   Edit2->SetText(BuildTimeText());
   // Never onto or before the line's start.
   const std::optional<SubtitleTime> edge =
-      onSpeech
-          ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkEnd), SpeechEdge::Offset, Session.MarkStart)
-          : std::nullopt;
+      onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkEnd, false, Session.MarkStart) : std::nullopt;
   if (edge) {
-    ShowNotice(SpeechEdgeNotice(false, Session.MarkEnd, edge->Seconds()));
+    Session.KeyedEnd = {Session.MarkEnd, edge->Seconds()};
     Session.MarkEnd = edge->Seconds();
     Edit2->SetText(edge->Text(TimeLayout::Program));
   }
@@ -91,10 +100,27 @@ void TForm1::ResetCaptureDisplay() {
   Edit1->SetText(kZeroTimeText);
   Edit2->SetText(kZeroTimeText);
   Session.LineCount = 0;
+  Session.KeyedStart = Session.KeyedEnd = Session.CommittedKeyedStart = Session.CommittedKeyedEnd = {};
   if (UserRichEdit->Count() == 0) {
     StartTimeButton->SetEnabled(true);
     EndTimeButton->SetEnabled(true);
   }
+}
+
+void TForm1::LoadSpeechSnapChoice() {
+  SnapOnSpeech = ReadSpeechSnapChoice(Ws.Registry());
+  SpeechLag = ReadSpeechLag(Ws.Registry());
+  // The check box tells its change as a click; the handler sees nothing new in it.
+  SpeechSnapCheckBox->SetChecked(SnapOnSpeech);
+}
+
+void TForm1::SpeechSnapCheckBoxClick() {
+  const bool on = SpeechSnapCheckBox->Checked();
+  if (on == SnapOnSpeech) return;
+  SnapOnSpeech = on;
+  // A click while typing a line leaves the typing where it was.
+  if (!StartTimeButton->Enabled() && !EndTimeButton->Enabled()) InputEdit->SetFocus();
+  WriteSpeechSnapChoice(Ws.Registry(), on);
 }
 
 }  // namespace titrelle

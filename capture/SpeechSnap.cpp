@@ -45,12 +45,20 @@ struct Sound {
 }  // namespace
 
 std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge) {
+  // An offset is looked for up to the key only.
+  return FindSpeechEdge(peaks, keySeconds, edge,
+                        {kSpeechLookBackSeconds, edge == SpeechEdge::Onset ? kSpeechLookAheadSeconds : 0});
+}
+
+std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge,
+                                     SpeechSearchWindow window) {
   const auto count = static_cast<std::ptrdiff_t>(peaks.size());
   const std::ptrdiff_t key = PeakAt(keySeconds);
   if (key < 0) return std::nullopt;
-  const std::ptrdiff_t first = std::max<std::ptrdiff_t>(0, key - PeakAt(kSpeechLookBackSeconds + 1e-9));
-  const std::ptrdiff_t last =
-      edge == SpeechEdge::Onset ? key + PeakAt(kSpeechLookAheadSeconds + 1e-9) : key;  // inclusive
+  const std::ptrdiff_t first =
+      std::max<std::ptrdiff_t>(0, key - std::llround(window.lookBackSeconds * kPeaksPerSecond));
+  const std::ptrdiff_t last = key + std::llround(window.lookAheadSeconds * kPeaksPerSecond);  // inclusive
+  if (last < first) return std::nullopt;
   // An offset needs the hangover after it heard out; an onset needs nothing past its window.
   const std::ptrdiff_t needed = edge == SpeechEdge::Onset ? last + 1 : last + 1 + kHangoverPeaks;
   if (needed > count) return std::nullopt;

@@ -26,4 +26,13 @@ inline constexpr double kSpeechLookAheadSeconds = 0.05;
 // decoded yet: the key's own position then stands.
 std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge);
 
+// The same within a window of the caller's: from `lookBackSeconds` before the key to `lookAheadSeconds` after
+// it (negative: the window ends before the key), for either edge.
+struct SpeechSearchWindow {
+  double lookBackSeconds = kSpeechLookBackSeconds;
+  double lookAheadSeconds = kSpeechLookAheadSeconds;
+};
+std::optional<double> FindSpeechEdge(std::span<const AudioPeak> peaks, double keySeconds, SpeechEdge edge,
+                                     SpeechSearchWindow window);
+
 }  // namespace titrelle

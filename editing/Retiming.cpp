@@ -1,11 +1,12 @@
-// Re-timing and deleting the subtitle under the user view's caret from the keyboard, in edit mode: each one
-// command of the document's history.
+// Re-timing and deleting the subtitle under the user view's caret from the keyboard, in edit mode, and moving
+// the edges of the lines selected in the table onto the speech: each one command of the document's history.
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Unit1.h"
+#include "capture/SnapLag.h"
 #include "editing/CaretSubtitle.h"
 #include "editing/SubtitleEditCommand.h"
 
@@ -16,6 +17,10 @@ namespace {
 // 终止时间须晚于起始时间。(the commit refuses such a line with the same words)
 const std::string kEndNotAfterStart =
     "\xD6\xD5\xD6\xB9\xCA\xB1\xBC\xE4\xD0\xEB\xCD\xED\xD3\xDA\xC6\xF0\xCA\xBC\xCA\xB1\xBC\xE4\xA1\xA3";
+
+// 没有找到可对齐的语音
+const std::string kNoSpeechToSnapTo =
+    "\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD\xBF\xC9\xB6\xD4\xC6\xEB\xB5\xC4\xD3\xEF\xD2\xF4";
 
 }  // namespace
 
@@ -61,24 +66,34 @@ bool TForm1::SnapshotHoldsTheFileViewsLines() {
   return UserViewSnapshot.PieceCount() == Document.TempRichEdit.PieceCount();
 }
 
+namespace {
+
+// `subtitle` given new times by a command done and returned.
+std::unique_ptr<DocumentCommand> RetimeAt(TForm1& form, const CaretSubtitle& subtitle,
+                                          const SubtitleTimes& times) {
+  std::string line;
+  AppendTimeLine(line, times, TimeLayout::Program);
+  // F8 goes on where the last subtitle now ends.
+  long double continuePosition = form.Session.ContinuePosition;
+  std::string continueStartText = form.Session.ContinueStartText;
+  if (times.end != subtitle.times.end && IsLastSubtitle(form.Document.TempRichEdit, subtitle)) {
+    continuePosition = times.end.Seconds();
+    continueStartText = times.end.Text(TimeLayout::Program);
+  }
+  auto command = std::make_unique<SubtitleEditCommand>(form, subtitle.timeLine, 1);
+  command->Do(line, line, continuePosition, continueStartText);
+  return command;
+}
+
+}  // namespace
+
 void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times) {
   if (times == subtitle.times || !SnapshotHoldsTheFileViewsLines()) return;
   if (times.end.Milliseconds() <= times.start.Milliseconds()) {
     ShowNotice(kEndNotAfterStart);
     return;
   }
-  std::string line;
-  AppendTimeLine(line, times, TimeLayout::Program);
-  // F8 goes on where the last subtitle now ends.
-  long double continuePosition = Session.ContinuePosition;
-  std::string continueStartText = Session.ContinueStartText;
-  if (times.end != subtitle.times.end && IsLastSubtitle(Document.TempRichEdit, subtitle)) {
-    continuePosition = times.end.Seconds();
-    continueStartText = times.end.Text(TimeLayout::Program);
-  }
-  auto command = std::make_unique<SubtitleEditCommand>(*this, subtitle.timeLine, 1);
-  command->Do(line, line, continuePosition, continueStartText);
-  Document.History.Done(std::move(command));
+  Document.History.Done(RetimeAt(*this, subtitle, times));
   HistoryActed();
 }
 
@@ -140,6 +155,39 @@ void TForm1::DeleteTableRows() {
   if (group->Empty()) return;
   Document.History.Done(std::move(group));
   HistoryActed();
+}
+
+void TForm1::SnapSubtitlesToSpeech(bool tableRows) {
+  if (!SnapshotHoldsTheFileViewsLines()) return;
+  std::vector<int> timeLines;
+  if (tableRows) {
+    for (const int row : TableRows.SelectedRows()) {
+      if (row >= 0 && row < Document.Subtitles().Count())
+        timeLines.push_back(Document.Subtitles().TimeLine(row));
+    }
+  } else if (const std::optional<CaretSubtitle> subtitle =
+                 FindCaretSubtitle(Document.TempRichEdit, UserRichEdit->CaretLine())) {
+    timeLines.push_back(subtitle->timeLine);
+  }
+  // A re-time changes no line's place: each time line stays where it was found.
+  auto group = std::make_unique<CommandGroup>();
+  int moved = 0;
+  for (const int timeLine : timeLines) {
+    const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, timeLine);
+    if (!subtitle) continue;
+    const std::optional<SubtitleTimes> times = TimesOnSpeech(WP->DecodedPeaks(), subtitle->times);
+    if (!times) continue;
+    group->Add(RetimeAt(*this, *subtitle, *times));
+    ++moved;
+  }
+  if (group->Empty()) {
+    ShowNotice(kNoSpeechToSnapTo);
+    return;
+  }
+  Document.History.Done(std::move(group));
+  HistoryActed();
+  // 已对齐语音：N 句
+  ShowNotice("\xD2\xD1\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4\xA3\xBA" + std::to_string(moved) + " \xBE\xE4");
 }
 
 }  // namespace titrelle

@@ -29,6 +29,9 @@ struct TimelineSpan {
 struct TimelineMarks {
   std::optional<double> startSeconds;
   std::optional<double> endSeconds;
+  // Where F9 and F10 were pressed for marks that moved onto the speech (of the line being timed, and of the
+  // line committed last): thin ticks beside the edges.
+  std::vector<double> keyedSeconds = {};
   bool operator==(const TimelineMarks&) const = default;
 };
 

@@ -48,6 +48,8 @@ enum class KeyCommand {
   // Ctrl+F9 and Ctrl+F10: where the key is pressed, not moved onto the speech.
   MarkStartAsKeyed,
   MarkEndAsKeyed,
+  // The edges of the subtitle under the caret, or of those selected in the table, onto the speech.
+  SnapToSpeech,
 };
 
 struct KeyBinding {

@@ -34,6 +34,7 @@ const QColor kSpanNumber(0xcf, 0xe0, 0xff);
 const QColor kMarkedFill(255, 220, 80, 45);
 const QColor kStartMark(0x33, 0xdd, 0x55);
 const QColor kEndMark(0xff, 0x55, 0x55);
+const QColor kKeyedTick(255, 220, 80);  // where a key was pressed whose mark moved onto the speech
 const QColor kPlayHead(Qt::white);
 const QColor kProgress(0xe0, 0xb0, 0x40);
 const QColor kRuler(0x2a, 0x30, 0x38);
@@ -343,6 +344,8 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   }
   if (shown_.marks.startSeconds) painter.fillRect(column(*shown_.marks.startSeconds), ruler, 2, below, kStartMark);
   if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, ruler, 2, below, kEndMark);
+  for (const double keyed : shown_.marks.keyedSeconds)
+    painter.fillRect(column(keyed), h - below / 2, 1, below / 2, kKeyedTick);
   if (ruler > 0) DrawRuler(painter);
   const std::int64_t head = shown_.headColumn - shown_.startColumn;
   if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);

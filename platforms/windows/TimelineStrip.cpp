@@ -188,6 +188,8 @@ void TimelineStrip::Draw(HDC dc, const Picture& picture) {
   }
   if (picture.marks.startSeconds) Fill(dc, column(*picture.marks.startSeconds), ruler, 2, below, kStartMark);
   if (picture.marks.endSeconds) Fill(dc, column(*picture.marks.endSeconds) - 1, ruler, 2, below, kEndMark);
+  for (const double keyed : picture.marks.keyedSeconds)
+    Fill(dc, column(keyed), h - below / 2, 1, below / 2, RGB(255, 220, 80));
   if (ruler > 0) {
     Fill(dc, 0, 0, w, kRulerHeight, kRuler);
     Ruler marks;

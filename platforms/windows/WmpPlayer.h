@@ -44,6 +44,8 @@ class WmpPlayer : public MediaPlayer {
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
   // The timeline under the picture (TimelineStrip.h) shows these lines and marks.
   void SetTimeline(PlayerTimeline* timeline) override { strip_->SetTimeline(timeline); }
+  // What the timeline has decoded of the sound: the marks land on the speech here too.
+  std::span<const AudioPeak> DecodedPeaks() const override { return strip_->Track().peaks; }
 
   // From the control's events.
   void PlayStateChanged(int state) {

@@ -42,6 +42,8 @@ TEST(KeyTable, AKeyFindsItsCommandOnlyWhereAndWhenItApplies) {
       {"F11 never from the entry box", vk::F11, 0, EntryBox, true, std::nullopt},
       {"Ctrl+Shift+Delete", vk::Delete, kCtrl | kShift, UserView, true, KeyCommand::DeleteSubtitle},
       {"Delete alone is the view's", vk::Delete, 0, UserView, true, std::nullopt},
+      {"Shift+F9 in the table in edit mode", vk::F9, kShift, Table, true, KeyCommand::SnapToSpeech},
+      {"Shift+F9 while capturing is nothing", vk::F9, kShift, PlayerPanel, false, std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -390,5 +390,37 @@ INSTANTIATE_TEST_SUITE_P(
         StripWordCase{"JumpingStamps", &TestJumpingStampsPath, "jumping.mka", AudioPeakTrack::State::kReady}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// F9 pressed a reaction time after a burst starts, once the sound's peaks are decoded, marks where the burst
+// starts; the strip shows the key's thin tick beside the mark.
+TEST_F(PlayerPanelTest, F9AReactionTimeLateMarksTheBurstsStartAndTheStripTicksTheKey) {
+  Open(TestBurstVideoPath(), "bursts.mp4");
+  TForm1& form = Form();
+  const double burstStart = kBurstSeconds[0][0];
+  const AudioPeaksLoader& peaks = *Panel().Peaks();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state == AudioPeakTrack::State::kReady; },
+                                 kDesktopWaitMs));
+  form.WP->SetCurrentPosition(burstStart + 0.25);
+  ASSERT_TRUE(Xdotool({"key", "F9"}));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Edit1->Text() != "00:00:00:000"; }, kDesktopWaitMs));
+  EXPECT_NEAR(static_cast<double>(TimeTextToSeconds(form.Edit1->Text())), burstStart, kPeakSeconds)
+      << form.Edit1->Text();
+  ASSERT_EQ(form.Timeline.Marks().keyedSeconds.size(), 1u);
+  const double keyed = form.Timeline.Marks().keyedSeconds[0];
+  EXPECT_NEAR(keyed, burstStart + 0.25, 0.1);
+
+  // Paused past the burst, the strip still: the tick in the lower half only, the start mark at the burst.
+  form.WP->Pause();
+  ASSERT_TRUE(WaitForPlayState(kPaused));
+  form.WP->SetCurrentPosition(kBurstSeconds[0][1] + 0.25);
+  const QImage picture = StripPicture();
+  const QRgb tick = qRgb(255, 220, 80);
+  EXPECT_EQ(picture.pixel(Strip().ColumnOf(keyed), picture.height() - 4) & 0xFFFFFF, tick & 0xFFFFFF);
+  EXPECT_NE(picture.pixel(Strip().ColumnOf(keyed), picture.height() / 4) & 0xFFFFFF, tick & 0xFFFFFF);
+  EXPECT_EQ(
+      picture.pixel(Strip().ColumnOf(static_cast<double>(form.Session.MarkStart)), picture.height() / 4) &
+          0xFFFFFF,
+      kStartMark & 0xFFFFFF);
+}
+
 }  // namespace
 }  // namespace titrelle
