@@ -103,7 +103,11 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
       }
       return true;
     case KeyCommand::InsertSubtitle:
-      InsertSubtitleAfterCaret();
+      if (place == keyplace::Table) {
+        InsertSubtitleAfterTableRow();
+      } else {
+        InsertSubtitleAfterCaret();
+      }
       return true;
     case KeyCommand::KeyHelp:
       ShowKeyHelp();
