@@ -4,7 +4,7 @@
 // drawn, as the screen would show them; the timeline's lines read again and drawn into an image); a screen
 // of rows drawn at another place of the document, as a scroll draws it; and the timeline's frame at three
 // zooms and a wheel's zoom, each drawn into an image, at 100, 1,000 and 10,000 subtitles. The timeline's
-// sound is a generated track (ffmpeg, once) reaching past the documents' middles, so its waveform is drawn too.
+// sound is a generated track (ffmpeg, once) reaching past the documents' middles: its waveform is drawn too.
 //
 //   build/test/bench/titrelle_table_bench
 

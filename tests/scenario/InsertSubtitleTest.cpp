@@ -78,21 +78,21 @@ TEST(InsertSubtitle, InsertAddsAnEmptySubtitleInTheGapAfterTheCaretsOne) {
 // Insert in the subtitle table goes after the row chosen there, wherever the user view's caret stands (F7
 // leaves it after the last subtitle).
 TEST(InsertSubtitle, InsertInTheTableAddsAfterTheRowChosen) {
+  const std::string groups[] = {kOne, kTwo, kThree};
+  // What Insert adds after the first and after the second.
+  const std::string inserted[] = {Inserted("2", "00:00:02:500 --> 00:00:03:000"),
+                                  Inserted("3", "00:00:04:000 --> 00:00:05:000")};
   const struct {
     const char* name;
     bool chosenWhileCapturing;  // the row chosen before F7
     std::vector<int> rows;
     int current;
-    std::string before;
-    std::string inserted;
-    std::string after;
+    int after;  // the row the new subtitle follows
   } cases[] = {
-      {"a row chosen while capturing", true, {0}, 0, kOne, Inserted("2", "00:00:02:500 --> 00:00:03:000"),
-       kTwo + kThree},
-      {"the current one of several", false, {0, 1}, 1, kOne + kTwo,
-       Inserted("3", "00:00:04:000 --> 00:00:05:000"), kThree},
-      {"the last selected, none current", false, {0, 1}, -1, kOne + kTwo,
-       Inserted("3", "00:00:04:000 --> 00:00:05:000"), kThree},
+      {"a row chosen while capturing", true, {0}, 0, 0},
+      {"the current one of several", false, {0, 1}, 1, 1},
+      {"the current one before another selected", false, {0, 1}, 0, 0},
+      {"the last selected, none current", false, {0, 1}, -1, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -107,7 +107,8 @@ TEST(InsertSubtitle, InsertInTheTableAddsAfterTheRowChosen) {
     if (c.chosenWhileCapturing) world.PressF7();
     // The caret after the last subtitle, as F7 leaves it.
     world.UserView().CaretToEnd();
-    const std::string withNew = c.before + c.inserted + c.after;
+    std::string withNew;
+    for (int row = 0; row < 3; ++row) withNew += groups[row] + (row == c.after ? inserted[row] : "");
 
     KeyEvent key{vk::Insert};
     EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
