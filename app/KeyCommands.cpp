@@ -106,7 +106,11 @@ bool TForm1::RunKeyCommand(KeyCommand command, unsigned place, KeyEvent& key) {
       SnapSubtitlesToSpeech(place == keyplace::Table);
       return true;
     case KeyCommand::InsertSubtitle:
-      InsertSubtitleAfterCaret();
+      if (place == keyplace::Table) {
+        InsertSubtitleAfterTableRow();
+      } else {
+        InsertSubtitleAfterCaret();
+      }
       return true;
     case KeyCommand::KeyHelp:
       ShowKeyHelp();

@@ -272,6 +272,10 @@ class TForm1 {
   void DeleteCaretSubtitle();
   // An empty subtitle after the one under the caret, timed in the gap to the next; the caret on its text.
   void InsertSubtitleAfterCaret();
+  // The same after the row chosen in the subtitle table (after the caret's when none is).
+  void InsertSubtitleAfterTableRow();
+  // The same after the subtitle whose group holds line `line`.
+  void InsertSubtitleAfter(int line);
   // The rows selected in the subtitle table, deleted as one change.
   void DeleteTableRows();
   // The edges of the subtitles selected in the table (`tableRows`), or of the one under the caret, moved

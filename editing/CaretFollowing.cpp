@@ -43,6 +43,10 @@ void TForm1::UserRichEditMouseDown() {
 }
 
 void TForm1::FollowCaret() {
+  // The table goes where the user takes the caret, without the replay a row chosen there starts. (A command
+  // that moves the caret leaves the table's selection as it is: a delete leaves nothing selected.)
+  if (UserRichEdit->Visible())
+    TableRows.CaretInRow(Document.Subtitles().SubtitleOfLine(UserRichEdit->CaretLine()));
   // Following is a convenience: a line whose times do not parse, or a player that fails, leaves what was
   // done so far and nothing more.
   try {

@@ -29,6 +29,7 @@ void TForm1::ContinueButtonClick() {
   UserRichEdit->SetVisible(false);
   Panel3->SetVisible(true);
   Session.EditMode = 0;
+  TableRows.BackToNewest();
 }
 
 }  // namespace titrelle

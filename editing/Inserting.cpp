@@ -1,5 +1,5 @@
-// Adding an empty subtitle after the one under the user view's caret, in edit mode: one command of the
-// document's history.
+// Adding an empty subtitle after the one under the user view's caret, or after the row chosen in the
+// subtitle table, in edit mode: one command of the document's history.
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,10 +29,21 @@ int SubtitleNumber(const Listing& fileView, const CaretSubtitle& subtitle) {
 
 }  // namespace
 
-void TForm1::InsertSubtitleAfterCaret() {
+void TForm1::InsertSubtitleAfterCaret() { InsertSubtitleAfter(UserRichEdit->CaretLine()); }
+
+void TForm1::InsertSubtitleAfterTableRow() {
+  const int row = TableRows.ChosenRow();
+  if (row < 0 || row >= Document.Subtitles().Count()) {
+    InsertSubtitleAfterCaret();
+    return;
+  }
+  InsertSubtitleAfter(Document.Subtitles().TimeLine(row));
+}
+
+void TForm1::InsertSubtitleAfter(int line) {
   const Listing& fileView = Document.TempRichEdit;
   if (!SnapshotHoldsTheFileViewsLines()) return;
-  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, UserRichEdit->CaretLine());
+  const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(fileView, line);
   if (!subtitle) return;
   const std::optional<CaretSubtitle> next = NextSubtitle(fileView, *subtitle);
   const std::optional<SubtitleTimes> times =

@@ -23,21 +23,34 @@ class SubtitleTableRows : public SubtitleTableSource {
   SubtitleRow Row(int row) override;
   void SetOnRowsChanged(std::function<void(const RowChange&)> onChange) override;
   bool FollowsNewest() override;
+  void SetOnShowRow(std::function<void(int row)> onShowRow) override;
   void SelectRows(std::vector<int> rows, int current) override;
   void ActivateRow(int row) override;
   bool KeyDown(KeyEvent& key) override;
 
-  // The rows the user has selected, as the table last said.
+  // The rows selected, as the table last said or the program last put them.
   const std::vector<int>& SelectedRows() const { return selected_; }
+  // The row an action on "the selected one" takes: the table's current row when it is selected, else the
+  // last row selected; -1 when none is.
+  int ChosenRow() const;
+
+  // The user view's caret stands in subtitle `row` (-1: before the first): the table goes to that row
+  // unless it stands there already.
+  void CaretInRow(int row);
+  // Capturing goes on: the table leaves the rows chosen for editing and goes back to the newest line.
+  void BackToNewest();
 
  private:
   void KeepSelectionOn(const RowChange& change);
+  void Show(int row);
 
   TForm1& form_;
   int listener_ = 0;
   int rows_ = 0;  // as the view was last told
   std::function<void(const RowChange&)> onChange_;
+  std::function<void(int)> onShowRow_;
   std::vector<int> selected_;
+  int current_ = -1;  // the table's current row while it is selected
 };
 
 }  // namespace titrelle

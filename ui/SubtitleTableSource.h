@@ -22,6 +22,10 @@ class SubtitleTableSource {
   virtual void SetOnRowsChanged(std::function<void(const RowChange&)> onChange) = 0;
   // While capturing, the table stays on the newest line.
   virtual bool FollowsNewest() = 0;
+  // The program moves the table itself (null: nobody listens): row `row` selected alone and scrolled to, as
+  // the user view's caret went into its subtitle; or, for -1, nothing selected and the newest row scrolled
+  // to, as capturing goes on. The table does not hand such a selection back as the user's.
+  virtual void SetOnShowRow(std::function<void(int row)> onShowRow) = 0;
 
   // The user's actions, through the shell's event dispatch. The rows selected, `current` the one the user
   // has just moved to (-1 for none).

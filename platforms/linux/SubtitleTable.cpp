@@ -117,6 +117,7 @@ SubtitleTable::SubtitleTable(WindowSystem& system, SubtitleTableSource& source, 
   for (int column = 0; column < kRowColumnCount - 1; ++column)
     setColumnWidth(column, digit * widths[column] + 12);
   source_.SetOnRowsChanged([this](const RowChange& change) { RowsChanged(change); });
+  source_.SetOnShowRow([this](int row) { ShowRow(row); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { SelectionChanged(); });
   connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -125,7 +126,10 @@ SubtitleTable::SubtitleTable(WindowSystem& system, SubtitleTableSource& source, 
   if (source_.FollowsNewest()) scrollToBottom();
 }
 
-SubtitleTable::~SubtitleTable() { source_.SetOnRowsChanged(nullptr); }
+SubtitleTable::~SubtitleTable() {
+  source_.SetOnRowsChanged(nullptr);
+  source_.SetOnShowRow(nullptr);
+}
 
 void SubtitleTable::RowsChanged(const RowChange& change) {
   const bool wasApplying = std::exchange(applying_, true);
@@ -133,6 +137,19 @@ void SubtitleTable::RowsChanged(const RowChange& change) {
   applying_ = wasApplying;
   const bool grew = change.reload || change.inserted > 0;
   if (grew && source_.FollowsNewest()) scrollToBottom();
+}
+
+void SubtitleTable::ShowRow(int row) {
+  const bool wasApplying = std::exchange(applying_, true);
+  if (row >= 0 && row < model_->rowCount()) {
+    const QModelIndex index = model_->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+  } else {
+    clearSelection();
+    scrollToBottom();
+  }
+  applying_ = wasApplying;
 }
 
 void SubtitleTable::SelectionChanged() {

@@ -49,12 +49,14 @@ class SubtitleTable : public QTableView {
 
  private:
   void RowsChanged(const RowChange& change);
+  void ShowRow(int row);
   void SelectionChanged();
 
   WindowSystem& system_;
   SubtitleTableSource& source_;
   SubtitleTableModel* model_;
-  bool applying_ = false;  // the selection moves with the rows: the program's own change, not the user's
+  // The selection moves with the rows, or to the row the program shows: its own change, not the user's.
+  bool applying_ = false;
   bool reportPending_ = false;
 };
 

@@ -24,6 +24,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DesktopDriver.h"
@@ -325,6 +326,21 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
     SCOPED_TRACE(key);
     ASSERT_TRUE(Xdotool({"key", key}));
     ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == bytes; }, kDesktopWaitMs))
+        << ReadBytes(subtitles);
+  }
+
+  // F12 and F11 set the caret's subtitle's end and start to where the paused player stands.
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.PendingSeek == 0; }, kDesktopWaitMs));
+  view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+  std::string fromPosition = typed;
+  for (const auto& [key, seconds, column] : {std::tuple{"F12", 1.2, 17}, std::tuple{"F11", 0.2, 0}}) {
+    SCOPED_TRACE(key);
+    form.WP->Pause();
+    form.WP->SetCurrentPosition(seconds);
+    const std::string position = form.BuildTimeText();
+    ASSERT_TRUE(Xdotool({"key", key}));
+    fromPosition.replace(fromPosition.find("\r\n") + 2 + column, 12, position);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == fromPosition; }, kDesktopWaitMs))
         << ReadBytes(subtitles);
   }
 }

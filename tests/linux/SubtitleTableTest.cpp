@@ -3,11 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <string>
+#include <vector>
 
 #include "DesktopDriver.h"
+#include "document/TimeLine.h"
 #include "platforms/linux/SubtitleTable.h"
 #include "ui/Controls.h"
 
@@ -103,6 +109,79 @@ TEST_F(SubtitleTableShell, FollowsCommitsUndoAndDeleteAndMovesTheCaretToTheRowCh
   QTest::keyClick(table_, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Form().Document.TempRichEdit.Text(), before);
+}
+
+// In edit mode the table's selection goes where the user view's caret goes, scrolled into view, without the
+// row's own replay taking the caret to the row's time line; F8 takes the table back to the newest line.
+TEST(SubtitleTableCaret, TheSelectionFollowsTheCaretAndCapturingGoesBackToTheNewest) {
+  TestFolder folder;
+  std::string file;
+  constexpr int kSubtitles = 60;  // more than a screen of rows
+  for (int i = 0; i < kSubtitles; ++i) {
+    const auto start = *SubtitleTime::FromMilliseconds(100 + i * 150);
+    const auto end = *SubtitleTime::FromMilliseconds(200 + i * 150);
+    file += std::to_string(i + 1) + "\r\n";
+    AppendTimeLine(file, {start, end}, TimeLayout::Program);
+    file += "\r\nline " + std::to_string(i + 1) + "\r\n\r\n";
+  }
+  WriteBytes(folder.Path() / "clip.srt", file);
+  DesktopProgram program(folder.Path());
+  TForm1& form = program.Form();
+  ModalAnswers answers;
+  answers.ChooseFile(folder.Video());
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [](QWidget* modal) { static_cast<QMessageBox*>(modal)->defaultButton()->click(); });  // Yes
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
+  auto* table = program.Main().Workbench()->findChild<SubtitleTable*>();
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->model()->rowCount(), kSubtitles);
+  auto* view = static_cast<QPlainTextEdit*>(program.Widget("UserRichEdit"));
+  const auto shown = [&](int row) {
+    return table->viewport()->rect().contains(table->visualRect(table->model()->index(row, 0)));
+  };
+  const auto selected = [&] {
+    std::vector<int> rows;
+    for (const QModelIndex& index : table->selectionModel()->selectedRows()) rows.push_back(index.row());
+    return rows;
+  };
+  // Whatever the table has posted to itself is served before this returns.
+  const auto settle = [] {
+    bool served = false;
+    QTimer::singleShot(0, [&] { served = true; });
+    return ProcessEventsUntil([&] { return served; }, kDesktopWaitMs);
+  };
+
+  const struct {
+    const char* name;
+    int fromLine;  // the caret put there, then the key pressed in the view
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int caretLine;
+    int row;
+  } moves[] = {
+      {"down onto the next number line", 3, Qt::Key_Down, {}, 4, 1},
+      {"to the end", 4, Qt::Key_End, Qt::ControlModifier, kSubtitles * 4, kSubtitles - 1},
+      {"to the start", kSubtitles * 4, Qt::Key_Home, Qt::ControlModifier, 0, 0},
+      {"down onto a blank line in the middle", 118, Qt::Key_Down, {}, 119, 29},
+  };
+  for (const auto& move : moves) {
+    SCOPED_TRACE(move.name);
+    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(move.fromLine)));
+    QTest::keyClick(view, move.key, move.modifiers);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(form.UserRichEdit->CaretLine(), move.caretLine);
+    EXPECT_EQ(selected(), std::vector<int>{move.row});
+    EXPECT_EQ(form.TableRows.SelectedRows(), std::vector<int>{move.row});
+    EXPECT_TRUE(shown(move.row));
+  }
+
+  form.ContinueButtonClick();
+  ASSERT_TRUE(settle());
+  EXPECT_TRUE(selected().empty());
+  EXPECT_TRUE(form.TableRows.SelectedRows().empty());
+  EXPECT_TRUE(shown(kSubtitles - 1));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Insert in edit mode: an empty subtitle after the caret's, timed in the gap to the next, numbered after the
 // caret's; one command of the history; the caret on its text line, where its text is typed.
 #include <string>
+#include <vector>
 
 #include "Scenario.h"
+#include "document/UserViewDerivation.h"
 
 namespace titrelle {
 namespace {
@@ -70,6 +72,52 @@ TEST(InsertSubtitle, InsertAddsAnEmptySubtitleInTheGapAfterTheCaretsOne) {
         world.FileBytes("movie.srt"),
         c.before + Inserted(c.inserted.substr(0, split), c.inserted.substr(split + 2), "New") + c.after);
     EXPECT_EQ(world.UserView().Line(c.textLine), "New");
+  }
+}
+
+// Insert in the subtitle table goes after the row chosen there, wherever the user view's caret stands (F7
+// leaves it after the last subtitle).
+TEST(InsertSubtitle, InsertInTheTableAddsAfterTheRowChosen) {
+  const std::string groups[] = {kOne, kTwo, kThree};
+  // What Insert adds after the first and after the second.
+  const std::string inserted[] = {Inserted("2", "00:00:02:500 --> 00:00:03:000"),
+                                  Inserted("3", "00:00:04:000 --> 00:00:05:000")};
+  const struct {
+    const char* name;
+    bool chosenWhileCapturing;  // the row chosen before F7
+    std::vector<int> rows;
+    int current;
+    int after;  // the row the new subtitle follows
+  } cases[] = {
+      {"a row chosen while capturing", true, {0}, 0, 0},
+      {"the current one of several", false, {0, 1}, 1, 1},
+      {"the current one before another selected", false, {0, 1}, 0, 0},
+      {"the last selected, none current", false, {0, 1}, -1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScenarioWorld world;
+    const std::string file = kOne + kTwo + kThree;
+    world.WriteFile("movie.srt", file);
+    world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+    world.WaitUntilOpened();
+    world.WaitMs(1);
+    if (c.chosenWhileCapturing) world.PressF8();
+    world.Form().TableRows.SelectRows(c.rows, c.current);
+    if (c.chosenWhileCapturing) world.PressF7();
+    // The caret after the last subtitle, as F7 leaves it.
+    world.UserView().CaretToEnd();
+    std::string withNew;
+    for (int row = 0; row < 3; ++row) withNew += groups[row] + (row == c.after ? inserted[row] : "");
+
+    KeyEvent key{vk::Insert};
+    EXPECT_TRUE(world.Form().TableRows.KeyDown(key));
+    EXPECT_EQ(world.FileBytes("movie.srt"), withNew);
+    EXPECT_EQ(world.UserView().Text(), DeriveUserViewText(withNew));
+    EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
+    EXPECT_EQ(world.FileBytes("movie.srt"), file);
+    EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
+    EXPECT_EQ(world.FileBytes("movie.srt"), withNew);
   }
 }
 
