@@ -5,7 +5,6 @@
 #include "platforms/linux/QtControl.h"
 #include "platforms/linux/UserViewWidget.h"
 
-
 namespace titrelle {
 
 // The user view: an editor of code page 936 lines without wrapping (UserViewWidget.h), seen line by line;

@@ -110,14 +110,16 @@ TextPosition TextLines::Replace(TextPosition from, TextPosition to, std::string_
   if (!breaks && from.line == to.line && first.owned) {
     // Typing into a line of its own: the line alone changes, in place.
     std::string& line = owned_[first.offset];
-    line.replace(static_cast<std::size_t>(from.column), static_cast<std::size_t>(to.column - from.column), text);
+    line.replace(static_cast<std::size_t>(from.column), static_cast<std::size_t>(to.column - from.column),
+                 text);
     longest_ = std::max(longest_, line.size());
     return {from.line, from.column + static_cast<int>(text.size())};
   }
   const std::string_view head = Line(from.line).substr(0, from.column);
   const std::string_view tail = Line(to.line).substr(to.column);
   std::vector<std::string> lines;
-  ForEachPiece(text, [&](std::size_t start, std::size_t size) { lines.emplace_back(text.substr(start, size)); });
+  ForEachPiece(text,
+               [&](std::size_t start, std::size_t size) { lines.emplace_back(text.substr(start, size)); });
   const int afterColumn = static_cast<int>(lines.back().size() + (lines.size() == 1 ? head.size() : 0));
   lines.front().insert(0, head);
   lines.back() += tail;
@@ -130,8 +132,8 @@ TextPosition TextLines::Replace(TextPosition from, TextPosition to, std::string_
   const std::size_t kept = std::min(removed, spans.size());
   std::copy_n(spans.begin(), kept, begin);
   if (spans.size() > removed) {
-    spans_.insert(begin + static_cast<std::ptrdiff_t>(kept), spans.begin() + static_cast<std::ptrdiff_t>(kept),
-                  spans.end());
+    spans_.insert(begin + static_cast<std::ptrdiff_t>(kept),
+                  spans.begin() + static_cast<std::ptrdiff_t>(kept), spans.end());
   } else if (spans.size() < removed) {
     spans_.erase(begin + static_cast<std::ptrdiff_t>(kept), begin + static_cast<std::ptrdiff_t>(removed));
   }

@@ -78,9 +78,9 @@ UserViewWidget::ShownLine UserViewWidget::Show(std::string_view bytes, int first
   shown.text.clear();
   for (std::size_t i = 0; i < characters; ++i) {
     shown.units[i] = static_cast<int>(shown.text.size());
-    shown.text += QStringFromCp936(
-        bytes.substr(static_cast<std::size_t>(shown.columns[i] - firstColumn),
-                     static_cast<std::size_t>(shown.columns[i + 1] - shown.columns[i])));
+    shown.text +=
+        QStringFromCp936(bytes.substr(static_cast<std::size_t>(shown.columns[i] - firstColumn),
+                                      static_cast<std::size_t>(shown.columns[i + 1] - shown.columns[i])));
   }
   shown.units[characters] = static_cast<int>(shown.text.size());
   return shown;
@@ -162,8 +162,10 @@ void UserViewWidget::UpdateScrollBars() {
   QScrollBar* vertical = verticalScrollBar();
   vertical->setPageStep(visible);
   vertical->setRange(0, std::max(0, lines_.PieceCount() - visible));
+  // A scroll bar counts in int: a line of hundreds of megabytes is reached as far as that goes.
   const qreal estimate = static_cast<qreal>(lines_.LongestLineBytes()) * cellWidth_;
-  const int width = static_cast<int>(std::ceil(std::max(widthSeen_, estimate))) + 2 * kEditorMargin + 1;
+  const int width = static_cast<int>(std::min<qreal>(std::ceil(std::max(widthSeen_, estimate)), 1e9)) +
+                    2 * kEditorMargin + 1;
   QScrollBar* horizontal = horizontalScrollBar();
   horizontal->setPageStep(viewport()->width());
   horizontal->setSingleStep(std::max(1, static_cast<int>(cellWidth_ * 2)));
@@ -234,7 +236,8 @@ void UserViewWidget::SetCaret(TextPosition caret, bool keepAnchor) {
   EnsureCaretVisible();
   RestartBlink();
   viewport()->update();
-  if (QGuiApplication::inputMethod() != nullptr && hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+  if (QGuiApplication::inputMethod() != nullptr && hasFocus())
+    QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
 }
 
 void UserViewWidget::MoveCaret(TextPosition caret, bool select) {
@@ -252,7 +255,8 @@ void UserViewWidget::SetReadOnly(bool readOnly) {
   readOnly_ = readOnly;
   // No input method over a text that takes nothing.
   setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
-  if (QGuiApplication::inputMethod() != nullptr && hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+  if (QGuiApplication::inputMethod() != nullptr && hasFocus())
+    QGuiApplication::inputMethod()->update(Qt::ImEnabled);
 }
 
 void UserViewWidget::Edit(TextPosition from, TextPosition to, std::string_view text) {
@@ -291,7 +295,8 @@ void UserViewWidget::Erase(bool forward) {
 void UserViewWidget::CopySelection(bool toSelectionClipboard) const {
   if (!HasSelection()) return;
   QString text = QStringFromCp936(lines_.Text(SelectionStart(), SelectionEnd(), "\n"));
-  QApplication::clipboard()->setText(text, toSelectionClipboard ? QClipboard::Selection : QClipboard::Clipboard);
+  QApplication::clipboard()->setText(text,
+                                     toSelectionClipboard ? QClipboard::Selection : QClipboard::Clipboard);
 }
 
 void UserViewWidget::Paste(bool fromSelectionClipboard) {
@@ -395,8 +400,8 @@ void UserViewWidget::keyPressEvent(QKeyEvent* event) {
   } else if (event == Key::MoveToStartOfLine || event == Key::SelectStartOfLine ||
              event == Key::MoveToStartOfBlock || event == Key::SelectStartOfBlock) {
     MoveCaret({caret_.line, 0}, event == Key::SelectStartOfLine || event == Key::SelectStartOfBlock);
-  } else if (event == Key::MoveToEndOfLine || event == Key::SelectEndOfLine || event == Key::MoveToEndOfBlock ||
-             event == Key::SelectEndOfBlock) {
+  } else if (event == Key::MoveToEndOfLine || event == Key::SelectEndOfLine ||
+             event == Key::MoveToEndOfBlock || event == Key::SelectEndOfBlock) {
     MoveCaret({caret_.line, size}, event == Key::SelectEndOfLine || event == Key::SelectEndOfBlock);
   } else if (event == Key::MoveToStartOfDocument || event == Key::SelectStartOfDocument) {
     MoveCaret({}, event == Key::SelectStartOfDocument);
@@ -438,7 +443,8 @@ void UserViewWidget::inputMethodEvent(QInputMethodEvent* event) {
   preedit_ = readOnly_ ? QString() : event->preeditString();
   preeditCursor_ = static_cast<int>(preedit_.size());
   for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
-    if (attribute.type == QInputMethodEvent::Cursor) preeditCursor_ = std::clamp(attribute.start, 0, static_cast<int>(preedit_.size()));
+    if (attribute.type == QInputMethodEvent::Cursor)
+      preeditCursor_ = std::clamp(attribute.start, 0, static_cast<int>(preedit_.size()));
   }
   viewport()->update();
   event->accept();
@@ -447,9 +453,8 @@ void UserViewWidget::inputMethodEvent(QInputMethodEvent* event) {
 QVariant UserViewWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
   // The caret's line, or the part of a long one around the caret.
   const std::string_view line = lines_.Line(caret_.line);
-  const int from = line.size() > kLongLineBytes
-                       ? CharacterStart(line, std::max(0, caret_.column - kSurroundingBytes))
-                       : 0;
+  const int from =
+      line.size() > kLongLineBytes ? CharacterStart(line, std::max(0, caret_.column - kSurroundingBytes)) : 0;
   int to = static_cast<int>(line.size());
   if (line.size() > kLongLineBytes) {
     to = std::min(to, caret_.column + kSurroundingBytes);
@@ -510,10 +515,12 @@ void UserViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   const TextPosition at = PositionAt(event->position().toPoint());
   const std::string_view line = lines_.Line(at.line);
   if (line.empty()) return MoveCaret(at, false);
-  const int column = at.column < static_cast<int>(line.size()) ? at.column : PreviousCharacter(line, at.column);
+  const int column =
+      at.column < static_cast<int>(line.size()) ? at.column : PreviousCharacter(line, at.column);
   const int kind = ClassOf(line, column);
   int start = column;
-  while (start > 0 && ClassOf(line, PreviousCharacter(line, start)) == kind) start = PreviousCharacter(line, start);
+  while (start > 0 && ClassOf(line, PreviousCharacter(line, start)) == kind)
+    start = PreviousCharacter(line, start);
   int end = column;
   while (end < static_cast<int>(line.size()) && ClassOf(line, end) == kind) end = NextCharacter(line, end);
   anchor_ = {at.line, start};
@@ -642,7 +649,8 @@ void UserViewWidget::changeEvent(QEvent* event) {
   if (event == nullptr || event->type() == QEvent::FontChange) {
     const QFontMetricsF metrics(font());
     // A byte of a long line: a digit's width, or half a Chinese character's, whichever is wider.
-    cellWidth_ = std::max(metrics.horizontalAdvance(QLatin1Char('0')), metrics.horizontalAdvance(QChar(0x4E2D)) / 2);
+    cellWidth_ =
+        std::max(metrics.horizontalAdvance(QLatin1Char('0')), metrics.horizontalAdvance(QChar(0x4E2D)) / 2);
     widthSeen_ = 0;
     UpdateScrollBars();
     viewport()->update();

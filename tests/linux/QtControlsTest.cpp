@@ -194,7 +194,7 @@ TEST_F(QtControlsTest, ReadOnlyUserViewRefusesEditsButMovesItsCaret) {
 
 // The view's own editing, key by key: where the caret goes and what the lines become. 中 is two bytes.
 TEST_F(QtControlsTest, UserViewKeysMoveTheCaretAndEditByCharacters) {
-  const std::string start = "ab\xD6\xD0" "cd\r\nxyz\r\n";  // ab中cd, xyz and the empty piece after
+  const std::string start = "ab\xD6\xD0gh\r\nxyz\r\n";  // ab中gh, xyz and the empty piece after
   struct Key {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
@@ -208,7 +208,10 @@ TEST_F(QtControlsTest, UserViewKeysMoveTheCaretAndEditByCharacters) {
     TextPosition after;
     bool readOnly = false;
   } cases[] = {
-      {"right over a double-byte character", {0, 0}, {{Qt::Key_Right}, {Qt::Key_Right}, {Qt::Key_Right}}, start,
+      {"right over a double-byte character",
+       {0, 0},
+       {{Qt::Key_Right}, {Qt::Key_Right}, {Qt::Key_Right}},
+       start,
        {0, 4}},
       {"left over it", {0, 4}, {{Qt::Key_Left}}, start, {0, 2}},
       {"right at a line's end", {0, 6}, {{Qt::Key_Right}}, start, {1, 0}},
@@ -221,21 +224,34 @@ TEST_F(QtControlsTest, UserViewKeysMoveTheCaretAndEditByCharacters) {
       {"ctrl+end", {0, 0}, {{Qt::Key_End, Qt::ControlModifier}}, start, {2, 0}},
       {"ctrl+home", {1, 2}, {{Qt::Key_Home, Qt::ControlModifier}}, start, {0, 0}},
       {"ctrl+right to the next word", {0, 0}, {{Qt::Key_Right, Qt::ControlModifier}}, start, {0, 2}},
-      {"typing", {0, 2}, {{Qt::Key_X}}, "abx\xD6\xD0" "cd\r\nxyz\r\n", {0, 3}},
-      {"backspace takes the whole character", {0, 4}, {{Qt::Key_Backspace}}, "abcd\r\nxyz\r\n", {0, 2}},
-      {"delete takes the whole character", {0, 2}, {{Qt::Key_Delete}}, "abcd\r\nxyz\r\n", {0, 2}},
-      {"enter splits the line", {0, 2}, {{Qt::Key_Return}}, "ab\r\n\xD6\xD0" "cd\r\nxyz\r\n", {1, 0}},
-      {"shift+enter too", {0, 2}, {{Qt::Key_Return, Qt::ShiftModifier}},
-       "ab\r\n\xD6\xD0" "cd\r\nxyz\r\n", {1, 0}},
-      {"backspace at a line's start joins it to the one above", {1, 0}, {{Qt::Key_Backspace}},
-       "ab\xD6\xD0" "cdxyz\r\n", {0, 6}},
-      {"delete at a line's end joins the next", {0, 6}, {{Qt::Key_Delete}}, "ab\xD6\xD0" "cdxyz\r\n", {0, 6}},
-      {"typing over a selection", {0, 1}, {shiftRight, shiftRight, {Qt::Key_Q}}, "aqcd\r\nxyz\r\n", {0, 2}},
-      {"shift+ctrl+end and backspace", {0, 1}, {{Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier},
-       {Qt::Key_Backspace}}, "a", {0, 1}},
+      {"typing", {0, 2}, {{Qt::Key_X}}, "abx\xD6\xD0gh\r\nxyz\r\n", {0, 3}},
+      {"backspace takes the whole character", {0, 4}, {{Qt::Key_Backspace}}, "abgh\r\nxyz\r\n", {0, 2}},
+      {"delete takes the whole character", {0, 2}, {{Qt::Key_Delete}}, "abgh\r\nxyz\r\n", {0, 2}},
+      {"enter splits the line", {0, 2}, {{Qt::Key_Return}}, "ab\r\n\xD6\xD0gh\r\nxyz\r\n", {1, 0}},
+      {"shift+enter too",
+       {0, 2},
+       {{Qt::Key_Return, Qt::ShiftModifier}},
+       "ab\r\n\xD6\xD0gh\r\nxyz\r\n",
+       {1, 0}},
+      {"backspace at a line's start joins it to the one above",
+       {1, 0},
+       {{Qt::Key_Backspace}},
+       "ab\xD6\xD0ghxyz\r\n",
+       {0, 6}},
+      {"delete at a line's end joins the next", {0, 6}, {{Qt::Key_Delete}}, "ab\xD6\xD0ghxyz\r\n", {0, 6}},
+      {"typing over a selection", {0, 1}, {shiftRight, shiftRight, {Qt::Key_Q}}, "aqgh\r\nxyz\r\n", {0, 2}},
+      {"shift+ctrl+end and backspace",
+       {0, 1},
+       {{Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier}, {Qt::Key_Backspace}},
+       "a",
+       {0, 1}},
       {"ctrl+a and delete", {1, 1}, {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Delete}}, "", {0, 0}},
-      {"read-only: the caret moves, nothing is typed or erased", {0, 0},
-       {{Qt::Key_X}, {Qt::Key_Delete}, {Qt::Key_Right}, {Qt::Key_Backspace}, {Qt::Key_Return}}, start, {0, 1}, true},
+      {"read-only: the caret moves, nothing is typed or erased",
+       {0, 0},
+       {{Qt::Key_X}, {Qt::Key_Delete}, {Qt::Key_Right}, {Qt::Key_Backspace}, {Qt::Key_Return}},
+       start,
+       {0, 1},
+       true},
   };
   view_->SetFocus();
   for (const Case& test : cases) {
@@ -255,7 +271,8 @@ TEST_F(QtControlsTest, UserViewKeysMoveTheCaretAndEditByCharacters) {
 // The caret stays in sight: the view scrolls to it, by keys and by the program.
 TEST_F(QtControlsTest, UserViewScrollsToItsCaret) {
   std::string text;
-  for (int i = 0; i < 200; ++i) text += std::to_string(i) + " " + std::string(i % 7 == 0 ? 400 : 3, 'w') + "\r\n";
+  for (int i = 0; i < 200; ++i)
+    text += std::to_string(i) + " " + std::string(i % 7 == 0 ? 400 : 3, 'w') + "\r\n";
   view_->SetListingText(text);
   view_->SetFocus();
   const QRect inside = Editor()->viewport()->rect();
@@ -282,45 +299,46 @@ TEST_F(QtControlsTest, UserViewScrollsToItsCaret) {
 
 // An input method composes in the view and commits into it; what it is told of the text is the caret's line.
 TEST_F(QtControlsTest, UserViewTakesWhatAnInputMethodCommits) {
-  view_->SetListingText("ab\r\ncd");
+  view_->SetListingText("ab\r\ncq");
   view_->SetFocus();
   Editor()->SetCaret({1, 1});
   QInputMethodEvent composing(QString::fromUtf8("zhong"), {});
   QApplication::sendEvent(Editor(), &composing);
-  EXPECT_EQ(view_->Text(), "ab\r\ncd");
+  EXPECT_EQ(view_->Text(), "ab\r\ncq");
   QInputMethodEvent committed;
   committed.setCommitString(QString::fromUtf8("\u4E2D\u6587"));  // 中文
   QApplication::sendEvent(Editor(), &committed);
-  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4" "d");
+  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4q");
   EXPECT_EQ(view_->CaretColumn(), 5);
-  EXPECT_EQ(Editor()->inputMethodQuery(Qt::ImSurroundingText).toString(), QString::fromUtf8("c\u4E2D\u6587d"));
+  EXPECT_EQ(Editor()->inputMethodQuery(Qt::ImSurroundingText).toString(),
+            QString::fromUtf8("c\u4E2D\u6587q"));
   EXPECT_EQ(Editor()->inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
   EXPECT_TRUE(Editor()->inputMethodQuery(Qt::ImEnabled).toBool());
   view_->SetReadOnly(true);
   EXPECT_FALSE(Editor()->inputMethodQuery(Qt::ImEnabled).toBool());
   QApplication::sendEvent(Editor(), &committed);
-  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4" "d");
+  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4q");
 }
 
 TEST_F(QtControlsTest, UserViewCopiesCutsAndPastesThroughTheClipboard) {
-  view_->SetListingText("ab\xD6\xD0" "cd\r\nxyz");
+  view_->SetListingText("ak\xD6\xD0gh\r\nxyz");
   view_->SetFocus();
   Editor()->SetCaret({0, 1});
   QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
   QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
   QTest::keyClick(Editor(), Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("b\u4E2D"));
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("k\u4E2D"));
   QTest::keyClick(Editor(), Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(view_->Line(0), "acd");
+  EXPECT_EQ(view_->Line(0), "agh");
   QTest::keyClick(Editor(), Qt::Key_End);
   QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(view_->Line(0), "acdb\xD6\xD0");
+  EXPECT_EQ(view_->Line(0), "aghk\xD6\xD0");
   QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
-  EXPECT_EQ(view_->Line(0), "acdb\xD6\xD0" "b\xD6\xD0");
+  EXPECT_EQ(view_->Line(0), "aghk\xD6\xD0k\xD6\xD0");
   // Across lines: the breaks are the clipboard's own; pasted back, they are the view's.
   QTest::keyClick(Editor(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("acdb\u4E2Db\u4E2D\nxyz"));
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("aghk\u4E2Dk\u4E2D\nxyz"));
   QApplication::clipboard()->setText("1\r\n2");
   QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(view_->Text(), "1\r\n2");
