@@ -1,6 +1,7 @@
 #include "platforms/linux/TextLines.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -44,6 +45,11 @@ int PreviousCharacter(std::string_view line, int column) {
   return CharacterStart(line, column - 1);
 }
 
+std::string_view LeadingCharacters(std::string_view text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  return text.substr(0, static_cast<std::size_t>(CharacterStart(text, static_cast<int>(bytes))));
+}
+
 void TextLines::SetText(std::string_view text) {
   buffer_.assign(text);
   spans_.clear();
@@ -51,7 +57,11 @@ void TextLines::SetText(std::string_view text) {
   freeOwned_.clear();
   longest_ = 0;
   ForEachPiece(buffer_, [this](std::size_t start, std::size_t size) {
-    spans_.push_back(Span{start, static_cast<std::uint32_t>(size), false});
+    if (start + size > UINT32_MAX || size > INT32_MAX) {
+      spans_.push_back(Own(buffer_.substr(start, size)));
+    } else {
+      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(size), 0});
+    }
     longest_ = std::max(longest_, size);
   });
 }
@@ -91,9 +101,9 @@ void TextLines::Release(const Span& span) {
 
 TextLines::Span TextLines::Own(std::string line) {
   longest_ = std::max(longest_, line.size());
-  Span span{0, 0, true};
+  Span span{0, 0, 1};
   if (freeOwned_.empty()) {
-    span.offset = owned_.size();
+    span.offset = static_cast<std::uint32_t>(owned_.size());
     owned_.push_back(std::move(line));
   } else {
     span.offset = freeOwned_.back();

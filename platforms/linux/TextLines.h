@@ -1,7 +1,7 @@
 #pragma once
 // The user view's text: its lines as code page 936 byte strings, without breaks. A text set whole stays in
 // one buffer, each line a span of it; a line the user changes becomes a string of its own. Setting a
-// million subtitles costs one pass over the text and 16 bytes a line; changing a line costs that line.
+// million subtitles costs one pass over the text and 8 bytes a line; changing a line costs that line.
 
 #include <compare>
 #include <cstdint>
@@ -26,6 +26,9 @@ int CharacterStart(std::string_view line, int column);
 int NextCharacter(std::string_view line, int column);
 // The column of the character before `column` (a character start).
 int PreviousCharacter(std::string_view line, int column);
+// At most the first `bytes` bytes of `text`, whole characters only: what a label shows of a line of
+// megabytes, which laid out whole would stop the window.
+std::string_view LeadingCharacters(std::string_view text, std::size_t bytes);
 
 class TextLines {
  public:
@@ -46,19 +49,21 @@ class TextLines {
   std::size_t LongestLineBytes() const { return longest_; }
 
  private:
-  // A line: bytes [offset, offset + size) of the buffer, or the string owned_[offset] when owned.
+  // A line: bytes [offset, offset + size) of the buffer, or the string owned_[offset] when owned. A line
+  // that a span cannot reach (past 4 GB, or longer than 2 GB) is owned from the start.
   struct Span {
-    std::uint64_t offset = 0;
-    std::uint32_t size = 0;
-    bool owned = false;
+    std::uint32_t offset = 0;
+    std::uint32_t size : 31 = 0;
+    std::uint32_t owned : 1 = 0;
   };
   void Release(const Span& span);
   Span Own(std::string line);
 
   std::string buffer_;
   std::vector<Span> spans_;
+  static_assert(sizeof(Span) == 8);
   std::vector<std::string> owned_;
-  std::vector<std::uint64_t> freeOwned_;
+  std::vector<std::uint32_t> freeOwned_;
   std::size_t longest_ = 0;
 };
 
