@@ -53,6 +53,7 @@ std::string_view LeadingCharacters(std::string_view text, std::size_t bytes) {
 void TextLines::SetText(std::string_view text) {
   buffer_.assign(text);
   spans_.clear();
+  spans_.reserve(static_cast<std::size_t>(std::count(buffer_.begin(), buffer_.end(), '\n')) + 1);
   owned_.clear();
   freeOwned_.clear();
   longest_ = 0;

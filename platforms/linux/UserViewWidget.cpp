@@ -529,19 +529,23 @@ void UserViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   selectingByMouse_ = false;
 }
 
-void UserViewWidget::paintEvent(QPaintEvent*) {
+void UserViewWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const QPalette& colors = palette();
   const int height = LineHeight();
   const int ascent = fontMetrics().ascent();
   const int first = verticalScrollBar()->value();
   const int last = std::min(lines_.PieceCount(), first + VisibleLines() + 1);
+  // Only the lines the paint asks for: the caret's blink repaints its own line.
+  const QRect asked = event->rect();
+  const int from = std::max(first, first + (asked.top() - kEditorMargin) / height);
+  const int to = std::min(last, first + (asked.bottom() - kEditorMargin) / height + 1);
   const TextPosition selectionStart = SelectionStart();
   const TextPosition selectionEnd = SelectionEnd();
   const qreal left = Left();
   qreal widest = 0;
   painter.setPen(colors.color(QPalette::Text));
-  for (int line = first; line < last; ++line) {
+  for (int line = from; line < to; ++line) {
     const int y = kEditorMargin + (line - first) * height;
     const std::string_view bytes = lines_.Line(line);
     // The selected columns of this line, if any.
