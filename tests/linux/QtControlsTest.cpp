@@ -295,6 +295,10 @@ TEST_F(QtControlsTest, UserViewScrollsToItsCaret) {
   QTest::mouseClick(Editor()->viewport(), Qt::LeftButton, {}, caret.center() + QPoint(1, 0));
   EXPECT_EQ(view_->CaretLine(), 7);
   EXPECT_EQ(view_->CaretColumn(), 402);
+  // A double click takes the word under the pointer.
+  QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, caret.center() - QPoint(20, 0));
+  EXPECT_EQ(Editor()->Anchor(), (TextPosition{7, 2}));
+  EXPECT_EQ(Editor()->Caret(), (TextPosition{7, 402}));
 }
 
 // An input method composes in the view and commits into it; what it is told of the text is the caret's line.
