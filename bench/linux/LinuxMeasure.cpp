@@ -33,9 +33,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QTextBlock>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -96,13 +94,10 @@ void Spin(int ms, const std::function<bool()>& done = {}) {
 
 // A click at the end of a line of the user view, scrolled into view first as the user would; `settleMs` lets
 // the scrolling show before the click.
-void ClickLineEnd(QPlainTextEdit* editor, int line, int settleMs) {
-  QTextCursor cursor(editor->document()->findBlockByNumber(line));
-  cursor.movePosition(QTextCursor::EndOfBlock);
-  editor->setTextCursor(cursor);
-  editor->ensureCursorVisible();
+void ClickLineEnd(UserViewWidget* editor, int line, int settleMs) {
+  editor->SetCaret({line, static_cast<int>(editor->Lines().Line(line).size())});
   Spin(settleMs);
-  const QPoint at = editor->cursorRect(cursor).center() + QPoint(4, 0);
+  const QPoint at = editor->CaretRect().center() + QPoint(4, 0);
   const QPoint global = editor->viewport()->mapToGlobal(at);
   QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(editor->viewport(), &press);
@@ -521,7 +516,7 @@ TypingResult MeasureTyping(MeasuringWindowSystem& system, TForm1& form, const st
     std::fprintf(stderr, "the main window's user view is not the Qt user view\n");
     std::exit(2);
   }
-  QPlainTextEdit* editor = view->Editor();
+  UserViewWidget* editor = view->Editor();
   const std::filesystem::path subtitlePath =
       ResumeGeneratedDocument(system, form, folder, video, "typing-" + std::to_string(subtitles), subtitles);
 
@@ -631,10 +626,10 @@ void MeasureEditSeen(TForm1& form, MpvPlayer& player, PreviewResult& result) {
   auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
   form.EditButtonClick();
   Spin(300);
-  QPlainTextEdit* editor = view->Editor();
+  UserViewWidget* editor = view->Editor();
   int textLine = -1;
-  for (int line = editor->document()->blockCount() - 1; line >= 0 && textLine < 0; --line) {
-    if (editor->document()->findBlockByNumber(line).text().startsWith("LINE ")) textLine = line;
+  for (int line = editor->Lines().PieceCount() - 1; line >= 0 && textLine < 0; --line) {
+    if (editor->Lines().Line(line).starts_with("LINE ")) textLine = line;
   }
   if (textLine < 1) return;
   const auto click = [&](int line) { ClickLineEnd(editor, line, 50); };
@@ -886,13 +881,8 @@ std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
 void TimedTyping(TForm1& form, int line, int characters, const std::filesystem::path& subtitlePath,
                  const std::string& lineText, LimitResult& result) {
   auto* view = dynamic_cast<QtUserView*>(form.UserRichEdit);
-  QPlainTextEdit* editor = view->Editor();
+  UserViewWidget* editor = view->Editor();
   ClickLineEnd(editor, line, 100);
-  // Qt places a caret no further than some 33 million pixels into a line (its fixed-point coordinates): on
-  // a line of megabytes the click lands short of the end, where the caret is put back.
-  QTextCursor end(editor->document()->findBlockByNumber(line));
-  end.movePosition(QTextCursor::EndOfBlock);
-  editor->setTextCursor(end);
   if (view->CaretLine() != line || view->ReadOnly()) {
     std::printf("%s: the click did not reach the text line (caret line %d)\n", result.what.c_str(),
                 view->CaretLine());

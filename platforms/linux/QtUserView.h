@@ -3,12 +3,12 @@
 #include <string>
 
 #include "platforms/linux/QtControl.h"
-
-class QPlainTextEdit;
+#include "platforms/linux/UserViewWidget.h"
 
 namespace titrelle {
 
-// The user view: a plain-text editor without wrapping, seen line by line; columns in code page 936 bytes.
+// The user view: an editor of code page 936 lines without wrapping (UserViewWidget.h), seen line by line;
+// columns in code page 936 bytes.
 class QtUserView : public QtControl, public UserViewControl {
  public:
   QtUserView(ControlHost host, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget);
@@ -33,7 +33,7 @@ class QtUserView : public QtControl, public UserViewControl {
   void SetReadOnly(bool readOnly) override;
 
   void HandleMouse(bool down) override;
-  QPlainTextEdit* Editor() const;
+  UserViewWidget* Editor() const;
 
  protected:
   void BeforeWidgetKey() override;
@@ -41,7 +41,7 @@ class QtUserView : public QtControl, public UserViewControl {
 
  private:
   void ContentsChanged();
-  // The program's own edits tell one change each, however Qt splits them.
+  // The program's own edits tell one change each.
   template <class Edit>
   void ProgramEdit(Edit edit);
 

@@ -17,6 +17,7 @@
 
 #include "platforms/linux/QtControl.h"
 #include "platforms/linux/QtText.h"
+#include "platforms/linux/UserViewWidget.h"
 
 namespace titrelle {
 
@@ -104,6 +105,7 @@ class SingleLineValidator : public QValidator {
 };
 
 using LineEditWidget = HookedWidget<QLineEdit>;
+using UserViewEditor = HookedWidget<UserViewWidget>;
 
 // A paste or a drop into a plain-text editor brings what the program takes of it.
 class PlainTextWidget : public HookedWidget<QPlainTextEdit> {

@@ -9,12 +9,16 @@
 
 #include "platforms/linux/QtKeys.h"
 #include "platforms/linux/QtText.h"
+#include "platforms/linux/TextLines.h"
 #include "ui/ErrorReport.h"
 #include "ui/WindowSystem.h"
 
 namespace titrelle {
 
 namespace {
+
+// What a cell or its tip shows of a text at most, in bytes: more than any screen's width.
+constexpr std::size_t kMostShownBytes = 4096;
 
 // The flag that matters most colours the row.
 QVariant FlagColour(unsigned flags) {
@@ -48,13 +52,15 @@ QVariant SubtitleTableModel::data(const QModelIndex& index, int role) const {
   const auto column = static_cast<RowColumn>(index.column());
   switch (role) {
     case Qt::DisplayRole:
-      return QStringFromCp936(RowCellText(RowAt(index.row()), column));
+      // A cell shows a screen's width at most: a line of megabytes is not laid out to be cut.
+      return QStringFromCp936(LeadingCharacters(RowCellText(RowAt(index.row()), column), kMostShownBytes));
     case Qt::BackgroundRole:
       return FlagColour(RowAt(index.row()).flags);
     case Qt::ToolTipRole: {
       const std::string reasons = RowFlagsText(RowAt(index.row()).flags);
       if (!reasons.empty()) return QStringFromCp936(reasons);
-      if (column == RowColumn::Text) return QStringFromCp936(RowAt(index.row()).text);
+      if (column == RowColumn::Text)
+        return QStringFromCp936(LeadingCharacters(RowAt(index.row()).text, kMostShownBytes));
       return {};
     }
     case Qt::TextAlignmentRole:

@@ -10,6 +10,7 @@
 
 #include "media/TimelineDrawing.h"
 #include "platforms/linux/QtText.h"
+#include "platforms/linux/TextLines.h"
 
 namespace titrelle {
 
@@ -338,7 +339,9 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     if (span.text.empty() || room < numberWidth + 2 * digitWidth) {
       painter.drawText(left, baseline, number);
     } else {
-      const QString label = number + ' ' + QStringFromCp936(span.text);
+      // No character is narrower than a pixel: the label never needs more bytes than the block has pixels.
+      const QString label =
+          number + ' ' + QStringFromCp936(LeadingCharacters(span.text, static_cast<std::size_t>(room)));
       painter.drawText(left, baseline, metrics.elidedText(label, Qt::ElideRight, room));
     }
   }

@@ -5,10 +5,7 @@
 
 #include <QCheckBox>
 #include <QImage>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QtTest/QTest>
 #include <string>
 
@@ -143,9 +140,7 @@ TEST_F(PreviewShell, ACommittedLineShowsOverThePictureFollowsAnEditAndARestyleAn
   Form().EditButtonClick();
   auto* view = static_cast<QtUserView&>(program_.Main().ControlNamed("UserRichEdit")).Editor();
   view->setFocus();
-  QTextCursor caret(view->document()->findBlockByNumber(2));
-  caret.movePosition(QTextCursor::EndOfBlock);
-  view->setTextCursor(caret);
+  view->SetCaret({2, static_cast<int>(view->Lines().Line(2).size())});
   QTest::keyClicks(view, "WWWWWW");
   ASSERT_NE(Form().Document.TempRichEdit.Line(2).find("IIIWWWWWW"), std::string::npos);
   const Lit edited = WaitForScreenshot(

@@ -13,8 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QScrollBar>
 #include <QtTest/QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +27,7 @@
 #include "DesktopDriver.h"
 #include "base/Error.h"
 #include "platforms/linux/QtText.h"
+#include "platforms/linux/QtUserView.h"
 
 namespace titrelle {
 namespace {
@@ -81,13 +81,7 @@ class QtControlsTest : public ::testing::Test {
     options.registryPath = (folder_.Path() / "registry").string();
     return options;
   }
-  QPlainTextEdit* Editor() { return static_cast<QPlainTextEdit*>(window_->ControlNamed("View").Widget()); }
-  void PlaceCaret(int position, int anchor = -1) {
-    QTextCursor cursor = Editor()->textCursor();
-    cursor.setPosition(anchor < 0 ? position : anchor);
-    if (anchor >= 0) cursor.setPosition(position, QTextCursor::KeepAnchor);
-    Editor()->setTextCursor(cursor);
-  }
+  UserViewWidget* Editor() { return static_cast<QtUserView&>(window_->ControlNamed("View")).Editor(); }
 
   TestFolder folder_;
   std::unique_ptr<QtWindowSystem> ws_;
@@ -123,38 +117,22 @@ TEST_F(QtControlsTest, UserViewCountsLinesAsAListingDoes) {
   EXPECT_EQ(changes_, static_cast<int>(cases.size()));  // one change for each setting
 }
 
-// Shift+Enter leaves a line separator inside its block: the view's lines stay as they were, though Text()
-// reads it as a break. At the end of the text it makes the text end with a break, and then it counts as one.
-TEST_F(QtControlsTest, UserViewBreakCountTakesALineSeparatorEndingTheTextForABreak) {
-  const struct {
-    QString text;
-    int breaks;
-    std::string read;
-  } cases[] = {
-      {QString("a") + QChar(QChar::LineSeparator), 1, "a\r\n"},
-      {QString("a") + QChar(QChar::LineSeparator) + "b", 0, "a\r\nb"},
-      {QString("a\nb") + QChar(QChar::LineSeparator), 2, "a\r\nb\r\n"},
-  };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.read);
-    Editor()->setPlainText(test.text);
-    EXPECT_EQ(view_->Text(), test.read);
-    EXPECT_EQ(view_->BreakCount(), test.breaks);
-  }
-}
-
 TEST_F(QtControlsTest, CaretColumnCountsCodePage936BytesFromTheSelectionStart) {
   view_->SetListingText("first\r\n" + kThreeChinese + "abc\r\nlast");
-  const int secondLine = 6;    // "first" and its break
-  PlaceCaret(secondLine + 4);  // after 甲乙丙a
+  view_->SetFocus();
+  for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right})
+    QTest::keyClick(Editor(), key);  // after 甲乙丙a
   EXPECT_EQ(view_->CaretLine(), 1);
   EXPECT_EQ(view_->CaretColumn(), 7);
-  PlaceCaret(2, secondLine + 1);  // a selection from line 0 backwards into it: its start counts
+  QTest::keyClick(Editor(), Qt::Key_Up, Qt::ShiftModifier);  // a selection from line 1 back into line 0
   EXPECT_EQ(view_->CaretLine(), 0);
-  EXPECT_EQ(view_->CaretColumn(), 2);
+  EXPECT_EQ(view_->SelectionEndLine(), 1);
+  EXPECT_FALSE(view_->SelectionEmpty());
+  EXPECT_GT(view_->CaretColumn(), 0);
   view_->CaretToEnd();
   EXPECT_EQ(view_->CaretLine(), 2);
   EXPECT_EQ(view_->CaretColumn(), 4);
+  EXPECT_TRUE(view_->SelectionEmpty());
 }
 
 TEST_F(QtControlsTest, AddAppendsAsARichEditAndLeavesTheCaretAfterIt) {
@@ -172,7 +150,7 @@ TEST_F(QtControlsTest, AddAppendsAsARichEditAndLeavesTheCaretAfterIt) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.before);
     view_->SetListingText(test.before);
-    PlaceCaret(0);
+    Editor()->SetCaret({});
     changes_ = 0;
     view_->Add("x");
     EXPECT_EQ(view_->Text(), test.after);
@@ -185,7 +163,7 @@ TEST_F(QtControlsTest, AddAppendsAsARichEditAndLeavesTheCaretAfterIt) {
 TEST_F(QtControlsTest, UserViewKeysReachTheProgramBeforeAndAfterTheEditor) {
   view_->SetListingText("one\r\ntwo");
   view_->SetFocus();
-  PlaceCaret(3);
+  Editor()->SetCaret({0, 3});
   std::vector<std::string> events;
   view_->OnKeyDown = [&](KeyEvent& key) {
     events.push_back("down " + std::to_string(key.key) + " line " + view_->Line(0));
@@ -206,12 +184,171 @@ TEST_F(QtControlsTest, ReadOnlyUserViewRefusesEditsButMovesItsCaret) {
   view_->SetListingText("one\r\ntwo");
   view_->SetReadOnly(true);
   view_->SetFocus();
-  PlaceCaret(0);
+  Editor()->SetCaret({});
   QTest::keyClick(Editor(), Qt::Key_Down);
   QTest::keyClick(Editor(), Qt::Key_X);
   EXPECT_EQ(view_->CaretLine(), 1);
   EXPECT_EQ(view_->Text(), "one\r\ntwo");
   EXPECT_TRUE(view_->ReadOnly());
+}
+
+// The view's own editing, key by key: where the caret goes and what the lines become. 中 is two bytes.
+TEST_F(QtControlsTest, UserViewKeysMoveTheCaretAndEditByCharacters) {
+  const std::string start = "ab\xD6\xD0gh\r\nxyz\r\n";  // ab中gh, xyz and the empty piece after
+  struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  };
+  const Key shiftRight{Qt::Key_Right, Qt::ShiftModifier};
+  const struct Case {
+    const char* name;
+    TextPosition caret;
+    std::vector<Key> keys;
+    std::string text;
+    TextPosition after;
+    bool readOnly = false;
+  } cases[] = {
+      {"right over a double-byte character",
+       {0, 0},
+       {{Qt::Key_Right}, {Qt::Key_Right}, {Qt::Key_Right}},
+       start,
+       {0, 4}},
+      {"left over it", {0, 4}, {{Qt::Key_Left}}, start, {0, 2}},
+      {"right at a line's end", {0, 6}, {{Qt::Key_Right}}, start, {1, 0}},
+      {"left at a line's start", {1, 0}, {{Qt::Key_Left}}, start, {0, 6}},
+      {"end", {0, 1}, {{Qt::Key_End}}, start, {0, 6}},
+      {"home", {0, 5}, {{Qt::Key_Home}}, start, {0, 0}},
+      {"down from the start", {0, 0}, {{Qt::Key_Down}}, start, {1, 0}},
+      {"down on the last line goes to its end", {1, 1}, {{Qt::Key_Down}, {Qt::Key_Down}}, start, {2, 0}},
+      {"up on the first line goes to its start", {0, 3 - 1}, {{Qt::Key_Up}}, start, {0, 0}},
+      {"ctrl+end", {0, 0}, {{Qt::Key_End, Qt::ControlModifier}}, start, {2, 0}},
+      {"ctrl+home", {1, 2}, {{Qt::Key_Home, Qt::ControlModifier}}, start, {0, 0}},
+      {"ctrl+right to the next word", {0, 0}, {{Qt::Key_Right, Qt::ControlModifier}}, start, {0, 2}},
+      {"typing", {0, 2}, {{Qt::Key_X}}, "abx\xD6\xD0gh\r\nxyz\r\n", {0, 3}},
+      {"backspace takes the whole character", {0, 4}, {{Qt::Key_Backspace}}, "abgh\r\nxyz\r\n", {0, 2}},
+      {"delete takes the whole character", {0, 2}, {{Qt::Key_Delete}}, "abgh\r\nxyz\r\n", {0, 2}},
+      {"enter splits the line", {0, 2}, {{Qt::Key_Return}}, "ab\r\n\xD6\xD0gh\r\nxyz\r\n", {1, 0}},
+      {"shift+enter too",
+       {0, 2},
+       {{Qt::Key_Return, Qt::ShiftModifier}},
+       "ab\r\n\xD6\xD0gh\r\nxyz\r\n",
+       {1, 0}},
+      {"backspace at a line's start joins it to the one above",
+       {1, 0},
+       {{Qt::Key_Backspace}},
+       "ab\xD6\xD0ghxyz\r\n",
+       {0, 6}},
+      {"delete at a line's end joins the next", {0, 6}, {{Qt::Key_Delete}}, "ab\xD6\xD0ghxyz\r\n", {0, 6}},
+      {"typing over a selection", {0, 1}, {shiftRight, shiftRight, {Qt::Key_Q}}, "aqgh\r\nxyz\r\n", {0, 2}},
+      {"shift+ctrl+end and backspace",
+       {0, 1},
+       {{Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier}, {Qt::Key_Backspace}},
+       "a",
+       {0, 1}},
+      {"ctrl+a and delete", {1, 1}, {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Delete}}, "", {0, 0}},
+      {"read-only: the caret moves, nothing is typed or erased",
+       {0, 0},
+       {{Qt::Key_X}, {Qt::Key_Delete}, {Qt::Key_Right}, {Qt::Key_Backspace}, {Qt::Key_Return}},
+       start,
+       {0, 1},
+       true},
+  };
+  view_->SetFocus();
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    view_->SetListingText(start);
+    view_->SetReadOnly(test.readOnly);
+    Editor()->SetCaret(test.caret);
+    changes_ = 0;
+    for (const Key& key : test.keys) QTest::keyClick(Editor(), key.key, key.modifiers);
+    EXPECT_EQ(view_->Text(), test.text);
+    EXPECT_EQ(Editor()->Caret(), test.after);
+    EXPECT_EQ(view_->BreakCount() + 1, Editor()->Lines().PieceCount());
+    EXPECT_EQ(changes_ > 0, test.text != start);
+  }
+}
+
+// The caret stays in sight: the view scrolls to it, by keys and by the program.
+TEST_F(QtControlsTest, UserViewScrollsToItsCaret) {
+  std::string text;
+  for (int i = 0; i < 200; ++i)
+    text += std::to_string(i) + " " + std::string(i % 7 == 0 ? 400 : 3, 'w') + "\r\n";
+  view_->SetListingText(text);
+  view_->SetFocus();
+  const QRect inside = Editor()->viewport()->rect();
+  const auto caretInSight = [&] { return inside.contains(Editor()->CaretRect()); };
+  view_->CaretToEnd();
+  EXPECT_TRUE(caretInSight());
+  EXPECT_GT(Editor()->verticalScrollBar()->value(), 150);
+  QTest::keyClick(Editor(), Qt::Key_PageUp);
+  EXPECT_TRUE(caretInSight());
+  EXPECT_LT(view_->CaretLine(), 200);
+  view_->CaretToLine(7);  // a long line: the view goes to its start
+  EXPECT_TRUE(caretInSight());
+  QTest::keyClick(Editor(), Qt::Key_End);
+  EXPECT_TRUE(caretInSight());
+  EXPECT_GT(Editor()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(view_->CaretColumn(), 402);
+  // A click lands on the character under the pointer.
+  const QRect caret = Editor()->CaretRect();
+  QTest::keyClick(Editor(), Qt::Key_Left);
+  QTest::mouseClick(Editor()->viewport(), Qt::LeftButton, {}, caret.center() + QPoint(1, 0));
+  EXPECT_EQ(view_->CaretLine(), 7);
+  EXPECT_EQ(view_->CaretColumn(), 402);
+  // A double click takes the word under the pointer.
+  QTest::mouseDClick(Editor()->viewport(), Qt::LeftButton, {}, caret.center() - QPoint(20, 0));
+  EXPECT_EQ(Editor()->Anchor(), (TextPosition{7, 2}));
+  EXPECT_EQ(Editor()->Caret(), (TextPosition{7, 402}));
+}
+
+// An input method composes in the view and commits into it; what it is told of the text is the caret's line.
+TEST_F(QtControlsTest, UserViewTakesWhatAnInputMethodCommits) {
+  view_->SetListingText("ab\r\ncq");
+  view_->SetFocus();
+  Editor()->SetCaret({1, 1});
+  QInputMethodEvent composing(QString::fromUtf8("zhong"), {});
+  QApplication::sendEvent(Editor(), &composing);
+  EXPECT_EQ(view_->Text(), "ab\r\ncq");
+  QInputMethodEvent committed;
+  committed.setCommitString(QString::fromUtf8("\u4E2D\u6587"));  // 中文
+  QApplication::sendEvent(Editor(), &committed);
+  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4q");
+  EXPECT_EQ(view_->CaretColumn(), 5);
+  EXPECT_EQ(Editor()->inputMethodQuery(Qt::ImSurroundingText).toString(),
+            QString::fromUtf8("c\u4E2D\u6587q"));
+  EXPECT_EQ(Editor()->inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+  EXPECT_TRUE(Editor()->inputMethodQuery(Qt::ImEnabled).toBool());
+  view_->SetReadOnly(true);
+  EXPECT_FALSE(Editor()->inputMethodQuery(Qt::ImEnabled).toBool());
+  QApplication::sendEvent(Editor(), &committed);
+  EXPECT_EQ(view_->Line(1), "c\xD6\xD0\xCE\xC4q");
+}
+
+TEST_F(QtControlsTest, UserViewCopiesCutsAndPastesThroughTheClipboard) {
+  view_->SetListingText("ak\xD6\xD0gh\r\nxyz");
+  view_->SetFocus();
+  Editor()->SetCaret({0, 1});
+  QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(Editor(), Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(Editor(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("k\u4E2D"));
+  QTest::keyClick(Editor(), Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(view_->Line(0), "agh");
+  QTest::keyClick(Editor(), Qt::Key_End);
+  QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(view_->Line(0), "aghk\xD6\xD0");
+  QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(view_->Line(0), "aghk\xD6\xD0k\xD6\xD0");
+  // Across lines: the breaks are the clipboard's own; pasted back, they are the view's.
+  QTest::keyClick(Editor(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("aghk\u4E2Dk\u4E2D\nxyz"));
+  QApplication::clipboard()->setText("1\r\n2");
+  QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(view_->Text(), "1\r\n2");
+  view_->SetReadOnly(true);
+  QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(view_->Text(), "1\r\n2");
 }
 
 TEST_F(QtControlsTest, KeyPressHandlerFiltersTypedCharactersOnly) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platforms/linux/QtText.h"
+#include "platforms/linux/TextLines.h"
 
 namespace titrelle {
 namespace {
@@ -35,6 +36,25 @@ TEST(QtTextTest, ACharacterCodePage936CannotHoldBecomesAQuestionMarkAndIsTold) {
   EXPECT_TRUE(lossy);
   EXPECT_EQ(Cp936FromQString(QString::fromUtf8("\u4E2D"), &lossy), "\xD6\xD0");
   EXPECT_FALSE(lossy);
+}
+
+// A cut never splits a double-byte character, whatever bytes came before it: a trail byte may itself look
+// like a lead byte, and only a byte that cannot lead ends a run for certain.
+TEST(QtTextTest, ACutOfACodePage936TextEndsOnACharacterStart) {
+  const struct {
+    std::string text;
+    std::size_t bytes;
+    std::string kept;
+  } cases[] = {
+      {"ab", 5, "ab"},
+      {"a\xD6\xD0z", 2, "a"},                 // a中z, cut inside 中
+      {"a\xD6\xD0z", 3, "a\xD6\xD0"},         // after it
+      {"x\xD6\xD0\xCE\xC4", 4, "x\xD6\xD0"},  // x中文, inside 文, after a trail in the lead range
+      {"\x81\x41\x42", 2, "\x81\x41"},        // a trail byte below the lead range ends its character
+      {"\xD6\xD0\xD6\xD0\xD6\xD0", 5, "\xD6\xD0\xD6\xD0"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LeadingCharacters(c.text, c.bytes), c.kept) << c.text.size() << " " << c.bytes;
 }
 
 }  // namespace

@@ -11,12 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
 #include <QTableWidget>
-#include <QTextBlock>
 #include <QTranslator>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -30,6 +28,7 @@
 #include "DesktopDriver.h"
 #include "KeysForCharacters.h"
 #include "base/Cp936.h"
+#include "platforms/linux/QtUserView.h"
 #include "platforms/linux/WaveformStrip.h"
 #include "style/StyleStrings.h"
 #include "ui/Controls.h"
@@ -291,9 +290,8 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   ASSERT_TRUE(
       ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
   // The caret on the first subtitle's text, as a click would leave it.
-  auto* view = static_cast<QPlainTextEdit*>(program.Widget("UserRichEdit"));
-  QTextCursor caret(view->document()->findBlockByNumber(2));
-  view->setTextCursor(caret);
+  UserViewWidget* view = static_cast<QtUserView&>(program.Main().ControlNamed("UserRichEdit")).Editor();
+  view->SetCaret({2, 0});
   view->setFocus();
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Focused(); }, kDesktopWaitMs));
 
@@ -314,7 +312,7 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
 
   // A key typed in the view is a step of the same history: undone before the re-time, redone after it, and
   // never by the view's own undo.
-  view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+  view->SetCaret({2, 0});
   ASSERT_TRUE(Xdotool({"key", "x"}));
   const std::string typedText = DefaultLinePrefix + "x";
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).find(typedText) != std::string::npos; },
