@@ -50,14 +50,15 @@ TEST(SnapLag, TheSearchLooksAroundTheLagFirstShortForAQuickHandAndFarBackForASlo
     std::optional<double> withoutLag;
     std::optional<double> withLag;
   } cases[] = {
-      // A syllable after a short pause lies just after the key: a quick hand meant the sentence's start.
-      {"quick hand, a syllable after the key",
-       {{100, 109}, {117, 200}},
+      // A short word, a pause, then the line: the whole half second prefers the word's start, quieter
+      // before it; a quick hand pressed for the line.
+      {"quick hand, a word before the line",
+       {{100, 115}, {130, 200}},
        150,
-       1.15,
+       1.45,
        SpeechEdge::Onset,
-       1.17,
-       1.0},
+       1.0,
+       1.3},
       // 600 ms late is beyond the whole search's half second.
       {"slow hand, the start", {{100, 200}}, 600, 1.6, SpeechEdge::Onset, std::nullopt, 1.0},
       {"slow hand, the end", {{100, 200}}, 600, 2.6, SpeechEdge::Offset, std::nullopt, 2.0},

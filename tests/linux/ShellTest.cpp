@@ -329,7 +329,7 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
 
   // F12 and F11 set the caret's subtitle's end and start to where the paused player stands.
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.PendingSeek == 0; }, kDesktopWaitMs));
-  view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+  view->SetCaret({2, 0});
   std::string fromPosition = typed;
   for (const auto& [key, seconds, column] : {std::tuple{"F12", 1.2, 17}, std::tuple{"F11", 0.2, 0}}) {
     SCOPED_TRACE(key);

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <string>
@@ -14,7 +12,9 @@
 
 #include "DesktopDriver.h"
 #include "document/TimeLine.h"
+#include "platforms/linux/QtUserView.h"
 #include "platforms/linux/SubtitleTable.h"
+#include "platforms/linux/UserViewWidget.h"
 #include "ui/Controls.h"
 
 namespace titrelle {
@@ -137,7 +137,7 @@ TEST(SubtitleTableCaret, TheSelectionFollowsTheCaretAndCapturingGoesBackToTheNew
   auto* table = program.Main().Workbench()->findChild<SubtitleTable*>();
   ASSERT_NE(table, nullptr);
   ASSERT_EQ(table->model()->rowCount(), kSubtitles);
-  auto* view = static_cast<QPlainTextEdit*>(program.Widget("UserRichEdit"));
+  UserViewWidget* view = static_cast<QtUserView&>(program.Main().ControlNamed("UserRichEdit")).Editor();
   const auto shown = [&](int row) {
     return table->viewport()->rect().contains(table->visualRect(table->model()->index(row, 0)));
   };
@@ -168,7 +168,7 @@ TEST(SubtitleTableCaret, TheSelectionFollowsTheCaretAndCapturingGoesBackToTheNew
   };
   for (const auto& move : moves) {
     SCOPED_TRACE(move.name);
-    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(move.fromLine)));
+    view->SetCaret({move.fromLine, 0});
     QTest::keyClick(view, move.key, move.modifiers);
     ASSERT_TRUE(settle());
     EXPECT_EQ(form.UserRichEdit->CaretLine(), move.caretLine);
