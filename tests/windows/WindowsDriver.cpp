@@ -736,11 +736,11 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
         Readable(text));
 }
 
-// `titrelle.exe --export-srt IN OUT --plain` under Chinese names: the standard copy, and its report on the
-// output the program was given.
+// `titrelle.exe --export-srt IN OUT --plain` under names with Chinese and Korean characters (code page 936
+// holds no Korean): the standard copy, and its report on the output the program was given, naming the copy.
 void CheckExport(const std::wstring& exe, const std::wstring& folder) {
-  const std::wstring input = folder + L"\\\x5B57\x5E55.srt";    // 字幕.srt
-  const std::wstring output = folder + L"\\\x5BFC\x51FA.srt";   // 导出.srt
+  const std::wstring input = folder + L"\\\x5B57\x5E55\xD55C.srt";    // 字幕한.srt
+  const std::wstring output = folder + L"\\\x5BFC\x51FA\xD55C.srt";   // 导出한.srt
   const std::wstring report = folder + L"\\report.txt";
   HANDLE file = CreateFileW(input.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   const std::string group = "1\r\n00:00:01:000 --> 00:00:02:500\r\n<b>\xC4\xE3\xBA\xC3</b>\r\n\r\n";  // 你好
@@ -770,7 +770,8 @@ void CheckExport(const std::wstring& exe, const std::wstring& folder) {
   const std::string printed = FileBytes(report);
   Check(status == 0 && copy.find("00:00:01,000 --> 00:00:02,500") != std::string::npos &&
             copy.find("\xE4\xBD\xA0\xE5\xA5\xBD") != std::string::npos && copy.find("<b>") == std::string::npos &&
-            printed.find("titrelle: wrote 1 subtitle to ") == 0,
+            printed.find("titrelle: wrote 1 subtitle to ") == 0 &&
+            printed.find(titrelle::Utf8FromWide(output)) != std::string::npos,
         "export: titrelle.exe --export-srt writes the plain standard copy (UTF-8) and says so on its output",
         "status " + std::to_string(status) + ", printed: " + printed + ", copy: " + copy);
   for (const std::wstring& name : {input, output, report}) DeleteFileW(name.c_str());
