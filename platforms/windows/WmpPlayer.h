@@ -44,6 +44,8 @@ class WmpPlayer : public MediaPlayer {
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
   // The timeline under the picture (TimelineStrip.h) shows these lines and marks.
   void SetTimeline(PlayerTimeline* timeline) override { strip_->SetTimeline(timeline); }
+  // The sound's peaks the strip decoded, for F9 and F10 to land on the speech.
+  std::span<const AudioPeak> DecodedPeaks() const override { return strip_->Track().peaks; }
 
   // From the control's events.
   void PlayStateChanged(int state) {
