@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -344,8 +345,7 @@ void CheckWindowFromTable(Program& program) {
     if (captioned && !entry.text.empty() && TextOf(control) != entry.text)
       wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
     const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    // The control draws no subtitles of the program's: the preview's check box is hidden here.
-    const bool expectedShown = entry.visible && entry.name != "PreviewCheckBox";
+    const bool expectedShown = entry.visible;
     if (shown != expectedShown) wrong += " " + entry.name + "(visibility)";
   }
   Check(found == static_cast<int>(table.controls.size()) && wrong.empty(),
@@ -442,6 +442,76 @@ int SavesLeftBeside(const std::wstring& path) {
   return count;
 }
 
+// The preview's layered window over the video panel, showing `text` (code page 936): its caption, its place,
+// and its pixels as the screen shows them: light letters over what is behind.
+HWND PreviewWindow(Program& program) { return TopWindow(program.Id(), L"TitrellePreview"); }
+
+int LightPixelsOnScreen(const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return 0;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  int light = 0;
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; bits && i < width * height; ++i) {
+    const std::uint32_t pixel = pixels[i];
+    if ((pixel >> 16 & 0xFF) > 200 && (pixel >> 8 & 0xFF) > 200 && (pixel & 0xFF) > 200) ++light;
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return light;
+}
+
+struct PreviewSeen {
+  RECT area{};
+  int light = 0;
+};
+
+PreviewSeen CheckPreviewShows(Program& program, const std::string& text) {
+  HWND preview = nullptr;
+  const bool shown = WaitFor([&] {
+    preview = PreviewWindow(program);
+    return preview != nullptr && TextOf(preview) == text;
+  });
+  RECT over{};
+  RECT panel{};
+  GetWindowRect(preview, &over);
+  GetWindowRect(Control(program.window, titrelle::MainWindowTable(), "Panel2"), &panel);
+  const bool placed = over.left == panel.left && over.top == panel.top && over.right == panel.right &&
+                      over.bottom < panel.bottom && over.bottom > panel.top + (panel.bottom - panel.top) / 2;
+  const int light = LightPixelsOnScreen(over);
+  Check(shown && placed && light > 20,
+        "preview: the line being typed shows over the video panel, in light letters, in a layered window",
+        Readable(preview ? TextOf(preview) : "<no window>") + ", " + std::to_string(light) + " light pixels");
+  return {over, light};
+}
+
+// Once the position has left the line `seen` showed, the window is gone, and its letters with it.
+void CheckPreviewGoes(Program& program, const PreviewSeen& seen) {
+  const bool gone = WaitFor([&] {
+    HWND preview = PreviewWindow(program);
+    return preview == nullptr || TextOf(preview).empty();
+  });
+  const int light = LightPixelsOnScreen(seen.area);
+  Check(gone && seen.light > light + 20, "preview: past the line's end it is gone from over the video",
+        std::to_string(light) + " light pixels left of " + std::to_string(seen.light));
+}
+
 // F9 and F10 as WM_HOTKEY, a line typed into the input box and committed with Enter; the file's bytes.
 std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   const titrelle::WindowTable& table = titrelle::MainWindowTable();
@@ -477,6 +547,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(typed && notice == "\xD5\xE2\xB8\xF6\xD7\xD6\xB7\xFB\xCE\xDE\xB7\xA8\xD2\xD4 GBK \xB1\xA3\xB4\xE6",
         "capture: typed characters code page 936 cannot hold are refused with a word, the rest typed",
         Readable(TextOf(input)) + " / " + Readable(notice));
+  const PreviewSeen seen = CheckPreviewShows(program, "\xC4\xE3\xBA\xC3 Titrelle");
   Key(input, VK_RETURN);
   const std::string expected =
       "1\r\n" + timeLine + "\r\n" + titrelle::DefaultLinePrefix + "\xC4\xE3\xBA\xC3 Titrelle</b>\r\n\r\n";
@@ -485,6 +556,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(saved, "capture: Enter commits the typed line and the file holds its group, byte for byte",
         Readable(FileBytes(subtitlePath)));
   Check(TextOf(input).empty(), "capture: the input box is empty for the next line");
+  CheckPreviewGoes(program, seen);
   Check(SavesLeftBeside(subtitlePath) == 0, "capture: no temporary file of a save is left beside the file");
   return expected;
 }
