@@ -5,7 +5,7 @@
 // how late the position clock's alarm rings and the program's CPU share with nothing playing; those figures
 // are reported, never asserted.
 //
-// titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
+// titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO [TONE-VIDEO]]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
 #include "platforms/windows/Win32Api.h"
 
@@ -461,10 +461,11 @@ int SavesLeftBeside(const std::wstring& path) {
 // and its pixels as the screen shows them: light letters over what is behind.
 HWND PreviewWindow(Program& program) { return TopWindow(program.Id(), L"TitrellePreview"); }
 
-int LightPixelsOnScreen(const RECT& area) {
+// What the screen shows of `area`, a pixel 0xRRGGBB, a row after the other.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return 0;
+  if (width <= 0 || height <= 0) return {};
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
@@ -479,16 +480,23 @@ int LightPixelsOnScreen(const RECT& area) {
   const HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   GdiFlush();
-  int light = 0;
-  const auto* pixels = static_cast<const std::uint32_t*>(bits);
-  for (int i = 0; bits && i < width * height; ++i) {
-    const std::uint32_t pixel = pixels[i];
-    if ((pixel >> 16 & 0xFF) > 200 && (pixel >> 8 & 0xFF) > 200 && (pixel & 0xFF) > 200) ++light;
+  std::vector<std::uint32_t> pixels;
+  if (bits) {
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) pixels.push_back(first[i] & 0xFFFFFF);
   }
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+int LightPixelsOnScreen(const RECT& area) {
+  int light = 0;
+  for (const std::uint32_t pixel : ScreenPixels(area)) {
+    if ((pixel >> 16 & 0xFF) > 200 && (pixel >> 8 & 0xFF) > 200 && (pixel & 0xFF) > 200) ++light;
+  }
   return light;
 }
 
@@ -846,6 +854,66 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
         Readable(text));
 }
 
+// F10 lands on the speech: a video silent but for a tone from 1.0 s to 1.5 s, once the timeline's waveform
+// shows the tone decoded: F9 at the start, F10 a tenth of a second or so after the tone ends. The end mark is
+// where the tone ends, and the notice line says how far it moved.
+void CheckSpeechSnap(const std::wstring& exe, const std::wstring& work, const std::wstring& folder,
+                     const std::wstring& toneVideo) {
+  const std::wstring video = folder + L"\\tone.mp4";
+  CopyFileW(toneVideo.c_str(), video.c_str(), FALSE);
+  DeleteFileW((folder + L"\\tone.srt").c_str());
+  Program program;
+  if (!program.Start(exe, work) || !OpenThroughDialog(program, video)) {
+    Check(false, "speech: the tone's video is opened");
+    program.Close();
+    return;
+  }
+  DismissUnexpectedBoxes(program.Id(), "opening the tone");
+  std::pair<HWND, HWND> search{nullptr, nullptr};
+  EnumChildWindows(
+      program.window,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (ClassOf(child) != L"TitrelleTimeline" || !IsWindowVisible(child)) return TRUE;
+        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  HWND strip = search.first;
+  RECT area{};
+  GetClientRect(strip, &area);
+  RECT onScreen{};
+  GetWindowRect(strip, &onScreen);
+  // Ten seconds across, the position (0) in the middle: the column of a time.
+  const auto column = [&](double seconds) { return static_cast<int>(area.right / 2 + seconds * area.right / 10); };
+  // The tone is decoded when the waveform has a column at 1.25 s taller than the silence's line.
+  const auto toneShown = [&] {
+    const std::vector<std::uint32_t> pixels = ScreenPixels(onScreen);
+    int wave = 0;
+    for (int y = 0; y < area.bottom && !pixels.empty(); ++y)
+      wave += pixels[static_cast<std::size_t>(y * area.right + column(1.25))] == 0x5fd38d;
+    return wave > 4;
+  };
+  const bool decoded = strip && WaitFor(toneShown);
+  // F9 at the start, F10 a little after the tone ends: the end mark is where the tone ends.
+  const titrelle::WindowTable& table = titrelle::MainWindowTable();
+  HWND end = Control(program.window, table, "Edit2");
+  HWND position = Control(program.window, table, "Label1");
+  const std::string endBefore = TextOf(end);
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
+  const bool played = WaitFor([&] { return TextOf(position) >= "00:00:01:600"; });
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(1), MAKELPARAM(0, VK_F10));
+  WaitFor([&] { return TextOf(end) != endBefore; });
+  DismissUnexpectedBoxes(program.Id(), "F10 after the tone");
+  const std::string marked = TextOf(end);
+  const std::string notice = TextOf(Control(program.window, table, "NoticeLabel"));
+  // 终点对齐语音
+  Check(decoded && played && marked >= "00:00:01:450" && marked <= "00:00:01:580" &&
+            notice.find("\xD6\xD5\xB5\xE3\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4") == 0,
+        "speech: F10 a little after a tone ends marks the tone's end, with a word on the notice line",
+        std::string(decoded ? "" : "no tone on the timeline; ") + Readable(marked) + " / " + Readable(notice));
+  Check(program.Close(), "speech: the program ends cleanly");
+}
+
 // `titrelle.exe --export-srt IN OUT --plain` under names with Chinese and Korean characters (code page 936
 // holds no Korean): the standard copy, and its report on the output the program was given, naming the copy.
 void CheckExport(const std::wstring& exe, const std::wstring& folder) {
@@ -1165,7 +1233,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 3) {
-    std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO]\n");
+    std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO [TONE-VIDEO]]\n");
     return 2;
   }
   const std::wstring exe = argv[1];
@@ -1244,6 +1312,7 @@ int wmain(int argc, wchar_t** argv) {
 
   CheckUnplayableFile(exe, work, folder);
   CheckMissingPlayer(exe, work);
+  if (argc >= 5) CheckSpeechSnap(exe, work, folder, argv[4]);
   CheckExport(exe, work);
   CheckScaledLayout(exe, work);
   CheckFileSystem(work);
