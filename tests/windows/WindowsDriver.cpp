@@ -524,6 +524,19 @@ PreviewSeen CheckPreviewShows(Program& program, const std::string& text) {
   return {over, light};
 }
 
+// Its check box takes the preview away and brings it back, at once.
+void CheckPreviewCheckBox(Program& program, const std::string& text) {
+  HWND box = Control(program.window, titrelle::MainWindowTable(), "PreviewCheckBox");
+  Click(box);
+  const bool off = WaitFor([&] { return PreviewWindow(program) == nullptr; });
+  Click(box);
+  const bool on = WaitFor([&] {
+    HWND preview = PreviewWindow(program);
+    return preview != nullptr && TextOf(preview) == text;
+  });
+  Check(off && on, "preview: its check box hides it and shows it again");
+}
+
 // Once the position has left the line `seen` showed, the window is gone, and its letters with it.
 void CheckPreviewGoes(Program& program, const PreviewSeen& seen) {
   const bool gone = WaitFor([&] {
@@ -571,6 +584,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
         "capture: typed characters code page 936 cannot hold are refused with a word, the rest typed",
         Readable(TextOf(input)) + " / " + Readable(notice));
   const PreviewSeen seen = CheckPreviewShows(program, "\xC4\xE3\xBA\xC3 Titrelle");
+  CheckPreviewCheckBox(program, "\xC4\xE3\xBA\xC3 Titrelle");
   Key(input, VK_RETURN);
   const std::string expected =
       "1\r\n" + timeLine + "\r\n" + titrelle::DefaultLinePrefix + "\xC4\xE3\xBA\xC3 Titrelle</b>\r\n\r\n";
