@@ -20,7 +20,8 @@ bool TimelineView::HeadInView() const {
 
 void TimelineView::ShowPosition(double seconds) {
   positionSeconds_ = std::isfinite(seconds) ? seconds : 0;
-  if (following_) return;
+  // A view with no width (its window minimised or not laid out yet) shows nothing to leave.
+  if (following_ || width_ <= 0) return;
   // A view the user put somewhere stays, until the play head, seen in it, leaves it.
   const bool inView = HeadInView();
   if (headWasInView_ && !inView) following_ = true;

@@ -85,8 +85,9 @@ if ! xvfb-run -a -s "-screen 0 1280x1024x24" tests/windows/run-under-wine.sh "$d
   status=1
 fi
 
-# The test programs need no display; they run in the prefix the driver's run made, one after the other. The
-# sound's peaks are decoded from the tone's video.
+# The test programs run in the prefix the driver's run made, one after the other, on a virtual X server of
+# their own (the timeline's test gives its window the mouse and the wheel). The sound's peaks are decoded from
+# the tone's video.
 if [ -f "$tone" ]; then
   export TITRELLE_TONE_VIDEO
   TITRELLE_TONE_VIDEO=$(windows_path "$tone")
@@ -96,7 +97,8 @@ count=0
 tests_status=0
 for program in "${test_programs[@]}"; do
   log="$PWD/$build/$program.log"
-  if timeout 600 wine "$build/tests/$program.exe" --gtest_brief=1 >"$log" 2>&1; then
+  if timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$build/tests/$program.exe" --gtest_brief=1 \
+    >"$log" 2>&1; then
     ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log")
     count=$((count + ${ran:-0}))
   else

@@ -102,7 +102,8 @@ TimelineStrip::Picture TimelineStrip::Compose(int width, int height) {
   } catch (...) {
     // A player call that fails shows the position where it was.
   }
-  view_.SetWidth(width);
+  // A strip with no width (the window minimised) leaves the view as the user put it.
+  if (width > 0) view_.SetWidth(width);
   view_.ShowPosition(position);
   picture.columnsPerSecond = view_.ColumnsPerSecond();
   picture.headColumn = view_.HeadColumn();
