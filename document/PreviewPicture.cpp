@@ -11,7 +11,8 @@ namespace {
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -61,7 +62,8 @@ std::optional<long long> ScriptTime(std::string_view text) {
 std::vector<std::string_view> Fields(std::string_view text, std::size_t count = 0) {
   std::vector<std::string_view> fields;
   while (true) {
-    const std::size_t comma = (count != 0 && fields.size() + 1 == count) ? std::string_view::npos : text.find(',');
+    const std::size_t comma =
+        (count != 0 && fields.size() + 1 == count) ? std::string_view::npos : text.find(',');
     fields.push_back(comma == std::string_view::npos ? text : Trimmed(text.substr(0, comma)));
     if (comma == std::string_view::npos) break;
     text.remove_prefix(comma + 1);
@@ -76,7 +78,8 @@ int FieldIndex(const std::vector<std::string_view>& format, std::string_view nam
   return -1;
 }
 
-PreviewLook StyleLook(const std::vector<std::string_view>& format, const std::vector<std::string_view>& style) {
+PreviewLook StyleLook(const std::vector<std::string_view>& format,
+                      const std::vector<std::string_view>& style) {
   PreviewLook look;
   const auto field = [&](std::string_view name) -> std::optional<std::string_view> {
     const int k = FieldIndex(format, name);
@@ -86,8 +89,10 @@ PreviewLook StyleLook(const std::vector<std::string_view>& format, const std::ve
   if (auto name = field("Fontname"); name && !name->empty()) look.fontName = std::string(*name);
   if (auto size = field("Fontsize")) look.fontSize = Number(*size).value_or(look.fontSize);
   if (auto colour = field("PrimaryColour")) look.colour = ScriptColour(*colour).value_or(look.colour);
-  if (auto colour = field("OutlineColour")) look.outlineColour = ScriptColour(*colour).value_or(look.outlineColour);
-  if (auto colour = field("BackColour")) look.shadowColour = ScriptColour(*colour).value_or(look.shadowColour);
+  if (auto colour = field("OutlineColour"))
+    look.outlineColour = ScriptColour(*colour).value_or(look.outlineColour);
+  if (auto colour = field("BackColour"))
+    look.shadowColour = ScriptColour(*colour).value_or(look.shadowColour);
   if (auto bold = field("Bold")) look.bold = Number(*bold).value_or(0) != 0;
   if (auto italic = field("Italic")) look.italic = Number(*italic).value_or(0) != 0;
   if (auto outline = field("Outline")) look.outline = Number(*outline).value_or(look.outline);
@@ -107,7 +112,8 @@ void ApplyCode(std::string_view code, const PreviewLook& style, bool started, bo
   if (code.starts_with("pos(")) {
     if (placed) return;
     const std::size_t close = code.find(')');
-    const std::vector<std::string_view> both = Fields(code.substr(4, close == std::string_view::npos ? close : close - 4));
+    const std::vector<std::string_view> both =
+        Fields(code.substr(4, close == std::string_view::npos ? close : close - 4));
     if (both.size() != 2) return;
     const std::optional<double> x = Number(both[0]);
     const std::optional<double> y = Number(both[1]);
@@ -133,7 +139,8 @@ void ApplyCode(std::string_view code, const PreviewLook& style, bool started, bo
     const std::string_view colour = value(code.front() == '1' ? 2 : 1);
     look.colour = colour.empty() ? style.colour : ScriptColour(colour).value_or(look.colour);
   } else if (code.starts_with("3c") || code.starts_with("4c")) {
-    std::uint32_t PreviewLook::*member = code[0] == '3' ? &PreviewLook::outlineColour : &PreviewLook::shadowColour;
+    std::uint32_t PreviewLook::*member =
+        code[0] == '3' ? &PreviewLook::outlineColour : &PreviewLook::shadowColour;
     look.*member = value(2).empty() ? style.*member : ScriptColour(value(2)).value_or(look.*member);
   } else if (code.size() >= 2 && (code[0] == 'b' || code[0] == 'i') &&
              code.find_first_not_of("0123456789", 1) == std::string_view::npos) {
@@ -168,7 +175,8 @@ PreviewShownLine ReadEventText(std::string_view text, const PreviewLook& style) 
         continue;
       }
     }
-    if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'N' || text[i + 1] == 'n' || text[i + 1] == 'h')) {
+    if (c == '\\' && i + 1 < text.size() &&
+        (text[i + 1] == 'N' || text[i + 1] == 'n' || text[i + 1] == 'h')) {
       line.text += text[i + 1] == 'N' ? '\n' : ' ';
       started = true;
       i += 2;

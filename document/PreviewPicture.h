@@ -14,8 +14,8 @@
 namespace titrelle {
 
 struct PreviewLook {
-  std::string fontName = "Arial";  // UTF-8
-  double fontSize = 16;            // in the script's pixels
+  std::string fontName = "Arial";   // UTF-8
+  double fontSize = 16;             // in the script's pixels
   std::uint32_t colour = 0xFFFFFF;  // 0xRRGGBB, the letters
   std::uint32_t outlineColour = 0x000000;
   std::uint32_t shadowColour = 0x000000;

@@ -11,7 +11,9 @@ double TimelineView::ColumnsPerSecond() const {
 
 std::int64_t TimelineView::HeadColumn() const { return std::llround(positionSeconds_ * ColumnsPerSecond()); }
 
-std::int64_t TimelineView::StartColumn() const { return following_ ? HeadColumn() - width_ / 2 : startColumn_; }
+std::int64_t TimelineView::StartColumn() const {
+  return following_ ? HeadColumn() - width_ / 2 : startColumn_;
+}
 
 bool TimelineView::HeadInView() const {
   const std::int64_t column = HeadColumn() - startColumn_;
@@ -34,8 +36,8 @@ void TimelineView::Wheel(double x, int wheelUnits) {
 
 void TimelineView::ZoomAround(double x, double factor) {
   const double seconds = SecondsAt(x);
-  const double zoomed =
-      std::clamp(ColumnsPerSecond() * factor, std::max(width_, 1) / kLongestViewSeconds, kMostColumnsPerSecond);
+  const double zoomed = std::clamp(ColumnsPerSecond() * factor, std::max(width_, 1) / kLongestViewSeconds,
+                                   kMostColumnsPerSecond);
   columnsPerSecond_ = zoomed;
   startColumn_ = std::llround(seconds * zoomed - x);
   following_ = false;

@@ -21,7 +21,8 @@ constexpr double kMargin = 10;  // the script's margins, in its pixels
 std::wstring WideFromUtf8(const std::string& text) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  if (length > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
 
@@ -156,16 +157,18 @@ SubtitleOverlay::SubtitleOverlay(HWND panel, std::function<double()> position)
     return RegisterClassExW(&description);
   }();
   window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
-                            reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"", WS_POPUP, 0, 0, 0,
-                            0, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"", WS_POPUP, 0,
+                            0, 0, 0, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // The main window's moves and sizes: the lines go with the panel.
   if (owner_ != nullptr && owner_ != panel_)
-    SetWindowSubclass(owner_, &SubtitleOverlay::OwnerProcedure, kOwnerSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(owner_, &SubtitleOverlay::OwnerProcedure, kOwnerSubclass,
+                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 SubtitleOverlay::~SubtitleOverlay() {
-  if (owner_ != nullptr && owner_ != panel_) RemoveWindowSubclass(owner_, &SubtitleOverlay::OwnerProcedure, kOwnerSubclass);
+  if (owner_ != nullptr && owner_ != panel_)
+    RemoveWindowSubclass(owner_, &SubtitleOverlay::OwnerProcedure, kOwnerSubclass);
   KillTimer(window_, kRefreshTimer);
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   DestroyWindow(window_);
@@ -243,7 +246,8 @@ void SubtitleOverlay::Paint(const RECT& screen) {
                              WideFromUtf8(look.fontName).c_str());
     const HGDIOBJ oldFont = SelectObject(out.Dc(), font);
     RECT measured{0, 0, 0, 0};
-    DrawTextW(out.Dc(), text.c_str(), static_cast<int>(text.size()), &measured, DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
+    DrawTextW(out.Dc(), text.c_str(), static_cast<int>(text.size()), &measured,
+              DT_CALCRECT | DT_NOPREFIX | DT_CENTER);
     SelectObject(out.Dc(), oldFont);
     const int textWidth = measured.right;
     const int textHeight = measured.bottom;
@@ -265,7 +269,7 @@ void SubtitleOverlay::Paint(const RECT& screen) {
       top += textHeight;
     }
     const int left = static_cast<int>(std::lround(pointX - textWidth * column / 2.0));
-    const int textTop = static_cast<int>(std::lround(row == 0 ? pointY - textHeight
+    const int textTop = static_cast<int>(std::lround(row == 0   ? pointY - textHeight
                                                      : row == 1 ? pointY - textHeight / 2.0
                                                                 : pointY));
 
@@ -283,7 +287,8 @@ void SubtitleOverlay::Paint(const RECT& screen) {
         letters.cover.resize(static_cast<std::size_t>(letters.width) * letters.height);
         for (std::size_t i = 0; i < letters.cover.size(); ++i) {
           const std::uint32_t pixel = mask.Pixels()[i];
-          letters.cover[i] = static_cast<std::uint8_t>(std::max({pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF}));
+          letters.cover[i] =
+              static_cast<std::uint8_t>(std::max({pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF}));
         }
         SelectObject(mask.Dc(), maskFont);
       }
@@ -323,8 +328,8 @@ LRESULT CALLBACK SubtitleOverlay::WindowProcedure(HWND window, UINT message, WPA
   }
 }
 
-LRESULT CALLBACK SubtitleOverlay::OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                 DWORD_PTR self) {
+LRESULT CALLBACK SubtitleOverlay::OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 UINT_PTR, DWORD_PTR self) {
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   if (message == WM_WINDOWPOSCHANGED) reinterpret_cast<SubtitleOverlay*>(self)->Refresh();
   return result;

@@ -38,6 +38,9 @@ TEST(PreviewPicture, TheLinesOfTheScriptShowWithTheLookTheirCodesGiveAtTheirTime
   customLook.y = 270;
   PreviewLook topLeft;
   topLeft.alignment = 7;
+  PreviewLook placed;
+  placed.x = 1;
+  placed.y = 2;
   const struct Case {
     std::string styledLine;  // code page 936, as the file view holds it
     long long positionMs;
@@ -51,12 +54,7 @@ TEST(PreviewPicture, TheLinesOfTheScriptShowWithTheLookTheirCodesGiveAtTheirTime
       {custom + "Hi", 499, {}},
       // Codes after the first character leave the look; the position and alignment hold wherever they are.
       {"a<font color=#00FF00>b</font>{\\an7}", 1000, {{"ab", topLeft}}},
-      {"{\\c&H00FF00&\\c}x{\\pos(1,2)\\pos(3,4)}", 1000, {{"x", [] {
-                                                             PreviewLook look;
-                                                             look.x = 1;
-                                                             look.y = 2;
-                                                             return look;
-                                                           }()}}},
+      {"{\\c&H00FF00&\\c}x{\\pos(1,2)\\pos(3,4)}", 1000, {{"x", placed}}},
       // Nothing to show: only codes.
       {"{\\b1}", 1000, {}},
   };

@@ -27,8 +27,18 @@ TEST(TimelineView, FollowsThePositionUntilTheUserMovesItThenStaysUntilThePositio
       {"pressed on the ground", [](TimelineView& v) { v.PressGround(); }, 2500, 125},
       {"dragged right", [](TimelineView& v) { v.DragGround(200); }, 2300, 125},
       // A view with no width (its window minimised) stays where the user put it.
-      {"no width", [](TimelineView& v) { v.SetWidth(0); v.ShowPosition(24); }, 2300, 125},
-      {"its width back", [](TimelineView& v) { v.SetWidth(1000); v.ShowPosition(24); }, 2300, 125},
+      {"no width",
+       [](TimelineView& v) {
+         v.SetWidth(0);
+         v.ShowPosition(24);
+       },
+       2300, 125},
+      {"its width back",
+       [](TimelineView& v) {
+         v.SetWidth(1000);
+         v.ShowPosition(24);
+       },
+       2300, 125},
       {"a seek out of the view: following again", [](TimelineView& v) { v.ShowPosition(100); }, 12000, 125},
       // A click leaves the view where it is, even when the click's seek lands near its edge.
       {"a click", [](TimelineView& v) { v.Click(); }, 12000, 125},
