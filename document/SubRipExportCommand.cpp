@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "base/Cp936.h"
+#include "base/Utf8Path.h"
 #include "document/SubRipExport.h"
 #include "ui/FileSystem.h"
 
@@ -24,17 +25,17 @@ struct ExportArguments {
 };
 
 // "--plain" anywhere; "--" ends the options, for a file whose name starts with "-".
-bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& parsed,
-                    std::string& problem) {
-  std::vector<std::string> paths;
+bool ParseArguments(const std::vector<fs::path>& arguments, ExportArguments& parsed, std::string& problem) {
+  std::vector<fs::path> paths;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
-    if (!optionsEnded && argument == "--") {
+  for (const fs::path& argument : arguments) {
+    const std::string text = Utf8FromPath(argument);
+    if (!optionsEnded && text == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && argument == "--plain") {
+    } else if (!optionsEnded && text == "--plain") {
       parsed.plain = true;
-    } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
-      problem = "unknown option " + argument;
+    } else if (!optionsEnded && text.size() > 1 && text.front() == '-') {
+      problem = "unknown option " + text;
       return false;
     } else {
       paths.push_back(argument);
@@ -49,7 +50,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& 
     return false;
   }
   parsed.input = paths[0];
-  parsed.output = paths.size() == 2 ? fs::path(paths[1]) : StandardSubRipPath(parsed.input);
+  parsed.output = paths.size() == 2 ? paths[1] : StandardSubRipPath(parsed.input);
   return true;
 }
 
@@ -57,14 +58,20 @@ bool ParseArguments(const std::vector<std::string>& arguments, ExportArguments& 
 
 int RunExportSrtCommand(FileSystem& files, const std::vector<std::string>& arguments, std::ostream& out,
                         std::ostream& errors) {
+  return RunExportSrtCommand(files, std::vector<fs::path>(arguments.begin(), arguments.end()), out, errors);
+}
+
+int RunExportSrtCommand(FileSystem& files, const std::vector<fs::path>& arguments, std::ostream& out,
+                        std::ostream& errors) {
   ExportArguments parsed;
   std::string problem;
   if (!ParseArguments(arguments, parsed, problem)) {
     errors << "titrelle: " << problem << "\n" << kUsage << "\n";
     return 2;
   }
-  const std::string input = parsed.input.string();
-  const std::string output = parsed.output.string();
+  // The names as the terminal reads them, whatever the system's own names are made of.
+  const std::string input = Utf8FromPath(parsed.input);
+  const std::string output = Utf8FromPath(parsed.output);
 
   // The edge's messages name the file and the system's reason, in code page 936; the terminal reads UTF-8.
   std::string bytes;

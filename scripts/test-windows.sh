@@ -68,22 +68,27 @@ if command -v ffmpeg >/dev/null 2>&1; then
   ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440 -t 6 \
     -pix_fmt yuv420p -shortest "$video"
 fi
+# A video whose sound is silent but for a tone from 1.0 s to 1.5 s: the driver's F9 on the speech, and the
+# decoded peaks of the test programs below.
+tone="$PWD/$build/tone-burst.mp4"
+if command -v ffmpeg >/dev/null 2>&1; then
+  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 \
+    -f lavfi -i "aevalsrc='if(between(t,1,1.5),0.5*sin(2*PI*440*t),0)':s=44100:d=2.5" \
+    -t 2.5 -pix_fmt yuv420p -c:a aac -shortest "$tone"
+fi
 windows_path() { echo "Z:${1//\//\\}"; }
 arguments=("$(windows_path "$PWD/$exe")" 'C:\titrelle-test')
-[ -f "$video" ] && arguments+=("$(windows_path "$video")")
+[ -f "$video" ] && arguments+=("$(windows_path "$video")") && [ -f "$tone" ] && arguments+=("$(windows_path "$tone")")
 
 if ! xvfb-run -a -s "-screen 0 1280x1024x24" tests/windows/run-under-wine.sh "$driver" "${arguments[@]}"; then
   echo "FAILED the Windows program's driver under Wine"
   status=1
 fi
 
-# The test programs need no display; they run in the prefix the driver's run made, one after the other. The
-# sound's peaks are decoded from a video whose sound is silent but for a tone from 1.0 s to 1.5 s.
-if command -v ffmpeg >/dev/null 2>&1; then
-  tone="$PWD/$build/tone-burst.mp4"
-  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 \
-    -f lavfi -i "aevalsrc='if(between(t,1,1.5),0.5*sin(2*PI*440*t),0)':s=44100:d=2.5" \
-    -t 2.5 -pix_fmt yuv420p -c:a aac -shortest "$tone"
+# The test programs run in the prefix the driver's run made, one after the other, on a virtual X server of
+# their own (the timeline's test gives its window the mouse and the wheel). The sound's peaks are decoded from
+# the tone's video.
+if [ -f "$tone" ]; then
   export TITRELLE_TONE_VIDEO
   TITRELLE_TONE_VIDEO=$(windows_path "$tone")
 fi
@@ -92,7 +97,8 @@ count=0
 tests_status=0
 for program in "${test_programs[@]}"; do
   log="$PWD/$build/$program.log"
-  if timeout 600 wine "$build/tests/$program.exe" --gtest_brief=1 >"$log" 2>&1; then
+  if timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$build/tests/$program.exe" --gtest_brief=1 \
+    >"$log" 2>&1; then
     ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log")
     count=$((count + ${ran:-0}))
   else

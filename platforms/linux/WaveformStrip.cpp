@@ -55,9 +55,7 @@ WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : Q
   setFont(small);
 }
 
-double WaveformStrip::ColumnsPerSecond() const {
-  return columnsPerSecond_ > 0 ? columnsPerSecond_ : std::max(width(), 1) / kWindowSeconds;
-}
+double WaveformStrip::ColumnsPerSecond() const { return view_.ColumnsPerSecond(); }
 
 double WaveformStrip::WindowStartSeconds() const { return shown_.startColumn / shown_.columnsPerSecond; }
 
@@ -67,16 +65,11 @@ int WaveformStrip::ColumnOf(double seconds) const {
 
 double WaveformStrip::SecondsAt(double x) const { return (shown_.startColumn + x) / shown_.columnsPerSecond; }
 
-bool WaveformStrip::HeadInView() const {
-  const std::int64_t column = std::llround(positionSeconds_ * ColumnsPerSecond()) - startColumn_;
-  return column >= 0 && column < width();
-}
-
 WaveformStrip::Picture WaveformStrip::Compose() {
   Picture picture;
-  picture.columnsPerSecond = ColumnsPerSecond();
-  picture.headColumn = std::llround(positionSeconds_ * picture.columnsPerSecond);
-  picture.startColumn = following_ ? picture.headColumn - width() / 2 : startColumn_;
+  picture.columnsPerSecond = view_.ColumnsPerSecond();
+  picture.headColumn = view_.HeadColumn();
+  picture.startColumn = view_.StartColumn();
   const AudioPeakTrack& track = peaks_.Track();
   picture.state = track.state;
   picture.framesSkipped = track.framesSkipped > 0;
@@ -106,30 +99,17 @@ void WaveformStrip::Recompose() {
 }
 
 void WaveformStrip::ShowPosition(double positionSeconds) {
-  positionSeconds_ = std::isfinite(positionSeconds) ? positionSeconds : 0;
-  if (!following_) {
-    // A view the user put somewhere stays, until the play head, seen in it, leaves it.
-    const bool inView = HeadInView();
-    if (headWasInView_ && !inView) following_ = true;
-    headWasInView_ = inView;
-  }
+  view_.ShowPosition(positionSeconds);
   Recompose();
 }
 
 void WaveformStrip::ZoomAround(double x, double factor) {
-  const double columns = ColumnsPerSecond();
-  const std::int64_t start = following_ ? std::llround(positionSeconds_ * columns) - width() / 2 : startColumn_;
-  const double seconds = (start + x) / columns;
-  const double zoomed =
-      std::clamp(columns * factor, std::max(width(), 1) / kLongestViewSeconds, kMostColumnsPerSecond);
-  columnsPerSecond_ = zoomed;
-  startColumn_ = std::llround(seconds * zoomed - x);
-  following_ = false;
-  headWasInView_ = HeadInView();
+  view_.ZoomAround(x, factor);
   Recompose();
 }
 
 void WaveformStrip::resizeEvent(QResizeEvent*) {
+  view_.SetWidth(width());
   stale_ = true;
   Recompose();
 }
@@ -191,7 +171,7 @@ void WaveformStrip::mousePressEvent(QMouseEvent* event) {
   dragging_ = false;
   draggingSpan_ = false;
   pressX_ = event->position().x();
-  pressStartColumn_ = shown_.startColumn;
+  view_.PressGround();
   if (timeline_ != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
     const double seconds = SecondsAt(pressX_);
     const double secondsPerColumn = 1 / shown_.columnsPerSecond;
@@ -223,9 +203,7 @@ void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
     Recompose();
     return;
   }
-  following_ = false;
-  startColumn_ = pressStartColumn_ - std::llround(moved);
-  headWasInView_ = HeadInView();
+  view_.DragGround(moved);
   Recompose();
 }
 
@@ -252,9 +230,7 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   // The view stays where it is, the play head going where the user pointed.
-  startColumn_ = shown_.startColumn;
-  following_ = false;
-  headWasInView_ = true;
+  view_.Click();
   emit SeekRequested(std::max(SecondsAt(x), 0.0));
 }
 
@@ -264,7 +240,8 @@ void WaveformStrip::wheelEvent(QWheelEvent* event) {
     event->ignore();
     return;
   }
-  ZoomAround(event->position().x(), std::pow(1.25, notches / 120.0));
+  view_.Wheel(event->position().x(), notches);
+  Recompose();
   event->accept();
 }
 

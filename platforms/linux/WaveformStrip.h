@@ -23,6 +23,7 @@
 
 #include "media/PlayerTimeline.h"
 #include "media/TimelineDrawing.h"
+#include "media/TimelineView.h"
 #include "platforms/linux/AudioPeaks.h"
 
 namespace titrelle {
@@ -31,9 +32,8 @@ class WaveformStrip : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr double kWindowSeconds = 10;      // across the width until the user zooms
-  static constexpr double kLongestViewSeconds = 600;  // zoomed out furthest
-  static constexpr double kMostColumnsPerSecond = 1000;  // zoomed in furthest: a millisecond a column
+  static constexpr double kWindowSeconds = TimelineView::kWindowSeconds;
+  static constexpr double kLongestViewSeconds = TimelineView::kLongestViewSeconds;
   static constexpr int kRulerHeight = 16;
   static constexpr int kLabelHeight = 16;  // the band under the ruler with the lines' numbers and texts
 
@@ -90,7 +90,6 @@ class WaveformStrip : public QWidget {
   Picture Compose();
   // Composes the picture again and asks for a paint when it changed.
   void Recompose();
-  bool HeadInView() const;
   void DrawRuler(QPainter& painter) const;
   void DrawWaveform(QPainter& painter, int top, int height);
   void Run(const std::function<void()>& handler);
@@ -111,17 +110,12 @@ class WaveformStrip : public QWidget {
   std::vector<QRect> waveScratch_;  // the waveform's, one a column
   std::uint64_t paintCount_ = 0;
 
-  double positionSeconds_ = 0;
-  double columnsPerSecond_ = 0;  // 0: not zoomed, the default span across the width
-  bool following_ = true;        // the view keeps the play head in the middle
-  bool headWasInView_ = true;
-  std::int64_t startColumn_ = 0;  // the view's left edge while it does not follow
+  TimelineView view_;  // which stretch of time it shows
   // A press of the left button: a click when it is released where it was pressed, else a drag.
   bool pressed_ = false;
   bool dragging_ = false;
   bool draggingSpan_ = false;  // the press took a line: the timeline drags it
   double pressX_ = 0;
-  std::int64_t pressStartColumn_ = 0;
 };
 
 }  // namespace titrelle

@@ -96,17 +96,18 @@ TimelineStrip::Picture TimelineStrip::Compose(int width, int height) {
   Picture picture;
   picture.width = width;
   picture.height = height;
-  double position = 0;
+  double position = view_.PositionSeconds();
   try {
-    position = position_ ? position_() : 0;
+    if (position_) position = position_();
   } catch (...) {
     // A player call that fails shows the position where it was.
-    position = shown_.headColumn / shown_.columnsPerSecond;
   }
-  if (!std::isfinite(position)) position = 0;
-  picture.columnsPerSecond = std::max(width, 1) / kWindowSeconds;
-  picture.headColumn = std::llround(position * picture.columnsPerSecond);
-  picture.startColumn = picture.headColumn - width / 2;
+  // A strip with no width (the window minimised) leaves the view as the user put it.
+  if (width > 0) view_.SetWidth(width);
+  view_.ShowPosition(position);
+  picture.columnsPerSecond = view_.ColumnsPerSecond();
+  picture.headColumn = view_.HeadColumn();
+  picture.startColumn = view_.StartColumn();
   const AudioPeakTrack& track = peaks_.Track();
   picture.state = track.state;
   if (track.state == AudioPeakTrack::State::kNone) return picture;
@@ -145,7 +146,8 @@ void TimelineStrip::Draw(HDC dc, const Picture& picture) {
     return static_cast<int>(std::llround(seconds * picture.columnsPerSecond) - picture.startColumn);
   };
   const double startSeconds = picture.startColumn / picture.columnsPerSecond;
-  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  // A strip too low for the ruler and the labels over 32 pixels of waveform is all waveform.
+  const bool roomy = h >= kRulerHeight + kLabelHeight + 32;
   const int ruler = roomy ? kRulerHeight : 0;
   const int band = roomy ? kLabelHeight : 0;
   const int waveTop = ruler + band;
@@ -257,6 +259,7 @@ void TimelineStrip::Press(int x) {
   bool took = false;
   Run([&] { took = timeline_->PressAt(seconds, secondsPerColumn); });
   draggingSpan_ = took;
+  if (!took) view_.PressGround();
 }
 
 void TimelineStrip::Move(int x) {
@@ -266,7 +269,13 @@ void TimelineStrip::Move(int x) {
   }
   if (!dragging_ && std::abs(x - pressX_) < GetSystemMetrics(SM_CXDRAG)) return;
   dragging_ = true;
-  if (!draggingSpan_ || timeline_ == nullptr) return;
+  if (!draggingSpan_) {
+    // Empty ground: the view scrolls with the pointer.
+    view_.DragGround(x - pressX_);
+    Recompose();
+    return;
+  }
+  if (timeline_ == nullptr) return;
   // The line is drawn where it would land.
   try {
     timeline_->DragTo(SecondsAt(x));
@@ -288,9 +297,20 @@ void TimelineStrip::Release(int x) {
   } else {
     // A press on a line that did not move is a click: nothing is dragged.
     EndSpanDrag();
-    if (!moved && seek_ && shown_.state != AudioPeakTrack::State::kNone) seek_(std::max(SecondsAt(x), 0.0));
+    if (!moved && seek_ && shown_.state != AudioPeakTrack::State::kNone) {
+      // The view stays where it is, the play head going where the user pointed.
+      view_.Click();
+      seek_(std::max(SecondsAt(x), 0.0));
+    }
   }
   if (GetCapture() == window_) ReleaseCapture();
+  Recompose();
+  ShowGrab(x);
+}
+
+void TimelineStrip::Wheel(int x, int wheelUnits) {
+  if (shown_.state == AudioPeakTrack::State::kNone) return;
+  view_.Wheel(x, wheelUnits);
   Recompose();
   ShowGrab(x);
 }
@@ -333,6 +353,12 @@ LRESULT CALLBACK TimelineStrip::WindowProcedure(HWND window, UINT message, WPARA
     case WM_LBUTTONUP:
       strip->Release(static_cast<short>(LOWORD(lParam)));
       return 0;
+    case WM_MOUSEWHEEL: {
+      POINT pointer{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      ScreenToClient(window, &pointer);
+      strip->Wheel(pointer.x, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    }
     case WM_CAPTURECHANGED:
       // The mouse was taken away mid-drag: the line stays where it was.
       if (strip->pressed_ && reinterpret_cast<HWND>(lParam) != window) {

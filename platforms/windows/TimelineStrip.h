@@ -1,10 +1,12 @@
 #pragma once
 // The timeline under the picture on Windows: a child window at the bottom of the video panel that paints
 // with GDI what the core's rules compose (media/TimelineDrawing.h, media/PlayerTimeline.h): the sound's
-// waveform, decoded with Media Foundation, the marks of the line being timed, the lines already written,
-// the play head in the middle of ten seconds. It reads the position from the player on a timer of its own
-// and paints again only when the picture changes; a click puts the position where it points, a press on a
-// line drags it (its edge or the whole of it) through the core's PlayerTimeline.
+// waveform, decoded with Media Foundation, the ruler of the time, the marks of the line being timed, every
+// line already written as a block with its number and text, and the play head. Which stretch of time it
+// shows is the core's TimelineView (media/TimelineView.h): ten seconds following the position, until the
+// wheel zooms around the pointer or a drag on empty ground scrolls. It reads the position from the player
+// on a timer of its own and paints again only when the picture changes; a click puts the position where it
+// points, a press on a line drags it (its edge or the whole of it) through the core's PlayerTimeline.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,6 +15,7 @@
 
 #include "media/PlayerTimeline.h"
 #include "media/TimelineDrawing.h"
+#include "media/TimelineView.h"
 #include "platforms/windows/MediaFoundationPeaks.h"
 #include "platforms/windows/Win32Api.h"
 
@@ -20,8 +23,8 @@ namespace titrelle {
 
 class TimelineStrip {
  public:
-  static constexpr int kHeight = 48;  // at 96 DPI, as on Linux
-  static constexpr double kWindowSeconds = 10;
+  // At 96 DPI: the ruler, the band of the lines' numbers and texts, and 48 pixels of waveform.
+  static constexpr int kHeight = 80;
 
   // `dispatch` runs the program's handlers of a drag (a release changes the document), reporting failures.
   using Dispatch = std::function<void(const std::function<void()>&)>;
@@ -65,6 +68,7 @@ class TimelineStrip {
   void Press(int x);
   void Move(int x);
   void Release(int x);
+  void Wheel(int x, int wheelUnits);
   void EndSpanDrag();
 
   HWND window_ = nullptr;
@@ -79,6 +83,7 @@ class TimelineStrip {
   AudioPeaksLoader peaks_;
   PlayerTimeline* timeline_ = nullptr;
   Picture shown_;
+  TimelineView view_;
   std::vector<WaveColumn> columnsScratch_;
 };
 

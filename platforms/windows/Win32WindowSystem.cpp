@@ -354,6 +354,17 @@ std::vector<std::string> Win32WindowSystem::ScreenFontFamilies() {
 }
 
 bool Win32WindowSystem::PreTranslate(const MSG& message) {
+  if (message.message == WM_MOUSEWHEEL) {
+    // The wheel turns what is under the pointer (the timeline zooms there), as on today's systems, not
+    // what has the keyboard's focus.
+    const POINT pointer{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
+    HWND under = WindowFromPoint(pointer);
+    if (under == nullptr || under == message.hwnd ||
+        GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId())
+      return false;
+    SendMessageW(under, message.message, message.wParam, message.lParam);
+    return true;
+  }
   const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
   if (message.message != WM_SYSCHAR && !keyDown) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);

@@ -261,6 +261,7 @@ WmpPlayer::WmpPlayer(HWND panel, TimelineStrip::Dispatch dispatch) : panel_(pane
           }
         },
         std::move(dispatch));
+    overlay_ = std::make_unique<SubtitleOverlay>(panel, [this] { return hasMedia_ ? CurrentPosition() : 0.0; });
     PlaceInPixels(0, 0, area.right, area.bottom, 32767, 32767);
   } catch (...) {
     Shutdown();
@@ -271,6 +272,7 @@ WmpPlayer::WmpPlayer(HWND panel, TimelineStrip::Dispatch dispatch) : panel_(pane
 WmpPlayer::~WmpPlayer() { Shutdown(); }
 
 void WmpPlayer::Shutdown() {
+  overlay_.reset();
   strip_.reset();
   // Taking the control down: a step that fails leaves nothing else to do, so the results are not looked at.
   if (connection_ && cookie_) connection_->Unadvise(cookie_);
@@ -408,6 +410,10 @@ std::string WmpPlayer::Status() {
   return status;
 }
 
+void WmpPlayer::ShowSubtitles(const std::string& assScript) { overlay_->Show(ReadPreviewScript(assScript)); }
+
+void WmpPlayer::ShowNothing() { overlay_->ShowNothing(); }
+
 void WmpPlayer::SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) {
   // The program's rectangle is in the table's pixels (96 DPI); the panel's are the monitor's.
   using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -434,6 +440,7 @@ void WmpPlayer::PlaceInPixels(int left, int top, int right, int bottom, int clip
     bottom -= height;
     strip_->Place(left, bottom, right - left, height);
   }
+  if (overlay_) overlay_->Place(RECT{left, top, right, bottom});
   Held<IOleInPlaceObject> inPlace;
   Check(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.Out())), "IOleInPlaceObject");
   const RECT position{left, top, right, bottom};

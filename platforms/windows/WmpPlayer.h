@@ -1,6 +1,7 @@
 #pragma once
 // The player: the Windows Media Player ActiveX control, hosted in the video panel by a small OLE container of
-// our own and driven through IWMPPlayer4 and IWMPControls (fetched for each operation). Every call's result is
+// our own and driven through IWMPPlayer4 and IWMPControls (fetched for each operation), with the timeline
+// strip under the picture and the subtitles over it. Every call's result is
 // tested; a failing one throws Error. Where the control has no answer for a property (E_NOTIMPL, as under
 // emulation), the answer is kept from the control's events and from the program's own calls.
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 #include "media/MediaPlayer.h"
+#include "platforms/windows/SubtitleOverlay.h"
 #include "platforms/windows/TimelineStrip.h"
 
 struct IOleObject;
@@ -36,15 +38,15 @@ class WmpPlayer : public MediaPlayer {
   int PlayState() override;
   std::string Status() override;
   bool CannotOpen() override { return cannotOpen_; }
-  // The control draws no script of the program's over its video: the program offers no preview here, and
-  // these are never asked for anything to draw.
-  bool DrawsSubtitles() const override { return false; }
-  void ShowSubtitles(const std::string&) override {}
-  void ShowNothing() override {}
+  // The control draws no script of the program's over its video: a layered window of ours draws the lines
+  // over it (SubtitleOverlay.h).
+  bool DrawsSubtitles() const override { return true; }
+  void ShowSubtitles(const std::string& assScript) override;
+  void ShowNothing() override;
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
   // The timeline under the picture (TimelineStrip.h) shows these lines and marks.
   void SetTimeline(PlayerTimeline* timeline) override { strip_->SetTimeline(timeline); }
-  // What the timeline has decoded of the sound: the marks land on the speech here too.
+  // The sound's peaks the strip decoded, for F9 and F10 to land on the speech.
   std::span<const AudioPeak> DecodedPeaks() const override { return strip_->Track().peaks; }
 
   // From the control's events.
@@ -72,6 +74,7 @@ class WmpPlayer : public MediaPlayer {
   int trackedState_ = 0;  // wmppsUndefined
   HRESULT playFailure_ = S_OK;  // how the control failed to play the media given last
   std::unique_ptr<TimelineStrip> strip_;
+  std::unique_ptr<SubtitleOverlay> overlay_;
 };
 
 }  // namespace titrelle

@@ -6,7 +6,6 @@
 #include <ole2.h>
 #include <shellapi.h>
 
-#include <clocale>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -40,8 +39,8 @@ std::vector<std::wstring> Arguments() {
   return arguments;
 }
 
-// What the command prints: its own words in UTF-8, the file names as given (code page 936). A console shows
-// the text in UTF-16; a file or a pipe gets UTF-8.
+// What the command prints, in UTF-8 (its words and the file names); a line that is no UTF-8 is taken as code
+// page 936. A console shows the text in UTF-16; a file or a pipe gets UTF-8.
 void Print(HANDLE to, const std::string& text) {
   if (text.empty() || to == nullptr || to == INVALID_HANDLE_VALUE) return;
   std::wstring wide;
@@ -81,10 +80,8 @@ HANDLE Output(DWORD which) {
 int ExportSrt(const std::vector<std::wstring>& arguments) {
   // A windowed program has no console of its own: it prints to the one it was started from, if any.
   AttachConsole(ATTACH_PARENT_PROCESS);
-  // The core takes names in code page 936, and the C runtime turns them back into the system's names.
-  std::setlocale(LC_CTYPE, ".936");
-  std::vector<std::string> names;
-  for (const std::wstring& argument : arguments) names.push_back(titrelle::Cp936FromWide(argument));
+  // The names as the system gave them, in UTF-16: a name with characters code page 936 lacks is a file too.
+  const std::vector<std::filesystem::path> names(arguments.begin(), arguments.end());
   titrelle::WindowsFileSystem files;
   std::ostringstream out;
   std::ostringstream errors;

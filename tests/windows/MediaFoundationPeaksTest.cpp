@@ -170,7 +170,7 @@ class OneLineTimeline : public PlayerTimeline {
   }
 };
 
-TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAre) {
+TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAreAndZoomsAndScrolls) {
   TemporaryFolder folder("peaks");
   const fs::path tone = folder / L"tone.wav";
   WriteWav(tone, {22050, 1, 1.0, 0.5, 0.5});
@@ -207,6 +207,26 @@ TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAre) {
       {"after the line", 700, 40, RGB(0x1b, 0x1f, 0x24)},
   };
   for (const auto& c : cases) EXPECT_EQ(GetPixel(dc, c.x, c.y), c.colour) << c.what;
+
+  // A notch of the wheel over the play head zooms in around it: the line, 2 s to 3 s, now from column 594
+  // to 719. A drag on empty ground from column 100 to 300 takes the view 200 columns back in time.
+  strip.Place(0, 0, 1000, 48);
+  const auto paintedAt = [&](int x) {
+    strip.Paint(dc, 1000, 48);
+    return GetPixel(dc, x, 40);
+  };
+  const COLORREF line = RGB(39, 58, 86);
+  const COLORREF ground = RGB(0x1b, 0x1f, 0x24);
+  POINT head{500, 20};
+  ClientToScreen(strip.Handle(), &head);
+  SendMessageW(strip.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(head.x, head.y));
+  EXPECT_EQ(paintedAt(585), ground) << "zoomed: before the line";
+  EXPECT_EQ(paintedAt(705), line) << "zoomed: the line";
+  SendMessageW(strip.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
+  SendMessageW(strip.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 20));
+  SendMessageW(strip.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 20));
+  EXPECT_EQ(paintedAt(785), ground) << "scrolled: before the line";
+  EXPECT_EQ(paintedAt(905), line) << "scrolled: the line";
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);

@@ -5,7 +5,7 @@
 // how late the position clock's alarm rings and the program's CPU share with nothing playing; those figures
 // are reported, never asserted.
 //
-// titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO]
+// titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO [TONE-VIDEO]]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
 #include "platforms/windows/Win32Api.h"
 
@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -189,6 +190,21 @@ void Type(HWND control, const std::wstring& text) {
   for (wchar_t c : text) PostMessageW(control, WM_CHAR, c, 1);
 }
 
+// A key with a modifier held, as the user types them: through the system's input to the window that has the
+// keyboard's focus in `window`, once it is in the foreground.
+void TypeThroughInput(HWND window, WORD modifier, WORD key) {
+  SetForegroundWindow(window);
+  WaitFor([&] { return GetForegroundWindow() == window; }, 5000);
+  INPUT inputs[4] = {};
+  const WORD keys[4] = {modifier, key, key, modifier};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+  }
+  SendInput(4, inputs, sizeof(INPUT));
+}
+
 void Key(HWND control, int virtualKey) {
   PostMessageW(control, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1);
   PostMessageW(control, WM_KEYUP, static_cast<WPARAM>(virtualKey), 0xC0000001);
@@ -344,8 +360,7 @@ void CheckWindowFromTable(Program& program) {
     if (captioned && !entry.text.empty() && TextOf(control) != entry.text)
       wrong += " " + entry.name + "(caption " + Readable(TextOf(control)) + ")";
     const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    // The control draws no subtitles of the program's: the preview's check box is hidden here.
-    const bool expectedShown = entry.visible && entry.name != "PreviewCheckBox";
+    const bool expectedShown = entry.visible;
     if (shown != expectedShown) wrong += " " + entry.name + "(visibility)";
   }
   Check(found == static_cast<int>(table.controls.size()) && wrong.empty(),
@@ -442,6 +457,97 @@ int SavesLeftBeside(const std::wstring& path) {
   return count;
 }
 
+// The preview's layered window over the video panel, showing `text` (code page 936): its caption, its place,
+// and its pixels as the screen shows them: light letters over what is behind.
+HWND PreviewWindow(Program& program) { return TopWindow(program.Id(), L"TitrellePreview"); }
+
+// What the screen shows of `area`, a pixel 0xRRGGBB, a row after the other.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return {};
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint32_t> pixels;
+  if (bits) {
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) pixels.push_back(first[i] & 0xFFFFFF);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+int LightPixelsOnScreen(const RECT& area) {
+  int light = 0;
+  for (const std::uint32_t pixel : ScreenPixels(area)) {
+    if ((pixel >> 16 & 0xFF) > 200 && (pixel >> 8 & 0xFF) > 200 && (pixel & 0xFF) > 200) ++light;
+  }
+  return light;
+}
+
+struct PreviewSeen {
+  RECT area{};
+  int light = 0;
+};
+
+PreviewSeen CheckPreviewShows(Program& program, const std::string& text) {
+  HWND preview = nullptr;
+  const bool shown = WaitFor([&] {
+    preview = PreviewWindow(program);
+    return preview != nullptr && TextOf(preview) == text;
+  });
+  RECT over{};
+  RECT panel{};
+  GetWindowRect(preview, &over);
+  GetWindowRect(Control(program.window, titrelle::MainWindowTable(), "Panel2"), &panel);
+  const bool placed = over.left == panel.left && over.top == panel.top && over.right == panel.right &&
+                      over.bottom < panel.bottom && over.bottom > panel.top + (panel.bottom - panel.top) / 2;
+  const int light = LightPixelsOnScreen(over);
+  Check(shown && placed && light > 20,
+        "preview: the line being typed shows over the video panel, in light letters, in a layered window",
+        Readable(preview ? TextOf(preview) : "<no window>") + ", " + std::to_string(light) + " light pixels");
+  return {over, light};
+}
+
+// Its check box takes the preview away and brings it back, at once.
+void CheckPreviewCheckBox(Program& program, const std::string& text) {
+  HWND box = Control(program.window, titrelle::MainWindowTable(), "PreviewCheckBox");
+  Click(box);
+  const bool off = WaitFor([&] { return PreviewWindow(program) == nullptr; });
+  Click(box);
+  const bool on = WaitFor([&] {
+    HWND preview = PreviewWindow(program);
+    return preview != nullptr && TextOf(preview) == text;
+  });
+  Check(off && on, "preview: its check box hides it and shows it again");
+}
+
+// Once the position has left the line `seen` showed, the window is gone, and its letters with it.
+void CheckPreviewGoes(Program& program, const PreviewSeen& seen) {
+  const bool gone = WaitFor([&] {
+    HWND preview = PreviewWindow(program);
+    return preview == nullptr || TextOf(preview).empty();
+  });
+  const int light = LightPixelsOnScreen(seen.area);
+  Check(gone && seen.light > light + 20, "preview: past the line's end it is gone from over the video",
+        std::to_string(light) + " light pixels left of " + std::to_string(seen.light));
+}
+
 // F9 and F10 as WM_HOTKEY, a line typed into the input box and committed with Enter; the file's bytes.
 std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   const titrelle::WindowTable& table = titrelle::MainWindowTable();
@@ -477,6 +583,8 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(typed && notice == "\xD5\xE2\xB8\xF6\xD7\xD6\xB7\xFB\xCE\xDE\xB7\xA8\xD2\xD4 GBK \xB1\xA3\xB4\xE6",
         "capture: typed characters code page 936 cannot hold are refused with a word, the rest typed",
         Readable(TextOf(input)) + " / " + Readable(notice));
+  const PreviewSeen seen = CheckPreviewShows(program, "\xC4\xE3\xBA\xC3 Titrelle");
+  CheckPreviewCheckBox(program, "\xC4\xE3\xBA\xC3 Titrelle");
   Key(input, VK_RETURN);
   const std::string expected =
       "1\r\n" + timeLine + "\r\n" + titrelle::DefaultLinePrefix + "\xC4\xE3\xBA\xC3 Titrelle</b>\r\n\r\n";
@@ -485,6 +593,7 @@ std::string CaptureLine(Program& program, const std::wstring& subtitlePath) {
   Check(saved, "capture: Enter commits the typed line and the file holds its group, byte for byte",
         Readable(FileBytes(subtitlePath)));
   Check(TextOf(input).empty(), "capture: the input box is empty for the next line");
+  CheckPreviewGoes(program, seen);
   Check(SavesLeftBeside(subtitlePath) == 0, "capture: no temporary file of a save is left beside the file");
   return expected;
 }
@@ -586,6 +695,29 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   Sleep(500);
   Check(SendMessageW(view, EM_GETLINECOUNT, 0, 0) == lines && FileBytes(subtitlePath) == expected,
         "edit mode: Enter is refused in the user view");
+
+  // F12 puts the end of the subtitle under the caret at the position (past the line's end, and moving on
+  // under Wine, whose control does not pause): the file's time line ends at or after the position shown
+  // before the key. Ctrl+Z, typed through the system's input so that Ctrl
+  // is held when Z comes, which a posted message cannot tell, gives the file its bytes back.
+  HWND label = Control(program.window, table, "Label1");
+  const std::string before = TextOf(label);
+  const std::size_t endAt = expected.find(" --> ") + 5;
+  const auto endInFile = [&] { return FileBytes(subtitlePath).substr(endAt, 12); };
+  const std::string oldEnd = endInFile();
+  Key(view, VK_F12);
+  const bool moved = WaitFor([&] { return endInFile() != oldEnd; });
+  const std::string end = endInFile();
+  DismissUnexpectedBoxes(program.Id(), "F12");
+  std::string retimed = expected;
+  retimed.replace(endAt, end.size(), end);
+  Check(moved && before.size() == 12 && oldEnd < before && before <= end && FileBytes(subtitlePath) == retimed,
+        "edit mode: F12 sets the end of the line under the caret to the position, in the file",
+        Readable(oldEnd) + " -> " + Readable(end) + ", the position " + Readable(before) + " before the key");
+  TypeThroughInput(program.window, VK_CONTROL, 'Z');
+  const bool undone = WaitFor([&] { return FileBytes(subtitlePath) == expected; });
+  DismissUnexpectedBoxes(program.Id(), "Ctrl+Z");
+  Check(undone, "edit mode: Ctrl+Z gives the file its bytes back", Readable(FileBytes(subtitlePath)));
 }
 
 // Opens the video and answers the question about its subtitle file: by a button (IDYES, IDNO) or, for
@@ -736,11 +868,71 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
         Readable(text));
 }
 
-// `titrelle.exe --export-srt IN OUT --plain` under Chinese names: the standard copy, and its report on the
-// output the program was given.
+// F10 lands on the speech: a video silent but for a tone from 1.0 s to 1.5 s, once the timeline's waveform
+// shows the tone decoded: F9 at the start, F10 a tenth of a second or so after the tone ends. The end mark is
+// where the tone ends, and the notice line says how far it moved.
+void CheckSpeechSnap(const std::wstring& exe, const std::wstring& work, const std::wstring& folder,
+                     const std::wstring& toneVideo) {
+  const std::wstring video = folder + L"\\tone.mp4";
+  CopyFileW(toneVideo.c_str(), video.c_str(), FALSE);
+  DeleteFileW((folder + L"\\tone.srt").c_str());
+  Program program;
+  if (!program.Start(exe, work) || !OpenThroughDialog(program, video)) {
+    Check(false, "speech: the tone's video is opened");
+    program.Close();
+    return;
+  }
+  DismissUnexpectedBoxes(program.Id(), "opening the tone");
+  std::pair<HWND, HWND> search{nullptr, nullptr};
+  EnumChildWindows(
+      program.window,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (ClassOf(child) != L"TitrelleTimeline" || !IsWindowVisible(child)) return TRUE;
+        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  HWND strip = search.first;
+  RECT area{};
+  GetClientRect(strip, &area);
+  RECT onScreen{};
+  GetWindowRect(strip, &onScreen);
+  // Ten seconds across, the position (0) in the middle: the column of a time.
+  const auto column = [&](double seconds) { return static_cast<int>(area.right / 2 + seconds * area.right / 10); };
+  // The tone is decoded when the waveform has a column at 1.25 s taller than the silence's line.
+  const auto toneShown = [&] {
+    const std::vector<std::uint32_t> pixels = ScreenPixels(onScreen);
+    int wave = 0;
+    for (int y = 0; y < area.bottom && !pixels.empty(); ++y)
+      wave += pixels[static_cast<std::size_t>(y * area.right + column(1.25))] == 0x5fd38d;
+    return wave > 4;
+  };
+  const bool decoded = strip && WaitFor(toneShown);
+  // F9 at the start, F10 a little after the tone ends: the end mark is where the tone ends.
+  const titrelle::WindowTable& table = titrelle::MainWindowTable();
+  HWND end = Control(program.window, table, "Edit2");
+  HWND position = Control(program.window, table, "Label1");
+  const std::string endBefore = TextOf(end);
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(0), MAKELPARAM(0, VK_F9));
+  const bool played = WaitFor([&] { return TextOf(position) >= "00:00:01:600"; });
+  PostMessageW(program.window, WM_HOTKEY, AtomOf(1), MAKELPARAM(0, VK_F10));
+  WaitFor([&] { return TextOf(end) != endBefore; });
+  DismissUnexpectedBoxes(program.Id(), "F10 after the tone");
+  const std::string marked = TextOf(end);
+  const std::string notice = TextOf(Control(program.window, table, "NoticeLabel"));
+  // 终点对齐语音
+  Check(decoded && played && marked >= "00:00:01:450" && marked <= "00:00:01:580" &&
+            notice.find("\xD6\xD5\xB5\xE3\xB6\xD4\xC6\xEB\xD3\xEF\xD2\xF4") == 0,
+        "speech: F10 a little after a tone ends marks the tone's end, with a word on the notice line",
+        std::string(decoded ? "" : "no tone on the timeline; ") + Readable(marked) + " / " + Readable(notice));
+  Check(program.Close(), "speech: the program ends cleanly");
+}
+
+// `titrelle.exe --export-srt IN OUT --plain` under names with Chinese and Korean characters (code page 936
+// holds no Korean): the standard copy, and its report on the output the program was given, naming the copy.
 void CheckExport(const std::wstring& exe, const std::wstring& folder) {
-  const std::wstring input = folder + L"\\\x5B57\x5E55.srt";    // 字幕.srt
-  const std::wstring output = folder + L"\\\x5BFC\x51FA.srt";   // 导出.srt
+  const std::wstring input = folder + L"\\\x5B57\x5E55\xD55C.srt";    // 字幕한.srt
+  const std::wstring output = folder + L"\\\x5BFC\x51FA\xD55C.srt";   // 导出한.srt
   const std::wstring report = folder + L"\\report.txt";
   HANDLE file = CreateFileW(input.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   const std::string group = "1\r\n00:00:01:000 --> 00:00:02:500\r\n<b>\xC4\xE3\xBA\xC3</b>\r\n\r\n";  // 你好
@@ -770,7 +962,8 @@ void CheckExport(const std::wstring& exe, const std::wstring& folder) {
   const std::string printed = FileBytes(report);
   Check(status == 0 && copy.find("00:00:01,000 --> 00:00:02,500") != std::string::npos &&
             copy.find("\xE4\xBD\xA0\xE5\xA5\xBD") != std::string::npos && copy.find("<b>") == std::string::npos &&
-            printed.find("titrelle: wrote 1 subtitle to ") == 0,
+            printed.find("titrelle: wrote 1 subtitle to ") == 0 &&
+            printed.find(titrelle::Utf8FromWide(output)) != std::string::npos,
         "export: titrelle.exe --export-srt writes the plain standard copy (UTF-8) and says so on its output",
         "status " + std::to_string(status) + ", printed: " + printed + ", copy: " + copy);
   for (const std::wstring& name : {input, output, report}) DeleteFileW(name.c_str());
@@ -1054,7 +1247,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 3) {
-    std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO]\n");
+    std::printf("usage: titrelle_windows_driver PATH\\titrelle.exe WORK-FOLDER [VIDEO [TONE-VIDEO]]\n");
     return 2;
   }
   const std::wstring exe = argv[1];
@@ -1133,6 +1326,7 @@ int wmain(int argc, wchar_t** argv) {
 
   CheckUnplayableFile(exe, work, folder);
   CheckMissingPlayer(exe, work);
+  if (argc >= 5) CheckSpeechSnap(exe, work, folder, argv[4]);
   CheckExport(exe, work);
   CheckScaledLayout(exe, work);
   CheckFileSystem(work);
