@@ -194,10 +194,8 @@ void TForm1::RetryHotKeys() {
 }
 
 void TForm1::FormShow() {
-  Session.LineCount = 0;
+  Session.Restart();
   Document.LoadingFile = 0;
-  Session.PendingSeek = 0;
-  Session.EditMode = 0;
   Document.OmitClosingTag = 0;
   LoadPreviewChoice();
   LoadStartupStyle();

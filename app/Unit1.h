@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
+#include "document/FileNames.h"
 #include "document/Listing.h"
 #include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
 #include "editing/CaretSubtitle.h"
+#include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
@@ -58,30 +61,6 @@ struct SubtitlePreview {
   std::string TypedEvent;
 };
 
-// The main window's capture state, all 0 or empty at program start.
-struct CaptureSession {
-  long double MarkStart = 0;
-  long double MarkEnd = 0;
-  std::string ResumeStartText;
-  long double ResumePosition = 0;
-  long double ContinuePosition = 0;
-  std::string ContinueStartText;
-  std::string ContinueEndText;
-  int LineCount = 0;
-  std::string LastPositionString;
-  // The video's names, as the system holds them (document/FileNames.h).
-  std::filesystem::path SubtitleFileName;
-  std::filesystem::path MediaBaseName;
-  std::filesystem::path MediaFolder;
-  int PendingSeek = 0;
-  int EditMode = 0;
-  int CaretLine = 0;
-  std::string CaretLineText;
-  // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
-  // continues from the marked end, not from a jump that belongs to an earlier line.
-  int ReplayJumpedSinceEndMark = 0;
-};
-
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
 const WindowTable& MainWindowTable();
 
@@ -122,6 +101,8 @@ class TForm1 {
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
 
   CaptureSession Session;
+  // The video's names, as the system holds them (document/FileNames.h).
+  MediaNames Video;
   // What the player panel draws beside the picture: the marks and the lines written (capture/).
   CaptureTimeline Timeline{Session, Document};
   // The subtitle table on the workbench: its rows and what the user does with them (editing/).
@@ -267,6 +248,7 @@ class TForm1 {
   void CloseTyping();
   void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();
+  EditSession Editing;
   // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
   // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)
   // update it themselves, so that no keystroke reads the whole view.

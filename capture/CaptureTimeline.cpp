@@ -30,7 +30,7 @@ CaptureTimeline::CaptureTimeline(const CaptureSession& session, SubtitleDocument
 
 CaptureTimeline::~CaptureTimeline() { document_.StopListening(listener_); }
 
-TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart, session_.MarkEnd); }
+TimelineMarks CaptureTimeline::Marks() { return MarksToShow(session_.MarkStart(), session_.MarkEnd()); }
 
 void CaptureTimeline::ReadSpans() {
   if (read_) return;

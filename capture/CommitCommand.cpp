@@ -22,18 +22,18 @@ void CommitCommand::NextLineSet() { after_ = Read(); }
 
 CommitCommand::NextLine CommitCommand::Read() const {
   const CaptureSession& session = form_.Session;
-  return {session.LineCount,        form_.Edit1->Text(),       session.MarkStart,
-          session.ContinuePosition, session.ContinueStartText, session.ContinueEndText};
+  return {session.LineCount(),        form_.Edit1->Text(),         session.MarkStart(),
+          session.ContinuePosition(), session.ContinueStartText(), session.ContinueEndText()};
 }
 
 void CommitCommand::Apply(const NextLine& state) {
   CaptureSession& session = form_.Session;
-  session.LineCount = state.lineCount;
+  session.SetLineCount(state.lineCount);
   form_.Edit1->SetText(state.startBoxText);
-  session.MarkStart = state.markStart;
-  session.ContinuePosition = state.continuePosition;
-  session.ContinueStartText = state.continueStartText;
-  session.ContinueEndText = state.continueEndText;
+  session.SetMarkStart(state.markStart);
+  session.SetContinuePosition(state.continuePosition);
+  session.SetContinueStartText(state.continueStartText);
+  session.SetContinueEndText(state.continueEndText);
 }
 
 void CommitCommand::Undo() {

@@ -44,36 +44,36 @@ void TForm1::StartTimeButtonClick(bool onSpeech) {
     // The first line of a document marked at the start of the video starts at 00:00:00:001; the small
     // offset keeps MarkStart above 0 even at position 0, which the segment replay needs. Anywhere else the
     // first mark is the position, as every later mark is.
-    Session.MarkStart = static_cast<long double>(WP->CurrentPosition()) + 0.00101L;
+    Session.SetMarkStart(static_cast<long double>(WP->CurrentPosition()) + 0.00101L);
     Edit1->SetText(kFirstStartTimeText);
   } else {
     Edit1->SetText(BuildTimeText());
-    Session.MarkStart = WP->CurrentPosition();
+    Session.SetMarkStart(WP->CurrentPosition());
     // Never onto the video's first frame, which only the first line's own start takes.
-    const std::optional<SubtitleTime> edge = onSpeech
-                                                 ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkStart),
-                                                                  SpeechEdge::Onset, kFirstFrameSeconds)
-                                                 : std::nullopt;
+    const std::optional<SubtitleTime> edge =
+        onSpeech ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkStart()), SpeechEdge::Onset,
+                                  kFirstFrameSeconds)
+                 : std::nullopt;
     if (edge) {
-      ShowNotice(SpeechEdgeNotice(true, Session.MarkStart, edge->Seconds()));
-      Session.MarkStart = edge->Seconds();
+      ShowNotice(SpeechEdgeNotice(true, Session.MarkStart(), edge->Seconds()));
+      Session.SetMarkStart(edge->Seconds());
       Edit1->SetText(edge->Text(TimeLayout::Program));
     }
   }
 }
 
 void TForm1::EndTimeButtonClick(bool onSpeech) {
-  Session.ReplayJumpedSinceEndMark = 0;
-  Session.MarkEnd = WP->CurrentPosition();
+  Session.SetReplayJumpedSinceEndMark(false);
+  Session.SetMarkEnd(WP->CurrentPosition());
   Edit2->SetText(BuildTimeText());
   // Never onto or before the line's start.
-  const std::optional<SubtitleTime> edge =
-      onSpeech
-          ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkEnd), SpeechEdge::Offset, Session.MarkStart)
-          : std::nullopt;
+  const std::optional<SubtitleTime> edge = onSpeech
+                                               ? SpeechEdgeNear(*WP, static_cast<double>(Session.MarkEnd()),
+                                                                SpeechEdge::Offset, Session.MarkStart())
+                                               : std::nullopt;
   if (edge) {
-    ShowNotice(SpeechEdgeNotice(false, Session.MarkEnd, edge->Seconds()));
-    Session.MarkEnd = edge->Seconds();
+    ShowNotice(SpeechEdgeNotice(false, Session.MarkEnd(), edge->Seconds()));
+    Session.SetMarkEnd(edge->Seconds());
     Edit2->SetText(edge->Text(TimeLayout::Program));
   }
   BeginTextEntry();
@@ -90,7 +90,7 @@ void TForm1::ResetCaptureDisplay() {
   Label1->SetText(kZeroTimeText);
   Edit1->SetText(kZeroTimeText);
   Edit2->SetText(kZeroTimeText);
-  Session.LineCount = 0;
+  Session.SetLineCount(0);
   if (UserRichEdit->Count() == 0) {
     StartTimeButton->SetEnabled(true);
     EndTimeButton->SetEnabled(true);

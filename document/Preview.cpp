@@ -56,8 +56,8 @@ bool TForm1::TypedLineChanged() {
   const bool entering = !StartTimeButton->Enabled() && !EndTimeButton->Enabled();
   if (entering != Preview.TypedEntering) return true;
   if (!entering) return false;
-  return Preview.TypedInputRevision != Preview.InputRevision || Preview.TypedStart != Session.MarkStart ||
-         Preview.TypedEnd != Session.MarkEnd || Preview.TypedStylePart1 != StylePart1() ||
+  return Preview.TypedInputRevision != Preview.InputRevision || Preview.TypedStart != Session.MarkStart() ||
+         Preview.TypedEnd != Session.MarkEnd() || Preview.TypedStylePart1 != StylePart1() ||
          Preview.TypedStylePart2 != StylePart2() || Preview.TypedOmitClosingTag != Document.OmitClosingTag;
 }
 
@@ -93,8 +93,8 @@ void TForm1::RefreshPreview() {
     const bool entering = !StartTimeButton->Enabled() && !EndTimeButton->Enabled();
     Preview.TypedEntering = entering;
     Preview.TypedInputRevision = Preview.InputRevision;
-    Preview.TypedStart = Session.MarkStart;
-    Preview.TypedEnd = Session.MarkEnd;
+    Preview.TypedStart = Session.MarkStart();
+    Preview.TypedEnd = Session.MarkEnd();
     Preview.TypedStylePart1 = StylePart1();
     Preview.TypedStylePart2 = StylePart2();
     Preview.TypedOmitClosingTag = Document.OmitClosingTag;
@@ -104,7 +104,7 @@ void TForm1::RefreshPreview() {
       if (!text.empty()) {
         // As the commit will write it.
         Preview.TypedEvent =
-            PreviewTypedEvent(Session.MarkStart, Session.MarkEnd,
+            PreviewTypedEvent(Session.MarkStart(), Session.MarkEnd(),
                               ComposeStyledLine(StylePart1(), StylePart2(), text, Document.OmitClosingTag));
       }
     }

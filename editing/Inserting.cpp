@@ -57,8 +57,8 @@ void TForm1::InsertSubtitleAfterCaret() {
   const std::string fileViewText = lines(fileView, styledText);
   const std::string userViewText = lines(UserViewSnapshot, "");
   // F8 goes on after the new subtitle when it is the last.
-  long double continuePosition = Session.ContinuePosition;
-  std::string continueStartText = Session.ContinueStartText;
+  long double continuePosition = Session.ContinuePosition();
+  std::string continueStartText = Session.ContinueStartText();
   if (!next && IsLastSubtitle(fileView, *subtitle)) {
     continuePosition = times->end.Seconds();
     continueStartText = times->end.Text(TimeLayout::Program);

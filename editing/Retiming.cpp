@@ -70,8 +70,8 @@ void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& 
   std::string line;
   AppendTimeLine(line, times, TimeLayout::Program);
   // F8 goes on where the last subtitle now ends.
-  long double continuePosition = Session.ContinuePosition;
-  std::string continueStartText = Session.ContinueStartText;
+  long double continuePosition = Session.ContinuePosition();
+  std::string continueStartText = Session.ContinueStartText();
   if (times.end != subtitle.times.end && IsLastSubtitle(Document.TempRichEdit, subtitle)) {
     continuePosition = times.end.Seconds();
     continueStartText = times.end.Text(TimeLayout::Program);
@@ -99,7 +99,7 @@ std::unique_ptr<DocumentCommand> DeleteSubtitleAt(TForm1& form, int line) {
   const std::string userViewText =
       followed ? std::string(form.UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
   auto command = std::make_unique<SubtitleEditCommand>(form, subtitle->first, count);
-  command->Do(fileViewText, userViewText, form.Session.ContinuePosition, form.Session.ContinueStartText);
+  command->Do(fileViewText, userViewText, form.Session.ContinuePosition(), form.Session.ContinueStartText());
   return command;
 }
 

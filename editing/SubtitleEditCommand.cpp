@@ -25,7 +25,7 @@ SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count, int
       caretLine_(caretLine),
       fileView_(PiecesChange::Before(form.Document.TempRichEdit, first, count)),
       userView_(PiecesChange::Before(form.UserViewSnapshot, first, count)),
-      before_{form.Session.ContinuePosition, form.Session.ContinueStartText} {}
+      before_{form.Session.ContinuePosition(), form.Session.ContinueStartText()} {}
 
 void SubtitleEditCommand::Do(const std::string& fileViewText, const std::string& userViewText,
                              long double continuePosition, const std::string& continueStartText) {
@@ -53,8 +53,8 @@ void SubtitleEditCommand::Apply(bool undo) {
     }
   }
   const Continuation& continuation = undo ? before_ : after_;
-  form_.Session.ContinuePosition = continuation.position;
-  form_.Session.ContinueStartText = continuation.startText;
+  form_.Session.SetContinuePosition(continuation.position);
+  form_.Session.SetContinueStartText(continuation.startText);
   // One change of the file view: saved at once.
   if (undo) {
     fileView_.Undo(form_.Document.TempRichEdit);

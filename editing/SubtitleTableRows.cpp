@@ -40,18 +40,18 @@ void SubtitleTableRows::SetOnRowsChanged(std::function<void(const RowChange&)> o
   onChange_ = std::move(onChange);
 }
 
-bool SubtitleTableRows::FollowsNewest() { return form_.Session.EditMode == 0; }
+bool SubtitleTableRows::FollowsNewest() { return !form_.Session.InEditMode(); }
 
 void SubtitleTableRows::SelectRows(std::vector<int> rows, int current) {
   std::sort(rows.begin(), rows.end());
   selected_ = std::move(rows);
   // While capturing, the marks and the boxes are the line being timed: a row only replays in edit mode.
-  if (form_.Session.EditMode == 1 && current >= 0) form_.CaretToSubtitle(current);
+  if (form_.Session.InEditMode() && current >= 0) form_.CaretToSubtitle(current);
 }
 
 void SubtitleTableRows::ActivateRow(int row) {
   if (row < 0 || row >= rows_) return;
-  if (form_.Session.EditMode == 0) form_.EditButtonClick();
+  if (!form_.Session.InEditMode()) form_.EditButtonClick();
   form_.CaretToSubtitle(row);
 }
 

@@ -29,7 +29,7 @@ void TypingCommand::Apply(const std::string& fileViewText, const std::string& us
   // A line the file view shows as it was (a number line typed in) is left alone: nothing to save.
   if (form_.Document.TempRichEdit.PiecesView(line_, 1) != fileViewText)
     form_.Document.TempRichEdit.ReplacePieces(line_, 1, fileViewText);
-  form_.Session.CaretLine = line_;
+  form_.Editing.SetCaretLine(line_);
   // While capturing, the hidden view's caret goes back to its end, where commits leave it.
   if (!form_.UserRichEdit->Visible()) {
     form_.UserRichEdit->CaretToEnd();

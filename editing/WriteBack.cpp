@@ -101,7 +101,7 @@ void TForm1::CloseTypingOffItsLine() {
 void TForm1::WriteBackEdit() {
   try {
     const int caretLine = UserRichEdit->CaretLine();
-    Session.CaretLine = caretLine;
+    Editing.SetCaretLine(caretLine);
     const std::string newText = UserViewLine(*UserRichEdit, caretLine);
     const std::string above = caretLine > 0 ? UserViewLine(*UserRichEdit, caretLine - 1) : std::string();
     bool timeLine = IsTimeLine(newText);
@@ -109,16 +109,16 @@ void TForm1::WriteBackEdit() {
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
-      timeLine = Document.TempRichEdit.LineView(caretLine) == Session.CaretLineText;
+      timeLine = Document.TempRichEdit.LineView(caretLine) == Editing.CaretLineText();
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
       Document.History.DropRedo();
       Document.TempRichEdit.ReplaceLine(caretLine, newText);
-      Session.CaretLineText = newText;
+      Editing.SetCaretLineText(newText);
     } else if (textLine) {
-      if (UserRichEdit->Visible()) Session.EditMode = 1;
-      if (Session.EditMode == 1) {
+      if (UserRichEdit->Visible()) Session.EnterEditMode();
+      if (Session.InEditMode()) {
         Document.History.DropRedo();
         Document.TempRichEdit.ReplaceLine(
             caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag));

@@ -141,9 +141,9 @@ TEST_F(Scenario, StartUpRegistersTheFourKeysUnderTheirAtomsInOrder) {
 }
 
 TEST_F(Scenario, StartUpResetsTheSessionAndLoadsTheDefaultStyle) {
-  EXPECT_EQ(Session().LineCount, 0);
-  EXPECT_EQ(Session().PendingSeek, 0);
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_EQ(Session().LineCount(), 0);
+  EXPECT_FALSE(Session().PendingSeek());
+  EXPECT_FALSE(Session().InEditMode());
   EXPECT_EQ(Form().Document.OmitClosingTag, 0);
   EXPECT_EQ(Form().StylePart1(), Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}"));
   EXPECT_EQ(Form().StylePart2(), "<b>");
@@ -186,11 +186,11 @@ TEST_F(Scenario, F7AndF8ActAlwaysEvenWithoutAVideo) {
   EXPECT_TRUE(PressF7());
   EXPECT_TRUE(UserView().Visible());
   EXPECT_FALSE(Control("Panel3").Visible());
-  EXPECT_EQ(Session().EditMode, 1);
+  EXPECT_TRUE(Session().InEditMode());
   EXPECT_TRUE(PressF8());
   EXPECT_FALSE(UserView().Visible());
   EXPECT_TRUE(Control("Panel3").Visible());
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_FALSE(Session().InEditMode());
   EXPECT_TRUE(ErrorReports().empty());
 }
 
@@ -203,11 +203,11 @@ TEST_F(Scenario, EveryMatchingAtomActsOnOneKey) {
   Form().HotKeyHandler(0);
   using Op = SimulatedPlayer::Operation;
   EXPECT_EQ(Player().CountOf(Op::Play), 1);                     // F9 started playback
-  EXPECT_DOUBLE_EQ(static_cast<double>(Session().MarkEnd), 5);  // F10 marked the end
+  EXPECT_DOUBLE_EQ(static_cast<double>(Session().MarkEnd()), 5);  // F10 marked the end
   EXPECT_EQ(Player().CountOf(Op::Pause), 2);                    // F7 entered edit mode, F8 left it
   EXPECT_TRUE(Control("Panel3").Visible());
   EXPECT_TRUE(Control("StartTimeButton").Enabled());
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_FALSE(Session().InEditMode());
 }
 
 TEST_F(Scenario, AtomsFoundLocallyStayUnnamed) {

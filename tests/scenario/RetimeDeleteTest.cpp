@@ -31,7 +31,7 @@ class RetimeDelete : public Scenario {
     WaitUntilOpened();
     WaitMs(1);
     ASSERT_TRUE(ErrorReports().empty());
-    ASSERT_EQ(Session().EditMode, 1);
+    ASSERT_TRUE(Session().InEditMode());
   }
   // The caret on `line`, the video paused at `seconds`.
   void StandAt(int line, double seconds) {
