@@ -94,7 +94,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
     control->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::OtherControls); };
   Panel2->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::PlayerPanel); };
   InputEdit->OnChange = [this] { ++Preview.InputRevision; };
-  InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
+  InputEdit->OnCharactersRefused = [this] { Notice.CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
@@ -110,7 +110,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   UserRichEdit->OnMouseDown = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnMouseUp = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnChange = [this] { UserRichEditChange(); };
-  UserRichEdit->OnCharactersRefused = [this] { CharactersRefused(); };
+  UserRichEdit->OnCharactersRefused = [this] { Notice.CharactersRefused(); };
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
@@ -155,7 +155,7 @@ TForm1::~TForm1() {
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;
   HotKeyRetryTimer.reset();
-  NoticeTimer.reset();
+  Notice.Stop();
   Timer1.reset();
 }
 
@@ -220,7 +220,7 @@ void TForm1::FormClose() {
   // The player goes first, before anything it might still call back into.
   WP.reset();
   HotKeyRetryTimer.reset();
-  NoticeTimer.reset();
+  Notice.Stop();
   HotKeys& hotKeys = Ws.HotKeySystem();
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.UnregisterHotKey(atom);
   for (std::uint16_t atom : HotKeyAtoms) hotKeys.GlobalDeleteAtom(atom);

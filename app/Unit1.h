@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Notices.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
 #include "document/FileNames.h"
@@ -116,11 +117,8 @@ class TForm1 {
   void RetryHotKeys();
 
   // A word after each saved line, a failed save or a refused line, gone after a few seconds.
-  std::unique_ptr<Timer> NoticeTimer;
-  int NoticeTicksLeft = 0;
-  void ShowNotice(const std::string& text);
-  void CharactersRefused();
-  void NoticeTimerTick();
+  Notices Notice{Ws, Form->Find("NoticeLabel")};
+  void ShowNotice(const std::string& text) { Notice.Show(text); }
   // After an open, until the next: a file the player cannot open gives the open button back.
   int WatchingOpen = 0;
 
