@@ -93,14 +93,14 @@ TForm1::TForm1(WindowSystem& windowSystem)
                            Edit1, Edit2, PreviewCheckBox})
     control->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::OtherControls); };
   Panel2->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::PlayerPanel); };
-  InputEdit->OnChange = [this] { ++Preview.InputRevision; };
+  InputEdit->OnChange = [this] { Preview.EntryBoxChanged(); };
   InputEdit->OnCharactersRefused = [this] { Notice.CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
   // The preview's events are made again on the next tick after the subtitles changed.
-  Document.ListenToSubtitles([this](const SubtitleChange&) { Preview.EventsValid = false; });
+  Document.ListenToSubtitles([this](const SubtitleChange&) { Preview.SubtitlesChanged(); });
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) {
     if (!KeyDown(key, keyplace::UserView)) UserRichEditKeyDown(key);

@@ -16,8 +16,8 @@
 #include "capture/CaptureTimeline.h"
 #include "document/FileNames.h"
 #include "document/Listing.h"
-#include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
+#include "document/SubtitlePreviewer.h"
 #include "editing/CaretSubtitle.h"
 #include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
@@ -37,30 +37,6 @@ namespace titrelle {
 
 class TFontOptionForm;
 class TypingCommand;
-
-// What the player was last told to draw over the video, and what it was made of, so that a tick with
-// nothing new costs a few comparisons.
-struct SubtitlePreview {
-  bool On = true;  // the user's choice (the check box under the video)
-  bool ShowingScript = false;
-  bool ShowingNothing = false;
-  bool EventsValid = false;          // false from a change of the subtitles until the next tick
-  std::vector<PreviewEvent> Events;  // the file view's subtitles as script events
-  // The stretch of the video whose events the player holds, around the position last read.
-  long long WindowFromMs = 0;
-  long long WindowToMs = -1;
-  double PositionSeconds = 0;
-  std::uint64_t InputRevision = 0;  // counts the entry box's changes
-  // The line being typed, as last shown: its event and what it was made from.
-  bool TypedEntering = false;
-  std::uint64_t TypedInputRevision = 0;
-  long double TypedStart = 0;
-  long double TypedEnd = 0;
-  std::string TypedStylePart1;
-  std::string TypedStylePart2;
-  int TypedOmitClosingTag = 0;
-  std::string TypedEvent;
-};
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
 const WindowTable& MainWindowTable();
@@ -167,6 +143,8 @@ class TForm1 {
   void StartTimeButtonClick(bool onSpeech = true);
   void EndTimeButtonClick(bool onSpeech = true);
   void BeginTextEntry();
+  // Text entry runs from F10 to the commit (and edit mode): both mark buttons are disabled then.
+  bool EnteringText() const;
   void ResetCaptureDisplay();
   void InputEditKeyDown(KeyEvent& key);
   void EntryBoxEnter(KeyEvent& key);  // Enter in the entry box: the commit, or the refusal of the line
@@ -175,11 +153,10 @@ class TForm1 {
   long double EndBoxSeconds();  // the end box's time, 0 when it holds none
 
   // document/: the subtitles over the video, following the file view and the line being typed.
-  SubtitlePreview Preview;
+  SubtitlePreviewer Preview;
   void LoadPreviewChoice();
   void PreviewCheckBoxClick();
   void RefreshPreview();
-  bool TypedLineChanged();
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail

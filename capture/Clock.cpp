@@ -55,7 +55,7 @@ void TForm1::Timer1Timer() {
 void TForm1::ClockRang() {
   // The preview follows the position read by the tick before it; the next ring is planned however the tick
   // ends.
-  const double previewPosition = Preview.PositionSeconds;
+  const double previewPosition = Preview.PositionSeconds();
   try {
     Timer1Timer();
   } catch (...) {
@@ -63,7 +63,7 @@ void TForm1::ClockRang() {
     ClockJustRang = true;
     throw;
   }
-  PlanNextTick(Preview.PositionSeconds != previewPosition);
+  PlanNextTick(Preview.PositionSeconds() != previewPosition);
   ClockJustRang = true;
 }
 
@@ -151,7 +151,7 @@ std::string TForm1::BuildTimeText() {
   const std::string positionString = WP->CurrentPositionString();
   Session.SetLastPositionString(positionString);
   const double position = WP->CurrentPosition();
-  Preview.PositionSeconds = position;
+  Preview.PositionRead(position);
   std::string timeText = ComposeTimeText(positionString, position);
   // A mark taken before any media played shows ":0" only until the next build.
   if (Edit1->Text() == kNoPositionText) Edit1->SetText(kZeroTimeText);

@@ -86,6 +86,8 @@ void TForm1::BeginTextEntry() {
   EndTimeButton->SetEnabled(false);
 }
 
+bool TForm1::EnteringText() const { return !StartTimeButton->Enabled() && !EndTimeButton->Enabled(); }
+
 void TForm1::ResetCaptureDisplay() {
   Label1->SetText(kZeroTimeText);
   Edit1->SetText(kZeroTimeText);
