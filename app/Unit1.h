@@ -212,23 +212,11 @@ class TForm1 {
   void WriteBackEdit();
   // An accepted edit of line `line` into the history: the typing step still open, or a new one.
   void RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore);
-  // Keys typed in one line make one step until the caret leaves the line or this long passes without a key.
-  static constexpr std::chrono::milliseconds kTypingPause{1000};
-  // The typing step keys may still go into: the history's last command while its count of changes is
-  // still `OpenTypingAt` (anything done, undone or cleared since leaves it closed).
-  TypingCommand* OpenTyping = nullptr;
-  std::uint64_t OpenTypingAt = 0;
-  TypingCommand* OpenTypingStep() const;
-  std::unique_ptr<WakeUpTimer> TypingPause;
-  void CloseTyping();
+  void CloseTyping();            // a pause, an undo, another command: the next key starts another step
   void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();
-  EditSession Editing;
-  // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
-  // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)
-  // update it themselves, so that no keystroke reads the whole view.
-  Listing UserViewSnapshot;
-  bool RestoringUserView = false;
+  // The caret's line, the user view's snapshot and the typing step (editing/EditSession.h).
+  EditSession Editing{Ws, Document.History};
   void RefreshUserViewSnapshot();  // from the whole view, for changes the snapshot cannot follow
   // Before a command replaces lines of both views: whether the snapshot holds as many lines as the file view
   // (read anew from the view when it does not).

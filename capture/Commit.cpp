@@ -68,7 +68,7 @@ void TForm1::CommitLine() {
     // read back from the view.
     const auto appendToUserView = [this, &command](const std::string& line) {
       UserRichEdit->Add(line);
-      UserViewSnapshot.Add(line);
+      Editing.UserViewSnapshot().Add(line);
       command->AppendedToUserView(line);
     };
     if (breakFirst) appendToUserView("");

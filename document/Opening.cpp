@@ -77,7 +77,7 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
     Document.StartAnew();
     ShowCaption();
     UserRichEdit->Clear();
-    UserViewSnapshot.Clear();
+    Editing.UserViewSnapshot().Clear();
     ResetCaptureDisplay();
     StartTimeButton->SetFocus();
     OpenSubtitleFile();

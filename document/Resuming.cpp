@@ -61,7 +61,7 @@ void TForm1::ResumeSubtitleFile() {
     // The user view is filled once, with the derived text (the derivation reads the file view alone): on
     // the desktop, filling a text editor is most of a resume.
     DeriveUserView();
-    UserViewSnapshot.SetListingText(Document.Memo2.Text());
+    Editing.UserViewSnapshot().SetListingText(Document.Memo2.Text());
     EnterEditMode();
     loading.End();
     Session.SeekWhenPlaying();

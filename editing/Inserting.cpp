@@ -55,7 +55,7 @@ void TForm1::InsertSubtitleAfterCaret() {
     return old + (old.empty() ? "\r\n" : "\r\n\r\n") + group + text + "\r\n\r\n";
   };
   const std::string fileViewText = lines(fileView, styledText);
-  const std::string userViewText = lines(UserViewSnapshot, "");
+  const std::string userViewText = lines(Editing.UserViewSnapshot(), "");
   // F8 goes on after the new subtitle when it is the last.
   long double continuePosition = Session.ContinuePosition();
   std::string continueStartText = Session.ContinueStartText();

@@ -57,8 +57,9 @@ void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
 
 bool TForm1::SnapshotHoldsTheFileViewsLines() {
   // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
-  if (UserViewSnapshot.PieceCount() != Document.TempRichEdit.PieceCount()) RefreshUserViewSnapshot();
-  return UserViewSnapshot.PieceCount() == Document.TempRichEdit.PieceCount();
+  if (Editing.UserViewSnapshot().PieceCount() != Document.TempRichEdit.PieceCount())
+    RefreshUserViewSnapshot();
+  return Editing.UserViewSnapshot().PieceCount() == Document.TempRichEdit.PieceCount();
 }
 
 void TForm1::RetimeSubtitle(const CaretSubtitle& subtitle, const SubtitleTimes& times) {
@@ -97,7 +98,7 @@ std::unique_ptr<DocumentCommand> DeleteSubtitleAt(TForm1& form, int line) {
   const std::string fileViewText =
       followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
   const std::string userViewText =
-      followed ? std::string(form.UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
+      followed ? std::string(form.Editing.UserViewSnapshot().PiecesView(subtitle->end, 1)) : std::string();
   auto command = std::make_unique<SubtitleEditCommand>(form, subtitle->first, count);
   command->Do(fileViewText, userViewText, form.Session.ContinuePosition(), form.Session.ContinueStartText());
   return command;

@@ -79,7 +79,7 @@ TEST_F(RetimeDelete, EachReTimeKeyChangesOneEdgeAndIsUndoneAndRedone) {
     EXPECT_EQ(world.UserView().Line(5), "00:00:03:000 --> 00:00:04:000");
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), after);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
   }
 }
 
@@ -128,10 +128,10 @@ TEST_F(RetimeDelete, CtrlShiftDeleteRemovesTheGroupAndKeepsTheOtherNumbers) {
     world.ClickUserViewLine(c.caretLine);
     EXPECT_TRUE(world.PressInUserView(vk::Delete, modifier::Ctrl | modifier::Shift));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
     EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), kFile);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
   }
