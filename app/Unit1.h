@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/HotKeyRegistration.h"
 #include "app/Notices.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
@@ -84,13 +85,8 @@ class TForm1 {
   CaptureTimeline Timeline{Session, Document};
   // The subtitle table on the workbench: its rows and what the user does with them (editing/).
   SubtitleTableRows TableRows{*this};
-  std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
-  // Keys another running program holds are asked for again every second, so that this copy takes them over
-  // when the other lets go; the user is told once while they are held elsewhere.
-  std::array<bool, 4> HotKeyRegistered{};
-  std::unique_ptr<Timer> HotKeyRetryTimer;
-  bool HotKeysHeldElsewhereTold = false;
-  void RetryHotKeys();
+  // F9, F10, F7 and F8 system-wide: their atoms and their registration.
+  HotKeyRegistration SystemWideKeys{Ws};
 
   // A word after each saved line, a failed save or a refused line, gone after a few seconds.
   Notices Notice{Ws, Form->Find("NoticeLabel")};

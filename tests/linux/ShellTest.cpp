@@ -524,9 +524,7 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
   first.waitForFinished();
 
   // The first copy has let the keys go: this copy takes them over when it asks again.
-  const auto allRegistered = [&] {
-    return std::all_of(form.HotKeyRegistered.begin(), form.HotKeyRegistered.end(), std::identity());
-  };
+  const auto allRegistered = [&] { return form.SystemWideKeys.AllRegistered(); };
   ASSERT_TRUE(ProcessEventsUntil(allRegistered, kDesktopWaitMs));
   ASSERT_TRUE(Xdotool({"key", "F7"}));
   EXPECT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Visible(); }, kDesktopWaitMs));
