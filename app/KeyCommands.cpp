@@ -15,7 +15,7 @@ constexpr long long kNudgeMs = 100;
 }  // namespace
 
 bool TForm1::KeyDown(KeyEvent& key, unsigned place) {
-  const KeyBinding* binding = FindKeyBinding(key.key, key.shift, place, Session.EditMode == 1);
+  const KeyBinding* binding = FindKeyBinding(key.key, key.shift, place, Session.InEditMode());
   if (!binding) return false;
   // A held key whose command must not run again is still the table's: the control does not get it either.
   if (key.repeat && !binding->onRepeat) {

@@ -17,36 +17,6 @@ namespace titrelle {
 
 namespace {
 
-// The four system-wide keys, in the order the window keeps their atoms.
-struct HotKeyName {
-  const char* atomName;
-  int virtualKey;
-};
-constexpr HotKeyName kHotKeys[] = {
-    {"MrvHotKeyLeft", vk::F9},
-    {"MrvHotKeyRight", vk::F10},
-    {"MrvHotKeyF7", vk::F7},
-    {"MrvHotKeyF8", vk::F8},
-};
-
-constexpr int kHotKeyRetryMs = 1000;
-// 热键 F9、F10、F7、F8 正被另一个程序（多半是另一个正在运行的 Titrelle）占用，这个窗口暂时收不到它们，请先用
-// 鼠标点按钮。那个程序一放开这些热键，这个窗口就会自动接管。
-const std::string kHotKeysHeldElsewhere =
-    "\xC8\xC8\xBC\xFC F9\xA1\xA2"
-    "F10\xA1\xA2"
-    "F7\xA1\xA2"
-    "F8 \xD5\xFD\xB1\xBB\xC1\xED\xD2\xBB\xB8\xF6\xB3\xCC"
-    "\xD0\xF2\xA3\xA8\xB6\xE0\xB0\xEB\xCA\xC7\xC1\xED\xD2\xBB\xB8\xF6\xD5\xFD\xD4\xDA\xD4\xCB\xD0\xD0\xB5\xC4"
-    " Titrelle"
-    "\xA3\xA9\xD5\xBC\xD3\xC3\xA3\xAC\xD5\xE2\xB8\xF6\xB4\xB0\xBF\xDA\xD4\xDD\xCA\xB1\xCA\xD5\xB2\xBB\xB5\xBD"
-    "\xCB\xFC"
-    "\xC3\xC7\xA3\xAC\xC7\xEB\xCF\xC8\xD3\xC3\xCA\xF3\xB1\xEA\xB5\xE3\xB0\xB4\xC5\xA5\xA1\xA3\xC4\xC7\xB8\xF6"
-    "\xB3\xCC"
-    "\xD0\xF2\xD2\xBB\xB7\xC5\xBF\xAA\xD5\xE2\xD0\xA9\xC8\xC8\xBC\xFC\xA3\xAC\xD5\xE2\xB8\xF6\xB4\xB0\xBF\xDA"
-    "\xBE\xCD"
-    "\xBB\xE1\xD7\xD4\xB6\xAF\xBD\xD3\xB9\xDC\xA1\xA3";
-
 // The video panel never moves or changes size, so its table entry is its size.
 const ControlEntry& VideoPanelEntry() {
   for (const ControlEntry& control : MainWindowTable().controls) {
@@ -94,15 +64,15 @@ TForm1::TForm1(WindowSystem& windowSystem)
                            Edit1, Edit2, PreviewCheckBox, SpeechSnapCheckBox})
     control->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::OtherControls); };
   Panel2->OnKeyDown = [this](KeyEvent& key) { KeyDown(key, keyplace::PlayerPanel); };
-  InputEdit->OnChange = [this] { ++Preview.InputRevision; };
-  InputEdit->OnCharactersRefused = [this] { CharactersRefused(); };
+  InputEdit->OnChange = [this] { Preview.EntryBoxChanged(); };
+  InputEdit->OnCharactersRefused = [this] { Notice.CharactersRefused(); };
   PreviewCheckBox->OnClick = [this] { PreviewCheckBoxClick(); };
   SpeechSnapCheckBox->OnClick = [this] { SpeechSnapCheckBoxClick(); };
   Document.OnSaveFailingChanged = [this](bool failing) { ShowSaveFailing(failing); };
   Document.OnAutomaticSaveFailed = [this](const std::string& message) { ShowErrorReport(Ws, message); };
   Document.OnOtherWriter = [this](bool removed) { return AskAboutOtherWriter(removed); };
   // The preview's events are made again on the next tick after the subtitles changed.
-  Document.ListenToSubtitles([this](const SubtitleChange&) { Preview.EventsValid = false; });
+  Document.ListenToSubtitles([this](const SubtitleChange&) { Preview.SubtitlesChanged(); });
   // One handler for key down and key up, and one for mouse down and mouse up.
   UserRichEdit->OnKeyDown = [this](KeyEvent& key) {
     if (!KeyDown(key, keyplace::UserView)) UserRichEditKeyDown(key);
@@ -112,7 +82,7 @@ TForm1::TForm1(WindowSystem& windowSystem)
   UserRichEdit->OnMouseDown = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnMouseUp = [this] { UserRichEditMouseDown(); };
   UserRichEdit->OnChange = [this] { UserRichEditChange(); };
-  UserRichEdit->OnCharactersRefused = [this] { CharactersRefused(); };
+  UserRichEdit->OnCharactersRefused = [this] { Notice.CharactersRefused(); };
   Ws.HotKeySystem().OnHotKey = [this](int id) { HotKeyHandler(id); };
 
   WP = Ws.CreatePlayer(*Form, "WP");
@@ -157,50 +127,16 @@ TForm1::~TForm1() {
   if (WP) WP->SetOnStateChange(nullptr);
   Ws.AfterEachEvent = nullptr;
   Ws.HotKeySystem().OnHotKey = nullptr;
-  HotKeyRetryTimer.reset();
-  NoticeTimer.reset();
+  SystemWideKeys.StopRetrying();
+  Notice.Stop();
   Timer1.reset();
 }
 
-void TForm1::FormCreate() {
-  HotKeys& hotKeys = Ws.HotKeySystem();
-  // The program adds no local atoms, so a name found locally means the key stays unnamed (0).
-  for (int i = 0; i < 4; ++i) {
-    if (hotKeys.FindAtom(kHotKeys[i].atomName) == 0)
-      HotKeyAtoms[i] = hotKeys.GlobalAddAtom(kHotKeys[i].atomName);
-  }
-  // A key that another program or a second copy holds stays inert here; its button still works by mouse.
-  for (int i = 0; i < 4; ++i)
-    HotKeyRegistered[i] = hotKeys.RegisterHotKey(HotKeyAtoms[i], 0, kHotKeys[i].virtualKey);
-  const bool allRegistered =
-      std::all_of(HotKeyRegistered.begin(), HotKeyRegistered.end(), [](bool r) { return r; });
-  if (!allRegistered) HotKeyRetryTimer = Ws.StartTimer(kHotKeyRetryMs, [this] { RetryHotKeys(); });
-}
-
-void TForm1::RetryHotKeys() {
-  bool allRegistered = true;
-  for (int i = 0; i < 4; ++i) {
-    if (!HotKeyRegistered[i]) {
-      HotKeyRegistered[i] = Ws.HotKeySystem().RegisterHotKey(HotKeyAtoms[i], 0, kHotKeys[i].virtualKey);
-    }
-    allRegistered = allRegistered && HotKeyRegistered[i];
-  }
-  if (allRegistered || HotKeysHeldElsewhereTold) return;
-  HotKeysHeldElsewhereTold = true;
-  MessageBoxRequest notice;
-  notice.caption = "Information";
-  notice.icon = MessageIcon::Information;
-  notice.text = kHotKeysHeldElsewhere;
-  notice.buttons = {"OK"};
-  notice.escapeButton = 0;
-  Ws.ShowMessageBox(notice);
-}
+void TForm1::FormCreate() { SystemWideKeys.Register(); }
 
 void TForm1::FormShow() {
-  Session.LineCount = 0;
+  Session.Restart();
   Document.LoadingFile = 0;
-  Session.PendingSeek = 0;
-  Session.EditMode = 0;
   Document.OmitClosingTag = 0;
   LoadPreviewChoice();
   LoadSpeechSnapChoice();
@@ -225,11 +161,9 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormClose() {
   // The player goes first, before anything it might still call back into.
   WP.reset();
-  HotKeyRetryTimer.reset();
-  NoticeTimer.reset();
-  HotKeys& hotKeys = Ws.HotKeySystem();
-  for (std::uint16_t atom : HotKeyAtoms) hotKeys.UnregisterHotKey(atom);
-  for (std::uint16_t atom : HotKeyAtoms) hotKeys.GlobalDeleteAtom(atom);
+  SystemWideKeys.StopRetrying();
+  Notice.Stop();
+  SystemWideKeys.Release();
   // Another copy may open the subtitle file for writing from now on.
   Document.EditingLock.reset();
   // The window ends here, and its clock with it.
@@ -237,12 +171,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::HotKeyHandler(int id) {
-  // Every key whose atom matches acts: with unnamed keys (0) one press may click several buttons.
-  for (int i = 0; i < 4; ++i) {
-    if (id != HotKeyAtoms[i]) continue;
-    KeyEvent key{kHotKeys[i].virtualKey, 0, false};
+  SystemWideKeys.PressKeysOf(id, [this](int virtualKey) {
+    KeyEvent key{virtualKey, 0, false};
     KeyDown(key, keyplace::SystemWide);
-  }
+  });
 }
 
 Application::Application(WindowSystem& windowSystem) : windowSystem_(windowSystem) {}

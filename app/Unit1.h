@@ -12,13 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "app/HotKeyRegistration.h"
+#include "app/Notices.h"
+#include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
 #include "capture/SnapLag.h"
 #include "capture/SubtitleTime.h"
+#include "document/FileNames.h"
 #include "document/Listing.h"
-#include "document/PreviewTrack.h"
 #include "document/SubtitleDocument.h"
+#include "document/SubtitlePreviewer.h"
 #include "editing/CaretSubtitle.h"
+#include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
@@ -36,65 +41,6 @@ namespace titrelle {
 
 class TFontOptionForm;
 class TypingCommand;
-
-// What the player was last told to draw over the video, and what it was made of, so that a tick with
-// nothing new costs a few comparisons.
-struct SubtitlePreview {
-  bool On = true;  // the user's choice (the check box under the video)
-  bool ShowingScript = false;
-  bool ShowingNothing = false;
-  bool EventsValid = false;          // false from a change of the subtitles until the next tick
-  std::vector<PreviewEvent> Events;  // the file view's subtitles as script events
-  // The stretch of the video whose events the player holds, around the position last read.
-  long long WindowFromMs = 0;
-  long long WindowToMs = -1;
-  double PositionSeconds = 0;
-  std::uint64_t InputRevision = 0;  // counts the entry box's changes
-  // The line being typed, as last shown: its event and what it was made from.
-  bool TypedEntering = false;
-  std::uint64_t TypedInputRevision = 0;
-  long double TypedStart = 0;
-  long double TypedEnd = 0;
-  std::string TypedStylePart1;
-  std::string TypedStylePart2;
-  int TypedOmitClosingTag = 0;
-  std::string TypedEvent;
-};
-
-// The main window's capture state, all 0 or empty at program start.
-struct CaptureSession {
-  long double MarkStart = 0;
-  long double MarkEnd = 0;
-  std::string ResumeStartText;
-  long double ResumePosition = 0;
-  long double ContinuePosition = 0;
-  std::string ContinueStartText;
-  std::string ContinueEndText;
-  int LineCount = 0;
-  std::string LastPositionString;
-  // The video's names, as the system holds them (document/FileNames.h).
-  std::filesystem::path SubtitleFileName;
-  std::filesystem::path MediaBaseName;
-  std::filesystem::path MediaFolder;
-  int PendingSeek = 0;
-  int EditMode = 0;
-  int CaretLine = 0;
-  std::string CaretLineText;
-  // Whether the segment replay has jumped back since the last end mark: a commit before the first jump
-  // continues from the marked end, not from a jump that belongs to an earlier line.
-  int ReplayJumpedSinceEndMark = 0;
-  // A mark that moved onto the speech: where its key was pressed and where the mark went (0: none). The
-  // timeline shows the key beside the mark while the mark stands, and those of the line committed last.
-  struct KeyedMark {
-    long double keyedAt = 0;
-    long double markedAt = 0;
-    bool operator==(const KeyedMark&) const = default;
-  };
-  KeyedMark KeyedStart;
-  KeyedMark KeyedEnd;
-  KeyedMark CommittedKeyedStart;
-  KeyedMark CommittedKeyedEnd;
-};
 
 // The main window's table: names, kinds, positions, captions, hints, fonts, tab order, instructions.
 const WindowTable& MainWindowTable();
@@ -137,24 +83,18 @@ class TForm1 {
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
 
   CaptureSession Session;
+  // The video's names, as the system holds them (document/FileNames.h).
+  MediaNames Video;
   // What the player panel draws beside the picture: the marks and the lines written (capture/).
   CaptureTimeline Timeline{Session, Document};
   // The subtitle table on the workbench: its rows and what the user does with them (editing/).
   SubtitleTableRows TableRows{*this};
-  std::array<std::uint16_t, 4> HotKeyAtoms{};  // F9, F10, F7, F8
-  // Keys another running program holds are asked for again every second, so that this copy takes them over
-  // when the other lets go; the user is told once while they are held elsewhere.
-  std::array<bool, 4> HotKeyRegistered{};
-  std::unique_ptr<Timer> HotKeyRetryTimer;
-  bool HotKeysHeldElsewhereTold = false;
-  void RetryHotKeys();
+  // F9, F10, F7 and F8 system-wide: their atoms and their registration.
+  HotKeyRegistration SystemWideKeys{Ws};
 
   // A word after each saved line, a failed save or a refused line, gone after a few seconds.
-  std::unique_ptr<Timer> NoticeTimer;
-  int NoticeTicksLeft = 0;
-  void ShowNotice(const std::string& text);
-  void CharactersRefused();
-  void NoticeTimerTick();
+  Notices Notice{Ws, Form->Find("NoticeLabel")};
+  void ShowNotice(const std::string& text) { Notice.Show(text); }
   // After an open, until the next: a file the player cannot open gives the open button back.
   int WatchingOpen = 0;
 
@@ -203,6 +143,8 @@ class TForm1 {
   void StartTimeButtonClick(bool onSpeech = true);
   void EndTimeButtonClick(bool onSpeech = true);
   void BeginTextEntry();
+  // Text entry runs from F10 to the commit (and edit mode): both mark buttons are disabled then.
+  bool EnteringText() const;
   void ResetCaptureDisplay();
   // Whether F9 and F10 land on the speech (the check box under the video), and how late this user's keys
   // come: both kept in the settings.
@@ -220,11 +162,10 @@ class TForm1 {
   long double EndBoxSeconds();  // the end box's time, 0 when it holds none
 
   // document/: the subtitles over the video, following the file view and the line being typed.
-  SubtitlePreview Preview;
+  SubtitlePreviewer Preview;
   void LoadPreviewChoice();
   void PreviewCheckBoxClick();
   void RefreshPreview();
-  bool TypedLineChanged();
 
   // document/
   void ShowSaveFailing(bool failing);  // the caption's mark while saves fail
@@ -287,22 +228,11 @@ class TForm1 {
   void WriteBackEdit();
   // An accepted edit of line `line` into the history: the typing step still open, or a new one.
   void RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore);
-  // Keys typed in one line make one step until the caret leaves the line or this long passes without a key.
-  static constexpr std::chrono::milliseconds kTypingPause{1000};
-  // The typing step keys may still go into: the history's last command while its count of changes is
-  // still `OpenTypingAt` (anything done, undone or cleared since leaves it closed).
-  TypingCommand* OpenTyping = nullptr;
-  std::uint64_t OpenTypingAt = 0;
-  TypingCommand* OpenTypingStep() const;
-  std::unique_ptr<WakeUpTimer> TypingPause;
-  void CloseTyping();
+  void CloseTyping();            // a pause, an undo, another command: the next key starts another step
   void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();
-  // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
-  // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)
-  // update it themselves, so that no keystroke reads the whole view.
-  Listing UserViewSnapshot;
-  bool RestoringUserView = false;
+  // The caret's line, the user view's snapshot and the typing step (editing/EditSession.h).
+  EditSession Editing{Ws, Document.History};
   void RefreshUserViewSnapshot();  // from the whole view, for changes the snapshot cannot follow
   // Before a command replaces lines of both views: whether the snapshot holds as many lines as the file view
   // (read anew from the view when it does not).

@@ -31,15 +31,15 @@ CaptureTimeline::CaptureTimeline(const CaptureSession& session, SubtitleDocument
 CaptureTimeline::~CaptureTimeline() { document_.StopListening(listener_); }
 
 TimelineMarks CaptureTimeline::Marks() {
-  TimelineMarks marks = MarksToShow(session_.MarkStart, session_.MarkEnd);
+  TimelineMarks marks = MarksToShow(session_.MarkStart(), session_.MarkEnd());
   // A key beside its mark while the mark stands; those of the line committed last as long as it is last.
   const auto keyed = [&](const CaptureSession::KeyedMark& mark, bool shown) {
     if (mark.keyedAt > 0 && shown) marks.keyedSeconds.push_back(static_cast<double>(mark.keyedAt));
   };
-  keyed(session_.KeyedStart, marks.startSeconds && session_.MarkStart == session_.KeyedStart.markedAt);
-  keyed(session_.KeyedEnd, marks.endSeconds && session_.MarkEnd == session_.KeyedEnd.markedAt);
-  keyed(session_.CommittedKeyedStart, true);
-  keyed(session_.CommittedKeyedEnd, true);
+  keyed(session_.KeyedStart(), marks.startSeconds && session_.MarkStart() == session_.KeyedStart().markedAt);
+  keyed(session_.KeyedEnd(), marks.endSeconds && session_.MarkEnd() == session_.KeyedEnd().markedAt);
+  keyed(session_.CommittedKeyedStart(), true);
+  keyed(session_.CommittedKeyedEnd(), true);
   return marks;
 }
 

@@ -16,7 +16,7 @@
 
 namespace titrelle {
 
-struct CaptureSession;
+class CaptureSession;
 class SubtitleDocument;
 
 // The marks worth showing: the start once one is marked; the end only while it lies after the start (after

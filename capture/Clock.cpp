@@ -44,7 +44,7 @@ void TForm1::Timer1Timer() {
           "\xD4\xF1\xCA\xD3\xC6\xB5\xA1\xA3");
     }
     BuildTimeText();
-    if (!Session.LastPositionString.empty()) {
+    if (!Session.LastPositionString().empty()) {
       if (BuildTimeText().size() == 12) SetLabelText(*Label1, BuildTimeText());
     }
     SegmentReplay();
@@ -55,7 +55,7 @@ void TForm1::Timer1Timer() {
 void TForm1::ClockRang() {
   // The preview follows the position read by the tick before it; the next ring is planned however the tick
   // ends.
-  const double previewPosition = Preview.PositionSeconds;
+  const double previewPosition = Preview.PositionSeconds();
   try {
     Timer1Timer();
   } catch (...) {
@@ -63,7 +63,7 @@ void TForm1::ClockRang() {
     ClockJustRang = true;
     throw;
   }
-  PlanNextTick(Preview.PositionSeconds != previewPosition);
+  PlanNextTick(Preview.PositionSeconds() != previewPosition);
   ClockJustRang = true;
 }
 
@@ -73,9 +73,9 @@ void TForm1::PlanNextTick(bool previewBehind) {
   try {
     ClockFacts facts;
     facts.playing = WP && WP->PlayState() == MediaPlayer::kPlayStatePlaying;
-    facts.pendingSeek = Session.PendingSeek == 1;
-    facts.markStart = Session.MarkStart;
-    facts.markEnd = Session.MarkEnd;
+    facts.pendingSeek = Session.PendingSeek();
+    facts.markStart = Session.MarkStart();
+    facts.markEnd = Session.MarkEnd();
     if (facts.playing && ReplayArmed(facts.markStart, facts.markEnd)) facts.position = WP->CurrentPosition();
     facts.frameInterval = Timer1->FrameInterval();
     wake = NextClockWake(facts);
@@ -123,16 +123,16 @@ bool StandsAtTheEnd(int playState) {
 // it, and the video waits at its end, where capturing goes on.
 void StopAtTheVideosEndIfShorter(TForm1& form) {
   constexpr long double kOneMs = 0.001L;
-  if (!(form.WP->CurrentPosition() < form.Session.ContinuePosition - kOneMs)) return;
+  if (!(form.WP->CurrentPosition() < form.Session.ContinuePosition() - kOneMs)) return;
   form.WP->Pause();
-  const std::string lastEnd = TrimText(form.Session.ContinueStartText);
-  form.Session.ContinuePosition = form.WP->CurrentPosition();
-  form.Session.ContinueStartText = form.BuildTimeText();
+  const std::string lastEnd = TrimText(form.Session.ContinueStartText());
+  form.Session.SetContinuePosition(form.WP->CurrentPosition());
+  form.Session.SetContinueStartText(form.BuildTimeText());
   // 字幕文件的最后一句结束于 %s，晚于视频的结尾 %s：视频停在结尾处。
   form.ShowNotice(
       "\xD7\xD6\xC4\xBB\xCE\xC4\xBC\xFE\xB5\xC4\xD7\xEE\xBA\xF3\xD2\xBB\xBE\xE4\xBD\xE1\xCA\xF8\xD3\xDA " +
       lastEnd + "\xA3\xAC\xCD\xED\xD3\xDA\xCA\xD3\xC6\xB5\xB5\xC4\xBD\xE1\xCE\xB2 " +
-      form.Session.ContinueStartText +
+      form.Session.ContinueStartText() +
       "\xA3\xBA\xCA\xD3\xC6\xB5\xCD\xA3\xD4\xDA\xBD\xE1\xCE\xB2\xB4\xA6\xA1\xA3");
 }
 
@@ -140,18 +140,18 @@ void StopAtTheVideosEndIfShorter(TForm1& form) {
 
 std::string TForm1::BuildTimeText() {
   // The player may take a while to open the resumed video: ask again on every build until it plays.
-  if (Session.PendingSeek == 1) {
-    WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition));
+  if (Session.PendingSeek()) {
+    WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition()));
     WP->Play();
     if (WP->PlayState() == MediaPlayer::kPlayStatePlaying) {
-      Session.PendingSeek = 0;
+      Session.CancelPendingSeek();
       StopAtTheVideosEndIfShorter(*this);
     }
   }
   const std::string positionString = WP->CurrentPositionString();
-  Session.LastPositionString = positionString;
+  Session.SetLastPositionString(positionString);
   const double position = WP->CurrentPosition();
-  Preview.PositionSeconds = position;
+  Preview.PositionRead(position);
   std::string timeText = ComposeTimeText(positionString, position);
   // A mark taken before any media played shows ":0" only until the next build.
   if (Edit1->Text() == kNoPositionText) Edit1->SetText(kZeroTimeText);
@@ -160,21 +160,21 @@ std::string TForm1::BuildTimeText() {
 }
 
 void TForm1::SegmentReplay() {
-  if (!(Session.MarkStart > 0 && Session.MarkEnd > 0 && Session.MarkStart < Session.MarkEnd)) return;
+  if (!(Session.MarkStart() > 0 && Session.MarkEnd() > 0 && Session.MarkStart() < Session.MarkEnd())) return;
   const long double position = WP->CurrentPosition();
-  if (position < Session.MarkEnd) return;
+  if (position < Session.MarkEnd()) return;
   // A paused player is where the user put it: a look past the line's end (a click on the timeline, a step)
   // stays there. Playing on from there, the replay takes it back.
   if (WP->PlayState() == kPlayStatePaused) return;
   // A line marked up to the video's end is never passed: the player stops on the mark. It repeats all the
   // same, from its start, playing again.
   const bool ended = StandsAtTheEnd(WP->PlayState());
-  if (!(position > Session.MarkEnd) && !ended) return;
-  Session.ResumeStartText = BuildTimeText();
-  Session.ResumePosition = WP->CurrentPosition();
-  WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+  if (!(position > Session.MarkEnd()) && !ended) return;
+  Session.SetResumeStartText(BuildTimeText());
+  Session.SetResumePosition(WP->CurrentPosition());
+  WP->SetCurrentPosition(static_cast<double>(Session.MarkStart()));
   if (ended) WP->Play();
-  Session.ReplayJumpedSinceEndMark = 1;
+  Session.SetReplayJumpedSinceEndMark(true);
 }
 
 }  // namespace titrelle

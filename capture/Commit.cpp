@@ -49,8 +49,8 @@ void TForm1::EntryBoxEnter(KeyEvent& key) {
 void TForm1::CommitLine() {
   // The commit is one step of the document's history: Ctrl+Z takes the line back out.
   auto command = std::make_unique<CommitCommand>(*this);
-  ++Session.LineCount;
-  const std::string number = std::to_string(Session.LineCount);
+  Session.SetLineCount(Session.LineCount() + 1);
+  const std::string number = std::to_string(Session.LineCount());
   const std::string text = InputEdit->Text();
   {
     // In edit mode the user view is shown and its change handler would take the appended lines for the
@@ -69,7 +69,7 @@ void TForm1::CommitLine() {
     // read back from the view.
     const auto appendToUserView = [this, &command](const std::string& line) {
       UserRichEdit->Add(line);
-      UserViewSnapshot.Add(line);
+      Editing.UserViewSnapshot().Add(line);
       command->AppendedToUserView(line);
     };
     if (breakFirst) appendToUserView("");
@@ -101,7 +101,7 @@ void TForm1::CommitLine() {
     ShowNotice("\xB5\xDA" + number + "\xBE\xE4\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xBA" +
                Ws.Files().DisplayName(Document.SubtitlePath.filename()));
   }
-  Session.EditMode = 0;
+  Session.LeaveEditMode();
 }
 
 // Right after a resume nothing has been marked: the end box shows the resumed file's last end, and that is
@@ -118,21 +118,20 @@ void TForm1::SetUpNextLine() {
   InputEdit->SetText("");
   // The next line starts where the replay last passed this line's end. Before the first jump since F10
   // (paused right after it) that point belongs to an earlier line, or to none: continue from the end mark.
-  if (Session.ReplayJumpedSinceEndMark == 0) {
-    Session.ResumeStartText = TrimText(Edit2->Text());
-    Session.ResumePosition = Session.MarkEnd > 0 ? Session.MarkEnd : EndBoxSeconds();
+  if (!Session.ReplayJumpedSinceEndMark()) {
+    Session.SetResumeStartText(TrimText(Edit2->Text()));
+    Session.SetResumePosition(Session.MarkEnd() > 0 ? Session.MarkEnd() : EndBoxSeconds());
   }
-  Edit1->SetText(Session.ResumeStartText);
+  Edit1->SetText(Session.ResumeStartText());
   StartTimeButton->SetEnabled(true);
   EndTimeButton->SetEnabled(true);
   Edit2->SetText(kZeroTimeText);
-  Session.MarkStart = Session.ResumePosition;
-  Session.CommittedKeyedStart = std::exchange(Session.KeyedStart, {});
-  Session.CommittedKeyedEnd = std::exchange(Session.KeyedEnd, {});
-  WP->SetCurrentPosition(static_cast<double>(Session.ResumePosition));
-  Session.ContinuePosition = WP->CurrentPosition();
-  Session.ContinueStartText = Edit1->Text();
-  Session.ContinueEndText = Edit2->Text();
+  Session.SetMarkStart(Session.ResumePosition());
+  Session.KeysCommitted();
+  WP->SetCurrentPosition(static_cast<double>(Session.ResumePosition()));
+  Session.SetContinuePosition(WP->CurrentPosition());
+  Session.SetContinueStartText(Edit1->Text());
+  Session.SetContinueEndText(Edit2->Text());
 }
 
 }  // namespace titrelle

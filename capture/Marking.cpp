@@ -50,39 +50,39 @@ std::optional<SubtitleTime> TForm1::MarkOnSpeech(long double keyed, bool start, 
 
 void TForm1::StartTimeButtonClick(bool onSpeech) {
   WP->Play();
-  Session.KeyedStart = {};
+  Session.SetKeyedStart({});
   const bool firstMark = TrimText(Edit1->Text()) == kNoPositionText || Edit1->Text() == kZeroTimeText;
   if (firstMark && WP->CurrentPosition() < kFirstFrameSeconds) {
     // The first line of a document marked at the start of the video starts at 00:00:00:001; the small
     // offset keeps MarkStart above 0 even at position 0, which the segment replay needs. Anywhere else the
     // first mark is the position, as every later mark is.
-    Session.MarkStart = static_cast<long double>(WP->CurrentPosition()) + 0.00101L;
+    Session.SetMarkStart(static_cast<long double>(WP->CurrentPosition()) + 0.00101L);
     Edit1->SetText(kFirstStartTimeText);
   } else {
     Edit1->SetText(BuildTimeText());
-    Session.MarkStart = WP->CurrentPosition();
+    Session.SetMarkStart(WP->CurrentPosition());
     // Never onto the video's first frame, which only the first line's own start takes.
     const std::optional<SubtitleTime> edge =
-        onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkStart, true, kFirstFrameSeconds) : std::nullopt;
+        onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkStart(), true, kFirstFrameSeconds) : std::nullopt;
     if (edge) {
-      Session.KeyedStart = {Session.MarkStart, edge->Seconds()};
-      Session.MarkStart = edge->Seconds();
+      Session.SetKeyedStart({Session.MarkStart(), edge->Seconds()});
+      Session.SetMarkStart(edge->Seconds());
       Edit1->SetText(edge->Text(TimeLayout::Program));
     }
   }
 }
 
 void TForm1::EndTimeButtonClick(bool onSpeech) {
-  Session.ReplayJumpedSinceEndMark = 0;
-  Session.KeyedEnd = {};
-  Session.MarkEnd = WP->CurrentPosition();
+  Session.SetReplayJumpedSinceEndMark(false);
+  Session.SetKeyedEnd({});
+  Session.SetMarkEnd(WP->CurrentPosition());
   Edit2->SetText(BuildTimeText());
   // Never onto or before the line's start.
   const std::optional<SubtitleTime> edge =
-      onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkEnd, false, Session.MarkStart) : std::nullopt;
+      onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkEnd(), false, Session.MarkStart()) : std::nullopt;
   if (edge) {
-    Session.KeyedEnd = {Session.MarkEnd, edge->Seconds()};
-    Session.MarkEnd = edge->Seconds();
+    Session.SetKeyedEnd({Session.MarkEnd(), edge->Seconds()});
+    Session.SetMarkEnd(edge->Seconds());
     Edit2->SetText(edge->Text(TimeLayout::Program));
   }
   BeginTextEntry();
@@ -95,12 +95,14 @@ void TForm1::BeginTextEntry() {
   EndTimeButton->SetEnabled(false);
 }
 
+bool TForm1::EnteringText() const { return !StartTimeButton->Enabled() && !EndTimeButton->Enabled(); }
+
 void TForm1::ResetCaptureDisplay() {
   Label1->SetText(kZeroTimeText);
   Edit1->SetText(kZeroTimeText);
   Edit2->SetText(kZeroTimeText);
-  Session.LineCount = 0;
-  Session.KeyedStart = Session.KeyedEnd = Session.CommittedKeyedStart = Session.CommittedKeyedEnd = {};
+  Session.SetLineCount(0);
+  Session.ForgetKeys();
   if (UserRichEdit->Count() == 0) {
     StartTimeButton->SetEnabled(true);
     EndTimeButton->SetEnabled(true);

@@ -69,18 +69,15 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
   // Any failure ends the open where it happened; the button stays enabled so that the user can try again.
   try {
     // A pending seek of the last resume would start the new video by itself.
-    Session.PendingSeek = 0;
+    Session.CancelPendingSeek();
     WP->SetURL(mediaPath);
     WP->Stop();
     StartNewSession(*this);
-    const MediaNames names = DeriveMediaNames(mediaPath);
-    Session.MediaBaseName = names.mediaBaseName;
-    Session.MediaFolder = names.mediaFolder;
-    Session.SubtitleFileName = names.subtitleFileName;
+    Video = DeriveMediaNames(mediaPath);
     Document.StartAnew();
     ShowCaption();
     UserRichEdit->Clear();
-    UserViewSnapshot.Clear();
+    Editing.UserViewSnapshot().Clear();
     ResetCaptureDisplay();
     StartTimeButton->SetFocus();
     OpenSubtitleFile();
@@ -91,8 +88,8 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
 }
 
 void TForm1::OpenSubtitleFile() {
-  Document.SubtitlePath = Session.MediaFolder;
-  Document.SubtitlePath += Session.SubtitleFileName;
+  Document.SubtitlePath = Video.mediaFolder;
+  Document.SubtitlePath += Video.subtitleFileName;
   // Held while this document is open. The file held elsewhere is another copy's to write: this one reads it
   // at most, and leaves what that copy's saves have beside it alone.
   Document.EditingLock = Ws.Files().LockForEditing(Document.SubtitlePath);

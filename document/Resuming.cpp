@@ -61,19 +61,19 @@ void TForm1::ResumeSubtitleFile() {
     // The user view is filled once, with the derived text (the derivation reads the file view alone): on
     // the desktop, filling a text editor is most of a resume.
     DeriveUserView();
-    UserViewSnapshot.SetListingText(Document.Memo2.Text());
+    Editing.UserViewSnapshot().SetListingText(Document.Memo2.Text());
     EnterEditMode();
     loading.End();
-    Session.PendingSeek = 1;
+    Session.SeekWhenPlaying();
     Document.OmitClosingTag = 1;
     FindLastTimeLine();
     Label1->SetText(Edit2->Text());
-    Session.ContinuePosition = TimeTextToSeconds(Edit2->Text());
+    Session.SetContinuePosition(TimeTextToSeconds(Edit2->Text()));
   } catch (const std::exception& error) {
     // The file was read whole: the views hold all of it, and it stays an ordinary document whose edits and
     // commits save. Only a stale pending seek must not start the video.
     loading.End();
-    Session.PendingSeek = 0;
+    Session.CancelPendingSeek();
     // The views may hold the file's text underived: an edit joining its lines is undone back to that.
     try {
       RefreshUserViewSnapshot();
@@ -91,7 +91,7 @@ void TForm1::FindLastTimeLine() {
     throw Error("No time line in file \"" + Ws.Files().DisplayName(Document.SubtitlePath) + "\"");
   Edit1->SetText(boxes.startBoxText);
   Edit2->SetText(boxes.endBoxText);
-  Session.ContinueStartText = Edit2->Text();
+  Session.SetContinueStartText(Edit2->Text());
 }
 
 }  // namespace titrelle

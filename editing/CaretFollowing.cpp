@@ -11,8 +11,8 @@ namespace titrelle {
 // Runs on key down and on key up alike; only swallowing on key down keeps a key from the view.
 void TForm1::UserRichEditKeyDown(KeyEvent& key) {
   CloseTypingOffItsLine();
-  Session.CaretLine = UserRichEdit->CaretLine();
-  const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
+  Editing.SetCaretLine(UserRichEdit->CaretLine());
+  const std::string text = UserViewLine(*UserRichEdit, Editing.CaretLine());
   const bool erasing = key.key == vk::Back || key.key == vk::Delete;
   // A line of one or two bytes (a number below 100, a single character) keeps the group's shape.
   if (erasing && text.size() <= 2) key.swallowed = true;
@@ -52,9 +52,9 @@ void TForm1::FollowCaret() {
   try {
     TakeCaretLine(true);
     const long double before = WP->CurrentPosition();
-    if (Session.MarkStart >= before) {
+    if (Session.MarkStart() >= before) {
       const long double after = WP->CurrentPosition();
-      if (Session.MarkEnd <= after) {
+      if (Session.MarkEnd() <= after) {
         WP->Pause();
         return;
       }
@@ -69,21 +69,21 @@ void TForm1::FollowCaret() {
 namespace titrelle {
 
 void TForm1::TakeCaretLine(bool seek) {
-  Session.CaretLine = UserRichEdit->CaretLine();
-  const std::string text = UserViewLine(*UserRichEdit, Session.CaretLine);
+  Editing.SetCaretLine(UserRichEdit->CaretLine());
+  const std::string text = UserViewLine(*UserRichEdit, Editing.CaretLine());
   // An empty line is a group's blank line, where nothing may be typed; below a time line it is the text line
   // of a subtitle added empty, waiting for its text.
   const bool textLine =
-      Session.CaretLine > 0 && IsTimeLine(UserViewLine(*UserRichEdit, Session.CaretLine - 1));
+      Editing.CaretLine() > 0 && IsTimeLine(UserViewLine(*UserRichEdit, Editing.CaretLine() - 1));
   UserRichEdit->SetReadOnly(text.empty() && !textLine);
-  Session.CaretLineText = text;
+  Editing.SetCaretLineText(text);
   if (IsTimeLine(text)) {
     const TimeLineColumns columns = ReadTimeLineColumns(text);
     Edit1->SetText(columns.start);
-    Session.MarkStart = TimeTextToSeconds(columns.start);
-    if (seek) WP->SetCurrentPosition(static_cast<double>(Session.MarkStart));
+    Session.SetMarkStart(TimeTextToSeconds(columns.start));
+    if (seek) WP->SetCurrentPosition(static_cast<double>(Session.MarkStart()));
     Edit2->SetText(columns.end);
-    Session.MarkEnd = TimeTextToSeconds(columns.end);
+    Session.SetMarkEnd(TimeTextToSeconds(columns.end));
   }
 }
 

@@ -11,24 +11,24 @@ void TForm1::EnterEditMode() {
   UserRichEdit->SetVisible(true);
   UserRichEdit->SetFocus();
   UserRichEdit->CaretToEnd();
-  Session.EditMode = 1;
+  Session.EnterEditMode();
   StartTimeButton->SetEnabled(false);
   EndTimeButton->SetEnabled(false);
   WP->Pause();
 }
 
 void TForm1::ContinueButtonClick() {
-  WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition));
-  Session.MarkStart = Session.ContinuePosition;
+  WP->SetCurrentPosition(static_cast<double>(Session.ContinuePosition()));
+  Session.SetMarkStart(Session.ContinuePosition());
   WP->Pause();
-  Edit1->SetText(Session.ContinueStartText.empty() ? Label1->Text() : Session.ContinueStartText);
-  Edit2->SetText(Session.ContinueEndText.empty() ? std::string(kZeroTimeText) : Session.ContinueEndText);
+  Edit1->SetText(Session.ContinueStartText().empty() ? Label1->Text() : Session.ContinueStartText());
+  Edit2->SetText(Session.ContinueEndText().empty() ? std::string(kZeroTimeText) : Session.ContinueEndText());
   StartTimeButton->SetEnabled(true);
   EndTimeButton->SetEnabled(true);
   InputEdit->SetFocus();
   UserRichEdit->SetVisible(false);
   Panel3->SetVisible(true);
-  Session.EditMode = 0;
+  Session.LeaveEditMode();
   TableRows.BackToNewest();
 }
 

@@ -66,10 +66,10 @@ void TForm1::InsertSubtitleAfter(int line) {
     return old + (old.empty() ? "\r\n" : "\r\n\r\n") + group + text + "\r\n\r\n";
   };
   const std::string fileViewText = lines(fileView, styledText);
-  const std::string userViewText = lines(UserViewSnapshot, "");
+  const std::string userViewText = lines(Editing.UserViewSnapshot(), "");
   // F8 goes on after the new subtitle when it is the last.
-  long double continuePosition = Session.ContinuePosition;
-  std::string continueStartText = Session.ContinueStartText;
+  long double continuePosition = Session.ContinuePosition();
+  std::string continueStartText = Session.ContinueStartText();
   if (!next && IsLastSubtitle(fileView, *subtitle)) {
     continuePosition = times->end.Seconds();
     continueStartText = times->end.Text(TimeLayout::Program);

@@ -62,8 +62,9 @@ void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
 
 bool TForm1::SnapshotHoldsTheFileViewsLines() {
   // The two views must hold their lines at the same places; a snapshot that missed a change is read anew.
-  if (UserViewSnapshot.PieceCount() != Document.TempRichEdit.PieceCount()) RefreshUserViewSnapshot();
-  return UserViewSnapshot.PieceCount() == Document.TempRichEdit.PieceCount();
+  if (Editing.UserViewSnapshot().PieceCount() != Document.TempRichEdit.PieceCount())
+    RefreshUserViewSnapshot();
+  return Editing.UserViewSnapshot().PieceCount() == Document.TempRichEdit.PieceCount();
 }
 
 namespace {
@@ -74,8 +75,8 @@ std::unique_ptr<DocumentCommand> RetimeAt(TForm1& form, const CaretSubtitle& sub
   std::string line;
   AppendTimeLine(line, times, TimeLayout::Program);
   // F8 goes on where the last subtitle now ends.
-  long double continuePosition = form.Session.ContinuePosition;
-  std::string continueStartText = form.Session.ContinueStartText;
+  long double continuePosition = form.Session.ContinuePosition();
+  std::string continueStartText = form.Session.ContinueStartText();
   if (times.end != subtitle.times.end && IsLastSubtitle(form.Document.TempRichEdit, subtitle)) {
     continuePosition = times.end.Seconds();
     continueStartText = times.end.Text(TimeLayout::Program);
@@ -112,9 +113,9 @@ std::unique_ptr<DocumentCommand> DeleteSubtitleAt(TForm1& form, int line) {
   const std::string fileViewText =
       followed ? std::string(fileView.PiecesView(subtitle->end, 1)) : std::string();
   const std::string userViewText =
-      followed ? std::string(form.UserViewSnapshot.PiecesView(subtitle->end, 1)) : std::string();
+      followed ? std::string(form.Editing.UserViewSnapshot().PiecesView(subtitle->end, 1)) : std::string();
   auto command = std::make_unique<SubtitleEditCommand>(form, subtitle->first, count);
-  command->Do(fileViewText, userViewText, form.Session.ContinuePosition, form.Session.ContinueStartText);
+  command->Do(fileViewText, userViewText, form.Session.ContinuePosition(), form.Session.ContinueStartText());
   return command;
 }
 

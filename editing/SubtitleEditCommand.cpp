@@ -24,8 +24,8 @@ SubtitleEditCommand::SubtitleEditCommand(TForm1& form, int first, int count, int
       count_(count),
       caretLine_(caretLine),
       fileView_(PiecesChange::Before(form.Document.TempRichEdit, first, count)),
-      userView_(PiecesChange::Before(form.UserViewSnapshot, first, count)),
-      before_{form.Session.ContinuePosition, form.Session.ContinueStartText} {}
+      userView_(PiecesChange::Before(form.Editing.UserViewSnapshot(), first, count)),
+      before_{form.Session.ContinuePosition(), form.Session.ContinueStartText()} {}
 
 void SubtitleEditCommand::Do(const std::string& fileViewText, const std::string& userViewText,
                              long double continuePosition, const std::string& continueStartText) {
@@ -38,23 +38,23 @@ void SubtitleEditCommand::Do(const std::string& fileViewText, const std::string&
 void SubtitleEditCommand::Apply(bool undo) {
   {
     // The program changes the user view: no write-back, no check of its lines against the file view.
-    ProgramChange restoring(form_.RestoringUserView);
+    auto restoring = form_.Editing.RestoringUserView();
     const int count = undo ? userView_.afterCount : userView_.beforeCount;
     form_.UserRichEdit->ReplaceLines(userView_.first, count, undo ? userView_.before : userView_.after);
     if (undo) {
-      userView_.Undo(form_.UserViewSnapshot);
+      userView_.Undo(form_.Editing.UserViewSnapshot());
     } else {
-      userView_.Redo(form_.UserViewSnapshot);
+      userView_.Redo(form_.Editing.UserViewSnapshot());
       // The view puts its caret where a replacement starts: a line put back as it stands takes it there.
       if (caretLine_ >= 0 && caretLine_ != userView_.first &&
-          caretLine_ < form_.UserViewSnapshot.PieceCount())
-        form_.UserRichEdit->ReplaceLines(caretLine_, 1,
-                                         std::string(form_.UserViewSnapshot.PiecesView(caretLine_, 1)));
+          caretLine_ < form_.Editing.UserViewSnapshot().PieceCount())
+        form_.UserRichEdit->ReplaceLines(
+            caretLine_, 1, std::string(form_.Editing.UserViewSnapshot().PiecesView(caretLine_, 1)));
     }
   }
   const Continuation& continuation = undo ? before_ : after_;
-  form_.Session.ContinuePosition = continuation.position;
-  form_.Session.ContinueStartText = continuation.startText;
+  form_.Session.SetContinuePosition(continuation.position);
+  form_.Session.SetContinueStartText(continuation.startText);
   // One change of the file view: saved at once.
   if (undo) {
     fileView_.Undo(form_.Document.TempRichEdit);

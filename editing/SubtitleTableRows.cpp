@@ -45,7 +45,7 @@ void SubtitleTableRows::SetOnRowsChanged(std::function<void(const RowChange&)> o
   onChange_ = std::move(onChange);
 }
 
-bool SubtitleTableRows::FollowsNewest() { return form_.Session.EditMode == 0; }
+bool SubtitleTableRows::FollowsNewest() { return !form_.Session.InEditMode(); }
 
 void SubtitleTableRows::SetOnShowRow(std::function<void(int row)> onShowRow) {
   onShowRow_ = std::move(onShowRow);
@@ -57,7 +57,7 @@ void SubtitleTableRows::SelectRows(std::vector<int> rows, int current) {
   // A selection grown or shrunk around the same current row replays nothing anew.
   const int before = std::exchange(current_, current);
   // While capturing, the marks and the boxes are the line being timed: a row only replays in edit mode.
-  if (form_.Session.EditMode == 1 && current >= 0 && current != before) form_.CaretToSubtitle(current);
+  if (form_.Session.InEditMode() && current >= 0 && current != before) form_.CaretToSubtitle(current);
 }
 
 int SubtitleTableRows::ChosenRow() const {
@@ -81,7 +81,7 @@ void SubtitleTableRows::Show(int row) {
 
 void SubtitleTableRows::ActivateRow(int row) {
   if (row < 0 || row >= rows_) return;
-  if (form_.Session.EditMode == 0) form_.EditButtonClick();
+  if (!form_.Session.InEditMode()) form_.EditButtonClick();
   form_.CaretToSubtitle(row);
 }
 

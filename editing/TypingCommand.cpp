@@ -16,20 +16,20 @@ TypingCommand::TypingCommand(TForm1& form, int line, std::string fileViewBefore,
 
 void TypingCommand::TakeAfter() {
   fileViewAfter_ = std::string(form_.Document.TempRichEdit.PiecesView(line_, 1));
-  userViewAfter_ = std::string(form_.UserViewSnapshot.PiecesView(line_, 1));
+  userViewAfter_ = std::string(form_.Editing.UserViewSnapshot().PiecesView(line_, 1));
 }
 
 void TypingCommand::Apply(const std::string& fileViewText, const std::string& userViewText) {
   {
     // The program changes the user view: no write-back. The view's caret goes to the line's start.
-    ProgramChange restoring(form_.RestoringUserView);
+    auto restoring = form_.Editing.RestoringUserView();
     form_.UserRichEdit->ReplaceLines(line_, 1, userViewText);
-    form_.UserViewSnapshot.ReplacePieces(line_, 1, userViewText);
+    form_.Editing.UserViewSnapshot().ReplacePieces(line_, 1, userViewText);
   }
   // A line the file view shows as it was (a number line typed in) is left alone: nothing to save.
   if (form_.Document.TempRichEdit.PiecesView(line_, 1) != fileViewText)
     form_.Document.TempRichEdit.ReplacePieces(line_, 1, fileViewText);
-  form_.Session.CaretLine = line_;
+  form_.Editing.SetCaretLine(line_);
   // While capturing, the hidden view's caret goes back to its end, where commits leave it.
   if (!form_.UserRichEdit->Visible()) {
     form_.UserRichEdit->CaretToEnd();

@@ -34,10 +34,10 @@ void SetPiece(Listing& listing, int index, const std::string& line) {
 
 }  // namespace
 
-void TForm1::RefreshUserViewSnapshot() { UserViewSnapshot.SetListingText(UserRichEdit->Text()); }
+void TForm1::RefreshUserViewSnapshot() { Editing.UserViewSnapshot().SetListingText(UserRichEdit->Text()); }
 
 void TForm1::UserRichEditChange() {
-  if (RestoringUserView) return;
+  if (Editing.UserViewBeingRestored()) return;
   // The program's own changes: CommitLine and the resume keep the snapshot themselves.
   if (Document.LoadingFile != 0 || Document.AppendingCommit != 0) return;
   // Both views must keep the same lines, or every later write-back would land on the wrong line. The key
@@ -45,18 +45,18 @@ void TForm1::UserRichEditChange() {
   // breaks, a selection across lines) is undone here.
   const int pieces = UserRichEdit->BreakCount() + 1;
   if (pieces != PieceCount(Document.TempRichEdit)) {
-    ProgramChange restoring(RestoringUserView);
+    auto restoring = Editing.RestoringUserView();
     UserRichEdit->Clear();
-    UserRichEdit->SetListingText(UserViewSnapshot.Text());
+    UserRichEdit->SetListingText(Editing.UserViewSnapshot().Text());
     return;
   }
   // With the lines where they were, an edit changes the caret's line. A snapshot holding another number of
   // lines missed a change the program made (the open empties the view): it is read anew, once.
   const int caretLine = UserRichEdit->CaretLine();
-  if (pieces == PieceCount(UserViewSnapshot) && caretLine >= 0 && caretLine < pieces) {
-    std::string userViewBefore(UserViewSnapshot.PiecesView(caretLine, 1));
+  if (pieces == PieceCount(Editing.UserViewSnapshot()) && caretLine >= 0 && caretLine < pieces) {
+    std::string userViewBefore(Editing.UserViewSnapshot().PiecesView(caretLine, 1));
     std::string fileViewBefore(Document.TempRichEdit.PiecesView(caretLine, 1));
-    SetPiece(UserViewSnapshot, caretLine, UserViewLine(*UserRichEdit, caretLine));
+    SetPiece(Editing.UserViewSnapshot(), caretLine, UserViewLine(*UserRichEdit, caretLine));
     WriteBackEdit();
     RecordTyping(caretLine, std::move(fileViewBefore), std::move(userViewBefore));
   } else {
@@ -66,11 +66,11 @@ void TForm1::UserRichEditChange() {
 }
 
 void TForm1::RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore) {
-  if (UserViewSnapshot.PiecesView(line, 1) == userViewBefore &&
+  if (Editing.UserViewSnapshot().PiecesView(line, 1) == userViewBefore &&
       Document.TempRichEdit.PiecesView(line, 1) == fileViewBefore)
     return;
   // The step still open takes the key when it is the history's last and the caret has stayed on its line.
-  if (TypingCommand* const open = OpenTypingStep(); open != nullptr && open->Line() == line) {
+  if (TypingCommand* const open = Editing.OpenTypingStep(); open != nullptr && open->Line() == line) {
     open->TakeAfter();
   } else {
     auto command =
@@ -78,22 +78,16 @@ void TForm1::RecordTyping(int line, std::string fileViewBefore, std::string user
     command->TakeAfter();
     TypingCommand* const typing = command.get();
     Document.History.Done(std::move(command));
-    OpenTyping = typing;
-    OpenTypingAt = Document.History.Changes();
+    Editing.TypingStepOpened(typing);
   }
   // A pause closes the step: the next key starts another.
-  if (!TypingPause) TypingPause = Ws.CreateWakeUpTimer([this] { CloseTyping(); });
-  TypingPause->WakeAfter(kTypingPause);
+  Editing.KeyTyped();
 }
 
-void TForm1::CloseTyping() { OpenTyping = nullptr; }
-
-TypingCommand* TForm1::OpenTypingStep() const {
-  return OpenTyping != nullptr && OpenTypingAt == Document.History.Changes() ? OpenTyping : nullptr;
-}
+void TForm1::CloseTyping() { Editing.CloseTyping(); }
 
 void TForm1::CloseTypingOffItsLine() {
-  if (const TypingCommand* open = OpenTypingStep();
+  if (const TypingCommand* open = Editing.OpenTypingStep();
       open != nullptr && UserRichEdit->CaretLine() != open->Line())
     CloseTyping();
 }
@@ -101,7 +95,7 @@ void TForm1::CloseTypingOffItsLine() {
 void TForm1::WriteBackEdit() {
   try {
     const int caretLine = UserRichEdit->CaretLine();
-    Session.CaretLine = caretLine;
+    Editing.SetCaretLine(caretLine);
     const std::string newText = UserViewLine(*UserRichEdit, caretLine);
     const std::string above = caretLine > 0 ? UserViewLine(*UserRichEdit, caretLine - 1) : std::string();
     bool timeLine = IsTimeLine(newText);
@@ -109,16 +103,16 @@ void TForm1::WriteBackEdit() {
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
-      timeLine = Document.TempRichEdit.LineView(caretLine) == Session.CaretLineText;
+      timeLine = Document.TempRichEdit.LineView(caretLine) == Editing.CaretLineText();
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
       Document.History.DropRedo();
       Document.TempRichEdit.ReplaceLine(caretLine, newText);
-      Session.CaretLineText = newText;
+      Editing.SetCaretLineText(newText);
     } else if (textLine) {
-      if (UserRichEdit->Visible()) Session.EditMode = 1;
-      if (Session.EditMode == 1) {
+      if (UserRichEdit->Visible()) Session.EnterEditMode();
+      if (Session.InEditMode()) {
         Document.History.DropRedo();
         Document.TempRichEdit.ReplaceLine(
             caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag));

@@ -342,8 +342,8 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
 
   // Opening another video leaves the marks of the last one in the session, and an end mark left armed
   // would make the replay jump before this run's own end mark: start each run as a fresh program does.
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
 
   // Open, as the open button does, and wait for the first frame.
   system.videoToOpen = video;
@@ -399,12 +399,12 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
   // F9 again (the start of a later line is the position itself), F10 half a second on: that half second
   // then repeats.
   DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
-  const double markStart = static_cast<double>(form.Session.MarkStart);
+  const double markStart = static_cast<double>(form.Session.MarkStart());
   Spin(10000, [&] { return player->CurrentPosition() > markStart + 0.5; });
   const double before = player->PlayerClockSeconds();
   DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
   const double after = player->PlayerClockSeconds();
-  const double markEnd = static_cast<double>(form.Session.MarkEnd);
+  const double markEnd = static_cast<double>(form.Session.MarkEnd());
   result.endMarkError = withSound ? markEnd - (before + after) / 2 : 0;
 
   std::size_t replayFramesFrom = 0;
@@ -413,11 +413,11 @@ ScenarioResult RunScenario(MeasuringWindowSystem& system, TForm1& form, const st
     replayFramesFrom = frames.size();
   }
   std::vector<SteadyClock::time_point> jumpTimes;
-  long double lastResume = form.Session.ResumePosition;
+  long double lastResume = form.Session.ResumePosition();
   system.afterTick = [&] {
-    if (form.Session.ResumePosition != lastResume) {
-      lastResume = form.Session.ResumePosition;
-      result.pastEnd.Add(static_cast<double>(form.Session.ResumePosition) - markEnd);
+    if (form.Session.ResumePosition() != lastResume) {
+      lastResume = form.Session.ResumePosition();
+      result.pastEnd.Add(static_cast<double>(form.Session.ResumePosition()) - markEnd);
       jumpTimes.push_back(SteadyClock::now());
     }
   };
@@ -495,8 +495,8 @@ std::filesystem::path ResumeGeneratedDocument(MeasuringWindowSystem& system, TFo
     std::ofstream file(subtitlePath, std::ios::binary | std::ios::trunc);
     file << bench::BenchFileViewText(subtitles);
   }
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   system.videoToOpen = videoCopy.string();
   system.answerDefault = true;
   DispatchEvent(system, [&] { form.OpenButtonClick(); });
@@ -707,10 +707,10 @@ PreviewResult MeasurePreview(MeasuringWindowSystem& system, TForm1& form, const 
     form.WP->Play();
     Spin(100);
     DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
-    lastStart = static_cast<double>(form.Session.MarkStart);
+    lastStart = static_cast<double>(form.Session.MarkStart());
     Spin(400);
     DispatchEvent(system, [&] { form.EndTimeButtonClick(); });
-    lastEnd = static_cast<double>(form.Session.MarkEnd);
+    lastEnd = static_cast<double>(form.Session.MarkEnd());
     form.InputEdit->SetText("LINE " + std::to_string(round));
     Spin(3000, settled);
     Spin(50);
@@ -850,8 +850,8 @@ std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
     file << fileText;
   }
   result.fileBytes = fileText.size();
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   system.videoToOpen = videoCopy.string();
   Spin(300);
   std::ofstream("/proc/self/clear_refs") << "5";  // the peak counts from here
@@ -1103,8 +1103,8 @@ std::map<std::string, double> ThreadCpuSeconds() {
 // window: the GUI thread with its 1 ms clock, the player's threads, the drawing.
 double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip,
                        std::map<std::string, Stats>& threads, Stats& paused) {
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   system.videoToOpen = clip;
   DispatchEvent(system, [&] { form.OpenButtonClick(); });
   Spin(10000, [&] { return form.WP->PlayState() == 1; });
@@ -1314,8 +1314,8 @@ PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
   form.Document.TempRichEdit.Add("1");
   form.Document.TempRichEdit.Add("00:00:01:000 --> 00:00:02:500");
   form.Document.TempRichEdit.Add("x");
-  form.Session.MarkStart = 3.0L;
-  form.Session.MarkEnd = 4.0L;
+  form.Session.SetMarkStart(3.0L);
+  form.Session.SetMarkEnd(4.0L);
 
   // The strip alone, a frame at a time: each position 40 ms on, drawn and handed to the screen.
   for (int frame = 0; frame < 200; ++frame) {
@@ -1325,8 +1325,8 @@ PanelResult MeasurePanel(TForm1& form, const std::filesystem::path& folder) {
     result.stripPaint.Add(SecondsBetween(start, SteadyClock::now()));
   }
   // While the video plays, how often the strip is drawn against the frames shown.
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   form.WP->SetCurrentPosition(0);
   form.WP->Play();
   Spin(500);

@@ -165,10 +165,10 @@ TEST_F(PlayerPanelTest, TheTransportAndTheKeysPauseAndSeekThePlayer) {
   // Paused, the panel sleeps; a mark set now reaches the strip all the same, through the key's event.
   EXPECT_FALSE(Panel().FollowsOnATimer());
   ASSERT_TRUE(Xdotool({"key", "F9"}));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().Session.MarkStart > 0; }, kDesktopWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Form().Session.MarkStart() > 0; }, kDesktopWaitMs));
   const auto markShown = [&] {
     const QImage picture = Strip().grab().toImage();
-    const int x = Strip().ColumnOf(static_cast<double>(Form().Session.MarkStart));
+    const int x = Strip().ColumnOf(static_cast<double>(Form().Session.MarkStart()));
     return x >= 0 && x < picture.width() && (picture.pixel(x, picture.height() / 4) & 0xFFFFFF) == (kStartMark & 0xFFFFFF);
   };
   EXPECT_TRUE(ProcessEventsUntil(markShown, kDesktopWaitMs));
@@ -180,19 +180,20 @@ TEST_F(PlayerPanelTest, ASeekPastTheEndMarkDuringTheReplayIsBroughtBackByTheRepl
   form.StartTimeButtonClick();
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 1.0; }, kDesktopWaitMs));
   form.EndTimeButtonClick();
-  const double markStart = static_cast<double>(form.Session.MarkStart);
-  const double markEnd = static_cast<double>(form.Session.MarkEnd);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
+  const double markStart = static_cast<double>(form.Session.MarkStart());
+  const double markEnd = static_cast<double>(form.Session.MarkEnd());
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark(); }, kDesktopWaitMs));
 
   ASSERT_TRUE(Click(Player().VideoSurface()));
   ASSERT_TRUE(ProcessEventsUntil([&] { return Panel().hasFocus(); }, kDesktopWaitMs));
-  form.Session.ReplayJumpedSinceEndMark = 0;
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
-  const double jumpsBefore = static_cast<double>(form.Session.ResumePosition);
+  form.Session.SetReplayJumpedSinceEndMark(false);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark(); }, kDesktopWaitMs));
+  const double jumpsBefore = static_cast<double>(form.Session.ResumePosition());
   EXPECT_LT(jumpsBefore, markEnd + 0.5);  // the replay's own jump, just past the end
   ASSERT_TRUE(Xdotool({"key", "Right"}));
   // The replay saw the position 2 s on, past the end, and took the video back to the start mark.
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ResumePosition > markEnd + 0.5; }, kDesktopWaitMs));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return form.Session.ResumePosition() > markEnd + 0.5; }, kDesktopWaitMs));
   ASSERT_TRUE(ProcessEventsUntil(
       [&] { return form.WP->CurrentPosition() >= markStart && form.WP->CurrentPosition() <= markEnd + 0.1; },
       kDesktopWaitMs));
@@ -209,8 +210,8 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   form.Document.TempRichEdit.Add("7");
   form.Document.TempRichEdit.Add("00:00:01:000 --> 00:00:01:800");
   form.Document.TempRichEdit.Add("x");
-  form.Session.MarkStart = 3.0L;
-  form.Session.MarkEnd = 3.6L;
+  form.Session.SetMarkStart(3.0L);
+  form.Session.SetMarkEnd(3.6L);
   form.WP->SetCurrentPosition(2.25);
   const QImage picture = StripPicture();
   const int h = picture.height();
@@ -258,8 +259,8 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   Panel().Refresh();
   QCoreApplication::sendPostedEvents();  // a repaint asked for would be done now
   EXPECT_EQ(Strip().PaintCount(), paints);
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   form.WP->SetCurrentPosition(6.25);
   const QImage later = StripPicture();
   EXPECT_GT(WaveHeight(later, later.width() / 2 - 3), h / 2);
@@ -315,8 +316,8 @@ TEST_F(PlayerPanelTest, AClickWhilePausedPastTheLinesEndLeavesThePositionThere) 
   form.StartTimeButtonClick();
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->CurrentPosition() > 1.0; }, kDesktopWaitMs));
   form.EndTimeButtonClick();
-  const double markEnd = static_cast<double>(form.Session.MarkEnd);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark == 1; }, kDesktopWaitMs));
+  const double markEnd = static_cast<double>(form.Session.MarkEnd());
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.ReplayJumpedSinceEndMark(); }, kDesktopWaitMs));
   ASSERT_TRUE(Click(Transport().PlayButton()));
   ASSERT_TRUE(WaitForPlayState(kPaused));
 
@@ -356,7 +357,7 @@ TEST_P(StripWordTest, TheStripSaysWhatItCannotShow) {
   const AudioPeaksLoader& peaks = *Panel().Peaks();
   ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state != AudioPeakTrack::State::kReading; }, kDesktopWaitMs));
   EXPECT_EQ(peaks.Track().state, GetParam().state);
-  Form().Session.MarkStart = 0.5L;
+  Form().Session.SetMarkStart(0.5L);
   const QImage picture = StripPicture();
   int wave = 0;
   int grey = 0;
@@ -417,7 +418,7 @@ TEST_F(PlayerPanelTest, F9AReactionTimeLateMarksTheBurstsStartAndTheStripTicksTh
   EXPECT_EQ(picture.pixel(Strip().ColumnOf(keyed), picture.height() - 4) & 0xFFFFFF, tick & 0xFFFFFF);
   EXPECT_NE(picture.pixel(Strip().ColumnOf(keyed), picture.height() / 4) & 0xFFFFFF, tick & 0xFFFFFF);
   EXPECT_EQ(
-      picture.pixel(Strip().ColumnOf(static_cast<double>(form.Session.MarkStart)), picture.height() / 4) &
+      picture.pixel(Strip().ColumnOf(static_cast<double>(form.Session.MarkStart())), picture.height() / 4) &
           0xFFFFFF,
       kStartMark & 0xFFFFFF);
 }

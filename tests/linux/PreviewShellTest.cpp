@@ -65,7 +65,7 @@ class PreviewShell : public ::testing::Test {
     QWidget* input = program_.Widget("InputEdit");
     QTest::keyClicks(input, text);
     QTest::keyClick(input, Qt::Key_Return);
-    ASSERT_EQ(Form().Session.LineCount, 1);
+    ASSERT_EQ(Form().Session.LineCount(), 1);
   }
 
   // The picture held at `seconds`.
@@ -122,7 +122,7 @@ TEST_F(PreviewShell, ACommittedLineShowsOverThePictureFollowsAnEditAndARestyleAn
   EXPECT_EQ(committed.reddish, 0);
   // Past its end, nothing. (The line ends where the player was when the test saw 1.5 s go by: on a slow
   // machine, well after.)
-  const double afterTheLine = static_cast<double>(Form().Session.MarkEnd) + 1.0;
+  const double afterTheLine = static_cast<double>(Form().Session.MarkEnd()) + 1.0;
   ASSERT_LT(afterTheLine, 9.0);
   HoldAt(afterTheLine);
   EXPECT_EQ(WaitForScreenshot([](const Lit& lit) { return lit.count == 0; }).count, 0);

@@ -252,18 +252,18 @@ TEST(ShellTest, CtrlZAfterEnterTakesTheLineOutOfTheFileAndCtrlYPutsItBack) {
   form.InputEdit->SetText("One");
   ASSERT_TRUE(Xdotool({"key", "Return"}));
   const std::filesystem::path subtitles = folder.Path() / "clip.srt";
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount == 1; }, kDesktopWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount() == 1; }, kDesktopWaitMs));
   const std::string committed = ReadBytes(subtitles);
   ASSERT_EQ(SplitLines(committed).size(), 5u);
 
   ASSERT_TRUE(Xdotool({"key", "ctrl+z"}));
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles).empty(); }, kDesktopWaitMs));
-  EXPECT_EQ(form.Session.LineCount, 0);
+  EXPECT_EQ(form.Session.LineCount(), 0);
   EXPECT_EQ(form.UserRichEdit->Count(), 0);
   EXPECT_EQ(form.InputEdit->Text(), "");
   ASSERT_TRUE(Xdotool({"key", "ctrl+y"}));
   ASSERT_TRUE(ProcessEventsUntil([&] { return ReadBytes(subtitles) == committed; }, kDesktopWaitMs));
-  EXPECT_EQ(form.Session.LineCount, 1);
+  EXPECT_EQ(form.Session.LineCount(), 1);
   EXPECT_EQ(form.UserRichEdit->Count(), 4);
   // A button with the focus hands the keys on too.
   form.StartTimeButton->SetFocus();
@@ -288,7 +288,7 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
               });
   static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
   ASSERT_TRUE(
-      ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
+      ProcessEventsUntil([&] { return form.Session.InEditMode() && answers.AllGiven(); }, kDesktopWaitMs));
   // The caret on the first subtitle's text, as a click would leave it.
   UserViewWidget* view = static_cast<QtUserView&>(program.Main().ControlNamed("UserRichEdit")).Editor();
   view->SetCaret({2, 0});
@@ -328,7 +328,7 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   }
 
   // F12 and F11 set the caret's subtitle's end and start to where the paused player stands.
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.PendingSeek == 0; }, kDesktopWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !form.Session.PendingSeek(); }, kDesktopWaitMs));
   view->SetCaret({2, 0});
   std::string fromPosition = typed;
   for (const auto& [key, seconds, column] : {std::tuple{"F12", 1.2, 17}, std::tuple{"F11", 0.2, 0}}) {
@@ -360,7 +360,7 @@ TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
               });
   static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
   ASSERT_TRUE(ProcessEventsUntil(
-      [&] { return form.Session.EditMode == 1 && form.Session.PendingSeek == 0 && answers.AllGiven(); },
+      [&] { return form.Session.InEditMode() && !form.Session.PendingSeek() && answers.AllGiven(); },
       kDesktopWaitMs));
   auto* undo = program.Frame()->findChild<QPushButton*>("UndoButton");
   auto* redo = program.Frame()->findChild<QPushButton*>("RedoButton");
@@ -369,8 +369,8 @@ TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
   EXPECT_FALSE(redo->isEnabled());
 
   // Paused at 1.8 s, nothing replayed: the play head stays where the end is dragged to.
-  form.Session.MarkStart = 0;
-  form.Session.MarkEnd = 0;
+  form.Session.SetMarkStart(0);
+  form.Session.SetMarkEnd(0);
   form.WP->Pause();
   form.WP->SetCurrentPosition(1.8);
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.WP->PlayState() != kPlaying; }, kDesktopWaitMs));
@@ -436,7 +436,7 @@ TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
   form.EndTimeButton->OnClick();
   form.InputEdit->SetText("One");
   ASSERT_TRUE(Xdotool({"key", "Return"}));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount == 1; }, kDesktopWaitMs));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.Session.LineCount() == 1; }, kDesktopWaitMs));
   EXPECT_EQ(form.NoticeLabel->Text(),
             Cp936FromUtf8("\xE7\xAC\xAC"
                           "1\xE5\x8F\xA5\xE5\xB7\xB2\xE4\xBF\x9D\xE5\xAD\x98\xEF\xBC\x9A"
@@ -450,7 +450,7 @@ TEST(ShellTest, AWrongFileIsNoDeadEndAndEnterIsAnsweredWithAWord) {
   ASSERT_TRUE(Xdotool({"key", "Return", "x"}));
   ASSERT_TRUE(ProcessEventsUntil([&] { return form.InputEdit->Text() == "Never shownx"; }, kDesktopWaitMs))
       << form.InputEdit->Text();
-  EXPECT_EQ(form.Session.LineCount, 1);
+  EXPECT_EQ(form.Session.LineCount(), 1);
 
   // A pasted character the file could only hold as "?" is refused with a word; the rest is pasted.
   form.InputEdit->SetText("");
@@ -538,9 +538,7 @@ TEST(ShellTest, SecondCopysHotKeysAreInertAndItsButtonsStillWork) {
   first.waitForFinished();
 
   // The first copy has let the keys go: this copy takes them over when it asks again.
-  const auto allRegistered = [&] {
-    return std::all_of(form.HotKeyRegistered.begin(), form.HotKeyRegistered.end(), std::identity());
-  };
+  const auto allRegistered = [&] { return form.SystemWideKeys.AllRegistered(); };
   ASSERT_TRUE(ProcessEventsUntil(allRegistered, kDesktopWaitMs));
   ASSERT_TRUE(Xdotool({"key", "F7"}));
   EXPECT_TRUE(ProcessEventsUntil([&] { return form.UserRichEdit->Visible(); }, kDesktopWaitMs));

@@ -40,7 +40,7 @@ class SubtitleTableShell : public ::testing::Test {
 
   // Marks a line of at least 0.3 s of the playing video, types `text` and presses Enter, with key events.
   void CommitLine(const QString& text) {
-    const int lines = Form().Session.LineCount;
+    const int lines = Form().Session.LineCount();
     Form().StartTimeButtonClick();
     const double start = Form().WP->CurrentPosition();
     ASSERT_TRUE(
@@ -49,7 +49,7 @@ class SubtitleTableShell : public ::testing::Test {
     QWidget* input = program_.Widget("InputEdit");
     QTest::keyClicks(input, text);
     QTest::keyClick(input, Qt::Key_Return);
-    ASSERT_EQ(Form().Session.LineCount, lines + 1);
+    ASSERT_EQ(Form().Session.LineCount(), lines + 1);
   }
 
   void ExpectRowTimesAsTheFile(int row) {
@@ -88,7 +88,7 @@ TEST_F(SubtitleTableShell, FollowsCommitsUndoAndDeleteAndMovesTheCaretToTheRowCh
   QTest::mouseClick(table_->viewport(), Qt::LeftButton, {}, first.center());
   QTest::mousePress(table_->viewport(), Qt::LeftButton, {}, first.center());
   QTest::mouseDClick(table_->viewport(), Qt::LeftButton, {}, first.center());
-  ASSERT_EQ(Form().Session.EditMode, 1);
+  ASSERT_TRUE(Form().Session.InEditMode());
   EXPECT_EQ(Form().UserRichEdit->CaretLine(), Form().Document.Subtitles().TimeLine(0));
 
   // A row selected in edit mode: the caret to its time line, and the boxes show its times.
@@ -133,7 +133,7 @@ TEST(SubtitleTableCaret, TheSelectionFollowsTheCaretAndCapturingGoesBackToTheNew
               [](QWidget* modal) { static_cast<QMessageBox*>(modal)->defaultButton()->click(); });  // Yes
   static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
   ASSERT_TRUE(
-      ProcessEventsUntil([&] { return form.Session.EditMode == 1 && answers.AllGiven(); }, kDesktopWaitMs));
+      ProcessEventsUntil([&] { return form.Session.InEditMode() && answers.AllGiven(); }, kDesktopWaitMs));
   auto* table = program.Main().Workbench()->findChild<SubtitleTable*>();
   ASSERT_NE(table, nullptr);
   ASSERT_EQ(table->model()->rowCount(), kSubtitles);

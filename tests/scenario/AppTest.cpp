@@ -1,6 +1,8 @@
 // The main window's life on the headless shell: start-up, the control table, the hot keys (also with a second
 // running copy and while a question is open), resizing, closing, and the error report.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -122,7 +124,7 @@ TEST_F(Scenario, InstructionsHoldTheTwelveLinesExactly) {
 }
 
 TEST_F(Scenario, StartUpRegistersTheFourKeysUnderTheirAtomsInOrder) {
-  const auto& atoms = Form().HotKeyAtoms;
+  const auto& atoms = Form().SystemWideKeys.Atoms();
   const std::vector<std::string> expected = {
       "GlobalAddAtom MrvHotKeyLeft " + std::to_string(atoms[0]),
       "GlobalAddAtom MrvHotKeyRight " + std::to_string(atoms[1]),
@@ -141,9 +143,9 @@ TEST_F(Scenario, StartUpRegistersTheFourKeysUnderTheirAtomsInOrder) {
 }
 
 TEST_F(Scenario, StartUpResetsTheSessionAndLoadsTheDefaultStyle) {
-  EXPECT_EQ(Session().LineCount, 0);
-  EXPECT_EQ(Session().PendingSeek, 0);
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_EQ(Session().LineCount(), 0);
+  EXPECT_FALSE(Session().PendingSeek());
+  EXPECT_FALSE(Session().InEditMode());
   EXPECT_EQ(Form().Document.OmitClosingTag, 0);
   EXPECT_EQ(Form().StylePart1(), Gbk("{\\fn黑体\\fs18\\bord0\\shad3\\3c&HFFFFFF&}"));
   EXPECT_EQ(Form().StylePart2(), "<b>");
@@ -186,35 +188,40 @@ TEST_F(Scenario, F7AndF8ActAlwaysEvenWithoutAVideo) {
   EXPECT_TRUE(PressF7());
   EXPECT_TRUE(UserView().Visible());
   EXPECT_FALSE(Control("Panel3").Visible());
-  EXPECT_EQ(Session().EditMode, 1);
+  EXPECT_TRUE(Session().InEditMode());
   EXPECT_TRUE(PressF8());
   EXPECT_FALSE(UserView().Visible());
   EXPECT_TRUE(Control("Panel3").Visible());
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_FALSE(Session().InEditMode());
   EXPECT_TRUE(ErrorReports().empty());
 }
 
 TEST_F(Scenario, EveryMatchingAtomActsOnOneKey) {
-  OpenVideo("movie.avi");
-  WaitUntilOpened();
-  Player().Place(5);
-  // With all four atoms unnamed (0), a key registered under 0 matches every test of the handler.
-  Form().HotKeyAtoms = {0, 0, 0, 0};
-  Form().HotKeyHandler(0);
+  // With all four names found locally the atoms stay unnamed (0): a key registered under 0 matches every
+  // test of the handler.
+  ScenarioWorld unnamed(false);
+  for (const char* name : {"MrvHotKeyLeft", "MrvHotKeyRight", "MrvHotKeyF7", "MrvHotKeyF8"})
+    unnamed.ws.HeadlessHotKeySystem().AddLocalAtom(name);
+  unnamed.Start();
+  ASSERT_EQ(unnamed.Form().SystemWideKeys.Atoms(), (std::array<std::uint16_t, 4>{0, 0, 0, 0}));
+  unnamed.OpenVideo("movie.avi");
+  unnamed.WaitUntilOpened();
+  unnamed.Player().Place(5);
+  unnamed.Form().HotKeyHandler(0);
   using Op = SimulatedPlayer::Operation;
-  EXPECT_EQ(Player().CountOf(Op::Play), 1);                     // F9 started playback
-  EXPECT_DOUBLE_EQ(static_cast<double>(Session().MarkEnd), 5);  // F10 marked the end
-  EXPECT_EQ(Player().CountOf(Op::Pause), 2);                    // F7 entered edit mode, F8 left it
-  EXPECT_TRUE(Control("Panel3").Visible());
-  EXPECT_TRUE(Control("StartTimeButton").Enabled());
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_EQ(unnamed.Player().CountOf(Op::Play), 1);                       // F9 started playback
+  EXPECT_DOUBLE_EQ(static_cast<double>(unnamed.Session().MarkEnd()), 5);  // F10 marked the end
+  EXPECT_EQ(unnamed.Player().CountOf(Op::Pause), 2);                      // F7 entered edit mode, F8 left it
+  EXPECT_TRUE(unnamed.Control("Panel3").Visible());
+  EXPECT_TRUE(unnamed.Control("StartTimeButton").Enabled());
+  EXPECT_FALSE(unnamed.Session().InEditMode());
 }
 
 TEST_F(Scenario, AtomsFoundLocallyStayUnnamed) {
   ScenarioWorld copy(false);
   copy.ws.HeadlessHotKeySystem().AddLocalAtom("MrvHotKeyRight");
   copy.Start();
-  const auto& atoms = copy.Form().HotKeyAtoms;
+  const auto& atoms = copy.Form().SystemWideKeys.Atoms();
   EXPECT_NE(atoms[0], 0);
   EXPECT_EQ(atoms[1], 0);
   EXPECT_NE(atoms[2], 0);
@@ -224,7 +231,7 @@ TEST_F(Scenario, AtomsFoundLocallyStayUnnamed) {
 TEST_F(Scenario, ASecondCopysKeysAreInertWhileItsButtonsWork) {
   ScenarioWorld second(true, Desktop());
   // Both copies hold the same atoms; only the first holds the keys.
-  EXPECT_EQ(second.Form().HotKeyAtoms, Form().HotKeyAtoms);
+  EXPECT_EQ(second.Form().SystemWideKeys.Atoms(), Form().SystemWideKeys.Atoms());
   for (const char* name : {"MrvHotKeyLeft", "MrvHotKeyRight", "MrvHotKeyF7", "MrvHotKeyF8"}) {
     EXPECT_EQ(Desktop()->AtomReferenceCount(name), 2) << name;
   }
@@ -315,7 +322,7 @@ TEST_F(Scenario, ResizingPlacesThePlayerAgainInItsUnchangedPanel) {
 }
 
 TEST_F(Scenario, ClosingDestroysThePlayerFirstThenReleasesKeysAndAtoms) {
-  const auto atoms = Form().HotKeyAtoms;
+  const auto atoms = Form().SystemWideKeys.Atoms();
   ws.log.clear();
   Window().Close();
   std::vector<std::string> expected = {"player destroyed"};

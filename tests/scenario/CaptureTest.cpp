@@ -47,7 +47,7 @@ TEST_F(Capture, TheFirstLineOfANewDocumentIsSavedByteForByte) {
   EXPECT_EQ(FileBytes("movie.srt").size(), 88u);
   EXPECT_EQ(UserViewLines(), (std::vector<std::string>{"1", "00:00:00:001 --> 00:00:02:345", "Hello", ""}));
   EXPECT_EQ(Form().Document.TempRichEdit.Text(), expected);
-  EXPECT_EQ(Session().LineCount, 1);
+  EXPECT_EQ(Session().LineCount(), 1);
   // The next line starts where the replay last passed the end, and the video goes on from there.
   EXPECT_EQ(Text("Edit1"), "00:00:02:346");
   EXPECT_EQ(Text("Edit2"), "00:00:00:000");
@@ -95,7 +95,7 @@ TEST_F(Capture, EnterWithAnEmptyBoxDoesNothingAndTheSegmentGoesOnRepeating) {
   PressF10();
   PressEnter();
   EXPECT_FALSE(FileExists("movie.srt"));
-  EXPECT_EQ(Session().LineCount, 0);
+  EXPECT_EQ(Session().LineCount(), 0);
   EXPECT_FALSE(MarkButtonsEnabled());
 
   Player().ClearCalls();
@@ -120,10 +120,10 @@ TEST_F(Capture, TheClockWakesWhenSomethingIsDueAndSleepsWhileNothingPlays) {
   }
   PressF10();
   for (int jump = 0; jump < 5; ++jump) {
-    const long double resumed = Session().ResumePosition;
-    for (int i = 0; i < 2000 && Session().ResumePosition == resumed; ++i) WaitMs(1);
-    EXPECT_GT(Session().ResumePosition, Session().MarkEnd);
-    EXPECT_LT(Session().ResumePosition - Session().MarkEnd, 0.0015L);  // the next millisecond's step
+    const long double resumed = Session().ResumePosition();
+    for (int i = 0; i < 2000 && Session().ResumePosition() == resumed; ++i) WaitMs(1);
+    EXPECT_GT(Session().ResumePosition(), Session().MarkEnd());
+    EXPECT_LT(Session().ResumePosition() - Session().MarkEnd(), 0.0015L);  // the next millisecond's step
   }
 
   PressF7();  // edit mode pauses the video
@@ -148,7 +148,7 @@ TEST_F(Capture, TheSegmentRepeatsAndTheNextLineStartsWhereItsEndWasLastPassed) {
   // The user drags the player's slider beyond the end: the replay notices it there.
   Player().Place(1.8);
   WaitMs(1);
-  EXPECT_EQ(Session().ResumeStartText, "00:00:01:801");
+  EXPECT_EQ(Session().ResumeStartText(), "00:00:01:801");
   TypeInInput("Hello");
   PressEnter();
   EXPECT_EQ(Text("Edit1"), "00:00:01:801");
@@ -185,7 +185,7 @@ TEST(CaptureFirstMark, StartsAt001OnlyAtTheVideosStart) {
     }
     world.PressF9();
     EXPECT_EQ(world.Control("Edit1").Text(), c.startBox);
-    EXPECT_NEAR(static_cast<double>(world.Session().MarkStart), c.markStart, 1e-9);
+    EXPECT_NEAR(static_cast<double>(world.Session().MarkStart()), c.markStart, 1e-9);
     world.WaitMs(1000);
     world.PressF10();
     world.WaitMs(5);
@@ -225,7 +225,7 @@ TEST_F(Capture, ASecondF9BeforeF10MarksTheCurrentPosition) {
   WaitMs(1500);
   PressF9();
   EXPECT_EQ(Text("Edit1"), "00:00:01:500");
-  EXPECT_NEAR(static_cast<double>(Session().MarkStart), 1.5, 1e-9);
+  EXPECT_NEAR(static_cast<double>(Session().MarkStart()), 1.5, 1e-9);
 }
 
 TEST_F(Capture, MarksKeyedAReactionTimeLateLandWhereTheSpeechStartsAndEndsUnlessCtrlIsHeld) {
@@ -291,14 +291,14 @@ TEST(CaptureMend, ACommitBeforeTheReplayJumpedContinuesFromTheMarkedEnd) {
     world.WaitMs(2345);
     world.PressF10();
     const std::string end = world.Control("Edit2").Text();
-    const long double markEnd = world.Session().MarkEnd;
+    const long double markEnd = world.Session().MarkEnd();
     world.Player().Pause();  // the user pauses the video with the player's own button
     world.TypeInInput("Paused");
     world.PressEnter();
     expected += Group(number++, start + " --> " + end, "Paused");
 
     EXPECT_EQ(world.Control("Edit1").Text(), end);
-    EXPECT_EQ(world.Session().MarkStart, markEnd);
+    EXPECT_EQ(world.Session().MarkStart(), markEnd);
     EXPECT_NEAR(world.Player().Position(), static_cast<double>(markEnd), 1e-9);
 
     // The user plays on and marks the next end: the line starts where the paused one ended.
@@ -334,7 +334,7 @@ TEST_F(Capture, AWriteProtectedFileIsReportedOncePerCommitAndTheViewsKeepEveryLi
   EXPECT_EQ(FileBytes("movie.srt"), saved);
   EXPECT_EQ(UserView().Count(), 8);
   EXPECT_EQ(Form().Document.TempRichEdit.Count(), 8);
-  EXPECT_EQ(Session().LineCount, 2);
+  EXPECT_EQ(Session().LineCount(), 2);
   EXPECT_TRUE(MarkButtonsEnabled());  // the steps before the save stand
 
   // Once writable again, the next commit saves everything the views hold.
@@ -409,7 +409,7 @@ TEST_F(Capture, ACommitWhosePlayerFailsStillSavesTheLine) {
   PressEnter();
   EXPECT_EQ(ErrorReports(), std::vector<std::string>{"Player call failed."});
   EXPECT_EQ(FileBytes("movie.srt"), Group(1, "00:00:00:001 --> 00:00:01:234", "Hello"));
-  EXPECT_EQ(Session().LineCount, 1);
+  EXPECT_EQ(Session().LineCount(), 1);
 }
 
 // Chosen: a tick whose player call fails shows nothing, and the ticks after it run as before.
@@ -474,7 +474,7 @@ TEST(CaptureWords, ASavedLineIsNamedAndALineThatWouldNeverShowIsRefused) {
   world.PressF10();
   world.TypeInInput("Never shown");
   world.PressEnter();
-  EXPECT_EQ(world.Form().Session.LineCount, 1);
+  EXPECT_EQ(world.Form().Session.LineCount(), 1);
   EXPECT_EQ(world.Control("InputEdit").Text(), "Never shown");
   EXPECT_NE(world.Control("NoticeLabel").Text().find("F10"), std::string::npos);
   EXPECT_TRUE(world.Control("EndTimeButton").Enabled());
@@ -484,7 +484,7 @@ TEST(CaptureWords, ASavedLineIsNamedAndALineThatWouldNeverShowIsRefused) {
   world.PressF10();
   world.WaitMs(5);
   world.PressEnter();
-  EXPECT_EQ(world.Form().Session.LineCount, 2);
+  EXPECT_EQ(world.Form().Session.LineCount(), 2);
   EXPECT_NE(world.FileBytes("\xE7\x94\xB5\xE5\xBD\xB1.srt").find("Never shown"), std::string::npos);
 }
 

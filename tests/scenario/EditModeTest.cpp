@@ -47,8 +47,8 @@ TEST_F(EditMode, ClickingATimeLineShowsItsTimesAndRepeatsIt) {
   ClickUserViewLine(5, 3);
   EXPECT_EQ(Control("Edit1").Text(), "00:00:03:000");
   EXPECT_EQ(Control("Edit2").Text(), "00:00:04:000");
-  EXPECT_EQ(Session().MarkStart, 3.0L);
-  EXPECT_EQ(Session().MarkEnd, 4.0L);
+  EXPECT_EQ(Session().MarkStart(), 3.0L);
+  EXPECT_EQ(Session().MarkEnd(), 4.0L);
   EXPECT_EQ(Player().Seeks(), (std::vector<double>{3.0, 3.0}));  // mouse down and mouse up
   EXPECT_TRUE(Player().Playing());
   WaitMs(2500);
@@ -60,12 +60,12 @@ TEST_F(EditMode, ClickingATimeLineShowsItsTimesAndRepeatsIt) {
   Player().ClearCalls();
   ClickUserViewLine(6, 1);
   EXPECT_TRUE(Player().Seeks().empty());
-  EXPECT_EQ(Session().MarkStart, 3.0L);
+  EXPECT_EQ(Session().MarkStart(), 3.0L);
   // The arrow keys reach a time line too: it is sought on key up.
   for (int line = 6; line > 1; --line) PressInUserView(vk::Up);
   EXPECT_EQ(UserView().CaretLine(), 1);
   EXPECT_EQ(Control("Edit1").Text(), "00:00:01:000");
-  EXPECT_EQ(Session().MarkEnd, 2.5L);
+  EXPECT_EQ(Session().MarkEnd(), 2.5L);
   EXPECT_EQ(Player().Seeks().back(), 1.0);
 }
 
@@ -119,7 +119,7 @@ TEST_F(EditMode, TypingInATimeLineRewritesOnlyThatLine) {
   EXPECT_EQ(FileLines(), FileWith(9, "00:00:03:000 --> 00:00:04:009"));
   // The segment follows the new times on the key's key up.
   EXPECT_EQ(Control("Edit2").Text(), "00:00:04:009");
-  EXPECT_EQ(Session().MarkEnd, 4.009L);
+  EXPECT_EQ(Session().MarkEnd(), 4.009L);
 }
 
 // Mended in part: Backspace at the start of a line and Enter, which would join or split lines, are refused
@@ -265,9 +265,9 @@ TEST_F(EditMode, F8GoesBackToCapturingWhereTheFileEnded) {
   EXPECT_EQ(Control("Edit2").Text(), "00:00:00:000");
   EXPECT_FALSE(Player().Playing());
   EXPECT_EQ(Player().Position(), 4.0);
-  EXPECT_EQ(Session().MarkStart, 4.0L);
-  EXPECT_EQ(Session().MarkEnd, 2.5L);  // left as the last click set it
-  EXPECT_EQ(Session().EditMode, 0);
+  EXPECT_EQ(Session().MarkStart(), 4.0L);
+  EXPECT_EQ(Session().MarkEnd(), 2.5L);  // left as the last click set it
+  EXPECT_FALSE(Session().InEditMode());
   // F7 brings the user view back, paused, with the caret at its end.
   PressF7();
   EXPECT_TRUE(UserView().Visible());

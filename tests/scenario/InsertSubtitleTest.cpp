@@ -60,7 +60,7 @@ TEST(InsertSubtitle, InsertAddsAnEmptySubtitleInTheGapAfterTheCaretsOne) {
 
     EXPECT_TRUE(world.PressInUserView(vk::Insert));
     EXPECT_EQ(world.FileBytes("movie.srt"), withNew);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
     EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.file);
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));

@@ -106,17 +106,17 @@ TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
   EXPECT_EQ(Control("Edit1").Text(), "00:01:02:003 ");
   EXPECT_EQ(Control("Edit2").Text(), "00:01:04:500\r");
   EXPECT_EQ(Control("Label1").Text(), "00:01:04:500\r");
-  EXPECT_EQ(Session().ContinueStartText, "00:01:04:500\r");
-  EXPECT_EQ(Session().ContinuePosition, 64.5L);
+  EXPECT_EQ(Session().ContinueStartText(), "00:01:04:500\r");
+  EXPECT_EQ(Session().ContinuePosition(), 64.5L);
   EXPECT_EQ(Form().Document.LoadingFile, 0);
   EXPECT_EQ(Form().Document.OmitClosingTag, 1);
   EXPECT_TRUE(ErrorReports().empty());
 
   // The pending seek waits for the media, then the video plays from the end of the last subtitle.
-  EXPECT_EQ(Session().PendingSeek, 1);
+  EXPECT_TRUE(Session().PendingSeek());
   WaitUntilOpened();
   WaitMs(1);
-  EXPECT_EQ(Session().PendingSeek, 0);
+  EXPECT_FALSE(Session().PendingSeek());
   EXPECT_TRUE(Player().Playing());
   EXPECT_NEAR(Player().Position(), 64.5, 0.0015);
   Player().ClearCalls();
@@ -149,7 +149,7 @@ TEST_F(Open, ALineCommittedInEditModeRightAfterAResumeGoesOnFromTheFilesLastEnd)
   EXPECT_EQ(FileBytes("movie.srt"),
             kEarlierFile + "1\r\n00:01:02:003 --> 00:01:04:500\r\n" + kDefaultPrefix + "Again\r\n\r\n");
   EXPECT_EQ(Control("Edit1").Text(), "00:01:04:500");
-  EXPECT_EQ(Session().MarkStart, 64.5L);
+  EXPECT_EQ(Session().MarkStart(), 64.5L);
   EXPECT_NEAR(Player().Position(), 64.5, 1e-9);  // not back to the start of the video
 }
 
@@ -201,7 +201,7 @@ TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
       EXPECT_EQ(world.ErrorReports()[0], c.report);
     }
     EXPECT_EQ(world.Form().Document.LoadingFile, 0);
-    EXPECT_EQ(world.Session().PendingSeek, 0);
+    EXPECT_FALSE(world.Session().PendingSeek());
     EXPECT_TRUE(world.Control("OpenButton").Enabled());
 
     world.WaitUntilOpened();
@@ -421,7 +421,7 @@ TEST(OpenPastTheEnd, AResumeWhoseLastEndLiesPastTheVideoStopsAtTheVideosEnd) {
   EXPECT_EQ(world.Control("Label1").Text(), "00:01:00:000");
   world.PressF8();
   EXPECT_EQ(world.Control("Edit1").Text(), "00:01:00:000");
-  EXPECT_EQ(world.Session().MarkStart, 60);
+  EXPECT_EQ(world.Session().MarkStart(), 60);
   EXPECT_EQ(world.FileBytes("movie.srt"), kEarlierFile);
 }
 

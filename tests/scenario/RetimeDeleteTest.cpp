@@ -31,7 +31,7 @@ class RetimeDelete : public Scenario {
     WaitUntilOpened();
     WaitMs(1);
     ASSERT_TRUE(ErrorReports().empty());
-    ASSERT_EQ(Session().EditMode, 1);
+    ASSERT_TRUE(Session().InEditMode());
   }
   // The caret on `line`, the video paused at `seconds`.
   void StandAt(int line, double seconds) {
@@ -79,7 +79,7 @@ TEST_F(RetimeDelete, EachReTimeKeyChangesOneEdgeAndIsUndoneAndRedone) {
     EXPECT_EQ(world.UserView().Line(5), "00:00:03:000 --> 00:00:04:000");
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), after);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
   }
 }
 
@@ -128,10 +128,10 @@ TEST_F(RetimeDelete, CtrlShiftDeleteRemovesTheGroupAndKeepsTheOtherNumbers) {
     world.ClickUserViewLine(c.caretLine);
     EXPECT_TRUE(world.PressInUserView(vk::Delete, modifier::Ctrl | modifier::Shift));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
     EXPECT_TRUE(world.PressInUserView('Z', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), kFile);
-    EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+    EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
     EXPECT_TRUE(world.PressInUserView('Y', modifier::Ctrl));
     EXPECT_EQ(world.FileBytes("movie.srt"), c.after);
   }

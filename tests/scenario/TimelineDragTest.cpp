@@ -63,7 +63,7 @@ TEST(TimelineDrag, ADragReTimesOrMovesTheLineAndIsOneCommand) {
       const std::string after = kOne + Group("2", twoAfter, "Two") + kThree;
       EXPECT_EQ(world.FileBytes("movie.srt"), after);
       EXPECT_EQ(world.UserView().Line(5), twoAfter);
-      EXPECT_EQ(world.Form().UserViewSnapshot.Text(), world.UserView().Text());
+      EXPECT_EQ(world.Form().Editing.UserViewSnapshot().Text(), world.UserView().Text());
       if (!*c.twoAfter) {
         EXPECT_EQ(world.Control("NoticeLabel").Text(), world.Gbk("终止时间须晚于起始时间。"));
         EXPECT_FALSE(world.Form().Document.History.CanUndo());

@@ -26,9 +26,9 @@ struct Snapshot {
 class UndoRedo : public Scenario {
  protected:
   Snapshot Take() {
-    return {FileBytes("movie.srt"),      UserViewLines(),
-            Session().LineCount,         Control("Edit1").Text(),
-            Session().ContinueStartText, Session().ContinuePosition};
+    return {FileBytes("movie.srt"),        UserViewLines(),
+            Session().LineCount(),         Control("Edit1").Text(),
+            Session().ContinueStartText(), Session().ContinuePosition()};
   }
   void CommitLine(const std::string& text) {
     WaitMs(300);
@@ -64,7 +64,7 @@ TEST_F(UndoRedo, EnterThenCtrlZTakesTheLineBackAndCtrlYPutsItBack) {
   ASSERT_TRUE(Control("StartTimeButton").PressKey('Z', modifier::Ctrl));  // wherever the focus is
   EXPECT_EQ(FileBytes("movie.srt"), "");
   EXPECT_TRUE(UserViewLines().empty());
-  EXPECT_EQ(Session().LineCount, 0);
+  EXPECT_EQ(Session().LineCount(), 0);
   EXPECT_EQ(Control("Edit1").Text(), "00:00:00:001");
 
   // A box holding text keeps the keys for itself; a new commit ends what could be redone.

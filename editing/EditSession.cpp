@@ -1,0 +1,19 @@
+#include "editing/EditSession.h"
+
+namespace titrelle {
+
+TypingCommand* EditSession::OpenTypingStep() const {
+  return openTyping_ != nullptr && openTypingAt_ == history_.Changes() ? openTyping_ : nullptr;
+}
+
+void EditSession::TypingStepOpened(TypingCommand* step) {
+  openTyping_ = step;
+  openTypingAt_ = history_.Changes();
+}
+
+void EditSession::KeyTyped() {
+  if (!typingPause_) typingPause_ = windowSystem_.CreateWakeUpTimer([this] { CloseTyping(); });
+  typingPause_->WakeAfter(kTypingPause);
+}
+
+}  // namespace titrelle
