@@ -16,10 +16,11 @@
 #include "app/Notices.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
-#include "capture/SnapLag.h"
+#include "capture/SpeechSnapSetting.h"
 #include "capture/SubtitleTime.h"
 #include "document/FileNames.h"
 #include "document/Listing.h"
+#include "document/OpenWatch.h"
 #include "document/SubtitleDocument.h"
 #include "document/SubtitlePreviewer.h"
 #include "editing/CaretSubtitle.h"
@@ -80,7 +81,6 @@ class TForm1 {
   std::unique_ptr<WorkbenchBar> Bar;
   // The position clock: it rings when something is due (capture/ClockPlan.h) and after every event.
   std::unique_ptr<WakeUpTimer> Timer1;
-  bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
 
   CaptureSession Session;
   // The video's names, as the system holds them (document/FileNames.h).
@@ -95,8 +95,6 @@ class TForm1 {
   // A word after each saved line, a failed save or a refused line, gone after a few seconds.
   Notices Notice{Ws, Form->Find("NoticeLabel")};
   void ShowNotice(const std::string& text) { Notice.Show(text); }
-  // After an open, until the next: a file the player cannot open gives the open button back.
-  int WatchingOpen = 0;
 
   // The font options dialogs; FontOptionForm is the newest, whose style strings every line writer reads.
   std::vector<std::unique_ptr<TFontOptionForm>> FontOptionForms;
@@ -148,8 +146,7 @@ class TForm1 {
   void ResetCaptureDisplay();
   // Whether F9 and F10 land on the speech (the check box under the video), and how late this user's keys
   // come: both kept in the settings.
-  bool SnapOnSpeech = true;
-  SnapLag SpeechLag;
+  SpeechSnapChoice SpeechSnap;
   void LoadSpeechSnapChoice();
   void SpeechSnapCheckBoxClick();
   // The mark a key at `keyed` made, moved onto the speech's start (end) when the sound's peaks say where
@@ -179,10 +176,12 @@ class TForm1 {
   // While saves fail, asks whether to try the save again, go on and lose what the disk lacks (goOnMeaning
   // says what going on does), or cancel; true when nothing is lost or the user goes on.
   bool MayDropUnsavedLines(const std::string& goOnMeaning);
-  void FinishUnfinishedSaves();        // the open's first look at the subtitle file: what a killed save left
+  void FinishUnfinishedSaves();  // the open's first look at the subtitle file: what a killed save left
   void DeriveUserView();
   void OpenButtonClick();
   void OpenVideo(const std::filesystem::path& mediaPath);  // the open sequence after the dialog
+  // The clock's look at the open: a file the player cannot open gives the open button back, with a word.
+  void WatchOpen();
   // A video named on the command line or by the desktop: opened as if chosen in the dialog; a missing one is
   // reported and the program goes on as usual.
   void OpenVideoGivenAtStart(const std::filesystem::path& mediaPath);
@@ -237,6 +236,10 @@ class TForm1 {
   // Before a command replaces lines of both views: whether the snapshot holds as many lines as the file view
   // (read anew from the view when it does not).
   bool SnapshotHoldsTheFileViewsLines();
+
+ private:
+  bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
+  OpenWatch Opened;            // the player's answer to the open still awaited
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

@@ -33,16 +33,7 @@ void TForm1::Timer1Timer() {
   // bury the window, so a failing tick just shows nothing more.
   try {
     SetLabelText(*Label2, WP->Status() + std::string(21, ' '));
-    // A file the player cannot open is no dead end: the open button comes back; the status says why.
-    if (WatchingOpen != 0 && WP->CannotOpen()) {
-      WatchingOpen = 0;
-      OpenButton->SetEnabled(true);
-      // 无法打开这个文件，请重新选择视频。
-      ShowNotice(
-          "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xD5\xE2\xB8\xF6\xCE\xC4\xBC\xFE\xA3\xAC\xC7\xEB\xD6\xD8\xD0\xC2"
-          "\xD1\xA1"
-          "\xD4\xF1\xCA\xD3\xC6\xB5\xA1\xA3");
-    }
+    WatchOpen();
     BuildTimeText();
     if (!Session.LastPositionString().empty()) {
       if (BuildTimeText().size() == 12) SetLabelText(*Label1, BuildTimeText());

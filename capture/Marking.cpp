@@ -34,15 +34,15 @@ std::string SpeechEdgeNotice(bool start, long double keyed, long double marked) 
 std::optional<SubtitleTime> TForm1::MarkOnSpeech(long double keyed, bool start, long double after) {
   const SpeechEdge edge = start ? SpeechEdge::Onset : SpeechEdge::Offset;
   const std::optional<double> found =
-      FindSpeechEdgeAfterLag(WP->DecodedPeaks(), static_cast<double>(keyed), edge, SpeechLag);
+      FindSpeechEdgeAfterLag(WP->DecodedPeaks(), static_cast<double>(keyed), edge, SpeechSnap.lag);
   if (!found || *found <= after) return std::nullopt;
   const std::optional<SubtitleTime> mark = SubtitleTime::FromMilliseconds(std::llround(*found * 1000));
   if (!mark) return std::nullopt;
   ShowNotice(SpeechEdgeNotice(start, keyed, mark->Seconds()));
   // The lag is a help, not a duty: a store that takes nothing leaves the mark as it is.
-  SpeechLag.Add(static_cast<double>(keyed), *found);
+  SpeechSnap.lag.Add(static_cast<double>(keyed), *found);
   try {
-    WriteSpeechLag(Ws.Registry(), SpeechLag);
+    WriteSpeechLag(Ws.Registry(), SpeechSnap.lag);
   } catch (const Error&) {
   }
   return mark;
@@ -63,7 +63,7 @@ void TForm1::StartTimeButtonClick(bool onSpeech) {
     Session.SetMarkStart(WP->CurrentPosition());
     // Never onto the video's first frame, which only the first line's own start takes.
     const std::optional<SubtitleTime> edge =
-        onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkStart(), true, kFirstFrameSeconds) : std::nullopt;
+        onSpeech && SpeechSnap.on ? MarkOnSpeech(Session.MarkStart(), true, kFirstFrameSeconds) : std::nullopt;
     if (edge) {
       Session.SetKeyedStart({Session.MarkStart(), edge->Seconds()});
       Session.SetMarkStart(edge->Seconds());
@@ -79,7 +79,7 @@ void TForm1::EndTimeButtonClick(bool onSpeech) {
   Edit2->SetText(BuildTimeText());
   // Never onto or before the line's start.
   const std::optional<SubtitleTime> edge =
-      onSpeech && SnapOnSpeech ? MarkOnSpeech(Session.MarkEnd(), false, Session.MarkStart()) : std::nullopt;
+      onSpeech && SpeechSnap.on ? MarkOnSpeech(Session.MarkEnd(), false, Session.MarkStart()) : std::nullopt;
   if (edge) {
     Session.SetKeyedEnd({Session.MarkEnd(), edge->Seconds()});
     Session.SetMarkEnd(edge->Seconds());
@@ -110,16 +110,16 @@ void TForm1::ResetCaptureDisplay() {
 }
 
 void TForm1::LoadSpeechSnapChoice() {
-  SnapOnSpeech = ReadSpeechSnapChoice(Ws.Registry());
-  SpeechLag = ReadSpeechLag(Ws.Registry());
+  SpeechSnap.on = ReadSpeechSnapChoice(Ws.Registry());
+  SpeechSnap.lag = ReadSpeechLag(Ws.Registry());
   // The check box tells its change as a click; the handler sees nothing new in it.
-  SpeechSnapCheckBox->SetChecked(SnapOnSpeech);
+  SpeechSnapCheckBox->SetChecked(SpeechSnap.on);
 }
 
 void TForm1::SpeechSnapCheckBoxClick() {
   const bool on = SpeechSnapCheckBox->Checked();
-  if (on == SnapOnSpeech) return;
-  SnapOnSpeech = on;
+  if (on == SpeechSnap.on) return;
+  SpeechSnap.on = on;
   // A click while typing a line leaves the typing where it was.
   if (!StartTimeButton->Enabled() && !EndTimeButton->Enabled()) InputEdit->SetFocus();
   WriteSpeechSnapChoice(Ws.Registry(), on);

@@ -8,6 +8,12 @@
 
 namespace titrelle {
 
+// The user's choice and lag, as read at start and kept up to date.
+struct SpeechSnapChoice {
+  bool on = true;
+  SnapLag lag;
+};
+
 inline constexpr const char* kSpeechSnapValueName = "srtSpeechSnap";
 inline constexpr const char* kSpeechLagValueName = "srtSpeechLag";
 

@@ -82,8 +82,20 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
     StartTimeButton->SetFocus();
     OpenSubtitleFile();
     OpenButton->SetEnabled(false);
-    WatchingOpen = 1;
+    Opened.Start();
   } catch (const std::exception&) {
+  }
+}
+
+void TForm1::WatchOpen() {
+  // A file the player cannot open is no dead end: the open button comes back; the status says why.
+  if (Opened.PlayerGaveUp(*WP)) {
+    OpenButton->SetEnabled(true);
+    // 无法打开这个文件，请重新选择视频。
+    ShowNotice(
+        "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xD5\xE2\xB8\xF6\xCE\xC4\xBC\xFE\xA3\xAC\xC7\xEB\xD6\xD8\xD0\xC2"
+        "\xD1\xA1"
+        "\xD4\xF1\xCA\xD3\xC6\xB5\xA1\xA3");
   }
 }
 
