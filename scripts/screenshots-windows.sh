@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures of README's Windows section (docs/windows-*.png): titrelle.exe under Wine on a virtual
 # display of 1366x768, given a generated clip whose subtitle file of Chinese lines lies beside it: the question
-# answered Yes with Enter, then a line marked and typed while capturing; each picture the main window cut out
-# of the screen.
+# answered Yes with Enter, the main window cut out of the screen. (Wine draws the picture in a window of its
+# own, over the main window once it plays: so the picture is taken before anything plays.)
 # A tool for the documentation only: the tests do not run it.
 #
 # Usage: scripts/screenshots-windows.sh [path of titrelle.exe]   (default: the build of scripts/test-windows.sh)
@@ -66,13 +66,4 @@ xdotool key Return
 sleep 3
 shoot "$main" windows-resumed
 
-# Capturing (F8): a line marked with F9 and F10 and its text typed, shown over the picture as it is typed.
-key() { xdotool key --clearmodifiers "$@"; sleep 0.4; }
-xdotool mousemove 200 200 click 1
-key F8
-key F9
-sleep 1.2
-key F10
-xdotool type --delay 60 "Titrelle"
-shoot "$main" windows-capture
 echo "Pictures in docs/; the work folder is $work."
