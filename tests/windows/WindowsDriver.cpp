@@ -886,6 +886,36 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
         Readable(text));
 }
 
+// F11 in the resumed file, whose line runs from 1 s to 3 s: the line under the caret starts at the position,
+// which stands before its end (the video has not run on past it since the open), in the file.
+void CheckStartRetime(Program& program, const std::wstring& subtitlePath) {
+  HWND view = Control(program.window, titrelle::MainWindowTable(), "UserRichEdit");
+  const std::string before = FileBytes(subtitlePath);
+  const std::size_t arrow = before.find(" --> ");
+  if (arrow == std::string::npos || arrow < 12) {
+    Check(false, "edit mode: F11 sets the start of the line under the caret to the position, in the file",
+          Readable(before));
+    return;
+  }
+  const std::size_t startAt = arrow - 12;
+  const std::string oldStart = before.substr(startAt, 12);
+  SetForegroundWindow(program.window);
+  const LRESULT textLineStart = SendMessageW(view, EM_LINEINDEX, 2, 0);
+  PostMessageW(view, EM_SETSEL, static_cast<WPARAM>(textLineStart), textLineStart);
+  Sleep(200);
+  Key(view, VK_F11);
+  std::string start;
+  const bool moved = WaitFor([&] {
+    const std::string bytes = FileBytes(subtitlePath);
+    start = bytes.size() >= startAt + 12 ? bytes.substr(startAt, 12) : std::string();
+    return !start.empty() && start != oldStart;
+  });
+  DismissUnexpectedBoxes(program.Id(), "F11");
+  Check(moved && start < "00:00:03:000",
+        "edit mode: F11 sets the start of the line under the caret to the position, in the file",
+        Readable(oldStart) + " -> " + Readable(start));
+}
+
 // The timeline strip under the video panel's picture.
 HWND TimelineOf(Program& program) {
   std::pair<HWND, HWND> search{nullptr, nullptr};
@@ -1377,6 +1407,7 @@ int wmain(int argc, wchar_t** argv) {
     Check(question.size() > 14 && question.substr(question.size() - 14) == " [&Yes*] [&No]",
           "question: its buttons are \"&Yes\", the default, and \"&No\"", Readable(question));
     CheckResumedBlocks(again);
+    CheckStartRetime(again, subtitle);
     CheckFontDialog(again, subtitle);
     const std::string restyled = FileBytes(subtitle);
     const bool no = AnswerQuestion(again, video, IDCANCEL, &question);
