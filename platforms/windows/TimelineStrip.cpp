@@ -129,7 +129,9 @@ void TimelineStrip::Recompose() {
   Picture picture = Compose(area.right, area.bottom);
   if (picture == shown_) return;
   shown_ = std::move(picture);
-  InvalidateRect(window_, nullptr, FALSE);
+  // Painted now: a paint waits for a quiet message queue, and the player's and the clock's posts may keep it
+  // busy for seconds while a video opens.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void TimelineStrip::Paint(HDC dc, int width, int height) {

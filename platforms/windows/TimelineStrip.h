@@ -39,6 +39,9 @@ class TimelineStrip {
   void Place(int left, int top, int width, int height);
   HWND Handle() const { return window_; }
   const AudioPeakTrack& Track() const { return peaks_.Track(); }
+  // Looks again at what the picture is made of (after the program handled an event: a load, a commit, an
+  // undo) and, when it changed, paints it at once.
+  void Recompose();
   // Composes the picture afresh and paints it into `dc`, `width` by `height` pixels.
   void Paint(HDC dc, int width, int height);
 
@@ -59,7 +62,6 @@ class TimelineStrip {
   };
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   Picture Compose(int width, int height);
-  void Recompose();
   void Draw(HDC dc, const Picture& picture);
   double SecondsAt(int x) const { return (shown_.startColumn + x) / shown_.columnsPerSecond; }
   void Run(const std::function<void()>& handler);

@@ -70,12 +70,14 @@ Win32SubtitleTable::Win32SubtitleTable(Win32Window& window, SubtitleTableSource&
   SetWindowSubclass(handle_, TableProc, kTableSubclassId, reinterpret_cast<DWORD_PTR>(this));
   SendMessageW(handle_, LVM_SETITEMCOUNT, static_cast<WPARAM>(source_.RowCount()), 0);
   source_.SetOnRowsChanged([this](const RowChange& change) { RowsChanged(change); });
+  source_.SetOnShowRow([this](int row) { ShowRow(row); });
   const int rows = source_.RowCount();
   if (rows > 0 && source_.FollowsNewest()) SendMessageW(handle_, LVM_ENSUREVISIBLE, rows - 1, FALSE);
 }
 
 Win32SubtitleTable::~Win32SubtitleTable() {
   source_.SetOnRowsChanged(nullptr);
+  source_.SetOnShowRow(nullptr);
   if (handle_) {
     RemoveWindowSubclass(handle_, TableProc, kTableSubclassId);
     DestroyWindow(handle_);
@@ -117,6 +119,23 @@ void Win32SubtitleTable::RowsChanged(const RowChange& change) {
   applying_ = wasApplying;
   const bool grew = change.reload || change.inserted > 0;
   if (grew && rows > 0 && source_.FollowsNewest()) SendMessageW(handle_, LVM_ENSUREVISIBLE, rows - 1, FALSE);
+}
+
+void Win32SubtitleTable::ShowRow(int row) {
+  // The list view tells of each state it changes here right away; none of it is the user's selection.
+  const bool wasApplying = std::exchange(applying_, true);
+  const int rows = source_.RowCount();
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (row >= 0 && row < rows) {
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(handle_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  } else if (rows > 0) {
+    SendMessageW(handle_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE);
+  }
+  applying_ = wasApplying;
 }
 
 LRESULT Win32SubtitleTable::Notified(const NMHDR& header) {

@@ -28,6 +28,8 @@ class Win32SubtitleTable {
 
  private:
   void RowsChanged(const RowChange& change);
+  // The program's own selection: `row` alone and scrolled to, or (-1) none and the newest row in view.
+  void ShowRow(int row);
   const SubtitleRow& RowAt(int row);
   void ReportSelectionLater();
   void ReportSelection();

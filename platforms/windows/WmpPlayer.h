@@ -46,6 +46,11 @@ class WmpPlayer : public MediaPlayer {
   void SetInPlaceRect(int left, int top, int right, int bottom, int clipRight, int clipBottom) override;
   // The timeline under the picture (TimelineStrip.h) shows these lines and marks.
   void SetTimeline(PlayerTimeline* timeline) override { strip_->SetTimeline(timeline); }
+  // After each of the program's events the strip looks at once, as the lines it shows may have changed (a
+  // resume loads them while its own timer waits behind the opening video's messages).
+  void TimelineMayHaveChanged() override {
+    if (strip_) strip_->Recompose();
+  }
   // The sound's peaks the strip decoded, for F9 and F10 to land on the speech.
   std::span<const AudioPeak> DecodedPeaks() const override { return strip_->Track().peaks; }
 

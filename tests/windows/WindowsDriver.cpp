@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "platforms/windows/MediaFoundationPeaks.h"
 #include "platforms/windows/Win32WakeUpTimer.h"
 #include "platforms/windows/Win32Window.h"
 #include "platforms/windows/Win32WindowSystem.h"
@@ -684,6 +686,14 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   DismissUnexpectedBoxes(program.Id(), "typing in edit mode");
   Check(written, "edit mode: a character typed at the start of line 2 reaches that line of the file",
         Readable(FileBytes(subtitlePath)));
+  // The table's selection follows the caret into the line's subtitle: its row alone.
+  HWND rows = Child(program.window, titrelle::Win32Window::kTableId);
+  const auto selected = [&](int after) {
+    return static_cast<int>(SendMessageW(rows, LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
+  };
+  const bool following = WaitFor([&] { return selected(-1) == 0 && selected(0) == -1; });
+  Check(following, "edit mode: the table selects the row of the caret's subtitle, alone",
+        "first selected row " + std::to_string(selected(-1)));
   const DWORD attributes = GetFileAttributesW(subtitlePath.c_str());
   Check(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) &&
             SavesLeftBeside(subtitlePath) == 0,
@@ -703,11 +713,19 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   HWND label = Control(program.window, table, "Label1");
   const std::string before = TextOf(label);
   const std::size_t endAt = expected.find(" --> ") + 5;
-  const auto endInFile = [&] { return FileBytes(subtitlePath).substr(endAt, 12); };
-  const std::string oldEnd = endInFile();
+  // Read while a save puts the file in place, it may be missing for a moment: that is no end yet.
+  const auto endInFile = [&] {
+    const std::string bytes = FileBytes(subtitlePath);
+    return bytes.size() >= endAt + 12 ? bytes.substr(endAt, 12) : std::string();
+  };
+  std::string oldEnd;
+  WaitFor([&] { return !(oldEnd = endInFile()).empty(); });
   Key(view, VK_F12);
-  const bool moved = WaitFor([&] { return endInFile() != oldEnd; });
-  const std::string end = endInFile();
+  std::string end;
+  const bool moved = WaitFor([&] {
+    end = endInFile();
+    return !end.empty() && end != oldEnd;
+  });
   DismissUnexpectedBoxes(program.Id(), "F12");
   std::string retimed = expected;
   retimed.replace(endAt, end.size(), end);
@@ -868,6 +886,65 @@ void CheckMissingPlayer(const std::wstring& exe, const std::wstring& work) {
         Readable(text));
 }
 
+// F11 in the resumed file, whose line runs from 1 s to 3 s: the line under the caret starts at the position,
+// which stands before its end (the video has not run on past it since the open), in the file.
+void CheckStartRetime(Program& program, const std::wstring& subtitlePath) {
+  HWND view = Control(program.window, titrelle::MainWindowTable(), "UserRichEdit");
+  const std::string before = FileBytes(subtitlePath);
+  const std::size_t arrow = before.find(" --> ");
+  if (arrow == std::string::npos || arrow < 12) {
+    Check(false, "edit mode: F11 sets the start of the line under the caret to the position, in the file",
+          Readable(before));
+    return;
+  }
+  const std::size_t startAt = arrow - 12;
+  const std::string oldStart = before.substr(startAt, 12);
+  SetForegroundWindow(program.window);
+  const LRESULT textLineStart = SendMessageW(view, EM_LINEINDEX, 2, 0);
+  PostMessageW(view, EM_SETSEL, static_cast<WPARAM>(textLineStart), textLineStart);
+  Sleep(200);
+  Key(view, VK_F11);
+  std::string start;
+  const bool moved = WaitFor([&] {
+    const std::string bytes = FileBytes(subtitlePath);
+    start = bytes.size() >= startAt + 12 ? bytes.substr(startAt, 12) : std::string();
+    return !start.empty() && start != oldStart;
+  });
+  DismissUnexpectedBoxes(program.Id(), "F11");
+  Check(moved && start < "00:00:03:000",
+        "edit mode: F11 sets the start of the line under the caret to the position, in the file",
+        Readable(oldStart) + " -> " + Readable(start));
+}
+
+// The timeline strip under the video panel's picture.
+HWND TimelineOf(Program& program) {
+  std::pair<HWND, HWND> search{nullptr, nullptr};
+  EnumChildWindows(
+      program.window,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (ClassOf(child) != L"TitrelleTimeline" || !IsWindowVisible(child)) return TRUE;
+        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.first;
+}
+
+// The lines of a resumed file stand on the timeline as blocks: pixels of a block's fill or its label band.
+void CheckResumedBlocks(Program& program) {
+  HWND strip = TimelineOf(program);
+  RECT onScreen{};
+  GetWindowRect(strip, &onScreen);
+  int block = 0;
+  const bool shown = strip && WaitFor([&] {
+    block = 0;
+    for (const std::uint32_t pixel : ScreenPixels(onScreen)) block += pixel == 0x273a56 || pixel == 0x264170;
+    return block > 100;
+  });
+  Check(shown, "timeline: after a resume the file's lines stand on the strip as blocks",
+        std::to_string(block) + " pixels of a block");
+}
+
 // F10 lands on the speech: a video silent but for a tone from 1.0 s to 1.5 s, once the timeline's waveform
 // shows the tone decoded: F9 at the start, F10 a tenth of a second or so after the tone ends. The end mark is
 // where the tone ends, and the notice line says how far it moved.
@@ -883,16 +960,7 @@ void CheckSpeechSnap(const std::wstring& exe, const std::wstring& work, const st
     return;
   }
   DismissUnexpectedBoxes(program.Id(), "opening the tone");
-  std::pair<HWND, HWND> search{nullptr, nullptr};
-  EnumChildWindows(
-      program.window,
-      [](HWND child, LPARAM data) -> BOOL {
-        if (ClassOf(child) != L"TitrelleTimeline" || !IsWindowVisible(child)) return TRUE;
-        reinterpret_cast<std::pair<HWND, HWND>*>(data)->first = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  HWND strip = search.first;
+  HWND strip = TimelineOf(program);
   RECT area{};
   GetClientRect(strip, &area);
   RECT onScreen{};
@@ -1209,6 +1277,19 @@ void PrintAlarmLateness() {
               high ? "a high-resolution" : "no high-resolution timer: a 1 ms resolution while near, a");
 }
 
+// How long Media Foundation takes to decode the sound of `video` into the timeline's peaks, as the strip's
+// worker does it.
+void PrintDecodeTime(const std::wstring& video) {
+  const std::atomic<bool> cancel{false};
+  titrelle::AudioPeakTrack track;
+  const auto begun = std::chrono::steady_clock::now();
+  const titrelle::AudioPeaksOutcome outcome = titrelle::DecodeAudioPeaks(
+      video, cancel, [&](titrelle::AudioPeaksChunk chunk) { track.Add(std::move(chunk)); });
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+  std::printf("figure decode: %zu peaks (%.0f s of sound) in %.1f s, outcome %d\n", track.peaks.size(),
+              track.peaks.size() * titrelle::kPeakSeconds, seconds, static_cast<int>(outcome));
+}
+
 // The program's CPU share over `seconds` of its life, every thread, as the system accounts for it; negative
 // when the system does not tell.
 double CpuShareOf(HANDLE process, double seconds) {
@@ -1244,6 +1325,10 @@ void PrintCpuShare(HANDLE process, const char* what) {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wstring(argv[1]) == L"--clock") {
     PrintAlarmLateness();
+    return 0;
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"--decode") {
+    PrintDecodeTime(argv[2]);
     return 0;
   }
   if (argc < 3) {
@@ -1297,7 +1382,18 @@ int wmain(int argc, wchar_t** argv) {
   Check(atomsGone, "close: the atoms are deleted");
 
   // Opening the video again (given on the command line) finds its subtitle file: Yes resumes it; through the
-  // open dialog, Escape makes it the backup.
+  // open dialog, Escape makes it the backup. The line is made two seconds long first, as another editor might:
+  // captured under Wine it lasts some hundredths, a block under the play head.
+  const std::string captured = FileBytes(subtitle);
+  const std::size_t timeAt = captured.find(" --> ");
+  if (timeAt != std::string::npos && timeAt >= 12) {
+    const std::string longer =
+        captured.substr(0, timeAt - 12) + "00:00:01:000 --> 00:00:03:000" + captured.substr(timeAt + 17);
+    HANDLE file = CreateFileW(subtitle.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, longer.data(), static_cast<DWORD>(longer.size()), &written, nullptr);
+    CloseHandle(file);
+  }
   Program again;
   if (again.Start(exe, work, L"\"" + video + L"\"")) {
     std::string question;
@@ -1310,6 +1406,8 @@ int wmain(int argc, wchar_t** argv) {
           Readable(question));
     Check(question.size() > 14 && question.substr(question.size() - 14) == " [&Yes*] [&No]",
           "question: its buttons are \"&Yes\", the default, and \"&No\"", Readable(question));
+    CheckResumedBlocks(again);
+    CheckStartRetime(again, subtitle);
     CheckFontDialog(again, subtitle);
     const std::string restyled = FileBytes(subtitle);
     const bool no = AnswerQuestion(again, video, IDCANCEL, &question);
