@@ -25,6 +25,7 @@
 #include "document/Listing.h"
 #include "document/SubtitleDocument.h"
 #include "document/SubtitlePreviewer.h"
+#include "document/UserViewDerivation.h"
 #include "editing/CaretSubtitle.h"
 #include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
@@ -250,19 +251,22 @@ class TForm1 {
 
  private:
   // What is left of a resume after the file was read, when it goes on in slices between events
-  // (document/Resuming.cpp): the flag that keeps saves and write-backs away, the text until the file view
-  // takes it, and the next of the steps.
+  // (document/Resuming.cpp): the flag that keeps saves and write-backs away, the text until the views take
+  // it, and the next of the steps. The user view's text is derived a run of lines a slice.
   struct ResumeSlices {
     explicit ResumeSlices(int& loadingFile) : loading(loadingFile) {}
     ProgramChange<int> loading;
-    std::string text;
+    std::string text;  // the file's text, then the user view's as it is derived
     int nextStep = 0;
+    std::optional<UserViewDerivation> derivation;
+    std::size_t derivedUpTo = 0;  // bytes of the file view derived so far
   };
   std::unique_ptr<ResumeSlices> SlicedResume;
   std::unique_ptr<WakeUpTimer> ResumeSliceTimer;
   bool ResumeStep(int step, std::string& text, ProgramChange<int>& loading);  // true after the last
   void ResumeFailed(ProgramChange<int>& loading, const std::exception& error);
   void ResumeNextSlice();
+  bool DeriveSomeLines(ResumeSlices& slices);  // false when all is derived
   void EndSlicedResume();  // done, failed, or given up for another video
 };
 

@@ -1,9 +1,11 @@
 // Resuming an existing subtitle file: it is loaded into both views, edit mode starts, and playback is to
 // continue at the end of its last subtitle.
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/Unit1.h"
@@ -43,6 +45,9 @@ std::string ResumeProgressText(int percent) {
 
 // How far a resume in slices has come, by the steps done after the file was read.
 constexpr int kPercentDone[] = {10, 35, 60, 80, 90};
+
+// How much of the file view one slice derives.
+constexpr std::size_t kDerivedBytesPerSlice = std::size_t{4} << 20;
 
 }  // namespace
 
@@ -100,8 +105,11 @@ bool TForm1::ResumeStep(int step, std::string& text, ProgramChange<int>& loading
     // The user view is filled once, with the derived text (the derivation reads the file view alone): on
     // the desktop, filling a text editor is most of a resume. These two steps are DeriveUserView's.
     case 1:
+      // In slices the text was derived already, a run of lines a slice.
+      if (text.empty()) text = DeriveUserViewText(Document.TempRichEdit.Text());
       Document.Memo2.Clear();
-      Document.Memo2.SetListingText(DeriveUserViewText(Document.TempRichEdit.Text()));
+      Document.Memo2.SwapText(text);
+      std::string().swap(text);
       return false;
     case 2:
       UserRichEdit->Clear();
@@ -138,8 +146,17 @@ void TForm1::ResumeFailed(ProgramChange<int>& loading, const std::exception& err
 void TForm1::ResumeNextSlice() {
   if (!SlicedResume) return;
   ResumeSlices& slices = *SlicedResume;
-  const int step = slices.nextStep++;
   try {
+    if (slices.nextStep == 1 && DeriveSomeLines(slices)) {
+      const double derived =
+          static_cast<double>(slices.derivedUpTo) /
+          static_cast<double>(std::max<std::size_t>(Document.TempRichEdit.Text().size(), 1));
+      ShowNotice(ResumeProgressText(kPercentDone[1] +
+                                    static_cast<int>(derived * (kPercentDone[2] - kPercentDone[1]))));
+      ResumeSliceTimer->WakeAfter(std::chrono::microseconds(0));
+      return;
+    }
+    const int step = slices.nextStep++;
     if (!ResumeStep(step, slices.text, slices.loading)) {
       ShowNotice(ResumeProgressText(kPercentDone[slices.nextStep]));
       ResumeSliceTimer->WakeAfter(std::chrono::microseconds(0));
@@ -151,6 +168,24 @@ void TForm1::ResumeNextSlice() {
     OpenButton->SetEnabled(true);
   }
   EndSlicedResume();
+}
+
+bool TForm1::DeriveSomeLines(ResumeSlices& slices) {
+  const std::string& fileView = Document.TempRichEdit.Text();
+  if (slices.derivedUpTo >= fileView.size()) return false;
+  if (!slices.derivation) slices.derivation.emplace(fileView);
+  // A run of whole lines, some megabytes long: a few tens of milliseconds.
+  std::size_t end = slices.derivedUpTo + kDerivedBytesPerSlice;
+  if (end >= fileView.size()) {
+    end = fileView.size();
+  } else {
+    const std::size_t lineFeed = fileView.find('\n', end);
+    end = lineFeed == std::string::npos ? fileView.size() : lineFeed + 1;
+  }
+  slices.text += slices.derivation->Derive(
+      std::string_view(fileView).substr(slices.derivedUpTo, end - slices.derivedUpTo));
+  slices.derivedUpTo = end;
+  return true;
 }
 
 void TForm1::EndSlicedResume() {
