@@ -46,6 +46,10 @@ std::string ResumeProgressText(int percent) {
 // How far a resume in slices has come, by the steps done after the file was read.
 constexpr int kPercentDone[] = {10, 35, 60, 80, 90};
 
+// A millisecond's pause, not none, between slices: where a woken loop takes posted messages before it draws
+// (Win32), the window still draws the progress between them.
+constexpr std::chrono::microseconds kBetweenSlices{1000};
+
 // How much of the file view one slice derives.
 constexpr std::size_t kDerivedBytesPerSlice = std::size_t{4} << 20;
 
@@ -84,7 +88,7 @@ void TForm1::ResumeSubtitleFile() {
       control->SetEnabled(false);
     ShowNotice(ResumeProgressText(kPercentDone[0]));
     if (!ResumeSliceTimer) ResumeSliceTimer = Ws.CreateWakeUpTimer([this] { ResumeNextSlice(); });
-    ResumeSliceTimer->WakeAfter(std::chrono::microseconds(0));
+    ResumeSliceTimer->WakeAfter(kBetweenSlices);
     return;
   }
   try {
@@ -153,13 +157,13 @@ void TForm1::ResumeNextSlice() {
           static_cast<double>(std::max<std::size_t>(Document.TempRichEdit.Text().size(), 1));
       ShowNotice(ResumeProgressText(kPercentDone[1] +
                                     static_cast<int>(derived * (kPercentDone[2] - kPercentDone[1]))));
-      ResumeSliceTimer->WakeAfter(std::chrono::microseconds(0));
+      ResumeSliceTimer->WakeAfter(kBetweenSlices);
       return;
     }
     const int step = slices.nextStep++;
     if (!ResumeStep(step, slices.text, slices.loading)) {
       ShowNotice(ResumeProgressText(kPercentDone[slices.nextStep]));
-      ResumeSliceTimer->WakeAfter(std::chrono::microseconds(0));
+      ResumeSliceTimer->WakeAfter(kBetweenSlices);
       return;
     }
   } catch (const std::exception& error) {
