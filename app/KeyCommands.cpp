@@ -17,6 +17,11 @@ constexpr long long kNudgeMs = 100;
 bool TForm1::KeyDown(KeyEvent& key, unsigned place) {
   const KeyBinding* binding = FindKeyBinding(key.key, key.shift, place, Session.InEditMode());
   if (!binding) return false;
+  // A resume still loading: no command may touch the half-loaded views (the line in the entry box waits).
+  if (RefusedWhileResuming()) {
+    key.swallowed = true;
+    return true;
+  }
   // A held key whose command must not run again is still the table's: the control does not get it either.
   if (key.repeat && !binding->onRepeat) {
     key.swallowed = binding->keepsKey;

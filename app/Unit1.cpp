@@ -167,6 +167,8 @@ void TForm1::FormClose() {
   // Another copy may open the subtitle file for writing from now on.
   Document.EditingLock.reset();
   // The window ends here, and its clock with it.
+  EndSlicedResume();
+  ResumeSliceTimer.reset();
   Timer1.reset();
 }
 

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,6 +16,7 @@
 
 #include "app/HotKeyRegistration.h"
 #include "app/Notices.h"
+#include "base/ProgramChange.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTimeline.h"
 #include "capture/SpeechSnapSetting.h"
@@ -23,6 +26,7 @@
 #include "document/OpenWatch.h"
 #include "document/SubtitleDocument.h"
 #include "document/SubtitlePreviewer.h"
+#include "document/UserViewDerivation.h"
 #include "editing/CaretSubtitle.h"
 #include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
@@ -188,6 +192,13 @@ class TForm1 {
   void OpenSubtitleFile();
   void ResumeSubtitleFile();
   void FindLastTimeLine();
+  // A file of at least this many bytes is resumed in slices, one between events, with its progress in the
+  // notice line; a smaller one in one piece.
+  std::size_t ResumeInSlicesFromBytes = std::size_t{8} << 20;
+  // A resume in slices is under way: what would change the document waits until it is done.
+  bool ResumeLoading() const { return SlicedResume != nullptr; }
+  // Refuses what is asked while a resume loads, saying how far it has come; false when nothing is loading.
+  bool RefusedWhileResuming();
   void DeclineSubtitleFile();
 
   // editing/
@@ -240,6 +251,25 @@ class TForm1 {
  private:
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
   OpenWatch Opened;            // the player's answer to the open still awaited
+
+  // What is left of a resume after the file was read, when it goes on in slices between events
+  // (document/Resuming.cpp): the flag that keeps saves and write-backs away, the text until the views take
+  // it, and the next of the steps. The user view's text is derived a run of lines a slice.
+  struct ResumeSlices {
+    explicit ResumeSlices(int& loadingFile) : loading(loadingFile) {}
+    ProgramChange<int> loading;
+    std::string text;  // the file's text, then the user view's as it is derived
+    int nextStep = 0;
+    std::optional<UserViewDerivation> derivation;
+    std::size_t derivedUpTo = 0;  // bytes of the file view derived so far
+  };
+  std::unique_ptr<ResumeSlices> SlicedResume;
+  std::unique_ptr<WakeUpTimer> ResumeSliceTimer;
+  bool ResumeStep(int step, std::string& text, ProgramChange<int>& loading);  // true after the last
+  void ResumeFailed(ProgramChange<int>& loading, const std::exception& error);
+  void ResumeNextSlice();
+  bool DeriveSomeLines(ResumeSlices& slices);  // false when all is derived
+  void EndSlicedResume();                      // done, failed, or given up for another video
 };
 
 // Start-up: the application title, the main window, the hidden font options dialog, then the window shown.

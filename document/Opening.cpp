@@ -70,6 +70,8 @@ void TForm1::OpenVideo(const std::filesystem::path& mediaPath) {
   try {
     // A pending seek of the last resume would start the new video by itself.
     Session.CancelPendingSeek();
+    // Nor may the rest of a resume still loading reach the new document.
+    EndSlicedResume();
     WP->SetURL(mediaPath);
     WP->Stop();
     StartNewSession(*this);

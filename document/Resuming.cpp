@@ -1,7 +1,12 @@
 // Resuming an existing subtitle file: it is loaded into both views, edit mode starts, and playback is to
 // continue at the end of its last subtitle.
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/Unit1.h"
 #include "base/Error.h"
@@ -9,6 +14,7 @@
 #include "capture/TimeText.h"
 #include "document/LastTimeLine.h"
 #include "document/SubtitleFile.h"
+#include "document/UserViewDerivation.h"
 #include "ui/ErrorReport.h"
 
 namespace titrelle {
@@ -31,6 +37,21 @@ std::string ForeignEncodingMessage(const std::string& shownPath, FileEncoding en
          "\xCE\xC4"
          "\xBC\xFE\xA1\xA3";
 }
+
+// 正在读取字幕… 45%
+std::string ResumeProgressText(int percent) {
+  return "\xD5\xFD\xD4\xDA\xB6\xC1\xC8\xA1\xD7\xD6\xC4\xBB\xA1\xAD " + std::to_string(percent) + "%";
+}
+
+// How far a resume in slices has come, by the steps done after the file was read.
+constexpr int kPercentDone[] = {10, 35, 60, 80, 90};
+
+// A millisecond's pause, not none, between slices: where a woken loop takes posted messages before it draws
+// (Win32), the window still draws the progress between them.
+constexpr std::chrono::microseconds kBetweenSlices{1000};
+
+// How much of the file view one slice derives.
+constexpr std::size_t kDerivedBytesPerSlice = std::size_t{4} << 20;
 
 }  // namespace
 
@@ -56,32 +77,134 @@ void TForm1::ResumeSubtitleFile() {
     ShowErrorReport(Ws, error.what());
     throw;
   }
+  if (text.size() >= ResumeInSlicesFromBytes) {
+    // A large file goes on between events, so that the window is drawn and answers while it loads. Until
+    // it is done nothing may change the document: the mark buttons are off (edit mode keeps them off), and
+    // the keys and the other controls that would change it are refused.
+    loading.End();
+    SlicedResume = std::make_unique<ResumeSlices>(Document.LoadingFile);
+    SlicedResume->text = std::move(text);
+    for (Control* control : {StartTimeButton, EndTimeButton, EditButton, ContinueButton, BitBtn1})
+      control->SetEnabled(false);
+    ShowNotice(ResumeProgressText(kPercentDone[0]));
+    if (!ResumeSliceTimer) ResumeSliceTimer = Ws.CreateWakeUpTimer([this] { ResumeNextSlice(); });
+    ResumeSliceTimer->WakeAfter(kBetweenSlices);
+    return;
+  }
   try {
-    Document.TempRichEdit.SetListingText(text);
-    // The user view is filled once, with the derived text (the derivation reads the file view alone): on
-    // the desktop, filling a text editor is most of a resume.
-    DeriveUserView();
-    Editing.UserViewSnapshot().SetListingText(Document.Memo2.Text());
-    EnterEditMode();
-    loading.End();
-    Session.SeekWhenPlaying();
-    Document.OmitClosingTag = 1;
-    FindLastTimeLine();
-    Label1->SetText(Edit2->Text());
-    Session.SetContinuePosition(TimeTextToSeconds(Edit2->Text()));
-  } catch (const std::exception& error) {
-    // The file was read whole: the views hold all of it, and it stays an ordinary document whose edits and
-    // commits save. Only a stale pending seek must not start the video.
-    loading.End();
-    Session.CancelPendingSeek();
-    // The views may hold the file's text underived: an edit joining its lines is undone back to that.
-    try {
-      RefreshUserViewSnapshot();
-    } catch (const std::exception&) {
+    for (int step = 0; !ResumeStep(step, text, loading); ++step) {
     }
-    ShowErrorReport(Ws, error.what());
+  } catch (const std::exception& error) {
+    ResumeFailed(loading, error);
     throw;
   }
+}
+
+bool TForm1::ResumeStep(int step, std::string& text, ProgramChange<int>& loading) {
+  switch (step) {
+    case 0:
+      Document.TempRichEdit.SetListingText(text);
+      std::string().swap(text);
+      return false;
+    // The user view is filled once, with the derived text (the derivation reads the file view alone): on
+    // the desktop, filling a text editor is most of a resume. These two steps are DeriveUserView's.
+    case 1:
+      // In slices the text was derived already, a run of lines a slice.
+      if (text.empty()) text = DeriveUserViewText(Document.TempRichEdit.Text());
+      Document.Memo2.Clear();
+      Document.Memo2.SwapText(text);
+      std::string().swap(text);
+      return false;
+    case 2:
+      UserRichEdit->Clear();
+      UserRichEdit->SetListingText(Document.Memo2.Text());
+      return false;
+    case 3:
+      Editing.UserViewSnapshot().SetListingText(Document.Memo2.Text());
+      return false;
+    default:
+      EnterEditMode();
+      loading.End();
+      Session.SeekWhenPlaying();
+      Document.OmitClosingTag = 1;
+      FindLastTimeLine();
+      Label1->SetText(Edit2->Text());
+      Session.SetContinuePosition(TimeTextToSeconds(Edit2->Text()));
+      return true;
+  }
+}
+
+void TForm1::ResumeFailed(ProgramChange<int>& loading, const std::exception& error) {
+  // The file was read whole: the views hold all of it, and it stays an ordinary document whose edits and
+  // commits save. Only a stale pending seek must not start the video.
+  loading.End();
+  Session.CancelPendingSeek();
+  // The views may hold the file's text underived: an edit joining its lines is undone back to that.
+  try {
+    RefreshUserViewSnapshot();
+  } catch (const std::exception&) {
+  }
+  ShowErrorReport(Ws, error.what());
+}
+
+void TForm1::ResumeNextSlice() {
+  if (!SlicedResume) return;
+  ResumeSlices& slices = *SlicedResume;
+  try {
+    if (slices.nextStep == 1 && DeriveSomeLines(slices)) {
+      const double derived =
+          static_cast<double>(slices.derivedUpTo) /
+          static_cast<double>(std::max<std::size_t>(Document.TempRichEdit.Text().size(), 1));
+      ShowNotice(ResumeProgressText(kPercentDone[1] +
+                                    static_cast<int>(derived * (kPercentDone[2] - kPercentDone[1]))));
+      ResumeSliceTimer->WakeAfter(kBetweenSlices);
+      return;
+    }
+    const int step = slices.nextStep++;
+    if (!ResumeStep(step, slices.text, slices.loading)) {
+      ShowNotice(ResumeProgressText(kPercentDone[slices.nextStep]));
+      ResumeSliceTimer->WakeAfter(kBetweenSlices);
+      return;
+    }
+  } catch (const std::exception& error) {
+    ResumeFailed(slices.loading, error);
+    // As when the open ends on an error in one piece: the user may open again.
+    OpenButton->SetEnabled(true);
+  }
+  EndSlicedResume();
+}
+
+bool TForm1::DeriveSomeLines(ResumeSlices& slices) {
+  const std::string& fileView = Document.TempRichEdit.Text();
+  if (slices.derivedUpTo >= fileView.size()) return false;
+  if (!slices.derivation) slices.derivation.emplace(fileView);
+  // A run of whole lines, some megabytes long: a few tens of milliseconds.
+  std::size_t end = slices.derivedUpTo + kDerivedBytesPerSlice;
+  if (end >= fileView.size()) {
+    end = fileView.size();
+  } else {
+    const std::size_t lineFeed = fileView.find('\n', end);
+    end = lineFeed == std::string::npos ? fileView.size() : lineFeed + 1;
+  }
+  slices.text += slices.derivation->Derive(
+      std::string_view(fileView).substr(slices.derivedUpTo, end - slices.derivedUpTo));
+  slices.derivedUpTo = end;
+  return true;
+}
+
+void TForm1::EndSlicedResume() {
+  if (!SlicedResume) return;
+  SlicedResume.reset();
+  ResumeSliceTimer->Sleep();
+  // Edit mode keeps the mark buttons off; the others are back.
+  for (Control* control : {EditButton, ContinueButton, BitBtn1}) control->SetEnabled(true);
+  NoticeLabel->SetText("");
+}
+
+bool TForm1::RefusedWhileResuming() {
+  if (!SlicedResume) return false;
+  ShowNotice(ResumeProgressText(kPercentDone[SlicedResume->nextStep]));
+  return true;
 }
 
 void TForm1::FindLastTimeLine() {

@@ -42,9 +42,15 @@ std::string StyleSpan(std::string_view fileViewText) { return SpanBetween(fileVi
 std::string BraceSpan(std::string_view fileViewText) { return SpanBetween(fileViewText, "{"); }
 
 std::string DeriveUserViewText(std::string_view fileViewText) {
-  std::string userView(fileViewText);
-  for (const std::string& pattern :
-       {StyleSpan(fileViewText), BraceSpan(fileViewText), std::string("<b>"), std::string("</b>")}) {
+  return UserViewDerivation(fileViewText).Derive(fileViewText);
+}
+
+UserViewDerivation::UserViewDerivation(std::string_view fileViewText)
+    : styleSpan_(StyleSpan(fileViewText)), braceSpan_(BraceSpan(fileViewText)) {}
+
+std::string UserViewDerivation::Derive(std::string_view wholeLines) const {
+  std::string userView(wholeLines);
+  for (const std::string& pattern : {styleSpan_, braceSpan_, std::string("<b>"), std::string("</b>")}) {
     userView = RemoveAll(userView, pattern);
   }
   return userView;

@@ -51,6 +51,7 @@ void TForm1::RetimeCaretSubtitle(bool end, long long byMs) {
 }
 
 void TForm1::RetimeDraggedSubtitle(int timeLine, const DraggedTimes& times) {
+  if (RefusedWhileResuming()) return;
   // The line dragged is the group whose time line stands there, as long as it still holds the times shown.
   const std::optional<CaretSubtitle> subtitle = FindCaretSubtitle(Document.TempRichEdit, timeLine);
   if (!subtitle || subtitle->timeLine != timeLine) return;

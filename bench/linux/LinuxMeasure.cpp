@@ -862,6 +862,8 @@ std::filesystem::path TimedResume(MeasuringWindowSystem& system, TForm1& form,
     DispatchEvent(system, [&] { form.OpenButtonClick(); });
     const auto handled = SteadyClock::now();
     system.answerDefault = false;
+    // A large file goes on loading between events: ready is when its last step is done and drawn.
+    while (form.ResumeLoading()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     SettlePending();
     const auto ready = SteadyClock::now();
     if (system.answeredAt) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace titrelle {
 namespace {
@@ -61,8 +63,23 @@ TEST(UserViewDerivationTest, SpansAndPatterns) {
       // Removing a pattern never joins a CR and a LF into a new break.
       {"a\r<b>\nb", "a\r<b>\nb"},
       {"", ""},
+      // A lead byte before a line break: the next line still starts on a character.
+      {"\x81\r\n<b>x\x81\n</b>y", "\x81\r\nx\x81\ny"},
+      {Group(1, kTime1, kDefaultBraces + "<b>A</b>") + Group(2, kTime2, kDefaultBraces + "<b>{B}</b>"),
+       Group(1, kTime1, "A") + Group(2, kTime2, "{B}")},
   };
-  for (const auto& c : cases) EXPECT_EQ(DeriveUserViewText(c.file), c.userView) << c.file;
+  for (const auto& c : cases) {
+    EXPECT_EQ(DeriveUserViewText(c.file), c.userView) << c.file;
+    // The same, a line at a time (as a large file is resumed).
+    const UserViewDerivation derivation(c.file);
+    std::string inRuns;
+    for (std::size_t start = 0; start < c.file.size();) {
+      const std::size_t end = std::min(c.file.find('\n', start), c.file.size() - 1) + 1;
+      inRuns += derivation.Derive(std::string_view(c.file).substr(start, end - start));
+      start = end;
+    }
+    EXPECT_EQ(inRuns, c.userView) << c.file;
+  }
   EXPECT_EQ(BraceSpan("{\x81}x}z"), "{\x81}x}");
   EXPECT_EQ(StyleSpan("}<a>"), "");
   EXPECT_EQ(BraceSpan("no braces"), "");

@@ -455,5 +455,89 @@ TEST(OpenCleansUp, OpeningAVideoCompletesASaveKilledInTheMiddle) {
   EXPECT_EQ(world.Form().Document.TempRichEdit.Text(), kEarlierFile);
 }
 
+// Chosen: a large file loads in slices between events. Until it is done every key of the key table is
+// refused with the progress in the notice line (F9 would start marking on a view still loading, Enter would
+// commit into it); a line typed into the entry box stays there. The load ends exactly as in one piece.
+TEST(ResumeInSlices, EndsAsAResumeInOnePieceAndRefusesKeysUntilThen) {
+  struct Resumed {
+    std::string fileView, userView, snapshot, edit1, edit2, label1, notice;
+    long double continuePosition = 0;
+    std::vector<bool> flags;  // edit mode, the user view shown, pending seek, playing, the five buttons on
+    int loadingFile = 0, omitClosingTag = 0;
+    std::vector<std::string> reports;
+    std::string afterACommit;
+    bool operator==(const Resumed&) const = default;
+  };
+  const auto resume = [](const std::string& file, bool inSlices) {
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", file);
+    if (inSlices) world.Form().ResumeInSlicesFromBytes = 1;
+    world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+    if (inSlices) {
+      EXPECT_TRUE(world.Form().ResumeLoading());
+      world.TypeInInput("Waiting");
+      world.WaitMs(1);  // one slice done
+      world.PressF9();
+      world.PressF10();
+      world.PressEnter();
+      world.PressF8();
+      EXPECT_FALSE(world.Player().Playing());
+      EXPECT_EQ(world.Control("InputEdit").Text(), "Waiting");
+      // 正在读取字幕… 35%
+      EXPECT_EQ(world.Control("NoticeLabel").Text(),
+                "\xD5\xFD\xD4\xDA\xB6\xC1\xC8\xA1\xD7\xD6\xC4\xBB\xA1\xAD 35%");
+      EXPECT_EQ(world.FileBytes("movie.srt"), file);
+      for (int slice = 0; slice < 10 && world.Form().ResumeLoading(); ++slice) world.WaitMs(1);
+      EXPECT_FALSE(world.Form().ResumeLoading());
+      EXPECT_EQ(world.Control("InputEdit").Text(), "Waiting");
+      world.Control("InputEdit").SetText("");
+    }
+    world.WaitUntilOpened();
+    world.WaitMs(1);
+    Resumed state{world.Form().Document.TempRichEdit.Text(),
+                  world.UserView().Text(),
+                  world.Form().Editing.UserViewSnapshot().Text(),
+                  world.Control("Edit1").Text(),
+                  world.Control("Edit2").Text(),
+                  world.Control("Label1").Text(),
+                  world.Control("NoticeLabel").Text(),
+                  world.Session().ContinuePosition(),
+                  {world.Session().InEditMode(), world.UserView().Visible(), world.Session().PendingSeek(),
+                   world.Player().Playing()},
+                  world.Form().Document.LoadingFile,
+                  world.Form().Document.OmitClosingTag,
+                  world.ErrorReports(),
+                  ""};
+    for (std::string& report : state.reports) {  // each world has a folder of its own
+      if (const auto at = report.find(world.Shown("movie.srt")); at != std::string::npos)
+        report.replace(at, world.Shown("movie.srt").size(), "movie.srt");
+    }
+    for (const char* button :
+         {"OpenButton", "StartTimeButton", "EndTimeButton", "EditButton", "ContinueButton"})
+      state.flags.push_back(world.Control(button).Enabled());
+    world.PressF8();
+    world.PressF9();
+    world.WaitMs(1234);
+    world.PressF10();
+    world.WaitMs(5);
+    world.TypeInInput("New");
+    world.PressEnter();
+    state.afterACommit = world.FileBytes("movie.srt");
+    return state;
+  };
+  std::string many;
+  for (int number = 1; number <= 300; ++number) {
+    many += std::to_string(number) + "\r\n00:00:" + (number % 60 < 10 ? "0" : "") +
+            std::to_string(number % 60) + ":000 --> 00:00:" + (number % 60 < 10 ? "0" : "") +
+            std::to_string(number % 60) + ":500\r\n" + kDefaultPrefix + "Line " + std::to_string(number) +
+            "</b>\r\n\r\n";
+  }
+  for (const std::string& file : {kEarlierFile, many, std::string("just some text\r\n")}) {
+    SCOPED_TRACE(file.substr(0, 40));
+    const Resumed inOnePiece = resume(file, false);
+    EXPECT_EQ(resume(file, true), inOnePiece);
+  }
+}
+
 }  // namespace
 }  // namespace titrelle
