@@ -15,8 +15,9 @@ TypingCommand::TypingCommand(TForm1& form, int line, std::string fileViewBefore,
       userViewBefore_(std::move(userViewBefore)) {}
 
 void TypingCommand::TakeAfter() {
-  fileViewAfter_ = std::string(form_.Document.TempRichEdit.PiecesView(line_, 1));
-  userViewAfter_ = std::string(form_.Editing.UserViewSnapshot().PiecesView(line_, 1));
+  // Into the room the previous key's copies left: a line of megabytes is copied, not allocated, a key.
+  fileViewAfter_.assign(form_.Document.TempRichEdit.PiecesView(line_, 1));
+  userViewAfter_.assign(form_.Editing.UserViewSnapshot().PiecesView(line_, 1));
 }
 
 void TypingCommand::Apply(const std::string& fileViewText, const std::string& userViewText) {

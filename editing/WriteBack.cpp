@@ -2,6 +2,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/Unit1.h"
@@ -24,11 +25,11 @@ int PieceCount(const Listing& listing) {
 
 // Sets piece `index` of a listing of at least index + 1 pieces: a line, or the empty piece after a final
 // break.
-void SetPiece(Listing& listing, int index, const std::string& line) {
+void SetPiece(Listing& listing, int index, std::string_view line) {
   if (index < listing.Count()) {
     if (listing.LineView(index) != line) listing.ReplaceLine(index, line);
   } else if (!line.empty()) {
-    listing.SetListingText(listing.Text() + line);
+    listing.SetListingText(listing.Text() + std::string(line));
   }
 }
 
@@ -96,10 +97,9 @@ void TForm1::WriteBackEdit() {
   try {
     const int caretLine = UserRichEdit->CaretLine();
     Editing.SetCaretLine(caretLine);
-    const std::string newText = UserViewLine(*UserRichEdit, caretLine);
-    const std::string above = caretLine > 0 ? UserViewLine(*UserRichEdit, caretLine - 1) : std::string();
+    const bool textLine = caretLine > 0 && UserViewTimeLine(*UserRichEdit, caretLine - 1);
+    const std::string_view newText = UserViewLine(*UserRichEdit, caretLine);
     bool timeLine = IsTimeLine(newText);
-    const bool textLine = caretLine > 0 && IsTimeLine(above);
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
@@ -107,9 +107,11 @@ void TForm1::WriteBackEdit() {
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
+      // A copy: saving the file view may show a message, whose events may change the user view.
+      const std::string line(newText);
       Document.History.DropRedo();
-      Document.TempRichEdit.ReplaceLine(caretLine, newText);
-      Editing.SetCaretLineText(newText);
+      Document.TempRichEdit.ReplaceLine(caretLine, line);
+      Editing.SetCaretLineText(line);
     } else if (textLine) {
       if (UserRichEdit->Visible()) Session.EnterEditMode();
       if (Session.InEditMode()) {
