@@ -57,7 +57,11 @@ void TForm1::ResumeSubtitleFile() {
     throw;
   }
   try {
-    Document.TempRichEdit.SetListingText(text);
+    // The file view takes the text itself: a file of a hundred megabytes is not held twice while the views
+    // are filled.
+    Document.TempRichEdit.SwapText(text);
+    text.clear();
+    text.shrink_to_fit();
     // The user view is filled once, with the derived text (the derivation reads the file view alone): on
     // the desktop, filling a text editor is most of a resume.
     DeriveUserView();
