@@ -231,10 +231,10 @@ class TForm1 {
   // An accepted key in line `line`, and what the history needs of it.
   struct TypingKey {
     int line = 0;
-    bool changed = false;                          // either view's line reads otherwise
-    TypingCommand* openStep = nullptr;             // the typing step open when the key came
-    std::uint64_t historyChanges = 0;              // the history's count of changes then
-    std::optional<TypingCommand::Lines> before;    // the line as it was, when no step was open on it
+    bool changed = false;                        // either view's line reads otherwise
+    TypingCommand* openStep = nullptr;           // the typing step open when the key came
+    std::uint64_t historyChanges = 0;            // the history's count of changes then
+    std::optional<TypingCommand::Lines> before;  // the line as it was, when no step was open on it
   };
   // An accepted edit into the history: the typing step still open, or a new one.
   void RecordTyping(TypingKey key);

@@ -20,8 +20,7 @@ void TForm1::UserRichEditKeyDown(KeyEvent& key) {
   // line, wherever it starts, is erased as the user asks.
   const bool nothingSelected = UserRichEdit->SelectionEmpty();
   const int column = UserRichEdit->CaretColumn();
-  if (key.key == vk::Delete && nothingSelected && column == static_cast<int>(lineBytes))
-    key.swallowed = true;
+  if (key.key == vk::Delete && nothingSelected && column == static_cast<int>(lineBytes)) key.swallowed = true;
   if (key.key == vk::Back && nothingSelected && column == 0) key.swallowed = true;
   if (erasing && SelectionSpansLineBreak()) key.swallowed = true;
   if (key.key == vk::Return) key.swallowed = true;
