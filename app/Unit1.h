@@ -30,6 +30,7 @@
 #include "editing/CaretSubtitle.h"
 #include "editing/EditSession.h"
 #include "editing/SubtitleTableRows.h"
+#include "editing/TypingCommand.h"
 #include "media/MediaPlayer.h"
 #include "ui/Controls.h"
 #include "ui/KeyTable.h"
@@ -235,9 +236,18 @@ class TForm1 {
   // The user view's caret to subtitle `subtitle`'s time line, and that line followed as a click there does.
   void CaretToSubtitle(int subtitle);
   void UserRichEditChange();
-  void WriteBackEdit();
-  // An accepted edit of line `line` into the history: the typing step still open, or a new one.
-  void RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore);
+  // True when the caret's line of the file view reads otherwise after it.
+  bool WriteBackEdit();
+  // An accepted key in line `line`, and what the history needs of it.
+  struct TypingKey {
+    int line = 0;
+    bool changed = false;                        // either view's line reads otherwise
+    TypingCommand* openStep = nullptr;           // the typing step open when the key came
+    std::uint64_t historyChanges = 0;            // the history's count of changes then
+    std::optional<TypingCommand::Lines> before;  // the line as it was, when no step was open on it
+  };
+  // An accepted edit into the history: the typing step still open, or a new one.
+  void RecordTyping(TypingKey key);
   void CloseTyping();            // a pause, an undo, another command: the next key starts another step
   void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();

@@ -114,4 +114,12 @@ std::string ReplaceAllCharacterAligned(std::string_view text, std::string_view p
   return result;
 }
 
+std::string_view LeadingCharacters(std::string_view text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  // A run of lead-range bytes before the cut: an odd run ends in a lead byte whose trail would be cut off.
+  std::size_t run = 0;
+  while (run < bytes && IsLeadByte(static_cast<unsigned char>(text[bytes - run - 1]))) ++run;
+  return text.substr(0, run % 2 == 0 ? bytes : bytes - 1);
+}
+
 }  // namespace titrelle

@@ -20,6 +20,10 @@ std::string Cp936FromUtf8Refusing(std::string_view utf8, bool* refused);
 // Code page 936 to UTF-8. A byte sequence that is not valid code page 936 becomes U+FFFD.
 std::string Utf8FromCp936(std::string_view cp936);
 
+// At most the first `bytes` bytes of `text`, whole characters only: what a label shows of a line of
+// megabytes, which laid out whole would stop the window.
+std::string_view LeadingCharacters(std::string_view text, std::size_t bytes);
+
 // First occurrence of `pattern` in `text` at or after `from` that does not start on the trail byte of a
 // double-byte character; npos when none (or when the pattern is empty).
 std::size_t FindCharacterAligned(std::string_view text, std::string_view pattern, std::size_t from = 0);

@@ -45,6 +45,8 @@ TimelineMarks CaptureTimeline::Marks() {
 
 void CaptureTimeline::ReadSpans() {
   if (read_) return;
+  // The old spans go first: at a million lines, two sets of them at once are a tenth of a gigabyte.
+  spans_.Assign({});
   spans_.Assign(ReadWrittenSpans(document_.Subtitles()));
   read_ = true;
 }

@@ -103,7 +103,9 @@ void TForm1::ResumeSubtitleFile() {
 bool TForm1::ResumeStep(int step, std::string& text, ProgramChange<int>& loading) {
   switch (step) {
     case 0:
-      Document.TempRichEdit.SetListingText(text);
+      // The file view takes the text itself: a file of a hundred megabytes is not held twice while the views
+      // are filled.
+      Document.TempRichEdit.SwapText(text);
       std::string().swap(text);
       return false;
     // The user view is filled once, with the derived text (the derivation reads the file view alone): on

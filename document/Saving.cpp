@@ -111,7 +111,8 @@ void TForm1::FinishUnfinishedSaves() {
 
 void TForm1::DeriveUserView() {
   Document.Memo2.Clear();
-  Document.Memo2.SetListingText(DeriveUserViewText(Document.TempRichEdit.Text()));
+  std::string derived = DeriveUserViewText(Document.TempRichEdit.Text());
+  Document.Memo2.SwapText(derived);
   UserRichEdit->Clear();
   UserRichEdit->SetListingText(Document.Memo2.Text());
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Cp936.h"
 #include "capture/TimeText.h"
 #include "document/SubtitleIndex.h"
 #include "document/TimeLine.h"
@@ -35,10 +36,12 @@ std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
     span.endSeconds = static_cast<double>(times->end.Seconds());
     if (!ReadNumber(subtitles.NumberLine(k), span.number)) span.number = k + 1;
     span.timeLine = subtitles.TimeLine(k);
-    // Its text lines as they stand, joined by CR LF: the view makes them plain for the lines it shows.
+    // Its text lines as they stand, joined by CR LF: the view makes them plain for the lines it shows. Only
+    // their start can be shown; the markup that plain text loses fits many times in what is kept.
     const std::string_view lines = subtitles.TimeAndTextLines(k);
     const std::size_t textStart = lines.find("\r\n");
-    if (textStart != std::string_view::npos) span.text = lines.substr(textStart + 2);
+    if (textStart != std::string_view::npos)
+      span.text = LeadingCharacters(lines.substr(textStart + 2), kSpanTextBytes);
     spans.push_back(span);
   }
   return spans;

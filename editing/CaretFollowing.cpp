@@ -12,16 +12,15 @@ namespace titrelle {
 void TForm1::UserRichEditKeyDown(KeyEvent& key) {
   CloseTypingOffItsLine();
   Editing.SetCaretLine(UserRichEdit->CaretLine());
-  const std::string text = UserViewLine(*UserRichEdit, Editing.CaretLine());
+  const std::size_t lineBytes = UserViewLine(*UserRichEdit, Editing.CaretLine()).size();
   const bool erasing = key.key == vk::Back || key.key == vk::Delete;
   // A line of one or two bytes (a number below 100, a single character) keeps the group's shape.
-  if (erasing && text.size() <= 2) key.swallowed = true;
+  if (erasing && lineBytes <= 2) key.swallowed = true;
   // Joining or splitting lines would shift every later line against the file view. A selection inside one
   // line, wherever it starts, is erased as the user asks.
   const bool nothingSelected = UserRichEdit->SelectionEmpty();
   const int column = UserRichEdit->CaretColumn();
-  if (key.key == vk::Delete && nothingSelected && column == static_cast<int>(text.size()))
-    key.swallowed = true;
+  if (key.key == vk::Delete && nothingSelected && column == static_cast<int>(lineBytes)) key.swallowed = true;
   if (key.key == vk::Back && nothingSelected && column == 0) key.swallowed = true;
   if (erasing && SelectionSpansLineBreak()) key.swallowed = true;
   if (key.key == vk::Return) key.swallowed = true;
@@ -70,11 +69,10 @@ namespace titrelle {
 
 void TForm1::TakeCaretLine(bool seek) {
   Editing.SetCaretLine(UserRichEdit->CaretLine());
-  const std::string text = UserViewLine(*UserRichEdit, Editing.CaretLine());
   // An empty line is a group's blank line, where nothing may be typed; below a time line it is the text line
   // of a subtitle added empty, waiting for its text.
-  const bool textLine =
-      Editing.CaretLine() > 0 && IsTimeLine(UserViewLine(*UserRichEdit, Editing.CaretLine() - 1));
+  const bool textLine = Editing.CaretLine() > 0 && UserViewTimeLine(*UserRichEdit, Editing.CaretLine() - 1);
+  const std::string_view text = UserViewLine(*UserRichEdit, Editing.CaretLine());
   UserRichEdit->SetReadOnly(text.empty() && !textLine);
   Editing.SetCaretLineText(text);
   if (IsTimeLine(text)) {

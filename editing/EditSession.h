@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/ProgramChange.h"
@@ -27,7 +28,10 @@ class EditSession {
   int CaretLine() const { return caretLine_; }
   const std::string& CaretLineText() const { return caretLineText_; }
   void SetCaretLine(int line) { caretLine_ = line; }
-  void SetCaretLineText(std::string text) { caretLineText_ = std::move(text); }
+  // Compared first: following the caret again on an unchanged line of megabytes copies nothing.
+  void SetCaretLineText(std::string_view text) {
+    if (caretLineText_ != text) caretLineText_.assign(text);
+  }
 
   // The user view as last accepted, so that an edit joining or splitting its lines can be undone. Kept line
   // by line: an accepted edit changes the caret's line, and the program's own changes (commit, resume, open)

@@ -8,18 +8,18 @@
 
 namespace titrelle {
 
-TypingCommand::TypingCommand(TForm1& form, int line, std::string fileViewBefore, std::string userViewBefore)
-    : form_(form),
-      line_(line),
-      fileViewBefore_(std::move(fileViewBefore)),
-      userViewBefore_(std::move(userViewBefore)) {}
+TypingCommand::TypingCommand(TForm1& form, int line, Lines before)
+    : form_(form), line_(line), before_(std::move(before)) {}
 
 void TypingCommand::TakeAfter() {
-  fileViewAfter_ = std::string(form_.Document.TempRichEdit.PiecesView(line_, 1));
-  userViewAfter_ = std::string(form_.Editing.UserViewSnapshot().PiecesView(line_, 1));
+  // Into the room the previous key's copies left: a line of megabytes is copied, not allocated, a key.
+  after_.fileView.assign(form_.Document.TempRichEdit.PiecesView(line_, 1));
+  after_.userView.assign(form_.Editing.UserViewSnapshot().PiecesView(line_, 1));
 }
 
-void TypingCommand::Apply(const std::string& fileViewText, const std::string& userViewText) {
+void TypingCommand::Apply(const Lines& lines) {
+  const std::string& fileViewText = lines.fileView;
+  const std::string& userViewText = lines.userView;
   {
     // The program changes the user view: no write-back. The view's caret goes to the line's start.
     auto restoring = form_.Editing.RestoringUserView();
@@ -43,8 +43,8 @@ void TypingCommand::Apply(const std::string& fileViewText, const std::string& us
   }
 }
 
-void TypingCommand::Undo() { Apply(fileViewBefore_, userViewBefore_); }
+void TypingCommand::Undo() { Apply(before_); }
 
-void TypingCommand::Redo() { Apply(fileViewAfter_, userViewAfter_); }
+void TypingCommand::Redo() { Apply(after_); }
 
 }  // namespace titrelle

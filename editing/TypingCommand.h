@@ -13,25 +13,29 @@ class TForm1;
 
 class TypingCommand : public DocumentCommand {
  public:
-  // Line `line` of both views as it was before the first key: `fileViewBefore` in the file view,
-  // `userViewBefore` in the user view.
-  TypingCommand(TForm1& form, int line, std::string fileViewBefore, std::string userViewBefore);
+  // One line as both views hold it.
+  struct Lines {
+    std::string fileView;
+    std::string userView;
+  };
+  // Line `line` of both views as it was before the first key.
+  TypingCommand(TForm1& form, int line, Lines before);
   // What the line holds now in both views is what a redo puts back.
   void TakeAfter();
   int Line() const { return line_; }
+  // What the line held after the last key taken.
+  const Lines& After() const { return after_; }
 
   void Undo() override;
   void Redo() override;
 
  private:
-  void Apply(const std::string& fileViewText, const std::string& userViewText);
+  void Apply(const Lines& lines);
 
   TForm1& form_;
   int line_;
-  std::string fileViewBefore_;
-  std::string userViewBefore_;
-  std::string fileViewAfter_;
-  std::string userViewAfter_;
+  Lines before_;
+  Lines after_;
 };
 
 }  // namespace titrelle

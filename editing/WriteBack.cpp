@@ -2,6 +2,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/Unit1.h"
@@ -23,13 +24,16 @@ int PieceCount(const Listing& listing) {
 }
 
 // Sets piece `index` of a listing of at least index + 1 pieces: a line, or the empty piece after a final
-// break.
-void SetPiece(Listing& listing, int index, const std::string& line) {
+// break. True when it read otherwise.
+bool SetPiece(Listing& listing, int index, std::string_view line) {
   if (index < listing.Count()) {
-    if (listing.LineView(index) != line) listing.ReplaceLine(index, line);
-  } else if (!line.empty()) {
-    listing.SetListingText(listing.Text() + line);
+    if (listing.LineView(index) == line) return false;
+    listing.ReplaceLine(index, line);
+  } else {
+    if (line.empty()) return false;
+    listing.SetListingText(listing.Text() + std::string(line));
   }
+  return true;
 }
 
 }  // namespace
@@ -54,27 +58,38 @@ void TForm1::UserRichEditChange() {
   // lines missed a change the program made (the open empties the view): it is read anew, once.
   const int caretLine = UserRichEdit->CaretLine();
   if (pieces == PieceCount(Editing.UserViewSnapshot()) && caretLine >= 0 && caretLine < pieces) {
-    std::string userViewBefore(Editing.UserViewSnapshot().PiecesView(caretLine, 1));
-    std::string fileViewBefore(Document.TempRichEdit.PiecesView(caretLine, 1));
-    SetPiece(Editing.UserViewSnapshot(), caretLine, UserViewLine(*UserRichEdit, caretLine));
-    WriteBackEdit();
-    RecordTyping(caretLine, std::move(fileViewBefore), std::move(userViewBefore));
+    // The line as it was is copied only for a key that opens a typing step: the step open on this line
+    // has it from its first key, and a line may hold megabytes.
+    TypingKey key;
+    key.line = caretLine;
+    key.openStep = Editing.OpenTypingStep();
+    key.historyChanges = Document.History.Changes();
+    if (key.openStep == nullptr || key.openStep->Line() != caretLine) {
+      key.before = TypingCommand::Lines{std::string(Document.TempRichEdit.PiecesView(caretLine, 1)),
+                                        std::string(Editing.UserViewSnapshot().PiecesView(caretLine, 1))};
+    }
+    key.changed = SetPiece(Editing.UserViewSnapshot(), caretLine, UserViewLine(*UserRichEdit, caretLine));
+    if (WriteBackEdit()) key.changed = true;
+    RecordTyping(std::move(key));
   } else {
     RefreshUserViewSnapshot();
     WriteBackEdit();
   }
 }
 
-void TForm1::RecordTyping(int line, std::string fileViewBefore, std::string userViewBefore) {
-  if (Editing.UserViewSnapshot().PiecesView(line, 1) == userViewBefore &&
-      Document.TempRichEdit.PiecesView(line, 1) == fileViewBefore)
-    return;
+void TForm1::RecordTyping(TypingKey key) {
+  if (!key.changed) return;
   // The step still open takes the key when it is the history's last and the caret has stayed on its line.
-  if (TypingCommand* const open = Editing.OpenTypingStep(); open != nullptr && open->Line() == line) {
+  if (TypingCommand* const open = Editing.OpenTypingStep(); open != nullptr && open->Line() == key.line) {
     open->TakeAfter();
   } else {
-    auto command =
-        std::make_unique<TypingCommand>(*this, line, std::move(fileViewBefore), std::move(userViewBefore));
+    if (!key.before) {
+      // The step the key went into closed while the key was saved (a message the save showed let the pause
+      // pass): its last key left the line as it was before this one, unless the history changed meanwhile.
+      if (key.openStep == nullptr || Document.History.Changes() != key.historyChanges) return;
+      key.before = key.openStep->After();
+    }
+    auto command = std::make_unique<TypingCommand>(*this, key.line, std::move(*key.before));
     command->TakeAfter();
     TypingCommand* const typing = command.get();
     Document.History.Done(std::move(command));
@@ -92,14 +107,14 @@ void TForm1::CloseTypingOffItsLine() {
     CloseTyping();
 }
 
-void TForm1::WriteBackEdit() {
+bool TForm1::WriteBackEdit() {
+  bool changed = false;
   try {
     const int caretLine = UserRichEdit->CaretLine();
     Editing.SetCaretLine(caretLine);
-    const std::string newText = UserViewLine(*UserRichEdit, caretLine);
-    const std::string above = caretLine > 0 ? UserViewLine(*UserRichEdit, caretLine - 1) : std::string();
+    const bool textLine = caretLine > 0 && UserViewTimeLine(*UserRichEdit, caretLine - 1);
+    const std::string_view newText = UserViewLine(*UserRichEdit, caretLine);
     bool timeLine = IsTimeLine(newText);
-    const bool textLine = caretLine > 0 && IsTimeLine(above);
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
@@ -107,19 +122,25 @@ void TForm1::WriteBackEdit() {
     }
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
+      // A copy: saving the file view may show a message, whose events may change the user view.
+      const std::string line(newText);
+      changed = Document.TempRichEdit.LineView(caretLine) != line;
       Document.History.DropRedo();
-      Document.TempRichEdit.ReplaceLine(caretLine, newText);
-      Editing.SetCaretLineText(newText);
+      Document.TempRichEdit.ReplaceLine(caretLine, line);
+      Editing.SetCaretLineText(line);
     } else if (textLine) {
       if (UserRichEdit->Visible()) Session.EnterEditMode();
       if (Session.InEditMode()) {
+        const std::string line =
+            ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag);
+        changed = Document.TempRichEdit.LineView(caretLine) != line;
         Document.History.DropRedo();
-        Document.TempRichEdit.ReplaceLine(
-            caretLine, ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag));
+        Document.TempRichEdit.ReplaceLine(caretLine, line);
       }
     }
   } catch (const std::exception&) {
   }
+  return changed;
 }
 
 }  // namespace titrelle

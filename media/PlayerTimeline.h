@@ -3,6 +3,7 @@
 // lines already written. The core fills it; a shell only draws what it reads, and reports the mouse on it
 // in times: which line a drag takes, where it lands and the change it makes are the core's to decide.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,11 @@
 namespace titrelle {
 
 // A line already written: its number in the file, when it shows, and its text as the user view shows it
-// (code page 936; the text lines joined by a blank).
+// (code page 936; the text lines joined by a blank), at most its first kSpanTextBytes.
+// A label shows a few words of a line, never more bytes than the strip has pixels: a line of megabytes
+// made plain whole after every key would stop the window.
+inline constexpr std::size_t kSpanTextBytes = 8192;
+
 struct TimelineSpan {
   int number = 0;
   double startSeconds = 0;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace titrelle {
 
@@ -87,6 +88,9 @@ class UserViewControl : public virtual Control {
   // Text(), so that every change can check that no break came or went.
   virtual int BreakCount() const = 0;
   virtual std::string Line(int index) const = 0;
+  // The same line without a copy, good until the view changes or LineView is called again: edit mode reads
+  // the caret's line several times a key, and one line may hold megabytes.
+  virtual std::string_view LineView(int index) const = 0;
   virtual int CaretLine() const = 0;         // line holding the start of the selection
   virtual int CaretColumn() const = 0;       // in code page 936 bytes from the start of that line
   virtual int SelectionEndLine() const = 0;  // line holding the end of the selection (the caret's when none)

@@ -288,9 +288,11 @@ HeadlessUserView::HeadlessUserView(HeadlessWindow& window, const ControlEntry& e
   listing_.SetListingText(entry.text);
 }
 
-std::string HeadlessUserView::Line(int index) const {
+std::string HeadlessUserView::Line(int index) const { return std::string(LineView(index)); }
+
+std::string_view HeadlessUserView::LineView(int index) const {
   if (index < 0 || index >= listing_.Count()) return {};
-  return listing_.Line(index);
+  return listing_.LineView(index);
 }
 
 int HeadlessUserView::BreakCount() const {

@@ -126,6 +126,7 @@ class HeadlessUserView : public HeadlessControl, public UserViewControl {
   int BreakCount() const override;
   // A line past the end reads empty, as a rich edit answers for the empty line after a final break.
   std::string Line(int index) const override;
+  std::string_view LineView(int index) const override;
   int CaretLine() const override { return caretLine_; }
   int CaretColumn() const override { return caretColumn_; }
   int SelectionEndLine() const override { return LineOfOffset(CaretOffset() + selectionLength_); }

@@ -62,9 +62,11 @@ int QtUserView::Count() const {
 
 int QtUserView::BreakCount() const { return Editor()->Lines().PieceCount() - 1; }
 
-std::string QtUserView::Line(int index) const {
+std::string QtUserView::Line(int index) const { return std::string(LineView(index)); }
+
+std::string_view QtUserView::LineView(int index) const {
   if (index < 0 || index >= Count()) return {};  // as a rich edit answers past the end
-  return std::string(Editor()->Lines().Line(index));
+  return Editor()->Lines().Line(index);
 }
 
 int QtUserView::CaretLine() const { return Editor()->SelectionStart().line; }

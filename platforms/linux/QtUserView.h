@@ -19,6 +19,7 @@ class QtUserView : public QtControl, public UserViewControl {
   int Count() const override;
   int BreakCount() const override;
   std::string Line(int index) const override;
+  std::string_view LineView(int index) const override;
   int CaretLine() const override;
   int CaretColumn() const override;
   int SelectionEndLine() const override;

@@ -45,11 +45,6 @@ int PreviousCharacter(std::string_view line, int column) {
   return CharacterStart(line, column - 1);
 }
 
-std::string_view LeadingCharacters(std::string_view text, std::size_t bytes) {
-  if (text.size() <= bytes) return text;
-  return text.substr(0, static_cast<std::size_t>(CharacterStart(text, static_cast<int>(bytes))));
-}
-
 void TextLines::SetText(std::string_view text) {
   buffer_.assign(text);
   spans_.clear();

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Cp936.h"
+
 namespace titrelle {
 
 // A place in the text: a line, and a column in bytes from its start (never inside a double-byte character).
@@ -26,9 +28,6 @@ int CharacterStart(std::string_view line, int column);
 int NextCharacter(std::string_view line, int column);
 // The column of the character before `column` (a character start).
 int PreviousCharacter(std::string_view line, int column);
-// At most the first `bytes` bytes of `text`, whole characters only: what a label shows of a line of
-// megabytes, which laid out whole would stop the window.
-std::string_view LeadingCharacters(std::string_view text, std::size_t bytes);
 
 class TextLines {
  public:

@@ -691,6 +691,11 @@ std::string Win32UserView::Line(int index) const {
   return Cp936FromWide(WideLine(index));
 }
 
+std::string_view Win32UserView::LineView(int index) const {
+  lineRead_ = Line(index);
+  return lineRead_;
+}
+
 int Win32UserView::CaretLine() const {
   CHARRANGE selection{};
   SendMessageW(handle_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));

@@ -103,6 +103,7 @@ class Win32UserView : public Win32Control, public UserViewControl {
   int Count() const override;
   int BreakCount() const override;
   std::string Line(int index) const override;
+  std::string_view LineView(int index) const override;
   int CaretLine() const override;
   int CaretColumn() const override;
   int SelectionEndLine() const override;
@@ -125,6 +126,8 @@ class Win32UserView : public Win32Control, public UserViewControl {
 
  private:
   std::wstring WideLine(int index) const;
+  // The control keeps wide text: the last line read in code page 936, for LineView.
+  mutable std::string lineRead_;
   template <class Edit>
   void ProgramEdit(Edit edit);
 

@@ -53,6 +53,26 @@ TEST(WrittenSpansTest, WhatDoesNotReadIsPassedOverAndAMissingNumberIsTheTimeLine
   }
 }
 
+// A label shows a line's start only: a long line keeps its first kSpanTextBytes, never half a character.
+TEST(WrittenSpansTest, ALongLineKeepsItsStartInWholeCharacters) {
+  const std::string wide = "\xBA\xDA";  // one double-byte character
+  const struct {
+    std::string text;
+    std::string kept;
+  } cases[] = {
+      {std::string(kSpanTextBytes, 'a'), std::string(kSpanTextBytes, 'a')},
+      {std::string(kSpanTextBytes + 5, 'a'), std::string(kSpanTextBytes, 'a')},
+      {"a" + std::string(kSpanTextBytes, '\xBA'), "a" + std::string(kSpanTextBytes - 2, '\xBA')},
+      {std::string(kSpanTextBytes - 1, 'a') + wide, std::string(kSpanTextBytes - 1, 'a')},
+  };
+  for (const auto& c : cases) {
+    const std::vector<TimelineSpan> spans =
+        ReadWrittenSpans("1\r\n00:00:00:001 --> 00:00:02:345\r\n" + c.text + "\r\n");
+    ASSERT_EQ(spans.size(), 1u);
+    EXPECT_EQ(spans[0].text, c.kept) << c.text.size();
+  }
+}
+
 TEST(WrittenSpansTest, TheIndexFindsTheSpansShowingInAStretchWhateverTheirOrderInTheFile) {
   WrittenSpanIndex index;
   // Edited out of order; one long line.
