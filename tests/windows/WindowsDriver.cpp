@@ -519,7 +519,13 @@ PreviewSeen CheckPreviewShows(Program& program, const std::string& text) {
   GetWindowRect(Control(program.window, titrelle::MainWindowTable(), "Panel2"), &panel);
   const bool placed = over.left == panel.left && over.top == panel.top && over.right == panel.right &&
                       over.bottom < panel.bottom && over.bottom > panel.top + (panel.bottom - panel.top) / 2;
-  const int light = LightPixelsOnScreen(over);
+  // The letters reach the screen when the window system composes the layered window, a moment after its
+  // caption is set: the screen is read until they are there.
+  int light = 0;
+  WaitFor([&] {
+    light = LightPixelsOnScreen(over);
+    return light > 20;
+  });
   Check(shown && placed && light > 20,
         "preview: the line being typed shows over the video panel, in light letters, in a layered window",
         Readable(preview ? TextOf(preview) : "<no window>") + ", " + std::to_string(light) + " light pixels");
@@ -545,7 +551,11 @@ void CheckPreviewGoes(Program& program, const PreviewSeen& seen) {
     HWND preview = PreviewWindow(program);
     return preview == nullptr || TextOf(preview).empty();
   });
-  const int light = LightPixelsOnScreen(seen.area);
+  int light = 0;
+  WaitFor([&] {
+    light = LightPixelsOnScreen(seen.area);
+    return seen.light > light + 20;
+  });
   Check(gone && seen.light > light + 20, "preview: past the line's end it is gone from over the video",
         std::to_string(light) + " light pixels left of " + std::to_string(seen.light));
 }
