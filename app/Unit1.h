@@ -236,18 +236,26 @@ class TForm1 {
   // The user view's caret to subtitle `subtitle`'s time line, and that line followed as a click there does.
   void CaretToSubtitle(int subtitle);
   void UserRichEditChange();
-  // True when the caret's line of the file view reads otherwise after it.
-  bool WriteBackEdit();
-  // An accepted key in line `line`, and what the history needs of it.
-  struct TypingKey {
-    int line = 0;
-    bool changed = false;                        // either view's line reads otherwise
-    TypingCommand* openStep = nullptr;           // the typing step open when the key came
-    std::uint64_t historyChanges = 0;            // the history's count of changes then
-    std::optional<TypingCommand::Lines> before;  // the line as it was, when no step was open on it
+  // What a key did to the snapshot's line, when the last key's write-back still holds (EditSession::
+  // WrittenBack): its splice, where the snapshot's line as it was stands in the file view's line, and the
+  // line's first arrow now.
+  struct KnownKey {
+    LineSplice splice;
+    std::size_t fileViewAt = 0;
+    std::size_t lineSize = 0;
+    std::size_t arrowAt = 0;
   };
-  // An accepted edit into the history: the typing step still open, or a new one.
-  void RecordTyping(TypingKey key);
+  struct WrittenKey {
+    std::uint64_t snapshotRevision = 0;  // the snapshot's count of changes after the key
+    std::optional<KnownKey> known;
+  };
+  // The user view's line under the caret written into the file view, through `step` (whose line it is),
+  // which takes the change in; `key` (none for a change the snapshot did not follow) lets the next key go
+  // by what this one wrote. True when that line of the file view reads otherwise after it.
+  bool WriteBackEdit(TypingCommand& step, const WrittenKey* key);
+  // An accepted key that `changed` either view's line, into the history: it went into the typing step still
+  // open, or into `fresh`, a new step that joins the history now.
+  void RecordTyping(bool changed, std::unique_ptr<TypingCommand> fresh);
   void CloseTyping();            // a pause, an undo, another command: the next key starts another step
   void CloseTypingOffItsLine();  // the caret left the open step's line
   void ContinueButtonClick();

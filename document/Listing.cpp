@@ -1,6 +1,7 @@
 #include "document/Listing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "base/Error.h"
@@ -8,7 +9,45 @@
 namespace titrelle {
 
 namespace {
+
 constexpr std::string_view kBreak = "\r\n";
+
+// Compared a block at a time with memcmp, then byte by byte inside the block that differs.
+constexpr std::size_t kCompareBlock = 4096;
+
+std::size_t CommonStart(const char* a, const char* b, std::size_t size) {
+  std::size_t same = 0;
+  while (same < size) {
+    const std::size_t block = std::min(kCompareBlock, size - same);
+    if (std::memcmp(a + same, b + same, block) != 0) break;
+    same += block;
+  }
+  while (same < size && a[same] == b[same]) ++same;
+  return same;
+}
+
+// The common length at the ends of a[0, size) and b[0, size).
+std::size_t CommonEnd(const char* a, const char* b, std::size_t size) {
+  std::size_t same = 0;
+  while (same < size) {
+    const std::size_t block = std::min(kCompareBlock, size - same);
+    if (std::memcmp(a + size - same - block, b + size - same - block, block) != 0) break;
+    same += block;
+  }
+  while (same < size && a[size - same - 1] == b[size - same - 1]) ++same;
+  return same;
+}
+
+}  // namespace
+
+LineSplice DifferingMiddle(std::string_view before, std::string_view after) {
+  const std::size_t shorter = std::min(before.size(), after.size());
+  const std::size_t start = CommonStart(before.data(), after.data(), shorter);
+  // The common end is looked for in what the common start left of each, so that the two never overlap.
+  const std::size_t rest = shorter - start;
+  const std::size_t end =
+      CommonEnd(before.data() + before.size() - rest, after.data() + after.size() - rest, rest);
+  return {start, before.size() - start - end, after.size() - start - end};
 }
 
 void Listing::RebuildIndex() {
@@ -120,18 +159,27 @@ void Listing::SwapText(std::string& text) {
 }
 
 void Listing::ReplaceLine(int index, std::string_view line) {
+  const LineSplice splice = DifferingMiddle(LineView(index), line);
+  SpliceLine(index, splice, line.substr(splice.at, splice.added));
+}
+
+void Listing::SpliceLine(int index, const LineSplice& splice, std::string_view inserted) {
   const int pieces = PieceCount();
-  const std::string_view old = LineView(index);
-  const std::size_t begin = starts_[index];
-  const std::size_t oldSize = old.size();
-  text_.replace(begin, oldSize, line);
-  // Without a LF the new text cannot complete a break (the byte before it ends one, the byte after it starts
-  // one): the index keeps its shape and the later lines move.
-  if (line.find('\n') != std::string_view::npos) {
+  const std::string_view old = PiecesView(index, 1);
+  if (splice.at + splice.removed > old.size() || inserted.size() != splice.added)
+    throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  const std::size_t begin = starts_[index] + splice.at;
+  text_.replace(begin, splice.removed, inserted);
+  // The old line held no break, and neither join of the splice was one. A new break needs a LF from the
+  // inserted bytes, or a CR ending them (or, with none inserted, the byte before) followed by a kept LF:
+  // otherwise the index keeps its shape and the later lines move.
+  const std::size_t end = begin + inserted.size();
+  const bool joinedBreak = end > 0 && end < text_.size() && text_[end - 1] == '\r' && text_[end] == '\n';
+  if (inserted.find('\n') != std::string_view::npos || joinedBreak) {
     RebuildIndex();
   } else {
     ShiftStarts(static_cast<std::size_t>(index) + 1,
-                static_cast<std::ptrdiff_t>(line.size()) - static_cast<std::ptrdiff_t>(oldSize));
+                static_cast<std::ptrdiff_t>(splice.added) - static_cast<std::ptrdiff_t>(splice.removed));
   }
   Changed(index, 1, pieces);
 }

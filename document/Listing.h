@@ -21,6 +21,20 @@ struct ListingChange {
   bool operator==(const ListingChange&) const = default;
 };
 
+// Where one text became another: bytes [at, at + removed) of the old text became bytes [at, at + added) of
+// the new one, the rest being the same in both.
+struct LineSplice {
+  std::size_t at = 0;
+  std::size_t removed = 0;
+  std::size_t added = 0;
+  bool Empty() const { return removed == 0 && added == 0; }
+  bool operator==(const LineSplice&) const = default;
+};
+
+// The smallest splice that makes `before` into `after`: their common start and common end left out. A key
+// typed in a line of megabytes differs in a few bytes; comparing costs a fraction of copying.
+LineSplice DifferingMiddle(std::string_view before, std::string_view after);
+
 class Listing {
  public:
   int Count() const;                  // an empty last line is not counted
@@ -40,8 +54,11 @@ class Listing {
   // The piece that holds byte `offset` of the text, looked for from piece `from` on: a reader going through
   // the text in order finds the pieces of its matches in one walk over the line index.
   int PieceAt(std::size_t offset, int from = 0) const;
-  // Replaces the text of one line, keeping every break: one change.
+  // Replaces the text of one line, keeping every break: one change. Only the bytes that differ are moved.
   void ReplaceLine(int index, std::string_view line);
+  // Replaces bytes [splice.at, splice.at + splice.removed) of piece `index` by `inserted` (splice.added
+  // bytes), keeping every break: one change, even an empty one.
+  void SpliceLine(int index, const LineSplice& splice, std::string_view inserted);
   // The pieces between breaks, the empty one after a final break included.
   int PieceCount() const { return static_cast<int>(starts_.size()); }
   // The text of pieces [first, first + count), their breaks between them included.

@@ -75,7 +75,7 @@ void TForm1::TakeCaretLine(bool seek) {
   const std::string_view text = UserViewLine(*UserRichEdit, Editing.CaretLine());
   UserRichEdit->SetReadOnly(text.empty() && !textLine);
   Editing.SetCaretLineText(text);
-  if (IsTimeLine(text)) {
+  if (Editing.CaretLineHoldsArrow()) {
     const TimeLineColumns columns = ReadTimeLineColumns(text);
     Edit1->SetText(columns.start);
     Session.SetMarkStart(TimeTextToSeconds(columns.start));

@@ -1,6 +1,19 @@
 #include "editing/EditSession.h"
 
+#include <exception>
+
 namespace titrelle {
+
+void EditSession::FollowCommand(UserViewControl& view, const std::function<void()>& takeCaretLine) {
+  if (!view.Visible()) {
+    view.CaretToEnd();
+    return;
+  }
+  try {
+    takeCaretLine();
+  } catch (const std::exception&) {
+  }
+}
 
 TypingCommand* EditSession::OpenTypingStep() const {
   return openTyping_ != nullptr && openTypingAt_ == history_.Changes() ? openTyping_ : nullptr;

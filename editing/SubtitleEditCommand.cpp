@@ -1,7 +1,6 @@
 #include "editing/SubtitleEditCommand.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "app/Unit1.h"
 #include "base/ProgramChange.h"
@@ -62,18 +61,9 @@ void SubtitleEditCommand::Apply(bool undo) {
     fileView_.Redo(form_.Document.TempRichEdit);
   }
   // While capturing (a line dragged on the timeline, a change undone after F8) the boxes and the marks are
-  // the line being captured: they stay, and the hidden view's caret goes back to its end, where commits
-  // leave it.
-  if (!form_.UserRichEdit->Visible()) {
-    form_.UserRichEdit->CaretToEnd();
-    return;
-  }
-  // The caret stands on the first line changed: the boxes and the replayed stretch follow what it holds now.
-  // A line whose times do not read leaves the boxes as they were.
-  try {
-    form_.TakeCaretLine(false);
-  } catch (const std::exception&) {
-  }
+  // the line being captured: they stay. In edit mode the caret stands on the first line changed: the boxes
+  // and the replayed stretch follow what it holds now.
+  form_.Editing.FollowCommand(*form_.UserRichEdit, [this] { form_.TakeCaretLine(false); });
 }
 
 void SubtitleEditCommand::Undo() { Apply(true); }

@@ -1,12 +1,15 @@
 // Writing the user's edits in the user view back into the file view, which saves the subtitle file.
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "app/Unit1.h"
 #include "base/ProgramChange.h"
+#include "document/TimeLine.h"
+#include "editing/FollowedLine.h"
 #include "editing/TypingCommand.h"
 #include "editing/UserViewLines.h"
 #include "style/StyleStrings.h"
@@ -21,19 +24,6 @@ int PieceCount(const Listing& listing) {
   const std::string& text = listing.Text();
   const bool endsWithBreak = text.empty() || text.back() == '\n' || text.back() == '\r';
   return listing.Count() + (endsWithBreak ? 1 : 0);
-}
-
-// Sets piece `index` of a listing of at least index + 1 pieces: a line, or the empty piece after a final
-// break. True when it read otherwise.
-bool SetPiece(Listing& listing, int index, std::string_view line) {
-  if (index < listing.Count()) {
-    if (listing.LineView(index) == line) return false;
-    listing.ReplaceLine(index, line);
-  } else {
-    if (line.empty()) return false;
-    listing.SetListingText(listing.Text() + std::string(line));
-  }
-  return true;
 }
 
 }  // namespace
@@ -57,42 +47,48 @@ void TForm1::UserRichEditChange() {
   // With the lines where they were, an edit changes the caret's line. A snapshot holding another number of
   // lines missed a change the program made (the open empties the view): it is read anew, once.
   const int caretLine = UserRichEdit->CaretLine();
-  if (pieces == PieceCount(Editing.UserViewSnapshot()) && caretLine >= 0 && caretLine < pieces) {
-    // The line as it was is copied only for a key that opens a typing step: the step open on this line
-    // has it from its first key, and a line may hold megabytes.
-    TypingKey key;
-    key.line = caretLine;
-    key.openStep = Editing.OpenTypingStep();
-    key.historyChanges = Document.History.Changes();
-    if (key.openStep == nullptr || key.openStep->Line() != caretLine) {
-      key.before = TypingCommand::Lines{std::string(Document.TempRichEdit.PiecesView(caretLine, 1)),
-                                        std::string(Editing.UserViewSnapshot().PiecesView(caretLine, 1))};
+  if (pieces == PieceCount(Editing.UserViewSnapshot()) && caretLine >= 0 &&
+      caretLine < Editing.UserViewSnapshot().PieceCount()) {
+    // The step open on this line takes the key; otherwise a new one, which joins the history when the key
+    // changed anything.
+    TypingCommand* step = Editing.OpenTypingStep();
+    std::unique_ptr<TypingCommand> fresh;
+    if (step == nullptr || step->Line() != caretLine) {
+      fresh = std::make_unique<TypingCommand>(*this, caretLine);
+      step = fresh.get();
     }
-    key.changed = SetPiece(Editing.UserViewSnapshot(), caretLine, UserViewLine(*UserRichEdit, caretLine));
-    if (WriteBackEdit()) key.changed = true;
-    RecordTyping(std::move(key));
+    Listing& snapshot = Editing.UserViewSnapshot();
+    const std::string_view line = UserViewLine(*UserRichEdit, caretLine);
+    const EditSession::WrittenBack last = Editing.LastWriteBack();
+    const bool followsLast = last.line == caretLine && last.snapshotRevision == snapshot.Revision() &&
+                             last.fileViewRevision == Document.TempRichEdit.Revision();
+    Editing.ForgetWriteBack();
+    const LineSplice splice =
+        step->Type(TypingCommand::View::User, 0, snapshot.PiecesView(caretLine, 1).size(), line);
+    bool changed = !splice.Empty();
+    WrittenKey key{snapshot.Revision(), std::nullopt};
+    if (followsLast)
+      key.known = KnownKey{splice, last.fileViewAt, last.lineSize, FirstArrowAfterSplice(line, last.arrowAt, splice)};
+    if (WriteBackEdit(*step, &key)) changed = true;
+    RecordTyping(changed, std::move(fresh));
   } else {
     RefreshUserViewSnapshot();
-    WriteBackEdit();
+    // Written back outside the history: what typing did before this cannot be undone past it.
+    CloseTyping();
+    Editing.ForgetWriteBack();
+    TypingCommand unrecorded(*this, caretLine);
+    WriteBackEdit(unrecorded, nullptr);
   }
 }
 
-void TForm1::RecordTyping(TypingKey key) {
-  if (!key.changed) return;
-  // The step still open takes the key when it is the history's last and the caret has stayed on its line.
-  if (TypingCommand* const open = Editing.OpenTypingStep(); open != nullptr && open->Line() == key.line) {
-    open->TakeAfter();
-  } else {
-    if (!key.before) {
-      // The step the key went into closed while the key was saved (a message the save showed let the pause
-      // pass): its last key left the line as it was before this one, unless the history changed meanwhile.
-      if (key.openStep == nullptr || Document.History.Changes() != key.historyChanges) return;
-      key.before = key.openStep->After();
-    }
-    auto command = std::make_unique<TypingCommand>(*this, key.line, std::move(*key.before));
-    command->TakeAfter();
-    TypingCommand* const typing = command.get();
-    Document.History.Done(std::move(command));
+void TForm1::RecordTyping(bool changed, std::unique_ptr<TypingCommand> fresh) {
+  if (!changed) return;
+  if (fresh) {
+    // Something else changed the line while the key was saved (a message the save showed let it): the step
+    // would put back the wrong bytes, and the key stays out of the history.
+    if (!fresh->Undisturbed()) return;
+    TypingCommand* const typing = fresh.get();
+    Document.History.Done(std::move(fresh));
     Editing.TypingStepOpened(typing);
   }
   // A pause closes the step: the next key starts another.
@@ -107,36 +103,65 @@ void TForm1::CloseTypingOffItsLine() {
     CloseTyping();
 }
 
-bool TForm1::WriteBackEdit() {
+bool TForm1::WriteBackEdit(TypingCommand& step, const WrittenKey* key) {
   bool changed = false;
   try {
-    const int caretLine = UserRichEdit->CaretLine();
+    const int caretLine = step.Line();
     Editing.SetCaretLine(caretLine);
     const bool textLine = caretLine > 0 && UserViewTimeLine(*UserRichEdit, caretLine - 1);
     const std::string_view newText = UserViewLine(*UserRichEdit, caretLine);
-    bool timeLine = IsTimeLine(newText);
+    const std::optional<KnownKey>& known = key ? key->known : std::nullopt;
+    const std::size_t arrowAt = known ? known->arrowAt : newText.find(kTimeLineArrow);
+    bool timeLine = arrowAt != kNoArrow;
     if (timeLine && textLine) {
       // Two arrows in a row (a subtitle text holding "-->"): the file view tells which line this is, since
       // it holds a text line with its style markup and every other line as the user sees it.
       timeLine = Document.TempRichEdit.LineView(caretLine) == Editing.CaretLineText();
     }
+    // Where the line's bytes stand in the file view's line, when it is written there.
+    std::optional<std::size_t> writtenAt;
+    const std::uint64_t fileViewRevision = Document.TempRichEdit.Revision() + 1;
+    const std::size_t newSize = newText.size();
+    // Bytes [at, at + length) of the file view's line become `text`: by the key's known splice when they
+    // held what the snapshot's line held before the key, else by comparing.
+    const auto write = [&](std::size_t at, std::size_t length, std::string_view text) {
+      const bool useKnown = known && known->fileViewAt == at && known->lineSize == length;
+      writtenAt = at;
+      return !step.Type(TypingCommand::View::File, at, length, text, useKnown ? &known->splice : nullptr)
+                  .Empty();
+    };
     if (timeLine) {
       // Only the caret's own line: another line may hold the same text (two subtitles with equal times).
-      // A copy: saving the file view may show a message, whose events may change the user view.
-      const std::string line(newText);
-      changed = Document.TempRichEdit.LineView(caretLine) != line;
+      const std::size_t length = Document.TempRichEdit.LineView(caretLine).size();
+      Editing.SetCaretLineText(newText);
       Document.History.DropRedo();
-      Document.TempRichEdit.ReplaceLine(caretLine, line);
-      Editing.SetCaretLineText(line);
+      changed = write(0, length, newText);
     } else if (textLine) {
       if (UserRichEdit->Visible()) Session.EnterEditMode();
       if (Session.InEditMode()) {
-        const std::string line =
-            ComposeStyledLine(StylePart1(), StylePart2(), newText, Document.OmitClosingTag);
-        changed = Document.TempRichEdit.LineView(caretLine) != line;
         Document.History.DropRedo();
-        Document.TempRichEdit.ReplaceLine(caretLine, line);
+        // Only the text between the style's markup is written, when the line holds the markup it would be
+        // given: a line of megabytes is not composed again for each key.
+        const std::string& part1 = StylePart1();
+        const std::string& part2 = StylePart2();
+        const std::string_view end = StyledLineEnd(Document.OmitClosingTag);
+        const std::string_view old = Document.TempRichEdit.LineView(caretLine);
+        const std::size_t markup = part1.size() + part2.size() + end.size();
+        if (old.size() >= markup && old.starts_with(part1) && old.substr(part1.size()).starts_with(part2) &&
+            old.ends_with(end)) {
+          changed = write(part1.size() + part2.size(), old.size() - markup, newText);
+        } else {
+          changed = step.Type(TypingCommand::View::File, 0, old.size(),
+                              ComposeStyledLine(part1, part2, newText, Document.OmitClosingTag))
+                        .Empty() == false;
+        }
       }
+    }
+    // Neither listing changed by anything but this key (a message the save showed may have let something
+    // else in): the next key may go by what this one wrote.
+    if (key && writtenAt && Document.TempRichEdit.Revision() == fileViewRevision &&
+        Editing.UserViewSnapshot().Revision() == key->snapshotRevision) {
+      Editing.SetLastWriteBack({caretLine, key->snapshotRevision, fileViewRevision, *writtenAt, newSize, arrowAt});
     }
   } catch (const std::exception&) {
   }

@@ -33,14 +33,17 @@ std::string CustomStylePart2(std::string_view fontName, std::string_view fontSiz
   return part;
 }
 
+std::string_view StyledLineEnd(int omitClosingTag) { return omitClosingTag == 0 ? kClosingTag : ""; }
+
 std::string ComposeStyledLine(std::string_view stylePart1, std::string_view stylePart2, std::string_view text,
                               int omitClosingTag) {
   std::string line;
-  line.reserve(stylePart1.size() + stylePart2.size() + text.size() + kClosingTag.size());
+  const std::string_view end = StyledLineEnd(omitClosingTag);
+  line.reserve(stylePart1.size() + stylePart2.size() + text.size() + end.size());
   line += stylePart1;
   line += stylePart2;
   line += text;
-  if (omitClosingTag == 0) line += kClosingTag;
+  line += end;
   return line;
 }
 

@@ -16,7 +16,8 @@ std::string CustomStylePart1(std::string_view colorText);
 std::string CustomStylePart2(std::string_view fontName, std::string_view fontSize, std::string_view left,
                              std::string_view top);
 
-// The one rule for every styled text line.
+// The one rule for every styled text line: the two style parts, the text, and StyledLineEnd.
+std::string_view StyledLineEnd(int omitClosingTag);
 std::string ComposeStyledLine(std::string_view stylePart1, std::string_view stylePart2, std::string_view text,
                               int omitClosingTag);
 

@@ -382,13 +382,13 @@ void HeadlessUserView::ReplaceLines(int first, int count, const std::string& tex
 void HeadlessUserView::ReplaceText(std::size_t offset, std::size_t length, const std::string& insert) {
   const bool breaks = insert.find_first_of("\r\n") != std::string::npos ||
                       listing_.Text().substr(offset, length).find_first_of("\r\n") != std::string::npos;
-  if (!breaks && length <= static_cast<std::size_t>(Line(caretLine_).size())) {
-    // Within one line: keep the line index.
-    std::string line = Line(caretLine_);
+  const std::size_t lineLength = LineView(caretLine_).size();
+  if (!breaks && length <= lineLength) {
+    // Within one line: keep the line index, and move only the bytes after the change.
     const std::size_t lineStart = listing_.LineStart(caretLine_);
     if (caretLine_ < listing_.Count()) {
-      line.replace(offset - lineStart, length, insert);
-      listing_.ReplaceLine(caretLine_, line);
+      const std::size_t column = offset - lineStart;
+      listing_.SpliceLine(caretLine_, {column, std::min(length, lineLength - column), insert.size()}, insert);
     } else {
       // The empty line after a final break: the first character gives it a text.
       std::string text = listing_.Text();
@@ -422,7 +422,7 @@ bool HeadlessUserView::InsertPasted(const std::string& text) {
 bool HeadlessUserView::ApplyKey(int key, unsigned shift) {
   const std::string& text = listing_.Text();
   const std::size_t lineStart = listing_.LineStart(caretLine_);
-  const std::size_t lineLength = Line(caretLine_).size();
+  const std::size_t lineLength = LineView(caretLine_).size();
   const std::size_t offset = CaretOffset();
   const int lastLine = PhysicalLineCount() - 1;
   switch (key) {

@@ -141,10 +141,30 @@ TEST(ListingTest, IndexFollowsEveryKindOfEdit) {
         if (count > 0) listing.Delete(static_cast<int>(random() % count));
         break;
       case 3:
-        if (count > 0) listing.ReplaceLine(static_cast<int>(random() % count), sample);
+        if (count > 0) {
+          // Only the bytes that differ are moved: the text must still read as a whole replacement, and a CR
+          // or LF meeting a kept byte must still make or leave a break.
+          const int index = static_cast<int>(random() % count);
+          const std::string expected = listing.Text().substr(0, listing.LineStart(index)) + sample +
+                                       listing.Text().substr(listing.LineStart(index) + listing.Line(index).size());
+          listing.ReplaceLine(index, sample);
+          ASSERT_EQ(listing.Text(), expected);
+        }
         break;
       case 4:
-        if (random() % 20 == 0) listing.SetListingText(listing.Text() + sample);
+        if (random() % 20 == 0) {
+          listing.SetListingText(listing.Text() + sample);
+        } else {
+          // Some bytes inside one piece replaced.
+          const int piece = static_cast<int>(random() % listing.PieceCount());
+          const std::size_t size = listing.PiecesView(piece, 1).size();
+          const std::size_t at = random() % (size + 1);
+          const std::size_t removed = random() % (size - at + 1);
+          std::string expected = listing.Text();
+          expected.replace(listing.LineStart(piece) + at, removed, sample);
+          listing.SpliceLine(piece, {at, removed, sample.size()}, sample);
+          ASSERT_EQ(listing.Text(), expected);
+        }
         break;
       case 5:
         if (random() % 200 == 0) listing.Clear();
@@ -164,6 +184,24 @@ TEST(ListingTest, IndexFollowsEveryKindOfEdit) {
     }
     ASSERT_NO_FATAL_FAILURE(ExpectLinesMatchText(listing)) << "step " << step;
   }
+}
+
+TEST(ListingTest, DifferingMiddleLeavesOutTheCommonStartAndEnd) {
+  const std::string huge(10000, 'x');
+  const struct {
+    std::string before, after;
+    LineSplice splice;
+  } cases[] = {
+      {"", "", {0, 0, 0}},
+      {"abc", "abc", {3, 0, 0}},
+      {"abc", "abxc", {2, 0, 1}},
+      {"abc", "ac", {1, 1, 0}},
+      {"aaa", "aaaa", {3, 0, 1}},  // the common start and end never overlap
+      {"\xBA\xDA\xBA\xDA", "\xBA\xDA", {2, 2, 0}},
+      {huge + "a" + huge, huge + "bc" + huge, {10000, 1, 2}},
+      {huge, "y" + huge, {0, 0, 1}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DifferingMiddle(c.before, c.after), c.splice) << c.after.size();
 }
 
 TEST(ListingTest, ReplaceLineKeepsTheBreaks) {

@@ -150,6 +150,18 @@ TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
            ASSERT_TRUE(world.TypeInUserView("b"));
          },
          2}}},
+      {"keys at both ends of a line, a double-byte character typed and erased",
+       {{[](ScenarioWorld& world) {
+           ASSERT_TRUE(world.ClickUserViewLine(2, 3));
+           ASSERT_TRUE(world.TypeInUserView("\xBA\xDA" "b"));
+           ASSERT_TRUE(world.ClickUserViewLine(2, 0));
+           ASSERT_TRUE(world.TypeInUserView("x"));
+           ASSERT_TRUE(world.ClickUserViewLine(2, 7));
+           ASSERT_TRUE(world.PressInUserView(vk::Back));
+           ASSERT_TRUE(world.PressInUserView(vk::Back));
+           ASSERT_EQ(world.UserViewLines()[2], "xOne");
+         },
+         2}}},
       {"a commit, then typing",
        {{[](ScenarioWorld& world) {
            ASSERT_TRUE(world.ClickUserViewLine(2, 3));
