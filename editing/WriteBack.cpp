@@ -68,7 +68,8 @@ void TForm1::UserRichEditChange() {
     bool changed = !splice.Empty();
     WrittenKey key{snapshot.Revision(), std::nullopt};
     if (followsLast)
-      key.known = KnownKey{splice, last.fileViewAt, last.lineSize, FirstArrowAfterSplice(line, last.arrowAt, splice)};
+      key.known =
+          KnownKey{splice, last.fileViewAt, last.lineSize, FirstArrowAfterSplice(line, last.arrowAt, splice)};
     if (WriteBackEdit(*step, &key)) changed = true;
     RecordTyping(changed, std::move(fresh));
   } else {
@@ -161,7 +162,8 @@ bool TForm1::WriteBackEdit(TypingCommand& step, const WrittenKey* key) {
     // else in): the next key may go by what this one wrote.
     if (key && writtenAt && Document.TempRichEdit.Revision() == fileViewRevision &&
         Editing.UserViewSnapshot().Revision() == key->snapshotRevision) {
-      Editing.SetLastWriteBack({caretLine, key->snapshotRevision, fileViewRevision, *writtenAt, newSize, arrowAt});
+      Editing.SetLastWriteBack(
+          {caretLine, key->snapshotRevision, fileViewRevision, *writtenAt, newSize, arrowAt});
     }
   } catch (const std::exception&) {
   }

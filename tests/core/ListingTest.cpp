@@ -145,8 +145,9 @@ TEST(ListingTest, IndexFollowsEveryKindOfEdit) {
           // Only the bytes that differ are moved: the text must still read as a whole replacement, and a CR
           // or LF meeting a kept byte must still make or leave a break.
           const int index = static_cast<int>(random() % count);
-          const std::string expected = listing.Text().substr(0, listing.LineStart(index)) + sample +
-                                       listing.Text().substr(listing.LineStart(index) + listing.Line(index).size());
+          const std::string expected =
+              listing.Text().substr(0, listing.LineStart(index)) + sample +
+              listing.Text().substr(listing.LineStart(index) + listing.Line(index).size());
           listing.ReplaceLine(index, sample);
           ASSERT_EQ(listing.Text(), expected);
         }

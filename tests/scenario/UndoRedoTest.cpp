@@ -153,7 +153,8 @@ TEST(TypingUndo, TypingInTheUserViewIsOneStepPerLineAndPause) {
       {"keys at both ends of a line, a double-byte character typed and erased",
        {{[](ScenarioWorld& world) {
            ASSERT_TRUE(world.ClickUserViewLine(2, 3));
-           ASSERT_TRUE(world.TypeInUserView("\xBA\xDA" "b"));
+           ASSERT_TRUE(world.TypeInUserView("\xBA\xDA"));
+           ASSERT_TRUE(world.TypeInUserView("b"));
            ASSERT_TRUE(world.ClickUserViewLine(2, 0));
            ASSERT_TRUE(world.TypeInUserView("x"));
            ASSERT_TRUE(world.ClickUserViewLine(2, 7));
