@@ -55,9 +55,12 @@ std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
 
 void WrittenSpanIndex::Assign(std::vector<TimelineSpan> spans) {
   spans_ = std::move(spans);
-  std::stable_sort(spans_.begin(), spans_.end(), [](const TimelineSpan& a, const TimelineSpan& b) {
+  // A file's subtitles are nearly always in order already: a look costs far less than a sort.
+  const auto byStart = [](const TimelineSpan& a, const TimelineSpan& b) {
     return a.startSeconds < b.startSeconds;
-  });
+  };
+  if (!std::is_sorted(spans_.begin(), spans_.end(), byStart))
+    std::stable_sort(spans_.begin(), spans_.end(), byStart);
   longestSeconds_ = 0;
   for (const TimelineSpan& span : spans_) {
     longestSeconds_ = std::max(longestSeconds_, span.endSeconds - span.startSeconds);
