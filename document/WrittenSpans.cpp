@@ -28,7 +28,13 @@ bool ReadNumber(std::string_view line, int& number) {
 std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
   std::vector<TimelineSpan> spans;
   spans.reserve(static_cast<std::size_t>(subtitles.Count()));
-  for (int k = 0; k < subtitles.Count(); ++k) {
+  ReadWrittenSpans(subtitles, 0, subtitles.Count(), spans);
+  return spans;
+}
+
+void ReadWrittenSpans(const SubtitleIndex& subtitles, int first, int count,
+                      std::vector<TimelineSpan>& spans) {
+  for (int k = first; k < first + count; ++k) {
     const std::optional<SubtitleTimes>& times = subtitles.Times(k);
     if (!times) continue;
     TimelineSpan span;
@@ -44,7 +50,6 @@ std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
       span.text = LeadingCharacters(lines.substr(textStart + 2), kSpanTextBytes);
     spans.push_back(span);
   }
-  return spans;
 }
 
 std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
