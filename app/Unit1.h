@@ -280,6 +280,7 @@ class TForm1 {
     int nextStep = 0;
     std::optional<UserViewDerivation> derivation;
     std::size_t derivedUpTo = 0;      // bytes of the file view derived so far
+    std::size_t filledUpTo = 0;       // bytes of the derived text the user view took so far
     std::string noticeBefore;         // the notice line when the load began, shown again after it
     std::vector<bool> enabledBefore;  // the controls the load turns off, as they were
   };
@@ -293,6 +294,7 @@ class TForm1 {
   void ResumeNextSlice();
   bool ViewSomeLines(ResumeSlices& slices);    // false when the file view holds the whole text
   bool DeriveSomeLines(ResumeSlices& slices);  // false when all is derived
+  bool FillSomeLines(ResumeSlices& slices);    // false when the user view holds the derived text
   void EndSlicedResume();                      // done, failed, or given up for another video
 };
 

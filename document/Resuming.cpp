@@ -223,19 +223,23 @@ void TForm1::ResumeNextSlice() {
       ResumeSliceTimer->WakeAfter(kBetweenSlices);
       return;
     }
-    if ((slices.nextStep == 0 && ViewSomeLines(slices)) ||
-        (slices.nextStep == 1 && DeriveSomeLines(slices))) {
-      const std::size_t fileView = std::max<std::size_t>(Document.TempRichEdit.Text().size(), 1);
-      const int step = slices.nextStep;
-      const double done = step == 0 ? static_cast<double>(slices.viewedUpTo) /
-                                          static_cast<double>(std::max<std::size_t>(slices.text.size(), 1))
-                                    : static_cast<double>(slices.derivedUpTo) / static_cast<double>(fileView);
+    // Steps done a run of lines a slice: the file view filled, the user view's text derived, the user view
+    // filled.
+    const int step = slices.nextStep;
+    if ((step == 0 && ViewSomeLines(slices)) || (step == 1 && DeriveSomeLines(slices)) ||
+        (step == 2 && FillSomeLines(slices))) {
+      // The text handed to the file view is let go once it is all there.
+      const std::size_t doneBytes[] = {slices.viewedUpTo, slices.derivedUpTo, slices.filledUpTo};
+      const std::size_t allBytes[] = {slices.text.empty() ? slices.viewedUpTo : slices.text.size(),
+                                      Document.TempRichEdit.Text().size(), Document.Memo2.Text().size()};
+      const double done = static_cast<double>(doneBytes[step]) /
+                          static_cast<double>(std::max<std::size_t>(allBytes[step], 1));
       ShowNotice(ResumeProgressText(kPercentDone[step] +
                                     static_cast<int>(done * (kPercentDone[step + 1] - kPercentDone[step]))));
       ResumeSliceTimer->WakeAfter(kBetweenSlices);
       return;
     }
-    const int step = slices.nextStep++;
+    slices.nextStep = step + 1;
     if (!ResumeStep(step, slices.text, slices.loading)) {
       ShowNotice(ResumeProgressText(kPercentDone[slices.nextStep]));
       ResumeSliceTimer->WakeAfter(kBetweenSlices);
@@ -272,6 +276,21 @@ bool TForm1::ViewSomeLines(ResumeSlices& slices) {
     std::string().swap(slices.text);
     slices.nextStep = 1;
   }
+  return true;
+}
+
+bool TForm1::FillSomeLines(ResumeSlices& slices) {
+  const std::string& derived = Document.Memo2.Text();
+  if (slices.filledUpTo >= derived.size()) return false;
+  if (slices.filledUpTo == 0) {
+    UserRichEdit->Clear();
+    UserRichEdit->ReserveText(derived.size(), Document.Memo2.PieceCount());
+  }
+  // A run of whole lines after the last break, as the user view would have had them set at once.
+  const std::size_t end = WholeLinesEnd(derived, slices.filledUpTo, kViewedBytesPerSlice);
+  UserRichEdit->AppendLines(derived.substr(slices.filledUpTo, end - slices.filledUpTo));
+  slices.filledUpTo = end;
+  if (end == derived.size()) slices.nextStep = 3;
   return true;
 }
 
