@@ -25,6 +25,7 @@
 #include "document/Listing.h"
 #include "document/OpenWatch.h"
 #include "document/SubtitleDocument.h"
+#include "document/SubtitleFile.h"
 #include "document/SubtitlePreviewer.h"
 #include "document/UserViewDerivation.h"
 #include "editing/CaretSubtitle.h"
@@ -270,23 +271,38 @@ class TForm1 {
   bool ClockJustRang = false;  // the event that has just ended was the clock's own ring
   OpenWatch Opened;            // the player's answer to the open still awaited
 
-  // What is left of a resume after the file was read, when it goes on in slices between events
-  // (document/Resuming.cpp): the flag that keeps saves and write-backs away, the text until the views take
-  // it, and the next of the steps. The user view's text is derived a run of lines a slice.
+  // A resume's state while it goes on between events (document/Resuming.cpp): the flag that keeps saves
+  // and write-backs away, the file being read and looked at, its text until the views take it, and the next
+  // of the steps. The file view takes the text, and the user view's text is derived, a run of lines a slice.
   struct ResumeSlices {
     explicit ResumeSlices(int& loadingFile) : loading(loadingFile) {}
     ProgramChange<int> loading;
-    std::string text;  // the file's text, then the user view's as it is derived
+    std::unique_ptr<FileReading> reading;  // until the whole file is read
+    std::uint64_t fileBytes = 0;
+    std::string bytes;  // the file's bytes as they come, while their breaks are made CR LF
+    FileTextScan scan;
+    std::size_t normalizedUpTo = 0;  // bytes whose breaks are made CR LF in `text`
+    bool read = false;               // the whole file is read and its text made
+    std::string text;                // the file's text, then the user view's as it is derived
+    std::size_t viewedUpTo = 0;      // bytes of the text the file view took so far
     int nextStep = 0;
     std::optional<UserViewDerivation> derivation;
-    std::size_t derivedUpTo = 0;  // bytes of the file view derived so far
+    std::size_t derivedUpTo = 0;      // bytes of the file view derived so far
+    std::size_t filledUpTo = 0;       // bytes of the derived text the user view took so far
+    std::string noticeBefore;         // the notice line when the load began, shown again after it
+    std::vector<bool> enabledBefore;  // the controls the load turns off, as they were
   };
   std::unique_ptr<ResumeSlices> SlicedResume;
   std::unique_ptr<WakeUpTimer> ResumeSliceTimer;
+  // One piece of the file read and looked at, or its breaks made CR LF; false once that is done.
+  bool ReadSomeOfTheFile(ResumeSlices& slices);
+  static int ReadPercent(const ResumeSlices& slices);
   bool ResumeStep(int step, std::string& text, ProgramChange<int>& loading);  // true after the last
   void ResumeFailed(ProgramChange<int>& loading, const std::exception& error);
   void ResumeNextSlice();
+  bool ViewSomeLines(ResumeSlices& slices);    // false when the file view holds the whole text
   bool DeriveSomeLines(ResumeSlices& slices);  // false when all is derived
+  bool FillSomeLines(ResumeSlices& slices);    // false when the user view holds the derived text
   void EndSlicedResume();                      // done, failed, or given up for another video
 };
 

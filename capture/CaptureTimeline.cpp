@@ -25,7 +25,11 @@ std::string PlainSpanText(std::string_view styledLines) {
 
 CaptureTimeline::CaptureTimeline(const CaptureSession& session, SubtitleDocument& document)
     : session_(session), document_(document) {
-  listener_ = document_.ListenToSubtitles([this](const SubtitleChange&) { read_ = false; });
+  listener_ = document_.ListenToSubtitles([this](const SubtitleChange&) {
+    read_ = false;
+    pending_.clear();
+    pendingUpTo_ = 0;
+  });
 }
 
 CaptureTimeline::~CaptureTimeline() { document_.StopListening(listener_); }
@@ -47,8 +51,27 @@ void CaptureTimeline::ReadSpans() {
   if (read_) return;
   // The old spans go first: at a million lines, two sets of them at once are a tenth of a gigabyte.
   spans_.Assign({});
+  // A file still loading comes in runs of lines, each a change: its spans are read once it is all there.
+  if (document_.LoadingFile != 0) return;
   spans_.Assign(ReadWrittenSpans(document_.Subtitles()));
   read_ = true;
+}
+
+bool CaptureTimeline::ReadSomeSpans(int most) {
+  const SubtitleIndex& subtitles = document_.Subtitles();
+  if (pendingUpTo_ == 0) {
+    spans_.Assign({});
+    pending_.reserve(static_cast<std::size_t>(subtitles.Count()));
+  }
+  const int count = std::min(most, subtitles.Count() - pendingUpTo_);
+  ReadWrittenSpans(subtitles, pendingUpTo_, count, pending_);
+  pendingUpTo_ += count;
+  if (pendingUpTo_ < subtitles.Count()) return true;
+  spans_.Assign(std::move(pending_));
+  pending_ = {};
+  pendingUpTo_ = 0;
+  read_ = true;
+  return false;
 }
 
 void CaptureTimeline::SpansBetween(double fromSeconds, double toSeconds, std::vector<TimelineSpan>& spans) {

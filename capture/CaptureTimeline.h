@@ -48,6 +48,10 @@ class CaptureTimeline : public PlayerTimeline {
   void ReleaseAt(double seconds) override;
   void CancelDrag() override;
 
+  // While a large file loads: its spans read a run of at most `most` subtitles at a time, so that the first
+  // drawing after the load finds them all read. True while some are left.
+  bool ReadSomeSpans(int most);
+
  private:
   struct Drag {
     TimelineGrab part = TimelineGrab::None;
@@ -68,7 +72,9 @@ class CaptureTimeline : public PlayerTimeline {
   SubtitleDocument& document_;
   int listener_ = 0;
   WrittenSpanIndex spans_;
-  bool read_ = false;  // false from a change of the subtitles until the next drawing asks
+  bool read_ = false;                  // false from a change of the subtitles until the next drawing asks
+  std::vector<TimelineSpan> pending_;  // read so far by ReadSomeSpans
+  int pendingUpTo_ = 0;
 };
 
 }  // namespace titrelle

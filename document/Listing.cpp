@@ -151,6 +151,23 @@ void Listing::SetListingText(std::string_view text) {
   Changed(0, pieces, pieces);
 }
 
+void Listing::TakeText(Listing& from) {
+  if (&from == this) return;
+  const int pieces = PieceCount();
+  const int fromPieces = from.PieceCount();
+  text_ = std::move(from.text_);
+  starts_ = std::move(from.starts_);
+  from.text_.clear();
+  from.starts_.assign(1, 0);
+  Changed(0, pieces, pieces);
+  from.Changed(0, fromPieces, fromPieces);
+}
+
+void Listing::Reserve(std::size_t bytes, int pieces) {
+  text_.reserve(bytes);
+  starts_.reserve(static_cast<std::size_t>(std::max(pieces, 1)));
+}
+
 void Listing::SwapText(std::string& text) {
   const int pieces = PieceCount();
   text_.swap(text);

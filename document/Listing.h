@@ -49,6 +49,11 @@ class Listing {
   void SetListingText(std::string_view text);  // the text becomes exactly `text`
   // The text becomes exactly `text`, and `text` the old one: one change, with no copy of either.
   void SwapText(std::string& text);
+  // The text and its line index become `from`'s, with no copy nor a new reading of the lines, and `from` is
+  // left empty: a change of each.
+  void TakeText(Listing& from);
+  // Room for a text of `bytes` bytes in `pieces` pieces, so that one growing by appends is never copied.
+  void Reserve(std::size_t bytes, int pieces);
   // Byte offset of the start of line `index` (index == number of pieces gives the text's end).
   std::size_t LineStart(int index) const;
   // The piece that holds byte `offset` of the text, looked for from piece `from` on: a reader going through

@@ -1,5 +1,7 @@
 #include "document/SubtitleFile.h"
 
+#include <algorithm>
+#include <cstring>
 
 namespace titrelle {
 
@@ -27,11 +29,10 @@ namespace titrelle {
 
 namespace {
 
-// Well-formed UTF-8 (shortest forms only, no surrogates, nothing past U+10FFFF) holding at least one
-// character of several bytes. Code page 936 text is almost never this: its trail bytes would all have to be
-// continuation bytes and its lead bytes the right starts, character after character.
-bool IsUtf8WithMultiByteCharacters(std::string_view bytes) {
-  bool multiByte = false;
+// Well-formed UTF-8 (shortest forms only, no surrogates, nothing past U+10FFFF); `multiByte` set when it
+// holds a character of several bytes. Code page 936 text is almost never this: its trail bytes would all have
+// to be continuation bytes and its lead bytes the right starts, character after character.
+bool IsWellFormedUtf8(std::string_view bytes, bool& multiByte) {
   for (std::size_t i = 0; i < bytes.size();) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     if (byte < 0x80) {
@@ -63,7 +64,7 @@ bool IsUtf8WithMultiByteCharacters(std::string_view bytes) {
     }
     i += length;
   }
-  return multiByte;
+  return true;
 }
 
 // UTF-16 without a byte order mark. Every ASCII character of it (each time line, number and break) has a
@@ -71,10 +72,8 @@ bool IsUtf8WithMultiByteCharacters(std::string_view bytes) {
 // big-endian. Chinese characters seldom have one (U+4E00 does), so a file of long Chinese lines has few
 // zeros, but still nearly all on one side; text in code page 936 or UTF-8 has none. The bytes must then
 // read as UTF-16 code units: no NUL character, no surrogate without its partner.
-bool IsUtf16WithoutByteOrderMark(std::string_view bytes) {
+bool IsUtf16WithoutByteOrderMark(std::string_view bytes, const std::size_t (&zeros)[2]) {
   if (bytes.size() < 2 || bytes.size() % 2 != 0) return false;
-  std::size_t zeros[2] = {0, 0};  // at even places, at odd places
-  for (std::size_t i = 0; i < bytes.size(); ++i) zeros[i % 2] += bytes[i] == '\0' ? 1 : 0;
   const bool littleEndian = zeros[1] > zeros[0];
   const std::size_t ownSide = zeros[littleEndian ? 1 : 0];
   const std::size_t otherSide = zeros[littleEndian ? 0 : 1];
@@ -96,16 +95,39 @@ bool IsUtf16WithoutByteOrderMark(std::string_view bytes) {
 }  // namespace
 
 FileEncoding DetectFileEncoding(std::string_view bytes) {
+  FileTextScan scan;
+  scan.Scan(bytes, true);
+  return scan.Encoding(bytes);
+}
+
+void FileTextScan::Scan(std::string_view bytes, bool atEnd) {
+  std::size_t end = bytes.size();
+  if (!atEnd) {
+    const std::size_t lastLineFeed = bytes.rfind('\n');
+    if (lastLineFeed == std::string_view::npos || lastLineFeed < scanned_) return;
+    end = lastLineFeed + 1;
+  }
+  const std::string_view piece = bytes.substr(scanned_, end - scanned_);
+  for (const char* zero = static_cast<const char*>(std::memchr(piece.data(), '\0', piece.size()));
+       zero != nullptr;
+       zero = static_cast<const char*>(std::memchr(zero + 1, '\0', piece.data() + piece.size() - zero - 1)))
+    ++zeros_[(scanned_ + static_cast<std::size_t>(zero - piece.data())) % 2];
+  if (utf8_) utf8_ = IsWellFormedUtf8(piece, multiByte_);
+  carriageReturns_ += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\r'));
+  for (std::size_t at = piece.find('\n'); at != std::string_view::npos; at = piece.find('\n', at + 1)) {
+    ++lineFeeds_;
+    if (scanned_ + at > 0 && bytes[scanned_ + at - 1] == '\r') ++crLineFeeds_;
+  }
+  scanned_ = end;
+}
+
+FileEncoding FileTextScan::Encoding(std::string_view bytes) const {
   if (bytes.starts_with("\xEF\xBB\xBF")) return FileEncoding::Utf8;
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return FileEncoding::Utf16;
-  if (IsUtf16WithoutByteOrderMark(bytes)) return FileEncoding::Utf16;
-  if (bytes.size() >= 2) {
-    // Text with zero bytes in a quarter of its places is no code page 936 either: it is kept as it is.
-    std::size_t zeros = 0;
-    for (const char byte : bytes) zeros += byte == '\0' ? 1 : 0;
-    if (zeros * 4 >= bytes.size()) return FileEncoding::Utf16;
-  }
-  if (IsUtf8WithMultiByteCharacters(bytes)) return FileEncoding::Utf8;
+  if (IsUtf16WithoutByteOrderMark(bytes, zeros_)) return FileEncoding::Utf16;
+  // Text with zero bytes in a quarter of its places is no code page 936 either: it is kept as it is.
+  if (bytes.size() >= 2 && (zeros_[0] + zeros_[1]) * 4 >= bytes.size()) return FileEncoding::Utf16;
+  if (utf8_ && multiByte_) return FileEncoding::Utf8;
   return FileEncoding::Cp936;
 }
 

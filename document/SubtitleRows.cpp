@@ -66,13 +66,15 @@ SubtitleRow ReadSubtitleRow(const SubtitleIndex& subtitles, int row) {
   const std::string_view lines = subtitles.TimeAndTextLines(row);
   const std::size_t textStart = lines.find("\r\n");
   if (textStart != std::string_view::npos) {
-    // Plain, as the user view shows it: the style markup taken out, the lines joined by a blank.
-    result.text = DeriveUserViewText(lines.substr(textStart + 2));
+    // Plain, as the user view shows it: the style markup taken out, the lines joined by a blank (neither a
+    // break nor a blank is read). Every character is counted; only the start of a long line is kept.
+    const std::string plain = DeriveUserViewText(lines.substr(textStart + 2));
+    result.characters = CountReadCharacters(plain);
+    result.text = LeadingCharacters(plain, kRowTextBytes);
     for (std::size_t at = result.text.find("\r\n"); at != std::string::npos;
          at = result.text.find("\r\n", at))
       result.text.replace(at, 2, " ");
   }
-  result.characters = CountReadCharacters(result.text);
   const std::optional<SubtitleTimes>& times = subtitles.Times(row);
   if (!times) return result;
   result.timed = true;

@@ -3,6 +3,7 @@
 // view asks for the rows it shows, a screen at a time), and the flags that point the user at a line worth
 // a second look. The texts are code page 936, ready to show.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ constexpr unsigned Short = 2;         // shown for less than kShortestReadableMs
 constexpr unsigned Fast = 4;          // more than kFastestCharactersPerSecond characters a second
 }  // namespace rowflag
 
+// What a row keeps of its text at most, in bytes: more than any cell can show.
+inline constexpr std::size_t kRowTextBytes = 8192;
+
 enum class RowColumn { Number, Start, End, Duration, CharactersPerSecond, Text };
 inline constexpr int kRowColumnCount = 6;
 
@@ -33,7 +37,8 @@ struct SubtitleRow {
   long long durationMs = 0;        // end less start (negative for a line whose end comes first)
   int characters = 0;              // CountReadCharacters of its text
   double charactersPerSecond = 0;  // 0 when it lasts no time
-  std::string text;                // as the user view shows it, its lines joined by a blank
+  std::string text;                // as the user view shows it, its lines joined by a blank; at most
+                                   // its first kRowTextBytes
   unsigned flags = 0;              // rowflag bits
 };
 

@@ -28,7 +28,13 @@ bool ReadNumber(std::string_view line, int& number) {
 std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
   std::vector<TimelineSpan> spans;
   spans.reserve(static_cast<std::size_t>(subtitles.Count()));
-  for (int k = 0; k < subtitles.Count(); ++k) {
+  ReadWrittenSpans(subtitles, 0, subtitles.Count(), spans);
+  return spans;
+}
+
+void ReadWrittenSpans(const SubtitleIndex& subtitles, int first, int count,
+                      std::vector<TimelineSpan>& spans) {
+  for (int k = first; k < first + count; ++k) {
     const std::optional<SubtitleTimes>& times = subtitles.Times(k);
     if (!times) continue;
     TimelineSpan span;
@@ -44,7 +50,6 @@ std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles) {
       span.text = LeadingCharacters(lines.substr(textStart + 2), kSpanTextBytes);
     spans.push_back(span);
   }
-  return spans;
 }
 
 std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
@@ -55,9 +60,12 @@ std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText) {
 
 void WrittenSpanIndex::Assign(std::vector<TimelineSpan> spans) {
   spans_ = std::move(spans);
-  std::stable_sort(spans_.begin(), spans_.end(), [](const TimelineSpan& a, const TimelineSpan& b) {
+  // A file's subtitles are nearly always in order already: a look costs far less than a sort.
+  const auto byStart = [](const TimelineSpan& a, const TimelineSpan& b) {
     return a.startSeconds < b.startSeconds;
-  });
+  };
+  if (!std::is_sorted(spans_.begin(), spans_.end(), byStart))
+    std::stable_sort(spans_.begin(), spans_.end(), byStart);
   longestSeconds_ = 0;
   for (const TimelineSpan& span : spans_) {
     longestSeconds_ = std::max(longestSeconds_, span.endSeconds - span.startSeconds);

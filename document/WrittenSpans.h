@@ -15,6 +15,8 @@ class SubtitleIndex;
 
 // In file order. Linear in the number of subtitles: their times are the index's.
 std::vector<TimelineSpan> ReadWrittenSpans(const SubtitleIndex& subtitles);
+// The spans of subtitles [first, first + count) appended to `spans`: the same read in runs.
+void ReadWrittenSpans(const SubtitleIndex& subtitles, int first, int count, std::vector<TimelineSpan>& spans);
 // The same of a file view's text.
 std::vector<TimelineSpan> ReadWrittenSpans(std::string_view fileViewText);
 

@@ -10,6 +10,7 @@ namespace titrelle {
 SubtitleTableRows::SubtitleTableRows(TForm1& form) : form_(form) {
   rows_ = form_.Document.Subtitles().Count();
   listener_ = form_.Document.ListenToSubtitles([this](const SubtitleChange& change) {
+    read_.clear();
     const int before = std::exchange(rows_, form_.Document.Subtitles().Count());
     const RowChange rows = RowsTouched(change, before, rows_);
     KeepSelectionOn(rows);
@@ -39,7 +40,15 @@ SubtitleTableRows::~SubtitleTableRows() { form_.Document.StopListening(listener_
 
 int SubtitleTableRows::RowCount() { return rows_; }
 
-SubtitleRow SubtitleTableRows::Row(int row) { return ReadSubtitleRow(form_.Document.Subtitles(), row); }
+SubtitleRow SubtitleTableRows::Row(int row) {
+  constexpr std::size_t kRowsKept = 128;
+  for (const auto& [number, read] : read_) {
+    if (number == row) return read;
+  }
+  if (read_.size() >= kRowsKept) read_.erase(read_.begin());
+  read_.emplace_back(row, ReadSubtitleRow(form_.Document.Subtitles(), row));
+  return read_.back().second;
+}
 
 void SubtitleTableRows::SetOnRowsChanged(std::function<void(const RowChange&)> onChange) {
   onChange_ = std::move(onChange);

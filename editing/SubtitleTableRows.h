@@ -4,6 +4,7 @@
 // out by the main window.
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "ui/SubtitleTableSource.h"
@@ -51,6 +52,9 @@ class SubtitleTableRows : public SubtitleTableSource {
   std::function<void(int)> onShowRow_;
   std::vector<int> selected_;
   int current_ = -1;  // the table's current row while it is selected
+  // The rows read since the subtitles last changed, a screen of them at most: a view draws its rows again
+  // and again (a scroll, a selection, a tip), and a row's text may be megabytes to make plain.
+  std::vector<std::pair<int, SubtitleRow>> read_;
 };
 
 }  // namespace titrelle

@@ -2,6 +2,7 @@
 // What the program needs of a window system's controls. Every text crossing these interfaces is a
 // code page 936 byte string; the shells convert at their edge.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -104,6 +105,11 @@ class UserViewControl : public virtual Control {
   // at least 1) become `text`, which may hold CR LF breaks; the caret goes to the start of line `first`. The
   // program's own change: the view's own undo does not take it back.
   virtual void ReplaceLines(int first, int count, const std::string& text) = 0;
+  // Whole lines (each ending in a break) put after the last break, in place of the empty last line: as
+  // ReplaceLines of that line, for a large text filled a run of lines at a time.
+  virtual void AppendLines(const std::string& wholeLines) { ReplaceLines(BreakCount(), 1, wholeLines); }
+  // Room for a text of `bytes` bytes in `lines` lines, where the view keeps its text in one piece.
+  virtual void ReserveText(std::size_t /*bytes*/, int /*lines*/) {}
   virtual bool ReadOnly() const = 0;
   virtual void SetReadOnly(bool readOnly) = 0;
 

@@ -5,6 +5,7 @@
 //
 // Every failure is an Error whose text names the file and the system's reason.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -61,6 +62,19 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+// A file read a piece at a time (FileSystem::StartReading), so that a large one is read between events.
+class FileReading {
+ public:
+  virtual ~FileReading() = default;
+  // The file's size when it was opened: what a reader reserves, and how far it has come.
+  virtual std::uint64_t SizeBytes() const = 0;
+  // Appends up to `mostBytes` more of the file to `bytes`; false once the whole file is there. Errors as
+  // ReadWhole's.
+  virtual bool ReadMore(std::string& bytes, std::size_t mostBytes) = 0;
+  // The stamp of the file that was read, once ReadMore has said it is all there.
+  virtual FileStamp Stamp() const = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -72,6 +86,9 @@ class FileSystem {
   // kLargestReadBytes, or when it is a symbolic link another user planted in a folder everyone may write to.
   // `stamp`, when given, receives the stamp of the file that was read.
   virtual std::string ReadWhole(const std::filesystem::path& path, FileStamp* stamp = nullptr) const = 0;
+  // The same read a piece at a time: the file is opened and looked at now (the errors of ReadWhole's open),
+  // and read by the object returned. Where the system has no such read, the file is read whole here.
+  virtual std::unique_ptr<FileReading> StartReading(const std::filesystem::path& path) const;
   // The file's stamp as it stands; one that does not exist (or cannot be looked at) has exists false.
   virtual FileStamp Stamp(const std::filesystem::path& path) const = 0;
   // Replaces the file's content with `bytes`, never leaving it truncated or half written, and keeping what
@@ -102,5 +119,36 @@ class FileSystem {
   // The path as a message shows it, in code page 936; a character it cannot hold shows as "?".
   virtual std::string DisplayName(const std::filesystem::path& path) const = 0;
 };
+
+namespace detail {
+
+// A file read whole at once, handed out a piece at a time.
+class WholeFileReading : public FileReading {
+ public:
+  WholeFileReading(const FileSystem& files, const std::filesystem::path& path)
+      : whole_(files.ReadWhole(path, &stamp_)) {}
+  std::uint64_t SizeBytes() const override { return whole_.size(); }
+  bool ReadMore(std::string& bytes, std::size_t mostBytes) override {
+    const std::string_view piece = std::string_view(whole_).substr(given_, mostBytes);
+    bytes.append(piece);
+    given_ += piece.size();
+    if (given_ < whole_.size()) return true;
+    std::string().swap(whole_);
+    given_ = 0;
+    return false;
+  }
+  FileStamp Stamp() const override { return stamp_; }
+
+ private:
+  FileStamp stamp_;
+  std::string whole_;
+  std::size_t given_ = 0;
+};
+
+}  // namespace detail
+
+inline std::unique_ptr<FileReading> FileSystem::StartReading(const std::filesystem::path& path) const {
+  return std::make_unique<detail::WholeFileReading>(*this, path);
+}
 
 }  // namespace titrelle

@@ -109,6 +109,12 @@ void QtUserView::ReplaceLines(int first, int count, const std::string& text) {
   });
 }
 
+void QtUserView::AppendLines(const std::string& wholeLines) {
+  ProgramEdit([&] { Editor()->AppendText(wholeLines); });
+}
+
+void QtUserView::ReserveText(std::size_t bytes, int lines) { Editor()->ReserveText(bytes, lines); }
+
 bool QtUserView::ReadOnly() const { return Editor()->ReadOnly(); }
 
 // Read-only refuses edits but the caret still moves by keys and clicks.

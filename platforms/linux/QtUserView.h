@@ -30,6 +30,8 @@ class QtUserView : public QtControl, public UserViewControl {
   void Clear() override;
   void SetListingText(const std::string& text) override;
   void ReplaceLines(int first, int count, const std::string& text) override;
+  void AppendLines(const std::string& wholeLines) override;
+  void ReserveText(std::size_t bytes, int lines) override;
   bool ReadOnly() const override;
   void SetReadOnly(bool readOnly) override;
 

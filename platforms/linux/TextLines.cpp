@@ -62,6 +62,31 @@ void TextLines::SetText(std::string_view text) {
   });
 }
 
+void TextLines::Append(std::string_view text) {
+  const Span last = spans_.back();
+  if (last.owned || last.size != 0 || last.offset != buffer_.size()) {
+    Replace(End(), End(), text);
+    return;
+  }
+  const std::size_t base = buffer_.size();
+  buffer_.append(text);
+  spans_.pop_back();
+  ForEachPiece(std::string_view(buffer_).substr(base), [this, base](std::size_t start, std::size_t size) {
+    start += base;
+    if (start + size > UINT32_MAX || size > INT32_MAX) {
+      spans_.push_back(Own(buffer_.substr(start, size)));
+    } else {
+      spans_.push_back(Span{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(size), 0});
+    }
+    longest_ = std::max(longest_, size);
+  });
+}
+
+void TextLines::Reserve(std::size_t bytes, int lines) {
+  buffer_.reserve(bytes);
+  spans_.reserve(static_cast<std::size_t>(std::max(lines, 1)));
+}
+
 std::string_view TextLines::Line(int index) const {
   const Span& span = spans_[static_cast<std::size_t>(index)];
   if (span.owned) return owned_[span.offset];

@@ -44,6 +44,10 @@ class TextLines {
   TextPosition End() const;
   // The text between two places becomes `text` (breaks as SetText takes them); returns the place after it.
   TextPosition Replace(TextPosition from, TextPosition to, std::string_view text);
+  // Text put after the last break (where the empty last line stands) into the one buffer, as SetText
+  // would have kept it had it been there: a large text set a run of lines at a time.
+  void Append(std::string_view text);
+  void Reserve(std::size_t bytes, int lines);
   // The longest line there has been since the text was set, in bytes: the view's width is estimated from it.
   std::size_t LongestLineBytes() const { return longest_; }
 

@@ -208,6 +208,11 @@ void UserViewWidget::SetText(std::string_view text) {
   Changed();
 }
 
+void UserViewWidget::AppendText(std::string_view wholeLines) {
+  lines_.Append(wholeLines);
+  Changed();
+}
+
 void UserViewWidget::ReplacePieces(int first, int count, std::string_view text) {
   const int last = first + count - 1;
   lines_.Replace({first, 0}, {last, static_cast<int>(lines_.Line(last).size())}, text);

@@ -37,6 +37,9 @@ class UserViewWidget : public QAbstractScrollArea {
   void SetText(std::string_view text);  // caret at the start
   // Pieces [first, first + count) become `text`; the caret at the start of line `first`.
   void ReplacePieces(int first, int count, std::string_view text);
+  // Whole lines after the last break; the caret stays where it is.
+  void AppendText(std::string_view wholeLines);
+  void ReserveText(std::size_t bytes, int lines) { lines_.Reserve(bytes, lines); }
   // The caret after `text`, put at the end.
   void AppendAtEnd(std::string_view text);
   // Places the caret (a column inside a character goes to its start); the anchor stays when `keepAnchor`.

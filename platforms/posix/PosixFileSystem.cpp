@@ -469,6 +469,70 @@ std::string ReadRegularWhole(const fs::path& path, FileStamp* stamp) {
   return bytes;
 }
 
+// A regular file read a piece at a time, straight into the reader's text.
+class PosixFileReading : public FileReading {
+ public:
+  PosixFileReading(const fs::path& path, int fd) : path_(path), file_(fd) {
+    struct stat status;
+    if (::fstat(file_.get(), &status) == 0 && status.st_size > 0) {
+      if (static_cast<std::uintmax_t>(status.st_size) > kLargestReadBytes)
+        ThrowCannotOpen(path_, TooLargeReason(file_.get()));
+      sizeBytes_ = static_cast<std::uint64_t>(status.st_size);
+    }
+  }
+  std::uint64_t SizeBytes() const override { return sizeBytes_; }
+  bool ReadMore(std::string& bytes, std::size_t mostBytes) override {
+    // Up to the size the file had, straight into the text (which the reader reserved); then a look for its
+    // end (or more, where it grew) through a small buffer, so that the text is never made larger for it.
+    const std::size_t before = bytes.size();
+    if (read_ < sizeBytes_) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(mostBytes, sizeBytes_ - read_));
+      bytes.resize(before + want);
+      const std::size_t got = ReadUpTo(bytes.data() + before, want, bytes, before);
+      bytes.resize(before + got);
+      read_ += got;
+      if (got < want) return Ended();
+      if (read_ < sizeBytes_) return true;
+    }
+    char small[1 << 16];
+    const std::size_t got = ReadUpTo(small, sizeof small, bytes, before);
+    bytes.append(small, got);
+    read_ += got;
+    // A file that grows while it is read is read no further than the limit.
+    if (read_ > kLargestReadBytes) ThrowCannotOpen(path_, TooLargeReason(file_.get()));
+    return got == 0 ? Ended() : true;
+  }
+  FileStamp Stamp() const override { return stamp_; }
+
+ private:
+  // Reads until `most` bytes are there or the file ends; on a failure `bytes` loses what this call added.
+  std::size_t ReadUpTo(char* into, std::size_t most, std::string& bytes, std::size_t before) {
+    std::size_t got = 0;
+    while (got < most) {
+      const ssize_t read = ::read(file_.get(), into + got, most - got);
+      if (read == 0) break;
+      if (read < 0) {
+        if (errno == EINTR) continue;
+        const int error = errno;
+        bytes.resize(before);
+        ThrowCannotOpen(path_, SystemReason(error));
+      }
+      got += static_cast<std::size_t>(read);
+    }
+    return got;
+  }
+  bool Ended() {
+    stamp_ = StampOf(file_.get());
+    return false;
+  }
+
+  fs::path path_;
+  FileDescriptor file_;
+  std::uint64_t sizeBytes_ = 0;
+  std::uint64_t read_ = 0;
+  FileStamp stamp_;
+};
+
 }  // namespace
 
 bool CompleteInterruptedSave(const fs::path& path, const SaveNaming& naming) {
@@ -501,6 +565,14 @@ bool PosixFileSystem::Exists(const fs::path& path) const {
 std::string PosixFileSystem::ReadWhole(const fs::path& path, FileStamp* stamp) const {
   if (IsPlantedLink(path)) ThrowCannotOpen(path, kPlantedLinkReason);
   return ReadRegularWhole(path, stamp);
+}
+
+std::unique_ptr<FileReading> PosixFileSystem::StartReading(const fs::path& path) const {
+  if (IsPlantedLink(path)) ThrowCannotOpen(path, kPlantedLinkReason);
+  std::string reason;
+  const int fd = OpenRegular(path, O_RDONLY, reason);
+  if (fd < 0) ThrowCannotOpen(path, reason);
+  return std::make_unique<PosixFileReading>(path, fd);
 }
 
 FileStamp PosixFileSystem::Stamp(const fs::path& path) const {

@@ -55,6 +55,7 @@ class PosixFileSystem : public FileSystem {
  public:
   bool Exists(const std::filesystem::path& path) const override;
   std::string ReadWhole(const std::filesystem::path& path, FileStamp* stamp = nullptr) const override;
+  std::unique_ptr<FileReading> StartReading(const std::filesystem::path& path) const override;
   FileStamp Stamp(const std::filesystem::path& path) const override;
   FileStamp Save(const std::filesystem::path& path, std::string_view bytes) override;
   void MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override;

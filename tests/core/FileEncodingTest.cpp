@@ -56,5 +56,29 @@ TEST(DetectFileEncoding, UtfTextIsToldFromCodePage936WhateverItsCharacters) {
   for (const auto& c : cases) EXPECT_EQ(DetectFileEncoding(c.bytes), c.encoding) << c.what;
 }
 
+// A large file is looked at as it is read, a piece at a time: the pieces tell what the whole does, its
+// encoding and whether its line breaks need making CR LF, wherever the reads happen to end.
+TEST(FileTextScan, PiecesTellWhatTheWholeDoes) {
+  const std::string utf8 = "1\r\n00:00:01:000 --> 00:00:02:000\r\n\xE4\xBD\xA0\xE5\xA5\xBD\r\n\n";
+  const std::string byteOrderMark("\xFF\xFE" "1\0", 4);
+  for (const std::string& bytes :
+       {utf8, Utf16Subtitle(u"\u4F60\u597D", true), byteOrderMark, Cp936FromUtf8("你好\r\n好\r\n"),
+        std::string("a\nb\r\n"), std::string("a\r\nb\r"), std::string("a\rb\r\n"), std::string("\r\r\n\n"),
+        std::string("\n\xC3"), std::string(9, '\0') + "\n\n"}) {
+    for (const std::size_t readSize : {1, 2, 3, 7, 64}) {
+      FileTextScan scan;
+      std::string read;
+      for (std::size_t at = 0; at < bytes.size(); at += readSize) {
+        read += bytes.substr(at, readSize);
+        scan.Scan(read, false);
+      }
+      scan.Scan(read, true);
+      SCOPED_TRACE(testing::PrintToString(bytes) + " read " + std::to_string(readSize) + " at a time");
+      EXPECT_EQ(scan.Encoding(read), DetectFileEncoding(bytes));
+      EXPECT_EQ(scan.BreaksAreCrLf(), NormalizeLineBreaks(bytes) == bytes);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace titrelle

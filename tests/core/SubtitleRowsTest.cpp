@@ -63,6 +63,9 @@ TEST(SubtitleRowsTest, ARowShowsTheSubtitlesTimesItsPlainTextAndItsFlags) {
        Group("1", "00:00:01:000 --> 00:00:03:000", "a") + "00:00:05:000 --> 00:00:07:000\r\n" +
            DefaultLinePrefix + "x</b>\r\n" + DefaultLinePrefix + "y</b>\r\n",
        1, 2, 5000, 7000, 2, "x y", 0},
+      // A line longer than any cell shows its start only, but every character of it is counted.
+      {"a line of 20,000 bytes", Group("1", "00:00:01:000 --> 00:20:00:000", Chinese(10000)), 0, 1, 1000,
+       1200000, 10000, Chinese(kRowTextBytes / 2), 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

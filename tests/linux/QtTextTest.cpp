@@ -57,5 +57,29 @@ TEST(QtTextTest, ACutOfACodePage936TextEndsOnACharacterStart) {
     EXPECT_EQ(LeadingCharacters(c.text, c.bytes), c.kept) << c.text.size() << " " << c.bytes;
 }
 
+// A large text set a run of whole lines at a time reads as the same text set at once, line for line: runs
+// into an empty view, after a set text, and after a line the user made one of its own (typed into).
+TEST(QtTextTest, TextAppendedInRunsOfLinesReadsAsTheTextSetAtOnce) {
+  const std::string head = "1\r\n00:00:01:000 --> 00:00:02:000\r\n";
+  const std::string runs[] = {"a\r\n\r\n", "\xD6\xD0\r\nb\nc\r\n", "\r\n"};
+  for (const bool typedInto : {false, true}) {
+    for (const std::string& start : {std::string(), head}) {
+      TextLines appended;
+      appended.SetText(start);
+      if (typedInto) appended.Replace(appended.End(), appended.End(), "x");
+      std::string whole = start + (typedInto ? "x" : "");
+      for (const std::string& run : runs) {
+        appended.Append(run);
+        whole += run;
+      }
+      TextLines set;
+      set.SetText(whole);
+      SCOPED_TRACE(testing::PrintToString(whole));
+      ASSERT_EQ(appended.PieceCount(), set.PieceCount());
+      for (int line = 0; line < set.PieceCount(); ++line) EXPECT_EQ(appended.Line(line), set.Line(line));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace titrelle

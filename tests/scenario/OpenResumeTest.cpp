@@ -1,6 +1,7 @@
 // Opening a video on the headless shell: the subtitle file beside it, the question when one exists, the
 // backup of a declined file and the resume of an accepted one.
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -536,6 +537,34 @@ TEST(ResumeInSlices, EndsAsAResumeInOnePieceAndRefusesKeysUntilThen) {
     SCOPED_TRACE(file.substr(0, 40));
     const Resumed inOnePiece = resume(file, false);
     EXPECT_EQ(resume(file, true), inOnePiece);
+  }
+}
+
+// While it loads, a resume in slices has the notice line and the buttons; it leaves them as a resume in one
+// piece does: the word about a save completed at the open stays, and a load that fails on the way (memory
+// ran out) gives the mark buttons back with its error.
+TEST(ResumeInSlices, LeavesTheNoticeAndTheButtonsAsAResumeInOnePiece) {
+  const auto resume = [](bool inSlices, bool runOutOfMemory) {
+    int failures = runOutOfMemory ? 1 : 0;
+    ScenarioWorld world;
+    world.WriteFile("movie.srt", kEarlierFile.substr(0, 40) + std::string(20, '\0'));
+    world.WriteFile(".movie.srt.titrelle-recover", kEarlierFile);
+    world.Form().Document.ListenToSubtitles([&failures](const SubtitleChange&) {
+      if (failures > 0 && failures-- > 0) throw std::bad_alloc();
+    });
+    if (inSlices) world.Form().ResumeInSlicesFromBytes = 1;
+    world.OpenVideo("movie.avi", ScenarioWorld::kYes);
+    for (int slice = 0; slice < 20 && world.Form().ResumeLoading(); ++slice) world.WaitMs(1);
+    std::vector<std::string> state{world.Control("NoticeLabel").Text()};
+    for (const char* button :
+         {"OpenButton", "StartTimeButton", "EndTimeButton", "EditButton", "ContinueButton", "BitBtn1"})
+      state.push_back(std::string(button) + (world.Control(button).Enabled() ? " on" : " off"));
+    state.push_back(std::to_string(world.ErrorReports().size()) + " reports");
+    return state;
+  };
+  for (const bool runOutOfMemory : {false, true}) {
+    SCOPED_TRACE(runOutOfMemory ? "memory ran out" : "loaded");
+    EXPECT_EQ(resume(true, runOutOfMemory), resume(false, runOutOfMemory));
   }
 }
 
