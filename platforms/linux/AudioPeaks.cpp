@@ -11,6 +11,7 @@ extern "C" {
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace titrelle {
 
@@ -180,54 +181,14 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   return AudioPeaksOutcome::kDone;
 }
 
-AudioPeaksLoader::AudioPeaksLoader(QObject* parent) : QObject(parent) {}
-
-AudioPeaksLoader::~AudioPeaksLoader() { StopJob(); }
-
-void AudioPeaksLoader::StopJob() {
-  if (!job_) return;
-  // The worker looks at the flag between packets and inside every file read: it ends at once.
-  job_->cancel = true;
-  job_->thread.join();
-  job_.reset();
-}
-
-void AudioPeaksLoader::Load(const std::filesystem::path& path) {
-  StopJob();
-  ++generation_;
-  track_ = AudioPeakTrack{};
-  if (!path.empty()) {
-    track_.state = AudioPeakTrack::State::kReading;
-    job_ = std::make_unique<Job>();
-    Job* job = job_.get();
-    const std::uint64_t generation = generation_;
-    job_->thread = std::thread([this, job, path, generation] {
-      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
-        QMetaObject::invokeMethod(
-            this, [this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); },
-            Qt::QueuedConnection);
-      });
-      QMetaObject::invokeMethod(
-          this, [this, generation, outcome] { Finish(generation, outcome); }, Qt::QueuedConnection);
-    });
-  }
-  emit Changed();
-}
-
-void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
-  if (generation != generation_) return;  // from a file left since
-  track_.Add(std::move(chunk));
-  emit Changed();
-}
-
-void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
-  if (generation != generation_ || !track_.Finish(outcome)) return;
-  // The worker posted this as its last act: it has ended, or is a return away from it.
-  if (job_) {
-    job_->thread.join();
-    job_.reset();
-  }
-  emit Changed();
-}
+AudioPeaksLoader::AudioPeaksLoader(QObject* parent)
+    : QObject(parent),
+      worker_([](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+                 const std::function<void(AudioPeaksChunk)>& deliver) { return DecodeAudioPeaks(path, cancel, deliver); },
+              // Queued on this object: what it has not run when it goes, Qt drops.
+              [this](std::function<void()> action) {
+                QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+              },
+              [this] { emit Changed(); }) {}
 
 }  // namespace titrelle

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <utility>
 
 namespace titrelle {
@@ -142,7 +143,10 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   return AudioPeaksOutcome::kDone;
 }
 
-AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged) : onChanged_(std::move(onChanged)) {
+AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged)
+    : worker_([](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+                 const std::function<void(AudioPeaksChunk)>& deliver) { return DecodeAudioPeaks(path, cancel, deliver); },
+              [this](std::function<void()> action) { Post(std::move(action)); }, std::move(onChanged)) {
   static const ATOM windowClass = [] {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;
@@ -156,7 +160,7 @@ AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged) : onChanged_
 }
 
 AudioPeaksLoader::~AudioPeaksLoader() {
-  StopJob();
+  worker_.Stop();
   // What the worker posted and the loop has not run yet goes unrun.
   MSG message;
   while (PeekMessageW(&message, window_, kRunMessage, kRunMessage, PM_REMOVE)) {
@@ -175,48 +179,6 @@ LRESULT CALLBACK AudioPeaksLoader::WindowProcedure(HWND window, UINT message, WP
 void AudioPeaksLoader::Post(std::function<void()> action) {
   auto* posted = new std::function<void()>(std::move(action));
   if (!PostMessageW(window_, kRunMessage, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-}
-
-void AudioPeaksLoader::StopJob() {
-  if (!job_) return;
-  job_->cancel = true;
-  job_->thread.join();
-  job_.reset();
-}
-
-void AudioPeaksLoader::Load(const std::filesystem::path& path) {
-  StopJob();
-  ++generation_;
-  track_ = AudioPeakTrack{};
-  if (!path.empty()) {
-    track_.state = AudioPeakTrack::State::kReading;
-    job_ = std::make_unique<Job>();
-    Job* job = job_.get();
-    const std::uint64_t generation = generation_;
-    job_->thread = std::thread([this, job, path, generation] {
-      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
-        Post([this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); });
-      });
-      Post([this, generation, outcome] { Finish(generation, outcome); });
-    });
-  }
-  if (onChanged_) onChanged_();
-}
-
-void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
-  if (generation != generation_) return;  // from a file left since
-  track_.Add(std::move(chunk));
-  if (onChanged_) onChanged_();
-}
-
-void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
-  if (generation != generation_ || !track_.Finish(outcome)) return;
-  // The worker posted this as its last act: it has ended, or is a return away from it.
-  if (job_) {
-    job_->thread.join();
-    job_.reset();
-  }
-  if (onChanged_) onChanged_();
 }
 
 }  // namespace titrelle
