@@ -8,10 +8,11 @@ extern "C" {
 
 #include <QMetaObject>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
+
+#include "media/PeakDecoding.h"
 
 namespace titrelle {
 
@@ -117,27 +118,10 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
     duration = static_cast<double>(format->duration) / AV_TIME_BASE;
   }
 
-  PeakAccumulator peaks(rate);
-  std::int64_t samplesDecoded = 0;
-  std::size_t framesSkipped = 0;
-  using Clock = std::chrono::steady_clock;
-  auto lastDelivery = Clock::now();
-  const auto deliverChunk = [&](bool all) {
-    AudioPeaksChunk chunk = peaks.TakeFinished(all);
-    chunk.durationSeconds = duration;
-    chunk.framesSkipped = framesSkipped;
-    deliver(std::move(chunk));
-    lastDelivery = Clock::now();
-  };
-  // Where a frame may start: within the file's stated length (with a tenth to spare, for lengths estimated
-  // from the bit rate), and within what the sound decoded so far accounts for (a damaged file's stated
-  // length may hold its damaged stamps).
+  // The longest length the file states, of the sound or of the whole: no frame starts far beyond it.
   const double fileSeconds = std::max(
       duration, format->duration != AV_NOPTS_VALUE ? static_cast<double>(format->duration) / AV_TIME_BASE : 0.0);
-  const auto latestStart = [&] {
-    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
-    return fileSeconds > 0 ? std::min(fileSeconds * 1.1 + 1, decoded) : decoded;
-  };
+  PeakDecoding decoding(rate, duration, fileSeconds, deliver, chunkMs);
 
   const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
   const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
@@ -147,13 +131,9 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
       double seconds = frame->best_effort_timestamp != AV_NOPTS_VALUE
                            ? static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.time_base) - fileStart
                            : std::nan("");
-      if (std::isfinite(seconds) && seconds > latestStart()) {
-        ++framesSkipped;
-        av_frame_unref(frame.get());
-        continue;
+      if (decoding.TakeFrameAt(seconds) && AddFrame(*frame, decoding.Peaks())) {
+        decoding.CountSamples(frame->nb_samples);
       }
-      if (std::isfinite(seconds)) peaks.FollowStamp(seconds);
-      if (AddFrame(*frame, peaks)) samplesDecoded += frame->nb_samples;
       av_frame_unref(frame.get());
     }
   };
@@ -175,9 +155,9 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
       if (!ours) continue;
     }
     drainFrames();
-    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+    decoding.DeliverWhenDue();
   }
-  deliverChunk(true);
+  decoding.DeliverLast();
   return AudioPeaksOutcome::kDone;
 }
 

@@ -6,10 +6,10 @@
 #include <mfreadwrite.h>
 #include <wrl/client.h>
 
-#include <algorithm>
-#include <chrono>
 #include <memory>
 #include <utility>
+
+#include "media/PeakDecoding.h"
 
 namespace titrelle {
 
@@ -91,24 +91,7 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   if (FAILED(selected) || !AskForPcm(*reader.Get(), channels, rate)) return AudioPeaksOutcome::kUnreadable;
   const double duration = StatedSeconds(*reader.Get());
 
-  PeakAccumulator peaks(static_cast<int>(rate));
-  std::int64_t samplesDecoded = 0;
-  std::size_t framesSkipped = 0;
-  using Clock = std::chrono::steady_clock;
-  auto lastDelivery = Clock::now();
-  const auto deliverChunk = [&](bool all) {
-    AudioPeaksChunk chunk = peaks.TakeFinished(all);
-    chunk.durationSeconds = duration;
-    chunk.framesSkipped = framesSkipped;
-    deliver(std::move(chunk));
-    lastDelivery = Clock::now();
-  };
-  // Where a frame may start: within the stated length (with a tenth to spare), and within what the sound
-  // decoded so far accounts for.
-  const auto latestStart = [&] {
-    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
-    return duration > 0 ? std::min(duration * 1.1 + 1, decoded) : decoded;
-  };
+  PeakDecoding decoding(static_cast<int>(rate), duration, duration, deliver, chunkMs);
 
   for (;;) {
     if (cancel) return AudioPeaksOutcome::kCancelled;
@@ -117,29 +100,26 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
     ComPtr<IMFSample> sample;
     if (FAILED(reader->ReadSample(kAudio, 0, nullptr, &flags, &stamp, &sample))) {
       // Sound that cannot be decoded at all is unreadable; one that breaks later ends where it breaks.
-      if (samplesDecoded == 0) return AudioPeaksOutcome::kUnreadable;
+      if (decoding.SamplesDecoded() == 0) return AudioPeaksOutcome::kUnreadable;
       break;
     }
     if (flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
     if (!sample) continue;  // a gap in the stream: the next sample's stamp says where it goes on
     const double seconds = static_cast<double>(stamp) / kHundredNanosecondsPerSecond;
-    if (seconds > latestStart()) {
-      ++framesSkipped;
-      continue;
-    }
-    peaks.FollowStamp(seconds);
+    if (!decoding.TakeFrameAt(seconds)) continue;
     ComPtr<IMFMediaBuffer> buffer;
     BYTE* data = nullptr;
     DWORD length = 0;
     if (SUCCEEDED(sample->ConvertToContiguousBuffer(&buffer)) && SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
       const std::size_t frames = length / (sizeof(std::int16_t) * channels);
-      peaks.AddInterleaved(reinterpret_cast<const std::int16_t*>(data), frames, static_cast<int>(channels));
+      decoding.Peaks().AddInterleaved(reinterpret_cast<const std::int16_t*>(data), frames,
+                                      static_cast<int>(channels));
       buffer->Unlock();
-      samplesDecoded += static_cast<std::int64_t>(frames);
+      decoding.CountSamples(static_cast<std::int64_t>(frames));
     }
-    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+    decoding.DeliverWhenDue();
   }
-  deliverChunk(true);
+  decoding.DeliverLast();
   return AudioPeaksOutcome::kDone;
 }
 
