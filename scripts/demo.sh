@@ -72,13 +72,7 @@ int main(int argc, char** argv) {
 EOF
 cc -O1 -o "$work/keys-for" "$work/keys-for.c" -lX11
 
-xvfb=""
-program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
+trap stop_virtual_display EXIT
 # The server keeps the keys given below when their client (the only one yet) disconnects.
 start_virtual_display "$work" 1280x1024x24
 unset WAYLAND_DISPLAY

@@ -25,12 +25,11 @@ prefix='{\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>'
 printf '1\r\n00:00:00:500 --> 00:00:02:600\r\n%s大家好，欢迎收看本期节目。</b>\r\n\r\n2\r\n00:00:03:000 --> 00:00:04:200\r\n%s按 F9 标记开始。</b>\r\n\r\n' \
   "$prefix" "$prefix" | iconv -f UTF-8 -t GBK >"$work/clip.srt"
 
-xvfb=""
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 cleanup() {
   timeout 60 wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_virtual_display
 }
 trap cleanup EXIT
 start_virtual_display "$work" 1366x768x24

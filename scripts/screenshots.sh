@@ -38,13 +38,7 @@ prefix='{\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>'
   done
 } | iconv -f UTF-8 -t GBK >"$subtitles"
 
-xvfb=""
-program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
+trap stop_virtual_display EXIT
 start_virtual_display "$work" 1366x768x24
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" LANG=zh_CN.UTF-8
