@@ -26,7 +26,9 @@ void AudioPeaksWorker::Load(const std::filesystem::path& path) {
     const std::uint64_t generation = generation_;
     job_->thread = std::thread([this, job, path, generation] {
       const AudioPeaksOutcome outcome = decode_(path, job->cancel, [&](AudioPeaksChunk chunk) {
-        post_([this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); });
+        post_([this, generation, chunk = std::move(chunk)]() mutable {
+          Receive(generation, std::move(chunk));
+        });
       });
       post_([this, generation, outcome] { Finish(generation, outcome); });
     });

@@ -19,8 +19,9 @@ namespace titrelle {
 class AudioPeaksWorker {
  public:
   // Decodes the sound of a file, calling `deliver` with each chunk, until done or `cancel` is set.
-  using Decode = std::function<AudioPeaksOutcome(const std::filesystem::path& path, const std::atomic<bool>& cancel,
-                                                 const std::function<void(AudioPeaksChunk)>& deliver)>;
+  using Decode =
+      std::function<AudioPeaksOutcome(const std::filesystem::path& path, const std::atomic<bool>& cancel,
+                                      const std::function<void(AudioPeaksChunk)>& deliver)>;
   // Called on the worker: runs `action` on the GUI thread later. What the shell has not run when this
   // object goes is the shell's to drop, unrun.
   using PostToGuiThread = std::function<void(std::function<void()> action)>;

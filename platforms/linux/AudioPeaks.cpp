@@ -163,12 +163,15 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
 
 AudioPeaksLoader::AudioPeaksLoader(QObject* parent)
     : QObject(parent),
-      worker_([](const std::filesystem::path& path, const std::atomic<bool>& cancel,
-                 const std::function<void(AudioPeaksChunk)>& deliver) { return DecodeAudioPeaks(path, cancel, deliver); },
-              // Queued on this object: what it has not run when it goes, Qt drops.
-              [this](std::function<void()> action) {
-                QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
-              },
-              [this] { emit Changed(); }) {}
+      worker_(
+          [](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+             const std::function<void(AudioPeaksChunk)>& deliver) {
+            return DecodeAudioPeaks(path, cancel, deliver);
+          },
+          // Queued on this object: what it has not run when it goes, Qt drops.
+          [this](std::function<void()> action) {
+            QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+          },
+          [this] { emit Changed(); }) {}
 
 }  // namespace titrelle

@@ -124,9 +124,12 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
 }
 
 AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged)
-    : worker_([](const std::filesystem::path& path, const std::atomic<bool>& cancel,
-                 const std::function<void(AudioPeaksChunk)>& deliver) { return DecodeAudioPeaks(path, cancel, deliver); },
-              [this](std::function<void()> action) { Post(std::move(action)); }, std::move(onChanged)) {
+    : worker_(
+          [](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+             const std::function<void(AudioPeaksChunk)>& deliver) {
+            return DecodeAudioPeaks(path, cancel, deliver);
+          },
+          [this](std::function<void()> action) { Post(std::move(action)); }, std::move(onChanged)) {
   static const ATOM windowClass = [] {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;

@@ -222,8 +222,9 @@ void TimelineStrip::Draw(HDC dc, const Picture& picture) {
 }
 
 void TimelineStrip::ShowGrab(int x) {
-  grab_ = shown_.state != AudioPeakTrack::State::kNone ? mouse_.GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond)
-                                                        : TimelineGrab::None;
+  grab_ = shown_.state != AudioPeakTrack::State::kNone
+              ? mouse_.GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond)
+              : TimelineGrab::None;
 }
 
 void TimelineStrip::EndSpanDrag() {
