@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
+. scripts/virtual-display.sh
 # The C compiler and Xlib's headers build the little helper that gives typed characters keys of their own.
 ensure_packages $TITRELLE_DISPLAY_PACKAGES gcc libc6-dev libx11-dev
 
@@ -71,38 +72,15 @@ int main(int argc, char** argv) {
 EOF
 cc -O1 -o "$work/keys-for" "$work/keys-for.c" -lX11
 
-# The server picks a display number nobody uses and says which when it is ready (another program may take
-# a free-looking number at the same moment). -noreset: it keeps the keys given below when their client
-# (the only one yet) disconnects.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display-number" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 300); do [ -s "$work/display-number" ] && break; sleep 0.1; done
-display=$(head -n 1 "$work/display-number")
-[ -n "$display" ] || { echo "The virtual display did not start; see $work/xvfb.log." >&2; exit 1; }
-export DISPLAY=":$display"
+trap stop_virtual_display EXIT
+# The server keeps the keys given below when their client (the only one yet) disconnects.
+start_virtual_display "$work" 1280x1024x24
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 # Settings of this run stay in its own folder.
 export XDG_CONFIG_HOME="$work/config"
 "$work/keys-for" "${lines[*]}" || { echo "Could not give the typed characters keys of their own." >&2; exit 1; }
 
-# Waits until a window whose title matches $1 exists; its id on stdout.
-wait_for_window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "No window '$1' appeared." >&2
-  return 1
-}
 # How many subtitles the file holds (its time lines).
 subtitle_count() { if [ -f "$subtitles" ]; then grep -c -- ' --> ' "$subtitles" || true; else echo 0; fi; }
 # Waits until the file holds $1 subtitles.

@@ -7,6 +7,7 @@
 # Usage: scripts/screenshots.sh [path of the titrelle program]   (default: the release build of scripts/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/virtual-display.sh
 program=$(realpath "${1:-build/release/platforms/linux/titrelle}")
 [ -x "$program" ] || { echo "No program at $program: build it first." >&2; exit 1; }
 for tool in Xvfb xdotool import convert ffmpeg iconv; do
@@ -37,40 +38,11 @@ prefix='{\fn黑体\fs18\bord0\shad3\3c&HFFFFFF&}<b>'
   done
 } | iconv -f UTF-8 -t GBK >"$subtitles"
 
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp -noreset 3>"$work/display-number" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 300); do [ -s "$work/display-number" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$work/display-number")"
+trap stop_virtual_display EXIT
+start_virtual_display "$work" 1366x768x24
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" LANG=zh_CN.UTF-8
 
-# Waits until a visible window whose title matches $1 exists; its id on stdout.
-wait_for_window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "No window '$1' appeared." >&2
-  return 1
-}
-# The picture of window $1 as docs/$2.png, in few colours so that it stays small.
-shoot() {
-  sleep 0.8  # the player's next frames and the labels' next paint
-  local geometry
-  geometry=$(xdotool getwindowgeometry --shell "$1")
-  eval "$geometry"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/$2.png"
-  convert "$work/$2.png" -strip -colors 96 "PNG8:docs/$2.png"
-  echo "docs/$2.png: $(stat -c %s "docs/$2.png") bytes"
-}
 key() { xdotool key --clearmodifiers "$@"; sleep 0.4; }
 
 "$program" "$video" >"$work/titrelle.log" 2>&1 &
@@ -97,7 +69,7 @@ key Down
 sleep 1
 xdotool mousemove $((left + 200)) $((top + 250)) click 1
 key space
-shoot "$main" workbench-edit
+shoot "$main" workbench-edit 0.8
 
 # The timeline: the block edge nearest the play head (the middle) dragged 40 pixels later and caught
 # before the release, drawn in orange where it would land. The edges are found on the screen by colour, in
@@ -112,14 +84,14 @@ sleep 0.3
 xdotool mousedown 1
 sleep 0.2
 for step in 10 20 30 40; do xdotool mousemove $((left + edge + step)) "$row_y"; sleep 0.1; done
-shoot "$main" timeline-drag
+shoot "$main" timeline-drag 0.8
 xdotool mouseup 1
 sleep 0.5
 
 # The key help (F1).
 key F1
 help=$(wait_for_window '帮助|Help|按键')
-shoot "$help" key-help
+shoot "$help" key-help 0.8
 key Escape
 
 # Capturing (F8): a line marked with F9 and F10, its text typed, while the table stays on the newest line.
@@ -128,7 +100,7 @@ key F9
 sleep 1.2
 key F10
 xdotool type --delay 60 "Titrelle"
-shoot "$main" workbench-capture
+shoot "$main" workbench-capture 0.8
 
 kill "$program_pid" 2>/dev/null || true
 wait "$program_pid" 2>/dev/null || true

@@ -8,9 +8,11 @@ extern "C" {
 
 #include <QMetaObject>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
+
+#include "media/PeakDecoding.h"
 
 namespace titrelle {
 
@@ -116,27 +118,10 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
     duration = static_cast<double>(format->duration) / AV_TIME_BASE;
   }
 
-  PeakAccumulator peaks(rate);
-  std::int64_t samplesDecoded = 0;
-  std::size_t framesSkipped = 0;
-  using Clock = std::chrono::steady_clock;
-  auto lastDelivery = Clock::now();
-  const auto deliverChunk = [&](bool all) {
-    AudioPeaksChunk chunk = peaks.TakeFinished(all);
-    chunk.durationSeconds = duration;
-    chunk.framesSkipped = framesSkipped;
-    deliver(std::move(chunk));
-    lastDelivery = Clock::now();
-  };
-  // Where a frame may start: within the file's stated length (with a tenth to spare, for lengths estimated
-  // from the bit rate), and within what the sound decoded so far accounts for (a damaged file's stated
-  // length may hold its damaged stamps).
+  // The longest length the file states, of the sound or of the whole: no frame starts far beyond it.
   const double fileSeconds = std::max(
       duration, format->duration != AV_NOPTS_VALUE ? static_cast<double>(format->duration) / AV_TIME_BASE : 0.0);
-  const auto latestStart = [&] {
-    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
-    return fileSeconds > 0 ? std::min(fileSeconds * 1.1 + 1, decoded) : decoded;
-  };
+  PeakDecoding decoding(rate, duration, fileSeconds, deliver, chunkMs);
 
   const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
   const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
@@ -146,13 +131,9 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
       double seconds = frame->best_effort_timestamp != AV_NOPTS_VALUE
                            ? static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.time_base) - fileStart
                            : std::nan("");
-      if (std::isfinite(seconds) && seconds > latestStart()) {
-        ++framesSkipped;
-        av_frame_unref(frame.get());
-        continue;
+      if (decoding.TakeFrameAt(seconds) && AddFrame(*frame, decoding.Peaks())) {
+        decoding.CountSamples(frame->nb_samples);
       }
-      if (std::isfinite(seconds)) peaks.FollowStamp(seconds);
-      if (AddFrame(*frame, peaks)) samplesDecoded += frame->nb_samples;
       av_frame_unref(frame.get());
     }
   };
@@ -174,60 +155,23 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
       if (!ours) continue;
     }
     drainFrames();
-    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+    decoding.DeliverWhenDue();
   }
-  deliverChunk(true);
+  decoding.DeliverLast();
   return AudioPeaksOutcome::kDone;
 }
 
-AudioPeaksLoader::AudioPeaksLoader(QObject* parent) : QObject(parent) {}
-
-AudioPeaksLoader::~AudioPeaksLoader() { StopJob(); }
-
-void AudioPeaksLoader::StopJob() {
-  if (!job_) return;
-  // The worker looks at the flag between packets and inside every file read: it ends at once.
-  job_->cancel = true;
-  job_->thread.join();
-  job_.reset();
-}
-
-void AudioPeaksLoader::Load(const std::filesystem::path& path) {
-  StopJob();
-  ++generation_;
-  track_ = AudioPeakTrack{};
-  if (!path.empty()) {
-    track_.state = AudioPeakTrack::State::kReading;
-    job_ = std::make_unique<Job>();
-    Job* job = job_.get();
-    const std::uint64_t generation = generation_;
-    job_->thread = std::thread([this, job, path, generation] {
-      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
-        QMetaObject::invokeMethod(
-            this, [this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); },
-            Qt::QueuedConnection);
-      });
-      QMetaObject::invokeMethod(
-          this, [this, generation, outcome] { Finish(generation, outcome); }, Qt::QueuedConnection);
-    });
-  }
-  emit Changed();
-}
-
-void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
-  if (generation != generation_) return;  // from a file left since
-  track_.Add(std::move(chunk));
-  emit Changed();
-}
-
-void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
-  if (generation != generation_ || !track_.Finish(outcome)) return;
-  // The worker posted this as its last act: it has ended, or is a return away from it.
-  if (job_) {
-    job_->thread.join();
-    job_.reset();
-  }
-  emit Changed();
-}
+AudioPeaksLoader::AudioPeaksLoader(QObject* parent)
+    : QObject(parent),
+      worker_(
+          [](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+             const std::function<void(AudioPeaksChunk)>& deliver) {
+            return DecodeAudioPeaks(path, cancel, deliver);
+          },
+          // Queued on this object: what it has not run when it goes, Qt drops.
+          [this](std::function<void()> action) {
+            QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+          },
+          [this] { emit Changed(); }) {}
 
 }  // namespace titrelle

@@ -8,15 +8,11 @@
 
 #include <QObject>
 #include <atomic>
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <thread>
-#include <vector>
 
 #include "media/AudioPeaks.h"
+#include "media/AudioPeaksWorker.h"
 
 namespace titrelle {
 
@@ -26,34 +22,24 @@ namespace titrelle {
 AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
                                    const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs = 100);
 
-// Loads the peaks of one file at a time, on a worker thread; lives on the GUI thread.
+// Loads the peaks of one file at a time, on a worker thread (media/AudioPeaksWorker.h); lives on the GUI
+// thread, where the worker's results arrive through Qt's queued calls.
 class AudioPeaksLoader : public QObject {
   Q_OBJECT
 
  public:
   explicit AudioPeaksLoader(QObject* parent = nullptr);
-  ~AudioPeaksLoader() override;
 
   // Starts reading `path`, leaving any earlier file (empty: none).
-  void Load(const std::filesystem::path& path);
-  const AudioPeakTrack& Track() const { return track_; }
+  void Load(const std::filesystem::path& path) { worker_.Load(path); }
+  const AudioPeakTrack& Track() const { return worker_.Track(); }
 
  signals:
   // The track has more peaks, is done, or has none.
   void Changed();
 
  private:
-  struct Job {
-    std::atomic<bool> cancel{false};
-    std::thread thread;
-  };
-  void StopJob();
-  void Receive(std::uint64_t generation, AudioPeaksChunk chunk);
-  void Finish(std::uint64_t generation, AudioPeaksOutcome outcome);
-
-  AudioPeakTrack track_;
-  std::unique_ptr<Job> job_;
-  std::uint64_t generation_ = 0;
+  AudioPeaksWorker worker_;
 };
 
 }  // namespace titrelle

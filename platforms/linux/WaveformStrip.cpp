@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <exception>
 
 #include "media/TimelineDrawing.h"
 #include "platforms/linux/QtText.h"
@@ -82,9 +81,9 @@ WaveformStrip::Picture WaveformStrip::Compose() {
   if (track.state == AudioPeakTrack::State::kReading) {
     picture.progressPercent = static_cast<int>(track.Progress() * 100);
   }
-  if (timeline_ != nullptr) {
-    picture.marks = timeline_->Marks();
-    timeline_->SpansBetween(start, end, spansScratch_);
+  if (PlayerTimeline* timeline = mouse_.Timeline()) {
+    picture.marks = timeline->Marks();
+    timeline->SpansBetween(start, end, spansScratch_);
     picture.spans = spansScratch_;
   }
   return picture;
@@ -115,30 +114,14 @@ void WaveformStrip::resizeEvent(QResizeEvent*) {
 }
 
 void WaveformStrip::SetTimeline(PlayerTimeline* timeline) {
-  if (timeline_ != timeline) EndSpanDrag();
-  timeline_ = timeline;
-}
-
-void WaveformStrip::Run(const std::function<void()>& handler) {
-  if (dispatch_) {
-    dispatch_(handler);
-    return;
-  }
-  // No exception may cross Qt's loop.
-  try {
-    handler();
-  } catch (const std::exception&) {
-  }
+  if (mouse_.Timeline() != timeline) EndSpanDrag();
+  mouse_.SetTimeline(timeline);
 }
 
 void WaveformStrip::ShowGrab(double x) {
-  TimelineGrab grab = TimelineGrab::None;
-  if (timeline_ != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
-    try {
-      grab = timeline_->GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond);
-    } catch (const std::exception&) {
-    }
-  }
+  const TimelineGrab grab = shown_.state != AudioPeakTrack::State::kNone
+                                ? mouse_.GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond)
+                                : TimelineGrab::None;
   switch (grab) {
     case TimelineGrab::StartEdge:
     case TimelineGrab::EndEdge:
@@ -156,7 +139,7 @@ void WaveformStrip::ShowGrab(double x) {
 void WaveformStrip::EndSpanDrag() {
   if (!draggingSpan_) return;
   draggingSpan_ = false;
-  if (timeline_ != nullptr) timeline_->CancelDrag();
+  mouse_.CancelDrag();
   Recompose();
 }
 
@@ -172,12 +155,8 @@ void WaveformStrip::mousePressEvent(QMouseEvent* event) {
   draggingSpan_ = false;
   pressX_ = event->position().x();
   view_.PressGround();
-  if (timeline_ != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
-    const double seconds = SecondsAt(pressX_);
-    const double secondsPerColumn = 1 / shown_.columnsPerSecond;
-    bool took = false;
-    Run([&] { took = timeline_->PressAt(seconds, secondsPerColumn); });
-    draggingSpan_ = took;
+  if (mouse_.Timeline() != nullptr && shown_.state != AudioPeakTrack::State::kNone) {
+    draggingSpan_ = mouse_.PressAt(SecondsAt(pressX_), 1 / shown_.columnsPerSecond);
     ShowGrab(pressX_);
   }
 }
@@ -193,13 +172,7 @@ void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
   dragging_ = true;
   if (draggingSpan_) {
     // The view stays; the line is drawn where it would land.
-    if (timeline_ != nullptr) {
-      const double seconds = SecondsAt(x);
-      try {
-        timeline_->DragTo(seconds);
-      } catch (const std::exception&) {
-      }
-    }
+    mouse_.DragTo(SecondsAt(x));
     Recompose();
     return;
   }
@@ -214,10 +187,7 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
   if (draggingSpan_ && dragging_) {
     draggingSpan_ = false;
     dragging_ = false;
-    if (timeline_ != nullptr) {
-      const double seconds = SecondsAt(x);
-      Run([&] { timeline_->ReleaseAt(seconds); });
-    }
+    mouse_.ReleaseAt(SecondsAt(x));
     Recompose();
     ShowGrab(x);
     return;

@@ -23,6 +23,7 @@
 
 #include "media/PlayerTimeline.h"
 #include "media/TimelineDrawing.h"
+#include "media/TimelineMouse.h"
 #include "media/TimelineView.h"
 #include "platforms/linux/AudioPeaks.h"
 
@@ -42,8 +43,8 @@ class WaveformStrip : public QWidget {
   void SetTimeline(PlayerTimeline* timeline);
   // How the program's handlers are run: a release that changes the document goes through the window
   // system's dispatch (error report, what is due next). Without one they are called as they stand.
-  using Dispatch = std::function<void(const std::function<void()>&)>;
-  void SetDispatch(Dispatch dispatch) { dispatch_ = std::move(dispatch); }
+  using Dispatch = TimelineMouse::Dispatch;
+  void SetDispatch(Dispatch dispatch) { mouse_.SetDispatch(std::move(dispatch)); }
   // Shows the timeline at `positionSeconds`, and whatever else changed.
   void ShowPosition(double positionSeconds);
 
@@ -92,13 +93,11 @@ class WaveformStrip : public QWidget {
   void Recompose();
   void DrawRuler(QPainter& painter) const;
   void DrawWaveform(QPainter& painter, int top, int height);
-  void Run(const std::function<void()>& handler);
   void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
   void EndSpanDrag();
 
-  Dispatch dispatch_;
+  TimelineMouse mouse_;  // the program's timeline and how the mouse's handlers run
   const AudioPeaksLoader& peaks_;
-  PlayerTimeline* timeline_ = nullptr;
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
   std::vector<TimelineSpan> spansScratch_;

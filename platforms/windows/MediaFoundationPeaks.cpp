@@ -6,9 +6,10 @@
 #include <mfreadwrite.h>
 #include <wrl/client.h>
 
-#include <algorithm>
-#include <chrono>
+#include <memory>
 #include <utility>
+
+#include "media/PeakDecoding.h"
 
 namespace titrelle {
 
@@ -90,24 +91,7 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
   if (FAILED(selected) || !AskForPcm(*reader.Get(), channels, rate)) return AudioPeaksOutcome::kUnreadable;
   const double duration = StatedSeconds(*reader.Get());
 
-  PeakAccumulator peaks(static_cast<int>(rate));
-  std::int64_t samplesDecoded = 0;
-  std::size_t framesSkipped = 0;
-  using Clock = std::chrono::steady_clock;
-  auto lastDelivery = Clock::now();
-  const auto deliverChunk = [&](bool all) {
-    AudioPeaksChunk chunk = peaks.TakeFinished(all);
-    chunk.durationSeconds = duration;
-    chunk.framesSkipped = framesSkipped;
-    deliver(std::move(chunk));
-    lastDelivery = Clock::now();
-  };
-  // Where a frame may start: within the stated length (with a tenth to spare), and within what the sound
-  // decoded so far accounts for.
-  const auto latestStart = [&] {
-    const double decoded = static_cast<double>(samplesDecoded) / rate + kGapSeconds;
-    return duration > 0 ? std::min(duration * 1.1 + 1, decoded) : decoded;
-  };
+  PeakDecoding decoding(static_cast<int>(rate), duration, duration, deliver, chunkMs);
 
   for (;;) {
     if (cancel) return AudioPeaksOutcome::kCancelled;
@@ -116,33 +100,36 @@ AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std:
     ComPtr<IMFSample> sample;
     if (FAILED(reader->ReadSample(kAudio, 0, nullptr, &flags, &stamp, &sample))) {
       // Sound that cannot be decoded at all is unreadable; one that breaks later ends where it breaks.
-      if (samplesDecoded == 0) return AudioPeaksOutcome::kUnreadable;
+      if (decoding.SamplesDecoded() == 0) return AudioPeaksOutcome::kUnreadable;
       break;
     }
     if (flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
     if (!sample) continue;  // a gap in the stream: the next sample's stamp says where it goes on
     const double seconds = static_cast<double>(stamp) / kHundredNanosecondsPerSecond;
-    if (seconds > latestStart()) {
-      ++framesSkipped;
-      continue;
-    }
-    peaks.FollowStamp(seconds);
+    if (!decoding.TakeFrameAt(seconds)) continue;
     ComPtr<IMFMediaBuffer> buffer;
     BYTE* data = nullptr;
     DWORD length = 0;
     if (SUCCEEDED(sample->ConvertToContiguousBuffer(&buffer)) && SUCCEEDED(buffer->Lock(&data, nullptr, &length))) {
       const std::size_t frames = length / (sizeof(std::int16_t) * channels);
-      peaks.AddInterleaved(reinterpret_cast<const std::int16_t*>(data), frames, static_cast<int>(channels));
+      decoding.Peaks().AddInterleaved(reinterpret_cast<const std::int16_t*>(data), frames,
+                                      static_cast<int>(channels));
       buffer->Unlock();
-      samplesDecoded += static_cast<std::int64_t>(frames);
+      decoding.CountSamples(static_cast<std::int64_t>(frames));
     }
-    if (Clock::now() - lastDelivery >= std::chrono::milliseconds(chunkMs)) deliverChunk(false);
+    decoding.DeliverWhenDue();
   }
-  deliverChunk(true);
+  decoding.DeliverLast();
   return AudioPeaksOutcome::kDone;
 }
 
-AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged) : onChanged_(std::move(onChanged)) {
+AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged)
+    : worker_(
+          [](const std::filesystem::path& path, const std::atomic<bool>& cancel,
+             const std::function<void(AudioPeaksChunk)>& deliver) {
+            return DecodeAudioPeaks(path, cancel, deliver);
+          },
+          [this](std::function<void()> action) { Post(std::move(action)); }, std::move(onChanged)) {
   static const ATOM windowClass = [] {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;
@@ -156,7 +143,7 @@ AudioPeaksLoader::AudioPeaksLoader(std::function<void()> onChanged) : onChanged_
 }
 
 AudioPeaksLoader::~AudioPeaksLoader() {
-  StopJob();
+  worker_.Stop();
   // What the worker posted and the loop has not run yet goes unrun.
   MSG message;
   while (PeekMessageW(&message, window_, kRunMessage, kRunMessage, PM_REMOVE)) {
@@ -175,48 +162,6 @@ LRESULT CALLBACK AudioPeaksLoader::WindowProcedure(HWND window, UINT message, WP
 void AudioPeaksLoader::Post(std::function<void()> action) {
   auto* posted = new std::function<void()>(std::move(action));
   if (!PostMessageW(window_, kRunMessage, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-}
-
-void AudioPeaksLoader::StopJob() {
-  if (!job_) return;
-  job_->cancel = true;
-  job_->thread.join();
-  job_.reset();
-}
-
-void AudioPeaksLoader::Load(const std::filesystem::path& path) {
-  StopJob();
-  ++generation_;
-  track_ = AudioPeakTrack{};
-  if (!path.empty()) {
-    track_.state = AudioPeakTrack::State::kReading;
-    job_ = std::make_unique<Job>();
-    Job* job = job_.get();
-    const std::uint64_t generation = generation_;
-    job_->thread = std::thread([this, job, path, generation] {
-      const AudioPeaksOutcome outcome = DecodeAudioPeaks(path, job->cancel, [&](AudioPeaksChunk chunk) {
-        Post([this, generation, chunk = std::move(chunk)]() mutable { Receive(generation, std::move(chunk)); });
-      });
-      Post([this, generation, outcome] { Finish(generation, outcome); });
-    });
-  }
-  if (onChanged_) onChanged_();
-}
-
-void AudioPeaksLoader::Receive(std::uint64_t generation, AudioPeaksChunk chunk) {
-  if (generation != generation_) return;  // from a file left since
-  track_.Add(std::move(chunk));
-  if (onChanged_) onChanged_();
-}
-
-void AudioPeaksLoader::Finish(std::uint64_t generation, AudioPeaksOutcome outcome) {
-  if (generation != generation_ || !track_.Finish(outcome)) return;
-  // The worker posted this as its last act: it has ended, or is a return away from it.
-  if (job_) {
-    job_->thread.join();
-    job_.reset();
-  }
-  if (onChanged_) onChanged_();
 }
 
 }  // namespace titrelle

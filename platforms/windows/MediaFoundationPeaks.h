@@ -7,13 +7,11 @@
 // GUI thread ever waits for the decoding.
 
 #include <atomic>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <thread>
 
 #include "media/AudioPeaks.h"
+#include "media/AudioPeaksWorker.h"
 #include "platforms/windows/Win32Api.h"
 
 namespace titrelle {
@@ -24,9 +22,9 @@ namespace titrelle {
 AudioPeaksOutcome DecodeAudioPeaks(const std::filesystem::path& path, const std::atomic<bool>& cancel,
                                    const std::function<void(AudioPeaksChunk)>& deliver, int chunkMs = 100);
 
-// Loads the peaks of one file at a time, on a worker thread; lives on the GUI thread, where `onChanged` is
-// called when the track has more peaks, is done, or has none. The worker posts to a message-only window of
-// the loader's, so the results arrive through the GUI thread's message loop.
+// Loads the peaks of one file at a time, on a worker thread (media/AudioPeaksWorker.h); lives on the GUI
+// thread, where `onChanged` is called when the track has more peaks, is done, or has none. The worker posts
+// to a message-only window of the loader's, so the results arrive through the GUI thread's message loop.
 class AudioPeaksLoader {
  public:
   explicit AudioPeaksLoader(std::function<void()> onChanged);
@@ -35,26 +33,16 @@ class AudioPeaksLoader {
   AudioPeaksLoader& operator=(const AudioPeaksLoader&) = delete;
 
   // Starts reading `path`, leaving any earlier file (empty: none).
-  void Load(const std::filesystem::path& path);
-  const AudioPeakTrack& Track() const { return track_; }
+  void Load(const std::filesystem::path& path) { worker_.Load(path); }
+  const AudioPeakTrack& Track() const { return worker_.Track(); }
 
  private:
-  struct Job {
-    std::atomic<bool> cancel{false};
-    std::thread thread;
-  };
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // From the worker: `action` runs on the GUI thread.
   void Post(std::function<void()> action);
-  void StopJob();
-  void Receive(std::uint64_t generation, AudioPeaksChunk chunk);
-  void Finish(std::uint64_t generation, AudioPeaksOutcome outcome);
 
-  std::function<void()> onChanged_;
   HWND window_ = nullptr;
-  AudioPeakTrack track_;
-  std::unique_ptr<Job> job_;
-  std::uint64_t generation_ = 0;
+  AudioPeaksWorker worker_;
 };
 
 }  // namespace titrelle

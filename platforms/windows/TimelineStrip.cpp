@@ -58,7 +58,7 @@ TimelineStrip::TimelineStrip(HWND panel, std::function<double()> position, std::
                              Dispatch dispatch)
     : position_(std::move(position)),
       seek_(std::move(seek)),
-      dispatch_(std::move(dispatch)),
+      mouse_(std::move(dispatch)),
       peaks_([this] { Recompose(); }) {
   static const ATOM windowClass = [] {
     WNDCLASSEXW description{};
@@ -83,8 +83,8 @@ TimelineStrip::~TimelineStrip() {
 }
 
 void TimelineStrip::SetTimeline(PlayerTimeline* timeline) {
-  if (timeline_ != timeline) EndSpanDrag();
-  timeline_ = timeline;
+  if (mouse_.Timeline() != timeline) EndSpanDrag();
+  mouse_.SetTimeline(timeline);
   Recompose();
 }
 
@@ -116,9 +116,9 @@ TimelineStrip::Picture TimelineStrip::Compose(int width, int height) {
   picture.peaksInView = static_cast<std::size_t>(std::clamp<std::int64_t>(
       static_cast<std::int64_t>(std::ceil(end / kPeakSeconds)), 0, static_cast<std::int64_t>(track.peaks.size())));
   if (track.state == AudioPeakTrack::State::kReading) picture.progressPercent = static_cast<int>(track.Progress() * 100);
-  if (timeline_ != nullptr) {
-    picture.marks = timeline_->Marks();
-    timeline_->SpansBetween(start, end, picture.spans);
+  if (PlayerTimeline* timeline = mouse_.Timeline()) {
+    picture.marks = timeline->Marks();
+    timeline->SpansBetween(start, end, picture.spans);
   }
   return picture;
 }
@@ -221,31 +221,16 @@ void TimelineStrip::Draw(HDC dc, const Picture& picture) {
   SelectObject(dc, oldFont);
 }
 
-void TimelineStrip::Run(const std::function<void()>& handler) {
-  if (dispatch_) {
-    dispatch_(handler);
-    return;
-  }
-  // No exception may cross the message loop.
-  try {
-    handler();
-  } catch (const std::exception&) {
-  }
-}
-
 void TimelineStrip::ShowGrab(int x) {
-  grab_ = TimelineGrab::None;
-  if (timeline_ == nullptr || shown_.state == AudioPeakTrack::State::kNone) return;
-  try {
-    grab_ = timeline_->GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond);
-  } catch (const std::exception&) {
-  }
+  grab_ = shown_.state != AudioPeakTrack::State::kNone
+              ? mouse_.GrabAt(SecondsAt(x), 1 / shown_.columnsPerSecond)
+              : TimelineGrab::None;
 }
 
 void TimelineStrip::EndSpanDrag() {
   if (!draggingSpan_) return;
   draggingSpan_ = false;
-  if (timeline_ != nullptr) timeline_->CancelDrag();
+  mouse_.CancelDrag();
   Recompose();
 }
 
@@ -255,13 +240,9 @@ void TimelineStrip::Press(int x) {
   draggingSpan_ = false;
   pressX_ = x;
   SetCapture(window_);
-  if (timeline_ == nullptr || shown_.state == AudioPeakTrack::State::kNone) return;
-  const double seconds = SecondsAt(x);
-  const double secondsPerColumn = 1 / shown_.columnsPerSecond;
-  bool took = false;
-  Run([&] { took = timeline_->PressAt(seconds, secondsPerColumn); });
-  draggingSpan_ = took;
-  if (!took) view_.PressGround();
+  if (mouse_.Timeline() == nullptr || shown_.state == AudioPeakTrack::State::kNone) return;
+  draggingSpan_ = mouse_.PressAt(SecondsAt(x), 1 / shown_.columnsPerSecond);
+  if (!draggingSpan_) view_.PressGround();
 }
 
 void TimelineStrip::Move(int x) {
@@ -277,12 +258,9 @@ void TimelineStrip::Move(int x) {
     Recompose();
     return;
   }
-  if (timeline_ == nullptr) return;
+  if (mouse_.Timeline() == nullptr) return;
   // The line is drawn where it would land.
-  try {
-    timeline_->DragTo(SecondsAt(x));
-  } catch (const std::exception&) {
-  }
+  mouse_.DragTo(SecondsAt(x));
   Recompose();
 }
 
@@ -292,10 +270,7 @@ void TimelineStrip::Release(int x) {
   const bool moved = std::exchange(dragging_, false);
   if (draggingSpan_ && moved) {
     draggingSpan_ = false;
-    if (timeline_ != nullptr) {
-      const double seconds = SecondsAt(x);
-      Run([&] { timeline_->ReleaseAt(seconds); });
-    }
+    mouse_.ReleaseAt(SecondsAt(x));
   } else {
     // A press on a line that did not move is a click: nothing is dragged.
     EndSpanDrag();

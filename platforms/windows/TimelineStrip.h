@@ -15,6 +15,7 @@
 
 #include "media/PlayerTimeline.h"
 #include "media/TimelineDrawing.h"
+#include "media/TimelineMouse.h"
 #include "media/TimelineView.h"
 #include "platforms/windows/MediaFoundationPeaks.h"
 #include "platforms/windows/Win32Api.h"
@@ -27,7 +28,7 @@ class TimelineStrip {
   static constexpr int kHeight = 80;
 
   // `dispatch` runs the program's handlers of a drag (a release changes the document), reporting failures.
-  using Dispatch = std::function<void(const std::function<void()>&)>;
+  using Dispatch = TimelineMouse::Dispatch;
   TimelineStrip(HWND panel, std::function<double()> position, std::function<void(double)> seek,
                 Dispatch dispatch = {});
   ~TimelineStrip();
@@ -64,7 +65,6 @@ class TimelineStrip {
   Picture Compose(int width, int height);
   void Draw(HDC dc, const Picture& picture);
   double SecondsAt(int x) const { return (shown_.startColumn + x) / shown_.columnsPerSecond; }
-  void Run(const std::function<void()>& handler);
   // The pointer's shape for what a press at `x` would take.
   void ShowGrab(int x);
   void Press(int x);
@@ -76,14 +76,13 @@ class TimelineStrip {
   HWND window_ = nullptr;
   std::function<double()> position_;
   std::function<void(double)> seek_;
-  Dispatch dispatch_;
+  TimelineMouse mouse_;  // the program's timeline and how the mouse's handlers run
   bool pressed_ = false;
   bool dragging_ = false;      // moved beyond the system's drag distance since the press
   bool draggingSpan_ = false;  // the press took a line
   int pressX_ = 0;
   TimelineGrab grab_ = TimelineGrab::None;
   AudioPeaksLoader peaks_;
-  PlayerTimeline* timeline_ = nullptr;
   Picture shown_;
   TimelineView view_;
   std::vector<WaveColumn> columnsScratch_;

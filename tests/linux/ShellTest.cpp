@@ -61,6 +61,19 @@ void OpenVideo(DesktopProgram& program, ModalAnswers& answers, const std::string
   ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Form().OpenButton->Enabled(); }, kDesktopWaitMs));
 }
 
+// Opens the video through the open button and answers the question about its subtitle file with a real
+// Enter: Yes, the file is resumed in edit mode.
+void ResumeWithEnter(DesktopProgram& program, ModalAnswers& answers, const std::string& video) {
+  answers.ChooseFile(video);
+  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+              [](QWidget*) {
+                XdotoolInBackground({"key", "Return"});
+              });
+  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return program.Form().Session.InEditMode() && answers.AllGiven(); },
+                                 kDesktopWaitMs));
+}
+
 TEST(ShellTest, MainWindowHasTheTableControlsWhereItPutsThemWithTheirCaptions) {
   TestFolder folder;
   DesktopProgram program(folder.Path());
@@ -281,14 +294,7 @@ TEST(ShellTest, AltArrowReTimesCtrlShiftDeleteDeletesAndCtrlZPutsBackInTheUserVi
   DesktopProgram program(folder.Path());
   TForm1& form = program.Form();
   ModalAnswers answers;
-  answers.ChooseFile(folder.Video());
-  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
-              [](QWidget*) {
-                XdotoolInBackground({"key", "Return"});
-              });
-  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
-  ASSERT_TRUE(
-      ProcessEventsUntil([&] { return form.Session.InEditMode() && answers.AllGiven(); }, kDesktopWaitMs));
+  ASSERT_NO_FATAL_FAILURE(ResumeWithEnter(program, answers, folder.Video()));
   // The caret on the first subtitle's text, as a click would leave it.
   UserViewWidget* view = static_cast<QtUserView&>(program.Main().ControlNamed("UserRichEdit")).Editor();
   view->SetCaret({2, 0});
@@ -353,15 +359,8 @@ TEST(ShellTest, ADragOnTheTimelineReTimesTheLineAndTheButtonsFollowTheHistory) {
   DesktopProgram program(folder.Path());
   TForm1& form = program.Form();
   ModalAnswers answers;
-  answers.ChooseFile(folder.Video());
-  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
-              [](QWidget*) {
-                XdotoolInBackground({"key", "Return"});
-              });
-  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
-  ASSERT_TRUE(ProcessEventsUntil(
-      [&] { return form.Session.InEditMode() && !form.Session.PendingSeek() && answers.AllGiven(); },
-      kDesktopWaitMs));
+  ASSERT_NO_FATAL_FAILURE(ResumeWithEnter(program, answers, folder.Video()));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !form.Session.PendingSeek(); }, kDesktopWaitMs));
   auto* undo = program.Frame()->findChild<QPushButton*>("UndoButton");
   auto* redo = program.Frame()->findChild<QPushButton*>("RedoButton");
   ASSERT_TRUE(undo && redo);
@@ -650,13 +649,7 @@ TEST(ShellTest, FontDialogSavedInCustomModeRestylesTheFile) {
   WriteBytes(subtitles, TwoLineDocument());
   DesktopProgram program(folder.Path());
   ModalAnswers answers;
-  answers.ChooseFile(video);
-  answers.Add([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
-              [](QWidget*) {
-                XdotoolInBackground({"key", "Return"});
-              });
-  static_cast<QPushButton*>(program.Widget("OpenButton"))->click();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !program.Form().OpenButton->Enabled(); }, kDesktopWaitMs));
+  ASSERT_NO_FATAL_FAILURE(ResumeWithEnter(program, answers, video));
   ASSERT_TRUE(program.Form().UserRichEdit->Visible());
 
   // In the dialog: untick "default" with the mouse.

@@ -80,12 +80,7 @@ TEST_F(Open, DecliningMakesTheOldFileTheBackupAndStartsANewOne) {
 
     // The first commit writes a new file, with the closing tag.
     world.WaitUntilOpened();
-    world.PressF9();
-    world.WaitMs(1234);
-    world.PressF10();
-    world.WaitMs(5);
-    world.TypeInInput("New");
-    world.PressEnter();
+    world.CommitLine("New");
     EXPECT_EQ(world.FileBytes("movie.srt"),
               "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "New</b>\r\n\r\n");
     EXPECT_EQ(world.FileBytes("movie.srt.bak"), kEarlierFile);
@@ -128,12 +123,7 @@ TEST_F(Open, ResumingAFileLoadsItIntoEditModeAndPlaysFromItsLastEnd) {
   // Back to capturing: the next line is numbered 1 again and carries no closing tag.
   PressF8();
   EXPECT_EQ(Control("Edit1").Text(), "00:01:04:500\r");
-  PressF9();
-  WaitMs(1234);
-  PressF10();
-  WaitMs(5);
-  TypeInInput("Next");
-  PressEnter();
+  CommitLine("Next");
   EXPECT_EQ(FileBytes("movie.srt"),
             kEarlierFile + "1\r\n00:01:04:500 --> 00:01:05:734\r\n" + kDefaultPrefix + "Next\r\n\r\n");
 }
@@ -209,12 +199,7 @@ TEST_F(Open, AResumeThatFailsIsReportedAndOnlyAFileNotLoadedIsProtected) {
     world.ClickUserViewLine(world.UserView().Count() >= 3 ? 2 : 0, 100);  // a text line where there is one
     world.TypeInUserView("x");
     world.PressF8();
-    world.PressF9();
-    world.WaitMs(1234);
-    world.PressF10();
-    world.WaitMs(5);
-    world.TypeInInput("New");
-    world.PressEnter();
+    world.CommitLine("New");
     if (c.protectedAfter) {
       EXPECT_EQ(world.FileBytes("movie.srt"), c.file);
       // The commit's own save says why, as for a write-protected file.
@@ -244,12 +229,7 @@ TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
   EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
 
   WaitUntilOpened();
-  PressF9();
-  WaitMs(1234);
-  PressF10();
-  WaitMs(5);
-  TypeInInput("New");
-  PressEnter();
+  CommitLine("New");
   EXPECT_EQ(FileBytes("movie.srt"), kEarlierFile);
   EXPECT_EQ(ErrorReports().size(), 2u);
 
@@ -265,12 +245,7 @@ TEST_F(Open, ADeclineWhoseOldFileCannotBecomeTheBackupKeepsIt) {
   EXPECT_EQ(FileBytes("movie.srt.bak"), kEarlierFile);
   EXPECT_FALSE(Control("OpenButton").Enabled());
   WaitUntilOpened();
-  PressF9();
-  WaitMs(1234);
-  PressF10();
-  WaitMs(5);
-  TypeInInput("Again");
-  PressEnter();
+  CommitLine("Again");
   EXPECT_EQ(FileBytes("movie.srt"),
             "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "Again</b>\r\n\r\n");
 }
@@ -319,12 +294,7 @@ TEST(OpenUnderAnyName, EachVideoHasItsOwnSubtitleFileBesideIt) {
       EXPECT_EQ(world.Player().URL(), world.Path(name.video));
       world.WaitUntilOpened();
       if (answer == ScenarioWorld::kYes) world.PressF8();
-      world.PressF9();
-      world.WaitMs(3000);
-      world.PressF10();
-      world.WaitMs(5);
-      world.TypeInInput("New");
-      world.PressEnter();
+      world.CommitLine("New", 3000);
       EXPECT_TRUE(world.ErrorReports().empty());
       const std::string saved = world.FileBytes(name.subtitle);
       EXPECT_NE(saved.find("New"), std::string::npos);
@@ -394,12 +364,7 @@ TEST(OpenAgain, ASecondVideoStartsAFreshDocument) {
   EXPECT_TRUE(world.Control("Panel3").Visible());
   world.PressF8();
   EXPECT_EQ(world.Control("Edit1").Text(), "00:00:00:000");
-  world.PressF9();
-  world.WaitMs(1234);
-  world.PressF10();
-  world.WaitMs(5);
-  world.TypeInInput("New");
-  world.PressEnter();
+  world.CommitLine("New");
   EXPECT_EQ(world.FileBytes("movie.srt"),
             "1\r\n00:00:00:001 --> 00:00:01:234\r\n" + kDefaultPrefix + "New</b>\r\n\r\n");
   EXPECT_EQ(world.FileBytes("notes.srt"), kEarlierFile);
@@ -517,12 +482,7 @@ TEST(ResumeInSlices, EndsAsAResumeInOnePieceAndRefusesKeysUntilThen) {
          {"OpenButton", "StartTimeButton", "EndTimeButton", "EditButton", "ContinueButton"})
       state.flags.push_back(world.Control(button).Enabled());
     world.PressF8();
-    world.PressF9();
-    world.WaitMs(1234);
-    world.PressF10();
-    world.WaitMs(5);
-    world.TypeInInput("New");
-    world.PressEnter();
+    world.CommitLine("New");
     state.afterACommit = world.FileBytes("movie.srt");
     return state;
   };

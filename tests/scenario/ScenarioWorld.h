@@ -135,6 +135,15 @@ class ScenarioWorld {
   // Typing into the entry box, as the user does after clicking into it (no click events).
   void TypeInInput(const std::string& text) { Control("InputEdit").Type(text); }
   void PressEnter() { Control("InputEdit").PressKey(vk::Return); }
+  // A line timed and written as a user does: F9, `lengthMs` of video, F10, `text` typed, Enter.
+  void CommitLine(const std::string& text, long long lengthMs = 1234) {
+    PressF9();
+    WaitMs(lengthMs);
+    PressF10();
+    WaitMs(5);
+    TypeInInput(text);
+    PressEnter();
+  }
 
   // --- The user view ---
   std::vector<std::string> UserViewLines() {
