@@ -960,8 +960,8 @@ void CheckResumeDrawn(Program& program) {
   const auto tookMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
   Check(drawn, "question: after Yes the user view and the table draw the resumed lines with no further input",
-        std::to_string(lines) + " letter pixels in the user view, " + std::to_string(rows) + " in the table, " +
-            std::to_string(tookMs) + " ms");
+        std::to_string(lines) + " letter pixels in the user view, " + std::to_string(rows) +
+            " in the table, " + std::to_string(tookMs) + " ms");
 }
 
 // The timeline strip under the video panel's picture.
