@@ -380,11 +380,16 @@ void Win32WindowSystem::PaintPending() {
   // The system paints only when no message is posted: the clock's alarm and the player's events are, and a
   // handler may wait long for the player (a control stopping its video for a pause). Without this, what a
   // resume put into the boxes, the user view and the table stays undrawn until the events after it end.
-  // Only what is invalid is painted: nothing, mostly.
+  if (!(HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT)) return;
   for (Win32Window* window : windows_) {
     if (IsWindowVisible(window->Handle()))
       RedrawWindow(window->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
+  // On the screen before the next handler runs, however long it takes: GDI's batch goes out, and a look at
+  // the queue that does not wait is where Wine hands the windows' pixels to the X server (at a paint's end it
+  // does so only when the loop has not been idle for a while).
+  GdiFlush();
+  MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
 }
 
 void Win32WindowSystem::Dispatch(const MSG& message) {
