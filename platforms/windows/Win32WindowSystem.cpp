@@ -385,11 +385,11 @@ void Win32WindowSystem::PaintPending() {
     if (IsWindowVisible(window->Handle()))
       RedrawWindow(window->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
-  // On the screen before the next handler runs, however long it takes: GDI's batch goes out, and a look at
-  // the queue that does not wait is where Wine hands the windows' pixels to the X server (at a paint's end it
-  // does so only when the loop has not been idle for a while).
+  // On the screen before the next handler runs, however long it takes: GDI's batch goes out, and asking for
+  // the queue's state is where Wine hands the windows' pixels to the X server (at a paint's end it does so
+  // only when the loop has not been idle for a while).
   GdiFlush();
-  MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
+  GetQueueStatus(QS_PAINT);
 }
 
 void Win32WindowSystem::Dispatch(const MSG& message) {
