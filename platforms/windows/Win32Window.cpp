@@ -451,10 +451,7 @@ void Win32Window::ShowModal() {
       PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop ends too
       break;
     }
-    if (!system_.PreTranslate(message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    system_.Dispatch(message);
   }
   modal_ = false;
   if (ownerWasEnabled) {

@@ -376,14 +376,33 @@ bool Win32WindowSystem::PreTranslate(const MSG& message) {
   return false;
 }
 
+void Win32WindowSystem::PaintPending() {
+  // The system paints only when no message is posted: the clock's alarm and the player's events are, and a
+  // handler may wait long for the player (a control stopping its video for a pause). Without this, what a
+  // resume put into the boxes, the user view and the table stays undrawn until the events after it end.
+  if (!(HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT)) return;
+  for (Win32Window* window : windows_) {
+    if (IsWindowVisible(window->Handle()))
+      RedrawWindow(window->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+  // On the screen before the next handler runs, however long it takes: GDI's batch goes out, and asking for
+  // the queue's state is where Wine hands the windows' pixels to the X server (at a paint's end it does so
+  // only when the loop has not been idle for a while).
+  GdiFlush();
+  GetQueueStatus(QS_PAINT);
+}
+
+void Win32WindowSystem::Dispatch(const MSG& message) {
+  if (message.message != WM_PAINT) PaintPending();
+  if (PreTranslate(message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
 int Win32WindowSystem::Run() {
   MSG message;
   BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-    if (PreTranslate(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) Dispatch(message);
   return got < 0 ? 1 : static_cast<int>(message.wParam);
 }
 

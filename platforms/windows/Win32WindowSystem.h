@@ -43,6 +43,9 @@ class Win32WindowSystem : public WindowSystem {
 
   // The message loop's part: Alt+letter clicks the button it marks. True when the message was used.
   bool PreTranslate(const MSG& message);
+  // One message of a loop of the program's (the main one, a modal window's), once the windows show what the
+  // events before it changed.
+  void Dispatch(const MSG& message);
   // Runs the message loop until the main window closes.
   int Run();
 
@@ -56,6 +59,7 @@ class Win32WindowSystem : public WindowSystem {
  private:
   struct TimerState;
   HWND DialogOwner() const;
+  void PaintPending();
 
   std::string title_;
   HWND mainWindow_ = nullptr;

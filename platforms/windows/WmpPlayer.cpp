@@ -213,6 +213,7 @@ class WmpPlayer::Events : public IDispatch {
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*, EXCEPINFO*, UINT*) override {
+    if (id == DISPID_WMPCOREEVENT_POSITIONCHANGE && player_) player_->PositionChanged();
     if (id != DISPID_WMPCOREEVENT_PLAYSTATECHANGE || !player_ || !parameters || parameters->cArgs < 1) return S_OK;
     VARIANT state;
     VariantInit(&state);

@@ -59,6 +59,9 @@ class WmpPlayer : public MediaPlayer {
     trackedState_ = state;
     StateChanged();  // opened, playing, paused, ended: the program's clock looks at once
   }
+  // A seek while paused (by the control's own bar, say) changes no play state; the position label follows it
+  // at once all the same.
+  void PositionChanged() { StateChanged(); }
 
  private:
   class Site;

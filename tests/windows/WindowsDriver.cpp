@@ -926,6 +926,44 @@ void CheckStartRetime(Program& program, const std::wstring& subtitlePath) {
         Readable(oldStart) + " -> " + Readable(start));
 }
 
+// Dark pixels (letters) in what the screen shows of `window`'s client area, from `skipTop` pixels down.
+int LetterPixelsOnScreen(HWND window, int skipTop = 0) {
+  RECT area{};
+  GetClientRect(window, &area);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  area.top += skipTop;
+  int dark = 0;
+  for (const std::uint32_t pixel : ScreenPixels(area)) {
+    if ((pixel >> 16 & 0xFF) < 96 && (pixel >> 8 & 0xFF) < 96 && (pixel & 0xFF) < 96) ++dark;
+  }
+  return dark;
+}
+
+// Right after the question is answered Yes, before anything is sent to the program or typed: the user view's
+// lines and the table's row reach the screen by themselves, in the time a window takes to draw. The program's
+// next events may hold its loop for seconds under Wine (the control stops its video for a pause).
+void CheckResumeDrawn(Program& program) {
+  constexpr int kDrawnWithinMs = 1000;
+  const auto from = std::chrono::steady_clock::now();
+  HWND view = Control(program.window, titrelle::MainWindowTable(), "UserRichEdit");
+  HWND table = Child(program.window, titrelle::Win32Window::kTableId);
+  HWND header = table ? FindWindowExW(table, nullptr, WC_HEADERW, nullptr) : nullptr;
+  RECT headerArea{};
+  if (header) GetWindowRect(header, &headerArea);
+  int lines = 0;
+  int rows = 0;
+  const bool drawn = view && table && WaitFor([&] {
+    lines = LetterPixelsOnScreen(view);
+    rows = LetterPixelsOnScreen(table, headerArea.bottom - headerArea.top);
+    return lines > 100 && rows > 20;
+  }, kDrawnWithinMs);
+  const auto tookMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
+  Check(drawn, "question: after Yes the user view and the table draw the resumed lines with no further input",
+        std::to_string(lines) + " letter pixels in the user view, " + std::to_string(rows) +
+            " in the table, " + std::to_string(tookMs) + " ms");
+}
+
 // The timeline strip under the video panel's picture.
 HWND TimelineOf(Program& program) {
   std::pair<HWND, HWND> search{nullptr, nullptr};
@@ -1410,6 +1448,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool yes = AnswerQuestion(again, {}, IDYES, &question);
     HWND view = Control(again.window, titrelle::MainWindowTable(), "UserRichEdit");
     const bool resumed = yes && WaitFor([&] { return IsWindowVisible(view) != FALSE; });
+    if (yes) CheckResumeDrawn(again);
     DismissUnexpectedBoxes(again.Id(), "resuming");
     Check(resumed && TextOf(view).find("X\xC4\xE3\xBA\xC3 Titrelle") != std::string::npos,
           "question: titrelle.exe VIDEO opens it at start; Yes resumes the file in edit mode",
