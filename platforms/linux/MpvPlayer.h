@@ -51,8 +51,10 @@ struct MpvPlayerOptions {
   // other by itself); kDrawnByProgram for what must read the frames shown.
   enum class Picture { kNativeWindow, kDrawnByProgram };
   Picture picture = Picture::kNativeWindow;
-  // mpv's video outputs for the native window, as its "vo" option takes them; empty: mpv's own choice.
-  std::string videoOutput;
+  // mpv's video outputs for the native window, tried in order, as its "vo" option takes them: OpenGL where
+  // the system has it, else the plain X11 output. Not mpv's own choice: it goes on to outputs that ignore
+  // the window they are given and open one of their own (SDL's, which also takes over SIGTERM).
+  std::string videoOutput = "gpu,x11";
 };
 
 class MpvPlayer final : public QObject, public MediaPlayer {
