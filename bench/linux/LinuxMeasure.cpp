@@ -7,7 +7,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure
 //       [--typing-only | --timing-only | --cpu-only | --preview-only | --panel-only | --timeline-only]
-//       [--rounds=N]
+//       [--rounds=N] [--picture=native|drawn]
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench/titrelle_linux_measure --limits-only [--largest=N]
 //       [--huge=BYTES,...]
 //
@@ -21,7 +21,9 @@
 // subtitles: a frame at three zooms (the lines in view found by their times, not by going through all), and
 // the first frame after the file view changed (the lines read again); --typing-only measures the typed character alone; --timing-only start-up, the
 // clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which it
-// starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless told).
+// starts itself, so the Debian package mpv must be installed) on the same clips, in N rounds (3 unless told),
+// once with the picture drawn by mpv into the panel's native window and once drawn by the program
+// (--picture=native or --picture=drawn for one of them).
 // --program-only plays the CPU comparison's clips in the program alone, for a profiler.
 
 #include <sys/resource.h>
@@ -1467,6 +1469,10 @@ struct MeasureOptions {
   bool timeline = true;
   int cpuRounds = 3;
   bool programOnly = false;  // the program's side of the comparison alone: for a profiler
+  // Whose picture the CPU comparison plays with: mpv's own in the panel's native window, the program's
+  // drawing of mpv's frames, or both one after the other (--picture=native|drawn|both).
+  std::vector<MpvPlayerOptions::Picture> cpuPictures{MpvPlayerOptions::Picture::kNativeWindow,
+                                                     MpvPlayerOptions::Picture::kDrawnByProgram};
   bool preview = true;       // the subtitles over the video
   bool limits = false;       // large files and huge lines (--limits-only)
   int largest = 1000000;     // the largest document the limits resume (0: none)
@@ -1487,9 +1493,12 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
 
   QtWindowSystemOptions options;
   options.registryPath = (folder / "registry").string();
+  // What reads the picture (the frame on the screen at a mark, frames past the end mark, the preview's
+  // letters) needs the frames the program draws.
+  options.player.picture = MpvPlayerOptions::Picture::kDrawnByProgram;
   std::vector<ScenarioResult> results;
   std::vector<TypingResult> typing;
-  std::vector<CpuComparison> cpu;
+  std::vector<std::pair<MpvPlayerOptions::Picture, std::vector<CpuComparison>>> cpu;
   std::vector<PreviewResult> previews;
   std::optional<PanelResult> panel;
   std::optional<TimelineResult> timeline;
@@ -1506,7 +1515,6 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       results.push_back(RunScenario(system, form, toneVideo, true));
       results.push_back(RunScenario(system, form, silentVideo, false));
     }
-    if (what.cpu) cpu = CompareCpu(system, form, folder, panelSize, what.cpuRounds, what.programOnly);
     if (what.panel) {
       system.videoToOpen = toneVideo;
       panel = MeasurePanel(form, folder);
@@ -1528,6 +1536,20 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
       for (int subtitles = 100; subtitles <= what.largest; subtitles *= 10)
         limits.push_back(MeasureLargeFile(system, form, folder, silentVideo, subtitles));
     }
+  }
+  // The CPU while playing, each way of showing the picture in a program of its own, as the user starts it.
+  // mpv's native window has the plain player's output (x11), so that both draw alike.
+  for (const MpvPlayerOptions::Picture picture : what.cpu ? what.cpuPictures : decltype(what.cpuPictures){}) {
+    QtWindowSystemOptions cpuOptions = options;
+    cpuOptions.player.picture = picture;
+    cpuOptions.player.videoOutput = "x11";
+    MeasuringWindowSystem system(cpuOptions);
+    Application program(system);
+    program.Start();
+    Spin(500);
+    TForm1& form = program.Form1();
+    if (auto* player = dynamic_cast<MpvPlayer*>(form.WP.get())) panelSize = player->VideoSurface()->size();
+    cpu.emplace_back(picture, CompareCpu(system, form, folder, panelSize, what.cpuRounds, what.programOnly));
   }
   const long peakKb = MemoryKb("VmHWM:");
   std::filesystem::remove_all(folder);
@@ -1593,7 +1615,13 @@ int Measure(int argc, char** argv, const MeasureOptions& what) {
                 Ms(allJumps.Quantile(0.5)), Ms(allJumps.Quantile(1)), allJumps.values.size(),
                 Verdict(allJumps.Quantile(1) <= 0.002));
   }
-  PrintCpu(cpu, panelSize, what.cpuRounds);
+  for (const auto& [picture, comparisons] : cpu) {
+    std::printf("-- the picture %s\n", picture == MpvPlayerOptions::Picture::kNativeWindow
+                                           ? "drawn by mpv into the panel's native window (x11 output)"
+                                           : "drawn by the program (mpv's software renderer on a thread of the "
+                                             "program's, painted by Qt)");
+    PrintCpu(comparisons, panelSize, what.cpuRounds);
+  }
   PrintPanel(panel);
   PrintTimeline(timeline);
   PrintTyping(typing);
@@ -1642,6 +1670,10 @@ int main(int argc, char** argv) {
       for (std::string size; std::getline(sizes, size, ',');) {
         if (!size.empty()) what.hugeLines.push_back(std::stoul(size));
       }
+    } else if (argument == "--picture=native") {
+      what.cpuPictures = {titrelle::MpvPlayerOptions::Picture::kNativeWindow};
+    } else if (argument == "--picture=drawn") {
+      what.cpuPictures = {titrelle::MpvPlayerOptions::Picture::kDrawnByProgram};
     } else if (argument.rfind("--rounds=", 0) == 0) {
       what.cpuRounds = std::max(1, std::atoi(argument.c_str() + 9));
     }

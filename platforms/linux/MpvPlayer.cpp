@@ -5,6 +5,7 @@
 
 #include <pthread.h>
 
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <clocale>
 #include <cmath>
@@ -98,14 +99,48 @@ void CheckMpv(int result) {
   if (result < 0) throw Error(std::string(kPlayerCallFailed) + ": " + mpv_error_string(result));
 }
 
+// Whether mpv can draw into a window of the program's: X11 windows only (not Wayland's, nor offscreen).
+bool NativeWindowsHere() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
 }  // namespace
 
-MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
+MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options)
+    : native_(options.picture == MpvPlayerOptions::Picture::kNativeWindow && NativeWindowsHere()) {
   std::setlocale(LC_NUMERIC, "C");
   mpv_ = mpv_create();
   if (mpv_ == nullptr) throw Error(kPlayerStartFailed);
   auto option = [this](const char* name, const char* value) { mpv_set_option_string(mpv_, name, value); };
-  option("vo", "libmpv");
+
+  // The picture sits in the panel, above the panel's waveform and transport. A native window mpv draws into
+  // must exist, at its place, before mpv starts.
+  panel_ = new PlayerPanel(videoPanel, *this);
+  if (native_) {
+    // Qt would otherwise make the picture's siblings native windows too, and with them the panel, and the
+    // panel's siblings: every part of the main window flushed to the X server on its own.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    video_ = new NativeVideoWindow(panel_);
+  } else {
+    video_ = new VideoWidget(panel_, frames_);
+  }
+  panel_->SetPicture(video_);
+  if (videoPanel != nullptr) panel_->setGeometry(videoPanel->rect());
+  const auto fail = [this] {
+    mpv_terminate_destroy(mpv_);
+    delete panel_.data();
+    throw Error(kPlayerStartFailed);
+  };
+
+  if (native_) {
+    std::int64_t window = static_cast<std::int64_t>(video_->winId());
+    mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, &window);
+    if (!options.videoOutput.empty()) option("vo", options.videoOutput.c_str());
+    // Clicks and keys on the picture are the program's: mpv's window takes neither, so they reach the
+    // program's window under it. The pointer stays as the desktop shows it.
+    option("input-cursor", "no");
+    option("cursor-autohide", "no");
+  } else {
+    option("vo", "libmpv");
+  }
   option("ao", options.audioOutput.c_str());
   // Opened media stays stopped until the program says play.
   option("pause", "yes");
@@ -132,32 +167,24 @@ MpvPlayer::MpvPlayer(QWidget* videoPanel, MpvPlayerOptions options) {
   option("input-vo-keyboard", "no");
   option("resume-playback", "no");
   option("terminal", "no");
-  if (mpv_initialize(mpv_) < 0) {
-    mpv_terminate_destroy(mpv_);
-    throw Error(kPlayerStartFailed);
-  }
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_create(&render_, mpv_, params) < 0) {
-    mpv_terminate_destroy(mpv_);
-    throw Error(kPlayerStartFailed);
+  if (mpv_initialize(mpv_) < 0) fail();
+  if (!native_) {
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    if (mpv_render_context_create(&render_, mpv_, params) < 0) fail();
   }
   subtitles_ = std::make_unique<MpvSubtitles>(mpv_);
   mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
 
-  // The picture sits in the panel, above the panel's waveform and transport.
-  panel_ = new PlayerPanel(videoPanel, *this);
-  video_ = new VideoWidget(panel_, frames_);
-  panel_->SetPicture(video_);
-  if (videoPanel != nullptr) panel_->setGeometry(videoPanel->rect());
-  frames_->SetTargetSize(video_->size() * video_->devicePixelRatioF());
-  connect(video_, &VideoWidget::Resized, this, [this] { RequestRender(true); });
   panel_->show();
-
-  renderThread_ = std::thread([this] { RenderLoop(); });
-  pthread_setname_np(renderThread_.native_handle(), "titrelle/render");  // for profilers and top -H
-  mpv_render_context_set_update_callback(render_, &MpvPlayer::OnRenderUpdate, this);
+  if (!native_) {
+    frames_->SetTargetSize(video_->size() * video_->devicePixelRatioF());
+    connect(static_cast<VideoWidget*>(video_.data()), &VideoWidget::Resized, this, [this] { RequestRender(true); });
+    renderThread_ = std::thread([this] { RenderLoop(); });
+    pthread_setname_np(renderThread_.native_handle(), "titrelle/render");  // for profilers and top -H
+    mpv_render_context_set_update_callback(render_, &MpvPlayer::OnRenderUpdate, this);
+  }
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnMpvWakeup, this);
   eventsPending_ = true;  // whatever mpv queued before the wake-up was in place
 }
@@ -166,14 +193,16 @@ MpvPlayer::~MpvPlayer() {
   // Nothing may call back into this object once it starts going: first mpv's wake-ups, then the render
   // thread, then the renderer, and only then mpv itself.
   mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-  {
-    std::lock_guard lock(renderMutex_);
-    renderStop_ = true;
+  if (render_ != nullptr) {
+    {
+      std::lock_guard lock(renderMutex_);
+      renderStop_ = true;
+    }
+    renderWake_.notify_one();
+    renderThread_.join();
+    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+    mpv_render_context_free(render_);
   }
-  renderWake_.notify_one();
-  renderThread_.join();
-  mpv_render_context_set_update_callback(render_, nullptr, nullptr);
-  mpv_render_context_free(render_);
   mpv_terminate_destroy(mpv_);
   delete panel_.data();  // and the picture in it
 }
@@ -646,6 +675,8 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
           const double seconds = *static_cast<const double*>(property.data);
           const auto now = PlaybackClock::TimePoint::clock::now();
           if (clock_.TakesFrameTime(seconds, now)) frameReading_ = FrameReading{seconds, now};
+          // mpv shows the frames itself: the frame time changing is the new frame on the screen.
+          if (native_) PostFrameShown();
         }
         break;
       }
@@ -796,12 +827,16 @@ void MpvPlayer::RenderFrame() {
     return;
   }
   frames_->Present(std::move(buffer), size);
+  PostFrameShown();
+}
+
+void MpvPlayer::PostFrameShown() {
   if (framePosted_.exchange(true)) return;
   QMetaObject::invokeMethod(
       this,
       [this] {
         framePosted_ = false;
-        if (video_ != nullptr) video_->update();
+        if (video_ != nullptr && !native_) video_->update();
         if (panel_ != nullptr) panel_->FrameShown();
       },
       Qt::QueuedConnection);

@@ -1,6 +1,9 @@
 #pragma once
-// The media player of the desktop program on Linux: libmpv, drawn with mpv's software renderer on a
-// render thread of its own into a VideoWidget inside the video panel.
+// The media player of the desktop program on Linux: libmpv, inside the video panel. On X11 mpv draws the
+// picture into a native window of the panel itself, as the plain player draws into its own window: no copy
+// of a frame passes through the program. Elsewhere (Wayland, offscreen), or when asked, mpv's software
+// renderer draws each frame on a render thread of the program's into a VideoWidget, which the program paints:
+// then the frames can be read (ShownFrame), and a frame finished just after a jump back is held back.
 //
 // Everything here runs on the GUI thread except the render thread, which only draws frames, and mpv's own
 // threads, which only wake the render thread or post to the GUI loop. Nothing on the GUI thread waits for
@@ -44,6 +47,14 @@ struct MpvPlayerOptions {
   // mpv's audio outputs, tried in order. The last, "null", plays to nowhere in real time: a machine without
   // a sound device shows the video in silence, in time.
   std::string audioOutput = "pipewire,pulse,alsa,jack,null";
+  // Who draws the picture. kNativeWindow where the platform has X11 windows (else it falls back to the
+  // other by itself); kDrawnByProgram for what must read the frames shown.
+  enum class Picture { kNativeWindow, kDrawnByProgram };
+  Picture picture = Picture::kNativeWindow;
+  // mpv's video outputs for the native window, tried in order, as its "vo" option takes them: OpenGL where
+  // the system has it, else the plain X11 output. Not mpv's own choice: it goes on to outputs that ignore
+  // the window they are given and open one of their own (SDL's, which also takes over SIGTERM).
+  std::string videoOutput = "gpu,x11";
 };
 
 class MpvPlayer final : public QObject, public MediaPlayer {
@@ -83,9 +94,11 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   // The panel drawn around the picture: transport, waveform.
   PlayerPanel* Panel() const { return panel_; }
 
-  // For tests and measurements: the widget the video is drawn into, the newest frame drawn, how many frames
-  // have been drawn, and mpv's own clock read directly (the audio clock, else the frame time), bypassing
-  // what this layer makes of it. PlayerClockSeconds waits for mpv's core: the program never calls it.
+  // For tests and measurements: whether mpv draws into a native window (else the program draws), the widget
+  // the video is drawn into, the newest frame the program drew, how many frames it has drawn (none when mpv
+  // draws), and mpv's own clock read directly (the audio clock, else the frame time), bypassing what this
+  // layer makes of it. PlayerClockSeconds waits for mpv's core: the program never calls it.
+  bool DrawsIntoNativeWindow() const { return native_; }
   QWidget* VideoSurface() const { return video_; }
   QImage ShownFrame() const { return frames_->Front(); }
   std::uint64_t FramesShown() const { return frames_->PresentedCount(); }
@@ -112,6 +125,8 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   void RestartClock(double seconds);
   void Unload(State state);
 
+  // The panel follows the picture: once a frame, after the events now waiting.
+  void PostFrameShown();
   void RenderLoop();
   void RenderFrame();
   void RequestRender(bool redraw);
@@ -122,7 +137,8 @@ class MpvPlayer final : public QObject, public MediaPlayer {
   mpv_render_context* render_ = nullptr;
   std::unique_ptr<MpvSubtitles> subtitles_;
   std::shared_ptr<VideoFrames> frames_ = std::make_shared<VideoFrames>();
-  QPointer<VideoWidget> video_;
+  bool native_ = false;  // mpv draws into video_'s own window; no renderer, no render thread
+  QPointer<QWidget> video_;
   QPointer<PlayerPanel> panel_;
   double durationSeconds_ = 0;
 

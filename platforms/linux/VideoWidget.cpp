@@ -110,4 +110,18 @@ void VideoWidget::resizeEvent(QResizeEvent* event) {
   emit Resized();
 }
 
+NativeVideoWindow::NativeVideoWindow(QWidget* parent) : QWidget(parent) {
+  // A window of its own for mpv, without turning the panel and the main window's other parts into windows too.
+  setAttribute(Qt::WA_DontCreateNativeAncestors);
+  setAttribute(Qt::WA_NativeWindow);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(false);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void NativeVideoWindow::paintEvent(QPaintEvent*) {
+  // mpv's window covers this one: nothing painted here would be seen.
+}
+
 }  // namespace titrelle

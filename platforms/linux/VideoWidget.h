@@ -65,4 +65,18 @@ class VideoWidget : public QWidget {
   std::shared_ptr<VideoFrames> frames_;
 };
 
+// The video picture when mpv draws it: a native window of its own inside the panel, whose id mpv takes.
+// The program paints nothing into it; mpv keeps its picture at the window's size. Clicks and keys belong to
+// the window around it, as with the picture the program draws: mpv is told to take neither, so the X server
+// hands a click on to this window, and Qt on to the panel.
+class NativeVideoWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit NativeVideoWindow(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
 }  // namespace titrelle

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <clocale>
 #include <exception>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -42,7 +43,18 @@ int main(int argc, char** argv) {
   // libmpv reads numbers in the C locale; the QApplication has just set the locale from the environment.
   std::setlocale(LC_NUMERIC, "C");
 
-  titrelle::QtWindowSystem windowSystem;
+  // TITRELLE_VIDEO_OUTPUT chooses how the picture is drawn: mpv's video outputs for its window in the panel
+  // (as mpv's "vo" option takes them: "x11", say, where OpenGL is slow or broken), or "program" for the
+  // program's own drawing of mpv's frames. Unset: OpenGL, else plain X11, in mpv's window in the panel.
+  titrelle::QtWindowSystemOptions options;
+  if (const char* output = std::getenv("TITRELLE_VIDEO_OUTPUT"); output != nullptr && *output != 0) {
+    if (std::string(output) == "program") {
+      options.player.picture = titrelle::MpvPlayerOptions::Picture::kDrawnByProgram;
+    } else {
+      options.player.videoOutput = output;
+    }
+  }
+  titrelle::QtWindowSystem windowSystem(options);
   std::unique_ptr<titrelle::Application> program;
   try {
     program = std::make_unique<titrelle::Application>(windowSystem);

@@ -92,11 +92,14 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 // The whole program on the Qt window system, as main() starts it, with its settings in `folder` and a
-// player that plays its sound to nowhere (so that an audio clock exists on a machine without sound).
+// player that plays its sound to nowhere (so that an audio clock exists on a machine without sound). mpv
+// draws the picture into its window, with its plain X11 output (no OpenGL to emulate on the test's X server),
+// unless the test reads the picture: then the program draws it.
 class DesktopProgram {
  public:
-  explicit DesktopProgram(const std::filesystem::path& folder)
-      : ws_((TestApplication(), Options(folder))), application_(ws_) {
+  explicit DesktopProgram(const std::filesystem::path& folder,
+                          MpvPlayerOptions::Picture picture = MpvPlayerOptions::Picture::kNativeWindow)
+      : ws_((TestApplication(), Options(folder, picture))), application_(ws_) {
     application_.Start();
     ProcessEventsUntil([&] { return Frame()->isActiveWindow(); }, kDesktopWaitMs);
   }
@@ -116,10 +119,12 @@ class DesktopProgram {
   }
 
  private:
-  static QtWindowSystemOptions Options(const std::filesystem::path& folder) {
+  static QtWindowSystemOptions Options(const std::filesystem::path& folder, MpvPlayerOptions::Picture picture) {
     QtWindowSystemOptions options;
     options.registryPath = (folder / "registry").string();
     options.player.audioOutput = "null";
+    options.player.picture = picture;
+    options.player.videoOutput = "x11";
     return options;
   }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
@@ -21,6 +23,7 @@
 #include "QtTestApp.h"
 #include "TestMedia.h"
 #include "base/Cp936.h"
+#include "document/PreviewTrack.h"
 #include "platforms/linux/MpvPlayer.h"
 #include "platforms/linux/PlaybackClock.h"
 
@@ -36,6 +39,8 @@ const std::string kCannotOpenText = "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xB
 constexpr int kPlayStateStopped = 1;
 constexpr int kPlayStatePaused = 2;
 constexpr int kWaitMs = 10000;
+// The program draws the picture: the tests read the frames it shows.
+const MpvPlayerOptions kDrawnByProgram{"null", MpvPlayerOptions::Picture::kDrawnByProgram, ""};
 // The player control's waveform strip and transport, under the picture.
 constexpr int kPartsUnderThePicture = PlayerPanel::kStripHeight + PlayerPanel::kTransportHeight;
 
@@ -46,7 +51,7 @@ class MpvPlayerTest : public ::testing::Test {
     panel_ = std::make_unique<QWidget>();
     panel_->resize(320, 240);
     panel_->show();
-    player_ = std::make_unique<MpvPlayer>(panel_.get(), MpvPlayerOptions{"null"});
+    player_ = std::make_unique<MpvPlayer>(panel_.get(), kDrawnByProgram);
   }
   void TearDown() override {
     player_.reset();
@@ -109,6 +114,37 @@ TEST_F(MpvPlayerTest, OpenedMediaStaysStoppedAtTheStartShowingItsFirstFrame) {
     EXPECT_EQ(painted.pixel(x, frame.height() / 3) & 0xFFFFFF, frame.pixel(x, frame.height() / 3) & 0xFFFFFF)
         << x;
   }
+}
+
+// mpv draws into a native window of the panel's own (with its plain X11 output here): the colour bars reach
+// that window on the X server, the position moves on, the preview's track is taken, and the program draws
+// no frame itself. The panel around it stays a plain widget.
+TEST_F(MpvPlayerTest, DrawsIntoANativeWindowOfItsOwn) {
+  player_ = std::make_unique<MpvPlayer>(panel_.get(),
+                                        MpvPlayerOptions{"null", MpvPlayerOptions::Picture::kNativeWindow, "x11"});
+  ASSERT_TRUE(player_->DrawsIntoNativeWindow());
+  QWidget* surface = player_->VideoSurface();
+  ASSERT_NE(surface->internalWinId(), 0u);
+  EXPECT_EQ(player_->Panel()->internalWinId(), 0u);
+  player_->ShowSubtitles(
+      PreviewScript({{0, 10000, "Dialogue: 0,0:00:00.00,0:00:10.00,Default,,0,0,0,,LINE\n"}}, 0, 10000));
+  Open(true);
+  player_->Play();
+  ASSERT_TRUE(WaitForPosition(0.5));
+  const double earlier = player_->CurrentPosition();
+  ASSERT_TRUE(WaitForPosition(earlier + 0.2));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return !player_->Subtitles().Busy() && player_->Subtitles().ShownTrack() > 0; }, kWaitMs));
+
+  const auto coloursOnScreen = [&] {
+    const QImage shown = QGuiApplication::primaryScreen()->grabWindow(surface->winId()).toImage();
+    std::set<QRgb> colours;
+    for (int x = 0; x < shown.width(); x += 4) colours.insert(shown.pixel(x, shown.height() / 3) & 0xF0F0F0);
+    return colours.size();
+  };
+  EXPECT_TRUE(ProcessEventsUntil([&] { return coloursOnScreen() >= 6; }, kWaitMs));
+  EXPECT_EQ(player_->FramesShown(), 0u);
+  EXPECT_TRUE(player_->ShownFrame().isNull());
 }
 
 // Both clocks: the audio clock, and the frame time of a video without sound.
@@ -338,7 +374,7 @@ TEST_F(MpvPlayerTest, DestroyedInAnyStateWithoutTrouble) {
   for (Moment moment :
        {Moment::kIdle, Moment::kOpening, Moment::kPlaying, Moment::kSeeking, Moment::kFailed}) {
     SCOPED_TRACE(static_cast<int>(moment));
-    player_ = std::make_unique<MpvPlayer>(panel_.get(), MpvPlayerOptions{"null"});
+    player_ = std::make_unique<MpvPlayer>(panel_.get(), kDrawnByProgram);
     if (moment != Moment::kIdle) player_->SetURL(TestVideoPath(true));
     if (moment == Moment::kPlaying || moment == Moment::kSeeking) {
       player_->Play();

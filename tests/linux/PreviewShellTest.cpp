@@ -42,7 +42,7 @@ struct Lit {
 
 class PreviewShell : public ::testing::Test {
  protected:
-  PreviewShell() : program_(folder_.Path()) {}
+  PreviewShell() : program_(folder_.Path(), MpvPlayerOptions::Picture::kDrawnByProgram) {}
 
   void SetUp() override {
     const std::filesystem::path video = folder_.Path() / "black.mp4";
@@ -164,7 +164,7 @@ TEST(MpvSubtitlesTest, TheNewestScriptIsDrawnOverEveryMediaAndNothingTakesItAway
   QWidget panel;
   panel.resize(320, 240);
   panel.show();
-  MpvPlayer player(&panel, MpvPlayerOptions{"null"});
+  MpvPlayer player(&panel, MpvPlayerOptions{"null", MpvPlayerOptions::Picture::kDrawnByProgram, ""});
   const auto script = [](const std::string& text) {
     return PreviewScript({{0, 10000, "Dialogue: 0,0:00:00.00,0:00:10.00,Default,,0,0,0,," + text + "\n"}}, 0,
                          10000);
