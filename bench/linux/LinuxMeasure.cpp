@@ -29,6 +29,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -1106,7 +1107,7 @@ std::map<std::string, double> ThreadCpuSeconds() {
 // The program playing `clip` as a user starts it (open, F9), the whole process's share of a core over the
 // window: the GUI thread with its 1 ms clock, the player's threads, the drawing.
 double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::string& clip,
-                       std::map<std::string, Stats>& threads, Stats& paused) {
+                       std::map<std::string, Stats>& threads, std::map<std::string, Stats>& rates, Stats& paused) {
   form.Session.SetMarkStart(0);
   form.Session.SetMarkEnd(0);
   system.videoToOpen = clip;
@@ -1115,12 +1116,24 @@ double ProgramCpuShare(MeasuringWindowSystem& system, TForm1& form, const std::s
   Spin(200);
   DispatchEvent(system, [&] { form.StartTimeButtonClick(); });
   Spin(kCpuSettleMs);
+  // How often the GUI thread wakes, the clock rings and the timeline is drawn: what its share is made of.
+  long wakeUps = 0;
+  const QMetaObject::Connection counting = QObject::connect(
+      QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&wakeUps] { ++wakeUps; });
+  const long ticksBefore = system.ticks;
+  auto* player = dynamic_cast<MpvPlayer*>(form.WP.get());
+  const WaveformStrip* strip = player && player->Panel() ? player->Panel()->Strip() : nullptr;
+  const std::uint64_t paintsBefore = strip ? strip->PaintCount() : 0;
   const auto threadsBefore = ThreadCpuSeconds();
   const double before = CpuSeconds();
   const auto from = SteadyClock::now();
   Spin(kCpuWindowMs);
   const double seconds = SecondsBetween(from, SteadyClock::now());
   const double share = (CpuSeconds() - before) / seconds;
+  QObject::disconnect(counting);
+  rates["wake-ups"].Add(wakeUps / seconds);
+  rates["clock rings"].Add((system.ticks - ticksBefore) / seconds);
+  if (strip) rates["timeline paints"].Add((strip->PaintCount() - paintsBefore) / seconds);
   for (const auto& [name, after] : ThreadCpuSeconds()) {
     const auto was = threadsBefore.find(name);
     threads[name].Add((after - (was == threadsBefore.end() ? 0 : was->second)) / seconds);
@@ -1157,6 +1170,7 @@ struct CpuComparison {
   Stats bareClock;         // a process that only wakes every millisecond, in the same rounds
   Stats bareClockWakeUps;  // and how often it woke
   std::map<std::string, Stats> threads;  // the program's threads while playing, by name
+  std::map<std::string, Stats> rates;    // the GUI thread's wake-ups, the clock's rings, the timeline's paints
 };
 
 // Rounds of the player alone and the program one after the other on each clip, the order swapped from
@@ -1190,7 +1204,7 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
           }
         } else {
           comparison.program.Add(
-              ProgramCpuShare(system, form, comparison.clip, comparison.threads, comparison.paused));
+              ProgramCpuShare(system, form, comparison.clip, comparison.threads, comparison.rates, comparison.paused));
         }
       }
     }
@@ -1273,6 +1287,13 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       line += one;
     }
     std::printf("%-24s  by thread:%s\n", "", line.c_str());
+    line.clear();
+    for (const auto& [name, perSecond] : comparison.rates) {
+      char one[64];
+      std::snprintf(one, sizeof one, "  %s %.0f", name.c_str(), perSecond.Quantile(0.5));
+      line += one;
+    }
+    std::printf("%-24s  a second:%s\n", "", line.c_str());
   }
 }
 

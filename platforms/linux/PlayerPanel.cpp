@@ -73,6 +73,7 @@ void PlayerPanel::MediaOpened(const std::filesystem::path& path) { peaks_->Load(
 void PlayerPanel::FrameShown() {
   sinceFrame_.start();
   Refresh();
+  emit NewFrame();
 }
 
 void PlayerPanel::RefreshSoon() {

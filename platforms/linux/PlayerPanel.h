@@ -47,7 +47,7 @@ class PlayerPanel : public QWidget {
   void SetTimeline(PlayerTimeline* timeline);
   // The player opens `path` (empty: nothing, or a file that is not there).
   void MediaOpened(const std::filesystem::path& path);
-  // A frame has been handed to the screen.
+  // A frame has been handed to the screen: the panel shows what moved, then says so (NewFrame).
   void FrameShown();
   // Reads the player and shows what changed.
   void Refresh();
@@ -64,6 +64,10 @@ class PlayerPanel : public QWidget {
   WaveformStrip* Strip() const { return strip_; }
   AudioPeaksLoader* Peaks() const { return peaks_; }
   QWidget* Picture() const { return picture_; }
+
+ signals:
+  // After the panel has shown a frame's position: what else follows the frames goes along with it.
+  void NewFrame();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

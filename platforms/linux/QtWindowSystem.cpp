@@ -14,7 +14,9 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <optional>
 #include <utility>
 
 #include "base/Error.h"
@@ -47,60 +49,106 @@ class QtTimer : public Timer {
   QTimer timer_;
 };
 
-// The position clock's alarm: a single-shot precise Qt timer for a ring at a given time, a coarse one for the
-// frames of the screen (the system may gather its ring with other wake-ups). Qt's timers count whole
-// milliseconds: a ring is set for the first whole millisecond at or after its time. A ring that comes while
-// the last one's handler still runs (an error report open) waits until it has ended.
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+// The position clock's alarm: a single-shot precise Qt timer for a ring at a given time; for the next frame,
+// the player's next frame on the screen (QtWindowSystem::FrameShown), so that the clock's label goes out with
+// the frame's own paint, and a coarse timer in case no frame comes (a sound without a picture, a player that
+// stalls). Qt's timers count whole milliseconds: a ring is set for the first whole millisecond at or after its
+// time. A ring that comes while the last one's handler still runs (an error report open) waits until it has
+// ended.
 class QtWakeUpTimer : public WakeUpTimer {
  public:
-  QtWakeUpTimer(WindowSystem& system, std::function<void()> onWake) : onWake_(std::move(onWake)) {
+  QtWakeUpTimer(QtWindowSystem& system, std::function<void()> onWake) : system_(system), onWake_(std::move(onWake)) {
     precise_.setTimerType(Qt::PreciseTimer);
-    frame_.setTimerType(Qt::CoarseTimer);
-    for (QTimer* timer : {&precise_, &frame_}) {
+    noFrame_.setTimerType(Qt::CoarseTimer);
+    for (QTimer* timer : {&precise_, &noFrame_}) {
       timer->setSingleShot(true);
-      QObject::connect(timer, &QTimer::timeout, timer, [this, &system] {
-        if (running_) {
-          missed_ = true;
-          return;
-        }
-        running_ = true;
-        DispatchEvent(system, onWake_);
-        running_ = false;
-        // A ring that came while an error report of the last was open is served now.
-        if (std::exchange(missed_, false)) WakeAfter(std::chrono::microseconds(0));
-      });
+      QObject::connect(timer, &QTimer::timeout, timer, [this] { Ring(); });
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double hertz = screen ? std::clamp(screen->refreshRate(), 24.0, 240.0) : 60.0;
-    frameInterval_ = std::chrono::microseconds(static_cast<long long>(1e6 / hertz));
+    screenInterval_ = std::chrono::microseconds(static_cast<long long>(1e6 / hertz));
+    system_.wakeUpTimers_.push_back(this);
   }
+  ~QtWakeUpTimer() override { std::erase(system_.wakeUpTimers_, this); }
+  QtWakeUpTimer(const QtWakeUpTimer&) = delete;
+  QtWakeUpTimer& operator=(const QtWakeUpTimer&) = delete;
 
   void WakeAfter(std::chrono::microseconds delay) override {
-    frame_.stop();
+    StopWaiting();
     precise_.start(std::chrono::ceil<std::chrono::milliseconds>(std::max(delay, std::chrono::microseconds(0))));
   }
   void WakeAtNextFrame() override {
     precise_.stop();
-    frame_.start(std::chrono::round<std::chrono::milliseconds>(frameInterval_));
+    waitsForFrame_ = true;
+    noFrame_.start(std::chrono::ceil<std::chrono::milliseconds>(FrameInterval() * 3 / 2));
   }
   void Sleep() override {
     precise_.stop();
-    frame_.stop();
+    StopWaiting();
   }
-  std::chrono::microseconds FrameInterval() const override { return frameInterval_; }
+  // While frames come, the time between them; else the screen's.
+  std::chrono::microseconds FrameInterval() const override {
+    const auto now = Clock::now();
+    if (!lastFrame_ || now - *lastFrame_ > kFramesStopped || spacingsKept_ == 0) return screenInterval_;
+    // The middle one of the last few: a frame late or two handled at once leave it as it is.
+    std::array<std::chrono::microseconds, kSpacingsKept> sorted = spacings_;
+    const auto end = sorted.begin() + spacingsKept_;
+    std::nth_element(sorted.begin(), sorted.begin() + spacingsKept_ / 2, end);
+    return std::clamp(sorted[spacingsKept_ / 2], screenInterval_, std::chrono::microseconds(kFramesStopped) / 2);
+  }
+
+  void FrameShown() {
+    const auto now = Clock::now();
+    if (lastFrame_ && now - *lastFrame_ <= kFramesStopped) {
+      spacings_[nextSpacing_] = std::chrono::duration_cast<std::chrono::microseconds>(now - *lastFrame_);
+      nextSpacing_ = (nextSpacing_ + 1) % kSpacingsKept;
+      spacingsKept_ = std::min(spacingsKept_ + 1, kSpacingsKept);
+    }
+    lastFrame_ = now;
+    if (!waitsForFrame_) return;
+    StopWaiting();
+    Ring();
+  }
 
  private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr auto kFramesStopped = std::chrono::milliseconds(200);
+  static constexpr std::size_t kSpacingsKept = 5;
+
+  void StopWaiting() {
+    waitsForFrame_ = false;
+    noFrame_.stop();
+  }
+  void Ring() {
+    if (running_) {
+      missed_ = true;
+      return;
+    }
+    running_ = true;
+    DispatchEvent(system_, onWake_);
+    running_ = false;
+    // A ring that came while an error report of the last was open is served now.
+    if (std::exchange(missed_, false)) WakeAfter(std::chrono::microseconds(0));
+  }
+
+  QtWindowSystem& system_;
   std::function<void()> onWake_;
   QTimer precise_;
-  QTimer frame_;
-  std::chrono::microseconds frameInterval_{16667};
+  QTimer noFrame_;
+  bool waitsForFrame_ = false;
+  std::chrono::microseconds screenInterval_{16667};
+  std::optional<Clock::time_point> lastFrame_;
+  std::array<std::chrono::microseconds, kSpacingsKept> spacings_{};  // between the last frames, a ring
+  std::size_t nextSpacing_ = 0;
+  std::size_t spacingsKept_ = 0;
   bool running_ = false;
   bool missed_ = false;
 };
 
-QWidget* DialogParent() { return QApplication::activeWindow(); }
-
-}  // namespace
 
 void PrepareQtApplication() {
   if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
@@ -134,6 +182,9 @@ std::unique_ptr<MediaPlayer> QtWindowSystem::CreatePlayer(Window& window, const 
   auto player = std::make_unique<MpvPlayer>(qtWindow->ControlNamed(panelName).Widget(), options_.player);
   // The window that plays grows a workbench, with the player's timeline under the table's controls.
   if (PlayerPanel* panel = player->Panel()) {
+    // The clock's frames are the player's: its label is drawn with the frame's paint, not with a paint of its
+    // own between two frames.
+    QObject::connect(panel, &PlayerPanel::NewFrame, panel, [this] { FrameShown(); });
     WaveformStrip* strip = panel->ReleaseStrip();
     // A line dragged on it changes the document: through the program's dispatch, as every event.
     if (strip) {
@@ -167,6 +218,14 @@ std::unique_ptr<Timer> QtWindowSystem::StartTimer(int intervalMs, std::function<
 
 std::unique_ptr<WakeUpTimer> QtWindowSystem::CreateWakeUpTimer(std::function<void()> onWake) {
   return std::make_unique<QtWakeUpTimer>(*this, std::move(onWake));
+}
+
+void QtWindowSystem::FrameShown() {
+  // A ring may end a timer (a window closed from the clock's handler): the list is walked by copy.
+  const std::vector<QtWakeUpTimer*> timers = wakeUpTimers_;
+  for (QtWakeUpTimer* timer : timers) {
+    if (std::find(wakeUpTimers_.begin(), wakeUpTimers_.end(), timer) != wakeUpTimers_.end()) timer->FrameShown();
+  }
 }
 
 std::optional<std::filesystem::path> QtWindowSystem::ChooseFileToOpen() {

@@ -19,6 +19,8 @@ class QTranslator;
 
 namespace titrelle {
 
+class QtWakeUpTimer;
+
 // Call before the QApplication is made. The program's clock ticks with every frame while a video plays, and
 // the GLib event loop Qt uses by default costs half as much again per wake-up as Qt's own, which the program
 // runs on instead. Nothing here needs GLib's: the open dialog is Qt's own, and a desktop's native colour dialog
@@ -61,7 +63,13 @@ class QtWindowSystem : public WindowSystem {
   X11HotKeys& X11HotKeySystem() { return hotKeys_; }
   RegistryFile& RegistryStore() { return registry_; }
 
+  // The player has put a frame on the screen: a clock waiting for the next frame rings now, so that what
+  // it shows goes out with that frame's paint. The player's panel calls it with every frame.
+  void FrameShown();
+
  private:
+  friend class QtWakeUpTimer;
+  std::vector<QtWakeUpTimer*> wakeUpTimers_;  // alive, each ringing with the frames when set to
   QtWindowSystemOptions options_;
   std::string title_;
   X11HotKeys hotKeys_;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QtTest/QTest>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -667,6 +669,43 @@ TEST_F(QtControlsTest, ALabelSetEveryTickShowsItsNewestCaption) {
     EXPECT_EQ(widget->text(), QStringFromCp936(next));
     EXPECT_EQ(widget->size(), widget->sizeHint()) << next;
   }
+}
+
+// The position clock set for the next frame rings with the player's next frame, inside that frame's event
+// (its label goes out with the frame's paint), and only then: a ring set for a time, or none, is not the
+// frames'. Without frames it still rings, a little after a frame's time; frames that come set the interval.
+TEST_F(QtControlsTest, TheClockSetForTheNextFrameRingsWithThePlayersFrame) {
+  int rings = 0;
+  std::unique_ptr<WakeUpTimer> clock = ws_->CreateWakeUpTimer([&] { ++rings; });
+  const auto screenFrame = clock->FrameInterval();
+  clock->WakeAtNextFrame();
+  ws_->FrameShown();
+  EXPECT_EQ(rings, 1);
+  ws_->FrameShown();  // rung once: the next frame is not awaited until set again
+  clock->WakeAfter(std::chrono::hours(1));
+  ws_->FrameShown();
+  clock->Sleep();
+  ws_->FrameShown();
+  EXPECT_EQ(rings, 1);
+
+  // Frames 40 ms or more apart: the clock's frame is theirs.
+  for (int frame = 0; frame < 4; ++frame) {
+    QElapsedTimer since;
+    since.start();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return since.elapsed() >= 40; }, kDesktopWaitMs));
+    ws_->FrameShown();
+  }
+  EXPECT_GE(clock->FrameInterval(), std::chrono::milliseconds(35));
+  EXPECT_GE(clock->FrameInterval(), screenFrame);
+
+  // No frame comes (a sound without a picture): it rings all the same.
+  clock->WakeAtNextFrame();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return rings == 2; }, kDesktopWaitMs));
+  // A timer that is gone is not rung.
+  clock->WakeAtNextFrame();
+  clock.reset();
+  ws_->FrameShown();
+  EXPECT_EQ(rings, 2);
 }
 
 TEST(FontFamiliesTest, ScreenFontsAreNamedOnceEachWithoutTheirFoundry) {
