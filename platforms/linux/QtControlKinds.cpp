@@ -122,6 +122,9 @@ bool WindowPaintWatch::eventFilter(QObject* watched, QEvent* event) {
 QtLabel::QtLabel(ControlHost host, const ControlEntry& entry, QtControl* parent, QWidget* parentWidget)
     : QtControl(host, entry, parent, new QLabel(parentWidget)) {
   Label()->setTextFormat(Qt::PlainText);
+  // A label paints its own ground, as a static control does: the clock's, changing with every frame, does
+  // not make the panel under it paint again.
+  Label()->setAutoFillBackground(true);
   caption_ = entry.text;
   ShowCaption();
   Place(Qt::NoFocus);
