@@ -92,9 +92,92 @@ WaveformStrip::Picture WaveformStrip::Compose() {
 void WaveformStrip::Recompose() {
   Picture picture = Compose();
   if (!stale_ && picture == shown_) return;
-  stale_ = false;
+  const Picture before = std::move(shown_);
   shown_ = std::move(picture);
-  update();
+  const std::int64_t shift = shown_.startColumn - before.startColumn;
+  QRegion damage;
+  if (stale_ || !underValid_ || !ShiftedDamage(before, shown_, shift, damage)) {
+    stale_ = false;
+    underValid_ = false;
+    update();
+    return;
+  }
+  if (shift != 0) {
+    // The view followed the play head: what stays in view moves over, the rest is drawn anew.
+    under_.scroll(static_cast<int>(-shift), 0, under_.rect());
+    QPainter painter(&under_);
+    painter.setClipRegion(damage);
+    DrawUnderHead(painter);
+    for (const QRect& part : damage) pixelsDrawn_ += static_cast<std::uint64_t>(part.width()) * part.height();
+    update();
+    return;
+  }
+  // Only the play head moved.
+  const auto head = [&](const Picture& shown) {
+    const auto x = std::clamp<std::int64_t>(shown.headColumn - shown.startColumn, -1, width());
+    return QRect(static_cast<int>(x), 0, 1, height());
+  };
+  update(head(before));
+  update(head(shown_));
+}
+
+bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift,
+                                  QRegion& damage) const {
+  const int w = width();
+  const int h = height();
+  if (devicePixelRatioF() != 1 || before.columnsPerSecond != after.columnsPerSecond ||
+      before.state != after.state || before.progressPercent != after.progressPercent ||
+      before.framesSkipped != after.framesSkipped || !(before.marks == after.marks) || std::abs(shift) >= w) {
+    return false;
+  }
+  // While the sound is read, or a word stands in the middle instead of a waveform, only the head may move.
+  if (after.state != AudioPeakTrack::State::kReady) {
+    return shift == 0 && before.peaksInView == after.peaksInView && before.spans == after.spans;
+  }
+  // The lines both views hold must be the same lines: else the document changed.
+  const double cps = after.columnsPerSecond;
+  const auto within = [&](const TimelineSpan& span, std::int64_t startColumn) {
+    return span.endSeconds * cps >= static_cast<double>(startColumn) &&
+           span.startSeconds * cps <= static_cast<double>(startColumn + w);
+  };
+  auto old = before.spans.begin();
+  for (const TimelineSpan& span : after.spans) {
+    if (!within(span, before.startColumn)) continue;
+    while (old != before.spans.end() && !within(*old, after.startColumn)) ++old;
+    if (old == before.spans.end() || !(*old == span)) return false;
+    ++old;
+  }
+  while (old != before.spans.end() && !within(*old, after.startColumn)) ++old;
+  if (old != before.spans.end()) return false;
+  if (shift == 0) return true;
+
+  damage += shift > 0 ? QRect(w - static_cast<int>(shift), 0, static_cast<int>(shift), h)
+                      : QRect(0, 0, static_cast<int>(-shift), h);
+  // The ruler's labels near the edges come and go: it is drawn again whole. A line across an edge has
+  // its label held at the view's edge and cut to what shows: its part of the view is drawn again, in the
+  // picture before (moved over) and after.
+  damage += QRect(0, 0, w, kRulerHeight);
+  damage += QRect(0, 0, 4, h);
+  damage += QRect(w - 4, 0, 4, h);
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  const int labelTop = roomy ? kRulerHeight : 0;
+  const int labelHeight = roomy ? kLabelHeight : h;
+  for (const auto& [picture, offset] : {std::pair{&before, shift}, std::pair{&after, std::int64_t{0}}}) {
+    for (const TimelineSpan& span : picture->spans) {
+      const std::int64_t left = std::llround(span.startSeconds * cps) - picture->startColumn;
+      const std::int64_t right = std::llround(span.endSeconds * cps) - picture->startColumn;
+      if (left < 1) {
+        const auto end = std::clamp<std::int64_t>(right, -4, w) + 3;
+        damage += QRect(static_cast<int>(-offset), labelTop, static_cast<int>(end) + 1, labelHeight);
+      }
+      if (right >= w - 1) {
+        const auto from = std::clamp<std::int64_t>(left, 0, w + 4) - 3;
+        damage += QRect(static_cast<int>(from - offset), labelTop, static_cast<int>(w + 1 - from), labelHeight);
+      }
+    }
+  }
+  damage &= rect();
+  return true;
 }
 
 void WaveformStrip::ShowPosition(double positionSeconds) {
@@ -217,7 +300,39 @@ void WaveformStrip::wheelEvent(QWheelEvent* event) {
 
 void WaveformStrip::paintEvent(QPaintEvent*) {
   ++paintCount_;
+  const qreal ratio = devicePixelRatioF();
+  if (!underValid_ || under_.size() != size() * ratio) {
+    under_ = QPixmap(size() * ratio);
+    under_.setDevicePixelRatio(ratio);
+    QPainter painter(&under_);
+    DrawUnderHead(painter);
+    underValid_ = true;
+    pixelsDrawn_ += static_cast<std::uint64_t>(width()) * height();
+  }
   QPainter painter(this);
+  painter.drawPixmap(0, 0, under_);
+  if (shown_.state == AudioPeakTrack::State::kNone) return;
+  const int w = width();
+  const int h = height();
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  const int waveTop = roomy ? kRulerHeight + kLabelHeight : 0;
+  const std::int64_t head = shown_.headColumn - shown_.startColumn;
+  if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);
+  if (shown_.framesSkipped) {
+    painter.setPen(kProgress);
+    painter.drawText(QRect(3, waveTop, w - 6, h - waveTop - 3), Qt::AlignLeft | Qt::AlignBottom,
+                     QStringFromCp936(kSkippedText));
+  }
+  if (shown_.state == AudioPeakTrack::State::kReading) {
+    painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
+    painter.setPen(kProgress);
+    painter.drawText(QRect(0, waveTop, w - 3, h - waveTop - 3), Qt::AlignRight | Qt::AlignBottom,
+                     QStringFromCp936(kReadingText) + QString(" %1%").arg(shown_.progressPercent));
+  }
+}
+
+void WaveformStrip::DrawUnderHead(QPainter& painter) {
+  painter.setFont(font());  // a painter on the picture kept aside does not take the strip's font
   painter.fillRect(rect(), kBackground);
   const int w = width();
   const int h = height();
@@ -297,19 +412,6 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   for (const double keyed : shown_.marks.keyedSeconds)
     painter.fillRect(column(keyed), h - below / 2, 1, below / 2, kKeyedTick);
   if (ruler > 0) DrawRuler(painter);
-  const std::int64_t head = shown_.headColumn - shown_.startColumn;
-  if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);
-  if (shown_.framesSkipped) {
-    painter.setPen(kProgress);
-    painter.drawText(QRect(3, waveTop, w - 6, h - waveTop - 3), Qt::AlignLeft | Qt::AlignBottom,
-                     QStringFromCp936(kSkippedText));
-  }
-  if (shown_.state == AudioPeakTrack::State::kReading) {
-    painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
-    painter.setPen(kProgress);
-    painter.drawText(QRect(0, waveTop, w - 3, h - waveTop - 3), Qt::AlignRight | Qt::AlignBottom,
-                     QStringFromCp936(kReadingText) + QString(" %1%").arg(shown_.progressPercent));
-  }
 }
 
 void WaveformStrip::DrawRuler(QPainter& painter) const {

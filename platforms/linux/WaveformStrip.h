@@ -13,9 +13,13 @@
 // leaves it (played past its edge, or a seek elsewhere), when it follows again.
 //
 // It draws again only when its picture changes: when the view or the position moves a pixel, a mark or a
-// line changes, or more of the sound is decoded where it looks.
+// line changes, or more of the sound is decoded where it looks. What lies under the play head is kept drawn
+// aside: a play head that moves repaints its old and new columns, a view that follows it shifts what is
+// drawn and draws only the columns it brings in (and the ruler, and the labels held at the view's edges).
 
+#include <QPixmap>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -59,6 +63,8 @@ class WaveformStrip : public QWidget {
   // How many times it has been drawn, and how many lines the last drawing asked for, for tests and
   // measurements.
   std::uint64_t PaintCount() const { return paintCount_; }
+  // How many pixels of what lies under the play head it has drawn anew, in all.
+  std::uint64_t PixelsDrawn() const { return pixelsDrawn_; }
   std::size_t SpansShown() const { return shown_.spans.size(); }
 
  signals:
@@ -91,6 +97,10 @@ class WaveformStrip : public QWidget {
   Picture Compose();
   // Composes the picture again and asks for a paint when it changed.
   void Recompose();
+  // What must be drawn again of the picture kept aside when the view moved `shift` columns from `before`
+  // to `after` and nothing else changed; false when the whole of it must.
+  bool ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift, QRegion& damage) const;
+  void DrawUnderHead(QPainter& painter);  // everything but the play head and the words over it
   void DrawRuler(QPainter& painter) const;
   void DrawWaveform(QPainter& painter, int top, int height);
   void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
@@ -100,6 +110,8 @@ class WaveformStrip : public QWidget {
   const AudioPeaksLoader& peaks_;
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
+  QPixmap under_;           // what DrawUnderHead drew for shown_
+  bool underValid_ = false;
   std::vector<TimelineSpan> spansScratch_;
   std::vector<QRect> blocksScratch_;
   std::vector<QRect> draggedScratch_;
@@ -108,6 +120,7 @@ class WaveformStrip : public QWidget {
   std::vector<WaveColumn> columnsScratch_;
   std::vector<QRect> waveScratch_;  // the waveform's, one a column
   std::uint64_t paintCount_ = 0;
+  std::uint64_t pixelsDrawn_ = 0;
 
   TimelineView view_;  // which stretch of time it shows
   // A press of the left button: a click when it is released where it was pressed, else a drag.

@@ -271,6 +271,38 @@ TEST_F(PlayerPanelTest, TheStripShowsTheBurstsTheMarksAndTheLinesWritten) {
   EXPECT_NEAR(form.WP->CurrentPosition(), 4.0, 0.1);
 }
 
+// While the view follows the play head, the strip moves what it drew and draws only what changed; the
+// picture is the one a whole drawing of the same moment gives, lines held at the edges included.
+TEST_F(PlayerPanelTest, TheStripFollowingThePlayHeadDrawsWhatAWholeDrawingWould) {
+  Open(TestBurstVideoPath(), "bursts.mp4");
+  const AudioPeaksLoader& peaks = *Panel().Peaks();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return peaks.Track().state == AudioPeakTrack::State::kReady; }, kDesktopWaitMs));
+  TForm1& form = Form();
+  for (const char* line : {"1", "00:00:00:300 --> 00:00:02:100", "a line long enough to be cut at either edge",
+                           "", "2", "00:00:02:400 --> 00:00:02:600", "short", "", "3",
+                           "00:00:04:000 --> 00:00:09:500", "another long line that runs past the view"}) {
+    form.Document.TempRichEdit.Add(line);
+  }
+  form.Session.SetMarkStart(2.2L);
+  form.WP->SetCurrentPosition(4.0);
+  StripPicture();
+  const QSize size = Strip().size();
+  const std::uint64_t whole = static_cast<std::uint64_t>(size.width()) * size.height();
+  // Forward and back by a column, by a few, by many.
+  const double column = 1 / (Strip().width() / Strip().ViewSeconds());
+  for (const double step : {column, 7 * column, -column, -12 * column, 40 * column, 2.0, 15.0}) {
+    SCOPED_TRACE(step);
+    const std::uint64_t drawn = Strip().PixelsDrawn();
+    form.WP->SetCurrentPosition(form.WP->CurrentPosition() + step);
+    const QImage followed = StripPicture();
+    if (std::abs(step) < 1) EXPECT_LT(Strip().PixelsDrawn() - drawn, whole / 2);
+    // A change of size draws it whole.
+    Strip().resize(size + QSize(1, 0));
+    Strip().resize(size);
+    EXPECT_EQ(followed, StripPicture());
+  }
+}
+
 // The wheel zooms around the pointer: the time under it stays under it, the view closer (up) or further
 // (down). A drag takes the view with the pointer; neither moves the position.
 TEST_F(PlayerPanelTest, TheTimelineZoomsAroundThePointerAndADragScrollsIt) {
