@@ -52,6 +52,8 @@ WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : Q
   QFont small = font();
   small.setPixelSize(11);
   setFont(small);
+  // A ruler label starts 3 columns right of its tick; none is wider than the longest time, give a digit.
+  rulerLabelReach_ = 3 + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00"));
 }
 
 double WaveformStrip::ColumnsPerSecond() const { return view_.ColumnsPerSecond(); }
@@ -96,25 +98,20 @@ void WaveformStrip::Recompose() {
   shown_ = std::move(picture);
   const std::int64_t shift = shown_.startColumn - before.startColumn;
   QRegion damage;
-  if (stale_ || !underValid_ || !ShiftedDamage(before, shown_, shift, damage)) {
+  if (stale_ || !ShiftedDamage(before, shown_, shift, damage)) {
     stale_ = false;
-    underValid_ = false;
     update();
     return;
   }
   if (shift != 0) {
-    // The view followed the play head: what stays in view moves over, the rest is drawn anew.
-    under_.scroll(static_cast<int>(-shift), 0, under_.rect());
-    QPainter painter(&under_);
-    painter.setClipRegion(damage);
-    DrawUnderHead(painter);
-    for (const QRect& part : damage) pixelsDrawn_ += static_cast<std::uint64_t>(part.width()) * part.height();
-    update();
-    return;
+    // The view followed the play head: the window moves what stays in view over (and whatever it still
+    // has to paint with it), the rest is drawn anew.
+    scroll(static_cast<int>(-shift), 0);
+    update(damage);
   }
-  // Only the play head moved.
+  // The play head's old column (moved over with the rest) and its new one.
   const auto head = [&](const Picture& shown) {
-    const auto x = std::clamp<std::int64_t>(shown.headColumn - shown.startColumn, -1, width());
+    const auto x = std::clamp<std::int64_t>(shown.headColumn - shown_.startColumn, -1, width());
     return QRect(static_cast<int>(x), 0, 1, height());
   };
   update(head(before));
@@ -130,6 +127,8 @@ bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, s
       before.framesSkipped != after.framesSkipped || !(before.marks == after.marks) || std::abs(shift) >= w) {
     return false;
   }
+  // The words over the waveform stay where they are: while one shows, a moved view is drawn whole.
+  if (shift != 0 && (after.framesSkipped || after.state == AudioPeakTrack::State::kReading)) return false;
   // While the sound is read, or a word stands in the middle instead of a waveform, only the head may move.
   if (after.state != AudioPeakTrack::State::kReady) {
     return shift == 0 && before.peaksInView == after.peaksInView && before.spans == after.spans;
@@ -153,13 +152,17 @@ bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, s
 
   damage += shift > 0 ? QRect(w - static_cast<int>(shift), 0, static_cast<int>(shift), h)
                       : QRect(0, 0, static_cast<int>(-shift), h);
-  // The ruler's labels near the edges come and go: it is drawn again whole. A line across an edge has
-  // its label held at the view's edge and cut to what shows: its part of the view is drawn again, in the
-  // picture before (moved over) and after.
-  damage += QRect(0, 0, w, kRulerHeight);
+  // The ruler's first tick is the last one at or before the view's start: the labels of the ticks before
+  // it come and go at the left edge, as far as a label reaches (past the columns brought in, going back).
+  // A line across an edge has its label held at the view's edge and cut to what shows: its part of the
+  // view is drawn again, in the picture before (moved over) and after.
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  if (roomy) {
+    const auto back = static_cast<int>(std::max<std::int64_t>(-shift, 0));
+    damage += QRect(0, 0, back + rulerLabelReach_, kRulerHeight);
+  }
   damage += QRect(0, 0, 4, h);
   damage += QRect(w - 4, 0, 4, h);
-  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
   const int labelTop = roomy ? kRulerHeight : 0;
   const int labelHeight = roomy ? kLabelHeight : h;
   for (const auto& [picture, offset] : {std::pair{&before, shift}, std::pair{&after, std::int64_t{0}}}) {
@@ -298,19 +301,12 @@ void WaveformStrip::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-void WaveformStrip::paintEvent(QPaintEvent*) {
+void WaveformStrip::paintEvent(QPaintEvent* event) {
   ++paintCount_;
-  const qreal ratio = devicePixelRatioF();
-  if (!underValid_ || under_.size() != size() * ratio) {
-    under_ = QPixmap(size() * ratio);
-    under_.setDevicePixelRatio(ratio);
-    QPainter painter(&under_);
-    DrawUnderHead(painter);
-    underValid_ = true;
-    pixelsDrawn_ += static_cast<std::uint64_t>(width()) * height();
-  }
+  const QRegion& area = event->region();
+  for (const QRect& part : area) pixelsDrawn_ += static_cast<std::uint64_t>(part.width()) * part.height();
   QPainter painter(this);
-  painter.drawPixmap(0, 0, under_);
+  DrawUnderHead(painter, area);
   if (shown_.state == AudioPeakTrack::State::kNone) return;
   const int w = width();
   const int h = height();
@@ -331,11 +327,11 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   }
 }
 
-void WaveformStrip::DrawUnderHead(QPainter& painter) {
-  painter.setFont(font());  // a painter on the picture kept aside does not take the strip's font
-  painter.fillRect(rect(), kBackground);
+void WaveformStrip::DrawUnderHead(QPainter& painter, const QRegion& area) {
   const int w = width();
   const int h = height();
+  const QRect bounds = area.boundingRect() & rect();
+  painter.fillRect(bounds, kBackground);  // the painter keeps to the area itself
   if (shown_.state == AudioPeakTrack::State::kNone) return;
   // Without a waveform (no sound, or none that reads) a word says why, and the lines are there all the same.
   const bool noWave =
@@ -348,9 +344,10 @@ void WaveformStrip::DrawUnderHead(QPainter& painter) {
   const int waveTop = ruler + band;
   const int below = h - ruler;
   const auto column = [&](double seconds) { return ColumnOf(seconds); };
-  if (band > 0) painter.fillRect(0, ruler, w, band, kLabelBand);
+  if (band > 0) painter.fillRect(QRect(0, ruler, w, band) & bounds, kLabelBand);
   // The lines already written, under the waveform: each block's fill, its label's band, its edges, drawn
-  // a kind at a time (zoomed out, hundreds of them).
+  // a kind at a time (zoomed out, hundreds of them). Only those that meet the area are drawn.
+  spansMet_.clear();
   blocksScratch_.clear();
   draggedScratch_.clear();
   labelsScratch_.clear();
@@ -359,7 +356,10 @@ void WaveformStrip::DrawUnderHead(QPainter& painter) {
     const int left = std::clamp(column(span.startSeconds), -1, w + 1);
     const int right = std::clamp(column(span.endSeconds), -1, w + 1);
     const int wide = std::max(right - left, 1);
-    (span.dragged ? draggedScratch_ : blocksScratch_).push_back(QRect(left, ruler, wide, below));
+    const QRect block(left, ruler, wide, below);
+    if (!area.intersects(block)) continue;
+    spansMet_.push_back(&span);
+    (span.dragged ? draggedScratch_ : blocksScratch_).push_back(block);
     if (band > 0) labelsScratch_.push_back(QRect(left, ruler, wide, band));
     edgesScratch_.push_back(QRect(left, ruler, 1, below));
     if (wide > 2) edgesScratch_.push_back(QRect(right - 1, ruler, 1, below));
@@ -384,20 +384,23 @@ void WaveformStrip::DrawUnderHead(QPainter& painter) {
     painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
                      QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
   } else {
-    DrawWaveform(painter, waveTop, h - waveTop);
+    DrawWaveform(painter, area, waveTop, h - waveTop);
   }
   // Each line's number and as much of its text as its block holds; a line that began before the view has
-  // them at the view's edge. A block too narrow for its number (zoomed far out) has none.
+  // them at the view's edge. A block too narrow for its number (zoomed far out) has none. A label that
+  // does not meet the area is not even laid out.
   painter.setPen(kSpanNumber);
   const QFontMetrics metrics = fontMetrics();
   const int baseline = (band > 0 ? ruler + (band + metrics.ascent() - metrics.descent()) / 2 : 10);
   const int digitWidth = metrics.horizontalAdvance(QLatin1Char('0'));
-  for (const TimelineSpan& span : shown_.spans) {
+  for (const TimelineSpan* met : spansMet_) {
+    const TimelineSpan& span = *met;
     const int left = std::max(column(span.startSeconds), 0) + 2;
     const int room = std::min(column(span.endSeconds), w) - 2 - left;
     const QString number = QString::number(span.number);
     const int numberWidth = digitWidth * static_cast<int>(number.size());
     if (room < numberWidth) continue;
+    if (!area.intersects(QRect(left - 2, 0, room + 4, band > 0 ? ruler + band : h))) continue;
     if (span.text.empty() || room < numberWidth + 2 * digitWidth) {
       painter.drawText(left, baseline, number);
     } else {
@@ -411,11 +414,11 @@ void WaveformStrip::DrawUnderHead(QPainter& painter) {
   if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, ruler, 2, below, kEndMark);
   for (const double keyed : shown_.marks.keyedSeconds)
     painter.fillRect(column(keyed), h - below / 2, 1, below / 2, kKeyedTick);
-  if (ruler > 0) DrawRuler(painter);
+  if (ruler > 0 && area.intersects(QRect(0, 0, w, kRulerHeight))) DrawRuler(painter, area);
 }
 
-void WaveformStrip::DrawRuler(QPainter& painter) const {
-  painter.fillRect(0, 0, width(), kRulerHeight, kRuler);
+void WaveformStrip::DrawRuler(QPainter& painter, const QRegion& area) const {
+  painter.fillRect(QRect(0, 0, width(), kRulerHeight) & area.boundingRect(), kRuler);
   Ruler ruler;
   ComposeRuler(WindowStartSeconds(), WindowStartSeconds() + width() / shown_.columnsPerSecond,
                shown_.columnsPerSecond, ruler);
@@ -427,15 +430,32 @@ void WaveformStrip::DrawRuler(QPainter& painter) const {
       continue;
     }
     painter.fillRect(x, 0, 1, kRulerHeight, kRulerTick);
+    if (!area.intersects(QRect(x, 0, rulerLabelReach_, kRulerHeight))) continue;
     painter.drawText(x + 3, kRulerHeight - 4, QString::fromStdString(RulerText(tick.seconds, ruler.tenths)));
   }
 }
 
-void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) {
-  ComposeWaveform(peaks_.Track().peaks, shown_.peaksInView, width(), WindowStartSeconds(), shown_.columnsPerSecond,
-                  top, height, columnsScratch_);
+void WaveformStrip::DrawWaveform(QPainter& painter, const QRegion& area, int top, int height) {
+  // The columns the area covers, in runs: each run's columns are reckoned as a whole drawing reckons them.
+  std::vector<std::pair<int, int>> runs;
+  for (const QRect& part : area) {
+    if (part.bottom() >= top && part.top() < top + height) runs.emplace_back(part.left(), part.right() + 1);
+  }
+  std::sort(runs.begin(), runs.end());
   waveScratch_.clear();
-  for (const WaveColumn& column : columnsScratch_) waveScratch_.push_back(QRect(column.x, column.top, 1, column.height));
+  int done = 0;
+  for (auto [from, to] : runs) {
+    from = std::max({from, done, 0});
+    to = std::min(to, width());
+    if (from >= to) continue;
+    done = to;
+    ComposeWaveform(peaks_.Track().peaks, shown_.peaksInView, to - from,
+                    (shown_.startColumn + from) / shown_.columnsPerSecond, shown_.columnsPerSecond, top, height,
+                    columnsScratch_);
+    for (const WaveColumn& column : columnsScratch_) {
+      waveScratch_.push_back(QRect(from + column.x, column.top, 1, column.height));
+    }
+  }
   painter.setPen(Qt::NoPen);
   painter.setBrush(kWave);
   painter.drawRects(waveScratch_.data(), static_cast<int>(waveScratch_.size()));

@@ -13,11 +13,12 @@
 // leaves it (played past its edge, or a seek elsewhere), when it follows again.
 //
 // It draws again only when its picture changes: when the view or the position moves a pixel, a mark or a
-// line changes, or more of the sound is decoded where it looks. What lies under the play head is kept drawn
-// aside: a play head that moves repaints its old and new columns, a view that follows it shifts what is
-// drawn and draws only the columns it brings in (and the ruler, and the labels held at the view's edges).
+// line changes, or more of the sound is decoded where it looks. The window's own picture is what it keeps:
+// a play head that moves repaints its old and new columns, a view that follows it scrolls what the window
+// shows (the window system moves the pixels) and draws only the columns it brings in, the ruler's labels
+// that come and go at the left edge and the lines' labels held at the view's edges. A paint draws only
+// what meets the area it was asked for.
 
-#include <QPixmap>
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
@@ -63,7 +64,7 @@ class WaveformStrip : public QWidget {
   // How many times it has been drawn, and how many lines the last drawing asked for, for tests and
   // measurements.
   std::uint64_t PaintCount() const { return paintCount_; }
-  // How many pixels of what lies under the play head it has drawn anew, in all.
+  // How many pixels its paints have covered, in all.
   std::uint64_t PixelsDrawn() const { return pixelsDrawn_; }
   std::size_t SpansShown() const { return shown_.spans.size(); }
 
@@ -97,12 +98,14 @@ class WaveformStrip : public QWidget {
   Picture Compose();
   // Composes the picture again and asks for a paint when it changed.
   void Recompose();
-  // What must be drawn again of the picture kept aside when the view moved `shift` columns from `before`
-  // to `after` and nothing else changed; false when the whole of it must.
+  // What must be drawn again of the picture shown when the view moved `shift` columns from `before` to
+  // `after` (and what was shown moved over with it) and nothing else changed; false when the whole of it
+  // must.
   bool ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift, QRegion& damage) const;
-  void DrawUnderHead(QPainter& painter);  // everything but the play head and the words over it
-  void DrawRuler(QPainter& painter) const;
-  void DrawWaveform(QPainter& painter, int top, int height);
+  // Everything but the play head and the words over it, as far as it meets `area`.
+  void DrawUnderHead(QPainter& painter, const QRegion& area);
+  void DrawRuler(QPainter& painter, const QRegion& area) const;
+  void DrawWaveform(QPainter& painter, const QRegion& area, int top, int height);
   void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
   void EndSpanDrag();
 
@@ -110,9 +113,9 @@ class WaveformStrip : public QWidget {
   const AudioPeaksLoader& peaks_;
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
-  QPixmap under_;           // what DrawUnderHead drew for shown_
-  bool underValid_ = false;
+  int rulerLabelReach_ = 0;  // the widest a ruler label can reach right of its tick
   std::vector<TimelineSpan> spansScratch_;
+  std::vector<const TimelineSpan*> spansMet_;  // those of shown_ a paint meets
   std::vector<QRect> blocksScratch_;
   std::vector<QRect> draggedScratch_;
   std::vector<QRect> labelsScratch_;
