@@ -17,8 +17,8 @@
 // --preview-only measures the subtitles over the video alone (Enter to the line drawn, and what the preview
 // costs while the video plays); --panel-only the video panel's waveform alone: the strip's frame as while a
 // video plays (the view following the position: what it asks to draw, drawn and handed to the screen; the
-// time and the GUI thread's CPU), how often it is drawn while a video plays, and the decoding of a generated two-hour sound track's peaks (FFmpeg's libraries, on
-// the calling thread here); --timeline-only the timeline under the window on a resumed document of 10,000
+// time and the GUI thread's CPU), how often it is drawn while a video plays, and the decoding of a
+// generated two-hour sound track's peaks (FFmpeg's libraries, on the calling thread here); --timeline-only the timeline under the window on a resumed document of 10,000
 // subtitles: a frame at three zooms (the lines in view found by their times, not by going through all), and
 // the first frame after the file view changed (the lines read again); --typing-only measures the typed character alone; --timing-only start-up, the
 // clock and the replay alone; --cpu-only the CPU while playing alone, against the plain mpv player (which it
