@@ -54,6 +54,22 @@ WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : Q
   setFont(small);
   // A ruler label starts 3 columns right of its tick; none is wider than the longest time, give a digit.
   rulerLabelReach_ = 3 + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00"));
+  const QFontMetrics metrics = fontMetrics();
+  noAudioWidth_ = metrics.horizontalAdvance(QStringFromCp936(kNoAudioText));
+  unreadableWidth_ = metrics.horizontalAdvance(QStringFromCp936(kUnreadableText));
+}
+
+QRect WaveformStrip::WordArea(AudioPeakTrack::State state) const {
+  const bool noAudio = state == AudioPeakTrack::State::kNoAudio;
+  if (!noAudio && state != AudioPeakTrack::State::kUnreadable) return QRect();
+  // Centred in the band under the labels, a digit's width of room around it.
+  const int h = height();
+  const int waveTop = h >= 3 * (kRulerHeight + kLabelHeight) ? kRulerHeight + kLabelHeight : 0;
+  const QFontMetrics metrics = fontMetrics();
+  const int room = metrics.horizontalAdvance(QLatin1Char('0'));
+  const int wide = (noAudio ? noAudioWidth_ : unreadableWidth_) + 2 * room;
+  const int high = metrics.height() + 2 * room;
+  return QRect((width() - wide) / 2, waveTop + (h - waveTop - high) / 2, wide, high);
 }
 
 double WaveformStrip::ColumnsPerSecond() const { return view_.ColumnsPerSecond(); }
@@ -129,8 +145,10 @@ bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, s
   }
   // The words over the waveform stay where they are: while one shows, a moved view is drawn whole.
   if (shift != 0 && (after.framesSkipped || after.state == AudioPeakTrack::State::kReading)) return false;
-  // While the sound is read, or a word stands in the middle instead of a waveform, only the head may move.
-  if (after.state != AudioPeakTrack::State::kReady) {
+  // While the sound is read only the head may move. A word in the middle instead of a waveform stays there
+  // while the lines move: where it stood and where it stands are drawn again.
+  const bool word = WordArea(after.state).isValid();
+  if (after.state != AudioPeakTrack::State::kReady && (shift == 0 || !word)) {
     return shift == 0 && before.peaksInView == after.peaksInView && before.spans == after.spans;
   }
   // The lines both views hold must be the same lines: else the document changed.
@@ -163,6 +181,10 @@ bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, s
   }
   damage += QRect(0, 0, 4, h);
   damage += QRect(w - 4, 0, 4, h);
+  if (word) {
+    damage += WordArea(after.state);
+    damage += WordArea(after.state).translated(static_cast<int>(-shift), 0);
+  }
   const int labelTop = roomy ? kRulerHeight : 0;
   const int labelHeight = roomy ? kLabelHeight : h;
   for (const auto& [picture, offset] : {std::pair{&before, shift}, std::pair{&after, std::int64_t{0}}}) {
@@ -379,10 +401,12 @@ void WaveformStrip::DrawUnderHead(QPainter& painter, const QRegion& area) {
     painter.fillRect(left, ruler, std::max(right - left, 1), below, kMarkedFill);
   }
   if (noWave) {
-    painter.setPen(QColor(0xb0, 0xb0, 0xb0));
-    const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
-    painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
-                     QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
+    if (area.intersects(WordArea(shown_.state))) {
+      painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+      const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
+      painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
+                       QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
+    }
   } else {
     DrawWaveform(painter, area, waveTop, h - waveTop);
   }

@@ -104,6 +104,8 @@ class WaveformStrip : public QWidget {
   bool ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift, QRegion& damage) const;
   // Everything but the play head and the words over it, as far as it meets `area`.
   void DrawUnderHead(QPainter& painter, const QRegion& area);
+  // Where the word that stands instead of a waveform is drawn, with room around it; none without one.
+  QRect WordArea(AudioPeakTrack::State state) const;
   void DrawRuler(QPainter& painter, const QRegion& area) const;
   void DrawWaveform(QPainter& painter, const QRegion& area, int top, int height);
   void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
@@ -114,6 +116,8 @@ class WaveformStrip : public QWidget {
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
   int rulerLabelReach_ = 0;  // the widest a ruler label can reach right of its tick
+  int noAudioWidth_ = 0;     // the words that stand instead of a waveform
+  int unreadableWidth_ = 0;
   std::vector<TimelineSpan> spansScratch_;
   std::vector<const TimelineSpan*> spansMet_;  // those of shown_ a paint meets
   std::vector<QRect> blocksScratch_;
