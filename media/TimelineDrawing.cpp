@@ -64,9 +64,16 @@ void ComposeWaveform(const std::vector<AudioPeak>& peaks, std::size_t available,
   available = std::min(available, peaks.size());
   const int middle = bandTop + bandHeight / 2;
   const double halfHeight = (bandHeight - 2) / 2.0;
+  // Each column's times are reckoned from its place counted from the media's start, so that a column shows
+  // the same wherever the view starts: a view moved over by whole columns keeps what it drew.
+  const double startColumn = std::round(startSeconds * columnsPerSecond);
+  const bool onAColumn = std::abs(startSeconds * columnsPerSecond - startColumn) < 1e-6;
+  const auto timeAt = [&](int x) {
+    return onAColumn ? (startColumn + x) / columnsPerSecond : startSeconds + x / columnsPerSecond;
+  };
   for (int x = 0; x < width; ++x) {
-    const double from = startSeconds + x / columnsPerSecond;
-    const double to = startSeconds + (x + 1) / columnsPerSecond;
+    const double from = timeAt(x);
+    const double to = timeAt(x + 1);
     if (to <= 0) continue;
     const auto first = static_cast<std::size_t>(std::max(std::floor(from / kPeakSeconds), 0.0));
     const auto last = std::max(static_cast<std::size_t>(std::max(std::floor(to / kPeakSeconds), 0.0)), first + 1);

@@ -52,6 +52,24 @@ WaveformStrip::WaveformStrip(QWidget* parent, const AudioPeaksLoader& peaks) : Q
   QFont small = font();
   small.setPixelSize(11);
   setFont(small);
+  // A ruler label starts 3 columns right of its tick; none is wider than the longest time, give a digit.
+  rulerLabelReach_ = 3 + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.00"));
+  const QFontMetrics metrics = fontMetrics();
+  noAudioWidth_ = metrics.horizontalAdvance(QStringFromCp936(kNoAudioText));
+  unreadableWidth_ = metrics.horizontalAdvance(QStringFromCp936(kUnreadableText));
+}
+
+QRect WaveformStrip::WordArea(AudioPeakTrack::State state) const {
+  const bool noAudio = state == AudioPeakTrack::State::kNoAudio;
+  if (!noAudio && state != AudioPeakTrack::State::kUnreadable) return QRect();
+  // Centred in the band under the labels, a digit's width of room around it.
+  const int h = height();
+  const int waveTop = h >= 3 * (kRulerHeight + kLabelHeight) ? kRulerHeight + kLabelHeight : 0;
+  const QFontMetrics metrics = fontMetrics();
+  const int room = metrics.horizontalAdvance(QLatin1Char('0'));
+  const int wide = (noAudio ? noAudioWidth_ : unreadableWidth_) + 2 * room;
+  const int high = metrics.height() + 2 * room;
+  return QRect((width() - wide) / 2, waveTop + (h - waveTop - high) / 2, wide, high);
 }
 
 double WaveformStrip::ColumnsPerSecond() const { return view_.ColumnsPerSecond(); }
@@ -92,9 +110,99 @@ WaveformStrip::Picture WaveformStrip::Compose() {
 void WaveformStrip::Recompose() {
   Picture picture = Compose();
   if (!stale_ && picture == shown_) return;
-  stale_ = false;
+  const Picture before = std::move(shown_);
   shown_ = std::move(picture);
-  update();
+  const std::int64_t shift = shown_.startColumn - before.startColumn;
+  QRegion damage;
+  if (stale_ || !ShiftedDamage(before, shown_, shift, damage)) {
+    stale_ = false;
+    update();
+    return;
+  }
+  if (shift != 0) {
+    // The view followed the play head: the window moves what stays in view over (and whatever it still
+    // has to paint with it), the rest is drawn anew.
+    scroll(static_cast<int>(-shift), 0);
+    update(damage);
+  }
+  // The play head's old column (moved over with the rest) and its new one.
+  const auto head = [&](const Picture& shown) {
+    const auto x = std::clamp<std::int64_t>(shown.headColumn - shown_.startColumn, -1, width());
+    return QRect(static_cast<int>(x), 0, 1, height());
+  };
+  update(head(before));
+  update(head(shown_));
+}
+
+bool WaveformStrip::ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift,
+                                  QRegion& damage) const {
+  const int w = width();
+  const int h = height();
+  if (devicePixelRatioF() != 1 || before.columnsPerSecond != after.columnsPerSecond ||
+      before.state != after.state || before.progressPercent != after.progressPercent ||
+      before.framesSkipped != after.framesSkipped || !(before.marks == after.marks) || std::abs(shift) >= w) {
+    return false;
+  }
+  // The words over the waveform stay where they are: while one shows, a moved view is drawn whole.
+  if (shift != 0 && (after.framesSkipped || after.state == AudioPeakTrack::State::kReading)) return false;
+  // While the sound is read only the head may move. A word in the middle instead of a waveform stays there
+  // while the lines move: where it stood and where it stands are drawn again.
+  const bool word = WordArea(after.state).isValid();
+  if (after.state != AudioPeakTrack::State::kReady && (shift == 0 || !word)) {
+    return shift == 0 && before.peaksInView == after.peaksInView && before.spans == after.spans;
+  }
+  // The lines both views hold must be the same lines: else the document changed.
+  const double cps = after.columnsPerSecond;
+  const auto within = [&](const TimelineSpan& span, std::int64_t startColumn) {
+    return span.endSeconds * cps >= static_cast<double>(startColumn) &&
+           span.startSeconds * cps <= static_cast<double>(startColumn + w);
+  };
+  auto old = before.spans.begin();
+  for (const TimelineSpan& span : after.spans) {
+    if (!within(span, before.startColumn)) continue;
+    while (old != before.spans.end() && !within(*old, after.startColumn)) ++old;
+    if (old == before.spans.end() || !(*old == span)) return false;
+    ++old;
+  }
+  while (old != before.spans.end() && !within(*old, after.startColumn)) ++old;
+  if (old != before.spans.end()) return false;
+  if (shift == 0) return true;
+
+  damage += shift > 0 ? QRect(w - static_cast<int>(shift), 0, static_cast<int>(shift), h)
+                      : QRect(0, 0, static_cast<int>(-shift), h);
+  // The ruler's first tick is the last one at or before the view's start: the labels of the ticks before
+  // it come and go at the left edge, as far as a label reaches (past the columns brought in, going back).
+  // A line across an edge has its label held at the view's edge and cut to what shows: its part of the
+  // view is drawn again, in the picture before (moved over) and after.
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  if (roomy) {
+    const auto back = static_cast<int>(std::max<std::int64_t>(-shift, 0));
+    damage += QRect(0, 0, back + rulerLabelReach_, kRulerHeight);
+  }
+  damage += QRect(0, 0, 4, h);
+  damage += QRect(w - 4, 0, 4, h);
+  if (word) {
+    damage += WordArea(after.state);
+    damage += WordArea(after.state).translated(static_cast<int>(-shift), 0);
+  }
+  const int labelTop = roomy ? kRulerHeight : 0;
+  const int labelHeight = roomy ? kLabelHeight : h;
+  for (const auto& [picture, offset] : {std::pair{&before, shift}, std::pair{&after, std::int64_t{0}}}) {
+    for (const TimelineSpan& span : picture->spans) {
+      const std::int64_t left = std::llround(span.startSeconds * cps) - picture->startColumn;
+      const std::int64_t right = std::llround(span.endSeconds * cps) - picture->startColumn;
+      if (left < 1) {
+        const auto end = std::clamp<std::int64_t>(right, -4, w) + 3;
+        damage += QRect(static_cast<int>(-offset), labelTop, static_cast<int>(end) + 1, labelHeight);
+      }
+      if (right >= w - 1) {
+        const auto from = std::clamp<std::int64_t>(left, 0, w + 4) - 3;
+        damage += QRect(static_cast<int>(from - offset), labelTop, static_cast<int>(w + 1 - from), labelHeight);
+      }
+    }
+  }
+  damage &= rect();
+  return true;
 }
 
 void WaveformStrip::ShowPosition(double positionSeconds) {
@@ -215,12 +323,37 @@ void WaveformStrip::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-void WaveformStrip::paintEvent(QPaintEvent*) {
+void WaveformStrip::paintEvent(QPaintEvent* event) {
   ++paintCount_;
+  const QRegion& area = event->region();
+  for (const QRect& part : area) pixelsDrawn_ += static_cast<std::uint64_t>(part.width()) * part.height();
   QPainter painter(this);
-  painter.fillRect(rect(), kBackground);
+  DrawUnderHead(painter, area);
+  if (shown_.state == AudioPeakTrack::State::kNone) return;
   const int w = width();
   const int h = height();
+  const bool roomy = h >= 3 * (kRulerHeight + kLabelHeight);
+  const int waveTop = roomy ? kRulerHeight + kLabelHeight : 0;
+  const std::int64_t head = shown_.headColumn - shown_.startColumn;
+  if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);
+  if (shown_.framesSkipped) {
+    painter.setPen(kProgress);
+    painter.drawText(QRect(3, waveTop, w - 6, h - waveTop - 3), Qt::AlignLeft | Qt::AlignBottom,
+                     QStringFromCp936(kSkippedText));
+  }
+  if (shown_.state == AudioPeakTrack::State::kReading) {
+    painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
+    painter.setPen(kProgress);
+    painter.drawText(QRect(0, waveTop, w - 3, h - waveTop - 3), Qt::AlignRight | Qt::AlignBottom,
+                     QStringFromCp936(kReadingText) + QString(" %1%").arg(shown_.progressPercent));
+  }
+}
+
+void WaveformStrip::DrawUnderHead(QPainter& painter, const QRegion& area) {
+  const int w = width();
+  const int h = height();
+  const QRect bounds = area.boundingRect() & rect();
+  painter.fillRect(bounds, kBackground);  // the painter keeps to the area itself
   if (shown_.state == AudioPeakTrack::State::kNone) return;
   // Without a waveform (no sound, or none that reads) a word says why, and the lines are there all the same.
   const bool noWave =
@@ -233,9 +366,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   const int waveTop = ruler + band;
   const int below = h - ruler;
   const auto column = [&](double seconds) { return ColumnOf(seconds); };
-  if (band > 0) painter.fillRect(0, ruler, w, band, kLabelBand);
+  if (band > 0) painter.fillRect(QRect(0, ruler, w, band) & bounds, kLabelBand);
   // The lines already written, under the waveform: each block's fill, its label's band, its edges, drawn
-  // a kind at a time (zoomed out, hundreds of them).
+  // a kind at a time (zoomed out, hundreds of them). Only those that meet the area are drawn.
+  spansMet_.clear();
   blocksScratch_.clear();
   draggedScratch_.clear();
   labelsScratch_.clear();
@@ -244,7 +378,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     const int left = std::clamp(column(span.startSeconds), -1, w + 1);
     const int right = std::clamp(column(span.endSeconds), -1, w + 1);
     const int wide = std::max(right - left, 1);
-    (span.dragged ? draggedScratch_ : blocksScratch_).push_back(QRect(left, ruler, wide, below));
+    const QRect block(left, ruler, wide, below);
+    if (!area.intersects(block)) continue;
+    spansMet_.push_back(&span);
+    (span.dragged ? draggedScratch_ : blocksScratch_).push_back(block);
     if (band > 0) labelsScratch_.push_back(QRect(left, ruler, wide, band));
     edgesScratch_.push_back(QRect(left, ruler, 1, below));
     if (wide > 2) edgesScratch_.push_back(QRect(right - 1, ruler, 1, below));
@@ -264,25 +401,30 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     painter.fillRect(left, ruler, std::max(right - left, 1), below, kMarkedFill);
   }
   if (noWave) {
-    painter.setPen(QColor(0xb0, 0xb0, 0xb0));
-    const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
-    painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
-                     QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
+    if (area.intersects(WordArea(shown_.state))) {
+      painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+      const bool noAudio = shown_.state == AudioPeakTrack::State::kNoAudio;
+      painter.drawText(QRect(0, waveTop, w, h - waveTop), Qt::AlignCenter,
+                       QStringFromCp936(noAudio ? kNoAudioText : kUnreadableText));
+    }
   } else {
-    DrawWaveform(painter, waveTop, h - waveTop);
+    DrawWaveform(painter, area, waveTop, h - waveTop);
   }
   // Each line's number and as much of its text as its block holds; a line that began before the view has
-  // them at the view's edge. A block too narrow for its number (zoomed far out) has none.
+  // them at the view's edge. A block too narrow for its number (zoomed far out) has none. A label that
+  // does not meet the area is not even laid out.
   painter.setPen(kSpanNumber);
   const QFontMetrics metrics = fontMetrics();
   const int baseline = (band > 0 ? ruler + (band + metrics.ascent() - metrics.descent()) / 2 : 10);
   const int digitWidth = metrics.horizontalAdvance(QLatin1Char('0'));
-  for (const TimelineSpan& span : shown_.spans) {
+  for (const TimelineSpan* met : spansMet_) {
+    const TimelineSpan& span = *met;
     const int left = std::max(column(span.startSeconds), 0) + 2;
     const int room = std::min(column(span.endSeconds), w) - 2 - left;
     const QString number = QString::number(span.number);
     const int numberWidth = digitWidth * static_cast<int>(number.size());
     if (room < numberWidth) continue;
+    if (!area.intersects(QRect(left - 2, 0, room + 4, band > 0 ? ruler + band : h))) continue;
     if (span.text.empty() || room < numberWidth + 2 * digitWidth) {
       painter.drawText(left, baseline, number);
     } else {
@@ -296,24 +438,11 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
   if (shown_.marks.endSeconds) painter.fillRect(column(*shown_.marks.endSeconds) - 1, ruler, 2, below, kEndMark);
   for (const double keyed : shown_.marks.keyedSeconds)
     painter.fillRect(column(keyed), h - below / 2, 1, below / 2, kKeyedTick);
-  if (ruler > 0) DrawRuler(painter);
-  const std::int64_t head = shown_.headColumn - shown_.startColumn;
-  if (head >= 0 && head < w) painter.fillRect(static_cast<int>(head), 0, 1, h, kPlayHead);
-  if (shown_.framesSkipped) {
-    painter.setPen(kProgress);
-    painter.drawText(QRect(3, waveTop, w - 6, h - waveTop - 3), Qt::AlignLeft | Qt::AlignBottom,
-                     QStringFromCp936(kSkippedText));
-  }
-  if (shown_.state == AudioPeakTrack::State::kReading) {
-    painter.fillRect(0, h - 2, w * shown_.progressPercent / 100, 2, kProgress);
-    painter.setPen(kProgress);
-    painter.drawText(QRect(0, waveTop, w - 3, h - waveTop - 3), Qt::AlignRight | Qt::AlignBottom,
-                     QStringFromCp936(kReadingText) + QString(" %1%").arg(shown_.progressPercent));
-  }
+  if (ruler > 0 && area.intersects(QRect(0, 0, w, kRulerHeight))) DrawRuler(painter, area);
 }
 
-void WaveformStrip::DrawRuler(QPainter& painter) const {
-  painter.fillRect(0, 0, width(), kRulerHeight, kRuler);
+void WaveformStrip::DrawRuler(QPainter& painter, const QRegion& area) const {
+  painter.fillRect(QRect(0, 0, width(), kRulerHeight) & area.boundingRect(), kRuler);
   Ruler ruler;
   ComposeRuler(WindowStartSeconds(), WindowStartSeconds() + width() / shown_.columnsPerSecond,
                shown_.columnsPerSecond, ruler);
@@ -325,15 +454,32 @@ void WaveformStrip::DrawRuler(QPainter& painter) const {
       continue;
     }
     painter.fillRect(x, 0, 1, kRulerHeight, kRulerTick);
+    if (!area.intersects(QRect(x, 0, rulerLabelReach_, kRulerHeight))) continue;
     painter.drawText(x + 3, kRulerHeight - 4, QString::fromStdString(RulerText(tick.seconds, ruler.tenths)));
   }
 }
 
-void WaveformStrip::DrawWaveform(QPainter& painter, int top, int height) {
-  ComposeWaveform(peaks_.Track().peaks, shown_.peaksInView, width(), WindowStartSeconds(), shown_.columnsPerSecond,
-                  top, height, columnsScratch_);
+void WaveformStrip::DrawWaveform(QPainter& painter, const QRegion& area, int top, int height) {
+  // The columns the area covers, in runs: each run's columns are reckoned as a whole drawing reckons them.
+  std::vector<std::pair<int, int>> runs;
+  for (const QRect& part : area) {
+    if (part.bottom() >= top && part.top() < top + height) runs.emplace_back(part.left(), part.right() + 1);
+  }
+  std::sort(runs.begin(), runs.end());
   waveScratch_.clear();
-  for (const WaveColumn& column : columnsScratch_) waveScratch_.push_back(QRect(column.x, column.top, 1, column.height));
+  int done = 0;
+  for (auto [from, to] : runs) {
+    from = std::max({from, done, 0});
+    to = std::min(to, width());
+    if (from >= to) continue;
+    done = to;
+    ComposeWaveform(peaks_.Track().peaks, shown_.peaksInView, to - from,
+                    (shown_.startColumn + from) / shown_.columnsPerSecond, shown_.columnsPerSecond, top, height,
+                    columnsScratch_);
+    for (const WaveColumn& column : columnsScratch_) {
+      waveScratch_.push_back(QRect(from + column.x, column.top, 1, column.height));
+    }
+  }
   painter.setPen(Qt::NoPen);
   painter.setBrush(kWave);
   painter.drawRects(waveScratch_.data(), static_cast<int>(waveScratch_.size()));

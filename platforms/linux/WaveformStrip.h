@@ -13,9 +13,14 @@
 // leaves it (played past its edge, or a seek elsewhere), when it follows again.
 //
 // It draws again only when its picture changes: when the view or the position moves a pixel, a mark or a
-// line changes, or more of the sound is decoded where it looks.
+// line changes, or more of the sound is decoded where it looks. The window's own picture is what it keeps:
+// a play head that moves repaints its old and new columns, a view that follows it scrolls what the window
+// shows (the window system moves the pixels) and draws only the columns it brings in, the ruler's labels
+// that come and go at the left edge and the lines' labels held at the view's edges. A paint draws only
+// what meets the area it was asked for.
 
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -59,6 +64,8 @@ class WaveformStrip : public QWidget {
   // How many times it has been drawn, and how many lines the last drawing asked for, for tests and
   // measurements.
   std::uint64_t PaintCount() const { return paintCount_; }
+  // How many pixels its paints have covered, in all.
+  std::uint64_t PixelsDrawn() const { return pixelsDrawn_; }
   std::size_t SpansShown() const { return shown_.spans.size(); }
 
  signals:
@@ -91,8 +98,16 @@ class WaveformStrip : public QWidget {
   Picture Compose();
   // Composes the picture again and asks for a paint when it changed.
   void Recompose();
-  void DrawRuler(QPainter& painter) const;
-  void DrawWaveform(QPainter& painter, int top, int height);
+  // What must be drawn again of the picture shown when the view moved `shift` columns from `before` to
+  // `after` (and what was shown moved over with it) and nothing else changed; false when the whole of it
+  // must.
+  bool ShiftedDamage(const Picture& before, const Picture& after, std::int64_t shift, QRegion& damage) const;
+  // Everything but the play head and the words over it, as far as it meets `area`.
+  void DrawUnderHead(QPainter& painter, const QRegion& area);
+  // Where the word that stands instead of a waveform is drawn, with room around it; none without one.
+  QRect WordArea(AudioPeakTrack::State state) const;
+  void DrawRuler(QPainter& painter, const QRegion& area) const;
+  void DrawWaveform(QPainter& painter, const QRegion& area, int top, int height);
   void ShowGrab(double x);  // the pointer's shape for what a press at column x would take
   void EndSpanDrag();
 
@@ -100,7 +115,11 @@ class WaveformStrip : public QWidget {
   const AudioPeaksLoader& peaks_;
   Picture shown_;
   bool stale_ = true;  // the size changed since the picture was made
+  int rulerLabelReach_ = 0;  // the widest a ruler label can reach right of its tick
+  int noAudioWidth_ = 0;     // the words that stand instead of a waveform
+  int unreadableWidth_ = 0;
   std::vector<TimelineSpan> spansScratch_;
+  std::vector<const TimelineSpan*> spansMet_;  // those of shown_ a paint meets
   std::vector<QRect> blocksScratch_;
   std::vector<QRect> draggedScratch_;
   std::vector<QRect> labelsScratch_;
@@ -108,6 +127,7 @@ class WaveformStrip : public QWidget {
   std::vector<WaveColumn> columnsScratch_;
   std::vector<QRect> waveScratch_;  // the waveform's, one a column
   std::uint64_t paintCount_ = 0;
+  std::uint64_t pixelsDrawn_ = 0;
 
   TimelineView view_;  // which stretch of time it shows
   // A press of the left button: a click when it is released where it was pressed, else a drag.

@@ -391,6 +391,88 @@ INSTANTIATE_TEST_SUITE_P(
         StripWordCase{"JumpingStamps", &TestJumpingStampsPath, "jumping.mka", AudioPeakTrack::State::kReady}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// While the view follows the play head, the window moves what the strip showed and the strip draws only
+// what changed: what the X server shows is what a whole drawing of the same moment shows, lines held at the
+// edges, the ruler's labels at the left edge and the word that stands instead of a waveform included.
+class StripFollowTest : public PlayerPanelTest, public ::testing::WithParamInterface<StripWordCase> {};
+
+TEST_P(StripFollowTest, TheStripFollowingThePlayHeadShowsWhatAWholeDrawingWould) {
+  Open(GetParam().source(), GetParam().fileName);
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return Panel().Peaks()->Track().state == GetParam().state; }, kDesktopWaitMs));
+  TForm1& form = Form();
+  for (const char* line : {"1", "00:00:00:300 --> 00:00:02:100", "a line long enough to be cut at either edge",
+                           "", "2", "00:00:02:400 --> 00:00:02:600", "short", "", "3",
+                           "00:00:04:000 --> 00:00:09:500", "another long line that runs past the view", "", "4",
+                           "00:00:03:500 --> 00:00:03:900", "comes in"}) {
+    form.Document.TempRichEdit.Add(line);
+  }
+  form.Session.SetMarkStart(2.2L);
+  WaveformStrip& strip = Strip();
+  const QRect onWindow(strip.mapTo(strip.window(), QPoint()), strip.size());
+  // The strip as the X server shows it once the paint asked for is done: grabbed until two grabs agree.
+  const auto shown = [&](std::uint64_t paintsBefore) {
+    QImage picture;
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+          QImage now = strip.screen()
+                           ->grabWindow(strip.window()->winId(), onWindow.x(), onWindow.y(), onWindow.width(),
+                                        onWindow.height())
+                           .toImage();
+          const bool settled = strip.PaintCount() > paintsBefore && now == picture;
+          picture = std::move(now);
+          return settled;
+        },
+        kDesktopWaitMs));
+    return picture;
+  };
+  const std::uint64_t whole = static_cast<std::uint64_t>(strip.width()) * strip.height();
+  form.WP->SetCurrentPosition(4.0);
+  Panel().Refresh();
+  shown(0);
+  // Steps of the play head, in seconds and in the view's columns, some taken again and again; some after a
+  // zoom closer around the play head, where a ruler label reaches past the ticks after it (the view stays
+  // until the play head leaves it, then follows again: here from far away).
+  struct Step {
+    double zoom;
+    double seconds;
+    int columns;
+    int times;
+    bool small;  // the strip draws less than a fifth of itself
+  };
+  for (const Step step : {Step{1, 0, 1, 1, true}, Step{1, 0, 7, 1, true}, Step{1, 0, 40, 1, true},
+                          Step{1, 0, -1, 1, true}, Step{1, 0, -12, 1, true}, Step{1, 2.0, 0, 1, false},
+                          Step{4, -4.0, 0, 1, false}, Step{1, 0, 5, 24, true}, Step{1, 0, -5, 24, true}}) {
+    for (int time = 0; time < step.times; ++time) {
+      SCOPED_TRACE(testing::Message() << step.zoom << " " << step.seconds << " " << step.columns << " " << time);
+      if (step.zoom != 1 && time == 0) strip.ZoomAround(strip.ColumnOf(form.WP->CurrentPosition()), step.zoom);
+      const std::uint64_t paints = strip.PaintCount();
+      const std::uint64_t drawn = strip.PixelsDrawn();
+      const double start = strip.WindowStartSeconds();
+      form.WP->SetCurrentPosition(form.WP->CurrentPosition() + step.seconds +
+                                  step.columns * strip.ViewSeconds() / strip.width());
+      Panel().Refresh();
+      const QImage followed = shown(paints);
+      EXPECT_NE(strip.WindowStartSeconds(), start);
+      if (step.small) {
+        EXPECT_LT(strip.PixelsDrawn() - drawn, whole / 5);
+      }
+      const double followedStart = strip.WindowStartSeconds();
+      const std::uint64_t followedPaints = strip.PaintCount();
+      strip.update();
+      EXPECT_EQ(shown(followedPaints), followed);
+      ASSERT_EQ(strip.WindowStartSeconds(), followedStart);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sounds, StripFollowTest,
+    ::testing::Values(StripWordCase{"Bursts", &TestBurstVideoPath, "bursts.mp4", AudioPeakTrack::State::kReady},
+                      StripWordCase{"NoSound", [] { return TestVideoPath(false); }, "silent.mp4",
+                                    AudioPeakTrack::State::kNoAudio}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // F9 pressed a reaction time after a burst starts, once the sound's peaks are decoded, marks where the burst
 // starts; the strip shows the key's thin tick beside the mark.
 TEST_F(PlayerPanelTest, F9AReactionTimeLateMarksTheBurstsStartAndTheStripTicksTheKey) {
