@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,27 @@ TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAreAndZoom
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+  DestroyWindow(panel);
+}
+
+// With nothing open, stopped, paused or at the end, nothing moves the play head: the strip's timer does not
+// run (the program would wake 25 times a second for nothing).
+TEST(TimelineStrip, RefreshesOnItsTimerOnlyWhileTheVideoPlays) {
+  HWND panel = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1000, 48, nullptr, nullptr, nullptr, nullptr);
+  const struct {
+    const char* what;
+    std::optional<int> state;
+    bool refreshes;
+  } cases[] = {
+      {"nothing open", std::nullopt, false}, {"ready", 10, false},        {"stopped", 1, false},
+      {"paused", 2, false},                  {"at the end", 8, false},    {"playing", 3, true},
+      {"buffering", 6, true},                {"transitioning", 9, true},
+  };
+  for (const auto& c : cases) {
+    TimelineStrip strip(panel, [] { return 0.0; }, nullptr);
+    if (c.state) strip.FollowPlayState(*c.state);
+    EXPECT_EQ(KillTimer(strip.Handle(), TimelineStrip::kRefreshTimer) != FALSE, c.refreshes) << c.what;
+  }
   DestroyWindow(panel);
 }
 
