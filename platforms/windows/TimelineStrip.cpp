@@ -86,10 +86,13 @@ void TimelineStrip::SetTimeline(PlayerTimeline* timeline) {
   Recompose();
 }
 
-void TimelineStrip::FollowPlayState(int state) {
+bool TimelineStrip::PlayHeadMoves(int state) {
   // Undefined, stopped, paused, media ended, ready: the position stands where it is.
-  const bool stands = state == 0 || state == 1 || state == 2 || state == 8 || state == 10;
-  refreshing_ = !stands;
+  return !(state == 0 || state == 1 || state == 2 || state == 8 || state == 10);
+}
+
+void TimelineStrip::FollowPlayState(int state) {
+  refreshing_ = PlayHeadMoves(state);
   // Once the video stands, the timer rings once more, for the picture of where it stopped, and ends.
   if (refreshing_ && !timerSet_) timerSet_ = SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr) != 0;
 }

@@ -42,6 +42,8 @@ class TimelineStrip {
   // The player's play state: while the video plays (or is on its way to) the strip follows the play head on
   // its timer; with nothing open, stopped, paused or at the end it waits for the program's events.
   void FollowPlayState(int state);
+  // Whether the play head moves in the player's play state `state`: playing, or on its way to.
+  static bool PlayHeadMoves(int state);
   void SetTimeline(PlayerTimeline* timeline);
   void Place(int left, int top, int width, int height);
   HWND Handle() const { return window_; }

@@ -360,6 +360,8 @@ double WmpPlayer::CurrentPosition() {
 void WmpPlayer::SetCurrentPosition(double seconds) {
   Held<IWMPControls> controls(Controls());
   Check(controls->put_currentPosition(seconds), "controls.currentPosition");
+  // The lines over the picture look once where the play head now stands.
+  overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(trackedState_));
 }
 
 std::string WmpPlayer::CurrentPositionString() {

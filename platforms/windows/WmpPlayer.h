@@ -61,7 +61,10 @@ class WmpPlayer : public MediaPlayer {
   }
   // A seek while paused (by the control's own bar, say) changes no play state; the position label follows it
   // at once all the same.
-  void PositionChanged() { StateChanged(); }
+  void PositionChanged() {
+    if (overlay_) overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(trackedState_));
+    StateChanged();
+  }
 
  private:
   class Site;
@@ -71,6 +74,7 @@ class WmpPlayer : public MediaPlayer {
   void TrackState(int state) {
     trackedState_ = state;
     if (strip_) strip_->FollowPlayState(state);
+    if (overlay_) overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(state));
   }
   void PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom);
   void Shutdown();

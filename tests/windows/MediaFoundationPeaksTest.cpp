@@ -2,6 +2,7 @@
 // silences, written here as a PCM WAV file, comes out where it is and as loud as it is, directly, through
 // the loader's worker thread, and in the timeline's picture.
 #include "platforms/windows/MediaFoundationPeaks.h"
+#include "platforms/windows/SubtitleOverlay.h"
 #include "platforms/windows/TimelineStrip.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +252,13 @@ TEST(TimelineStrip, RefreshesOnItsTimerOnlyWhileTheVideoPlays) {
     TimelineStrip strip(panel, [] { return 0.0; }, nullptr);
     if (c.state) strip.FollowPlayState(*c.state);
     EXPECT_EQ(KillTimer(strip.Handle(), TimelineStrip::kRefreshTimer) != FALSE, c.refreshes) << c.what;
+  }
+  // The lines over the picture alike: shown while the video stands, no timer follows the play head.
+  for (const bool moves : {false, true}) {
+    SubtitleOverlay overlay(panel, [] { return 0.0; });
+    if (moves) overlay.FollowPlayHead(true);
+    overlay.Show({});
+    EXPECT_EQ(KillTimer(overlay.Handle(), SubtitleOverlay::kRefreshTimer) != FALSE, moves) << moves;
   }
   DestroyWindow(panel);
 }
