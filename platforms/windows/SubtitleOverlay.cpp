@@ -13,7 +13,6 @@ namespace titrelle {
 
 namespace {
 
-constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 40;  // 25 pictures a second, as the timeline strip
 constexpr UINT_PTR kOwnerSubclass = 0x5EB1;
 constexpr double kMargin = 10;  // the script's margins, in its pixels
@@ -176,17 +175,23 @@ SubtitleOverlay::~SubtitleOverlay() {
 
 void SubtitleOverlay::Show(PreviewScriptLines script) {
   script_ = std::move(script);
-  if (!active_) SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr);
   active_ = true;
+  if (moving_ && !timerSet_) timerSet_ = SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr) != 0;
   Refresh();
 }
 
 void SubtitleOverlay::ShowNothing() {
-  if (active_) KillTimer(window_, kRefreshTimer);
+  if (timerSet_) KillTimer(window_, kRefreshTimer);
+  timerSet_ = false;
   active_ = false;
   script_ = {};
   shown_.clear();
   Paint(RECT{});
+}
+
+void SubtitleOverlay::FollowPlayHead(bool moves) {
+  moving_ = moves;
+  if (active_ && !timerSet_) timerSet_ = SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr) != 0;
 }
 
 void SubtitleOverlay::Place(const RECT& area) {
@@ -317,7 +322,13 @@ LRESULT CALLBACK SubtitleOverlay::WindowProcedure(HWND window, UINT message, WPA
   auto* overlay = reinterpret_cast<SubtitleOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case WM_TIMER:
-      if (overlay != nullptr && wParam == kRefreshTimer) overlay->Refresh();
+      if (overlay != nullptr && wParam == kRefreshTimer) {
+        overlay->Refresh();
+        if (!overlay->moving_ || !overlay->active_) {
+          KillTimer(window, kRefreshTimer);
+          overlay->timerSet_ = false;
+        }
+      }
       return 0;
     case WM_NCHITTEST:
       return HTTRANSPARENT;

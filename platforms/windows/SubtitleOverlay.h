@@ -25,6 +25,11 @@ class SubtitleOverlay {
   // Shows what `script` holds at each position, from now on.
   void Show(PreviewScriptLines script);
   void ShowNothing();
+  // Whether the play head moves (the video plays): the lines follow it on a timer only then. Either way the
+  // timer rings once, for the lines where the play head stands (after a seek, or where it stopped).
+  void FollowPlayHead(bool moves);
+  // The timer on Handle() that follows the play head 25 times a second.
+  static constexpr UINT_PTR kRefreshTimer = 1;
   // The video's area, in the panel's client pixels.
   void Place(const RECT& area);
   HWND Handle() const { return window_; }
@@ -44,6 +49,8 @@ class SubtitleOverlay {
   RECT area_{};
   PreviewScriptLines script_;
   bool active_ = false;  // a script to show
+  bool moving_ = false;  // the play head moves
+  bool timerSet_ = false;
   std::vector<PreviewShownLine> shown_;
   RECT painted_{};  // where on the screen the shown lines were painted, empty while hidden
 };

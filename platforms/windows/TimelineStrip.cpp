@@ -12,7 +12,6 @@ namespace titrelle {
 
 namespace {
 
-constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 40;
 constexpr int kRulerHeight = 16;
 constexpr int kLabelHeight = 16;
@@ -73,7 +72,6 @@ TimelineStrip::TimelineStrip(HWND panel, std::function<double()> position, std::
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, panel, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr);
 }
 
 TimelineStrip::~TimelineStrip() {
@@ -86,6 +84,17 @@ void TimelineStrip::SetTimeline(PlayerTimeline* timeline) {
   if (mouse_.Timeline() != timeline) EndSpanDrag();
   mouse_.SetTimeline(timeline);
   Recompose();
+}
+
+bool TimelineStrip::PlayHeadMoves(int state) {
+  // Undefined, stopped, paused, media ended, ready: the position stands where it is.
+  return !(state == 0 || state == 1 || state == 2 || state == 8 || state == 10);
+}
+
+void TimelineStrip::FollowPlayState(int state) {
+  refreshing_ = PlayHeadMoves(state);
+  // Once the video stands, the timer rings once more, for the picture of where it stopped, and ends.
+  if (refreshing_ && !timerSet_) timerSet_ = SetTimer(window_, kRefreshTimer, kRefreshMs, nullptr) != 0;
 }
 
 void TimelineStrip::Place(int left, int top, int width, int height) {
@@ -297,7 +306,13 @@ LRESULT CALLBACK TimelineStrip::WindowProcedure(HWND window, UINT message, WPARA
   if (strip == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
     case WM_TIMER:
-      if (wParam == kRefreshTimer) strip->Recompose();
+      if (wParam == kRefreshTimer) {
+        strip->Recompose();
+        if (!strip->refreshing_) {
+          KillTimer(window, kRefreshTimer);
+          strip->timerSet_ = false;
+        }
+      }
       return 0;
     case WM_ERASEBKGND:
       return 1;

@@ -35,7 +35,15 @@ class TimelineStrip {
   TimelineStrip(const TimelineStrip&) = delete;
   TimelineStrip& operator=(const TimelineStrip&) = delete;
 
+  // The timer on Handle() that refreshes the picture 25 times a second while the play head may move.
+  static constexpr UINT_PTR kRefreshTimer = 1;
+
   void Load(const std::filesystem::path& media) { peaks_.Load(media); }
+  // The player's play state: while the video plays (or is on its way to) the strip follows the play head on
+  // its timer; with nothing open, stopped, paused or at the end it waits for the program's events.
+  void FollowPlayState(int state);
+  // Whether the play head moves in the player's play state `state`: playing, or on its way to.
+  static bool PlayHeadMoves(int state);
   void SetTimeline(PlayerTimeline* timeline);
   void Place(int left, int top, int width, int height);
   HWND Handle() const { return window_; }
@@ -77,6 +85,8 @@ class TimelineStrip {
   std::function<double()> position_;
   std::function<void(double)> seek_;
   TimelineMouse mouse_;  // the program's timeline and how the mouse's handlers run
+  bool refreshing_ = false;  // the play head may move
+  bool timerSet_ = false;    // the refresh timer runs (for one ring more once the play head stands)
   bool pressed_ = false;
   bool dragging_ = false;      // moved beyond the system's drag distance since the press
   bool draggingSpan_ = false;  // the press took a line

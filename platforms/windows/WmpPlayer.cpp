@@ -309,7 +309,7 @@ void WmpPlayer::SetURL(const std::filesystem::path& path) {
   Check(result, "URL");
   hasMedia_ = true;
   playFailure_ = S_OK;
-  trackedState_ = kReady;
+  TrackState(kReady);
   // The control finds out too, later and in its own words; a name that is no file is known at once.
   std::error_code error;
   cannotOpen_ = !std::filesystem::is_regular_file(path, error);
@@ -319,7 +319,7 @@ void WmpPlayer::SetURL(const std::filesystem::path& path) {
 void WmpPlayer::Stop() {
   Held<IWMPControls> controls(Controls());
   Check(controls->stop(), "controls.stop");
-  trackedState_ = kStopped;
+  TrackState(kStopped);
 }
 
 void WmpPlayer::Play() {
@@ -332,7 +332,7 @@ void WmpPlayer::Play() {
   if (result == E_NOTIMPL) result = controls->play();
   if (FAILED(result) && result != E_NOTIMPL) playFailure_ = result;
   Check(result, "controls.play");
-  trackedState_ = kPlaying;
+  TrackState(kPlaying);
 }
 
 void WmpPlayer::Pause() {
@@ -347,7 +347,7 @@ void WmpPlayer::Pause() {
   } else {
     Check(result, "controls.pause");
   }
-  trackedState_ = kPaused;
+  TrackState(kPaused);
 }
 
 double WmpPlayer::CurrentPosition() {
@@ -360,6 +360,8 @@ double WmpPlayer::CurrentPosition() {
 void WmpPlayer::SetCurrentPosition(double seconds) {
   Held<IWMPControls> controls(Controls());
   Check(controls->put_currentPosition(seconds), "controls.currentPosition");
+  // The lines over the picture look once where the play head now stands.
+  overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(trackedState_));
 }
 
 std::string WmpPlayer::CurrentPositionString() {

@@ -56,17 +56,26 @@ class WmpPlayer : public MediaPlayer {
 
   // From the control's events.
   void PlayStateChanged(int state) {
-    trackedState_ = state;
+    TrackState(state);
     StateChanged();  // opened, playing, paused, ended: the program's clock looks at once
   }
   // A seek while paused (by the control's own bar, say) changes no play state; the position label follows it
   // at once all the same.
-  void PositionChanged() { StateChanged(); }
+  void PositionChanged() {
+    if (overlay_) overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(trackedState_));
+    StateChanged();
+  }
 
  private:
   class Site;
   class Events;
   IWMPControls* Controls();  // a new reference, released by the caller
+  // The state the program asked for or the control told; the strip follows the play head while it plays.
+  void TrackState(int state) {
+    trackedState_ = state;
+    if (strip_) strip_->FollowPlayState(state);
+    if (overlay_) overlay_->FollowPlayHead(TimelineStrip::PlayHeadMoves(state));
+  }
   void PlaceInPixels(int left, int top, int right, int bottom, int clipRight, int clipBottom);
   void Shutdown();
 

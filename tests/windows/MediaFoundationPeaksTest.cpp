@@ -2,6 +2,7 @@
 // silences, written here as a PCM WAV file, comes out where it is and as loud as it is, directly, through
 // the loader's worker thread, and in the timeline's picture.
 #include "platforms/windows/MediaFoundationPeaks.h"
+#include "platforms/windows/SubtitleOverlay.h"
 #include "platforms/windows/TimelineStrip.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -230,6 +232,34 @@ TEST(TimelineStrip, PaintsTheToneTheMarkTheLineAndThePlayHeadWhereTheyAreAndZoom
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+  DestroyWindow(panel);
+}
+
+// With nothing open, stopped, paused or at the end, nothing moves the play head: the strip's timer does not
+// run (the program would wake 25 times a second for nothing).
+TEST(TimelineStrip, RefreshesOnItsTimerOnlyWhileTheVideoPlays) {
+  HWND panel = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1000, 48, nullptr, nullptr, nullptr, nullptr);
+  const struct {
+    const char* what;
+    std::optional<int> state;
+    bool refreshes;
+  } cases[] = {
+      {"nothing open", std::nullopt, false}, {"ready", 10, false},        {"stopped", 1, false},
+      {"paused", 2, false},                  {"at the end", 8, false},    {"playing", 3, true},
+      {"buffering", 6, true},                {"transitioning", 9, true},
+  };
+  for (const auto& c : cases) {
+    TimelineStrip strip(panel, [] { return 0.0; }, nullptr);
+    if (c.state) strip.FollowPlayState(*c.state);
+    EXPECT_EQ(KillTimer(strip.Handle(), TimelineStrip::kRefreshTimer) != FALSE, c.refreshes) << c.what;
+  }
+  // The lines over the picture alike: shown while the video stands, no timer follows the play head.
+  for (const bool moves : {false, true}) {
+    SubtitleOverlay overlay(panel, [] { return 0.0; });
+    if (moves) overlay.FollowPlayHead(true);
+    overlay.Show({});
+    EXPECT_EQ(KillTimer(overlay.Handle(), SubtitleOverlay::kRefreshTimer) != FALSE, moves) << moves;
+  }
   DestroyWindow(panel);
 }
 

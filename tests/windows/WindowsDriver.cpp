@@ -2,8 +2,8 @@
 // the table, the registry at first start, atoms and hot keys (and a second copy that cannot have them), a
 // line captured with F9 and F10 and committed with Enter (the file's bytes), edit mode in the rich edit, the
 // question box answered both ways, and the font dialog saved. It also measures how fast the program starts
-// how late the position clock's alarm rings and the program's CPU share with nothing playing; those figures
-// are reported, never asserted.
+// how late the position clock's alarm rings and the program's CPU share with nothing playing (no video, a
+// video stopped, paused while capturing, paused in edit mode); those figures are reported, never asserted.
 //
 // titrelle_windows_driver.exe PATH\titrelle.exe WORK-FOLDER [VIDEO [TONE-VIDEO]]
 // Prints one line a check and "N passed, N failed"; the exit status is 1 when a check failed.
@@ -11,13 +11,16 @@
 
 // After the window system's own header, whose types it uses.
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -278,6 +281,78 @@ struct Program {
 };
 
 // The open dialog: the name typed into its name box, then Open.
+// Every thread's CPU time so far in `process`, in seconds, by thread id; empty when the system does not tell.
+std::map<DWORD, double> ThreadTimes(DWORD process) {
+  std::map<DWORD, double> times;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return times;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != process) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    FILETIME created, exited, kernel, user;
+    if (thread && GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+      auto value = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
+                                   time.dwLowDateTime) /
+               1e7;
+      };
+      times[entry.th32ThreadID] = value(kernel) + value(user);
+    }
+    if (thread) CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return times;
+}
+
+// The program's CPU share over 5 s of its life: the sum of its threads' times, as the system accounts for
+// them (Wine tells another process's own times as nothing at all, its threads' from the host's accounts); at
+// or over half a percent, the threads that took it (the GUI thread is the one that made the main window).
+void PrintCpuShare(Program& program, const char* what) {
+  const std::map<DWORD, double> before = ThreadTimes(program.Id());
+  const auto from = std::chrono::steady_clock::now();
+  Sleep(5000);
+  const std::map<DWORD, double> after = ThreadTimes(program.Id());
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+  if (after.empty()) {
+    std::printf("figure CPU %s: not told by the system\n", what);
+    return;
+  }
+  std::map<DWORD, double> spent;
+  double total = 0;
+  for (const auto& [thread, seconds] : after) {
+    const auto earlier = before.find(thread);
+    spent[thread] = seconds - (earlier == before.end() ? 0.0 : earlier->second);
+    total += spent[thread];
+  }
+  std::printf("figure CPU %s: %.2f%% of a core over 5 s\n", what, total / elapsed * 100);
+  if (total / elapsed < 0.005) return;
+  const DWORD gui = GetWindowThreadProcessId(program.window, nullptr);
+  for (const auto& [thread, seconds] : spent) {
+    if (seconds > 0) {
+      std::printf("note   thread %lu%s: %.2f%% of a core\n", static_cast<unsigned long>(thread),
+                  thread == gui ? " (the GUI thread)" : "", seconds / elapsed * 100);
+    }
+  }
+}
+
+// The clock's status label shows `status`: the player is in that state, as the program tells the user.
+bool StatusShows(Program& program, const std::string& status) {
+  HWND label = Control(program.window, titrelle::MainWindowTable(), "Label2");
+  return WaitFor([&] { return TextOf(label).rfind(status, 0) == 0; }, 10000);
+}
+
+// The program's CPU once its status label shows `status`, reached the way the user gets there.
+void PrintCpuShareWhen(Program& program, const std::string& status, const char* what) {
+  if (StatusShows(program, status)) {
+    PrintCpuShare(program, what);
+  } else {
+    std::printf("figure CPU %s: not measured, the status label shows \"%s\"\n", what,
+                Readable(TextOf(Control(program.window, titrelle::MainWindowTable(), "Label2"))).c_str());
+  }
+}
+
 bool OpenThroughDialog(Program& program, const std::wstring& path) {
   HWND open = Control(program.window, titrelle::MainWindowTable(), "OpenButton");
   Click(open);
@@ -680,6 +755,8 @@ void EditInUserView(Program& program, const std::wstring& subtitlePath, const st
   DismissUnexpectedBoxes(program.Id(), "F7");
   Check(shown && !IsWindowVisible(Control(program.window, table, "Panel3")),
         "edit mode: F7 shows the user view in place of the instructions");
+  // F7 pauses the video (a click in the user view plays the caret's line).
+  PrintCpuShareWhen(program, "Paused", "in edit mode, a video open and paused");
   const LRESULT lines = SendMessageW(view, EM_GETLINECOUNT, 0, 0);
   Check(lines >= 3, "edit mode: the user view holds the line's group", std::to_string(lines) + " lines");
 
@@ -1339,34 +1416,23 @@ void PrintDecodeTime(const std::wstring& video) {
               track.peaks.size() * titrelle::kPeakSeconds, seconds, static_cast<int>(outcome));
 }
 
-// The program's CPU share over `seconds` of its life, every thread, as the system accounts for it; negative
-// when the system does not tell.
-double CpuShareOf(HANDLE process, double seconds) {
-  auto cpu = [&] {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1.0;
-    auto value = [](const FILETIME& time) {
-      return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
-             1e7;
-    };
-    return value(kernel) + value(user);
-  };
-  const double before = cpu();
-  const auto from = std::chrono::steady_clock::now();
-  Sleep(static_cast<DWORD>(seconds * 1000));
-  const double after = cpu();
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-  if (before < 0 || after < 0) return -1;
-  return (after - before) / elapsed;
-}
-
-void PrintCpuShare(HANDLE process, const char* what) {
-  const double share = CpuShareOf(process, 5.0);
-  if (share < 0) {
-    std::printf("figure CPU %s: not told by the system\n", what);
+// Space on a video just opened plays it; it runs to its end and stands there, stopped.
+void PrintCpuAtTheEnd(const std::wstring& exe, const std::wstring& work, const std::wstring& video) {
+  DeleteFileW(std::filesystem::path(video).replace_extension(L".srt").c_str());
+  Program program;
+  const char what[] = "a video played to its end, stopped there";
+  if (program.Start(exe, work) && OpenThroughDialog(program, video) && StatusShows(program, "Stopped")) {
+    Key(Control(program.window, titrelle::MainWindowTable(), "WP"), VK_SPACE);
+    HWND position = Control(program.window, titrelle::MainWindowTable(), "Label1");
+    if (WaitFor([&] { return TextOf(position) >= "00:00:02:000"; })) {
+      PrintCpuShareWhen(program, "Stopped", what);
+    } else {
+      std::printf("figure CPU %s: not measured, the position stands at %s\n", what, TextOf(position).c_str());
+    }
   } else {
-    std::printf("figure CPU %s: %.2f%% of a core over 5 s\n", what, share * 100);
+    std::printf("figure CPU %s: not measured, the video did not open\n", what);
   }
+  program.Close();
 }
 
 }  // namespace
@@ -1410,20 +1476,28 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::printf("figure start-up to the main window: %.0f ms\n", program.startMs);
   DismissUnexpectedBoxes(program.Id(), "start-up");
-  PrintCpuShare(program.process.hProcess, "with no video open");
   CheckWindowFromTable(program);
   CheckRegistryAtFirstStart();
   CheckHotKeysAndSecondCopy(exe, work);
+  PrintCpuShare(program, "with no video open");
 
   const bool opened = OpenThroughDialog(program, video);
   DismissUnexpectedBoxes(program.Id(), "opening the video");
   Check(opened, "open: the open dialog takes the video's name");
   std::string group;
   if (opened) {
+    // Opened, the video stands stopped until F9.
+    PrintCpuShareWhen(program, "Stopped", "a video open and stopped");
     group = CaptureLine(program, subtitle);
+    // Space on the video (its control has the key, as after a click on the picture) pauses it while
+    // capturing, and plays it again.
+    HWND panel = Control(program.window, titrelle::MainWindowTable(), "WP");
+    Key(panel, VK_SPACE);
+    PrintCpuShareWhen(program, "Paused", "capturing, a video open and paused");
+    Key(panel, VK_SPACE);
+    Check(StatusShows(program, "Playing"), "player: Space on the video pauses it and plays it again");
     CheckWorkbench(program, subtitle, group);
     EditInUserView(program, subtitle, group);
-    PrintCpuShare(program.process.hProcess, "in edit mode, a video open and paused");
   }
   Check(program.Close(), "close: the program ends when its window is closed");
   bool atomsGone = true;
@@ -1474,7 +1548,10 @@ int wmain(int argc, wchar_t** argv) {
 
   CheckUnplayableFile(exe, work, folder);
   CheckMissingPlayer(exe, work);
-  if (argc >= 5) CheckSpeechSnap(exe, work, folder, argv[4]);
+  if (argc >= 5) {
+    CheckSpeechSnap(exe, work, folder, argv[4]);
+    PrintCpuAtTheEnd(exe, work, folder + L"\\tone.mp4");
+  }
   CheckExport(exe, work);
   CheckScaledLayout(exe, work);
   CheckFileSystem(work);
