@@ -1,5 +1,8 @@
 #include "platforms/linux/QtControl.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -200,5 +203,11 @@ void QtControl::HandleInputMethod(QInputMethodEvent* event,
 void QtControl::HandleMouse(bool) {}
 
 void QtControl::HandleClick() { Fire(OnClick); }
+
+std::chrono::microseconds ScreenFrameInterval() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double hertz = screen ? std::clamp(screen->refreshRate(), 24.0, 240.0) : 60.0;
+  return std::chrono::microseconds(static_cast<long long>(1e6 / hertz));
+}
 
 }  // namespace titrelle

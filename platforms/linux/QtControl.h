@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -90,5 +91,8 @@ class QtControl : public virtual Control {
 // The control of a table entry, of the class its kind has.
 std::unique_ptr<QtControl> CreateQtControl(ControlHost host, const ControlEntry& entry, QtControl* parent,
                                            QWidget* parentWidget);
+
+// How long the primary screen shows one picture (its refresh rate, taken between 24 and 240 a second).
+std::chrono::microseconds ScreenFrameInterval();
 
 }  // namespace titrelle

@@ -21,8 +21,6 @@ namespace titrelle {
 namespace {
 
 constexpr int kSmallestFittedPixels = 9;
-// How often a label's caption may reach the screen: about a video frame's time.
-constexpr auto kCaptionInterval = std::chrono::milliseconds(40);
 
 // Whether `after` is `before` with only some of its ASCII digits changed, each in its place.
 bool OnlyDigitsChanged(const QString& before, const QString& after) {
@@ -135,13 +133,14 @@ QLabel* QtLabel::Label() const { return static_cast<QLabel*>(widget_.data()); }
 void QtLabel::SetText(const std::string& text) {
   QWidget* widget = widget_;
   if (!widget) return;
-  // The clock's label changes with every frame of the screen while a video plays, and each change lays the
-  // caption out and paints the window: more often than the video's own frames come.
-  // A caption reaches the widget at once after a quiet spell, else with the next video frame or so, and
-  // the newest always gets there.
+  // The clock's label changes with every frame the video shows, and each change lays the caption out and
+  // paints the window; near a replay's end the clock rings every millisecond. A caption reaches the widget
+  // at once when the screen has shown a picture since the last one, else with the window's next paint or
+  // a screen frame later, and the newest always gets there.
   caption_ = text;
+  const auto interval = ScreenFrameInterval();
   const auto sinceShown = std::chrono::steady_clock::now() - captionShownAt_;
-  if (sinceShown >= kCaptionInterval) {
+  if (sinceShown >= interval) {
     ShowCaption();
     return;
   }
@@ -154,7 +153,7 @@ void QtLabel::SetText(const std::string& text) {
     // A window about to be painted anyway (a video frame, say) takes the caption along, one paint
     // instead of two, if the caption has waited a while: a caption's own paint must not call up the next.
     captionRide_ = std::make_unique<WindowPaintWatch>([this] {
-      if (captionPending_ && std::chrono::steady_clock::now() - captionShownAt_ >= kCaptionInterval / 2) {
+      if (captionPending_ && std::chrono::steady_clock::now() - captionShownAt_ >= ScreenFrameInterval() / 2) {
         ShowCaption();
       }
     });
@@ -162,7 +161,7 @@ void QtLabel::SetText(const std::string& text) {
   }
   captionPending_ = true;
   if (!captionTimer_->isActive()) {
-    captionTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(kCaptionInterval - sinceShown));
+    captionTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(interval - sinceShown));
   }
 }
 

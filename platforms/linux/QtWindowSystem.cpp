@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -68,9 +67,7 @@ class QtWakeUpTimer : public WakeUpTimer {
       timer->setSingleShot(true);
       QObject::connect(timer, &QTimer::timeout, timer, [this] { Ring(); });
     }
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double hertz = screen ? std::clamp(screen->refreshRate(), 24.0, 240.0) : 60.0;
-    screenInterval_ = std::chrono::microseconds(static_cast<long long>(1e6 / hertz));
+    screenInterval_ = ScreenFrameInterval();
     system_.wakeUpTimers_.push_back(this);
   }
   ~QtWakeUpTimer() override { std::erase(system_.wakeUpTimers_, this); }

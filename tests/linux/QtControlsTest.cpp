@@ -23,6 +23,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -668,6 +669,12 @@ TEST_F(QtControlsTest, ALabelSetEveryTickShowsItsNewestCaption) {
     clock.SetText(next);
     EXPECT_EQ(widget->text(), QStringFromCp936(next));
     EXPECT_EQ(widget->size(), widget->sizeHint()) << next;
+  }
+  // Set once a screen frame, as with every frame of a video as fast as the screen: each caption is shown.
+  for (const char* next : {"00:00:00:017", "00:00:00:033", "00:00:00:050"}) {
+    std::this_thread::sleep_for(ScreenFrameInterval());
+    clock.SetText(next);
+    EXPECT_EQ(widget->text(), QStringFromCp936(next));
   }
 }
 
