@@ -35,6 +35,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTimer>
@@ -1084,25 +1085,61 @@ int BareClockChild(int settleMs, int windowMs) {
   return 0;
 }
 
-struct BareClock {
-  double wakeUpsPerSecond = 0;
+// A Qt program that does nothing but set one label's caption 25 times a second, as the position label
+// changes with every frame of a 25 fps video: what a part of a window that changes with every frame costs
+// on this machine (the caption laid out, the paint, the flush to the X server) before a program does
+// anything else. Runs for `settleMs` + `windowMs` and prints its captions a second and its share of a core.
+int BareLabelChild(int argc, char** argv, int settleMs, int windowMs) {
+  PrepareQtApplication();  // as the program's main() does
+  QApplication application(argc, argv);
+  QWidget window;
+  window.resize(355, 60);
+  QLabel label(QStringLiteral("00:00:00:000"), &window);
+  label.setAutoFillBackground(true);
+  label.move(8, 8);
+  window.show();
+  long captions = 0;
+  double before = 0;
+  SteadyClock::time_point from;
+  QTimer frames;
+  frames.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&frames, &QTimer::timeout, [&] {
+    ++captions;
+    label.setText(QString::asprintf("00:00:%02ld:%03ld", captions / 25 % 60, captions % 25 * 40));
+  });
+  frames.start(40);
+  QTimer::singleShot(settleMs, [&] {
+    captions = 0;
+    before = CpuSeconds();
+    from = SteadyClock::now();
+  });
+  QTimer::singleShot(settleMs + windowMs, [&] {
+    const double seconds = SecondsBetween(from, SteadyClock::now());
+    std::printf("%.1f %.6f\n", captions / seconds, (CpuSeconds() - before) / seconds);
+    QCoreApplication::quit();
+  });
+  return QApplication::exec();
+}
+
+struct BareShare {
+  double perSecond = 0;  // the bare clock's wake-ups, the bare label's captions
   double share = 0;
 };
 
-std::optional<BareClock> BareClockCpuShare() {
-  QProcess child;
-  child.start(QCoreApplication::applicationFilePath(),
-              {"--bare-clock-child", QString::number(kCpuSettleMs), QString::number(kCpuWindowMs)});
-  if (!child.waitForFinished(kCpuSettleMs + kCpuWindowMs + 5000) || child.exitCode() != 0) {
-    child.kill();
-    child.waitForFinished();
+// One of the bare children above, over the same windows as the program: what it printed.
+std::optional<BareShare> BareCpuShare(const char* child) {
+  QProcess process;
+  process.start(QCoreApplication::applicationFilePath(),
+                {child, QString::number(kCpuSettleMs), QString::number(kCpuWindowMs)});
+  if (!process.waitForFinished(kCpuSettleMs + kCpuWindowMs + 10000) || process.exitCode() != 0) {
+    process.kill();
+    process.waitForFinished();
     return std::nullopt;
   }
-  BareClock clock;
-  if (std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf", &clock.wakeUpsPerSecond,
-                  &clock.share) != 2)
+  BareShare bare;
+  if (std::sscanf(process.readAllStandardOutput().constData(), "%lf %lf", &bare.perSecond, &bare.share) != 2)
     return std::nullopt;
-  return clock;
+  return bare;
 }
 
 // The CPU time of each of this process's threads, by the thread's name (threads of one name summed).
@@ -1185,6 +1222,7 @@ struct CpuComparison {
   Stats paused;            // the program's window open, the video paused after playing this clip
   Stats bareClock;         // a process that only wakes every millisecond, in the same rounds
   Stats bareClockWakeUps;  // and how often it woke
+  Stats bareLabel;         // a Qt program that only sets one label 25 times a second, in the same rounds
   std::map<std::string, Stats> threads;  // the program's threads while playing, by name
   std::map<std::string, Stats> rates;    // the GUI thread's wake-ups, the clock's rings, the timeline's paints
 };
@@ -1208,10 +1246,11 @@ std::vector<CpuComparison> CompareCpu(MeasuringWindowSystem& system, TForm1& for
     for (CpuComparison& comparison : comparisons) {
       comparison.idle.Add(IdleCpuShare());
       if (!programOnly) {
-        if (const auto clock = BareClockCpuShare()) {
+        if (const auto clock = BareCpuShare("--bare-clock-child")) {
           comparison.bareClock.Add(clock->share);
-          comparison.bareClockWakeUps.Add(clock->wakeUpsPerSecond);
+          comparison.bareClockWakeUps.Add(clock->perSecond);
         }
+        if (const auto label = BareCpuShare("--bare-label-child")) comparison.bareLabel.Add(label->share);
       }
       for (int turn = 0; turn < 2; ++turn) {
         if ((turn == 0) == (round % 2 == 0)) {
@@ -1260,11 +1299,14 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
   }
   Stats bareClock;
   Stats bareClockWakeUps;
+  Stats bareLabel;
   for (const CpuComparison& comparison : comparisons) {
     bareClock.values.insert(bareClock.values.end(), comparison.bareClock.values.begin(),
                             comparison.bareClock.values.end());
     bareClockWakeUps.values.insert(bareClockWakeUps.values.end(), comparison.bareClockWakeUps.values.begin(),
                                    comparison.bareClockWakeUps.values.end());
+    bareLabel.values.insert(bareLabel.values.end(), comparison.bareLabel.values.begin(),
+                            comparison.bareLabel.values.end());
   }
   if (!bareClock.Empty()) {
     std::printf(
@@ -1272,6 +1314,12 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
         "wake-ups a "
         "second   (%s)\n",
         bareClock.Quantile(0.5) * 100, bareClockWakeUps.Quantile(0.5), Percentages(bareClock).c_str());
+  }
+  if (!bareLabel.Empty()) {
+    std::printf(
+        "a Qt program that only sets one label 25 times a second (what a part of a window changing with every "
+        "frame costs here)   %.2f%%   (%s)\n",
+        bareLabel.Quantile(0.5) * 100, Percentages(bareLabel).c_str());
   }
   for (const CpuComparison& comparison : comparisons) {
     char clip[64];
@@ -1700,6 +1748,8 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--startup-child") return titrelle::StartupChild(argc, argv);
   if (argc > 3 && std::string(argv[1]) == "--bare-clock-child")
     return titrelle::BareClockChild(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc > 3 && std::string(argv[1]) == "--bare-label-child")
+    return titrelle::BareLabelChild(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]));
   titrelle::MeasureOptions what;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
