@@ -1283,12 +1283,17 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
       "-- CPU while playing, %% of a core: the player alone (mpv, x11 output, the same clip in a %dx%d "
       "window) and Titrelle (the whole process), medians of %d windows of %d s\n",
       panel.width(), panel.height(), rounds, kCpuWindowMs / 1000);
-  Stats idle;
-  Stats paused;
-  for (const CpuComparison& comparison : comparisons) {
-    idle.values.insert(idle.values.end(), comparison.idle.values.begin(), comparison.idle.values.end());
-    paused.values.insert(paused.values.end(), comparison.paused.values.begin(), comparison.paused.values.end());
-  }
+  // One figure over every clip's windows.
+  const auto pooled = [&comparisons](Stats CpuComparison::*figure) {
+    Stats all;
+    for (const CpuComparison& comparison : comparisons) {
+      const auto& values = (comparison.*figure).values;
+      all.values.insert(all.values.end(), values.begin(), values.end());
+    }
+    return all;
+  };
+  const Stats idle = pooled(&CpuComparison::idle);
+  const Stats paused = pooled(&CpuComparison::paused);
   std::printf("Titrelle with its window open, the player stopped   %.2f%% (max %.2f%%)   goal < 0.5%%: %s   (%s)\n",
               idle.Quantile(0.5) * 100, idle.Quantile(1) * 100, Verdict(idle.Quantile(1) < 0.005),
               Percentages(idle).c_str());
@@ -1297,17 +1302,9 @@ void PrintCpu(const std::vector<CpuComparison>& comparisons, QSize panel, int ro
                 paused.Quantile(0.5) * 100, paused.Quantile(1) * 100, Verdict(paused.Quantile(1) < 0.005),
                 Percentages(paused).c_str());
   }
-  Stats bareClock;
-  Stats bareClockWakeUps;
-  Stats bareLabel;
-  for (const CpuComparison& comparison : comparisons) {
-    bareClock.values.insert(bareClock.values.end(), comparison.bareClock.values.begin(),
-                            comparison.bareClock.values.end());
-    bareClockWakeUps.values.insert(bareClockWakeUps.values.end(), comparison.bareClockWakeUps.values.begin(),
-                                   comparison.bareClockWakeUps.values.end());
-    bareLabel.values.insert(bareLabel.values.end(), comparison.bareLabel.values.begin(),
-                            comparison.bareLabel.values.end());
-  }
+  const Stats bareClock = pooled(&CpuComparison::bareClock);
+  const Stats bareClockWakeUps = pooled(&CpuComparison::bareClockWakeUps);
+  const Stats bareLabel = pooled(&CpuComparison::bareLabel);
   if (!bareClock.Empty()) {
     std::printf(
         "a process that only wakes every millisecond (what a 1 ms clock costs here)   %.1f%% at %.0f "
